@@ -1,0 +1,10 @@
+// Entry point of every test executable: the runtime is initialised once, as start-up does.
+#include "runtime/strings.h"
+
+#include <gtest/gtest.h>
+
+int main(int argc, char **argv) {
+    InitStrings();
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
