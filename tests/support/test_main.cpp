@@ -1,9 +1,12 @@
 // Entry point of every test executable: the runtime is initialised once, as start-up does.
+#include "runtime/registry.h"
 #include "runtime/strings.h"
 
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv) {
+    CreateMainHeap();
+    CreateListHeap();
     InitStrings();
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
