@@ -1,0 +1,77 @@
+/*
+ * Numbered top-level windows and the event queue.
+ *
+ * Every window opens under an object number with its own class "WindowClass_<number>", the
+ * property QV_WindowID = number + 1 and a two-entry accelerator table (Tab, Shift+Tab). Its
+ * width and height are the client size. NumberedWindowProc turns platform messages into events:
+ * window events (moved 3, sized 5, redraw 15, close 16, activated 13104) go to a first-in
+ * first-out queue in which a repeat of the newest entry is dropped; a control event (13100)
+ * becomes the one pending control event. WaitForEvent hands out the oldest queued event, or
+ * takes one platform message and returns the pending control event or the message's number.
+ *
+ * A close event never closes a window: the program decides. OpenNumberedWindow returns 0 on
+ * failure (no class stays registered, the number names no window); a number that names no
+ * window is ignored everywhere. One thread only.
+ *
+ * The control library and keyboard navigation plug into the window procedure and the event
+ * retrieval through the two seams below; until they do, messages for controls go to the
+ * platform's default processing and no accelerator table is used.
+ */
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+using EventCode = int32_t;
+
+constexpr EventCode EVENT_WINDOW_MOVED = 3;
+constexpr EventCode EVENT_WINDOW_SIZED = 5;
+constexpr EventCode EVENT_REDRAW = 15;
+constexpr EventCode EVENT_CLOSE_WINDOW = 16;
+constexpr EventCode EVENT_CONTROL = 13100;
+constexpr EventCode EVENT_WINDOW_ACTIVATED = 13104;
+
+constexpr UINT MSG_CONTROL_FOCUS = 13103;
+constexpr int32_t EVENT_TYPE_FOCUS = 14000;
+constexpr int32_t EVENT_TYPE_LOST_FOCUS = 14001;
+
+constexpr LRESULT NOT_HANDLED = static_cast<LRESULT>(0xD0D0D0D1u);
+
+constexpr uint32_t WINDOW_CENTER_SCREEN = 1;
+constexpr uint32_t WINDOW_CENTER_PARENT = 2;
+constexpr uint32_t WINDOW_INVISIBLE = 0x10000000;
+constexpr int32_t POSITION_UNSET = -65535;
+
+constexpr WORD CMD_FOCUS_NEXT = 1212;
+constexpr WORD CMD_FOCUS_PREVIOUS = 1213;
+
+constexpr char QV_WINDOW_ID[] = "QV_WindowID";
+constexpr char QV_ID[] = "QV_ID";
+constexpr char QV_DROP_ACCEPT[] = "QV_DropAccept";
+
+void InitWindowLibrary();
+void EndWindowLibrary();
+HWND OpenNumberedWindow(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+                        const char *title, uint32_t options, HWND parent = nullptr);
+void DestroyNumberedWindow(int32_t number);
+HWND GetWindowHandle(int32_t number);
+HACCEL GetWindowAccelerators(HWND window); // the table of a numbered window, or null
+void QueueEvent(EventCode code, int32_t window);
+EventCode WaitForEvent();
+int32_t GetEventControl();
+int32_t GetEventType();   // kind of the last control event; -1 at the start of every retrieval
+int32_t GetEventWindow(); // window number of the current event, -1 when none
+LRESULT CALLBACK NumberedWindowProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT ForwardToControl(HWND control, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Seams. The control forwarder gets messages for a control window (never null) and answers
+// NOT_HANDLED to leave them to default processing. The accelerator selector names the table
+// that may translate the message about to be dispatched (or null); the focus mover takes
+// 0 for forward, 1 for backward.
+using ControlForwarder = LRESULT (*)(HWND control, HWND window, UINT message, WPARAM wParam,
+                                     LPARAM lParam);
+using AcceleratorSelector = HACCEL (*)(HWND active);
+using FocusMover = void (*)(int32_t direction);
+void SetControlForwarder(ControlForwarder forwarder);
+void SetKeyboardNavigation(AcceleratorSelector selector, FocusMover mover);
