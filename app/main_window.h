@@ -1,0 +1,15 @@
+/*
+ * The main routine: window 0 with its nine controls, the patch of a file named on the command
+ * line, and the event loop that carries out the five buttons, the close box and Escape.
+ *
+ * RunMainWindow returns the process exit code: 0, or 1 when a file named on the command line
+ * could not be patched. CompleteInputLine is the text the window puts into the output field
+ * for a given input field text (exposed for tests). The libraries must have been initialised
+ * by start-up.
+ */
+#pragma once
+
+#include <cstdint>
+
+int32_t RunMainWindow();
+char *CompleteInputLine(const char *fieldText, int32_t resultStart);
