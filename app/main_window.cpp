@@ -142,7 +142,8 @@ char *CompleteInputLine(const char *fieldText, int32_t resultStart) {
     {
         const char *text = fieldText ? fieldText : "";
         int32_t length = 0;
-        while (text[length] != 0 && text[length] != '\r' && text[length] != '\n') ++length;
+        while (text[length] != 0 && text[length] != '\r' && text[length] != '\n')
+            ++length;
         int32_t start = WorkspacePosition();
         LeftPart(text, length, start);
         record.TakeResult(start);

@@ -1,5 +1,6 @@
 // End-to-end: the real checksumme.exe, driven with real mouse clicks and keystrokes.
 #include "app/texts.h"
+#include "tests/support/temp_files.h"
 #include "tests/support/tool_driver.h"
 
 #include <gtest/gtest.h>
@@ -21,38 +22,6 @@ const char RECORDS_WRONG[] = ":10010000214601360121470136007EFE09D2190100\r\n"
 const char RECORDS_RIGHT[] = ":10010000214601360121470136007EFE09D2190140\r\n"
                              ":100110002146017E17C20001FF5F16002148011928\r\n"
                              ":00000001FF\r\n";
-
-std::string TempFolder(const char *name) {
-    char base[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, base);
-    std::string folder = std::string(base) + name;
-    CreateDirectoryA(folder.c_str(), nullptr);
-    return folder;
-}
-
-bool WriteBytes(const std::string &path, const std::string &bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-    return written == bytes.size();
-}
-
-std::string ReadBytes(const std::string &path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "<missing>";
-    std::string bytes;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-    CloseHandle(file);
-    return bytes;
-}
-
-bool Exists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // A message box of the tool: its title, its text, and whether it shows an icon.
 struct Box {
@@ -130,9 +99,9 @@ TEST_F(Checksumme, StartsWithTheInputReady) {
     EXPECT_NE(GetClassLongPtrA(window, GCLP_HICON), 0u);
 
     const std::pair<int, const char *> controls[] = {
-        {3, texts::INPUT_LABEL},     {6, texts::INPUT_START},    {9, texts::PASTE_BUTTON},
-        {12, texts::FILE_BUTTON},    {5, texts::OUTPUT_LABEL},   {7, ""},
-        {8, texts::COMPUTE_BUTTON},  {11, texts::COPY_BUTTON},   {10, texts::QUIT_BUTTON}};
+        {3, texts::INPUT_LABEL},    {6, texts::INPUT_START},  {9, texts::PASTE_BUTTON},
+        {12, texts::FILE_BUTTON},   {5, texts::OUTPUT_LABEL}, {7, ""},
+        {8, texts::COMPUTE_BUTTON}, {11, texts::COPY_BUTTON}, {10, texts::QUIT_BUTTON}};
     for (auto [number, text] : controls) {
         ASSERT_NE(tool.Control(number), nullptr) << number;
         EXPECT_EQ(tool.Text(number), text) << number;
@@ -166,11 +135,12 @@ TEST_F(Checksumme, VersionRecordAndIcon) {
     HRSRC group = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(14)); // RT_GROUP_ICON
     ASSERT_NE(group, nullptr);
     auto *dir = static_cast<const BYTE *>(LockResource(LoadResource(module, group)));
-    EXPECT_EQ(dir[4], 1);         // one image
-    EXPECT_EQ(dir[6], 32);        // 32 wide
-    EXPECT_EQ(dir[7], 32);        // 32 high
-    EXPECT_EQ(dir[6 + 6], 8);     // 8 bits per pixel: 256 colours
-    EXPECT_NE(FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)), nullptr); // manifest
+    EXPECT_EQ(dir[4], 1);     // one image
+    EXPECT_EQ(dir[6], 32);    // 32 wide
+    EXPECT_EQ(dir[7], 32);    // 32 high
+    EXPECT_EQ(dir[6 + 6], 8); // 8 bits per pixel: 256 colours
+    EXPECT_NE(FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)),
+              nullptr); // manifest
     FreeLibrary(module);
 }
 
@@ -181,7 +151,8 @@ TEST_F(Checksumme, ComputesTypedRecords) {
         {":00000001FF", ":00000001FF"},
         {":00000001", ":00000001FF"},
         {":0000000100", ":00000001FF"},
-        {":10010000214601360121470136007EFE09D21901", ":10010000214601360121470136007EFE09D2190140"},
+        {":10010000214601360121470136007EFE09D21901",
+         ":10010000214601360121470136007EFE09D2190140"},
         {":02000004ffff", ":02000004ffffFC"},
         {":", "00"},
     };
@@ -231,8 +202,8 @@ TEST_F(Checksumme, PasteAndCopyThroughTheClipboard) {
     ASSERT_TRUE(driver::WaitUntil(
         [&] { return tool.Text(OUTPUT_FIELD) == ":00000001FF\xE4\xF6\xFC\xDF"; }));
     tool.Click(COPY);
-    EXPECT_TRUE(driver::WaitUntil(
-        [] { return driver::ReadClipboard() == ":00000001FF\xE4\xF6\xFC\xDF"; }));
+    EXPECT_TRUE(
+        driver::WaitUntil([] { return driver::ReadClipboard() == ":00000001FF\xE4\xF6\xFC\xDF"; }));
 
     // Several lines come in whole; a clipboard without text empties the field.
     ASSERT_TRUE(driver::WriteClipboard(":00000001FF\r\n:00000001FF\r\n"));
@@ -248,9 +219,9 @@ TEST_F(Checksumme, PasteAndCopyThroughTheClipboard) {
 }
 
 TEST_F(Checksumme, PatchesAFileChosenInTheDialog) {
-    std::string folder = TempFolder("checksumme dialog");
+    std::string folder = testfiles::Folder("checksumme dialog");
     std::string path = folder + "\\records.hex";
-    ASSERT_TRUE(WriteBytes(path, RECORDS_WRONG));
+    ASSERT_TRUE(testfiles::Write(path, RECORDS_WRONG));
     StartIdle();
 
     tool.Click(FILE_BUTTON);
@@ -264,7 +235,7 @@ TEST_F(Checksumme, PatchesAFileChosenInTheDialog) {
     EXPECT_EQ(box.text, texts::PATCHED);
     EXPECT_FALSE(box.hasIcon);
     ConfirmBox(box);
-    EXPECT_EQ(ReadBytes(path), RECORDS_RIGHT);
+    EXPECT_EQ(testfiles::Read(path), RECORDS_RIGHT);
 
     // Cancelled: the error box with its icon, and nothing is created or changed.
     tool.Activate();
@@ -278,7 +249,7 @@ TEST_F(Checksumme, PatchesAFileChosenInTheDialog) {
     EXPECT_EQ(box.text, texts::NO_VALID_FILE);
     EXPECT_TRUE(box.hasIcon);
     ConfirmBox(box);
-    EXPECT_EQ(ReadBytes(path), RECORDS_RIGHT);
+    EXPECT_EQ(testfiles::Read(path), RECORDS_RIGHT);
     Quit();
     DeleteFileA(path.c_str());
 }
@@ -313,23 +284,24 @@ TEST_F(Checksumme, TabOrder) {
 
 // A file named on the command line is patched and the tool ends by itself.
 TEST(CommandLine, PatchesTheNamedFileAndEnds) {
-    std::string folder = TempFolder("Pr\xFC" "f Ordner"); // Prüf Ordner
-    std::string path = folder + "\\daten \xE4.hex";       // daten ä.hex
-    ASSERT_TRUE(WriteBytes(path, RECORDS_WRONG));
+    std::string folder = testfiles::Folder("Pr\xFC"
+                                           "f Ordner"); // Prüf Ordner
+    std::string path = folder + "\\daten \xE4.hex";     // daten ä.hex
+    ASSERT_TRUE(testfiles::Write(path, RECORDS_WRONG));
     Tool tool;
     ASSERT_TRUE(tool.Start("\"" + path + "\""));
     EXPECT_EQ(tool.WaitForExit(10000), 0);
-    EXPECT_EQ(ReadBytes(path), RECORDS_RIGHT);
+    EXPECT_EQ(testfiles::Read(path), RECORDS_RIGHT);
     DeleteFileA(path.c_str());
 }
 
 TEST(CommandLine, MissingFileCreatesNothingAndFails) {
-    std::string path = TempFolder("checksumme missing") + "\\nicht da.hex";
+    std::string path = testfiles::Folder("checksumme missing") + "\\nicht da.hex";
     DeleteFileA(path.c_str());
     Tool tool;
     ASSERT_TRUE(tool.Start("\"" + path + "\""));
     EXPECT_EQ(tool.WaitForExit(10000), 1);
-    EXPECT_FALSE(Exists(path));
+    EXPECT_FALSE(testfiles::Exists(path));
 }
 
 // An empty quoted argument is no argument: the window stays for the user.

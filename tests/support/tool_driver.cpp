@@ -11,7 +11,9 @@ std::string WindowsPath(const std::string &unixPath) {
     return path;
 }
 
-std::string ExePath() { return WindowsPath(CHECKSUMME_EXE); }
+std::string ExePath() {
+    return WindowsPath(CHECKSUMME_EXE);
+}
 
 bool WaitUntil(const std::function<bool()> &cond, DWORD timeoutMs) {
     DWORD start = GetTickCount();
@@ -77,8 +79,7 @@ HWND FindTopWindow(const char *className, const char *title, DWORD processId) {
     return request.found;
 }
 
-HWND WaitForTopWindow(const char *className, const char *title, DWORD processId,
-                      DWORD timeoutMs) {
+HWND WaitForTopWindow(const char *className, const char *title, DWORD processId, DWORD timeoutMs) {
     HWND found = nullptr;
     WaitUntil([&] { return (found = FindTopWindow(className, title, processId)) != nullptr; },
               timeoutMs);
@@ -208,6 +209,8 @@ void Tool::Activate() const {
     WaitUntil([this] { return GetForegroundWindow() == window_; }, 3000);
 }
 
-void Tool::Click(int number) const { ClickWindow(Control(number)); }
+void Tool::Click(int number) const {
+    ClickWindow(Control(number));
+}
 
 } // namespace driver

@@ -1,0 +1,351 @@
+#include "runtime/file_channels.h"
+
+#include "runtime/registry.h"
+#include "runtime/strings.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+namespace {
+
+constexpr int32_t BUFFER_SIZE = 4096;
+
+struct FileChannel {
+    HANDLE handle; // owned; closed by CloseChannel. Zero marks a free entry.
+    char *buffer;  // owned, main heap; null when the channel works unbuffered
+    int32_t bufferSize;
+    int32_t left;   // read mode: unconsumed bytes; write mode: free bytes
+    int32_t filled; // bytes put into the buffer by the last refill
+    int32_t reading;
+};
+
+ObjectRegistry *channels = nullptr;
+bool failBuffers = false;
+
+enum Mode { MODE_READ = 1, MODE_READ_WRITE, MODE_NEW, MODE_EXCLUSIVE, MODE_UPDATE };
+
+FileChannel *Lookup(int32_t number) {
+    return channels ? static_cast<FileChannel *>(LookupObject(channels, number)) : nullptr;
+}
+
+// One ReadFile or WriteFile; transfers of any size are split into 32-bit pieces.
+DWORD ReadRaw(HANDLE handle, void *destination, DWORD length, BOOL *ok = nullptr) {
+    DWORD got = 0;
+    BOOL success = ReadFile(handle, destination, length, &got, nullptr);
+    if (ok) *ok = success;
+    return success ? got : 0;
+}
+
+DWORD WriteRaw(HANDLE handle, const void *source, DWORD length) {
+    DWORD written = 0;
+    if (!WriteFile(handle, source, length, &written, nullptr)) return 0;
+    return written;
+}
+
+int32_t FlushChannel(FileChannel *channel) {
+    if (channel->reading || !channel->buffer) return 0;
+    int32_t pending = BUFFER_SIZE - channel->left;
+    int32_t written = 0;
+    if (pending > 0)
+        written = static_cast<int32_t>(WriteRaw(channel->handle, channel->buffer, pending));
+    channel->left = BUFFER_SIZE;
+    return written;
+}
+
+void EnterReadMode(FileChannel *channel) {
+    if (channel->reading) return;
+    FlushChannel(channel);
+    channel->reading = 1;
+    channel->left = 0;
+}
+
+// Makes sure unconsumed read bytes are in the buffer; false at the end of the file.
+bool Refill(FileChannel *channel) {
+    EnterReadMode(channel);
+    if (channel->left > 0) return true;
+    channel->filled = static_cast<int32_t>(ReadRaw(channel->handle, channel->buffer, BUFFER_SIZE));
+    channel->left = channel->filled;
+    return channel->left > 0;
+}
+
+int32_t ReadChannelBytes(FileChannel *channel, char *destination, int32_t length) {
+    EnterReadMode(channel);
+    if (channel->left >= length) {
+        std::memcpy(destination, channel->buffer + channel->filled - channel->left, length);
+        channel->left -= length;
+        return length;
+    }
+    int32_t taken = channel->left;
+    std::memcpy(destination, channel->buffer + channel->filled - channel->left, taken);
+    channel->left = 0;
+    int32_t rest = length - taken;
+    if (rest >= BUFFER_SIZE)
+        return taken + static_cast<int32_t>(ReadRaw(channel->handle, destination + taken, rest));
+    channel->filled = static_cast<int32_t>(ReadRaw(channel->handle, channel->buffer, BUFFER_SIZE));
+    channel->left = channel->filled;
+    int32_t more = rest < channel->left ? rest : channel->left;
+    std::memcpy(destination + taken, channel->buffer, more);
+    channel->left -= more;
+    return taken + more;
+}
+
+int32_t WriteBuffered(FileChannel *channel, const char *source, int32_t length) {
+    if (channel->reading) { // the read-ahead is dropped; the file pointer stays
+        channel->reading = 0;
+        channel->left = BUFFER_SIZE;
+    }
+    if (channel->left > length) {
+        std::memcpy(channel->buffer + BUFFER_SIZE - channel->left, source, length);
+        channel->left -= length;
+        return length;
+    }
+    FlushChannel(channel);
+    if (length >= BUFFER_SIZE)
+        return static_cast<int32_t>(WriteRaw(channel->handle, source, length));
+    std::memcpy(channel->buffer, source, length);
+    channel->left -= length;
+    return length;
+}
+
+int32_t WriteAny(FileChannel *channel, const char *source, int32_t length) {
+    if (length <= 0) return 0;
+    if (channel->buffer) return WriteBuffered(channel, source, length);
+    return static_cast<int32_t>(WriteRaw(channel->handle, source, length));
+}
+
+// One byte from the channel; -1 at the end of the file (or on a read error).
+int ReadByte(FileChannel *channel) {
+    if (channel->buffer) {
+        if (!Refill(channel)) return -1;
+        unsigned char byte =
+            static_cast<unsigned char>(channel->buffer[channel->filled - channel->left]);
+        channel->left -= 1;
+        return byte;
+    }
+    unsigned char byte = 0;
+    return ReadRaw(channel->handle, &byte, 1) == 1 ? static_cast<unsigned char>(byte) : -1;
+}
+
+void PushBackByte(FileChannel *channel) {
+    if (channel->buffer) {
+        channel->left += 1;
+        return;
+    }
+    LONG high = -1;
+    SetFilePointer(channel->handle, -1, &high, FILE_CURRENT);
+}
+
+intptr_t OpenChannel(int32_t number, const char *path, Mode mode) {
+    bool generated = number == AUTO_NUMBER;
+    auto *channel = static_cast<FileChannel *>(AllocateObject(channels, number));
+    if (generated) number = AutoNumberOf(channel);
+    const char *name = path ? path : "";
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    switch (mode) {
+    case MODE_READ:
+        handle = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+        break;
+    case MODE_READ_WRITE:
+        handle = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        break;
+    case MODE_NEW:
+        handle = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle == INVALID_HANDLE_VALUE)
+            handle = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, TRUNCATE_EXISTING,
+                                 0, nullptr);
+        break;
+    case MODE_EXCLUSIVE:
+        handle = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+        break;
+    case MODE_UPDATE:
+        handle = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        break;
+    }
+    if (handle == INVALID_HANDLE_VALUE || handle == nullptr) {
+        ReleaseObject(channels, number);
+        return 0;
+    }
+    channel->handle = handle;
+    channel->buffer = failBuffers ? nullptr : static_cast<char *>(MainHeapAlloc(BUFFER_SIZE));
+    channel->bufferSize = BUFFER_SIZE;
+    channel->left = 0;
+    channel->filled = 0;
+    channel->reading = 1;
+    return generated ? number : reinterpret_cast<intptr_t>(handle);
+}
+
+} // namespace
+
+void FailChannelBuffersForTesting(bool fail) {
+    failBuffers = fail;
+}
+
+void InitFileChannels() {
+    if (!channels) channels = CreateObjectRegistry(sizeof(FileChannel), 16, CloseChannel);
+}
+
+void EndFileChannels() {
+    int32_t number = 0;
+    BeginObjectWalk(channels);
+    while (NextObject(channels, &number))
+        CloseChannel(number);
+}
+
+intptr_t OpenChannelRead(int32_t number, const char *path) {
+    return OpenChannel(number, path, MODE_READ);
+}
+intptr_t OpenChannelReadWrite(int32_t number, const char *path) {
+    return OpenChannel(number, path, MODE_READ_WRITE);
+}
+intptr_t OpenChannelNew(int32_t number, const char *path) {
+    return OpenChannel(number, path, MODE_NEW);
+}
+intptr_t OpenChannelExclusive(int32_t number, const char *path) {
+    return OpenChannel(number, path, MODE_EXCLUSIVE);
+}
+intptr_t OpenChannelUpdate(int32_t number, const char *path) {
+    return OpenChannel(number, path, MODE_UPDATE);
+}
+
+void CloseChannel(int32_t number) {
+    if (number == AUTO_NUMBER) return;
+    FileChannel *channel = Lookup(number);
+    if (!channel) return;
+    if (channel->buffer) {
+        FlushChannel(channel);
+        MainHeapFree(channel->buffer);
+    }
+    CloseHandle(channel->handle);
+    ReleaseObject(channels, number);
+}
+
+int32_t ChannelAtEnd(int32_t number) {
+    FileChannel *channel = Lookup(number);
+    if (!channel) return 0;
+    char byte = 0;
+    if (channel->buffer) {
+        if (ReadChannelBytes(channel, &byte, 1) != 1) return 1;
+        PushBackByte(channel);
+        return 0;
+    }
+    BOOL ok = FALSE;
+    if (ReadRaw(channel->handle, &byte, 1, &ok) == 1 && ok) {
+        PushBackByte(channel);
+        return 0;
+    }
+    return -1;
+}
+
+int32_t SeekChannel(int32_t number, int64_t offset) {
+    FileChannel *channel = Lookup(number);
+    if (!channel) return 0;
+    if (channel->buffer) {
+        FlushChannel(channel);
+        channel->left = 0;
+        channel->reading = 1;
+    }
+    LONG high = static_cast<LONG>(offset >> 32);
+    return static_cast<int32_t>(
+        SetFilePointer(channel->handle, static_cast<LONG>(offset & 0xFFFFFFFF), &high, FILE_BEGIN));
+}
+
+int64_t ChannelPosition(int32_t number) {
+    FileChannel *channel = Lookup(number);
+    if (!channel) return -1;
+    LONG high = 0;
+    DWORD low = SetFilePointer(channel->handle, 0, &high, FILE_CURRENT);
+    int64_t position = (static_cast<int64_t>(high) << 32) | low;
+    if (!channel->buffer) return position;
+    return channel->reading ? position - channel->left : position + (BUFFER_SIZE - channel->left);
+}
+
+char *ReadChannelLine(int32_t number, int32_t resultStart) {
+    int32_t reserved = BUFFER_SIZE;
+    char *line = ReserveResult(reserved, resultStart);
+    int32_t length = 0;
+    FileChannel *channel = Lookup(number);
+    int byte = -1;
+    while (channel && (byte = ReadByte(channel)) > 0 && byte != '\r' && byte != '\n') {
+        if (length == reserved) {
+            if (reserved > INT32_MAX - BUFFER_SIZE - resultStart - 32) break; // no String is longer
+            reserved += BUFFER_SIZE;
+            line = ReserveResult(reserved, resultStart);
+        }
+        line[length++] = static_cast<char>(byte);
+    }
+    if (channel && byte == '\r') {
+        int next = ReadByte(channel);
+        if (next >= 0 && next != '\n') PushBackByte(channel);
+    }
+    line[length] = 0;
+    GiveBackResult(reserved - length);
+    return line;
+}
+
+int32_t WriteChannelLine(int32_t number, const char *text) {
+    FileChannel *channel = Lookup(number);
+    if (!channel) return 0;
+    int32_t written = 0;
+    if (text && text[0]) written += WriteAny(channel, text, StringLength(text));
+    written += WriteAny(channel, "\r\n", 2);
+    return written;
+}
+
+int32_t WriteChannelBytes(int32_t number, const void *bytes, int32_t length) {
+    FileChannel *channel = Lookup(number);
+    if (!channel || !bytes) return 0;
+    return WriteAny(channel, static_cast<const char *>(bytes), length);
+}
+
+bool ReadChannelLineBytes(int32_t number, char *destination, int32_t capacity, int64_t *lineLength,
+                          int32_t *terminator) {
+    *lineLength = 0;
+    *terminator = 0;
+    FileChannel *channel = Lookup(number);
+    if (!channel) return false;
+    int64_t length = 0;
+    bool any = false;
+    if (channel->buffer) {
+        // Scan the buffer a block at a time for the first line-end byte.
+        while (Refill(channel)) {
+            any = true;
+            const char *start = channel->buffer + channel->filled - channel->left;
+            int32_t n = 0;
+            while (n < channel->left && start[n] != '\r' && start[n] != '\n' && start[n] != 0)
+                ++n;
+            int64_t room = capacity - length;
+            if (room > 0)
+                std::memcpy(destination + length, start, static_cast<size_t>(n < room ? n : room));
+            length += n;
+            channel->left -= n;
+            if (channel->left > 0) break; // a line end is next
+        }
+    }
+    int byte = ReadByte(channel);
+    if (byte >= 0) {
+        any = true;
+        if (!channel->buffer) { // unbuffered: the whole line a byte at a time
+            while (byte > 0 && byte != '\r' && byte != '\n') {
+                if (length < capacity) destination[length] = static_cast<char>(byte);
+                ++length;
+                byte = ReadByte(channel);
+            }
+        }
+        if (byte >= 0) *terminator = 1;
+        if (byte == '\r') {
+            int next = ReadByte(channel);
+            if (next == '\n')
+                *terminator = 2;
+            else if (next >= 0)
+                PushBackByte(channel);
+        }
+    }
+    *lineLength = length;
+    return any;
+}

@@ -1,0 +1,42 @@
+/*
+ * Buffered file channels.
+ *
+ * A channel is an open file under an object number with one 4096-byte buffer that serves both
+ * reading and writing. The open operations return the file handle (or, for AUTO_NUMBER, the
+ * generated number) and 0 on failure; a number that was open is closed first either way. Lines
+ * end in CR LF, LF, CR or a zero byte; ReadChannelLine gives the line without its end, built at
+ * the result start of the workspace (runtime/strings.h), of any length. WriteChannelLine writes
+ * the text and CR LF. Written bytes reach the file on the next read, end test, seek or close.
+ * Calls on a number that is not open: end test 0, seek 0, position -1, line read "", line write
+ * 0, close nothing. Read and write errors are not reported. If the buffer cannot be allocated the
+ * channel works unbuffered, and ChannelAtEnd answers -1 instead of 1 at the end.
+ */
+#pragma once
+
+#include <cstdint>
+
+void InitFileChannels();
+void EndFileChannels();
+intptr_t OpenChannelRead(int32_t number, const char *path);
+intptr_t OpenChannelReadWrite(int32_t number, const char *path); // creates a missing file
+intptr_t OpenChannelNew(int32_t number, const char *path);
+intptr_t OpenChannelExclusive(int32_t number, const char *path);
+// Reading and writing an existing file, sharing reading; a missing file is not created.
+intptr_t OpenChannelUpdate(int32_t number, const char *path);
+void CloseChannel(int32_t number);
+int32_t ChannelAtEnd(int32_t number);
+int32_t SeekChannel(int32_t number, int64_t offset);
+int64_t ChannelPosition(int32_t number);
+char *ReadChannelLine(int32_t number, int32_t resultStart);
+int32_t WriteChannelLine(int32_t number, const char *text);
+int32_t WriteChannelBytes(int32_t number, const void *bytes, int32_t length);
+
+// Reads the next line into destination (at most capacity bytes are stored, the rest is passed
+// over), sets *lineLength to the line's full length and *terminator to the length of its line
+// end (0 at the end of the file, 1 for a lone CR, LF or zero byte, 2 for CR LF). Returns false
+// when nothing at all was left to read.
+bool ReadChannelLineBytes(int32_t number, char *destination, int32_t capacity, int64_t *lineLength,
+                          int32_t *terminator);
+
+// For tests: while set, channels get no buffer and work unbuffered.
+void FailChannelBuffersForTesting(bool fail);

@@ -1,0 +1,180 @@
+#include "core/patcher.h"
+
+#include "core/checksum.h"
+#include "runtime/file_channels.h"
+#include "runtime/strings.h"
+#include "tests/support/temp_files.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cctype>
+#include <cstdio>
+
+#include <random>
+#include <string>
+
+namespace {
+
+// Independent reference of the walk: split at CR LF, LF, CR and zero bytes; a line that is ":"
+// and hex digits only, 11 + 2 x count long, gets its last two characters replaced by the
+// upper-case two's complement of its byte sum; a last such line without an end gets CR LF.
+std::string Reference(const std::string &in) {
+    std::string out;
+    size_t i = 0;
+    while (i < in.size()) {
+        size_t end = i;
+        while (end < in.size() && in[end] != '\r' && in[end] != '\n' && in[end] != '\0')
+            ++end;
+        std::string line = in.substr(i, end - i);
+        size_t term = end == in.size()                                                  ? 0
+                      : (in[end] == '\r' && end + 1 < in.size() && in[end + 1] == '\n') ? 2
+                                                                                        : 1;
+        auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+        bool record = line.size() >= 11 && line[0] == ':';
+        for (size_t k = 1; record && k < line.size(); ++k)
+            record = hex(line[k]);
+        if (record) record = line.size() == 11 + 2 * std::stoul(line.substr(1, 2), nullptr, 16);
+        if (record) {
+            unsigned sum = 0;
+            for (size_t k = 1; k + 2 < line.size(); k += 2)
+                sum += std::stoul(line.substr(k, 2), nullptr, 16);
+            char digits[3];
+            snprintf(digits, sizeof digits, "%02X", (256 - sum % 256) % 256);
+            line.replace(line.size() - 2, 2, digits);
+        }
+        out += line + in.substr(end, term);
+        if (record && term == 0) out += "\r\n";
+        i = end + term;
+    }
+    return out;
+}
+
+std::string RandomRecord(std::mt19937 &rng, bool lower) {
+    const char *digits = lower ? "0123456789abcdef" : "0123456789ABCDEF";
+    int count = rng() % 4 == 0 ? static_cast<int>(rng() % 256) : 16;
+    std::string line = ":";
+    line += digits[count >> 4];
+    line += digits[count & 15];
+    for (int k = 0; k < 2 * count + 8; ++k)
+        line += digits[rng() % 16];
+    return line;
+}
+
+std::string RandomFile(std::mt19937 &rng) {
+    const std::string ends[] = {"\r\n", "\n", "\r", std::string(1, '\0'), "\n\r"};
+    std::string file;
+    int lines = static_cast<int>(rng() % 40);
+    bool lfOnly = rng() % 3 == 0;
+    for (int n = 0; n < lines; ++n) {
+        int kind = static_cast<int>(rng() % 10);
+        if (kind < 6)
+            file += RandomRecord(rng, rng() % 4 == 0);
+        else if (kind == 6)
+            file += "";
+        else if (kind == 7)
+            file += "; comment :1000";
+        else if (kind == 8)
+            file += std::string(4000 + rng() % 5000, 'Z');
+        else
+            for (int k = rng() % 60; k > 0; --k)
+                file += static_cast<char>(rng() % 256);
+        if (n + 1 < lines || rng() % 2) {
+            if (lfOnly)
+                file += "\n";
+            else if (rng() % 5 == 0)
+                file += ends[rng() % 5];
+            else
+                file += "\r\n";
+        }
+    }
+    return file;
+}
+
+class Patcher : public testing::Test {
+  protected:
+    void SetUp() override {
+        InitFileChannels();
+        path = testfiles::Folder("patcher") + "\\p.hex";
+    }
+    std::string Patch(const std::string &bytes) {
+        testfiles::Write(path, bytes);
+        EXPECT_EQ(PatchFileInPlace(path.c_str()), 1);
+        return testfiles::Read(path);
+    }
+    std::string path;
+};
+
+TEST_F(Patcher, KnownFiles) {
+    const std::pair<std::string, std::string> cases[] = {
+        {":00000001FF\r\n", ":00000001FF\r\n"},
+        {":00000001ff\r\n", ":00000001FF\r\n"},
+        {":0000000100\r\n:02000004ffff00\r\n", ":00000001FF\r\n:02000004ffffFC\r\n"},
+        {":0000000100", ":00000001FF\r\n"},
+        {":0000000100\n\n:0000000100\n", ":00000001FF\n\n:00000001FF\n"},
+        {"\r\n; note\r\n:0000000100\r", "\r\n; note\r\n:00000001FF\r"},
+        {":000000010", ":000000010"}, // too short for its count: left alone
+        {"", ""},
+    };
+    for (const auto &[in, expected] : cases)
+        EXPECT_EQ(Patch(in), expected) << in;
+}
+
+TEST_F(Patcher, RandomizedAgainstReference) {
+    std::mt19937 rng(4711);
+    for (int round = 0; round < 300; ++round) {
+        std::string file = RandomFile(rng);
+        ASSERT_EQ(Patch(file), Reference(file)) << "round " << round;
+    }
+}
+
+TEST_F(Patcher, RightFilesAreNotWritten) {
+    std::string file;
+    for (int n = 0; n < 2000; ++n)
+        file += ":10010000214601360121470136007EFE09D2190140\r\n";
+    testfiles::Write(path, file);
+    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    FILETIME before{}, after{};
+    GetFileTime(handle, nullptr, nullptr, &before);
+    CloseHandle(handle);
+    Sleep(20); // file times need to be able to differ
+    EXPECT_EQ(PatchFileInPlace(path.c_str()), 1);
+    handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+    GetFileTime(handle, nullptr, nullptr, &after);
+    CloseHandle(handle);
+    EXPECT_EQ(CompareFileTime(&before, &after), 0);
+}
+
+TEST_F(Patcher, RefusesWhatIsNoFile) {
+    std::string missing = testfiles::Folder("patcher") + "\\missing.hex";
+    EXPECT_EQ(PatchFileInPlace(missing.c_str()), 0);
+    EXPECT_FALSE(testfiles::Exists(missing));
+    EXPECT_EQ(PatchFileInPlace(""), 0);
+    EXPECT_EQ(PatchFileInPlace(nullptr), 0);
+    EXPECT_EQ(PatchFileInPlace(testfiles::Folder("patcher").c_str()), 0); // a directory
+    // A file another program holds open for writing.
+    testfiles::Write(path, ":0000000100\r\n");
+    HANDLE holder = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(PatchFileInPlace(path.c_str()), 0);
+    CloseHandle(holder);
+    EXPECT_EQ(testfiles::Read(path), ":0000000100\r\n");
+}
+
+// The fast checksum of well-formed records equals the general completion routine's.
+TEST(RecordChecksum, MatchesCompletion) {
+    std::mt19937 rng(99);
+    for (int round = 0; round < 5000; ++round) {
+        std::string line = RandomRecord(rng, rng() % 2 == 0);
+        char checksum[2];
+        ASSERT_TRUE(RecordChecksum(line.data(), static_cast<int64_t>(line.size()), checksum));
+        WorkspaceScope scope;
+        std::string completed = CompleteRecordChecksum((line + "\r\n").c_str(), scope.Start());
+        ASSERT_EQ(line.substr(0, line.size() - 2) + std::string(checksum, 2), completed);
+    }
+}
+
+} // namespace

@@ -1,0 +1,123 @@
+#include "runtime/file_channels.h"
+
+#include "runtime/registry.h"
+#include "runtime/strings.h"
+#include "tests/support/temp_files.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+class FileChannels : public testing::TestWithParam<bool> { // parameter: unbuffered
+  protected:
+    void SetUp() override {
+        InitFileChannels();
+        FailChannelBuffersForTesting(GetParam());
+        path = testfiles::Folder("channels") + "\\c.txt";
+    }
+    void TearDown() override {
+        EndFileChannels();
+        FailChannelBuffersForTesting(false);
+    }
+    std::vector<std::string> Lines(const std::string &bytes) {
+        testfiles::Write(path, bytes);
+        EXPECT_NE(OpenChannelRead(1, path.c_str()), 0);
+        std::vector<std::string> lines;
+        while (ChannelAtEnd(1) == 0) {
+            WorkspaceScope scope;
+            lines.push_back(ReadChannelLine(1, scope.Start()));
+        }
+        EXPECT_EQ(ChannelAtEnd(1), GetParam() ? -1 : 1);
+        CloseChannel(1);
+        return lines;
+    }
+    std::string path;
+};
+
+using LineList = std::vector<std::string>;
+
+TEST_P(FileChannels, LineEnds) {
+    EXPECT_EQ(Lines("A\r\nB\nC\rD"), (LineList{"A", "B", "C", "D"}));
+    EXPECT_EQ(Lines("A\n\rB"), (LineList{"A", "", "B"}));
+    EXPECT_EQ(Lines("last\r"), (LineList{"last"}));
+    EXPECT_EQ(Lines(std::string("x\0y\r\n", 5)), (LineList{"x", "y"}));
+    EXPECT_EQ(Lines(""), LineList{});
+    std::string longLine(10000, 'L');
+    EXPECT_EQ(Lines(longLine + "\r\nend"), (LineList{longLine, "end"}));
+}
+
+TEST_P(FileChannels, ReadSeekAndOverwrite) {
+    testfiles::Write(path, "one\ntwo\r\nthree");
+    ASSERT_NE(OpenChannelReadWrite(1, path.c_str()), 0);
+    {
+        WorkspaceScope scope;
+        EXPECT_STREQ(ReadChannelLine(1, scope.Start()), "one");
+    }
+    EXPECT_EQ(ChannelPosition(1), 4);
+    SeekChannel(1, 4);
+    EXPECT_EQ(WriteChannelLine(1, "TWO"), 5);
+    EXPECT_EQ(ChannelPosition(1), 9);
+    {
+        WorkspaceScope scope;
+        EXPECT_STREQ(ReadChannelLine(1, scope.Start()), "three");
+    }
+    EXPECT_NE(ChannelAtEnd(1), 0);
+    EXPECT_EQ(WriteChannelLine(1, nullptr), 2);
+    CloseChannel(1);
+    EXPECT_EQ(testfiles::Read(path), "one\nTWO\r\nthree\r\n");
+}
+
+TEST_P(FileChannels, ClosedAndReusedNumbers) {
+    EXPECT_EQ(ChannelAtEnd(7), 0);
+    EXPECT_EQ(SeekChannel(7, 3), 0);
+    EXPECT_EQ(ChannelPosition(7), -1);
+    EXPECT_EQ(WriteChannelLine(7, "x"), 0);
+    {
+        WorkspaceScope scope;
+        EXPECT_STREQ(ReadChannelLine(7, scope.Start()), "");
+    }
+    // Reopening a number writes out what the old channel still buffered.
+    ASSERT_NE(OpenChannelNew(2, path.c_str()), 0);
+    WriteChannelLine(2, "pending");
+    std::string other = path + ".other";
+    ASSERT_NE(OpenChannelNew(2, other.c_str()), 0);
+    EXPECT_EQ(testfiles::Read(path), "pending\r\n");
+    CloseChannel(2);
+    // A failed open leaves the number free; AUTO_NUMBER gives a generated number.
+    EXPECT_EQ(OpenChannelRead(2, (path + ".none").c_str()), 0);
+    EXPECT_EQ(ChannelPosition(2), -1);
+    intptr_t generated = OpenChannelRead(AUTO_NUMBER, path.c_str());
+    ASSERT_LT(generated, -1);
+    WorkspaceScope scope;
+    EXPECT_STREQ(ReadChannelLine(static_cast<int32_t>(generated), scope.Start()), "pending");
+    EXPECT_EQ(OpenChannelUpdate(3, (path + ".none").c_str()), 0);
+    EXPECT_FALSE(testfiles::Exists(path + ".none"));
+    EXPECT_NE(OpenChannelReadWrite(3, (path + ".created").c_str()), 0);
+    EXPECT_EQ(ChannelAtEnd(3), GetParam() ? -1 : 1);
+    CloseChannel(3);
+    EXPECT_EQ(testfiles::Read(path + ".created"), "");
+}
+
+// Pending bytes stay in the buffer until a write would fill it to the last byte.
+TEST(FileChannelBuffer, FlushesBeforeTheLastByte) {
+    InitFileChannels();
+    std::string path = testfiles::Folder("channels") + "\\flush.txt";
+    ASSERT_NE(OpenChannelNew(1, path.c_str()), 0);
+    std::string block(4095, 'b');
+    EXPECT_EQ(WriteChannelBytes(1, block.data(), 4095), 4095);
+    EXPECT_EQ(testfiles::Read(path), "");
+    EXPECT_EQ(WriteChannelBytes(1, "c", 1), 1);
+    EXPECT_EQ(testfiles::Read(path), block);
+    EXPECT_EQ(ChannelPosition(1), 4096);
+    std::string big(5000, 'd');
+    EXPECT_EQ(WriteChannelBytes(1, big.data(), 5000), 5000);
+    EndFileChannels(); // closes and writes out what is left
+    EXPECT_EQ(testfiles::Read(path), block + "c" + big);
+}
+
+INSTANTIATE_TEST_SUITE_P(BufferedAndNot, FileChannels, testing::Bool());
+
+} // namespace

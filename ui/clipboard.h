@@ -1,0 +1,15 @@
+/*
+ * Clipboard text (CF_TEXT, single-byte, line ends and all other bytes as they are).
+ *
+ * ReadClipboardText gives the clipboard's text up to its first zero byte at the result start
+ * (runtime/strings.h), or "" when the clipboard cannot be opened or holds no text.
+ * WriteClipboardText stores the text (a missing text as ""), and returns the handle the
+ * clipboard accepted, or 0 when nothing was stored; then the clipboard keeps its old content.
+ * The clipboard is opened with no owner and closed again within each call.
+ */
+#pragma once
+
+#include <cstdint>
+
+char *ReadClipboardText(int32_t resultStart);
+void *WriteClipboardText(const char *text);

@@ -1,0 +1,331 @@
+#include "ui/controls.h"
+
+#include "runtime/registry.h"
+#include "runtime/strings.h"
+#include "ui/navigation.h"
+#include "ui/windows.h"
+
+#include <commctrl.h>
+#include <ole2.h>
+
+#include <cstring>
+
+namespace {
+
+struct ControlContext {
+    HWND parent;  // borrowed: the window of the last OpenControlList
+    HFONT font;   // stock object, never deleted
+    HWND toolTip; // the one tooltip window; lives to the end of the process
+};
+
+ObjectRegistry *controls = nullptr;
+ControlContext *context = nullptr;
+WNDPROC editProcedure = nullptr; // the edit class's own procedure, saved at field creation
+
+LRESULT LabelColorHandler(ControlRecord *, HWND, UINT, WPARAM, LPARAM);
+LRESULT TextFieldColorHandler(ControlRecord *, HWND, UINT, WPARAM, LPARAM);
+void ReleaseControlColors(ControlRecord *record) {
+    if (record->backBrush) ReleaseBrush(record->backBrush);
+    record->backBrush = nullptr;
+}
+
+const ControlKind LABEL_KIND = {KIND_LABEL, LabelColorHandler, ReleaseControlColors,
+                                nullptr,    nullptr,           nullptr,
+                                nullptr,    SetControlColor,   GetControlColor};
+const ControlKind TEXT_FIELD_KIND = {
+    KIND_TEXT_FIELD, TextFieldColorHandler, ReleaseControlColors, nullptr, nullptr, nullptr,
+    nullptr,         SetControlColor,       GetControlColor};
+const ControlKind BUTTON_KIND = {KIND_BUTTON, nullptr, nullptr, GetButtonState, SetButtonState,
+                                 nullptr,     nullptr, nullptr, nullptr};
+
+// The brush cache: list nodes carry BrushEntry records, newest first, under one lock.
+struct BrushEntry {
+    COLORREF color;
+    HBRUSH brush; // owned; deleted when the count reaches 0
+    int32_t count;
+};
+ListNode *brushes = nullptr;
+CRITICAL_SECTION brushLock;
+
+LRESULT ColorHandler(ControlRecord *record, WPARAM wParam, int systemColor) {
+    HDC dc = reinterpret_cast<HDC>(wParam);
+    LRESULT result = NOT_HANDLED;
+    if (record->frontColor != COLOR_DEFAULT) {
+        SetTextColor(dc, record->frontColor);
+        if (record->backColor == COLOR_DEFAULT) {
+            SetBkColor(dc, GetSysColor(systemColor));
+            result = reinterpret_cast<LRESULT>(GetSysColorBrush(systemColor));
+        }
+    }
+    if (record->backColor != COLOR_DEFAULT) {
+        SetBkColor(dc, record->backColor);
+        result = reinterpret_cast<LRESULT>(record->backBrush);
+    }
+    return result;
+}
+
+LRESULT LabelColorHandler(ControlRecord *record, HWND, UINT message, WPARAM wParam, LPARAM) {
+    if (message != WM_CTLCOLORSTATIC) return NOT_HANDLED;
+    return ColorHandler(record, wParam, COLOR_BTNFACE);
+}
+
+LRESULT TextFieldColorHandler(ControlRecord *record, HWND, UINT message, WPARAM wParam, LPARAM) {
+    bool handled = message == WM_CTLCOLOREDIT ||
+                   (message == WM_CTLCOLORSTATIC && IsWindowEnabled(record->handle));
+    if (!handled) return NOT_HANDLED;
+    return ColorHandler(record, wParam, COLOR_BTNHIGHLIGHT);
+}
+
+LRESULT CALLBACK ControlProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto number = static_cast<int32_t>(GetWindowLongPtrA(handle, GWLP_ID));
+    ControlRecord *record = number == -1 ? nullptr : LookupControl(number);
+    if (!record || record->handle != handle) return DefWindowProcA(handle, message, wParam, lParam);
+    LRESULT result = CallWindowProcA(record->previousProcedure, handle, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        record = LookupControl(number);
+        if (record && record->kind->destroyHook) record->kind->destroyHook(record);
+        RemovePropA(handle, QV_ID);
+        if (RemovePropA(handle, QV_DROP_ACCEPT)) RevokeDragDrop(handle);
+        SetWindowLongPtrA(handle, GWLP_ID, -1);
+        ReleaseObject(controls, number);
+    }
+    return result;
+}
+
+LRESULT CALLBACK TextFieldProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SETFOCUS || message == WM_KILLFOCUS) {
+        LPARAM type = message == WM_SETFOCUS ? EVENT_TYPE_FOCUS : EVENT_TYPE_LOST_FOCUS;
+        PostMessageA(FindNumberedWindow(handle), MSG_CONTROL_FOCUS,
+                     static_cast<WPARAM>(GetWindowLongPtrA(handle, GWLP_ID)), type);
+    }
+    return CallWindowProcA(editProcedure, handle, message, wParam, lParam);
+}
+
+LRESULT CALLBACK ToolTipProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT)
+        SetWindowPos(handle, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    auto previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(handle, GWLP_USERDATA));
+    return CallWindowProcA(previous, handle, message, wParam, lParam);
+}
+
+// The control library's part of the window procedure: a window is one of our controls only
+// when its QV_ID property and its identifier agree.
+LRESULT ForwardControlMessage(HWND control, HWND window, UINT message, WPARAM wParam,
+                              LPARAM lParam) {
+    auto id = reinterpret_cast<intptr_t>(GetPropA(control, QV_ID));
+    if (id != GetWindowLongPtrA(control, GWLP_ID)) return NOT_HANDLED;
+    ControlRecord *record = LookupControl(static_cast<int32_t>(id));
+    if (!record || !record->kind->messageHandler) return NOT_HANDLED;
+    return record->kind->messageHandler(record, window, message, wParam, lParam);
+}
+
+intptr_t RegisterControl(int32_t number, ControlRecord *record, HWND handle,
+                         const ControlKind *kind) {
+    bool generated = number == AUTO_NUMBER;
+    if (generated) number = AutoNumberOf(record);
+    record->handle = handle;
+    record->kind = kind;
+    record->previousProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlProc)));
+    SetWindowLongPtrA(handle, GWLP_ID, number);
+    SetPropA(handle, QV_ID, reinterpret_cast<HANDLE>(static_cast<intptr_t>(number)));
+    SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(context->font), 1);
+    return generated ? number : reinterpret_cast<intptr_t>(handle);
+}
+
+intptr_t CreateControl(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+                       const char *text, const ControlKind *kind, const char *className,
+                       DWORD style, DWORD extendedStyle) {
+    HWND handle = CreateWindowExA(extendedStyle, className, text ? text : "", style, x, y, width,
+                                  height, context->parent, reinterpret_cast<HMENU>(-1),
+                                  GetModuleHandleA(nullptr), nullptr);
+    if (!handle) return 0;
+    auto *record = static_cast<ControlRecord *>(AllocateObject(controls, number));
+    if (kind == &TEXT_FIELD_KIND)
+        editProcedure = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TextFieldProc)));
+    if (kind != &BUTTON_KIND) record->frontColor = record->backColor = COLOR_DEFAULT;
+    return RegisterControl(number, record, handle, kind);
+}
+
+} // namespace
+
+intptr_t InitControlLibrary() {
+    if (controls) return 0;
+    InitializeCriticalSection(&brushLock);
+    controls = CreateObjectRegistry(sizeof(ControlRecord), 50, FreeControl);
+    context = static_cast<ControlContext *>(AllocStateBlock(sizeof(ControlContext), nullptr));
+    context->font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    SetControlForwarder(ForwardControlMessage);
+    InitNavigation();
+    INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), 0xB08};
+    return InitCommonControlsEx(&classes);
+}
+
+HWND OpenControlList(HWND window) {
+    context->parent = window;
+    return window;
+}
+
+intptr_t CreateLabel(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+                     const char *text, uint32_t flags) {
+    DWORD extended = (flags & LABEL_BORDER) ? WS_EX_CLIENTEDGE : 0;
+    return CreateControl(number, x, y, width, height, text, &LABEL_KIND, "Static",
+                         flags | 0x50020000, extended);
+}
+
+intptr_t CreateTextField(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+                         const char *text, uint32_t flags) {
+    DWORD extended = (flags & TEXT_FIELD_BORDERLESS) ? 0 : WS_EX_CLIENTEDGE;
+    return CreateControl(number, x, y, width, height, text, &TEXT_FIELD_KIND, "Edit",
+                         flags | 0x50030080, extended);
+}
+
+intptr_t CreateButton(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+                      const char *text, uint32_t flags) {
+    return CreateControl(number, x, y, width, height, text, &BUTTON_KIND, "Button",
+                         flags | 0x50030000, 0);
+}
+
+ControlRecord *LookupControl(int32_t number) {
+    return controls ? static_cast<ControlRecord *>(LookupObject(controls, number)) : nullptr;
+}
+
+void FreeControl(int32_t number) {
+    if (ControlRecord *record = LookupControl(number)) DestroyWindow(record->handle);
+}
+
+HWND FindNumberedWindow(HWND handle) {
+    HWND current = handle;
+    while (!GetPropA(current, QV_WINDOW_ID)) {
+        HWND parent = GetParent(current);
+        if (!parent) break;
+        current = parent;
+    }
+    return current;
+}
+
+intptr_t SetToolTip(int32_t number, const char *text) {
+    if (!context->toolTip) {
+        context->toolTip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                                           WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
+                                           nullptr, GetModuleHandleA(nullptr), nullptr);
+        if (context->toolTip) {
+            LONG_PTR previous = SetWindowLongPtrA(context->toolTip, GWLP_WNDPROC,
+                                                  reinterpret_cast<LONG_PTR>(ToolTipProc));
+            SetWindowLongPtrA(context->toolTip, GWLP_USERDATA, previous);
+        }
+    }
+    ControlRecord *record = LookupControl(number);
+    if (!record || !context->toolTip) return 0;
+    TOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = GetParent(record->handle);
+    tool.uId = reinterpret_cast<UINT_PTR>(record->handle);
+    tool.lpszText = const_cast<char *>(text ? text : "");
+    SendMessageA(context->toolTip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    return SendMessageA(context->toolTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+HWND ToolTipWindow() {
+    return context ? context->toolTip : nullptr;
+}
+
+HWND SetControlFocus(int32_t number) {
+    if (number == -1) return SetFocus(nullptr);
+    ControlRecord *record = LookupControl(number);
+    return record ? SetFocus(record->handle) : nullptr;
+}
+
+int32_t SetControlText(int32_t number, const char *text) {
+    ControlRecord *record = LookupControl(number);
+    if (!record) return 0;
+    if (!text) text = "";
+    if (record->kind->setText) return record->kind->setText(record, text);
+    return SetWindowTextA(record->handle, text) ? 1 : 0;
+}
+
+// Exactly the text read, also when the platform's first length was larger.
+char *GetControlText(int32_t number, int32_t resultStart) {
+    ControlRecord *record = LookupControl(number);
+    if (record && record->kind->getText) return record->kind->getText(record, resultStart);
+    int32_t length = record ? GetWindowTextLengthA(record->handle) : 0;
+    if (length < 0) length = 0;
+    char *text = ReserveResult(length, resultStart);
+    text[0] = 0;
+    if (record) GetWindowTextA(record->handle, text, length + 1);
+    int32_t got = static_cast<int32_t>(strnlen(text, static_cast<size_t>(length)));
+    text[got] = 0;
+    GiveBackResult(length - got);
+    return text;
+}
+
+void SetControlColor(ControlRecord *record, int32_t type, COLORREF color) {
+    if (type == COLOR_TYPE_FRONT) record->frontColor = color;
+    if (type == COLOR_TYPE_BACK) {
+        if (record->backBrush) ReleaseBrush(record->backBrush);
+        record->backBrush = color == COLOR_DEFAULT ? nullptr : AcquireBrush(color);
+        record->backColor = color;
+    }
+    RedrawWindow(record->handle, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE);
+}
+
+COLORREF GetControlColor(ControlRecord *record, int32_t type) {
+    if (type == COLOR_TYPE_FRONT) return record->frontColor;
+    if (type == COLOR_TYPE_BACK) return record->backColor;
+    return COLOR_DEFAULT;
+}
+
+int32_t GetButtonState(ControlRecord *record) {
+    return static_cast<int32_t>(SendMessageA(record->handle, BM_GETCHECK, 0, 0) & 1);
+}
+
+void SetButtonState(ControlRecord *record, int32_t state) {
+    SendMessageA(record->handle, BM_SETCHECK, state ? 1 : 0, 0);
+}
+
+HBRUSH AcquireBrush(COLORREF color) {
+    EnterCriticalSection(&brushLock);
+    HBRUSH brush = nullptr;
+    for (ListNode *node = brushes; node && !brush; node = node->next) {
+        auto *entry = static_cast<BrushEntry *>(RecordOf(node));
+        if (entry->color != color) continue;
+        entry->count += 1;
+        brush = entry->brush;
+    }
+    if (!brush) {
+        auto *entry = static_cast<BrushEntry *>(AllocListNode(&brushes, sizeof(BrushEntry)));
+        entry->color = color;
+        entry->brush = brush = CreateSolidBrush(color);
+        entry->count = 1;
+    }
+    LeaveCriticalSection(&brushLock);
+    return brush;
+}
+
+void ReleaseBrush(HBRUSH brush) {
+    EnterCriticalSection(&brushLock);
+    for (ListNode *node = brushes; node; node = node->next) {
+        auto *entry = static_cast<BrushEntry *>(RecordOf(node));
+        if (entry->brush != brush) continue;
+        if (--entry->count == 0) {
+            DeleteObject(brush);
+            FreeListNode(&brushes, entry);
+        }
+        break;
+    }
+    LeaveCriticalSection(&brushLock);
+}
+
+int32_t BrushReferences(HBRUSH brush) {
+    int32_t count = 0;
+    EnterCriticalSection(&brushLock);
+    for (ListNode *node = brushes; node && !count; node = node->next) {
+        auto *entry = static_cast<BrushEntry *>(RecordOf(node));
+        if (entry->brush == brush) count = entry->count;
+    }
+    LeaveCriticalSection(&brushLock);
+    return count;
+}

@@ -1,0 +1,15 @@
+/*
+ * Tab and Shift+Tab between the tab stops (enabled, visible, WS_TABSTOP) of the active window,
+ * in the platform's order of its descendants, wrapping at both ends. A window inside an MDI
+ * child moves within that child. Tab with no modifier in an editable rich edit control stays
+ * with the control. InitNavigation plugs both entry points into the window library.
+ */
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+void InitNavigation();
+HACCEL SelectAccelerators(HWND active);
+void MoveFocus(int32_t direction); // 0 forward, 1 backward

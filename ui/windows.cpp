@@ -1,0 +1,305 @@
+#include "ui/windows.h"
+
+#include "runtime/registry.h"
+
+#include <ole2.h>
+
+#include <cstdio>
+
+namespace {
+
+struct WindowRecord {
+    HWND handle; // owned; destroyed by DestroyNumberedWindow. Null marks a free entry.
+    int32_t acceleratorCount;
+    ACCEL *accelerators;     // owned, main heap
+    HACCEL acceleratorTable; // owned
+};
+
+struct QueuedEvent {
+    QueuedEvent *next; // the newer neighbour
+    EventCode code;
+    int32_t window;
+};
+
+struct EventState {
+    int32_t control;
+    int32_t window;
+    int32_t eventType;
+    EventCode pending;
+    QueuedEvent *head; // oldest; main heap
+    QueuedEvent *tail; // newest
+};
+
+ObjectRegistry *windows = nullptr;
+EventState *events = nullptr;
+HICON classIcon = nullptr;
+HCURSOR classCursor = nullptr;
+ControlForwarder controlForwarder = nullptr;
+AcceleratorSelector acceleratorSelector = nullptr;
+FocusMover focusMover = nullptr;
+
+void ClassName(int32_t number, char (&name)[32]) {
+    std::snprintf(name, sizeof name, "WindowClass_%ld", static_cast<long>(number));
+}
+
+void DestroyRoutine(int32_t number) {
+    DestroyNumberedWindow(number);
+}
+
+// The number of the numbered window that handle is or lies in, or -1.
+int32_t WindowNumberOf(HWND handle) {
+    for (HWND current = handle; current; current = GetParent(current)) {
+        auto id = reinterpret_cast<intptr_t>(GetPropA(current, QV_WINDOW_ID));
+        if (id != 0) return static_cast<int32_t>(id - 1);
+    }
+    return -1;
+}
+
+BOOL CALLBACK ForwardSysColorChange(HWND child, LPARAM) {
+    SendMessageA(child, WM_SYSCOLORCHANGE, 0, 0);
+    return TRUE;
+}
+
+LRESULT OnCommand(WPARAM wParam, LPARAM lParam, HWND handle) {
+    HWND control = reinterpret_cast<HWND>(lParam);
+    if (ForwardToControl(control, handle, WM_COMMAND, wParam, lParam) != NOT_HANDLED) return 0;
+    if (control) {
+        events->pending = EVENT_CONTROL;
+        events->eventType = HIWORD(wParam);
+        events->control = static_cast<int32_t>(GetWindowLongPtrA(control, GWLP_ID));
+    } else if (HIWORD(wParam) != 0 && focusMover) {
+        if (LOWORD(wParam) == CMD_FOCUS_NEXT) focusMover(0);
+        if (LOWORD(wParam) == CMD_FOCUS_PREVIOUS) focusMover(1);
+    }
+    return 0;
+}
+
+} // namespace
+
+void SetControlForwarder(ControlForwarder forwarder) {
+    controlForwarder = forwarder;
+}
+
+void SetKeyboardNavigation(AcceleratorSelector selector, FocusMover mover) {
+    acceleratorSelector = selector;
+    focusMover = mover;
+}
+
+void InitWindowLibrary() {
+    if (windows) return;
+    windows = CreateObjectRegistry(sizeof(WindowRecord), 16, DestroyRoutine);
+    events = static_cast<EventState *>(AllocStateBlock(sizeof(EventState), nullptr));
+    classIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
+    classCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+}
+
+void EndWindowLibrary() {
+    int32_t number = 0;
+    BeginObjectWalk(windows);
+    while (NextObject(windows, &number))
+        DestroyNumberedWindow(number);
+}
+
+HWND OpenNumberedWindow(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+                        const char *title, uint32_t options, HWND parent) {
+    bool generated = number == AUTO_NUMBER;
+    auto *record = static_cast<WindowRecord *>(AllocateObject(windows, number));
+    if (generated) number = AutoNumberOf(record);
+    char className[32];
+    ClassName(number, className);
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+
+    WNDCLASSA windowClass{};
+    windowClass.style = CS_DBLCLKS;
+    windowClass.lpfnWndProc = NumberedWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = classIcon;
+    windowClass.hCursor = classCursor;
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<intptr_t>(COLOR_BTNFACE + 1));
+    windowClass.lpszClassName = className;
+    RegisterClassA(&windowClass);
+
+    if ((options & ~(WINDOW_CENTER_SCREEN | WINDOW_CENTER_PARENT | WINDOW_INVISIBLE)) == 0)
+        options |= WS_CAPTION;
+    bool show = (options & WINDOW_INVISIBLE) == 0;
+    options &= ~WINDOW_INVISIBLE;
+    DWORD style = options & ~(WINDOW_CENTER_SCREEN | WINDOW_CENTER_PARENT);
+
+    RECT outer{0, 0, width, height};
+    AdjustWindowRect(&outer, style, FALSE);
+    int outerWidth = outer.right - outer.left, outerHeight = outer.bottom - outer.top;
+    bool centred = (options & (WINDOW_CENTER_SCREEN | WINDOW_CENTER_PARENT)) != 0;
+    if (!centred && (x == POSITION_UNSET || y == POSITION_UNSET)) x = y = CW_USEDEFAULT;
+    if (options & WINDOW_CENTER_SCREEN) {
+        int screenWidth = GetSystemMetrics(SM_CXSCREEN),
+            screenHeight = GetSystemMetrics(SM_CYSCREEN);
+        if (outerWidth > screenWidth) outerWidth = screenWidth;
+        if (outerHeight > screenHeight) outerHeight = screenHeight;
+        x = (screenWidth - outerWidth) / 2;
+        y = (screenHeight - outerHeight) / 2;
+    } else if (options & WINDOW_CENTER_PARENT) {
+        HWND reference = parent ? parent : GetActiveWindow();
+        RECT rect{};
+        if (reference && GetWindowRect(reference, &rect)) {
+            x = rect.left + (rect.right - rect.left - outerWidth) / 2;
+            y = rect.top + (rect.bottom - rect.top - outerHeight) / 2;
+            if (x < 0) x = 0;
+            if (y < 0) y = 0;
+        }
+    }
+
+    HWND handle = CreateWindowExA(0, className, title ? title : "", style, x, y, outerWidth,
+                                  outerHeight, parent, nullptr, instance, nullptr);
+    if (!handle) {
+        UnregisterClassA(className, instance);
+        ReleaseObject(windows, number);
+        return nullptr;
+    }
+    record->handle = handle; // nothing has allocated in the registry since AllocateObject
+    SetPropA(handle, QV_WINDOW_ID, reinterpret_cast<HANDLE>(static_cast<intptr_t>(number) + 1));
+    if (show) ShowWindow(handle, (options & WS_MAXIMIZE) ? SW_MAXIMIZE : SW_SHOWNORMAL);
+
+    record = static_cast<WindowRecord *>(LookupObject(windows, number));
+    if (!record) return nullptr; // closed while it was being shown
+    record->acceleratorCount = 2;
+    record->accelerators = static_cast<ACCEL *>(MainHeapAlloc(2 * sizeof(ACCEL)));
+    record->accelerators[0] = ACCEL{FVIRTKEY | FNOINVERT, VK_TAB, CMD_FOCUS_NEXT};
+    record->accelerators[1] = ACCEL{FVIRTKEY | FNOINVERT | FSHIFT, VK_TAB, CMD_FOCUS_PREVIOUS};
+    record->acceleratorTable = CreateAcceleratorTableA(record->accelerators, 2);
+    return generated ? reinterpret_cast<HWND>(static_cast<intptr_t>(number)) : handle;
+}
+
+void DestroyNumberedWindow(int32_t number) {
+    auto *record = static_cast<WindowRecord *>(LookupObject(windows, number));
+    if (!record) return;
+    HWND handle = record->handle;
+    if (HWND owner = GetWindow(handle, GW_OWNER)) SetActiveWindow(owner);
+    RemovePropA(handle, QV_WINDOW_ID);
+    if (RemovePropA(handle, QV_DROP_ACCEPT)) RevokeDragDrop(handle);
+    DestroyWindow(handle);
+    char className[32];
+    ClassName(number, className);
+    UnregisterClassA(className, GetModuleHandleA(nullptr));
+    record = static_cast<WindowRecord *>(LookupObject(windows, number));
+    if (!record) return;
+    MainHeapFree(record->accelerators);
+    if (record->acceleratorTable) DestroyAcceleratorTable(record->acceleratorTable);
+    ReleaseObject(windows, number);
+}
+
+HWND GetWindowHandle(int32_t number) {
+    auto *record = static_cast<WindowRecord *>(LookupObject(windows, number));
+    return record ? record->handle : nullptr;
+}
+
+HACCEL GetWindowAccelerators(HWND window) {
+    auto id = reinterpret_cast<intptr_t>(GetPropA(window, QV_WINDOW_ID));
+    if (!window || id == 0) return nullptr;
+    auto *record = static_cast<WindowRecord *>(LookupObject(windows, static_cast<int32_t>(id - 1)));
+    return record ? record->acceleratorTable : nullptr;
+}
+
+void QueueEvent(EventCode code, int32_t window) {
+    if (events->tail && events->tail->code == code && events->tail->window == window) return;
+    auto *entry = static_cast<QueuedEvent *>(MainHeapAlloc(sizeof(QueuedEvent)));
+    entry->code = code;
+    entry->window = window;
+    if (events->tail)
+        events->tail->next = entry;
+    else
+        events->head = entry;
+    events->tail = entry;
+}
+
+EventCode WaitForEvent() {
+    events->eventType = -1;
+    if (QueuedEvent *entry = events->head) {
+        events->window = entry->window;
+        events->pending = 0;
+        events->head = entry->next;
+        if (!events->head) events->tail = nullptr;
+        EventCode code = entry->code;
+        MainHeapFree(entry);
+        return code;
+    }
+    MSG message{};
+    GetMessageA(&message, nullptr, 0, 0);
+    HWND active = GetActiveWindow();
+    HACCEL table = acceleratorSelector ? acceleratorSelector(active) : nullptr;
+    if (!table || !TranslateAcceleratorA(active, table, &message)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    if (events->pending) {
+        events->pending = 0;
+        return EVENT_CONTROL;
+    }
+    return static_cast<EventCode>(message.message);
+}
+
+int32_t GetEventControl() {
+    return events->control;
+}
+int32_t GetEventType() {
+    return events->eventType;
+}
+int32_t GetEventWindow() {
+    return events->window;
+}
+
+LRESULT ForwardToControl(HWND control, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!control || !controlForwarder) return NOT_HANDLED;
+    return controlForwarder(control, window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK NumberedWindowProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+    int32_t number = WindowNumberOf(handle);
+    events->window = number;
+    LRESULT result = NOT_HANDLED;
+    switch (message) {
+    case WM_MOVE:
+        if (number != -1) QueueEvent(EVENT_WINDOW_MOVED, number);
+        result = 0;
+        break;
+    case WM_SIZE:
+        if (number != -1 && wParam != SIZE_MINIMIZED) {
+            QueueEvent(EVENT_WINDOW_SIZED, number);
+            result = 0;
+        }
+        break;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != 0) QueueEvent(EVENT_WINDOW_ACTIVATED, number);
+        result = 1;
+        break;
+    case WM_CLOSE:
+        if (number != -1) QueueEvent(EVENT_CLOSE_WINDOW, number);
+        result = 0;
+        break;
+    case WM_ERASEBKGND: QueueEvent(EVENT_REDRAW, number); break;
+    case WM_SYSCOLORCHANGE:
+        if (GetWindowHandle(number)) EnumChildWindows(handle, ForwardSysColorChange, 0);
+        break;
+    case WM_NOTIFY:
+        if (lParam)
+            result = ForwardToControl(reinterpret_cast<NMHDR *>(lParam)->hwndFrom, handle, message,
+                                      wParam, lParam);
+        break;
+    case WM_COMMAND: result = OnCommand(wParam, lParam, handle); break;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC:
+        result = ForwardToControl(reinterpret_cast<HWND>(lParam), handle, message, wParam, lParam);
+        break;
+    case MSG_CONTROL_FOCUS:
+        events->pending = EVENT_CONTROL;
+        events->control = static_cast<int32_t>(wParam);
+        events->eventType = static_cast<int32_t>(lParam);
+        result = 0;
+        break;
+    default: break;
+    }
+    return result == NOT_HANDLED ? DefWindowProcA(handle, message, wParam, lParam) : result;
+}
