@@ -1,0 +1,39 @@
+#!/usr/bin/env python3
+"""Writes an Intel HEX file of SIZE random data bytes (16 per record, an extended linear
+address record before every 64 KiB, end record) to standard output, in one of three flavours:
+right (CR LF, all checksums right), wrong (CR LF, every checksum wrong), wrong-lf (every
+checksum wrong, LF line ends). Usage: make_bench_hex.py FLAVOUR [SIZE]"""
+import random
+import sys
+
+
+WRONG = False
+END = "\r\n"
+
+
+def record(kind, address, data):
+    body = bytes([len(data), (address >> 8) & 0xFF, address & 0xFF, kind]) + data
+    checksum = (-sum(body)) & 0xFF
+    if WRONG:
+        checksum ^= 0xA5
+    return ":" + (body + bytes([checksum])).hex().upper() + END
+
+
+def main():
+    global WRONG, END
+    flavour = sys.argv[1]
+    WRONG = flavour in ("wrong", "wrong-lf")
+    END = "\n" if flavour == "wrong-lf" else "\r\n"
+    size = int(sys.argv[2]) if len(sys.argv) > 2 else 16 * 1024 * 1024
+    rng = random.Random(2026)
+    data = rng.randbytes(size)
+    out = []
+    for offset in range(0, size, 16):
+        if offset % 0x10000 == 0:
+            out.append(record(4, 0, (offset >> 16).to_bytes(2, "big")))
+        out.append(record(0, offset & 0xFFFF, data[offset:offset + 16]))
+    out.append(record(1, 0, b""))
+    sys.stdout.buffer.write("".join(out).encode("ascii"))
+
+
+main()
