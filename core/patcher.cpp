@@ -32,28 +32,85 @@ bool RecordChecksum(const char *line, int64_t length, char checksum[2]) {
     return true;
 }
 
+namespace {
+
+constexpr int32_t LINE_ROOM = LONGEST_RECORD + 2; // a record and its line end
+constexpr int32_t RUN_SIZE = 4096;
+
+// Neighbouring lines to be written back: whole lines from the first changed one on, as read
+// (with their own line ends), so that one seek and one write put a stretch of corrections in
+// place. Only the bytes up to the end of the last changed line are written.
+struct WriteRun {
+    char bytes[RUN_SIZE];
+    int64_t start = 0;   // file offset of bytes[0]
+    int32_t length = 0;  // bytes held
+    int32_t changed = 0; // bytes up to the end of the last changed line
+};
+
+// Writes the run where it came from and puts the reader back at resume, where the walk goes on.
+void FlushRun(WriteRun &run, int64_t resume) {
+    if (run.changed > 0) {
+        SeekChannel(PATCH_CHANNEL, run.start);
+        WriteChannelBytes(PATCH_CHANNEL, run.bytes, run.changed);
+        SeekChannel(PATCH_CHANNEL, resume);
+    }
+    run.length = 0;
+    run.changed = 0;
+}
+
+void AppendToRun(WriteRun &run, int64_t position, const char *line, int32_t total, bool changed) {
+    if (run.length == 0) run.start = position;
+    for (int32_t i = 0; i < total; ++i)
+        run.bytes[run.length + i] = line[i];
+    run.length += total;
+    if (changed) run.changed = run.length;
+}
+
+} // namespace
+
 // Each line is read with its real line end; only the checksum characters of records change,
-// and only where they differ, so a file that is right already is not written at all.
+// and only where they differ, so a file that is right already is not written at all. A last
+// record without a line end is completed and gets CR LF. Corrections of neighbouring lines are
+// gathered and written with one seek and one write.
 int32_t PatchFileInPlace(const char *path) {
     if (!path || !path[0]) return 0;
     if (!OpenChannelUpdate(PATCH_CHANNEL, path)) return 0;
-    char line[LONGEST_RECORD + 1];
+    static WriteRun run; // one thread; the patcher is not re-entered
+    run.length = 0;
+    run.changed = 0;
+    char line[LINE_ROOM];
     int64_t position = 0;
     int64_t length = 0;
     int32_t terminator = 0;
-    while (ReadChannelLineBytes(PATCH_CHANNEL, line, LONGEST_RECORD + 1, &length, &terminator)) {
+    while (ReadChannelLineBytes(PATCH_CHANNEL, line, LINE_ROOM, &length, &terminator)) {
+        int64_t next = position + length + terminator;
+        int64_t total = length + terminator;
         char checksum[2];
+        bool changed = false;
         if (RecordChecksum(line, length, checksum)) {
-            bool changed = checksum[0] != line[length - 2] || checksum[1] != line[length - 1];
-            if (changed || terminator == 0) {
-                SeekChannel(PATCH_CHANNEL, position + length - 2);
-                WriteChannelBytes(PATCH_CHANNEL, checksum, 2);
-                if (terminator == 0) terminator = WriteChannelBytes(PATCH_CHANNEL, "\r\n", 2);
-                SeekChannel(PATCH_CHANNEL, position + length + terminator);
+            changed = checksum[0] != line[length - 2] || checksum[1] != line[length - 1];
+            line[length - 2] = checksum[0];
+            line[length - 1] = checksum[1];
+            if (terminator == 0) { // the last line: it gets the CR LF it lacks
+                line[length] = '\r';
+                line[length + 1] = '\n';
+                total = length + 2;
+                changed = true;
             }
         }
-        position += length + terminator;
+        bool fits = run.length + total <= RUN_SIZE; // total > LINE_ROOM never fits
+        if (changed) {
+            if (!fits) FlushRun(run, next);
+            AppendToRun(run, position, line, static_cast<int32_t>(total), true);
+        } else if (run.length > 0) {
+            if (fits && total <= LINE_ROOM)
+                AppendToRun(run, position, line, static_cast<int32_t>(total), false);
+            else
+                FlushRun(run, next);
+        }
+        position += total;
     }
+    FlushRun(run, position);
     CloseChannel(PATCH_CHANNEL);
     return 1;
 }

@@ -337,13 +337,18 @@ bool ReadChannelLineBytes(int32_t number, char *destination, int32_t capacity, i
                 byte = ReadByte(channel);
             }
         }
-        if (byte >= 0) *terminator = 1;
+        if (byte >= 0) {
+            *terminator = 1;
+            if (length < capacity) destination[length] = static_cast<char>(byte);
+        }
         if (byte == '\r') {
             int next = ReadByte(channel);
-            if (next == '\n')
+            if (next == '\n') {
                 *terminator = 2;
-            else if (next >= 0)
+                if (length + 1 < capacity) destination[length + 1] = '\n';
+            } else if (next >= 0) {
                 PushBackByte(channel);
+            }
         }
     }
     *lineLength = length;

@@ -31,10 +31,10 @@ char *ReadChannelLine(int32_t number, int32_t resultStart);
 int32_t WriteChannelLine(int32_t number, const char *text);
 int32_t WriteChannelBytes(int32_t number, const void *bytes, int32_t length);
 
-// Reads the next line into destination (at most capacity bytes are stored, the rest is passed
-// over), sets *lineLength to the line's full length and *terminator to the length of its line
-// end (0 at the end of the file, 1 for a lone CR, LF or zero byte, 2 for CR LF). Returns false
-// when nothing at all was left to read.
+// Reads the next line into destination: its text followed by its line end bytes, of which at
+// most capacity bytes are stored (the rest is passed over). Sets *lineLength to the length of
+// the text and *terminator to the length of the line end (0 at the end of the file, 1 for a lone
+// CR, LF or zero byte, 2 for CR LF). Returns false when nothing at all was left to read.
 bool ReadChannelLineBytes(int32_t number, char *destination, int32_t capacity, int64_t *lineLength,
                           int32_t *terminator);
 
