@@ -163,6 +163,11 @@ intptr_t OpenChannel(int32_t number, const char *path, Mode mode) {
                              FILE_ATTRIBUTE_NORMAL, nullptr);
         break;
     case MODE_UPDATE:
+        // A read-only file is refused here too: Windows refuses it, but a process running with
+        // full rights on a system that only emulates the attribute would get write access.
+        if (GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES &&
+            (GetFileAttributesA(name) & FILE_ATTRIBUTE_READONLY))
+            break;
         handle = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         break;

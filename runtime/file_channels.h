@@ -21,7 +21,8 @@ intptr_t OpenChannelRead(int32_t number, const char *path);
 intptr_t OpenChannelReadWrite(int32_t number, const char *path); // creates a missing file
 intptr_t OpenChannelNew(int32_t number, const char *path);
 intptr_t OpenChannelExclusive(int32_t number, const char *path);
-// Reading and writing an existing file, sharing reading; a missing file is not created.
+// Reading and writing an existing file, sharing reading; a missing file is not created and a
+// read-only file is refused.
 intptr_t OpenChannelUpdate(int32_t number, const char *path);
 void CloseChannel(int32_t number);
 int32_t ChannelAtEnd(int32_t number);

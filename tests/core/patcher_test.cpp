@@ -65,7 +65,7 @@ std::string RandomRecord(std::mt19937 &rng, bool lower) {
 std::string RandomFile(std::mt19937 &rng) {
     const std::string ends[] = {"\r\n", "\n", "\r", std::string(1, '\0'), "\n\r"};
     std::string file;
-    int lines = static_cast<int>(rng() % 40);
+    int lines = static_cast<int>(rng() % 8 == 0 ? rng() % 600 : rng() % 40);
     bool lfOnly = rng() % 3 == 0;
     for (int n = 0; n < lines; ++n) {
         int kind = static_cast<int>(rng() % 10);
@@ -129,6 +129,17 @@ TEST_F(Patcher, RandomizedAgainstReference) {
     }
 }
 
+// The same walk with channels that get no buffer (one system call per byte).
+TEST_F(Patcher, RandomizedUnbuffered) {
+    FailChannelBuffersForTesting(true);
+    std::mt19937 rng(815);
+    for (int round = 0; round < 40; ++round) {
+        std::string file = RandomFile(rng);
+        ASSERT_EQ(Patch(file), Reference(file)) << "round " << round;
+    }
+    FailChannelBuffersForTesting(false);
+}
+
 TEST_F(Patcher, RightFilesAreNotWritten) {
     std::string file;
     for (int n = 0; n < 2000; ++n)
@@ -175,6 +186,136 @@ TEST(RecordChecksum, MatchesCompletion) {
         std::string completed = CompleteRecordChecksum((line + "\r\n").c_str(), scope.Start());
         ASSERT_EQ(line.substr(0, line.size() - 2) + std::string(checksum, 2), completed);
     }
+}
+
+// Hostile files and paths: each has a fixed outcome, and nothing else changes on disk.
+class HostileFiles : public Patcher {
+  protected:
+    // Writes the file with an old modification time; Unchanged() tells whether it stayed.
+    void Prepare(const std::string &bytes, const std::string &at = "") {
+        target = at.empty() ? path : at;
+        ASSERT_TRUE(testfiles::Write(target, bytes));
+        HANDLE file = CreateFileA(target.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        SYSTEMTIME old{2001, 2, 0, 3, 4, 5, 6, 0};
+        SystemTimeToFileTime(&old, &stamp);
+        SetFileTime(file, nullptr, nullptr, &stamp);
+        CloseHandle(file);
+    }
+    bool Unwritten() {
+        HANDLE file = CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+        FILETIME now{};
+        GetFileTime(file, nullptr, nullptr, &now);
+        CloseHandle(file);
+        return CompareFileTime(&now, &stamp) == 0;
+    }
+    std::string target;
+    FILETIME stamp{};
+};
+
+TEST_F(HostileFiles, ReadOnlyFileIsRefused) {
+    Prepare(":0000000100\r\n");
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(PatchFileInPlace(path.c_str()), 0);
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(testfiles::Read(path), ":0000000100\r\n");
+    EXPECT_TRUE(Unwritten());
+}
+
+TEST_F(HostileFiles, FileHeldOpenForWritingIsRefused) {
+    Prepare(":0000000100\r\n");
+    HANDLE holder = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(PatchFileInPlace(path.c_str()), 0); // the patcher shares reading only
+    CloseHandle(holder);
+    EXPECT_EQ(testfiles::Read(path), ":0000000100\r\n");
+    EXPECT_TRUE(Unwritten());
+}
+
+TEST_F(HostileFiles, DirectoryIsRefused) {
+    std::string folder = testfiles::Folder("patcher") + "\\sub.hex";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    EXPECT_EQ(PatchFileInPlace(folder.c_str()), 0);
+    EXPECT_EQ(GetFileAttributesA(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY,
+              static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+}
+
+// A path of MAX_PATH characters or more does not fit the ANSI file calls: refused, nothing made.
+TEST_F(HostileFiles, OverlongPathIsRefused) {
+    std::string folder = testfiles::Folder("patcher");
+    for (std::string tail : {std::string(260, 'n'), std::string(300, 'n') + ".hex"}) {
+        std::string longPath = folder + "\\" + tail;
+        ASSERT_GE(longPath.size(), 260u);
+        EXPECT_EQ(PatchFileInPlace(longPath.c_str()), 0);
+        EXPECT_FALSE(testfiles::Exists(longPath));
+    }
+    // Just short enough: a file in a deep folder whose full path is 259 characters is patched.
+    std::string deep = folder + "\\" + std::string(100, 'd');
+    CreateDirectoryA(deep.c_str(), nullptr);
+    std::string name = deep + "\\";
+    name += std::string(259 - name.size(), 'f');
+    ASSERT_EQ(name.size(), 259u);
+    Prepare(":0000000100\r\n", name);
+    EXPECT_EQ(PatchFileInPlace(name.c_str()), 1);
+    EXPECT_EQ(testfiles::Read(name), ":00000001FF\r\n");
+    DeleteFileA(name.c_str());
+}
+
+TEST_F(HostileFiles, EmptyFileStaysEmptyAndUnwritten) {
+    Prepare("");
+    EXPECT_EQ(PatchFileInPlace(path.c_str()), 1);
+    EXPECT_EQ(testfiles::Read(path), "");
+    EXPECT_TRUE(Unwritten());
+}
+
+TEST_F(HostileFiles, BinaryFileOnlyLosesRecordChecksums) {
+    std::mt19937 rng(1234);
+    std::string bytes;
+    for (int k = 0; k < 200000; ++k)
+        bytes += static_cast<char>(rng() % 256);
+    // A few records hidden among the garbage, between line ends, are still corrected.
+    bytes += "\n:0000000100\n";
+    bytes.insert(100000, "\r\n:02000004ffff00\r\n");
+    Prepare(bytes);
+    EXPECT_EQ(PatchFileInPlace(path.c_str()), 1);
+    std::string after = testfiles::Read(path);
+    EXPECT_EQ(after, Reference(bytes));
+    EXPECT_NE(after.find(":02000004ffffFC\r\n"), std::string::npos);
+    EXPECT_EQ(after.size(), bytes.size());
+}
+
+TEST_F(HostileFiles, TenMegabyteLineIsLeftAlone) {
+    std::string huge = ":" + std::string(10 * 1024 * 1024, 'A'); // hex digits, wrong length
+    Prepare(huge + "\r\n:0000000100\r\n" + huge);
+    EXPECT_EQ(PatchFileInPlace(path.c_str()), 1);
+    EXPECT_EQ(testfiles::Read(path), huge + "\r\n:00000001FF\r\n" + huge);
+}
+
+TEST_F(HostileFiles, SecondPassWritesNothing) {
+    std::mt19937 rng(77);
+    std::string file;
+    for (int n = 0; n < 3000; ++n)
+        file += RandomRecord(rng, n % 3 == 0) + (n % 2 ? "\r\n" : "\n");
+    Prepare(file);
+    EXPECT_EQ(PatchFileInPlace(path.c_str()), 1);
+    std::string once = testfiles::Read(path);
+    EXPECT_EQ(once, Reference(file));
+    Prepare(once);
+    EXPECT_EQ(PatchFileInPlace(path.c_str()), 1);
+    EXPECT_EQ(testfiles::Read(path), once);
+    EXPECT_TRUE(Unwritten());
+}
+
+TEST_F(HostileFiles, LowerCaseRecordsKeepTheirDigits) {
+    Prepare(":10010000214601360121470136007efe09d2190140\r\n:02000004ffff00\r\n"
+            ":02000004ffffFC\r\n:00000001ff\r\n");
+    EXPECT_EQ(PatchFileInPlace(path.c_str()), 1);
+    EXPECT_EQ(testfiles::Read(path), ":10010000214601360121470136007efe09d2190140\r\n"
+                                     ":02000004ffffFC\r\n:02000004ffffFC\r\n:00000001FF\r\n");
+    EXPECT_FALSE(Unwritten());
 }
 
 } // namespace
