@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -99,6 +101,57 @@ TEST_P(FileChannels, ClosedAndReusedNumbers) {
     EXPECT_EQ(ChannelAtEnd(3), GetParam() ? -1 : 1);
     CloseChannel(3);
     EXPECT_EQ(testfiles::Read(path + ".created"), "");
+}
+
+TEST_P(FileChannels, SeekDropsReadAheadAndWritesCoverWhatFollows) {
+    testfiles::Write(path, "ab\ncd\nef");
+    ASSERT_NE(OpenChannelReadWrite(1, path.c_str()), 0);
+    {
+        WorkspaceScope scope;
+        EXPECT_STREQ(ReadChannelLine(1, scope.Start()), "ab");
+        EXPECT_EQ(SeekChannel(1, 1), 1);
+        EXPECT_STREQ(ReadChannelLine(1, scope.Start()), "b");
+    }
+    // A lone LF rewritten as CR LF covers the first byte of the next line.
+    SeekChannel(1, 0);
+    EXPECT_EQ(WriteChannelLine(1, "AB"), 4);
+    EXPECT_EQ(ChannelAtEnd(1), 0); // writes the pending bytes, then looks behind them
+    {
+        WorkspaceScope scope;
+        EXPECT_STREQ(ReadChannelLine(1, scope.Start()), "d");
+    }
+    // Writing past the end makes the file grow.
+    SeekChannel(1, 6);
+    EXPECT_EQ(WriteChannelLine(1, "EF"), 4);
+    EXPECT_EQ(ChannelPosition(1), 10);
+    EXPECT_EQ(ChannelAtEnd(1), GetParam() ? -1 : 1);
+    CloseChannel(1);
+    EXPECT_EQ(testfiles::Read(path), "AB\r\nd\nEF\r\n");
+}
+
+TEST_P(FileChannels, OpenModesShareAsDocumented) {
+    testfiles::Write(path, "x");
+    ASSERT_NE(OpenChannelExclusive(1, path.c_str()), 0);
+    EXPECT_EQ(OpenChannelRead(2, path.c_str()), 0); // exclusive: not even reading is shared
+    CloseChannel(1);
+    ASSERT_NE(OpenChannelUpdate(1, path.c_str()), 0);
+    // Reading is shared with a reader that itself lets others write; a reading channel does not.
+    HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(reader, INVALID_HANDLE_VALUE);
+    CloseHandle(reader);
+    EXPECT_EQ(OpenChannelRead(2, path.c_str()), 0);
+    EXPECT_EQ(OpenChannelExclusive(3, path.c_str()), 0);
+    EndFileChannels();
+    EXPECT_EQ(ChannelPosition(1), -1);
+    EXPECT_EQ(ChannelPosition(2), -1);
+    EXPECT_EQ(OpenChannelRead(1, (path + ".none").c_str()), 0);
+    EXPECT_EQ(OpenChannelExclusive(1, (path + ".none").c_str()), 0);
+    EXPECT_FALSE(testfiles::Exists(path + ".none"));
+    // A new file replaces what was there.
+    ASSERT_NE(OpenChannelNew(1, path.c_str()), 0);
+    CloseChannel(1);
+    EXPECT_EQ(testfiles::Read(path), "");
 }
 
 // Pending bytes stay in the buffer until a write would fill it to the last byte.
