@@ -7,24 +7,40 @@ namespace {
 constexpr int32_t PATCH_CHANNEL = 1;
 constexpr int32_t LONGEST_RECORD = 11 + 2 * 255;
 
+// Value of each byte as a hexadecimal digit of either case, -1 for any other byte.
+struct HexTable {
+    int8_t value[256];
+    constexpr HexTable() : value() {
+        for (int c = 0; c < 256; ++c)
+            value[c] = c >= '0' && c <= '9'   ? static_cast<int8_t>(c - '0')
+                       : c >= 'A' && c <= 'F' ? static_cast<int8_t>(c - 'A' + 10)
+                       : c >= 'a' && c <= 'f' ? static_cast<int8_t>(c - 'a' + 10)
+                                              : static_cast<int8_t>(-1);
+    }
+};
+constexpr HexTable HEX;
+
 int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
+    return HEX.value[static_cast<unsigned char>(c)];
 }
 
 } // namespace
 
+// One pass over the pairs after the ":": each must be two hex digits; all but the last (the old
+// checksum) are summed.
 bool RecordChecksum(const char *line, int64_t length, char checksum[2]) {
     if (length < 11 || length > LONGEST_RECORD || line[0] != ':') return false;
-    for (int64_t i = 1; i < length; ++i)
-        if (HexDigit(line[i]) < 0) return false;
-    int count = HexDigit(line[1]) * 16 + HexDigit(line[2]);
-    if (length != 11 + 2 * count) return false;
+    int high = HexDigit(line[1]);
+    int low = HexDigit(line[2]);
+    if ((high | low) < 0 || length != 11 + 2 * (high * 16 + low)) return false;
     unsigned sum = 0;
-    for (int64_t i = 1; i < length - 2; i += 2)
-        sum += static_cast<unsigned>(HexDigit(line[i]) * 16 + HexDigit(line[i + 1]));
+    for (int64_t i = 1; i < length; i += 2) {
+        high = HexDigit(line[i]);
+        low = HexDigit(line[i + 1]);
+        if ((high | low) < 0) return false;
+        sum += static_cast<unsigned>(high * 16 + low);
+    }
+    sum -= static_cast<unsigned>(HexDigit(line[length - 2]) * 16 + HexDigit(line[length - 1]));
     unsigned value = (0x100u - (sum & 0xFFu)) & 0xFFu;
     static const char DIGITS[] = "0123456789ABCDEF";
     checksum[0] = DIGITS[value >> 4];
