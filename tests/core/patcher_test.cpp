@@ -129,6 +129,25 @@ TEST_F(Patcher, RandomizedAgainstReference) {
     }
 }
 
+// Files of CR LF records only come out exactly as the line-by-line walk with the general
+// completion routine makes them: every line completed, written back with CR LF.
+TEST_F(Patcher, RecordFilesMatchTheCompletionWalk) {
+    std::mt19937 rng(2718);
+    for (int round = 0; round < 100; ++round) {
+        std::string file, expected;
+        int lines = 1 + static_cast<int>(rng() % 300);
+        for (int n = 0; n < lines; ++n) {
+            std::string line = RandomRecord(rng, rng() % 3 == 0);
+            bool last = n + 1 == lines;
+            file += line + (last && rng() % 2 ? "" : "\r\n");
+            WorkspaceScope scope;
+            expected += CompleteRecordChecksum((line + "\r\n").c_str(), scope.Start());
+            expected += "\r\n";
+        }
+        ASSERT_EQ(Patch(file), expected) << "round " << round;
+    }
+}
+
 // The same walk with channels that get no buffer (one system call per byte).
 TEST_F(Patcher, RandomizedUnbuffered) {
     FailChannelBuffersForTesting(true);
