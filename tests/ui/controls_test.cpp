@@ -1,0 +1,551 @@
+// The control library in a real window: the nine controls of the main window at their places,
+// driven with real mouse input and keystrokes, and read back from the platform (window texts,
+// the tooltip window, painted pixels).
+#include "runtime/registry.h"
+#include "runtime/strings.h"
+#include "tests/support/tool_driver.h"
+#include "ui/controls.h"
+#include "ui/windows.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int32_t WINDOW = 0;
+constexpr uint32_t MAIN_WINDOW_OPTIONS = 0xC80001; // caption, system menu, centred on screen
+
+enum Control : int32_t {
+    INPUT_LABEL = 3,
+    OUTPUT_LABEL = 5,
+    INPUT_FIELD = 6,
+    OUTPUT_FIELD = 7,
+    COMPUTE = 8,
+    PASTE = 9,
+    QUIT = 10,
+    COPY = 11,
+    FILE_BUTTON = 12,
+};
+
+enum class Kind { LABEL, FIELD, BUTTON };
+
+struct Placement {
+    int32_t number;
+    Kind kind;
+    int x, y, width, height;
+    const char *text;
+};
+
+// The main window's controls in the order it creates them.
+const Placement LAYOUT[] = {
+    {INPUT_LABEL, Kind::LABEL, 10, 10, 280, 20, "Intel Hex Line ohne Checksum (z.B. :00000001FF):"},
+    {INPUT_FIELD, Kind::FIELD, 10, 30, 330, 20, ":"},
+    {PASTE, Kind::BUTTON, 110, 55, 150, 25, "Von Zwischenablage einf\xFCgen"}, // einfügen
+    {FILE_BUTTON, Kind::BUTTON, 262, 55, 80, 25, "Datei"},
+    {OUTPUT_LABEL, Kind::LABEL, 10, 75, 100, 20, "Output-Line:"},
+    {OUTPUT_FIELD, Kind::FIELD, 10, 90, 330, 20, ""},
+    {COMPUTE, Kind::BUTTON, 10, 120, 120, 25, "Checksum berechnen"},
+    {COPY, Kind::BUTTON, 130, 120, 150, 25, "In Zwischenablage speichern"},
+    {QUIT, Kind::BUTTON, 280, 120, 60, 25, "Beenden"},
+};
+
+intptr_t Create(const Placement &p, int32_t number) {
+    switch (p.kind) {
+    case Kind::LABEL: return CreateLabel(number, p.x, p.y, p.width, p.height, p.text);
+    case Kind::FIELD: return CreateTextField(number, p.x, p.y, p.width, p.height, p.text);
+    case Kind::BUTTON: return CreateButton(number, p.x, p.y, p.width, p.height, p.text);
+    }
+    return 0;
+}
+
+struct ControlEvent {
+    int32_t control;
+    int32_t type;
+    bool operator==(const ControlEvent &other) const {
+        return control == other.control && type == other.type;
+    }
+};
+
+[[maybe_unused]] std::ostream &operator<<(std::ostream &out, const ControlEvent &event) {
+    return out << "{" << event.control << ", " << event.type << "}";
+}
+
+// Runs the event loop until done(event) holds or timeoutMs has passed. A thread timer wakes
+// WaitForEvent every few milliseconds, so that it never blocks past the deadline.
+bool PumpUntil(const std::function<bool(EventCode)> &done, DWORD timeoutMs = 5000) {
+    UINT_PTR timer = SetTimer(nullptr, 0, 20, nullptr);
+    DWORD start = GetTickCount();
+    bool met = false;
+    while (!met && GetTickCount() - start < timeoutMs)
+        met = done(WaitForEvent());
+    KillTimer(nullptr, timer);
+    return met;
+}
+
+bool PumpUntilState(const std::function<bool()> &holds, DWORD timeoutMs = 5000) {
+    return holds() || PumpUntil([&](EventCode) { return holds(); }, timeoutMs);
+}
+
+// Runs the event loop until the control event (control, type) comes; every control event on
+// the way is added to seen.
+bool PumpUntilControlEvent(int32_t control, int32_t type, std::vector<ControlEvent> &seen) {
+    return PumpUntil([&](EventCode event) {
+        if (event != EVENT_CONTROL) return false;
+        seen.push_back({GetEventControl(), GetEventType()});
+        return seen.back() == ControlEvent{control, type};
+    });
+}
+
+// Handles everything posted so far (focus notices included): posted messages are taken in
+// order, so once a marker posted now comes back, the ones before it have been dispatched.
+void Drain(HWND window) {
+    constexpr UINT MARKER = WM_APP + 17;
+    PostMessageA(window, MARKER, 0, 0);
+    PumpUntil([](EventCode event) { return event == static_cast<EventCode>(MARKER); });
+}
+
+void MoveMouseTo(int x, int y) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    input.mi.dx = (x * 65535 + width / 2) / (width - 1);
+    input.mi.dy = (y * 65535 + height / 2) / (height - 1);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &input, sizeof input);
+}
+
+POINT Centre(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+std::string ControlText(int32_t number) {
+    WorkspaceScope scope;
+    return GetControlText(number, scope.Start());
+}
+
+// A pixel that text never covers: near the right end of the client area, in the top row of a
+// label (the output field, which lies below, covers the output label's lowest rows) and in the
+// middle of a field (whose text starts at the left).
+COLORREF BackgroundPixel(HWND control, Kind kind) {
+    RECT client{};
+    GetClientRect(control, &client);
+    HDC dc = GetDC(control);
+    int y = kind == Kind::LABEL ? 0 : client.bottom / 2;
+    COLORREF pixel = GetPixel(dc, client.right - 6, y);
+    ReleaseDC(control, dc);
+    return pixel;
+}
+
+bool Reddish(COLORREF pixel) {
+    int red = GetRValue(pixel), green = GetGValue(pixel), blue = GetBValue(pixel);
+    return red - (green > blue ? green : blue) > 80;
+}
+
+// Whether the control's client area shows a clearly red pixel: text drawn in red, whatever
+// smoothing the font gets.
+bool ShowsRedText(HWND control) {
+    RECT client{};
+    GetClientRect(control, &client);
+    HDC dc = GetDC(control);
+    bool found = false;
+    for (int y = 0; y < client.bottom && !found; ++y)
+        for (int x = 0; x < client.right && !found; ++x)
+            found = Reddish(GetPixel(dc, x, y));
+    ReleaseDC(control, dc);
+    return found;
+}
+
+// The texts of the tooltip's tools that stand for control.
+std::vector<std::string> ToolTexts(HWND toolTip, HWND control) {
+    std::vector<std::string> texts;
+    auto count = static_cast<UINT>(SendMessageA(toolTip, TTM_GETTOOLCOUNT, 0, 0));
+    for (UINT i = 0; i < count; ++i) {
+        char text[1100] = {};
+        TOOLINFOA tool{};
+        tool.cbSize = TTTOOLINFOA_V1_SIZE;
+        tool.lpszText = text;
+        if (!SendMessageA(toolTip, TTM_ENUMTOOLSA, i, reinterpret_cast<LPARAM>(&tool))) continue;
+        if (tool.uId == reinterpret_cast<UINT_PTR>(control)) texts.push_back(text);
+    }
+    return texts;
+}
+
+class MainControls : public testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        InitWindowLibrary();
+        InitControlLibrary();
+        InitCommonControls();
+    }
+
+    void SetUp() override {
+        window = OpenNumberedWindow(WINDOW, 100, 100, 350, 180, "Controls", MAIN_WINDOW_OPTIONS);
+        ASSERT_NE(window, nullptr);
+        ASSERT_EQ(OpenControlList(window), window);
+        for (const Placement &p : LAYOUT)
+            ASSERT_NE(Create(p, p.number), 0) << "control " << p.number;
+        BringToFront();
+    }
+
+    void TearDown() override { DestroyNumberedWindow(WINDOW); }
+
+    // The window must be the foreground window before real input reaches it: a click on an
+    // empty spot of its client area, then the event loop until the platform agrees.
+    void BringToFront() {
+        SetForegroundWindow(window);
+        POINT spot{175, 165};
+        ClientToScreen(window, &spot);
+        driver::ClickAt(spot.x, spot.y);
+        ASSERT_TRUE(PumpUntilState([&] {
+            return GetForegroundWindow() == window && GetActiveWindow() == window;
+        })) << "the test window did not come to the foreground";
+    }
+
+    static HWND Handle(int32_t number) {
+        ControlRecord *record = LookupControl(number);
+        return record ? record->handle : nullptr;
+    }
+
+    HWND window = nullptr;
+};
+
+TEST_F(MainControls, ControlsStandAtTheirPlacesInTheDefaultFont) {
+    auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
+    for (const Placement &p : LAYOUT) {
+        SCOPED_TRACE(testing::Message() << "control " << p.number);
+        HWND control = Handle(p.number);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(GetParent(control), window);
+        EXPECT_EQ(GetDlgItem(window, p.number), control);
+        EXPECT_EQ(reinterpret_cast<intptr_t>(GetPropA(control, QV_ID)), p.number);
+        RECT rect{};
+        GetWindowRect(control, &rect);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT *>(&rect), 2);
+        EXPECT_EQ(rect.left, p.x);
+        EXPECT_EQ(rect.top, p.y);
+        EXPECT_EQ(rect.right - rect.left, p.width);
+        EXPECT_EQ(rect.bottom - rect.top, p.height);
+        EXPECT_EQ(static_cast<WPARAM>(SendMessageA(control, WM_GETFONT, 0, 0)), font);
+        EXPECT_EQ(driver::WindowText(control), p.text);
+        bool tabStop = (GetWindowLongA(control, GWL_STYLE) & WS_TABSTOP) != 0;
+        EXPECT_EQ(tabStop, p.kind != Kind::LABEL);
+    }
+}
+
+TEST_F(MainControls, ClickOnAButtonRaisesItsControlEventAndLabelsStaySilent) {
+    const int32_t buttons[] = {PASTE, FILE_BUTTON, COMPUTE, COPY, QUIT};
+    const int32_t labels[] = {INPUT_LABEL, OUTPUT_LABEL};
+    std::vector<ControlEvent> seen;
+    int i = 0;
+    for (int32_t button : buttons) {
+        // A label clicked first: its event, if it had one, would come before the button's.
+        driver::ClickWindow(Handle(labels[i++ % 2]));
+        driver::ClickWindow(Handle(button));
+        EXPECT_TRUE(PumpUntilControlEvent(button, BN_CLICKED, seen))
+            << "no click event of button " << button
+            << "; events: " << testing::PrintToString(seen);
+    }
+    for (const ControlEvent &event : seen) {
+        EXPECT_NE(event.control, INPUT_LABEL);
+        EXPECT_NE(event.control, OUTPUT_LABEL);
+    }
+}
+
+TEST_F(MainControls, TextFieldReportsGainedAndLostFocus) {
+    std::vector<ControlEvent> seen;
+    SetControlFocus(COMPUTE);
+    Drain(window);
+
+    EXPECT_EQ(SetControlFocus(INPUT_FIELD), Handle(COMPUTE));
+    EXPECT_TRUE(PumpUntilControlEvent(INPUT_FIELD, EVENT_TYPE_FOCUS, seen))
+        << testing::PrintToString(seen);
+    EXPECT_EQ(SetControlFocus(PASTE), Handle(INPUT_FIELD));
+    EXPECT_TRUE(PumpUntilControlEvent(INPUT_FIELD, EVENT_TYPE_LOST_FOCUS, seen))
+        << testing::PrintToString(seen);
+
+    // The same with real clicks: into the output field, then on a button.
+    seen.clear();
+    driver::ClickWindow(Handle(OUTPUT_FIELD));
+    EXPECT_TRUE(PumpUntilControlEvent(OUTPUT_FIELD, EVENT_TYPE_FOCUS, seen))
+        << testing::PrintToString(seen);
+    driver::ClickWindow(Handle(COMPUTE));
+    EXPECT_TRUE(PumpUntilControlEvent(COMPUTE, BN_CLICKED, seen)) << testing::PrintToString(seen);
+    const ControlEvent lostFocus{OUTPUT_FIELD, EVENT_TYPE_LOST_FOCUS};
+    bool lost = std::find(seen.begin(), seen.end(), lostFocus) != seen.end() ||
+                PumpUntilControlEvent(OUTPUT_FIELD, EVENT_TYPE_LOST_FOCUS, seen);
+    EXPECT_TRUE(lost) << testing::PrintToString(seen);
+    EXPECT_EQ(GetFocus(), Handle(COMPUTE));
+
+    // A number without a control leaves the focus alone; -1 takes it away.
+    EXPECT_EQ(SetControlFocus(99), nullptr);
+    EXPECT_EQ(GetFocus(), Handle(COMPUTE));
+    EXPECT_EQ(SetControlFocus(-1), Handle(COMPUTE));
+    EXPECT_EQ(GetFocus(), nullptr);
+}
+
+TEST_F(MainControls, NumberNamesTheNewestControlAndNoneAfterTheWindowCloses) {
+    HWND oldButton = Handle(COMPUTE);
+    auto newButton = reinterpret_cast<HWND>(CreateButton(COMPUTE, 10, 120, 120, 25, "Neu"));
+    ASSERT_NE(newButton, nullptr);
+    EXPECT_NE(newButton, oldButton);
+    EXPECT_FALSE(IsWindow(oldButton));
+    EXPECT_EQ(Handle(COMPUTE), newButton);
+    EXPECT_EQ(GetDlgItem(window, COMPUTE), newButton);
+    EXPECT_EQ(ControlText(COMPUTE), "Neu");
+    std::vector<ControlEvent> seen;
+    driver::ClickWindow(newButton);
+    EXPECT_TRUE(PumpUntilControlEvent(COMPUTE, BN_CLICKED, seen)) << testing::PrintToString(seen);
+
+    // Creations the platform refuses: a child window without a parent, or with a parent that
+    // has gone. The numbers keep their controls.
+    HWND gone = CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(gone, nullptr);
+    DestroyWindow(gone);
+    struct Refusal {
+        const char *name;
+        HWND parent;
+    };
+    for (const Refusal &refusal : {Refusal{"no parent", nullptr}, Refusal{"parent gone", gone}}) {
+        SCOPED_TRACE(refusal.name);
+        OpenControlList(refusal.parent);
+        EXPECT_EQ(CreateButton(COMPUTE, 10, 120, 120, 25, "Falsch"), 0);
+        EXPECT_EQ(CreateTextField(INPUT_FIELD, 10, 30, 330, 20, "Falsch"), 0);
+        EXPECT_EQ(CreateLabel(INPUT_LABEL, 10, 10, 280, 20, "Falsch"), 0);
+        EXPECT_EQ(CreateButton(AUTO_NUMBER, 10, 150, 60, 20, "Falsch"), 0);
+        OpenControlList(window);
+        EXPECT_EQ(Handle(COMPUTE), newButton);
+        EXPECT_TRUE(IsWindow(newButton));
+        EXPECT_EQ(ControlText(COMPUTE), "Neu");
+        EXPECT_EQ(ControlText(INPUT_FIELD), ":");
+        EXPECT_EQ(ControlText(INPUT_LABEL), LAYOUT[0].text);
+    }
+
+    // A generated number names its control like a fixed one.
+    intptr_t generated = CreateButton(AUTO_NUMBER, 10, 150, 60, 20, "Auto");
+    EXPECT_LT(generated, 0);
+    EXPECT_NE(generated, AUTO_NUMBER);
+    auto autoNumber = static_cast<int32_t>(generated);
+    HWND autoButton = Handle(autoNumber);
+    ASSERT_NE(autoButton, nullptr);
+    EXPECT_EQ(GetDlgCtrlID(autoButton), autoNumber);
+    EXPECT_EQ(GetParent(autoButton), window);
+
+    DestroyNumberedWindow(WINDOW);
+    for (const Placement &p : LAYOUT)
+        EXPECT_EQ(LookupControl(p.number), nullptr) << "control " << p.number;
+    EXPECT_EQ(LookupControl(autoNumber), nullptr);
+    EXPECT_FALSE(IsWindow(newButton));
+    EXPECT_EQ(SetControlText(INPUT_FIELD, "x"), 0);
+    EXPECT_EQ(SetToolTip(COMPUTE, "x"), 0);
+    EXPECT_EQ(SetControlFocus(COMPUTE), nullptr);
+}
+
+TEST_F(MainControls, ToolTipShowsTheLastTextWhenTheMouseRestsOnTheControl) {
+    const std::string first = "Checksumme berechnen";
+    const std::string second = "Pr\xFC" // Prüfsumme neu berechnen
+                               "fsumme neu berechnen";
+    EXPECT_NE(SetToolTip(COMPUTE, first.c_str()), 0);
+    EXPECT_NE(SetToolTip(COMPUTE, second.c_str()), 0);
+    EXPECT_NE(SetToolTip(QUIT, "Programm beenden"), 0);
+    HWND toolTip = ToolTipWindow();
+    ASSERT_NE(toolTip, nullptr);
+    EXPECT_EQ(ToolTexts(toolTip, Handle(COMPUTE)), std::vector<std::string>{second});
+
+    // The mouse comes from outside the button and rests on it.
+    POINT outside{175, 165};
+    ClientToScreen(window, &outside);
+    MoveMouseTo(outside.x, outside.y);
+    POINT on = Centre(Handle(COMPUTE));
+    MoveMouseTo(on.x, on.y);
+    ASSERT_TRUE(PumpUntilState([&] { return IsWindowVisible(toolTip) != 0; }))
+        << "the tooltip did not appear";
+    EXPECT_EQ(driver::WindowText(toolTip), second);
+    char text[1100] = {};
+    TOOLINFOA current{};
+    current.cbSize = TTTOOLINFOA_V1_SIZE;
+    current.lpszText = text;
+    ASSERT_NE(SendMessageA(toolTip, TTM_GETCURRENTTOOLA, 0, reinterpret_cast<LPARAM>(&current)), 0);
+    EXPECT_EQ(current.uId, reinterpret_cast<UINT_PTR>(Handle(COMPUTE)));
+    EXPECT_EQ(std::string(text), second);
+
+    SendMessageA(toolTip, TTM_POP, 0, 0);
+    MoveMouseTo(outside.x, outside.y);
+    // A number without a control gets no tool, and the tooltip window stays.
+    EXPECT_EQ(SetToolTip(99, "nichts"), 0);
+    EXPECT_EQ(ToolTipWindow(), toolTip);
+    EXPECT_TRUE(IsWindow(toolTip));
+}
+
+TEST(BrushCache, OneBrushPerColourDeletedAtTheLastRelease) {
+    InitControlLibrary();
+    const COLORREF colour = RGB(0x21, 0x43, 0x65);
+    HBRUSH first = AcquireBrush(colour);
+    HBRUSH second = AcquireBrush(colour);
+    HBRUSH other = AcquireBrush(RGB(0x65, 0x43, 0x21));
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(second, first);
+    EXPECT_NE(other, first);
+    EXPECT_EQ(BrushReferences(first), 2);
+    LOGBRUSH look{};
+    ASSERT_EQ(GetObjectA(first, sizeof look, &look), static_cast<int>(sizeof look));
+    EXPECT_EQ(look.lbStyle, static_cast<UINT>(BS_SOLID));
+    EXPECT_EQ(look.lbColor, colour);
+
+    ReleaseBrush(first);
+    EXPECT_EQ(BrushReferences(first), 1);
+    EXPECT_EQ(GetObjectType(first), static_cast<DWORD>(OBJ_BRUSH));
+    ReleaseBrush(first);
+    EXPECT_EQ(BrushReferences(first), 0);
+    EXPECT_EQ(GetObjectType(first), 0u) << "the brush was not deleted";
+    ReleaseBrush(first); // no longer cached: nothing happens
+    EXPECT_EQ(BrushReferences(other), 1);
+    ReleaseBrush(other);
+    EXPECT_EQ(BrushReferences(other), 0);
+}
+
+TEST_F(MainControls, BackgroundBrushFollowsTheControlsThatUseIt) {
+    const COLORREF colour = RGB(0x30, 0x90, 0x60);
+    SetControlColor(LookupControl(INPUT_LABEL), COLOR_TYPE_BACK, colour);
+    SetControlColor(LookupControl(OUTPUT_LABEL), COLOR_TYPE_BACK, colour);
+    SetControlColor(LookupControl(OUTPUT_FIELD), COLOR_TYPE_BACK, colour);
+    HBRUSH brush = LookupControl(INPUT_LABEL)->backBrush;
+    ASSERT_NE(brush, nullptr);
+    EXPECT_EQ(LookupControl(OUTPUT_LABEL)->backBrush, brush);
+    EXPECT_EQ(BrushReferences(brush), 3);
+
+    // Back to the platform's colour, replaced under its number, closed with the window.
+    SetControlColor(LookupControl(OUTPUT_FIELD), COLOR_TYPE_BACK, COLOR_DEFAULT);
+    EXPECT_EQ(LookupControl(OUTPUT_FIELD)->backBrush, nullptr);
+    EXPECT_EQ(BrushReferences(brush), 2);
+    ASSERT_NE(Create(LAYOUT[0], INPUT_LABEL), 0);
+    EXPECT_EQ(BrushReferences(brush), 1);
+    DestroyNumberedWindow(WINDOW);
+    EXPECT_EQ(BrushReferences(brush), 0);
+    EXPECT_EQ(GetObjectType(brush), 0u) << "the brush outlived its last control";
+}
+
+struct Paint {
+    const char *name;
+    int32_t control;
+    COLORREF front;
+    COLORREF back;
+    enum { ENABLED, DISABLED, READ_ONLY } state;
+    int expectedSystemColor; // -1: the back colour
+};
+
+const Paint PAINTS[] = {
+    {"plain label", INPUT_LABEL, COLOR_DEFAULT, COLOR_DEFAULT, Paint::ENABLED, COLOR_BTNFACE},
+    {"plain field", INPUT_FIELD, COLOR_DEFAULT, COLOR_DEFAULT, Paint::ENABLED, COLOR_WINDOW},
+    {"label back", INPUT_LABEL, COLOR_DEFAULT, RGB(0x20, 0x80, 0x40), Paint::ENABLED, -1},
+    {"field back", OUTPUT_FIELD, COLOR_DEFAULT, RGB(0x40, 0x20, 0x80), Paint::ENABLED, -1},
+    {"label front", OUTPUT_LABEL, RGB(0xFF, 0, 0), COLOR_DEFAULT, Paint::ENABLED, COLOR_BTNFACE},
+    {"field front", INPUT_FIELD, RGB(0xFF, 0, 0), COLOR_DEFAULT, Paint::ENABLED,
+     COLOR_BTNHIGHLIGHT},
+    {"label both", OUTPUT_LABEL, RGB(0xFF, 0, 0), RGB(0xF0, 0xF0, 0x20), Paint::ENABLED, -1},
+    {"field both", OUTPUT_FIELD, RGB(0xFF, 0, 0), RGB(0x20, 0xF0, 0xF0), Paint::ENABLED, -1},
+    {"read-only field", OUTPUT_FIELD, COLOR_DEFAULT, RGB(0x80, 0x40, 0x20), Paint::READ_ONLY, -1},
+    {"disabled field", OUTPUT_FIELD, COLOR_DEFAULT, RGB(0x80, 0x40, 0x20), Paint::DISABLED,
+     COLOR_BTNFACE},
+};
+
+TEST_F(MainControls, ColoursPaintLabelsAndFields) {
+    SetControlText(OUTPUT_FIELD, "MMMM");
+    for (const Paint &paint : PAINTS) {
+        SCOPED_TRACE(paint.name);
+        ControlRecord *record = LookupControl(paint.control);
+        ASSERT_NE(record, nullptr);
+        HWND control = record->handle;
+        Kind kind = record->kind->code == KIND_LABEL ? Kind::LABEL : Kind::FIELD;
+        EnableWindow(control, paint.state != Paint::DISABLED);
+        if (kind == Kind::FIELD)
+            SendMessageA(control, EM_SETREADONLY, paint.state == Paint::READ_ONLY, 0);
+        record->kind->setColor(record, COLOR_TYPE_FRONT, paint.front);
+        record->kind->setColor(record, COLOR_TYPE_BACK, paint.back);
+        EXPECT_EQ(record->kind->getColor(record, COLOR_TYPE_FRONT), paint.front);
+        EXPECT_EQ(record->kind->getColor(record, COLOR_TYPE_BACK), paint.back);
+        RedrawWindow(window, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+
+        COLORREF expected =
+            paint.expectedSystemColor == -1 ? paint.back : GetSysColor(paint.expectedSystemColor);
+        EXPECT_EQ(BackgroundPixel(control, kind), expected);
+        if (paint.front != COLOR_DEFAULT) {
+            EXPECT_TRUE(ShowsRedText(control)) << "the text is not drawn in the front colour";
+        }
+
+        record->kind->setColor(record, COLOR_TYPE_FRONT, COLOR_DEFAULT);
+        record->kind->setColor(record, COLOR_TYPE_BACK, COLOR_DEFAULT);
+        EnableWindow(control, TRUE);
+        if (kind == Kind::FIELD) SendMessageA(control, EM_SETREADONLY, FALSE, 0);
+    }
+}
+
+struct TextCase {
+    const char *name;
+    int32_t control;
+    const char *text; // null: a missing text
+    std::string expected;
+};
+
+TEST_F(MainControls, TextsKeepTheirWindows1252Bytes) {
+    const std::string umlauts = "\xE4\xF6\xFC\xDF"; // äöüß
+    std::string longText;
+    while (longText.size() < 3000)
+        longText += "Gr\xFC\xDF"
+                    "e \xC4\xD6\xDC \x80 "; // Grüße ÄÖÜ €
+    const TextCase cases[] = {
+        {"field", INPUT_FIELD, umlauts.c_str(), umlauts},
+        {"label", OUTPUT_LABEL,
+         "\xC4nderung \xFC"
+         "ber Stra\xDF"
+         "e", // Änderung über Straße
+         "\xC4nderung \xFC"
+         "ber Stra\xDF"
+         "e"},
+        {"button", QUIT,
+         "Schlie\xDF"
+         "en",
+         "Schlie\xDF"
+         "en"}, // Schließen
+        {"long field", OUTPUT_FIELD, longText.c_str(), longText},
+        {"empty", INPUT_FIELD, "", ""},
+        {"missing", OUTPUT_FIELD, nullptr, ""},
+    };
+    for (const TextCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_NE(SetControlText(c.control, c.text), 0);
+        EXPECT_EQ(ControlText(c.control), c.expected);
+        EXPECT_EQ(driver::WindowText(Handle(c.control)), c.expected);
+    }
+    EXPECT_EQ(SetControlText(99, umlauts.c_str()), 0);
+
+    // Both fields take typed text, the output field included.
+    struct Typing {
+        int32_t field;
+        const char *start;
+    };
+    for (const Typing &typing : {Typing{INPUT_FIELD, ":"}, Typing{OUTPUT_FIELD, ""}}) {
+        SCOPED_TRACE(testing::Message() << "typing into " << typing.field);
+        SetControlText(typing.field, typing.start);
+        driver::ClickWindow(Handle(typing.field));
+        ASSERT_TRUE(PumpUntilState([&] { return GetFocus() == Handle(typing.field); }));
+        driver::PressKey(VK_END);
+        driver::TypeText(umlauts);
+        std::string expected = typing.start + umlauts;
+        EXPECT_TRUE(PumpUntilState([&] { return ControlText(typing.field) == expected; }))
+            << "the field shows " << ControlText(typing.field);
+    }
+}
+
+} // namespace

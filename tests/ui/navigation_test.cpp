@@ -1,0 +1,254 @@
+// Keyboard navigation in a real window: real Tab keystrokes (SendInput) move the focus among the
+// nine controls of the main window, with the event loop of the window library translating them.
+#include "tests/support/tool_driver.h"
+#include "ui/controls.h"
+#include "ui/windows.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <functional>
+#include <initializer_list>
+#include <vector>
+
+namespace {
+
+constexpr int32_t WINDOW = 0;
+constexpr uint32_t MAIN_WINDOW_OPTIONS = 0xC80001; // caption, system menu, centred on screen
+constexpr int32_t NO_CONTROL = 0;                  // the window itself has the focus
+constexpr int32_t OUTSIDE = -2;                    // the focus is not in the window
+
+enum Control : int32_t {
+    INPUT_LABEL = 3,
+    OUTPUT_LABEL = 5,
+    INPUT_FIELD = 6,
+    OUTPUT_FIELD = 7,
+    COMPUTE = 8,
+    PASTE = 9,
+    QUIT = 10,
+    COPY = 11,
+    FILE_BUTTON = 12,
+};
+
+// The main window's controls in the order it creates them, which is the order of navigation.
+void BuildMainControls() {
+    CreateLabel(INPUT_LABEL, 10, 10, 280, 20, "Intel Hex Line ohne Checksum (z.B. :00000001FF):");
+    CreateTextField(INPUT_FIELD, 10, 30, 330, 20, ":");
+    CreateButton(PASTE, 110, 55, 150, 25, "Von Zwischenablage einf\xFCgen"); // einfügen
+    CreateButton(FILE_BUTTON, 262, 55, 80, 25, "Datei");
+    CreateLabel(OUTPUT_LABEL, 10, 75, 100, 20, "Output-Line:");
+    CreateTextField(OUTPUT_FIELD, 10, 90, 330, 20, "");
+    CreateButton(COMPUTE, 10, 120, 120, 25, "Checksum berechnen");
+    CreateButton(COPY, 130, 120, 150, 25, "In Zwischenablage speichern");
+    CreateButton(QUIT, 280, 120, 60, 25, "Beenden");
+}
+
+HWND Handle(int32_t number) {
+    ControlRecord *record = LookupControl(number);
+    return record ? record->handle : nullptr;
+}
+
+// Runs the event loop until done() holds after an event, or timeoutMs has passed. A thread
+// timer wakes WaitForEvent every few milliseconds, so that it never blocks past the deadline.
+bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs = 5000) {
+    if (done()) return true;
+    UINT_PTR timer = SetTimer(nullptr, 0, 20, nullptr);
+    DWORD start = GetTickCount();
+    bool met = false;
+    while (!met && GetTickCount() - start < timeoutMs) {
+        WaitForEvent();
+        met = done();
+    }
+    KillTimer(nullptr, timer);
+    return met;
+}
+
+// Key releases taken from the thread's queue. A keystroke has been handled completely once the
+// release of its last key has been taken and the wait that took it has returned.
+int keyReleases = 0;
+
+LRESULT CALLBACK CountKeyReleases(int code, WPARAM wParam, LPARAM lParam) {
+    const auto *message = reinterpret_cast<const MSG *>(lParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE &&
+        (message->message == WM_KEYUP || message->message == WM_SYSKEYUP))
+        ++keyReleases;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+INPUT KeyInput(WORD vk, bool release) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = release ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+// Presses key with the modifiers held, as real keyboard input, and runs the event loop until
+// every key of the chord is up again and its release has been handled.
+bool Keystroke(WORD key, std::initializer_list<WORD> modifiers = {}) {
+    std::vector<INPUT> inputs;
+    for (WORD modifier : modifiers)
+        inputs.push_back(KeyInput(modifier, false));
+    inputs.push_back(KeyInput(key, false));
+    inputs.push_back(KeyInput(key, true));
+    for (auto modifier = std::rbegin(modifiers); modifier != std::rend(modifiers); ++modifier)
+        inputs.push_back(KeyInput(*modifier, true));
+    int expected = keyReleases + 1 + static_cast<int>(modifiers.size());
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    return PumpUntil([&] { return keyReleases >= expected; });
+}
+
+class Navigation : public testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        InitWindowLibrary();
+        InitControlLibrary();
+        InitCommonControls();
+    }
+
+    void SetUp() override {
+        hook = SetWindowsHookExA(WH_GETMESSAGE, CountKeyReleases, nullptr, GetCurrentThreadId());
+        ASSERT_NE(hook, nullptr);
+        window = OpenNumberedWindow(WINDOW, 100, 100, 350, 180, "Navigation", MAIN_WINDOW_OPTIONS);
+        ASSERT_NE(window, nullptr);
+        OpenControlList(window);
+        BuildMainControls();
+        ASSERT_NE(Handle(QUIT), nullptr);
+        BringToFront();
+    }
+
+    void TearDown() override {
+        DestroyNumberedWindow(WINDOW);
+        UnhookWindowsHookEx(hook);
+    }
+
+    // Keystrokes go to the foreground window: a click on an empty spot of the client area,
+    // then the event loop until the platform agrees.
+    void BringToFront() {
+        SetForegroundWindow(window);
+        POINT spot{175, 165};
+        ClientToScreen(window, &spot);
+        driver::ClickAt(spot.x, spot.y);
+        ASSERT_TRUE(PumpUntil([&] {
+            return GetForegroundWindow() == window && GetActiveWindow() == window;
+        })) << "the test window did not come to the foreground";
+    }
+
+    // The number of the control that has the focus; NO_CONTROL for the window itself.
+    int32_t Focused() const {
+        HWND focus = GetFocus();
+        if (focus == window) return NO_CONTROL;
+        if (!focus || GetParent(focus) != window) return OUTSIDE;
+        return GetDlgCtrlID(focus);
+    }
+
+    void FocusOn(HWND target) {
+        SetFocus(target);
+        ASSERT_TRUE(PumpUntil([&] { return GetFocus() == target; }));
+    }
+
+    // From the start, each keystroke moves the focus to the next number of visits.
+    void ExpectWalk(int32_t start, std::initializer_list<WORD> modifiers,
+                    const std::vector<int32_t> &visits) {
+        FocusOn(start == NO_CONTROL ? window : Handle(start));
+        for (int32_t expected : visits) {
+            ASSERT_TRUE(Keystroke(VK_TAB, modifiers)) << "the keystroke was not handled";
+            ASSERT_EQ(Focused(), expected);
+        }
+    }
+
+    HHOOK hook = nullptr;
+    HWND window = nullptr;
+};
+
+struct Walk {
+    const char *name;
+    std::initializer_list<WORD> modifiers;
+    std::vector<int32_t> visits;
+};
+
+TEST_F(Navigation, TabVisitsTheTabStopsInCreationOrderAndWraps) {
+    const Walk walks[] = {
+        {"Tab", {}, {PASTE, FILE_BUTTON, OUTPUT_FIELD, COMPUTE, COPY, QUIT, INPUT_FIELD}},
+        {"Shift+Tab",
+         {VK_SHIFT},
+         {QUIT, COPY, COMPUTE, OUTPUT_FIELD, FILE_BUTTON, PASTE, INPUT_FIELD}},
+    };
+    for (const Walk &walk : walks) {
+        SCOPED_TRACE(walk.name);
+        ExpectWalk(INPUT_FIELD, walk.modifiers, walk.visits);
+    }
+}
+
+TEST_F(Navigation, DisabledAndHiddenControlsAreSkipped) {
+    EnableWindow(Handle(FILE_BUTTON), FALSE);
+    ShowWindow(Handle(OUTPUT_FIELD), SW_HIDE);
+    const Walk walks[] = {
+        {"Tab", {}, {PASTE, COMPUTE, COPY, QUIT, INPUT_FIELD}},
+        {"Shift+Tab", {VK_SHIFT}, {QUIT, COPY, COMPUTE, PASTE, INPUT_FIELD}},
+    };
+    for (const Walk &walk : walks) {
+        SCOPED_TRACE(walk.name);
+        ExpectWalk(INPUT_FIELD, walk.modifiers, walk.visits);
+    }
+}
+
+TEST_F(Navigation, TabWithCtrlOrAltDoesNotNavigate) {
+    const Walk walks[] = {
+        {"Ctrl+Tab", {VK_CONTROL}, {INPUT_FIELD, INPUT_FIELD}},
+        {"Alt+Tab", {VK_MENU}, {INPUT_FIELD, INPUT_FIELD}},
+        {"Ctrl+Shift+Tab", {VK_CONTROL, VK_SHIFT}, {INPUT_FIELD}},
+    };
+    for (const Walk &walk : walks) {
+        SCOPED_TRACE(walk.name);
+        ExpectWalk(INPUT_FIELD, walk.modifiers, walk.visits);
+        ExpectWalk(COMPUTE, walk.modifiers, {COMPUTE});
+    }
+}
+
+TEST_F(Navigation, ASingleTabStopKeepsTheFocus) {
+    for (int32_t number : {PASTE, FILE_BUTTON, COMPUTE, COPY, QUIT})
+        EnableWindow(Handle(number), FALSE);
+    ShowWindow(Handle(OUTPUT_FIELD), SW_HIDE);
+    ExpectWalk(INPUT_FIELD, {}, {INPUT_FIELD, INPUT_FIELD});
+    ExpectWalk(INPUT_FIELD, {VK_SHIFT}, {INPUT_FIELD, INPUT_FIELD});
+
+    // With no tab stop left, the focus stays with the window.
+    EnableWindow(Handle(INPUT_FIELD), FALSE);
+    ExpectWalk(NO_CONTROL, {}, {NO_CONTROL});
+    ExpectWalk(NO_CONTROL, {VK_SHIFT}, {NO_CONTROL});
+}
+
+TEST_F(Navigation, FocusOutsideTheTabStopsGoesToTheFirstOrLast) {
+    // The window itself: Tab gives the first tab stop, Shift+Tab the last.
+    ExpectWalk(NO_CONTROL, {}, {INPUT_FIELD});
+    ExpectWalk(NO_CONTROL, {VK_SHIFT}, {QUIT});
+    // A label in the window: Tab leaves the focus there, Shift+Tab gives the last tab stop.
+    ExpectWalk(OUTPUT_LABEL, {}, {OUTPUT_LABEL, OUTPUT_LABEL});
+    ExpectWalk(OUTPUT_LABEL, {VK_SHIFT}, {QUIT});
+}
+
+TEST_F(Navigation, TabStaysInAnEditableRichEditControl) {
+    ASSERT_NE(LoadLibraryA("riched20.dll"), nullptr);
+    HWND rich = CreateWindowExA(WS_EX_CLIENTEDGE, RICHEDIT_CLASSA, "",
+                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE, 10, 150, 150, 25,
+                                window, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(rich, nullptr);
+    FocusOn(rich);
+    ASSERT_TRUE(Keystroke(VK_TAB));
+    EXPECT_EQ(GetFocus(), rich);
+    EXPECT_EQ(driver::WindowText(rich), "\t") << "the Tab did not reach the control";
+    // Shift+Tab leaves it, and a read-only one lets Tab through.
+    ASSERT_TRUE(Keystroke(VK_TAB, {VK_SHIFT}));
+    EXPECT_EQ(Focused(), QUIT);
+    SendMessageA(rich, EM_SETREADONLY, TRUE, 0);
+    FocusOn(rich);
+    ASSERT_TRUE(Keystroke(VK_TAB));
+    EXPECT_EQ(Focused(), INPUT_FIELD);
+}
+
+} // namespace
