@@ -1,0 +1,261 @@
+// Clipboard text: written and read through the real clipboard, checked against an independent
+// reader and writer, against a clipboard held open elsewhere, and against X11 programs, whose
+// CLIPBOARD selection Wine mirrors.
+#include "ui/clipboard.h"
+
+#include "runtime/strings.h"
+#include "tests/support/temp_files.h"
+#include "tests/support/tool_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+const char RECORD[] = ":10010000214601360121470136007EFE09D2190140";
+
+// ReadClipboardText as a caller uses it: the result at the workspace position, the position
+// just behind it.
+std::string Read() {
+    WorkspaceScope scope;
+    std::string text = ReadClipboardText(scope.Start());
+    EXPECT_EQ(WorkspacePosition(), scope.Start() + static_cast<int32_t>(text.size()));
+    return text;
+}
+
+bool Store(const std::string &text) {
+    return WriteClipboardText(text.c_str()) != nullptr;
+}
+
+// The raw CF_TEXT block: its bytes up to and with the first zero byte, or "<none>".
+std::string RawTextBlock() {
+    std::string bytes = "<none>";
+    if (!driver::WaitUntil([] { return OpenClipboard(nullptr) != 0; }, 5000)) return bytes;
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        if (const char *block = static_cast<const char *>(GlobalLock(data))) {
+            bytes.assign(block, strnlen(block, GlobalSize(data)));
+            if (bytes.size() < GlobalSize(data)) bytes.push_back('\0');
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return bytes;
+}
+
+std::vector<std::string> Texts() {
+    std::string longText;
+    for (int i = 0; i < 3000; ++i)
+        longText += std::string(RECORD) + "\r\n";
+    return {
+        RECORD,
+        ":00000001FF\r\n",
+        ":10010000214601360121470136007EFE09D2190140\r\n"
+        ":100110002146017E17C20001FF5F16002148011928\r\n"
+        ":00000001FF\r\n",
+        "a\rb\nc\r\n\r\nd",
+        "Pr\xFC"
+        "fsumme \xE4\xF6\xFC\xDF \x80",
+        longText, // beyond the workspace's first growth
+    };
+}
+
+TEST(Clipboard, WrittenTextIsReadBackWhole) {
+    for (const std::string &text : Texts()) {
+        SCOPED_TRACE(text.substr(0, 60));
+        ASSERT_TRUE(Store(text));
+        EXPECT_EQ(RawTextBlock(), text + '\0') << "the text and one zero byte";
+        EXPECT_EQ(Read(), text);
+    }
+}
+
+TEST(Clipboard, ReadsWhatAnotherProgramWrote) {
+    for (const std::string &text : Texts()) {
+        SCOPED_TRACE(text.substr(0, 60));
+        ASSERT_TRUE(driver::WriteClipboard(text));
+        EXPECT_EQ(Read(), text);
+    }
+}
+
+TEST(Clipboard, EmptyTextIsStoredAsOneZeroByte) {
+    for (const char *empty : {"", static_cast<const char *>(nullptr)}) {
+        SCOPED_TRACE(empty ? "\"\"" : "missing");
+        ASSERT_TRUE(driver::WriteClipboard("alt"));
+        EXPECT_NE(WriteClipboardText(empty), nullptr);
+        EXPECT_EQ(RawTextBlock(), std::string(1, '\0'));
+        EXPECT_EQ(Read(), "");
+    }
+}
+
+TEST(Clipboard, PictureOnlyReadsAsEmpty) {
+    ASSERT_TRUE(Store(RECORD));
+    ASSERT_TRUE(driver::WaitUntil([] { return OpenClipboard(nullptr) != 0; }, 5000));
+    EmptyClipboard();
+    HBITMAP picture = CreateBitmap(8, 8, 1, 32, nullptr);
+    EXPECT_NE(SetClipboardData(CF_BITMAP, picture), nullptr);
+    CloseClipboard();
+    ASSERT_TRUE(IsClipboardFormatAvailable(CF_BITMAP));
+    EXPECT_EQ(Read(), "");
+
+    ASSERT_TRUE(driver::WaitUntil([] { return OpenClipboard(nullptr) != 0; }, 5000));
+    EmptyClipboard();
+    CloseClipboard();
+    EXPECT_EQ(Read(), "") << "an empty clipboard";
+}
+
+// Another thread keeps the clipboard open with its window until it is released.
+class ClipboardHolder {
+  public:
+    ClipboardHolder() {
+        release_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        thread_ = std::thread([this] {
+            HWND window = CreateWindowExA(0, "STATIC", "holder", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                          nullptr, nullptr, nullptr);
+            holding_ = window && OpenClipboard(window);
+            settled_ = true;
+            WaitForSingleObject(release_, 30000);
+            if (holding_) CloseClipboard();
+            DestroyWindow(window);
+        });
+        driver::WaitUntil([this] { return settled_.load(); });
+    }
+    ClipboardHolder(const ClipboardHolder &) = delete;
+    ClipboardHolder &operator=(const ClipboardHolder &) = delete;
+    ~ClipboardHolder() { Release(); }
+    bool Holding() const { return holding_; }
+    void Release() {
+        if (!thread_.joinable()) return;
+        SetEvent(release_);
+        thread_.join();
+        CloseHandle(release_);
+    }
+
+  private:
+    HANDLE release_;
+    std::thread thread_;
+    std::atomic<bool> holding_{false}, settled_{false};
+};
+
+TEST(Clipboard, HeldOpenElsewhereReadsEmptyAndWritesNothing) {
+    ASSERT_TRUE(driver::WriteClipboard("alt"));
+    ClipboardHolder holder;
+    ASSERT_TRUE(holder.Holding());
+    EXPECT_EQ(Read(), "");
+    EXPECT_EQ(WriteClipboardText("neu"), nullptr);
+    holder.Release();
+    EXPECT_EQ(driver::ReadClipboard(), "alt") << "the clipboard keeps its content";
+    EXPECT_EQ(Read(), "alt");
+}
+
+// ---- X11 programs ----
+
+// Wine starts Unix programs given by a Unix path; their process handle cannot be waited on, so
+// each command leaves a file behind when it has finished.
+class UnixShell {
+  public:
+    UnixShell() {
+        char name[64];
+        wsprintfA(name, "/tmp/checksumme_clipboard_%lu", GetCurrentProcessId());
+        folder_ = name;
+        CreateDirectoryA(driver::WindowsPath(folder_).c_str(), nullptr);
+    }
+    UnixShell(const UnixShell &) = delete;
+    UnixShell &operator=(const UnixShell &) = delete;
+    ~UnixShell() {
+        for (const char *file : {"/in", "/out", "/done"})
+            DeleteFileA(driver::WindowsPath(folder_ + file).c_str());
+        RemoveDirectoryA(driver::WindowsPath(folder_).c_str());
+    }
+
+    static bool UnderWine() {
+        return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+    }
+    std::string File(const char *name) const { return folder_ + "/" + name; }
+    std::string WindowsFile(const char *name) const { return driver::WindowsPath(File(name)); }
+
+    // Runs the command with /bin/sh and waits until it has finished.
+    bool Run(const std::string &command) {
+        std::string done = WindowsFile("done");
+        DeleteFileA(done.c_str());
+        std::string line = "/bin/sh -c \"" + command + "; : > " + File("done") + "\"";
+        std::vector<char> buffer(line.begin(), line.end());
+        buffer.push_back(0);
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &process))
+            return false;
+        if (process.hProcess) CloseHandle(process.hProcess);
+        if (process.hThread) CloseHandle(process.hThread);
+        return driver::WaitUntil([&] { return testfiles::Exists(done); }, 10000);
+    }
+
+  private:
+    std::string folder_; // Unix path
+};
+
+class X11Clipboard : public testing::Test {
+  protected:
+    void SetUp() override {
+        if (!UnixShell::UnderWine()) GTEST_SKIP() << "X11 exchange needs Wine";
+        ASSERT_TRUE(shell.Run("test -x /usr/bin/xclip"));
+    }
+    // What xclip reads from the X11 CLIPBOARD selection.
+    std::string XclipOutput() {
+        DeleteFileA(shell.WindowsFile("out").c_str());
+        if (!shell.Run("xclip -selection clipboard -o > " + shell.File("out") + " 2>/dev/null"))
+            return "<xclip did not finish>";
+        return testfiles::Read(shell.WindowsFile("out"));
+    }
+    // Makes xclip the owner of the CLIPBOARD selection with the given bytes.
+    bool XclipInput(const std::string &bytes) {
+        return testfiles::Write(shell.WindowsFile("in"), bytes) &&
+               shell.Run("xclip -selection clipboard -i " + shell.File("in") + " >/dev/null 2>&1");
+    }
+    UnixShell shell;
+};
+
+// The same text on both sides: Wine gives X11 programs Unix line ends and UTF-8, and gives
+// Windows programs CR LF and the ANSI code page (Windows-1252 here).
+struct Exchange {
+    const char *windows;
+    const char *x11;
+};
+const Exchange EXCHANGES[] = {
+    {RECORD, RECORD},
+    {":00000001FF\r\n:00000001FF\r\n", ":00000001FF\n:00000001FF\n"},
+    {"Pr\xFC"
+     "fsumme",
+     "Pr\xC3\xBC"
+     "fsumme"},
+};
+
+TEST_F(X11Clipboard, TextFromXclipIsRead) {
+    for (const auto &exchange : EXCHANGES) {
+        SCOPED_TRACE(exchange.x11);
+        ASSERT_TRUE(Store("alt"));
+        ASSERT_TRUE(XclipInput(exchange.x11));
+        std::string got;
+        EXPECT_TRUE(driver::WaitUntil([&] { return (got = Read()) == exchange.windows; }))
+            << "read \"" << got << "\"";
+    }
+}
+
+TEST_F(X11Clipboard, WrittenTextIsSeenByXclip) {
+    for (const auto &exchange : EXCHANGES) {
+        SCOPED_TRACE(exchange.windows);
+        ASSERT_TRUE(Store(exchange.windows));
+        std::string got;
+        EXPECT_TRUE(driver::WaitUntil([&] { return (got = XclipOutput()) == exchange.x11; }))
+            << "xclip read \"" << got << "\"";
+    }
+}
+
+} // namespace
