@@ -240,7 +240,10 @@ const Exchange EXCHANGES[] = {
 TEST_F(X11Clipboard, TextFromXclipIsRead) {
     for (const auto &exchange : EXCHANGES) {
         SCOPED_TRACE(exchange.x11);
+        // Wine takes the X11 selection some time after a Windows program wrote; xclip must
+        // come after that, or Wine takes the selection back from it.
         ASSERT_TRUE(Store("alt"));
+        ASSERT_TRUE(driver::WaitUntil([&] { return XclipOutput() == "alt"; }));
         ASSERT_TRUE(XclipInput(exchange.x11));
         std::string got;
         EXPECT_TRUE(driver::WaitUntil([&] { return (got = Read()) == exchange.windows; }))

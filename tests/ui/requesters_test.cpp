@@ -145,11 +145,12 @@ const char *WindowClass() {
     return atom ? "RequestersTestWindow" : nullptr;
 }
 
-// A top-level window of the thread that creates it, shown without taking the foreground.
+// A top-level window of the thread that creates it, shown without taking the foreground. A
+// popup, as Wine waits for a window manager on unmapping a captioned window.
 class TestWindow {
   public:
     TestWindow(const char *title, int x, bool visible, bool enabled) {
-        DWORD style = WS_OVERLAPPEDWINDOW | (enabled ? 0 : WS_DISABLED);
+        DWORD style = WS_POPUP | WS_BORDER | (enabled ? 0 : WS_DISABLED);
         window_ = CreateWindowExA(0, WindowClass(), title, style, x, 20, 160, 100, nullptr, nullptr,
                                   GetModuleHandleA(nullptr), nullptr);
         if (visible) ShowWindow(window_, SW_SHOWNOACTIVATE);
@@ -248,7 +249,7 @@ Result WithUser(const std::function<Result()> &modal, const std::function<void()
                 }
                 return DialogsOf(testThread).empty();
             },
-            5000);
+            15000);
     });
     Result result = modal();
     second.join();
@@ -306,7 +307,8 @@ bool Click(HWND window) {
 }
 
 bool WaitClosed(HWND dialog) {
-    return driver::WaitUntil([&] { return !IsWindow(dialog); }, 5000);
+    // Under Wine without a window manager a captioned window takes about 2 s to go.
+    return driver::WaitUntil([&] { return !IsWindow(dialog); }, 10000);
 }
 
 HWND FocusOf(DWORD thread) {
