@@ -244,7 +244,11 @@ TEST_F(X11Clipboard, TextFromXclipIsRead) {
         // come after that, or Wine takes the selection back from it.
         ASSERT_TRUE(Store("alt"));
         ASSERT_TRUE(driver::WaitUntil([&] { return XclipOutput() == "alt"; }));
+        // Wine brings a new selection in by opening the clipboard itself and misses it if a
+        // reader holds the clipboard just then: the text is read once the clipboard changed.
+        DWORD sequence = GetClipboardSequenceNumber();
         ASSERT_TRUE(XclipInput(exchange.x11));
+        ASSERT_TRUE(driver::WaitUntil([&] { return GetClipboardSequenceNumber() != sequence; }));
         std::string got;
         EXPECT_TRUE(driver::WaitUntil([&] { return (got = Read()) == exchange.windows; }))
             << "read \"" << got << "\"";
