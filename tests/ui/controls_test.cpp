@@ -3,6 +3,7 @@
 // the tooltip window, painted pixels).
 #include "runtime/registry.h"
 #include "runtime/strings.h"
+#include "tests/support/main_controls.h"
 #include "tests/support/tool_driver.h"
 #include "ui/controls.h"
 #include "ui/windows.h"
@@ -20,51 +21,7 @@
 
 namespace {
 
-constexpr int32_t WINDOW = 0;
-constexpr uint32_t MAIN_WINDOW_OPTIONS = 0xC80001; // caption, system menu, centred on screen
-
-enum Control : int32_t {
-    INPUT_LABEL = 3,
-    OUTPUT_LABEL = 5,
-    INPUT_FIELD = 6,
-    OUTPUT_FIELD = 7,
-    COMPUTE = 8,
-    PASTE = 9,
-    QUIT = 10,
-    COPY = 11,
-    FILE_BUTTON = 12,
-};
-
-enum class Kind { LABEL, FIELD, BUTTON };
-
-struct Placement {
-    int32_t number;
-    Kind kind;
-    int x, y, width, height;
-    const char *text;
-};
-
-// The main window's controls in the order it creates them.
-const Placement LAYOUT[] = {
-    {INPUT_LABEL, Kind::LABEL, 10, 10, 280, 20, "Intel Hex Line ohne Checksum (z.B. :00000001FF):"},
-    {INPUT_FIELD, Kind::FIELD, 10, 30, 330, 20, ":"},
-    {PASTE, Kind::BUTTON, 110, 55, 150, 25, "Von Zwischenablage einf\xFCgen"}, // einfügen
-    {FILE_BUTTON, Kind::BUTTON, 262, 55, 80, 25, "Datei"},
-    {OUTPUT_LABEL, Kind::LABEL, 10, 75, 100, 20, "Output-Line:"},
-    {OUTPUT_FIELD, Kind::FIELD, 10, 90, 330, 20, ""},
-    {COMPUTE, Kind::BUTTON, 10, 120, 120, 25, "Checksum berechnen"},
-    {COPY, Kind::BUTTON, 130, 120, 150, 25, "In Zwischenablage speichern"},
-    {QUIT, Kind::BUTTON, 280, 120, 60, 25, "Beenden"},
-};
-
-intptr_t Create(const Placement &p, int32_t number) {
-    switch (p.kind) {
-    case Kind::LABEL: return CreateLabel(number, p.x, p.y, p.width, p.height, p.text);
-    case Kind::FIELD: return CreateTextField(number, p.x, p.y, p.width, p.height, p.text);
-    case Kind::BUTTON: return CreateButton(number, p.x, p.y, p.width, p.height, p.text);
-    }
-    return 0;
-}
+using namespace maincontrols;
 
 struct ControlEvent {
     int32_t control;
@@ -76,22 +33,6 @@ struct ControlEvent {
 
 [[maybe_unused]] std::ostream &operator<<(std::ostream &out, const ControlEvent &event) {
     return out << "{" << event.control << ", " << event.type << "}";
-}
-
-// Runs the event loop until done(event) holds or timeoutMs has passed. A thread timer wakes
-// WaitForEvent every few milliseconds, so that it never blocks past the deadline.
-bool PumpUntil(const std::function<bool(EventCode)> &done, DWORD timeoutMs = 5000) {
-    UINT_PTR timer = SetTimer(nullptr, 0, 20, nullptr);
-    DWORD start = GetTickCount();
-    bool met = false;
-    while (!met && GetTickCount() - start < timeoutMs)
-        met = done(WaitForEvent());
-    KillTimer(nullptr, timer);
-    return met;
-}
-
-bool PumpUntilState(const std::function<bool()> &holds, DWORD timeoutMs = 5000) {
-    return holds() || PumpUntil([&](EventCode) { return holds(); }, timeoutMs);
 }
 
 // Runs the event loop until the control event (control, type) comes; every control event on
@@ -180,44 +121,7 @@ std::vector<std::string> ToolTexts(HWND toolTip, HWND control) {
     return texts;
 }
 
-class MainControls : public testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        InitWindowLibrary();
-        InitControlLibrary();
-        InitCommonControls();
-    }
-
-    void SetUp() override {
-        window = OpenNumberedWindow(WINDOW, 100, 100, 350, 180, "Controls", MAIN_WINDOW_OPTIONS);
-        ASSERT_NE(window, nullptr);
-        ASSERT_EQ(OpenControlList(window), window);
-        for (const Placement &p : LAYOUT)
-            ASSERT_NE(Create(p, p.number), 0) << "control " << p.number;
-        BringToFront();
-    }
-
-    void TearDown() override { DestroyNumberedWindow(WINDOW); }
-
-    // The window must be the foreground window before real input reaches it: a click on an
-    // empty spot of its client area, then the event loop until the platform agrees.
-    void BringToFront() {
-        SetForegroundWindow(window);
-        POINT spot{175, 165};
-        ClientToScreen(window, &spot);
-        driver::ClickAt(spot.x, spot.y);
-        ASSERT_TRUE(PumpUntilState([&] {
-            return GetForegroundWindow() == window && GetActiveWindow() == window;
-        })) << "the test window did not come to the foreground";
-    }
-
-    static HWND Handle(int32_t number) {
-        ControlRecord *record = LookupControl(number);
-        return record ? record->handle : nullptr;
-    }
-
-    HWND window = nullptr;
-};
+class MainControls : public MainControlsTest {};
 
 TEST_F(MainControls, ControlsStandAtTheirPlacesInTheDefaultFont) {
     auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));

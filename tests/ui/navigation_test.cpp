@@ -1,5 +1,6 @@
 // Keyboard navigation in a real window: real Tab keystrokes (SendInput) move the focus among the
 // nine controls of the main window, with the event loop of the window library translating them.
+#include "tests/support/main_controls.h"
 #include "tests/support/tool_driver.h"
 #include "ui/controls.h"
 #include "ui/windows.h"
@@ -16,55 +17,10 @@
 
 namespace {
 
-constexpr int32_t WINDOW = 0;
-constexpr uint32_t MAIN_WINDOW_OPTIONS = 0xC80001; // caption, system menu, centred on screen
-constexpr int32_t NO_CONTROL = 0;                  // the window itself has the focus
-constexpr int32_t OUTSIDE = -2;                    // the focus is not in the window
+using namespace maincontrols;
 
-enum Control : int32_t {
-    INPUT_LABEL = 3,
-    OUTPUT_LABEL = 5,
-    INPUT_FIELD = 6,
-    OUTPUT_FIELD = 7,
-    COMPUTE = 8,
-    PASTE = 9,
-    QUIT = 10,
-    COPY = 11,
-    FILE_BUTTON = 12,
-};
-
-// The main window's controls in the order it creates them, which is the order of navigation.
-void BuildMainControls() {
-    CreateLabel(INPUT_LABEL, 10, 10, 280, 20, "Intel Hex Line ohne Checksum (z.B. :00000001FF):");
-    CreateTextField(INPUT_FIELD, 10, 30, 330, 20, ":");
-    CreateButton(PASTE, 110, 55, 150, 25, "Von Zwischenablage einf\xFCgen"); // einfügen
-    CreateButton(FILE_BUTTON, 262, 55, 80, 25, "Datei");
-    CreateLabel(OUTPUT_LABEL, 10, 75, 100, 20, "Output-Line:");
-    CreateTextField(OUTPUT_FIELD, 10, 90, 330, 20, "");
-    CreateButton(COMPUTE, 10, 120, 120, 25, "Checksum berechnen");
-    CreateButton(COPY, 130, 120, 150, 25, "In Zwischenablage speichern");
-    CreateButton(QUIT, 280, 120, 60, 25, "Beenden");
-}
-
-HWND Handle(int32_t number) {
-    ControlRecord *record = LookupControl(number);
-    return record ? record->handle : nullptr;
-}
-
-// Runs the event loop until done() holds after an event, or timeoutMs has passed. A thread
-// timer wakes WaitForEvent every few milliseconds, so that it never blocks past the deadline.
-bool PumpUntil(const std::function<bool()> &done, DWORD timeoutMs = 5000) {
-    if (done()) return true;
-    UINT_PTR timer = SetTimer(nullptr, 0, 20, nullptr);
-    DWORD start = GetTickCount();
-    bool met = false;
-    while (!met && GetTickCount() - start < timeoutMs) {
-        WaitForEvent();
-        met = done();
-    }
-    KillTimer(nullptr, timer);
-    return met;
-}
+constexpr int32_t NO_CONTROL = 0; // the window itself has the focus
+constexpr int32_t OUTSIDE = -2;   // the focus is not in the window
 
 // Key releases taken from the thread's queue. A keystroke has been handled completely once the
 // release of its last key has been taken and the wait that took it has returned.
@@ -99,43 +55,20 @@ bool Keystroke(WORD key, std::initializer_list<WORD> modifiers = {}) {
         inputs.push_back(KeyInput(*modifier, true));
     int expected = keyReleases + 1 + static_cast<int>(modifiers.size());
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-    return PumpUntil([&] { return keyReleases >= expected; });
+    return PumpUntilState([&] { return keyReleases >= expected; });
 }
 
-class Navigation : public testing::Test {
+class Navigation : public MainControlsTest {
   protected:
-    static void SetUpTestSuite() {
-        InitWindowLibrary();
-        InitControlLibrary();
-        InitCommonControls();
-    }
-
     void SetUp() override {
         hook = SetWindowsHookExA(WH_GETMESSAGE, CountKeyReleases, nullptr, GetCurrentThreadId());
         ASSERT_NE(hook, nullptr);
-        window = OpenNumberedWindow(WINDOW, 100, 100, 350, 180, "Navigation", MAIN_WINDOW_OPTIONS);
-        ASSERT_NE(window, nullptr);
-        OpenControlList(window);
-        BuildMainControls();
-        ASSERT_NE(Handle(QUIT), nullptr);
-        BringToFront();
+        MainControlsTest::SetUp();
     }
 
     void TearDown() override {
-        DestroyNumberedWindow(WINDOW);
+        MainControlsTest::TearDown();
         UnhookWindowsHookEx(hook);
-    }
-
-    // Keystrokes go to the foreground window: a click on an empty spot of the client area,
-    // then the event loop until the platform agrees.
-    void BringToFront() {
-        SetForegroundWindow(window);
-        POINT spot{175, 165};
-        ClientToScreen(window, &spot);
-        driver::ClickAt(spot.x, spot.y);
-        ASSERT_TRUE(PumpUntil([&] {
-            return GetForegroundWindow() == window && GetActiveWindow() == window;
-        })) << "the test window did not come to the foreground";
     }
 
     // The number of the control that has the focus; NO_CONTROL for the window itself.
@@ -148,7 +81,7 @@ class Navigation : public testing::Test {
 
     void FocusOn(HWND target) {
         SetFocus(target);
-        ASSERT_TRUE(PumpUntil([&] { return GetFocus() == target; }));
+        ASSERT_TRUE(PumpUntilState([&] { return GetFocus() == target; }));
     }
 
     // From the start, each keystroke moves the focus to the next number of visits.
@@ -162,7 +95,6 @@ class Navigation : public testing::Test {
     }
 
     HHOOK hook = nullptr;
-    HWND window = nullptr;
 };
 
 struct Walk {
