@@ -262,7 +262,17 @@ TEST_F(Checksumme, EndsOnEscape) {
 
 TEST_F(Checksumme, EndsOnTheCloseBox) {
     StartIdle();
-    PostMessageA(tool.Window(), WM_SYSCOMMAND, SC_CLOSE, 0); // what a click on the close box sends
+    // The caption's close box, found by asking the window what lies under each point of its
+    // caption row, and clicked with the mouse.
+    RECT rect{};
+    GetWindowRect(tool.Window(), &rect);
+    int row = rect.top + GetSystemMetrics(SM_CYFIXEDFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
+    int column = rect.right - 1;
+    while (column > rect.left &&
+           SendMessageA(tool.Window(), WM_NCHITTEST, 0, MAKELPARAM(column, row)) != HTCLOSE)
+        --column;
+    ASSERT_GT(column, rect.left) << "no close box in the caption";
+    driver::ClickAt(column - 3, row);
     EXPECT_EQ(tool.WaitForExit(), 0);
 }
 
