@@ -86,18 +86,42 @@ HWND WaitForTopWindow(const char *className, const char *title, DWORD processId,
     return found;
 }
 
-void ClickAt(int x, int y) {
+namespace {
+
+INPUT MouseInput(DWORD flags, int x, int y) {
     int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    std::vector<INPUT> inputs(3);
-    for (auto &input : inputs) {
-        input.type = INPUT_MOUSE;
-        input.mi.dx = (x * 65535 + width / 2) / (width - 1);
-        input.mi.dy = (y * 65535 + height / 2) / (height - 1);
-    }
-    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
-    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
-    SendInputs(inputs);
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = (x * 65535 + width / 2) / (width - 1);
+    input.mi.dy = (y * 65535 + height / 2) / (height - 1);
+    input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
+    return input;
+}
+
+void SendMouse(DWORD flags, int x, int y) {
+    INPUT input = MouseInput(flags, x, y);
+    SendInput(1, &input, sizeof input);
+}
+
+// The pointer is moved first and the button pressed only once the pointer is there: under
+// Wine a press sent together with its move is now and then lost.
+bool MoveTo(int x, int y) {
+    SendMouse(MOUSEEVENTF_MOVE, x, y);
+    return WaitUntil(
+        [&] {
+            POINT cursor{};
+            GetCursorPos(&cursor);
+            return cursor.x == x && cursor.y == y;
+        },
+        2000);
+}
+
+} // namespace
+
+void ClickAt(int x, int y) {
+    MoveTo(x, y);
+    SendMouse(MOUSEEVENTF_LEFTDOWN, x, y);
+    SendMouse(MOUSEEVENTF_LEFTUP, x, y);
 }
 
 void ClickWindow(HWND window) {
@@ -209,8 +233,21 @@ void Tool::Activate() const {
     WaitUntil([this] { return GetForegroundWindow() == window_; }, 3000);
 }
 
+// A button of the tool is let go only once it shows itself pushed, as under a user's finger.
 void Tool::Click(int number) const {
-    ClickWindow(Control(number));
+    HWND control = Control(number);
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    int x = (rect.left + rect.right) / 2, y = (rect.top + rect.bottom) / 2;
+    MoveTo(x, y);
+    WaitUntil([&] { return WindowFromPoint(POINT{x, y}) == control; }, 2000);
+    SendMouse(MOUSEEVENTF_LEFTDOWN, x, y);
+    char className[16] = {};
+    GetClassNameA(control, className, sizeof className);
+    if (lstrcmpiA(className, "Button") == 0)
+        WaitUntil([&] { return (SendMessageA(control, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0; },
+                  2000);
+    SendMouse(MOUSEEVENTF_LEFTUP, x, y);
 }
 
 } // namespace driver
