@@ -124,6 +124,27 @@ void ClickAt(int x, int y) {
     SendMouse(MOUSEEVENTF_LEFTUP, x, y);
 }
 
+bool ClickControl(HWND window) {
+    RECT rect{};
+    if (!GetWindowRect(window, &rect)) return false;
+    int x = (rect.left + rect.right) / 2, y = (rect.top + rect.bottom) / 2;
+    bool there = MoveTo(x, y) && WaitUntil(
+                                     [&] {
+                                         return WindowFromPoint(POINT{x, y}) == window;
+                                     },
+                                     2000);
+    if (!there) return false;
+    SendMouse(MOUSEEVENTF_LEFTDOWN, x, y);
+    char className[16] = {};
+    GetClassNameA(window, className, sizeof className);
+    bool pushed =
+        lstrcmpiA(className, "Button") != 0 ||
+        WaitUntil([&] { return (SendMessageA(window, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0; },
+                  2000);
+    SendMouse(MOUSEEVENTF_LEFTUP, x, y);
+    return pushed;
+}
+
 void ClickWindow(HWND window) {
     RECT rect{};
     GetWindowRect(window, &rect);
@@ -233,21 +254,8 @@ void Tool::Activate() const {
     WaitUntil([this] { return GetForegroundWindow() == window_; }, 3000);
 }
 
-// A button of the tool is let go only once it shows itself pushed, as under a user's finger.
 void Tool::Click(int number) const {
-    HWND control = Control(number);
-    RECT rect{};
-    GetWindowRect(control, &rect);
-    int x = (rect.left + rect.right) / 2, y = (rect.top + rect.bottom) / 2;
-    MoveTo(x, y);
-    WaitUntil([&] { return WindowFromPoint(POINT{x, y}) == control; }, 2000);
-    SendMouse(MOUSEEVENTF_LEFTDOWN, x, y);
-    char className[16] = {};
-    GetClassNameA(control, className, sizeof className);
-    if (lstrcmpiA(className, "Button") == 0)
-        WaitUntil([&] { return (SendMessageA(control, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0; },
-                  2000);
-    SendMouse(MOUSEEVENTF_LEFTUP, x, y);
+    ClickControl(Control(number));
 }
 
 } // namespace driver

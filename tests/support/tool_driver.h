@@ -27,6 +27,9 @@ HWND WaitForTopWindow(const char *className, const char *title, DWORD processId,
 
 void ClickAt(int x, int y);
 void ClickWindow(HWND window); // the centre of the window
+// A user's click on a control of another thread: the pointer goes there first, and a push button
+// is let go only once it shows itself pushed. False when either did not happen in time.
+bool ClickControl(HWND window);
 void PressKey(WORD vk, bool shift = false, bool ctrl = false);
 void TypeText(const std::string &text); // Windows-1252 text as real key input
 

@@ -271,40 +271,6 @@ bool Activate(HWND dialog) {
     return driver::WaitUntil([&] { return GetForegroundWindow() == dialog; }, 5000);
 }
 
-void SendMouse(DWORD flags, POINT at = {}) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    if (flags & MOUSEEVENTF_ABSOLUTE) {
-        int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-        input.mi.dx = (at.x * 65535 + width / 2) / (width - 1);
-        input.mi.dy = (at.y * 65535 + height / 2) / (height - 1);
-    }
-    SendInput(1, &input, sizeof input);
-}
-
-// A user's click on the centre of a window: the pointer gets there first and the button goes
-// down only once it is there; a push button is let go once it shows itself pushed. (Under
-// Wine a click sent in one piece with its move was now and then lost.)
-bool Click(HWND window) {
-    RECT rect{};
-    if (!GetWindowRect(window, &rect)) return false;
-    POINT centre{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, centre);
-    bool there = driver::WaitUntil([&] {
-        POINT cursor{};
-        GetCursorPos(&cursor);
-        return cursor.x == centre.x && cursor.y == centre.y && WindowFromPoint(centre) == window;
-    });
-    if (!there) return false;
-    SendMouse(MOUSEEVENTF_LEFTDOWN);
-    bool pushed = !IsButton(window) || driver::WaitUntil([&] {
-        return (SendMessageA(window, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
-    });
-    SendMouse(MOUSEEVENTF_LEFTUP);
-    return pushed;
-}
-
 bool WaitClosed(HWND dialog) {
     return driver::WaitUntil([&] { return !IsWindow(dialog); }, 10000);
 }
@@ -379,7 +345,7 @@ TEST(ShowMessageBox, ShowsTitleTextAndButtonsAndReturnsTheAnswer) {
                 if (!box || !Activate(box)) return;
                 seen = ReadBox(box);
                 if (c.answer == Answer::CLICK)
-                    Click(GetDlgItem(box, c.button));
+                    driver::ClickControl(GetDlgItem(box, c.button));
                 else
                     driver::PressKey(c.answer == Answer::ENTER ? VK_RETURN : VK_ESCAPE);
                 closed = WaitClosed(box);
@@ -455,7 +421,7 @@ TEST_F(MessageBoxSurroundings, OwnForegroundWindowOwnsTheBoxTheOthersAreDisabled
                                            if (!box) return;
                                            seen = Read(box);
                                            if (!Activate(box)) return;
-                                           Click(GetDlgItem(box, IDOK));
+                                           driver::ClickControl(GetDlgItem(box, IDOK));
                                            WaitClosed(box);
                                        });
     EXPECT_EQ(result, IDOK);
@@ -560,7 +526,7 @@ std::set<std::string> Listed(HWND dialog) {
 bool TypeName(HWND dialog, DWORD dialogThread, const std::string &text) {
     HWND field = NameField(dialog);
     if (!field) return false;
-    Click(field);
+    driver::ClickControl(field);
     if (!driver::WaitUntil([&] { return FocusOf(dialogThread) == field; })) return false;
     driver::PressKey(VK_HOME);
     driver::PressKey(VK_END, true);
@@ -667,18 +633,18 @@ TEST_F(FileDialog, CancelGivesEmptyPath) {
     for (bool click : {true, false}) {
         SCOPED_TRACE(click ? "Cancel clicked" : "Escape pressed");
         bool closed = false;
-        std::string result = WithUser<std::string>([&] { return Choose(""); },
-                                                   [&] {
-                                                       HWND dialog =
-                                                           WaitForDialog(texts::CHOOSE_FILE_TITLE);
-                                                       if (!dialog || !Activate(dialog)) return;
-                                                       TypeName(dialog, thread_, "a.eep");
-                                                       if (click)
-                                                           Click(GetDlgItem(dialog, IDCANCEL));
-                                                       else
-                                                           driver::PressKey(VK_ESCAPE);
-                                                       closed = WaitClosed(dialog);
-                                                   });
+        std::string result =
+            WithUser<std::string>([&] { return Choose(""); },
+                                  [&] {
+                                      HWND dialog = WaitForDialog(texts::CHOOSE_FILE_TITLE);
+                                      if (!dialog || !Activate(dialog)) return;
+                                      TypeName(dialog, thread_, "a.eep");
+                                      if (click)
+                                          driver::ClickControl(GetDlgItem(dialog, IDCANCEL));
+                                      else
+                                          driver::PressKey(VK_ESCAPE);
+                                      closed = WaitClosed(dialog);
+                                  });
         EXPECT_TRUE(closed);
         EXPECT_EQ(result, "");
     }
@@ -732,16 +698,16 @@ using FileDialogSurroundings = Surroundings;
 TEST_F(FileDialogSurroundings, FileDialogIsOwnedByTheForegroundWindowAndDisablesTheOthers) {
     ASSERT_TRUE(MakeForeground(front.Handle()));
     WindowStates seen;
-    std::string result = WithUser<std::string>([&] { return Choose(""); },
-                                               [&] {
-                                                   HWND dialog =
-                                                       WaitForDialog(texts::CHOOSE_FILE_TITLE);
-                                                   if (!dialog) return;
-                                                   seen = Read(dialog);
-                                                   if (!Activate(dialog)) return;
-                                                   Click(GetDlgItem(dialog, IDCANCEL));
-                                                   WaitClosed(dialog);
-                                               });
+    std::string result =
+        WithUser<std::string>([&] { return Choose(""); },
+                              [&] {
+                                  HWND dialog = WaitForDialog(texts::CHOOSE_FILE_TITLE);
+                                  if (!dialog) return;
+                                  seen = Read(dialog);
+                                  if (!Activate(dialog)) return;
+                                  driver::ClickControl(GetDlgItem(dialog, IDCANCEL));
+                                  WaitClosed(dialog);
+                              });
     EXPECT_EQ(result, "");
     EXPECT_EQ(seen.owner, front.Handle());
     EXPECT_FALSE(seen.other);
