@@ -103,6 +103,8 @@ void SendMouse(DWORD flags, int x, int y) {
     SendInput(1, &input, sizeof input);
 }
 
+} // namespace
+
 // The pointer is moved first and the button pressed only once the pointer is there: under
 // Wine a press sent together with its move is now and then lost.
 bool MoveTo(int x, int y) {
@@ -115,8 +117,6 @@ bool MoveTo(int x, int y) {
         },
         2000);
 }
-
-} // namespace
 
 void ClickAt(int x, int y) {
     MoveTo(x, y);

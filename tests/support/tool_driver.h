@@ -25,6 +25,8 @@ HWND FindTopWindow(const char *className, const char *title, DWORD processId);
 HWND WaitForTopWindow(const char *className, const char *title, DWORD processId,
                       DWORD timeoutMs = 10000);
 
+// Moves the pointer and waits until it is there; false when it did not get there in time.
+bool MoveTo(int x, int y);
 void ClickAt(int x, int y);
 void ClickWindow(HWND window); // the centre of the window
 // A user's click on a control of another thread: the pointer goes there first, and a push button

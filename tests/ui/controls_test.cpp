@@ -53,16 +53,6 @@ void Drain(HWND window) {
     PumpUntil([](EventCode event) { return event == static_cast<EventCode>(MARKER); });
 }
 
-void MoveMouseTo(int x, int y) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    input.mi.dx = (x * 65535 + width / 2) / (width - 1);
-    input.mi.dy = (y * 65535 + height / 2) / (height - 1);
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &input, sizeof input);
-}
-
 POINT Centre(HWND window) {
     RECT rect{};
     GetWindowRect(window, &rect);
@@ -269,9 +259,9 @@ TEST_F(MainControls, ToolTipShowsTheLastTextWhenTheMouseRestsOnTheControl) {
     // The mouse comes from outside the button and rests on it.
     POINT outside{175, 165};
     ClientToScreen(window, &outside);
-    MoveMouseTo(outside.x, outside.y);
+    driver::MoveTo(outside.x, outside.y);
     POINT on = Centre(Handle(COMPUTE));
-    MoveMouseTo(on.x, on.y);
+    driver::MoveTo(on.x, on.y);
     ASSERT_TRUE(PumpUntilState([&] { return IsWindowVisible(toolTip) != 0; }))
         << "the tooltip did not appear";
     EXPECT_EQ(driver::WindowText(toolTip), second);
@@ -284,7 +274,7 @@ TEST_F(MainControls, ToolTipShowsTheLastTextWhenTheMouseRestsOnTheControl) {
     EXPECT_EQ(std::string(text), second);
 
     SendMessageA(toolTip, TTM_POP, 0, 0);
-    MoveMouseTo(outside.x, outside.y);
+    driver::MoveTo(outside.x, outside.y);
     // A number without a control gets no tool, and the tooltip window stays.
     EXPECT_EQ(SetToolTip(99, "nichts"), 0);
     EXPECT_EQ(ToolTipWindow(), toolTip);
