@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/main_layout.h"
 #include "app/texts.h"
 #include "core/checksum.h"
 #include "core/patcher.h"
@@ -8,58 +9,30 @@
 #include "ui/clipboard.h"
 #include "ui/controls.h"
 #include "ui/requesters.h"
-#include "ui/windows.h"
+#include "ui/numbered_windows.h"
 
 #include <windows.h>
 
 namespace {
 
-constexpr int32_t MAIN_WINDOW = 0;
-constexpr uint32_t MAIN_WINDOW_OPTIONS = 0xC80001; // caption, system menu, centred on screen
-
-enum Control : int32_t {
-    INPUT_LABEL = 3,
-    OUTPUT_LABEL = 5,
-    INPUT_FIELD = 6,
-    OUTPUT_FIELD = 7,
-    COMPUTE_BUTTON = 8,
-    PASTE_BUTTON = 9,
-    QUIT_BUTTON = 10,
-    COPY_BUTTON = 11,
-    FILE_BUTTON = 12,
-};
+using namespace layout;
 
 struct AppState {
     HWND inputField;      // borrowed from the window; valid while window 0 is open
     StringVar argument;   // owned: the first command-line argument, "" if none
     StringVar chosenPath; // owned: the path from the file-open dialog
-    StringVar result;     // owned: the last line completed by the compute button
     int32_t quit;
     int32_t exitCode;
 };
 
-// The window's controls in creation order; a tooltip goes on right after its control, except
-// the input field's, which follows the file button.
-bool BuildControls(AppState &app) {
+void BuildControls(AppState &app) {
     OpenControlList(GetWindowHandle(MAIN_WINDOW));
-    CreateLabel(INPUT_LABEL, 10, 10, 280, 20, texts::INPUT_LABEL);
-    app.inputField = reinterpret_cast<HWND>(
-        static_cast<intptr_t>(CreateTextField(INPUT_FIELD, 10, 30, 330, 20, texts::INPUT_START)));
-    CreateButton(PASTE_BUTTON, 110, 55, 150, 25, texts::PASTE_BUTTON);
-    SetToolTip(PASTE_BUTTON, texts::PASTE_TIP);
-    CreateButton(FILE_BUTTON, 262, 55, 80, 25, texts::FILE_BUTTON);
-    SetToolTip(FILE_BUTTON, texts::FILE_TIP);
-    SetToolTip(INPUT_FIELD, texts::INPUT_TIP);
-    CreateLabel(OUTPUT_LABEL, 10, 75, 100, 20, texts::OUTPUT_LABEL);
-    CreateTextField(OUTPUT_FIELD, 10, 90, 330, 20, "");
-    SetToolTip(OUTPUT_FIELD, texts::OUTPUT_TIP);
-    CreateButton(COMPUTE_BUTTON, 10, 120, 120, 25, texts::COMPUTE_BUTTON);
-    SetToolTip(COMPUTE_BUTTON, texts::COMPUTE_TIP);
-    CreateButton(COPY_BUTTON, 130, 120, 150, 25, texts::COPY_BUTTON);
-    SetToolTip(COPY_BUTTON, texts::COPY_TIP);
-    CreateButton(QUIT_BUTTON, 280, 120, 60, 25, texts::QUIT_BUTTON);
-    SetToolTip(QUIT_BUTTON, texts::QUIT_TIP);
-    return app.inputField != nullptr;
+    for (const Placement &p : MAIN_CONTROLS) {
+        intptr_t created = CreatePlacedControl(p, p.number);
+        if (p.number == INPUT_FIELD) app.inputField = reinterpret_cast<HWND>(created);
+        if (p.toolTip && p.number != INPUT_FIELD) SetToolTip(p.number, p.toolTip);
+        if (p.number == INPUT_TIP_AFTER) SetToolTip(INPUT_FIELD, texts::INPUT_TIP);
+    }
 }
 
 bool FieldIsEmpty(int32_t control) {
@@ -67,7 +40,7 @@ bool FieldIsEmpty(int32_t control) {
     return StringLength(GetControlText(control, scope.Start())) == 0;
 }
 
-void ComputeChecksum(AppState &app) {
+void ComputeChecksum() {
     if (FieldIsEmpty(INPUT_FIELD)) {
         ShowMessageBox(texts::ERROR_TITLE, texts::NO_INPUT, 0);
         return;
@@ -76,9 +49,8 @@ void ComputeChecksum(AppState &app) {
     int32_t start = WorkspacePosition();
     GetControlText(INPUT_FIELD, start);
     input.TakeResult(start);
-    CompleteInputLine(input.Text(), start);
-    AssignFromWorkspace(app.result, start);
-    SetControlText(OUTPUT_FIELD, app.result.block);
+    SetControlText(OUTPUT_FIELD, CompleteInputLine(input.Text(), start));
+    SetWorkspacePosition(start);
 }
 
 // The output field's own text goes to the clipboard, so that what the user sees (also after
@@ -118,7 +90,7 @@ void RunCommand(AppState &app, int32_t control) {
     case FILE_BUTTON: PatchChosenFile(app); break;
     case PASTE_BUTTON: PasteInput(); break;
     case COPY_BUTTON: CopyOutput(); break;
-    case COMPUTE_BUTTON: ComputeChecksum(app); break;
+    case COMPUTE_BUTTON: ComputeChecksum(); break;
     default: break;
     }
 }
@@ -172,8 +144,8 @@ int32_t RunMainWindow() {
         NextArgument(start);
         AssignFromWorkspace(app.argument, start);
     }
-    if (!OpenNumberedWindow(MAIN_WINDOW, 100, 100, 350, 180, texts::WINDOW_TITLE,
-                            MAIN_WINDOW_OPTIONS)) {
+    if (!OpenNumberedWindow(MAIN_WINDOW, WINDOW_X, WINDOW_Y, WINDOW_WIDTH, WINDOW_HEIGHT,
+                            texts::WINDOW_TITLE, MAIN_WINDOW_OPTIONS)) {
         ShowMessageBox(texts::ERROR_TITLE, texts::START_FAILED, 0);
         return 0;
     }
@@ -188,6 +160,5 @@ int32_t RunMainWindow() {
 
     FreeString(app.argument);
     FreeString(app.chosenPath);
-    FreeString(app.result);
     return app.exitCode;
 }

@@ -6,7 +6,7 @@
 #include "runtime/registry.h"
 #include "runtime/strings.h"
 #include "ui/controls.h"
-#include "ui/windows.h"
+#include "ui/numbered_windows.h"
 
 #include <windows.h>
 #include <commctrl.h>

@@ -58,9 +58,9 @@ constexpr int32_t RUN_SIZE = 4096;
 // place. Only the bytes up to the end of the last changed line are written.
 struct WriteRun {
     char bytes[RUN_SIZE];
-    int64_t start = 0;   // file offset of bytes[0]
-    int32_t length = 0;  // bytes held
-    int32_t changed = 0; // bytes up to the end of the last changed line
+    int64_t start;   // file offset of bytes[0]
+    int32_t length;  // bytes held
+    int32_t changed; // bytes up to the end of the last changed line
 };
 
 // Writes the run where it came from and puts the reader back at resume, where the walk goes on.
@@ -91,9 +91,9 @@ void AppendToRun(WriteRun &run, int64_t position, const char *line, int32_t tota
 int32_t PatchFileInPlace(const char *path) {
     if (!path || !path[0]) return 0;
     if (!OpenChannelUpdate(PATCH_CHANNEL, path)) return 0;
-    static WriteRun run; // one thread; the patcher is not re-entered
-    run.length = 0;
-    run.changed = 0;
+    WriteRun pending;
+    pending.length = 0;
+    pending.changed = 0;
     char line[LINE_ROOM];
     int64_t position = 0;
     int64_t length = 0;
@@ -114,19 +114,19 @@ int32_t PatchFileInPlace(const char *path) {
                 changed = true;
             }
         }
-        bool fits = run.length + total <= RUN_SIZE; // total > LINE_ROOM never fits
+        bool fits = pending.length + total <= RUN_SIZE; // total > LINE_ROOM never fits
         if (changed) {
-            if (!fits) FlushRun(run, next);
-            AppendToRun(run, position, line, static_cast<int32_t>(total), true);
-        } else if (run.length > 0) {
+            if (!fits) FlushRun(pending, next);
+            AppendToRun(pending, position, line, static_cast<int32_t>(total), true);
+        } else if (pending.length > 0) {
             if (fits && total <= LINE_ROOM)
-                AppendToRun(run, position, line, static_cast<int32_t>(total), false);
+                AppendToRun(pending, position, line, static_cast<int32_t>(total), false);
             else
-                FlushRun(run, next);
+                FlushRun(pending, next);
         }
         position += total;
     }
-    FlushRun(run, position);
+    FlushRun(pending, position);
     CloseChannel(PATCH_CHANNEL);
     return 1;
 }

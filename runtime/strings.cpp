@@ -130,8 +130,7 @@ char *HexText(uint32_t value, int32_t resultStart) {
     return result;
 }
 
-char *DecimalText(int32_t value, int32_t resultStart) {
-    char *result = ReserveResult(32, resultStart);
+int32_t FormatDecimal(int32_t value, char *out) {
     char digits[12];
     int32_t count = 0;
     int32_t length = 0;
@@ -142,11 +141,16 @@ char *DecimalText(int32_t value, int32_t resultStart) {
         digits[count++] = static_cast<char>('0' + magnitude % 10u);
         magnitude /= 10u;
     } while (magnitude != 0);
-    if (value < 0) result[length++] = '-';
+    if (value < 0) out[length++] = '-';
     while (count > 0)
-        result[length++] = digits[--count];
-    result[length] = 0;
-    GiveBackResult(32 - length);
+        out[length++] = digits[--count];
+    out[length] = 0;
+    return length;
+}
+
+char *DecimalText(int32_t value, int32_t resultStart) {
+    char *result = ReserveResult(DECIMAL_TEXT_SIZE, resultStart);
+    GiveBackResult(DECIMAL_TEXT_SIZE - FormatDecimal(value, result));
     return result;
 }
 

@@ -2,8 +2,7 @@
 
 #include "runtime/registry.h"
 #include "runtime/strings.h"
-#include "ui/navigation.h"
-#include "ui/windows.h"
+#include "ui/numbered_windows.h"
 
 #include <commctrl.h>
 #include <ole2.h>
@@ -108,17 +107,6 @@ LRESULT CALLBACK ToolTipProc(HWND handle, UINT message, WPARAM wParam, LPARAM lP
     return CallWindowProcA(previous, handle, message, wParam, lParam);
 }
 
-// The control library's part of the window procedure: a window is one of our controls only
-// when its QV_ID property and its identifier agree.
-LRESULT ForwardControlMessage(HWND control, HWND window, UINT message, WPARAM wParam,
-                              LPARAM lParam) {
-    auto id = reinterpret_cast<intptr_t>(GetPropA(control, QV_ID));
-    if (id != GetWindowLongPtrA(control, GWLP_ID)) return NOT_HANDLED;
-    ControlRecord *record = LookupControl(static_cast<int32_t>(id));
-    if (!record || !record->kind->messageHandler) return NOT_HANDLED;
-    return record->kind->messageHandler(record, window, message, wParam, lParam);
-}
-
 intptr_t RegisterControl(int32_t number, ControlRecord *record, HWND handle,
                          const ControlKind *kind) {
     bool generated = number == AUTO_NUMBER;
@@ -156,8 +144,6 @@ intptr_t InitControlLibrary() {
     controls = CreateObjectRegistry(sizeof(ControlRecord), 50, FreeControl);
     context = static_cast<ControlContext *>(AllocStateBlock(sizeof(ControlContext), nullptr));
     context->font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    SetControlForwarder(ForwardControlMessage);
-    InitNavigation();
     INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), 0xB08};
     return InitCommonControlsEx(&classes);
 }

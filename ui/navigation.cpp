@@ -1,6 +1,6 @@
 #include "ui/navigation.h"
 
-#include "ui/windows.h"
+#include "ui/numbered_windows.h"
 
 #include <richedit.h>
 
@@ -53,10 +53,6 @@ BOOL CALLBACK PreviousTabStopStep(HWND window, LPARAM param) {
 }
 
 } // namespace
-
-void InitNavigation() {
-    SetKeyboardNavigation(SelectAccelerators, MoveFocus);
-}
 
 HACCEL SelectAccelerators(HWND active) {
     if (KeyDown(VK_TAB) && !KeyDown(VK_CONTROL) && !KeyDown(VK_SHIFT) && !KeyDown(VK_MENU)) {

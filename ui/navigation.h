@@ -2,7 +2,8 @@
  * Tab and Shift+Tab between the tab stops (enabled, visible, WS_TABSTOP) of the active window,
  * in the platform's order of its descendants, wrapping at both ends. A window inside an MDI
  * child moves within that child. Tab with no modifier in an editable rich edit control stays
- * with the control. InitNavigation plugs both entry points into the window library.
+ * with the control. The window library calls SelectAccelerators before it dispatches a message,
+ * and MoveFocus for its two accelerator commands.
  */
 #pragma once
 
@@ -10,6 +11,5 @@
 
 #include <cstdint>
 
-void InitNavigation();
 HACCEL SelectAccelerators(HWND active);
 void MoveFocus(int32_t direction); // 0 forward, 1 backward

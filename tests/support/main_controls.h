@@ -6,7 +6,8 @@
  */
 #pragma once
 
-#include "ui/windows.h"
+#include "app/main_layout.h"
+#include "ui/numbered_windows.h"
 
 #include <gtest/gtest.h>
 
@@ -17,35 +18,9 @@
 
 namespace maincontrols {
 
-constexpr int32_t WINDOW = 0;
-constexpr uint32_t MAIN_WINDOW_OPTIONS = 0xC80001; // caption, system menu, centred on screen
+using namespace layout;
 
-enum Control : int32_t {
-    INPUT_LABEL = 3,
-    OUTPUT_LABEL = 5,
-    INPUT_FIELD = 6,
-    OUTPUT_FIELD = 7,
-    COMPUTE = 8,
-    PASTE = 9,
-    QUIT = 10,
-    COPY = 11,
-    FILE_BUTTON = 12,
-};
-
-enum class Kind { LABEL, FIELD, BUTTON };
-
-struct Placement {
-    int32_t number;
-    Kind kind;
-    int x, y, width, height;
-    const char *text;
-};
-
-// In the order the main window creates them, which is also the order of navigation.
-extern const Placement LAYOUT[9];
-
-intptr_t Create(const Placement &p, int32_t number); // the control library's result
-HWND Handle(int32_t number);                         // the control's window, or null
+HWND Handle(int32_t number); // the control's window, or null
 
 // Runs the event loop until done(event) holds or timeoutMs has passed. A thread timer wakes
 // WaitForEvent every few milliseconds, so that it never blocks past the deadline.

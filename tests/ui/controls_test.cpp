@@ -6,7 +6,7 @@
 #include "tests/support/main_controls.h"
 #include "tests/support/tool_driver.h"
 #include "ui/controls.h"
-#include "ui/windows.h"
+#include "ui/numbered_windows.h"
 
 #include <gtest/gtest.h>
 
@@ -67,11 +67,11 @@ std::string ControlText(int32_t number) {
 // A pixel that text never covers: near the right end of the client area, in the top row of a
 // label (the output field, which lies below, covers the output label's lowest rows) and in the
 // middle of a field (whose text starts at the left).
-COLORREF BackgroundPixel(HWND control, Kind kind) {
+COLORREF BackgroundPixel(HWND control, int32_t kind) {
     RECT client{};
     GetClientRect(control, &client);
     HDC dc = GetDC(control);
-    int y = kind == Kind::LABEL ? 0 : client.bottom / 2;
+    int y = kind == KIND_LABEL ? 0 : client.bottom / 2;
     COLORREF pixel = GetPixel(dc, client.right - 6, y);
     ReleaseDC(control, dc);
     return pixel;
@@ -115,7 +115,7 @@ class MainControls : public MainControlsTest {};
 
 TEST_F(MainControls, ControlsStandAtTheirPlacesInTheDefaultFont) {
     auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
-    for (const Placement &p : LAYOUT) {
+    for (const Placement &p : MAIN_CONTROLS) {
         SCOPED_TRACE(testing::Message() << "control " << p.number);
         HWND control = Handle(p.number);
         ASSERT_NE(control, nullptr);
@@ -132,12 +132,12 @@ TEST_F(MainControls, ControlsStandAtTheirPlacesInTheDefaultFont) {
         EXPECT_EQ(static_cast<WPARAM>(SendMessageA(control, WM_GETFONT, 0, 0)), font);
         EXPECT_EQ(driver::WindowText(control), p.text);
         bool tabStop = (GetWindowLongA(control, GWL_STYLE) & WS_TABSTOP) != 0;
-        EXPECT_EQ(tabStop, p.kind != Kind::LABEL);
+        EXPECT_EQ(tabStop, p.kind != KIND_LABEL);
     }
 }
 
 TEST_F(MainControls, ClickOnAButtonRaisesItsControlEventAndLabelsStaySilent) {
-    const int32_t buttons[] = {PASTE, FILE_BUTTON, COMPUTE, COPY, QUIT};
+    const int32_t buttons[] = {PASTE_BUTTON, FILE_BUTTON, COMPUTE_BUTTON, COPY_BUTTON, QUIT_BUTTON};
     const int32_t labels[] = {INPUT_LABEL, OUTPUT_LABEL};
     std::vector<ControlEvent> seen;
     int i = 0;
@@ -157,13 +157,13 @@ TEST_F(MainControls, ClickOnAButtonRaisesItsControlEventAndLabelsStaySilent) {
 
 TEST_F(MainControls, TextFieldReportsGainedAndLostFocus) {
     std::vector<ControlEvent> seen;
-    SetControlFocus(COMPUTE);
+    SetControlFocus(COMPUTE_BUTTON);
     Drain(window);
 
-    EXPECT_EQ(SetControlFocus(INPUT_FIELD), Handle(COMPUTE));
+    EXPECT_EQ(SetControlFocus(INPUT_FIELD), Handle(COMPUTE_BUTTON));
     EXPECT_TRUE(PumpUntilControlEvent(INPUT_FIELD, EVENT_TYPE_FOCUS, seen))
         << testing::PrintToString(seen);
-    EXPECT_EQ(SetControlFocus(PASTE), Handle(INPUT_FIELD));
+    EXPECT_EQ(SetControlFocus(PASTE_BUTTON), Handle(INPUT_FIELD));
     EXPECT_TRUE(PumpUntilControlEvent(INPUT_FIELD, EVENT_TYPE_LOST_FOCUS, seen))
         << testing::PrintToString(seen);
 
@@ -172,33 +172,35 @@ TEST_F(MainControls, TextFieldReportsGainedAndLostFocus) {
     driver::ClickWindow(Handle(OUTPUT_FIELD));
     EXPECT_TRUE(PumpUntilControlEvent(OUTPUT_FIELD, EVENT_TYPE_FOCUS, seen))
         << testing::PrintToString(seen);
-    driver::ClickWindow(Handle(COMPUTE));
-    EXPECT_TRUE(PumpUntilControlEvent(COMPUTE, BN_CLICKED, seen)) << testing::PrintToString(seen);
+    driver::ClickWindow(Handle(COMPUTE_BUTTON));
+    EXPECT_TRUE(PumpUntilControlEvent(COMPUTE_BUTTON, BN_CLICKED, seen))
+        << testing::PrintToString(seen);
     const ControlEvent lostFocus{OUTPUT_FIELD, EVENT_TYPE_LOST_FOCUS};
     bool lost = std::find(seen.begin(), seen.end(), lostFocus) != seen.end() ||
                 PumpUntilControlEvent(OUTPUT_FIELD, EVENT_TYPE_LOST_FOCUS, seen);
     EXPECT_TRUE(lost) << testing::PrintToString(seen);
-    EXPECT_EQ(GetFocus(), Handle(COMPUTE));
+    EXPECT_EQ(GetFocus(), Handle(COMPUTE_BUTTON));
 
     // A number without a control leaves the focus alone; -1 takes it away.
     EXPECT_EQ(SetControlFocus(99), nullptr);
-    EXPECT_EQ(GetFocus(), Handle(COMPUTE));
-    EXPECT_EQ(SetControlFocus(-1), Handle(COMPUTE));
+    EXPECT_EQ(GetFocus(), Handle(COMPUTE_BUTTON));
+    EXPECT_EQ(SetControlFocus(-1), Handle(COMPUTE_BUTTON));
     EXPECT_EQ(GetFocus(), nullptr);
 }
 
 TEST_F(MainControls, NumberNamesTheNewestControlAndNoneAfterTheWindowCloses) {
-    HWND oldButton = Handle(COMPUTE);
-    auto newButton = reinterpret_cast<HWND>(CreateButton(COMPUTE, 10, 120, 120, 25, "Neu"));
+    HWND oldButton = Handle(COMPUTE_BUTTON);
+    auto newButton = reinterpret_cast<HWND>(CreateButton(COMPUTE_BUTTON, 10, 120, 120, 25, "Neu"));
     ASSERT_NE(newButton, nullptr);
     EXPECT_NE(newButton, oldButton);
     EXPECT_FALSE(IsWindow(oldButton));
-    EXPECT_EQ(Handle(COMPUTE), newButton);
-    EXPECT_EQ(GetDlgItem(window, COMPUTE), newButton);
-    EXPECT_EQ(ControlText(COMPUTE), "Neu");
+    EXPECT_EQ(Handle(COMPUTE_BUTTON), newButton);
+    EXPECT_EQ(GetDlgItem(window, COMPUTE_BUTTON), newButton);
+    EXPECT_EQ(ControlText(COMPUTE_BUTTON), "Neu");
     std::vector<ControlEvent> seen;
     driver::ClickWindow(newButton);
-    EXPECT_TRUE(PumpUntilControlEvent(COMPUTE, BN_CLICKED, seen)) << testing::PrintToString(seen);
+    EXPECT_TRUE(PumpUntilControlEvent(COMPUTE_BUTTON, BN_CLICKED, seen))
+        << testing::PrintToString(seen);
 
     // Creations the platform refuses: a child window without a parent, or with a parent that
     // has gone. The numbers keep their controls.
@@ -213,16 +215,16 @@ TEST_F(MainControls, NumberNamesTheNewestControlAndNoneAfterTheWindowCloses) {
     for (const Refusal &refusal : {Refusal{"no parent", nullptr}, Refusal{"parent gone", gone}}) {
         SCOPED_TRACE(refusal.name);
         OpenControlList(refusal.parent);
-        EXPECT_EQ(CreateButton(COMPUTE, 10, 120, 120, 25, "Falsch"), 0);
+        EXPECT_EQ(CreateButton(COMPUTE_BUTTON, 10, 120, 120, 25, "Falsch"), 0);
         EXPECT_EQ(CreateTextField(INPUT_FIELD, 10, 30, 330, 20, "Falsch"), 0);
         EXPECT_EQ(CreateLabel(INPUT_LABEL, 10, 10, 280, 20, "Falsch"), 0);
         EXPECT_EQ(CreateButton(AUTO_NUMBER, 10, 150, 60, 20, "Falsch"), 0);
         OpenControlList(window);
-        EXPECT_EQ(Handle(COMPUTE), newButton);
+        EXPECT_EQ(Handle(COMPUTE_BUTTON), newButton);
         EXPECT_TRUE(IsWindow(newButton));
-        EXPECT_EQ(ControlText(COMPUTE), "Neu");
+        EXPECT_EQ(ControlText(COMPUTE_BUTTON), "Neu");
         EXPECT_EQ(ControlText(INPUT_FIELD), ":");
-        EXPECT_EQ(ControlText(INPUT_LABEL), LAYOUT[0].text);
+        EXPECT_EQ(ControlText(INPUT_LABEL), MAIN_CONTROLS[0].text);
     }
 
     // A generated number names its control like a fixed one.
@@ -235,32 +237,32 @@ TEST_F(MainControls, NumberNamesTheNewestControlAndNoneAfterTheWindowCloses) {
     EXPECT_EQ(GetDlgCtrlID(autoButton), autoNumber);
     EXPECT_EQ(GetParent(autoButton), window);
 
-    DestroyNumberedWindow(WINDOW);
-    for (const Placement &p : LAYOUT)
+    DestroyNumberedWindow(MAIN_WINDOW);
+    for (const Placement &p : MAIN_CONTROLS)
         EXPECT_EQ(LookupControl(p.number), nullptr) << "control " << p.number;
     EXPECT_EQ(LookupControl(autoNumber), nullptr);
     EXPECT_FALSE(IsWindow(newButton));
     EXPECT_EQ(SetControlText(INPUT_FIELD, "x"), 0);
-    EXPECT_EQ(SetToolTip(COMPUTE, "x"), 0);
-    EXPECT_EQ(SetControlFocus(COMPUTE), nullptr);
+    EXPECT_EQ(SetToolTip(COMPUTE_BUTTON, "x"), 0);
+    EXPECT_EQ(SetControlFocus(COMPUTE_BUTTON), nullptr);
 }
 
 TEST_F(MainControls, ToolTipShowsTheLastTextWhenTheMouseRestsOnTheControl) {
     const std::string first = "Checksumme berechnen";
     const std::string second = "Pr\xFC" // Prüfsumme neu berechnen
                                "fsumme neu berechnen";
-    EXPECT_NE(SetToolTip(COMPUTE, first.c_str()), 0);
-    EXPECT_NE(SetToolTip(COMPUTE, second.c_str()), 0);
-    EXPECT_NE(SetToolTip(QUIT, "Programm beenden"), 0);
+    EXPECT_NE(SetToolTip(COMPUTE_BUTTON, first.c_str()), 0);
+    EXPECT_NE(SetToolTip(COMPUTE_BUTTON, second.c_str()), 0);
+    EXPECT_NE(SetToolTip(QUIT_BUTTON, "Programm beenden"), 0);
     HWND toolTip = ToolTipWindow();
     ASSERT_NE(toolTip, nullptr);
-    EXPECT_EQ(ToolTexts(toolTip, Handle(COMPUTE)), std::vector<std::string>{second});
+    EXPECT_EQ(ToolTexts(toolTip, Handle(COMPUTE_BUTTON)), std::vector<std::string>{second});
 
     // The mouse comes from outside the button and rests on it.
     POINT outside{175, 165};
     ClientToScreen(window, &outside);
     driver::MoveTo(outside.x, outside.y);
-    POINT on = Centre(Handle(COMPUTE));
+    POINT on = Centre(Handle(COMPUTE_BUTTON));
     driver::MoveTo(on.x, on.y);
     ASSERT_TRUE(PumpUntilState([&] { return IsWindowVisible(toolTip) != 0; }))
         << "the tooltip did not appear";
@@ -270,7 +272,7 @@ TEST_F(MainControls, ToolTipShowsTheLastTextWhenTheMouseRestsOnTheControl) {
     current.cbSize = TTTOOLINFOA_V1_SIZE;
     current.lpszText = text;
     ASSERT_NE(SendMessageA(toolTip, TTM_GETCURRENTTOOLA, 0, reinterpret_cast<LPARAM>(&current)), 0);
-    EXPECT_EQ(current.uId, reinterpret_cast<UINT_PTR>(Handle(COMPUTE)));
+    EXPECT_EQ(current.uId, reinterpret_cast<UINT_PTR>(Handle(COMPUTE_BUTTON)));
     EXPECT_EQ(std::string(text), second);
 
     SendMessageA(toolTip, TTM_POP, 0, 0);
@@ -322,9 +324,9 @@ TEST_F(MainControls, BackgroundBrushFollowsTheControlsThatUseIt) {
     SetControlColor(LookupControl(OUTPUT_FIELD), COLOR_TYPE_BACK, COLOR_DEFAULT);
     EXPECT_EQ(LookupControl(OUTPUT_FIELD)->backBrush, nullptr);
     EXPECT_EQ(BrushReferences(brush), 2);
-    ASSERT_NE(Create(LAYOUT[0], INPUT_LABEL), 0);
+    ASSERT_NE(CreatePlacedControl(MAIN_CONTROLS[0], INPUT_LABEL), 0);
     EXPECT_EQ(BrushReferences(brush), 1);
-    DestroyNumberedWindow(WINDOW);
+    DestroyNumberedWindow(MAIN_WINDOW);
     EXPECT_EQ(BrushReferences(brush), 0);
     EXPECT_EQ(GetObjectType(brush), 0u) << "the brush outlived its last control";
 }
@@ -360,9 +362,9 @@ TEST_F(MainControls, ColoursPaintLabelsAndFields) {
         ControlRecord *record = LookupControl(paint.control);
         ASSERT_NE(record, nullptr);
         HWND control = record->handle;
-        Kind kind = record->kind->code == KIND_LABEL ? Kind::LABEL : Kind::FIELD;
+        int32_t kind = record->kind->code == KIND_LABEL ? KIND_LABEL : KIND_TEXT_FIELD;
         EnableWindow(control, paint.state != Paint::DISABLED);
-        if (kind == Kind::FIELD)
+        if (kind == KIND_TEXT_FIELD)
             SendMessageA(control, EM_SETREADONLY, paint.state == Paint::READ_ONLY, 0);
         record->kind->setColor(record, COLOR_TYPE_FRONT, paint.front);
         record->kind->setColor(record, COLOR_TYPE_BACK, paint.back);
@@ -381,7 +383,7 @@ TEST_F(MainControls, ColoursPaintLabelsAndFields) {
         record->kind->setColor(record, COLOR_TYPE_FRONT, COLOR_DEFAULT);
         record->kind->setColor(record, COLOR_TYPE_BACK, COLOR_DEFAULT);
         EnableWindow(control, TRUE);
-        if (kind == Kind::FIELD) SendMessageA(control, EM_SETREADONLY, FALSE, 0);
+        if (kind == KIND_TEXT_FIELD) SendMessageA(control, EM_SETREADONLY, FALSE, 0);
     }
 }
 
@@ -407,7 +409,7 @@ TEST_F(MainControls, TextsKeepTheirWindows1252Bytes) {
          "\xC4nderung \xFC"
          "ber Stra\xDF"
          "e"},
-        {"button", QUIT,
+        {"button", QUIT_BUTTON,
          "Schlie\xDF"
          "en",
          "Schlie\xDF"

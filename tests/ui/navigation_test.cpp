@@ -3,7 +3,7 @@
 #include "tests/support/main_controls.h"
 #include "tests/support/tool_driver.h"
 #include "ui/controls.h"
-#include "ui/windows.h"
+#include "ui/numbered_windows.h"
 
 #include <gtest/gtest.h>
 
@@ -105,10 +105,14 @@ struct Walk {
 
 TEST_F(Navigation, TabVisitsTheTabStopsInCreationOrderAndWraps) {
     const Walk walks[] = {
-        {"Tab", {}, {PASTE, FILE_BUTTON, OUTPUT_FIELD, COMPUTE, COPY, QUIT, INPUT_FIELD}},
+        {"Tab",
+         {},
+         {PASTE_BUTTON, FILE_BUTTON, OUTPUT_FIELD, COMPUTE_BUTTON, COPY_BUTTON, QUIT_BUTTON,
+          INPUT_FIELD}},
         {"Shift+Tab",
          {VK_SHIFT},
-         {QUIT, COPY, COMPUTE, OUTPUT_FIELD, FILE_BUTTON, PASTE, INPUT_FIELD}},
+         {QUIT_BUTTON, COPY_BUTTON, COMPUTE_BUTTON, OUTPUT_FIELD, FILE_BUTTON, PASTE_BUTTON,
+          INPUT_FIELD}},
     };
     for (const Walk &walk : walks) {
         SCOPED_TRACE(walk.name);
@@ -120,8 +124,10 @@ TEST_F(Navigation, DisabledAndHiddenControlsAreSkipped) {
     EnableWindow(Handle(FILE_BUTTON), FALSE);
     ShowWindow(Handle(OUTPUT_FIELD), SW_HIDE);
     const Walk walks[] = {
-        {"Tab", {}, {PASTE, COMPUTE, COPY, QUIT, INPUT_FIELD}},
-        {"Shift+Tab", {VK_SHIFT}, {QUIT, COPY, COMPUTE, PASTE, INPUT_FIELD}},
+        {"Tab", {}, {PASTE_BUTTON, COMPUTE_BUTTON, COPY_BUTTON, QUIT_BUTTON, INPUT_FIELD}},
+        {"Shift+Tab",
+         {VK_SHIFT},
+         {QUIT_BUTTON, COPY_BUTTON, COMPUTE_BUTTON, PASTE_BUTTON, INPUT_FIELD}},
     };
     for (const Walk &walk : walks) {
         SCOPED_TRACE(walk.name);
@@ -138,12 +144,12 @@ TEST_F(Navigation, TabWithCtrlOrAltDoesNotNavigate) {
     for (const Walk &walk : walks) {
         SCOPED_TRACE(walk.name);
         ExpectWalk(INPUT_FIELD, walk.modifiers, walk.visits);
-        ExpectWalk(COMPUTE, walk.modifiers, {COMPUTE});
+        ExpectWalk(COMPUTE_BUTTON, walk.modifiers, {COMPUTE_BUTTON});
     }
 }
 
 TEST_F(Navigation, ASingleTabStopKeepsTheFocus) {
-    for (int32_t number : {PASTE, FILE_BUTTON, COMPUTE, COPY, QUIT})
+    for (int32_t number : {PASTE_BUTTON, FILE_BUTTON, COMPUTE_BUTTON, COPY_BUTTON, QUIT_BUTTON})
         EnableWindow(Handle(number), FALSE);
     ShowWindow(Handle(OUTPUT_FIELD), SW_HIDE);
     ExpectWalk(INPUT_FIELD, {}, {INPUT_FIELD, INPUT_FIELD});
@@ -158,10 +164,10 @@ TEST_F(Navigation, ASingleTabStopKeepsTheFocus) {
 TEST_F(Navigation, FocusOutsideTheTabStopsGoesToTheFirstOrLast) {
     // The window itself: Tab gives the first tab stop, Shift+Tab the last.
     ExpectWalk(NO_CONTROL, {}, {INPUT_FIELD});
-    ExpectWalk(NO_CONTROL, {VK_SHIFT}, {QUIT});
+    ExpectWalk(NO_CONTROL, {VK_SHIFT}, {QUIT_BUTTON});
     // A label in the window: Tab leaves the focus there, Shift+Tab gives the last tab stop.
     ExpectWalk(OUTPUT_LABEL, {}, {OUTPUT_LABEL, OUTPUT_LABEL});
-    ExpectWalk(OUTPUT_LABEL, {VK_SHIFT}, {QUIT});
+    ExpectWalk(OUTPUT_LABEL, {VK_SHIFT}, {QUIT_BUTTON});
 }
 
 TEST_F(Navigation, TabStaysInAnEditableRichEditControl) {
@@ -176,7 +182,7 @@ TEST_F(Navigation, TabStaysInAnEditableRichEditControl) {
     EXPECT_EQ(driver::WindowText(rich), "\t") << "the Tab did not reach the control";
     // Shift+Tab leaves it, and a read-only one lets Tab through.
     ASSERT_TRUE(Keystroke(VK_TAB, {VK_SHIFT}));
-    EXPECT_EQ(Focused(), QUIT);
+    EXPECT_EQ(Focused(), QUIT_BUTTON);
     SendMessageA(rich, EM_SETREADONLY, TRUE, 0);
     FocusOn(rich);
     ASSERT_TRUE(Keystroke(VK_TAB));

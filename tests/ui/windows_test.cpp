@@ -1,7 +1,7 @@
 // Numbered windows and the event queue, with real windows under the test display.
 #include "runtime/registry.h"
 #include "tests/support/tool_driver.h"
-#include "ui/windows.h"
+#include "ui/numbered_windows.h"
 
 #include <gtest/gtest.h>
 

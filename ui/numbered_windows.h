@@ -13,9 +13,9 @@
  * failure (no class stays registered, the number names no window); a number that names no
  * window is ignored everywhere. One thread only.
  *
- * The control library and keyboard navigation plug into the window procedure and the event
- * retrieval through the two seams below; until they do, messages for controls go to the
- * platform's default processing and no accelerator table is used.
+ * Windows, controls and navigation are one layer: the window procedure hands control messages
+ * to the control library (ui/controls.h) and the event retrieval lets keyboard navigation
+ * (ui/navigation.h) translate Tab and Shift+Tab, both by direct calls.
  */
 #pragma once
 
@@ -64,14 +64,3 @@ int32_t GetEventType();   // kind of the last control event; -1 at the start of 
 int32_t GetEventWindow(); // window number of the current event, -1 when none
 LRESULT CALLBACK NumberedWindowProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT ForwardToControl(HWND control, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Seams. The control forwarder gets messages for a control window (never null) and answers
-// NOT_HANDLED to leave them to default processing. The accelerator selector names the table
-// that may translate the message about to be dispatched (or null); the focus mover takes
-// 0 for forward, 1 for backward.
-using ControlForwarder = LRESULT (*)(HWND control, HWND window, UINT message, WPARAM wParam,
-                                     LPARAM lParam);
-using AcceleratorSelector = HACCEL (*)(HWND active);
-using FocusMover = void (*)(int32_t direction);
-void SetControlForwarder(ControlForwarder forwarder);
-void SetKeyboardNavigation(AcceleratorSelector selector, FocusMover mover);

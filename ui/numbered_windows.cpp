@@ -1,10 +1,11 @@
-#include "ui/windows.h"
+#include "ui/numbered_windows.h"
 
 #include "runtime/registry.h"
+#include "runtime/strings.h"
+#include "ui/controls.h"
+#include "ui/navigation.h"
 
 #include <ole2.h>
-
-#include <cstdio>
 
 namespace {
 
@@ -34,12 +35,15 @@ ObjectRegistry *windows = nullptr;
 EventState *events = nullptr;
 HICON classIcon = nullptr;
 HCURSOR classCursor = nullptr;
-ControlForwarder controlForwarder = nullptr;
-AcceleratorSelector acceleratorSelector = nullptr;
-FocusMover focusMover = nullptr;
 
-void ClassName(int32_t number, char (&name)[32]) {
-    std::snprintf(name, sizeof name, "WindowClass_%ld", static_cast<long>(number));
+constexpr char CLASS_PREFIX[] = "WindowClass_";
+constexpr int32_t CLASS_NAME_SIZE = sizeof CLASS_PREFIX - 1 + DECIMAL_TEXT_SIZE;
+
+// "WindowClass_<number>", the number in decimal.
+void ClassName(int32_t number, char (&name)[CLASS_NAME_SIZE]) {
+    for (size_t i = 0; i + 1 < sizeof CLASS_PREFIX; ++i)
+        name[i] = CLASS_PREFIX[i];
+    FormatDecimal(number, name + sizeof CLASS_PREFIX - 1);
 }
 
 void DestroyRoutine(int32_t number) {
@@ -67,23 +71,14 @@ LRESULT OnCommand(WPARAM wParam, LPARAM lParam, HWND handle) {
         events->pending = EVENT_CONTROL;
         events->eventType = HIWORD(wParam);
         events->control = static_cast<int32_t>(GetWindowLongPtrA(control, GWLP_ID));
-    } else if (HIWORD(wParam) != 0 && focusMover) {
-        if (LOWORD(wParam) == CMD_FOCUS_NEXT) focusMover(0);
-        if (LOWORD(wParam) == CMD_FOCUS_PREVIOUS) focusMover(1);
+    } else if (HIWORD(wParam) != 0) {
+        if (LOWORD(wParam) == CMD_FOCUS_NEXT) MoveFocus(0);
+        if (LOWORD(wParam) == CMD_FOCUS_PREVIOUS) MoveFocus(1);
     }
     return 0;
 }
 
 } // namespace
-
-void SetControlForwarder(ControlForwarder forwarder) {
-    controlForwarder = forwarder;
-}
-
-void SetKeyboardNavigation(AcceleratorSelector selector, FocusMover mover) {
-    acceleratorSelector = selector;
-    focusMover = mover;
-}
 
 void InitWindowLibrary() {
     if (windows) return;
@@ -105,7 +100,7 @@ HWND OpenNumberedWindow(int32_t number, int32_t x, int32_t y, int32_t width, int
     bool generated = number == AUTO_NUMBER;
     auto *record = static_cast<WindowRecord *>(AllocateObject(windows, number));
     if (generated) number = AutoNumberOf(record);
-    char className[32];
+    char className[CLASS_NAME_SIZE];
     ClassName(number, className);
     HINSTANCE instance = GetModuleHandleA(nullptr);
 
@@ -177,7 +172,7 @@ void DestroyNumberedWindow(int32_t number) {
     RemovePropA(handle, QV_WINDOW_ID);
     if (RemovePropA(handle, QV_DROP_ACCEPT)) RevokeDragDrop(handle);
     DestroyWindow(handle);
-    char className[32];
+    char className[CLASS_NAME_SIZE];
     ClassName(number, className);
     UnregisterClassA(className, GetModuleHandleA(nullptr));
     record = static_cast<WindowRecord *>(LookupObject(windows, number));
@@ -225,7 +220,7 @@ EventCode WaitForEvent() {
     MSG message{};
     GetMessageA(&message, nullptr, 0, 0);
     HWND active = GetActiveWindow();
-    HACCEL table = acceleratorSelector ? acceleratorSelector(active) : nullptr;
+    HACCEL table = SelectAccelerators(active);
     if (!table || !TranslateAcceleratorA(active, table, &message)) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
@@ -247,9 +242,14 @@ int32_t GetEventWindow() {
     return events->window;
 }
 
+// A window is one of our controls only when its QV_ID property and its identifier agree.
 LRESULT ForwardToControl(HWND control, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!control || !controlForwarder) return NOT_HANDLED;
-    return controlForwarder(control, window, message, wParam, lParam);
+    if (!control) return NOT_HANDLED;
+    auto id = reinterpret_cast<intptr_t>(GetPropA(control, QV_ID));
+    if (id != GetWindowLongPtrA(control, GWLP_ID)) return NOT_HANDLED;
+    ControlRecord *record = LookupControl(static_cast<int32_t>(id));
+    if (!record || !record->kind->messageHandler) return NOT_HANDLED;
+    return record->kind->messageHandler(record, window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK NumberedWindowProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
