@@ -4,6 +4,7 @@
 #include "app/texts.h"
 #include "core/checksum.h"
 #include "core/patcher.h"
+#include "core/record.h"
 #include "runtime/arguments.h"
 #include "runtime/strings.h"
 #include "ui/clipboard.h"
@@ -106,32 +107,21 @@ void RunEventLoop(AppState &app) {
 
 } // namespace
 
-// The field's text up to its first line end is the record. A record with its checksum field
-// gets it replaced, one without gets it appended; anything else is completed as a line with
-// a CR LF line end, so that ":" still gives "00".
+// The field's text up to its first line end is the record. A record without its checksum field
+// gets one appended; anything else is completed as a line with its checksum field and a CR LF
+// line end (the field ends there), so that ":" still gives "00".
 char *CompleteInputLine(const char *fieldText, int32_t resultStart) {
-    OwnedString record;
-    {
-        const char *text = fieldText ? fieldText : "";
-        int32_t length = 0;
-        while (text[length] != 0 && text[length] != '\r' && text[length] != '\n')
-            ++length;
-        int32_t start = WorkspacePosition();
-        LeftPart(text, length, start);
-        record.TakeResult(start);
-    }
-    int32_t length = StringLength(record.Get());
-    int32_t count = 0;
-    {
-        WorkspaceScope scope;
-        count = HexPairValue(Substring(record.Get(), 2, 2, scope.Start()));
-    }
-    const char *tail = length == 9 + 2 * count ? "00\r\n" : "\r\n";
+    const char *text = fieldText ? fieldText : "";
+    int32_t length = 0;
+    while (text[length] != 0 && text[length] != '\r' && text[length] != '\n')
+        ++length;
+    uint8_t checksum = 0;
+    bool bare = ClassifyRecord(text, length, &checksum) == RECORD_WITHOUT_CHECKSUM;
     OwnedString line;
     {
         int32_t start = WorkspacePosition();
-        AppendString(record.Get());
-        AppendString(tail);
+        LeftPart(text, length, start);
+        AppendString(bare ? "00\r\n" : "\r\n");
         line.TakeResult(start);
     }
     return CompleteRecordChecksum(line.Get(), resultStart);

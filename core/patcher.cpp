@@ -1,55 +1,11 @@
 #include "core/patcher.h"
 
+#include "core/record.h"
 #include "runtime/file_channels.h"
 
 namespace {
 
 constexpr int32_t PATCH_CHANNEL = 1;
-constexpr int32_t LONGEST_RECORD = 11 + 2 * 255;
-
-// Value of each byte as a hexadecimal digit of either case, -1 for any other byte.
-struct HexTable {
-    int8_t value[256];
-    constexpr HexTable() : value() {
-        for (int c = 0; c < 256; ++c)
-            value[c] = c >= '0' && c <= '9'   ? static_cast<int8_t>(c - '0')
-                       : c >= 'A' && c <= 'F' ? static_cast<int8_t>(c - 'A' + 10)
-                       : c >= 'a' && c <= 'f' ? static_cast<int8_t>(c - 'a' + 10)
-                                              : static_cast<int8_t>(-1);
-    }
-};
-constexpr HexTable HEX;
-
-int HexDigit(char c) {
-    return HEX.value[static_cast<unsigned char>(c)];
-}
-
-} // namespace
-
-// One pass over the pairs after the ":": each must be two hex digits; all but the last (the old
-// checksum) are summed.
-bool RecordChecksum(const char *line, int64_t length, char checksum[2]) {
-    if (length < 11 || length > LONGEST_RECORD || line[0] != ':') return false;
-    int high = HexDigit(line[1]);
-    int low = HexDigit(line[2]);
-    if ((high | low) < 0 || length != 11 + 2 * (high * 16 + low)) return false;
-    unsigned sum = 0;
-    for (int64_t i = 1; i < length; i += 2) {
-        high = HexDigit(line[i]);
-        low = HexDigit(line[i + 1]);
-        if ((high | low) < 0) return false;
-        sum += static_cast<unsigned>(high * 16 + low);
-    }
-    sum -= static_cast<unsigned>(HexDigit(line[length - 2]) * 16 + HexDigit(line[length - 1]));
-    unsigned value = (0x100u - (sum & 0xFFu)) & 0xFFu;
-    static const char DIGITS[] = "0123456789ABCDEF";
-    checksum[0] = DIGITS[value >> 4];
-    checksum[1] = DIGITS[value & 15];
-    return true;
-}
-
-namespace {
-
 constexpr int32_t LINE_ROOM = LONGEST_RECORD + 2; // a record and its line end
 constexpr int32_t RUN_SIZE = 4096;
 
@@ -101,9 +57,11 @@ int32_t PatchFileInPlace(const char *path) {
     while (ReadChannelLineBytes(PATCH_CHANNEL, line, LINE_ROOM, &length, &terminator)) {
         int64_t next = position + length + terminator;
         int64_t total = length + terminator;
-        char checksum[2];
+        uint8_t sum = 0;
         bool changed = false;
-        if (RecordChecksum(line, length, checksum)) {
+        if (ClassifyRecord(line, length, &sum) == RECORD_WITH_CHECKSUM) {
+            char checksum[2];
+            ChecksumDigits(sum, checksum);
             changed = checksum[0] != line[length - 2] || checksum[1] != line[length - 1];
             line[length - 2] = checksum[0];
             line[length - 1] = checksum[1];

@@ -14,7 +14,3 @@
 #include <cstdint>
 
 int32_t PatchFileInPlace(const char *path);
-
-// The two upper-case checksum characters that complete a well-formed record of the given
-// length (see above); false when the line is not such a record.
-bool RecordChecksum(const char *line, int64_t length, char checksum[2]);

@@ -12,16 +12,14 @@ namespace {
 constexpr int32_t BUFFER_SIZE = 4096;
 
 struct FileChannel {
-    HANDLE handle; // owned; closed by CloseChannel. Zero marks a free entry.
-    char *buffer;  // owned, main heap; null when the channel works unbuffered
-    int32_t bufferSize;
+    HANDLE handle;  // owned; closed by CloseChannel. Zero marks a free entry.
+    char *buffer;   // owned, main heap; null when the channel works unbuffered
     int32_t left;   // read mode: unconsumed bytes; write mode: free bytes
     int32_t filled; // bytes put into the buffer by the last refill
     int32_t reading;
 };
 
 ObjectRegistry *channels = nullptr;
-bool failBuffers = false;
 
 enum Mode { MODE_READ = 1, MODE_READ_WRITE, MODE_NEW, MODE_EXCLUSIVE, MODE_UPDATE };
 
@@ -29,7 +27,7 @@ FileChannel *Lookup(int32_t number) {
     return channels ? static_cast<FileChannel *>(LookupObject(channels, number)) : nullptr;
 }
 
-// One ReadFile or WriteFile; transfers of any size are split into 32-bit pieces.
+// One ReadFile or WriteFile; a failed call counts as no bytes.
 DWORD ReadRaw(HANDLE handle, void *destination, DWORD length, BOOL *ok = nullptr) {
     DWORD got = 0;
     BOOL success = ReadFile(handle, destination, length, &got, nullptr);
@@ -136,9 +134,42 @@ void PushBackByte(FileChannel *channel) {
     SetFilePointer(channel->handle, -1, &high, FILE_CURRENT);
 }
 
+// Stores the line's text (up to capacity bytes of it) from the buffer, a block at a time up to
+// the first line-end byte, which stays unread. False when the file had no byte left at all.
+bool ScanBufferedText(FileChannel *channel, char *destination, int32_t capacity, int64_t &length) {
+    bool any = false;
+    while (Refill(channel)) {
+        any = true;
+        const char *start = channel->buffer + channel->filled - channel->left;
+        int32_t n = 0;
+        while (n < channel->left && start[n] != '\r' && start[n] != '\n' && start[n] != 0)
+            ++n;
+        int64_t room = capacity - length;
+        if (room > 0)
+            std::memcpy(destination + length, start, static_cast<size_t>(n < room ? n : room));
+        length += n;
+        channel->left -= n;
+        if (channel->left > 0) break; // a line end is next
+    }
+    return any;
+}
+
+// The same a byte at a time for a channel without a buffer; returns the line-end byte that
+// ended the text, or -1 at the end of the file.
+int ScanUnbufferedText(FileChannel *channel, char *destination, int32_t capacity, int64_t &length) {
+    int byte = ReadByte(channel);
+    while (byte > 0 && byte != '\r' && byte != '\n') {
+        if (length < capacity) destination[length] = static_cast<char>(byte);
+        ++length;
+        byte = ReadByte(channel);
+    }
+    return byte;
+}
+
 intptr_t OpenChannel(int32_t number, const char *path, Mode mode) {
     bool generated = number == AUTO_NUMBER;
     auto *channel = static_cast<FileChannel *>(AllocateObject(channels, number));
+    if (!channel) return 0; // a generated number given as a fixed one
     if (generated) number = AutoNumberOf(channel);
     const char *name = path ? path : "";
     HANDLE handle = INVALID_HANDLE_VALUE;
@@ -165,8 +196,8 @@ intptr_t OpenChannel(int32_t number, const char *path, Mode mode) {
     case MODE_UPDATE:
         // A read-only file is refused here too: Windows refuses it, but a process running with
         // full rights on a system that only emulates the attribute would get write access.
-        if (GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES &&
-            (GetFileAttributesA(name) & FILE_ATTRIBUTE_READONLY))
+        if (DWORD attributes = GetFileAttributesA(name);
+            attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
             break;
         handle = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -177,8 +208,7 @@ intptr_t OpenChannel(int32_t number, const char *path, Mode mode) {
         return 0;
     }
     channel->handle = handle;
-    channel->buffer = failBuffers ? nullptr : static_cast<char *>(MainHeapAlloc(BUFFER_SIZE));
-    channel->bufferSize = BUFFER_SIZE;
+    channel->buffer = static_cast<char *>(MainHeapTryAlloc(BUFFER_SIZE)); // none: unbuffered
     channel->left = 0;
     channel->filled = 0;
     channel->reading = 1;
@@ -186,10 +216,6 @@ intptr_t OpenChannel(int32_t number, const char *path, Mode mode) {
 }
 
 } // namespace
-
-void FailChannelBuffersForTesting(bool fail) {
-    failBuffers = fail;
-}
 
 void InitFileChannels() {
     if (!channels) channels = CreateObjectRegistry(sizeof(FileChannel), 16, CloseChannel);
@@ -315,47 +341,24 @@ bool ReadChannelLineBytes(int32_t number, char *destination, int32_t capacity, i
     FileChannel *channel = Lookup(number);
     if (!channel) return false;
     int64_t length = 0;
-    bool any = false;
-    if (channel->buffer) {
-        // Scan the buffer a block at a time for the first line-end byte.
-        while (Refill(channel)) {
-            any = true;
-            const char *start = channel->buffer + channel->filled - channel->left;
-            int32_t n = 0;
-            while (n < channel->left && start[n] != '\r' && start[n] != '\n' && start[n] != 0)
-                ++n;
-            int64_t room = capacity - length;
-            if (room > 0)
-                std::memcpy(destination + length, start, static_cast<size_t>(n < room ? n : room));
-            length += n;
-            channel->left -= n;
-            if (channel->left > 0) break; // a line end is next
-        }
+    bool any = channel->buffer && ScanBufferedText(channel, destination, capacity, length);
+    int byte = channel->buffer ? ReadByte(channel)
+                               : ScanUnbufferedText(channel, destination, capacity, length);
+    if (byte < 0) {
+        *lineLength = length;
+        return any || length > 0;
     }
-    int byte = ReadByte(channel);
-    if (byte >= 0) {
-        any = true;
-        if (!channel->buffer) { // unbuffered: the whole line a byte at a time
-            while (byte > 0 && byte != '\r' && byte != '\n') {
-                if (length < capacity) destination[length] = static_cast<char>(byte);
-                ++length;
-                byte = ReadByte(channel);
-            }
-        }
-        if (byte >= 0) {
-            *terminator = 1;
-            if (length < capacity) destination[length] = static_cast<char>(byte);
-        }
-        if (byte == '\r') {
-            int next = ReadByte(channel);
-            if (next == '\n') {
-                *terminator = 2;
-                if (length + 1 < capacity) destination[length + 1] = '\n';
-            } else if (next >= 0) {
-                PushBackByte(channel);
-            }
+    *terminator = 1;
+    if (length < capacity) destination[length] = static_cast<char>(byte);
+    if (byte == '\r') {
+        int next = ReadByte(channel);
+        if (next == '\n') {
+            *terminator = 2;
+            if (length + 1 < capacity) destination[length + 1] = '\n';
+        } else if (next >= 0) {
+            PushBackByte(channel);
         }
     }
     *lineLength = length;
-    return any;
+    return true;
 }

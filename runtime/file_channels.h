@@ -38,6 +38,3 @@ int32_t WriteChannelBytes(int32_t number, const void *bytes, int32_t length);
 // CR, LF or zero byte, 2 for CR LF). Returns false when nothing at all was left to read.
 bool ReadChannelLineBytes(int32_t number, char *destination, int32_t capacity, int64_t *lineLength,
                           int32_t *terminator);
-
-// For tests: while set, channels get no buffer and work unbuffered.
-void FailChannelBuffersForTesting(bool fail);

@@ -13,7 +13,7 @@ HANDLE listHeap = nullptr; // owned; destroyed by DestroyListHeap
 int32_t nextGeneratedNumber = -2;
 
 [[noreturn]] void OutOfMemory() {
-    ExitProcess(3);
+    ExitProcess(OUT_OF_MEMORY_EXIT);
 }
 
 void *Checked(void *block) {
@@ -48,6 +48,9 @@ unsigned char *Entry(const ObjectRegistry *registry, int32_t number) {
 
 } // namespace
 
+// Test seam, declared in tests/support/seams.h: while set, MainHeapTryAlloc finds no room.
+bool mainHeapShortForTesting = false;
+
 void *CreateMainHeap() {
     if (!mainHeap) mainHeap = Checked(HeapCreate(0, 4096, 0));
     return mainHeap;
@@ -69,6 +72,10 @@ void DestroyListHeap() {
 
 void *MainHeapAlloc(size_t size) {
     return Checked(HeapAlloc(mainHeap, HEAP_ZERO_MEMORY, size));
+}
+
+void *MainHeapTryAlloc(size_t size) {
+    return mainHeapShortForTesting ? nullptr : HeapAlloc(mainHeap, HEAP_ZERO_MEMORY, size);
 }
 
 void MainHeapFree(void *block) {
@@ -93,7 +100,10 @@ void *AllocateObject(ObjectRegistry *registry, int32_t number) {
         NodeOf(record)->number = GenerateNumber(registry);
         return record;
     }
-    if (number < 0) return nullptr; // never passed: only AUTO_NUMBER is negative
+    if (number < 0) { // a generated number: it cannot be taken as a fixed one
+        if (registry->release) registry->release(number);
+        return nullptr;
+    }
     if (number >= registry->capacity) {
         int64_t grown = static_cast<int64_t>(number) + registry->growthStep;
         if (grown > INT32_MAX) OutOfMemory();

@@ -12,13 +12,16 @@
  * Every fixed-number allocation runs the release routine first, which closes any object that
  * held the number. AUTO_NUMBER makes a record outside the table with a generated number: a
  * negative number other than AUTO_NUMBER, so it never falls among the table's numbers, and it
- * names its record until the record is released. Auto-numbered records never move.
+ * names its record until the record is released. Auto-numbered records never move. Any other
+ * negative number cannot be taken: AllocateObject runs the release routine for it (closing
+ * the auto-numbered object of that number, if any) and returns null.
  *
  * A walk returns the in-use numbered records in rising order, then the auto-numbered records
  * from the oldest to the newest; the caller may release each record as it comes.
  *
- * Nothing here reports a memory shortage: when a heap cannot satisfy a request the process ends
- * with exit code 3 rather than go on with a lost record.
+ * MainHeapTryAlloc answers a shortage with null, for the callers that have a way on without
+ * the memory. Everywhere else a heap that cannot satisfy a request ends the process with exit
+ * code 3 (OUT_OF_MEMORY_EXIT) rather than go on with a lost record.
  */
 #pragma once
 
@@ -26,6 +29,7 @@
 #include <cstdint>
 
 constexpr int32_t AUTO_NUMBER = -1;
+constexpr unsigned OUT_OF_MEMORY_EXIT = 3;
 
 using ReleaseRoutine = void (*)(int32_t number);
 using StateInitRoutine = void (*)(void *block);
@@ -53,7 +57,8 @@ void DestroyMainHeap();
 void CreateListHeap();
 void DestroyListHeap();
 
-void *MainHeapAlloc(size_t size); // zero-filled
+void *MainHeapAlloc(size_t size);    // zero-filled
+void *MainHeapTryAlloc(size_t size); // zero-filled; null when the heap has no room
 void MainHeapFree(void *block);
 
 ObjectRegistry *CreateObjectRegistry(int32_t recordSize, int32_t step, ReleaseRoutine release);

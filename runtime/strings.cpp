@@ -1,5 +1,7 @@
 #include "runtime/strings.h"
 
+#include "runtime/registry.h"
+
 #include <windows.h>
 
 #include <cstring>
@@ -15,7 +17,7 @@ int32_t position = 0;
 constexpr int64_t MAX_CAPACITY = INT32_MAX - 16;
 
 [[noreturn]] void OutOfStringMemory() {
-    ExitProcess(3);
+    ExitProcess(OUT_OF_MEMORY_EXIT);
 }
 
 void *HeapResize(void *block, SIZE_T size) {

@@ -11,6 +11,14 @@
 
 namespace {
 
+constexpr DWORD LABEL_STYLE = WS_CHILD | WS_VISIBLE | WS_GROUP;
+constexpr DWORD TEXT_FIELD_STYLE = WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL;
+constexpr DWORD BUTTON_STYLE = WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP;
+constexpr DWORD COMMON_CONTROL_CLASSES =
+    ICC_TAB_CLASSES | ICC_DATE_CLASSES | ICC_USEREX_CLASSES | ICC_INTERNET_CLASSES;
+static_assert(LABEL_STYLE == 0x50020000 && TEXT_FIELD_STYLE == 0x50030080 &&
+              BUTTON_STYLE == 0x50030000 && COMMON_CONTROL_CLASSES == 0xB08);
+
 struct ControlContext {
     HWND parent;  // borrowed: the window of the last OpenControlList
     HFONT font;   // stock object, never deleted
@@ -124,6 +132,7 @@ intptr_t RegisterControl(int32_t number, ControlRecord *record, HWND handle,
 intptr_t CreateControl(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
                        const char *text, const ControlKind *kind, const char *className,
                        DWORD style, DWORD extendedStyle) {
+    if (number < 0 && number != AUTO_NUMBER) return 0; // a generated number cannot be taken
     HWND handle = CreateWindowExA(extendedStyle, className, text ? text : "", style, x, y, width,
                                   height, context->parent, reinterpret_cast<HMENU>(-1),
                                   GetModuleHandleA(nullptr), nullptr);
@@ -144,7 +153,7 @@ intptr_t InitControlLibrary() {
     controls = CreateObjectRegistry(sizeof(ControlRecord), 50, FreeControl);
     context = static_cast<ControlContext *>(AllocStateBlock(sizeof(ControlContext), nullptr));
     context->font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), 0xB08};
+    INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), COMMON_CONTROL_CLASSES};
     return InitCommonControlsEx(&classes);
 }
 
@@ -157,20 +166,20 @@ intptr_t CreateLabel(int32_t number, int32_t x, int32_t y, int32_t width, int32_
                      const char *text, uint32_t flags) {
     DWORD extended = (flags & LABEL_BORDER) ? WS_EX_CLIENTEDGE : 0;
     return CreateControl(number, x, y, width, height, text, &LABEL_KIND, "Static",
-                         flags | 0x50020000, extended);
+                         flags | LABEL_STYLE, extended);
 }
 
 intptr_t CreateTextField(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
                          const char *text, uint32_t flags) {
     DWORD extended = (flags & TEXT_FIELD_BORDERLESS) ? 0 : WS_EX_CLIENTEDGE;
     return CreateControl(number, x, y, width, height, text, &TEXT_FIELD_KIND, "Edit",
-                         flags | 0x50030080, extended);
+                         flags | TEXT_FIELD_STYLE, extended);
 }
 
 intptr_t CreateButton(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
                       const char *text, uint32_t flags) {
     return CreateControl(number, x, y, width, height, text, &BUTTON_KIND, "Button",
-                         flags | 0x50030000, 0);
+                         flags | BUTTON_STYLE, 0);
 }
 
 ControlRecord *LookupControl(int32_t number) {

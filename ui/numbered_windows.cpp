@@ -46,10 +46,6 @@ void ClassName(int32_t number, char (&name)[CLASS_NAME_SIZE]) {
     FormatDecimal(number, name + sizeof CLASS_PREFIX - 1);
 }
 
-void DestroyRoutine(int32_t number) {
-    DestroyNumberedWindow(number);
-}
-
 // The number of the numbered window that handle is or lies in, or -1.
 int32_t WindowNumberOf(HWND handle) {
     for (HWND current = handle; current; current = GetParent(current)) {
@@ -82,10 +78,10 @@ LRESULT OnCommand(WPARAM wParam, LPARAM lParam, HWND handle) {
 
 void InitWindowLibrary() {
     if (windows) return;
-    windows = CreateObjectRegistry(sizeof(WindowRecord), 16, DestroyRoutine);
+    windows = CreateObjectRegistry(sizeof(WindowRecord), 16, DestroyNumberedWindow);
     events = static_cast<EventState *>(AllocStateBlock(sizeof(EventState), nullptr));
     classIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
-    classCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    classCursor = LoadCursorA(nullptr, IDC_ARROW);
 }
 
 void EndWindowLibrary() {
@@ -99,6 +95,7 @@ HWND OpenNumberedWindow(int32_t number, int32_t x, int32_t y, int32_t width, int
                         const char *title, uint32_t options, HWND parent) {
     bool generated = number == AUTO_NUMBER;
     auto *record = static_cast<WindowRecord *>(AllocateObject(windows, number));
+    if (!record) return nullptr; // a generated number given as a fixed one
     if (generated) number = AutoNumberOf(record);
     char className[CLASS_NAME_SIZE];
     ClassName(number, className);
@@ -196,7 +193,8 @@ HACCEL GetWindowAccelerators(HWND window) {
 
 void QueueEvent(EventCode code, int32_t window) {
     if (events->tail && events->tail->code == code && events->tail->window == window) return;
-    auto *entry = static_cast<QueuedEvent *>(MainHeapAlloc(sizeof(QueuedEvent)));
+    auto *entry = static_cast<QueuedEvent *>(MainHeapTryAlloc(sizeof(QueuedEvent)));
+    if (!entry) return; // no room: the event is lost
     entry->code = code;
     entry->window = window;
     if (events->tail)

@@ -11,7 +11,8 @@ namespace {
 
 constexpr int32_t PATH_SIZE = 260;
 constexpr DWORD DIALOG_OPTIONS =
-    0x8080C; // explorer, path must exist, no folder change, no read-only box
+    OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+static_assert(DIALOG_OPTIONS == 0x8080C);
 
 struct DisabledWindow {
     DWORD thread;
@@ -32,10 +33,11 @@ BOOL CALLBACK DisableStep(HWND window, LPARAM foreground) {
     return TRUE;
 }
 
+// A zero-filled copy with a spare byte; null when the heap has no room.
 char *CopyWithRoom(const char *text) {
     size_t length = std::strlen(text);
-    auto *copy = static_cast<char *>(MainHeapAlloc(length + 2));
-    std::memcpy(copy, text, length);
+    auto *copy = static_cast<char *>(MainHeapTryAlloc(length + 2));
+    if (copy) std::memcpy(copy, text, length);
     return copy;
 }
 
@@ -95,22 +97,22 @@ void SplitDefaultPath(const char *path, int32_t *folderLength, int32_t *nameOffs
     *nameOffset = slash ? *folderLength + 1 : 0;
 }
 
-char *ChooseFileToOpen(const char *title, const char *defaultPath, const char *filter,
-                       int32_t patternIndex, int32_t resultStart) {
-    auto *file = static_cast<char *>(MainHeapAlloc(PATH_SIZE));
+// Shows the dialog; returns the chosen path in a main-heap block the caller frees, or null when
+// the dialog was cancelled or failed, or its blocks could not be had.
+char *RunOpenDialog(const char *title, const char *defaultPath, const char *filter,
+                    int32_t patternIndex) {
+    const char *filterText = filter ? filter : "";
+    auto *file = static_cast<char *>(MainHeapTryAlloc(PATH_SIZE));
+    auto *filterCopy = static_cast<char *>(MainHeapTryAlloc(std::strlen(filterText) + 2));
+    char *folder = defaultPath ? CopyWithRoom(defaultPath) : nullptr;
     BOOL ok = FALSE;
-    bool refused = defaultPath && std::strlen(defaultPath) >= PATH_SIZE;
-    if (!refused) {
-        const char *filterText = filter ? filter : "";
-        char *filterCopy = static_cast<char *>(MainHeapAlloc(std::strlen(filterText) + 2));
+    if (file && filterCopy && (folder || !defaultPath)) {
         ConvertFilter(filterText, filterCopy);
-        char *folder = nullptr;
         if (defaultPath) {
-            folder = CopyWithRoom(defaultPath);
             int32_t folderLength = 0, nameOffset = 0;
             SplitDefaultPath(defaultPath, &folderLength, &nameOffset);
             folder[folderLength] = 0;
-            // Shorter than PATH_SIZE, checked above.
+            // Shorter than PATH_SIZE, checked by the caller.
             std::memcpy(file, defaultPath + nameOffset, std::strlen(defaultPath + nameOffset) + 1);
             if (!IsValidFileName(file)) file[0] = 0;
         }
@@ -127,17 +129,22 @@ char *ChooseFileToOpen(const char *title, const char *defaultPath, const char *f
         DisableOtherWindows();
         ok = GetOpenFileNameA(&dialog);
         EnableOtherWindows();
-        MainHeapFree(filterCopy);
-        MainHeapFree(folder);
     }
+    MainHeapFree(filterCopy);
+    MainHeapFree(folder);
+    if (ok) return file;
+    MainHeapFree(file);
+    return nullptr;
+}
+
+char *ChooseFileToOpen(const char *title, const char *defaultPath, const char *filter,
+                       int32_t patternIndex, int32_t resultStart) {
+    bool refused = defaultPath && std::strlen(defaultPath) >= PATH_SIZE;
+    char *file = refused ? nullptr : RunOpenDialog(title, defaultPath, filter, patternIndex);
     char *result = ReserveResult(PATH_SIZE, resultStart);
-    result[0] = 0;
-    int32_t length = 0;
-    if (ok) {
-        length = static_cast<int32_t>(strnlen(file, PATH_SIZE - 1));
-        std::memcpy(result, file, static_cast<size_t>(length));
-        result[length] = 0;
-    }
+    int32_t length = file ? static_cast<int32_t>(strnlen(file, PATH_SIZE - 1)) : 0;
+    if (length > 0) std::memcpy(result, file, static_cast<size_t>(length));
+    result[length] = 0;
     GiveBackResult(PATH_SIZE - length);
     MainHeapFree(file);
     return result;

@@ -5,7 +5,8 @@
  * foreground window) are disabled and enabled again afterwards; the owner is the foreground
  * window when it belongs to this process. ChooseFileToOpen reads its filter as label and
  * pattern pairs separated by vertical bars and gives the chosen path at the result start
- * (runtime/strings.h), or "" when the dialog was cancelled or failed. A default path is split
+ * (runtime/strings.h), or "" when the dialog was cancelled or failed, or when its memory could
+ * not be had (then no dialog shows). A default path is split
  * at its last backslash (after the first character) into folder and file name; a default path
  * of 260 characters or more is refused: no dialog, the result is "".
  */

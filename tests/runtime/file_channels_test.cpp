@@ -2,6 +2,7 @@
 
 #include "runtime/registry.h"
 #include "runtime/strings.h"
+#include "tests/support/seams.h"
 #include "tests/support/temp_files.h"
 
 #include <gtest/gtest.h>
@@ -17,12 +18,12 @@ class FileChannels : public testing::TestWithParam<bool> { // parameter: unbuffe
   protected:
     void SetUp() override {
         InitFileChannels();
-        FailChannelBuffersForTesting(GetParam());
+        mainHeapShortForTesting = GetParam(); // no buffer: the channel works unbuffered
         path = testfiles::Folder("channels") + "\\c.txt";
     }
     void TearDown() override {
         EndFileChannels();
-        FailChannelBuffersForTesting(false);
+        mainHeapShortForTesting = false;
     }
     std::vector<std::string> Lines(const std::string &bytes) {
         testfiles::Write(path, bytes);
@@ -95,6 +96,12 @@ TEST_P(FileChannels, ClosedAndReusedNumbers) {
     ASSERT_LT(generated, -1);
     WorkspaceScope scope;
     EXPECT_STREQ(ReadChannelLine(static_cast<int32_t>(generated), scope.Start()), "pending");
+    // A generated number given as a fixed one: the open fails and, as on every reuse of a
+    // number, the channel that held it is closed. Other negative numbers open nothing.
+    EXPECT_EQ(OpenChannelRead(static_cast<int32_t>(generated), path.c_str()), 0);
+    EXPECT_EQ(ChannelPosition(static_cast<int32_t>(generated)), -1);
+    EXPECT_EQ(OpenChannelNew(-5, (path + ".negative").c_str()), 0);
+    EXPECT_FALSE(testfiles::Exists(path + ".negative"));
     EXPECT_EQ(OpenChannelUpdate(3, (path + ".none").c_str()), 0);
     EXPECT_FALSE(testfiles::Exists(path + ".none"));
     EXPECT_NE(OpenChannelReadWrite(3, (path + ".created").c_str()), 0);

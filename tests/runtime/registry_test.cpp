@@ -59,6 +59,14 @@ TEST_F(Registry, ReleaseRoutineRunsOnEveryFixedAllocation) {
     EXPECT_EQ(LookupObject(current, 5), nullptr); // free until the owner stores its handle
     AllocateObject(current, AUTO_NUMBER);         // not for generated numbers
     EXPECT_EQ(asked, (std::vector<int32_t>{5, 5}));
+    // Any other negative number cannot be taken; its object, if any, is released all the same.
+    auto *generated = static_cast<Record *>(AllocateObject(current, AUTO_NUMBER));
+    generated->handle = generated;
+    int32_t number = AutoNumberOf(generated);
+    EXPECT_EQ(AllocateObject(current, number), nullptr);
+    EXPECT_EQ(AllocateObject(current, -77), nullptr);
+    EXPECT_EQ(released, (std::vector<int32_t>{5, number}));
+    EXPECT_EQ(LookupObject(current, number), nullptr);
     ReleaseObject(current, 5);
     ReleaseObject(current, 99); // names nothing
     EXPECT_EQ(LookupObject(current, 5), nullptr);

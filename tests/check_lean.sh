@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Usage: check_lean.sh NM SHIPPED_EXE UNSTRIPPED_EXE
+# Fails when the shipped program is larger than 64 KiB, or when the program links any part of
+# the C++ runtime that the product never means to use: guarded statics and exception support
+# (__cxa_*), threads (pthread_*) or the printf family (__mingw_pformat).
+set -euo pipefail
+nm=$1 shipped=$2 unstripped=$3
+size=$(stat -c %s "$shipped")
+bad=0
+if [ "$size" -gt 65536 ]; then
+    echo "$shipped is $size bytes, more than 64 KiB"
+    bad=1
+fi
+runtime=$("$nm" "$unstripped" | grep -E ' (_{1,2}cxa_|_?pthread_|_{1,2}mingw_pformat)' || true)
+if [ -n "$runtime" ]; then
+    echo "$unstripped links C++ runtime parts:"
+    echo "$runtime" | head -20
+    bad=1
+fi
+[ $bad -eq 0 ] && echo "$shipped: $size bytes, no C++ runtime"
+exit $bad

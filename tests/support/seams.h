@@ -1,0 +1,20 @@
+/*
+ * Test seams of the product code, defined there and declared only here, so that no product
+ * header carries them.
+ *
+ * mainHeapShortForTesting: while true, every main-heap request that has a way on without the
+ * memory (MainHeapTryAlloc: a channel's buffer, a queued event, the file dialog's blocks) finds
+ * no room; the requests that end the process when they fail are not affected.
+ */
+#pragma once
+
+extern bool mainHeapShortForTesting;
+
+// Sets the seam for the lifetime of the object.
+class MainHeapShortage {
+  public:
+    MainHeapShortage() { mainHeapShortForTesting = true; }
+    MainHeapShortage(const MainHeapShortage &) = delete;
+    MainHeapShortage &operator=(const MainHeapShortage &) = delete;
+    ~MainHeapShortage() { mainHeapShortForTesting = false; }
+};
