@@ -74,6 +74,53 @@ LRESULT OnCommand(WPARAM wParam, LPARAM lParam, HWND handle) {
     return 0;
 }
 
+// The class every numbered window gets; a class of that name left over from before is used.
+void RegisterWindowClass(const char *className, HINSTANCE instance) {
+    WNDCLASSA windowClass{};
+    windowClass.style = CS_DBLCLKS;
+    windowClass.lpfnWndProc = NumberedWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = classIcon;
+    windowClass.hCursor = classCursor;
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<intptr_t>(COLOR_BTNFACE + 1));
+    windowClass.lpszClassName = className;
+    RegisterClassA(&windowClass);
+}
+
+struct OuterPlace {
+    int x, y, width, height;
+};
+
+// The window's outer rectangle for a client area of width x height: placed as given, by the
+// platform (POSITION_UNSET), centred on the screen (cut to its size), or centred on the parent
+// or the active window (kept on the screen's positive side).
+OuterPlace PlaceWindow(int32_t x, int32_t y, int32_t width, int32_t height, DWORD style,
+                       uint32_t options, HWND parent) {
+    RECT outer{0, 0, width, height};
+    AdjustWindowRect(&outer, style, FALSE);
+    OuterPlace place{x, y, outer.right - outer.left, outer.bottom - outer.top};
+    bool centred = (options & (WINDOW_CENTER_SCREEN | WINDOW_CENTER_PARENT)) != 0;
+    if (!centred && (x == POSITION_UNSET || y == POSITION_UNSET)) place.x = place.y = CW_USEDEFAULT;
+    if (options & WINDOW_CENTER_SCREEN) {
+        int screenWidth = GetSystemMetrics(SM_CXSCREEN),
+            screenHeight = GetSystemMetrics(SM_CYSCREEN);
+        if (place.width > screenWidth) place.width = screenWidth;
+        if (place.height > screenHeight) place.height = screenHeight;
+        place.x = (screenWidth - place.width) / 2;
+        place.y = (screenHeight - place.height) / 2;
+    } else if (options & WINDOW_CENTER_PARENT) {
+        HWND reference = parent ? parent : GetActiveWindow();
+        RECT rect{};
+        if (reference && GetWindowRect(reference, &rect)) {
+            place.x = rect.left + (rect.right - rect.left - place.width) / 2;
+            place.y = rect.top + (rect.bottom - rect.top - place.height) / 2;
+            if (place.x < 0) place.x = 0;
+            if (place.y < 0) place.y = 0;
+        }
+    }
+    return place;
+}
+
 } // namespace
 
 void InitWindowLibrary() {
@@ -100,48 +147,17 @@ HWND OpenNumberedWindow(int32_t number, int32_t x, int32_t y, int32_t width, int
     char className[CLASS_NAME_SIZE];
     ClassName(number, className);
     HINSTANCE instance = GetModuleHandleA(nullptr);
-
-    WNDCLASSA windowClass{};
-    windowClass.style = CS_DBLCLKS;
-    windowClass.lpfnWndProc = NumberedWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = classIcon;
-    windowClass.hCursor = classCursor;
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<intptr_t>(COLOR_BTNFACE + 1));
-    windowClass.lpszClassName = className;
-    RegisterClassA(&windowClass);
+    RegisterWindowClass(className, instance);
 
     if ((options & ~(WINDOW_CENTER_SCREEN | WINDOW_CENTER_PARENT | WINDOW_INVISIBLE)) == 0)
         options |= WS_CAPTION;
     bool show = (options & WINDOW_INVISIBLE) == 0;
     options &= ~WINDOW_INVISIBLE;
     DWORD style = options & ~(WINDOW_CENTER_SCREEN | WINDOW_CENTER_PARENT);
+    OuterPlace place = PlaceWindow(x, y, width, height, style, options, parent);
 
-    RECT outer{0, 0, width, height};
-    AdjustWindowRect(&outer, style, FALSE);
-    int outerWidth = outer.right - outer.left, outerHeight = outer.bottom - outer.top;
-    bool centred = (options & (WINDOW_CENTER_SCREEN | WINDOW_CENTER_PARENT)) != 0;
-    if (!centred && (x == POSITION_UNSET || y == POSITION_UNSET)) x = y = CW_USEDEFAULT;
-    if (options & WINDOW_CENTER_SCREEN) {
-        int screenWidth = GetSystemMetrics(SM_CXSCREEN),
-            screenHeight = GetSystemMetrics(SM_CYSCREEN);
-        if (outerWidth > screenWidth) outerWidth = screenWidth;
-        if (outerHeight > screenHeight) outerHeight = screenHeight;
-        x = (screenWidth - outerWidth) / 2;
-        y = (screenHeight - outerHeight) / 2;
-    } else if (options & WINDOW_CENTER_PARENT) {
-        HWND reference = parent ? parent : GetActiveWindow();
-        RECT rect{};
-        if (reference && GetWindowRect(reference, &rect)) {
-            x = rect.left + (rect.right - rect.left - outerWidth) / 2;
-            y = rect.top + (rect.bottom - rect.top - outerHeight) / 2;
-            if (x < 0) x = 0;
-            if (y < 0) y = 0;
-        }
-    }
-
-    HWND handle = CreateWindowExA(0, className, title ? title : "", style, x, y, outerWidth,
-                                  outerHeight, parent, nullptr, instance, nullptr);
+    HWND handle = CreateWindowExA(0, className, title ? title : "", style, place.x, place.y,
+                                  place.width, place.height, parent, nullptr, instance, nullptr);
     if (!handle) {
         UnregisterClassA(className, instance);
         ReleaseObject(windows, number);
