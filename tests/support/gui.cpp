@@ -270,6 +270,27 @@ bool ClearClipboard() {
     return true;
 }
 
+ThreadWindow::ThreadWindow(const std::function<HWND()> &create,
+                           const std::function<void(HWND)> &release) {
+    thread_ = std::thread([this, create, release] {
+        MSG message;
+        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE); // the thread's queue
+        HWND window = create();
+        window_ = window;
+        threadId_ = GetCurrentThreadId();
+        while (GetMessageA(&message, nullptr, 0, 0) > 0)
+            DispatchMessageA(&message);
+        if (release) release(window);
+        DestroyWindow(window);
+    });
+    WaitUntil([this] { return threadId_.load() != 0; });
+}
+
+ThreadWindow::~ThreadWindow() {
+    PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+    thread_.join();
+}
+
 Box ReadBox(HWND box) {
     Box view;
     for (HWND child : Children(box)) {

@@ -20,8 +20,10 @@
 
 #include <functional>
 #include <initializer_list>
+#include <atomic>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace gui {
@@ -55,6 +57,23 @@ bool ReplaceText(HWND field, const std::string &text); // click, select all, typ
 std::string ReadClipboard(); // "<none>" without text; "<unterminated>" added to a block without 0
 bool WriteClipboard(const std::string &text);
 bool ClearClipboard();
+
+// A window made by create in a second thread, which runs a message loop until this object goes;
+// release(window) then runs in that thread before the window is destroyed.
+class ThreadWindow {
+  public:
+    explicit ThreadWindow(const std::function<HWND()> &create,
+                          const std::function<void(HWND)> &release = nullptr);
+    ThreadWindow(const ThreadWindow &) = delete;
+    ThreadWindow &operator=(const ThreadWindow &) = delete;
+    ~ThreadWindow();
+    HWND Handle() const { return window_; }
+
+  private:
+    std::thread thread_;
+    std::atomic<DWORD> threadId_{0};
+    std::atomic<HWND> window_{nullptr};
+};
 
 struct Box {
     std::string text;

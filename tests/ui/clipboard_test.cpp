@@ -13,7 +13,6 @@
 
 #include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -91,46 +90,22 @@ TEST(Clipboard, PictureOnlyReadsAsEmpty) {
     EXPECT_EQ(Read(), "") << "an empty clipboard";
 }
 
-// Another thread keeps the clipboard open with its window until it is released.
-class ClipboardHolder {
-  public:
-    ClipboardHolder() {
-        release_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        thread_ = std::thread([this] {
-            HWND window = CreateWindowExA(0, "STATIC", "holder", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                          nullptr, nullptr, nullptr);
-            holding_ = window && OpenClipboard(window);
-            settled_ = true;
-            WaitForSingleObject(release_, 30000);
-            if (holding_) CloseClipboard();
-            DestroyWindow(window);
-        });
-        gui::WaitUntil([this] { return settled_.load(); });
-    }
-    ClipboardHolder(const ClipboardHolder &) = delete;
-    ClipboardHolder &operator=(const ClipboardHolder &) = delete;
-    ~ClipboardHolder() { Release(); }
-    bool Holding() const { return holding_; }
-    void Release() {
-        if (!thread_.joinable()) return;
-        SetEvent(release_);
-        thread_.join();
-        CloseHandle(release_);
-    }
-
-  private:
-    HANDLE release_;
-    std::thread thread_;
-    std::atomic<bool> holding_{false}, settled_{false};
-};
-
 TEST(Clipboard, HeldOpenElsewhereReadsEmptyAndWritesNothing) {
     ASSERT_TRUE(gui::WriteClipboard("alt"));
-    ClipboardHolder holder;
-    ASSERT_TRUE(holder.Holding());
-    EXPECT_EQ(Read(), "");
-    EXPECT_EQ(WriteClipboardText("neu"), nullptr);
-    holder.Release();
+    {
+        std::atomic<bool> holding{false};
+        gui::ThreadWindow holder(
+            [&] {
+                HWND window = CreateWindowExA(0, "STATIC", "holder", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                              nullptr, nullptr, nullptr);
+                holding = window && OpenClipboard(window);
+                return window;
+            },
+            [](HWND) { CloseClipboard(); });
+        ASSERT_TRUE(holding);
+        EXPECT_EQ(Read(), "");
+        EXPECT_EQ(WriteClipboardText("neu"), nullptr);
+    }
     EXPECT_EQ(gui::ReadClipboard(), "alt") << "the clipboard keeps its content";
     EXPECT_EQ(Read(), "alt");
 }

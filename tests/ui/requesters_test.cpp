@@ -127,35 +127,6 @@ HWND Popup(const char *title, int x, bool visible, bool enabled) {
     return window;
 }
 
-// A visible window that belongs to another thread of this process, with its own message loop.
-class OtherThreadWindow {
-  public:
-    OtherThreadWindow() {
-        thread_ = std::thread([this] {
-            MSG message;
-            HWND window = Popup("other thread", 900, true, true);
-            threadId_ = GetCurrentThreadId();
-            window_ = window;
-            while (GetMessageA(&message, nullptr, 0, 0) > 0)
-                DispatchMessageA(&message);
-            DestroyWindow(window);
-        });
-        gui::WaitUntil([this] { return window_.load() != nullptr; });
-    }
-    OtherThreadWindow(const OtherThreadWindow &) = delete;
-    OtherThreadWindow &operator=(const OtherThreadWindow &) = delete;
-    ~OtherThreadWindow() {
-        PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
-        thread_.join();
-    }
-    HWND Handle() const { return window_; }
-
-  private:
-    std::thread thread_;
-    std::atomic<DWORD> threadId_{0};
-    std::atomic<HWND> window_{nullptr};
-};
-
 // The visible dialogs ("#32770") of one thread.
 std::vector<HWND> DialogsOf(DWORD thread) {
     std::vector<HWND> dialogs;
@@ -287,7 +258,7 @@ class Surroundings : public testing::Test {
     HWND other = Popup("other", 200, true, true);
     HWND disabled = Popup("disabled", 380, true, false);
     HWND hidden = Popup("hidden", 560, false, true);
-    OtherThreadWindow otherThread;
+    gui::ThreadWindow otherThread{[] { return Popup("other thread", 900, true, true); }};
     HWND owner = nullptr;
     std::vector<bool> enabled; // front, other, disabled, hidden, other thread's, extra
 };
@@ -383,12 +354,16 @@ class FileDialog : public testing::Test {
         testfiles::Write(folder_ + "\\b.hex", ":00000001FF\r\n");
         testfiles::Write(folder_ + "\\c.txt", "text\r\n");
     }
-    static std::string folder_;
-    DWORD thread_ = GetCurrentThreadId();
-    // Replaces the name field's text with real keys: a click into it, select all, type.
-    static bool TypeName(HWND dialog, const std::string &text) {
-        return gui::ReplaceText(NameField(dialog), text);
+    // The dialog opened in the test thread, answered by user(dialog) once it is in front.
+    static std::string ChooseWithUser(const std::string &defaultPath, int32_t patternIndex,
+                                      const std::function<void(HWND)> &user) {
+        return WithUser<std::string>([&] { return Choose(defaultPath.c_str(), patternIndex); },
+                                     [&] {
+                                         if (HWND dialog = FrontDialog(texts::CHOOSE_FILE_TITLE))
+                                             user(dialog);
+                                     });
     }
+    static std::string folder_;
 };
 std::string FileDialog::folder_;
 
@@ -409,22 +384,17 @@ TEST_F(FileDialog, OpensWithTitleAndFilterAndListsTheChosenPattern) {
         std::string selected, name = "<none>";
         std::set<std::string> listed;
         bool closed = false;
-        std::string path = folder_ + "\\";
-        std::string result = WithUser<std::string>(
-            [&] { return Choose(path.c_str(), c.patternIndex); },
-            [&] {
-                HWND dialog = FrontDialog(texts::CHOOSE_FILE_TITLE);
-                if (!dialog) return;
-                HWND combo = GetDlgItem(dialog, cmb1);
-                types = ComboItems(combo);
-                LRESULT index = SendMessageA(combo, CB_GETCURSEL, 0, 0);
-                if (index >= 0 && static_cast<size_t>(index) < types.size())
-                    selected = types[static_cast<size_t>(index)];
-                name = gui::WindowText(NameField(dialog));
-                gui::WaitUntil([&] { return !(listed = Listed(dialog)).empty(); });
-                gui::PressKey(VK_ESCAPE);
-                closed = gui::WaitClosed(dialog);
-            });
+        std::string result = ChooseWithUser(folder_ + "\\", c.patternIndex, [&](HWND dialog) {
+            HWND combo = GetDlgItem(dialog, cmb1);
+            types = ComboItems(combo);
+            LRESULT index = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+            if (index >= 0 && static_cast<size_t>(index) < types.size())
+                selected = types[static_cast<size_t>(index)];
+            name = gui::WindowText(NameField(dialog));
+            gui::WaitUntil([&] { return !(listed = Listed(dialog)).empty(); });
+            gui::PressKey(VK_ESCAPE);
+            closed = gui::WaitClosed(dialog);
+        });
         EXPECT_TRUE(closed);
         EXPECT_EQ(types, (std::vector<std::string>{"Vorlax (.eep)", "Vorlax (*.hex)"}));
         EXPECT_EQ(selected, c.selectedType);
@@ -437,33 +407,38 @@ TEST_F(FileDialog, OpensWithTitleAndFilterAndListsTheChosenPattern) {
 struct TypedCase {
     std::string defaultPath;
     std::string initialName; // what the name field shows when the dialog opens
-    std::string typed;       // empty: Enter on the initial name
+    std::string typed;       // empty: the initial name stays
+    Answer answer;           // Enter, Escape, or a click on Cancel
     std::string expected;
 };
 
-TEST_F(FileDialog, ReturnsThePathTheUserEnters) {
+// The typed or initial name with Enter gives its path; Escape or Cancel gives "", also after a
+// name was typed.
+TEST_F(FileDialog, ReturnsThePathTheUserEntersAndNothingWhenCancelled) {
+    std::string longestName(259 - folder_.size() - 1, 'n'); // the longest default path that fits
     const TypedCase cases[] = {
-        {"", "", folder_ + "\\a.eep", folder_ + "\\a.eep"},
-        {"", "", folder_ + "\\neu.eep", folder_ + "\\neu.eep"}, // does not exist yet
-        {folder_ + "\\", "", "b.hex", folder_ + "\\b.hex"},     // in the default folder
-        {folder_ + "\\x.hex", "x.hex", "", folder_ + "\\x.hex"},
-        {folder_ + "\\a?.hex", "", "c.txt", folder_ + "\\c.txt"}, // invalid default name dropped
+        {"", "", folder_ + "\\a.eep", Answer::ENTER, folder_ + "\\a.eep"},
+        {"", "", folder_ + "\\neu.eep", Answer::ENTER, folder_ + "\\neu.eep"}, // not there yet
+        {folder_ + "\\", "", "b.hex", Answer::ENTER, folder_ + "\\b.hex"}, // in the default folder
+        {folder_ + "\\x.hex", "x.hex", "", Answer::ENTER, folder_ + "\\x.hex"},
+        {folder_ + "\\a?.hex", "", "c.txt", Answer::ENTER, folder_ + "\\c.txt"}, // invalid: dropped
+        {"", "", "a.eep", Answer::CLICK, ""},
+        {"", "", "a.eep", Answer::ESCAPE, ""},
+        {folder_ + "\\" + longestName, longestName, "", Answer::ESCAPE, ""},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE("default \"" + c.defaultPath + "\", typed \"" + c.typed + "\"");
         std::string initialName = "<none>";
         bool typed = false, closed = false;
-        std::string result =
-            WithUser<std::string>([&] { return Choose(c.defaultPath.c_str()); },
-                                  [&] {
-                                      HWND dialog = FrontDialog(texts::CHOOSE_FILE_TITLE);
-                                      if (!dialog) return;
-                                      initialName = gui::WindowText(NameField(dialog));
-                                      typed = c.typed.empty() || TypeName(dialog, c.typed);
-                                      if (!typed) return;
-                                      gui::PressKey(VK_RETURN);
-                                      closed = gui::WaitClosed(dialog);
-                                  });
+        std::string result = ChooseWithUser(c.defaultPath, 0, [&](HWND dialog) {
+            initialName = gui::WindowText(NameField(dialog));
+            typed = c.typed.empty() || gui::ReplaceText(NameField(dialog), c.typed);
+            if (c.answer == Answer::CLICK)
+                gui::ClickControl(GetDlgItem(dialog, IDCANCEL));
+            else
+                gui::PressKey(c.answer == Answer::ENTER ? VK_RETURN : VK_ESCAPE);
+            closed = gui::WaitClosed(dialog);
+        });
         EXPECT_EQ(initialName, c.initialName);
         EXPECT_TRUE(typed);
         EXPECT_TRUE(closed);
@@ -471,51 +446,14 @@ TEST_F(FileDialog, ReturnsThePathTheUserEnters) {
     }
 }
 
-TEST_F(FileDialog, CancelGivesEmptyPath) {
-    for (bool click : {true, false}) {
-        SCOPED_TRACE(click ? "Cancel clicked" : "Escape pressed");
-        bool closed = false;
-        std::string result =
-            WithUser<std::string>([&] { return Choose(""); },
-                                  [&] {
-                                      HWND dialog = FrontDialog(texts::CHOOSE_FILE_TITLE);
-                                      if (!dialog) return;
-                                      TypeName(dialog, "a.eep");
-                                      if (click)
-                                          gui::ClickControl(GetDlgItem(dialog, IDCANCEL));
-                                      else
-                                          gui::PressKey(VK_ESCAPE);
-                                      closed = gui::WaitClosed(dialog);
-                                  });
-        EXPECT_TRUE(closed);
-        EXPECT_EQ(result, "");
-    }
-}
-
-// The longest default path that fits opens the dialog with its name; one more character and
-// there is no dialog at all.
+// One character more than the longest default path that fits, and there is no dialog at all.
 TEST_F(FileDialog, DefaultPathOf260CharactersIsRefusedWithoutDialog) {
-    std::string name(259 - folder_.size() - 1, 'n');
-    std::string longest = folder_ + "\\" + name;
-    ASSERT_EQ(longest.size(), 259u);
-    std::string shown = "<none>";
-    std::string result = WithUser<std::string>([&] { return Choose(longest.c_str()); },
-                                               [&] {
-                                                   HWND dialog =
-                                                       FrontDialog(texts::CHOOSE_FILE_TITLE);
-                                                   if (!dialog) return;
-                                                   shown = gui::WindowText(NameField(dialog));
-                                                   gui::PressKey(VK_ESCAPE);
-                                                   gui::WaitClosed(dialog);
-                                               });
-    EXPECT_EQ(shown, name);
-    EXPECT_EQ(result, "");
-
+    DWORD testThread = GetCurrentThreadId();
     for (size_t length : {260, 261, 400}) {
         std::string tooLong = folder_ + "\\" + std::string(length - folder_.size() - 1, 'n');
         std::atomic<bool> returned{false};
         bool dialogSeen = false;
-        result = WithUser<std::string>(
+        std::string result = WithUser<std::string>(
             [&] {
                 std::string path = Choose(tooLong.c_str());
                 returned = true;
@@ -525,7 +463,7 @@ TEST_F(FileDialog, DefaultPathOf260CharactersIsRefusedWithoutDialog) {
                 // Watches until the call returns; a dialog that shows up is noted (and then
                 // cancelled by WithUser).
                 gui::WaitUntil([&] {
-                    dialogSeen = dialogSeen || !DialogsOf(thread_).empty();
+                    dialogSeen = dialogSeen || !DialogsOf(testThread).empty();
                     return returned || dialogSeen;
                 });
             });
