@@ -13,7 +13,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <ostream>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -21,17 +21,7 @@ namespace {
 
 using namespace gui;
 
-struct ControlEvent {
-    int32_t control;
-    int32_t type;
-    bool operator==(const ControlEvent &other) const {
-        return control == other.control && type == other.type;
-    }
-};
-
-[[maybe_unused]] std::ostream &operator<<(std::ostream &out, const ControlEvent &event) {
-    return out << "{" << event.control << ", " << event.type << "}";
-}
+using ControlEvent = std::pair<int32_t, int32_t>; // control, type
 
 // Runs the event loop until the control event (control, type) comes; every control event on
 // the way is added to seen.
@@ -111,23 +101,20 @@ TEST_F(MainControls, EveryControlCarriesItsNumberAndTheDefaultFont) {
     }
 }
 
+// Every button of the real tool answers its click (checksumme_test); here the labels stay silent.
 TEST_F(MainControls, ClickOnAButtonRaisesItsControlEventAndLabelsStaySilent) {
-    const int32_t buttons[] = {PASTE_BUTTON, FILE_BUTTON, COMPUTE_BUTTON, COPY_BUTTON, QUIT_BUTTON};
-    const int32_t labels[] = {INPUT_LABEL, OUTPUT_LABEL};
     std::vector<ControlEvent> seen;
-    int i = 0;
-    for (int32_t button : buttons) {
-        // A label clicked first: its event, if it had one, would come before the button's.
-        ClickWindow(Handle(labels[i++ % 2]));
+    for (int32_t button : {PASTE_BUTTON, QUIT_BUTTON}) {
+        // The labels clicked first: their events, if they had any, would come before the button's.
+        ClickWindow(Handle(INPUT_LABEL));
+        ClickWindow(Handle(OUTPUT_LABEL));
         ClickWindow(Handle(button));
         EXPECT_TRUE(PumpUntilControlEvent(button, BN_CLICKED, seen))
             << "no click event of button " << button
             << "; events: " << testing::PrintToString(seen);
     }
-    for (const ControlEvent &event : seen) {
-        EXPECT_NE(event.control, INPUT_LABEL);
-        EXPECT_NE(event.control, OUTPUT_LABEL);
-    }
+    for (const ControlEvent &event : seen)
+        EXPECT_TRUE(event.first != INPUT_LABEL && event.first != OUTPUT_LABEL) << event.first;
 }
 
 TEST_F(MainControls, TextFieldReportsGainedAndLostFocus) {

@@ -238,6 +238,7 @@ TEST_F(WindowsTest, QueueDropsOnlyARepeatOfTheNewestEvent) {
     EXPECT_EQ(GetEventWindow(), 9);
 }
 
+// A real click on a control reaches the window as the same notice (controls_test).
 TEST_F(WindowsTest, ClickedButtonIsAControlEventAndOtherMessagesComeByNumber) {
     HWND handle = OpenNumberedWindow(0, 100, 100, 350, 180, "", MAIN_OPTIONS);
     ASSERT_NE(handle, nullptr);
@@ -246,10 +247,8 @@ TEST_F(WindowsTest, ClickedButtonIsAControlEventAndOtherMessagesComeByNumber) {
                                   GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(button, nullptr);
     Drain();
-
-    SetForegroundWindow(handle);
-    gui::ClickWindow(button);
-    ASSERT_TRUE(gui::PumpUntil([](EventCode code) { return code == EVENT_CONTROL; }, 10000));
+    PostMessageA(handle, WM_COMMAND, MAKEWPARAM(42, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    EXPECT_EQ(WaitForEvent(), EVENT_CONTROL);
     EXPECT_EQ(GetEventControl(), 42);
     EXPECT_EQ(GetEventType(), BN_CLICKED);
 
