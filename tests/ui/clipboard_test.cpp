@@ -112,65 +112,48 @@ TEST(Clipboard, HeldOpenElsewhereReadsEmptyAndWritesNothing) {
 
 // ---- X11 programs ----
 
-// Wine starts Unix programs given by a Unix path; their process handle cannot be waited on, so
-// each command leaves a file behind when it has finished.
-class UnixShell {
-  public:
-    UnixShell() {
-        char name[64];
-        wsprintfA(name, "/tmp/checksumme_clipboard_%lu", GetCurrentProcessId());
-        folder_ = name;
-        CreateDirectoryA(gui::WindowsPath(folder_).c_str(), nullptr);
+// xclip under Wine. Wine starts Unix programs given by a Unix path; their process handle cannot
+// be waited on, so each command leaves a file behind when it has finished.
+class X11Clipboard : public testing::Test {
+  protected:
+    void SetUp() override {
+        if (!GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version"))
+            GTEST_SKIP() << "X11 exchange needs Wine";
+        CreateDirectoryA(gui::WindowsPath(folder).c_str(), nullptr);
+        ASSERT_TRUE(Run("test -x /usr/bin/xclip"));
     }
-    UnixShell(const UnixShell &) = delete;
-    UnixShell &operator=(const UnixShell &) = delete;
-    ~UnixShell() {
-        for (const char *file : {"/in", "/out", "/done"})
-            DeleteFileA(gui::WindowsPath(folder_ + file).c_str());
-        RemoveDirectoryA(gui::WindowsPath(folder_).c_str());
+    void TearDown() override {
+        for (const char *file : {"in", "out", "done"})
+            DeleteFileA(WindowsFile(file).c_str());
+        RemoveDirectoryA(gui::WindowsPath(folder).c_str());
     }
-
-    static bool UnderWine() {
-        return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-    }
-    std::string File(const char *name) const { return folder_ + "/" + name; }
+    std::string File(const char *name) const { return folder + "/" + name; }
     std::string WindowsFile(const char *name) const { return gui::WindowsPath(File(name)); }
 
     // Runs the command with /bin/sh and waits until it has finished.
     bool Run(const std::string &command) {
         std::string done = WindowsFile("done");
         DeleteFileA(done.c_str());
-        std::string line = "/bin/sh -c \"" + command + "; : > " + File("done") + "\"";
         PROCESS_INFORMATION process{};
-        if (!gui::StartProcess(line, process)) return false;
+        if (!gui::StartProcess("/bin/sh -c \"" + command + "; : > " + File("done") + "\"", process))
+            return false;
         CloseHandle(process.hProcess);
         CloseHandle(process.hThread);
         return gui::WaitUntil([&] { return testfiles::Exists(done); }, 10000);
     }
-
-  private:
-    std::string folder_; // Unix path
-};
-
-class X11Clipboard : public testing::Test {
-  protected:
-    void SetUp() override {
-        if (!UnixShell::UnderWine()) GTEST_SKIP() << "X11 exchange needs Wine";
-        ASSERT_TRUE(shell.Run("test -x /usr/bin/xclip"));
-    }
     // What xclip reads from the X11 CLIPBOARD selection.
     std::string XclipOutput() {
-        DeleteFileA(shell.WindowsFile("out").c_str());
-        if (!shell.Run("xclip -selection clipboard -o > " + shell.File("out") + " 2>/dev/null"))
+        DeleteFileA(WindowsFile("out").c_str());
+        if (!Run("xclip -selection clipboard -o > " + File("out") + " 2>/dev/null"))
             return "<xclip did not finish>";
-        return testfiles::Read(shell.WindowsFile("out"));
+        return testfiles::Read(WindowsFile("out"));
     }
     // Makes xclip the owner of the CLIPBOARD selection with the given bytes.
     bool XclipInput(const std::string &bytes) {
-        return testfiles::Write(shell.WindowsFile("in"), bytes) &&
-               shell.Run("xclip -selection clipboard -i " + shell.File("in") + " >/dev/null 2>&1");
+        return testfiles::Write(WindowsFile("in"), bytes) &&
+               Run("xclip -selection clipboard -i " + File("in") + " >/dev/null 2>&1");
     }
-    UnixShell shell;
+    const std::string folder = "/tmp/checksumme_clipboard_" + std::to_string(GetCurrentProcessId());
 };
 
 // The same text on both sides: Wine gives X11 programs Unix line ends and UTF-8, and gives

@@ -1,4 +1,4 @@
-// The control library in a real window: the nine controls of the main window at their places,
+// The control library in a real window: the nine controls of the main window built in the test,
 // driven with real mouse input and keystrokes, and read back from the platform (window texts,
 // the tooltip window, painted pixels).
 #include "runtime/registry.h"
