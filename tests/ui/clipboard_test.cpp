@@ -4,17 +4,15 @@
 #include "ui/clipboard.h"
 
 #include "runtime/strings.h"
+#include "tests/support/gui.h"
 #include "tests/support/temp_files.h"
-#include "tests/support/tool_driver.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <atomic>
-#include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -32,21 +30,6 @@ std::string Read() {
 
 bool Store(const std::string &text) {
     return WriteClipboardText(text.c_str()) != nullptr;
-}
-
-// The raw CF_TEXT block: its bytes up to and with the first zero byte, or "<none>".
-std::string RawTextBlock() {
-    std::string bytes = "<none>";
-    if (!driver::WaitUntil([] { return OpenClipboard(nullptr) != 0; }, 5000)) return bytes;
-    if (HANDLE data = GetClipboardData(CF_TEXT)) {
-        if (const char *block = static_cast<const char *>(GlobalLock(data))) {
-            bytes.assign(block, strnlen(block, GlobalSize(data)));
-            if (bytes.size() < GlobalSize(data)) bytes.push_back('\0');
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return bytes;
 }
 
 std::vector<std::string> Texts() {
@@ -70,7 +53,7 @@ TEST(Clipboard, WrittenTextIsReadBackWhole) {
     for (const std::string &text : Texts()) {
         SCOPED_TRACE(text.substr(0, 60));
         ASSERT_TRUE(Store(text));
-        EXPECT_EQ(RawTextBlock(), text + '\0') << "the text and one zero byte";
+        EXPECT_EQ(gui::ReadClipboard(), text) << "the text and a zero byte, read past the product";
         EXPECT_EQ(Read(), text);
     }
 }
@@ -78,7 +61,7 @@ TEST(Clipboard, WrittenTextIsReadBackWhole) {
 TEST(Clipboard, ReadsWhatAnotherProgramWrote) {
     for (const std::string &text : Texts()) {
         SCOPED_TRACE(text.substr(0, 60));
-        ASSERT_TRUE(driver::WriteClipboard(text));
+        ASSERT_TRUE(gui::WriteClipboard(text));
         EXPECT_EQ(Read(), text);
     }
 }
@@ -86,16 +69,16 @@ TEST(Clipboard, ReadsWhatAnotherProgramWrote) {
 TEST(Clipboard, EmptyTextIsStoredAsOneZeroByte) {
     for (const char *empty : {"", static_cast<const char *>(nullptr)}) {
         SCOPED_TRACE(empty ? "\"\"" : "missing");
-        ASSERT_TRUE(driver::WriteClipboard("alt"));
+        ASSERT_TRUE(gui::WriteClipboard("alt"));
         EXPECT_NE(WriteClipboardText(empty), nullptr);
-        EXPECT_EQ(RawTextBlock(), std::string(1, '\0'));
+        EXPECT_EQ(gui::ReadClipboard(), "") << "a text block of one zero byte";
         EXPECT_EQ(Read(), "");
     }
 }
 
 TEST(Clipboard, PictureOnlyReadsAsEmpty) {
     ASSERT_TRUE(Store(RECORD));
-    ASSERT_TRUE(driver::WaitUntil([] { return OpenClipboard(nullptr) != 0; }, 5000));
+    ASSERT_TRUE(gui::WaitUntil([] { return OpenClipboard(nullptr) != 0; }, 5000));
     EmptyClipboard();
     HBITMAP picture = CreateBitmap(8, 8, 1, 32, nullptr);
     EXPECT_NE(SetClipboardData(CF_BITMAP, picture), nullptr);
@@ -103,123 +86,74 @@ TEST(Clipboard, PictureOnlyReadsAsEmpty) {
     ASSERT_TRUE(IsClipboardFormatAvailable(CF_BITMAP));
     EXPECT_EQ(Read(), "");
 
-    ASSERT_TRUE(driver::WaitUntil([] { return OpenClipboard(nullptr) != 0; }, 5000));
-    EmptyClipboard();
-    CloseClipboard();
+    ASSERT_TRUE(gui::ClearClipboard());
     EXPECT_EQ(Read(), "") << "an empty clipboard";
 }
 
-// Another thread keeps the clipboard open with its window until it is released.
-class ClipboardHolder {
-  public:
-    ClipboardHolder() {
-        release_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        thread_ = std::thread([this] {
-            HWND window = CreateWindowExA(0, "STATIC", "holder", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                          nullptr, nullptr, nullptr);
-            holding_ = window && OpenClipboard(window);
-            settled_ = true;
-            WaitForSingleObject(release_, 30000);
-            if (holding_) CloseClipboard();
-            DestroyWindow(window);
-        });
-        driver::WaitUntil([this] { return settled_.load(); });
-    }
-    ClipboardHolder(const ClipboardHolder &) = delete;
-    ClipboardHolder &operator=(const ClipboardHolder &) = delete;
-    ~ClipboardHolder() { Release(); }
-    bool Holding() const { return holding_; }
-    void Release() {
-        if (!thread_.joinable()) return;
-        SetEvent(release_);
-        thread_.join();
-        CloseHandle(release_);
-    }
-
-  private:
-    HANDLE release_;
-    std::thread thread_;
-    std::atomic<bool> holding_{false}, settled_{false};
-};
-
 TEST(Clipboard, HeldOpenElsewhereReadsEmptyAndWritesNothing) {
-    ASSERT_TRUE(driver::WriteClipboard("alt"));
-    ClipboardHolder holder;
-    ASSERT_TRUE(holder.Holding());
-    EXPECT_EQ(Read(), "");
-    EXPECT_EQ(WriteClipboardText("neu"), nullptr);
-    holder.Release();
-    EXPECT_EQ(driver::ReadClipboard(), "alt") << "the clipboard keeps its content";
+    ASSERT_TRUE(gui::WriteClipboard("alt"));
+    {
+        std::atomic<bool> holding{false};
+        gui::ThreadWindow holder(
+            [&] {
+                HWND window = CreateWindowExA(0, "STATIC", "holder", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                              nullptr, nullptr, nullptr);
+                holding = window && OpenClipboard(window);
+                return window;
+            },
+            [](HWND) { CloseClipboard(); });
+        ASSERT_TRUE(holding);
+        EXPECT_EQ(Read(), "");
+        EXPECT_EQ(WriteClipboardText("neu"), nullptr);
+    }
+    EXPECT_EQ(gui::ReadClipboard(), "alt") << "the clipboard keeps its content";
     EXPECT_EQ(Read(), "alt");
 }
 
 // ---- X11 programs ----
 
-// Wine starts Unix programs given by a Unix path; their process handle cannot be waited on, so
-// each command leaves a file behind when it has finished.
-class UnixShell {
-  public:
-    UnixShell() {
-        char name[64];
-        wsprintfA(name, "/tmp/checksumme_clipboard_%lu", GetCurrentProcessId());
-        folder_ = name;
-        CreateDirectoryA(driver::WindowsPath(folder_).c_str(), nullptr);
+// xclip under Wine. Wine starts Unix programs given by a Unix path; their process handle cannot
+// be waited on, so each command leaves a file behind when it has finished.
+class X11Clipboard : public testing::Test {
+  protected:
+    void SetUp() override {
+        if (!GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version"))
+            GTEST_SKIP() << "X11 exchange needs Wine";
+        CreateDirectoryA(gui::WindowsPath(folder).c_str(), nullptr);
+        ASSERT_TRUE(Run("test -x /usr/bin/xclip"));
     }
-    UnixShell(const UnixShell &) = delete;
-    UnixShell &operator=(const UnixShell &) = delete;
-    ~UnixShell() {
-        for (const char *file : {"/in", "/out", "/done"})
-            DeleteFileA(driver::WindowsPath(folder_ + file).c_str());
-        RemoveDirectoryA(driver::WindowsPath(folder_).c_str());
+    void TearDown() override {
+        for (const char *file : {"in", "out", "done"})
+            DeleteFileA(WindowsFile(file).c_str());
+        RemoveDirectoryA(gui::WindowsPath(folder).c_str());
     }
-
-    static bool UnderWine() {
-        return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-    }
-    std::string File(const char *name) const { return folder_ + "/" + name; }
-    std::string WindowsFile(const char *name) const { return driver::WindowsPath(File(name)); }
+    std::string File(const char *name) const { return folder + "/" + name; }
+    std::string WindowsFile(const char *name) const { return gui::WindowsPath(File(name)); }
 
     // Runs the command with /bin/sh and waits until it has finished.
     bool Run(const std::string &command) {
         std::string done = WindowsFile("done");
         DeleteFileA(done.c_str());
-        std::string line = "/bin/sh -c \"" + command + "; : > " + File("done") + "\"";
-        std::vector<char> buffer(line.begin(), line.end());
-        buffer.push_back(0);
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
         PROCESS_INFORMATION process{};
-        if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &startup, &process))
+        if (!gui::StartProcess("/bin/sh -c \"" + command + "; : > " + File("done") + "\"", process))
             return false;
-        if (process.hProcess) CloseHandle(process.hProcess);
-        if (process.hThread) CloseHandle(process.hThread);
-        return driver::WaitUntil([&] { return testfiles::Exists(done); }, 10000);
-    }
-
-  private:
-    std::string folder_; // Unix path
-};
-
-class X11Clipboard : public testing::Test {
-  protected:
-    void SetUp() override {
-        if (!UnixShell::UnderWine()) GTEST_SKIP() << "X11 exchange needs Wine";
-        ASSERT_TRUE(shell.Run("test -x /usr/bin/xclip"));
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+        return gui::WaitUntil([&] { return testfiles::Exists(done); }, 10000);
     }
     // What xclip reads from the X11 CLIPBOARD selection.
     std::string XclipOutput() {
-        DeleteFileA(shell.WindowsFile("out").c_str());
-        if (!shell.Run("xclip -selection clipboard -o > " + shell.File("out") + " 2>/dev/null"))
+        DeleteFileA(WindowsFile("out").c_str());
+        if (!Run("xclip -selection clipboard -o > " + File("out") + " 2>/dev/null"))
             return "<xclip did not finish>";
-        return testfiles::Read(shell.WindowsFile("out"));
+        return testfiles::Read(WindowsFile("out"));
     }
     // Makes xclip the owner of the CLIPBOARD selection with the given bytes.
     bool XclipInput(const std::string &bytes) {
-        return testfiles::Write(shell.WindowsFile("in"), bytes) &&
-               shell.Run("xclip -selection clipboard -i " + shell.File("in") + " >/dev/null 2>&1");
+        return testfiles::Write(WindowsFile("in"), bytes) &&
+               Run("xclip -selection clipboard -i " + File("in") + " >/dev/null 2>&1");
     }
-    UnixShell shell;
+    const std::string folder = "/tmp/checksumme_clipboard_" + std::to_string(GetCurrentProcessId());
 };
 
 // The same text on both sides: Wine gives X11 programs Unix line ends and UTF-8, and gives
@@ -243,14 +177,14 @@ TEST_F(X11Clipboard, TextFromXclipIsRead) {
         // Wine takes the X11 selection some time after a Windows program wrote; xclip must
         // come after that, or Wine takes the selection back from it.
         ASSERT_TRUE(Store("alt"));
-        ASSERT_TRUE(driver::WaitUntil([&] { return XclipOutput() == "alt"; }));
+        ASSERT_TRUE(gui::WaitUntil([&] { return XclipOutput() == "alt"; }));
         // Wine brings a new selection in by opening the clipboard itself and misses it if a
         // reader holds the clipboard just then: the text is read once the clipboard changed.
         DWORD sequence = GetClipboardSequenceNumber();
         ASSERT_TRUE(XclipInput(exchange.x11));
-        ASSERT_TRUE(driver::WaitUntil([&] { return GetClipboardSequenceNumber() != sequence; }));
+        ASSERT_TRUE(gui::WaitUntil([&] { return GetClipboardSequenceNumber() != sequence; }));
         std::string got;
-        EXPECT_TRUE(driver::WaitUntil([&] { return (got = Read()) == exchange.windows; }))
+        EXPECT_TRUE(gui::WaitUntil([&] { return (got = Read()) == exchange.windows; }))
             << "read \"" << got << "\"";
     }
 }
@@ -260,7 +194,7 @@ TEST_F(X11Clipboard, WrittenTextIsSeenByXclip) {
         SCOPED_TRACE(exchange.windows);
         ASSERT_TRUE(Store(exchange.windows));
         std::string got;
-        EXPECT_TRUE(driver::WaitUntil([&] { return (got = XclipOutput()) == exchange.x11; }))
+        EXPECT_TRUE(gui::WaitUntil([&] { return (got = XclipOutput()) == exchange.x11; }))
             << "xclip read \"" << got << "\"";
     }
 }

@@ -1,9 +1,6 @@
 // Keyboard navigation in a real window: real Tab keystrokes (SendInput) move the focus among the
 // nine controls of the main window, with the event loop of the window library translating them.
-#include "tests/support/main_controls.h"
-#include "tests/support/tool_driver.h"
-#include "ui/controls.h"
-#include "ui/numbered_windows.h"
+#include "tests/support/gui.h"
 
 #include <gtest/gtest.h>
 
@@ -11,13 +8,12 @@
 #include <commctrl.h>
 #include <richedit.h>
 
-#include <functional>
 #include <initializer_list>
 #include <vector>
 
 namespace {
 
-using namespace maincontrols;
+using namespace gui;
 
 constexpr int32_t NO_CONTROL = 0; // the window itself has the focus
 constexpr int32_t OUTSIDE = -2;   // the focus is not in the window
@@ -34,27 +30,11 @@ LRESULT CALLBACK CountKeyReleases(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-INPUT KeyInput(WORD vk, bool release) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vk;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = release ? KEYEVENTF_KEYUP : 0;
-    return input;
-}
-
 // Presses key with the modifiers held, as real keyboard input, and runs the event loop until
 // every key of the chord is up again and its release has been handled.
 bool Keystroke(WORD key, std::initializer_list<WORD> modifiers = {}) {
-    std::vector<INPUT> inputs;
-    for (WORD modifier : modifiers)
-        inputs.push_back(KeyInput(modifier, false));
-    inputs.push_back(KeyInput(key, false));
-    inputs.push_back(KeyInput(key, true));
-    for (auto modifier = std::rbegin(modifiers); modifier != std::rend(modifiers); ++modifier)
-        inputs.push_back(KeyInput(*modifier, true));
     int expected = keyReleases + 1 + static_cast<int>(modifiers.size());
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    PressKey(key, modifiers);
     return PumpUntilState([&] { return keyReleases >= expected; });
 }
 
@@ -103,23 +83,8 @@ struct Walk {
     std::vector<int32_t> visits;
 };
 
-TEST_F(Navigation, TabVisitsTheTabStopsInCreationOrderAndWraps) {
-    const Walk walks[] = {
-        {"Tab",
-         {},
-         {PASTE_BUTTON, FILE_BUTTON, OUTPUT_FIELD, COMPUTE_BUTTON, COPY_BUTTON, QUIT_BUTTON,
-          INPUT_FIELD}},
-        {"Shift+Tab",
-         {VK_SHIFT},
-         {QUIT_BUTTON, COPY_BUTTON, COMPUTE_BUTTON, OUTPUT_FIELD, FILE_BUTTON, PASTE_BUTTON,
-          INPUT_FIELD}},
-    };
-    for (const Walk &walk : walks) {
-        SCOPED_TRACE(walk.name);
-        ExpectWalk(INPUT_FIELD, walk.modifiers, walk.visits);
-    }
-}
-
+// The full walk through the main window's tab stops is checked on the real tool
+// (checksumme_test, TabOrder).
 TEST_F(Navigation, DisabledAndHiddenControlsAreSkipped) {
     EnableWindow(Handle(FILE_BUTTON), FALSE);
     ShowWindow(Handle(OUTPUT_FIELD), SW_HIDE);
@@ -179,7 +144,7 @@ TEST_F(Navigation, TabStaysInAnEditableRichEditControl) {
     FocusOn(rich);
     ASSERT_TRUE(Keystroke(VK_TAB));
     EXPECT_EQ(GetFocus(), rich);
-    EXPECT_EQ(driver::WindowText(rich), "\t") << "the Tab did not reach the control";
+    EXPECT_EQ(WindowText(rich), "\t") << "the Tab did not reach the control";
     // Shift+Tab leaves it, and a read-only one lets Tab through.
     ASSERT_TRUE(Keystroke(VK_TAB, {VK_SHIFT}));
     EXPECT_EQ(Focused(), QUIT_BUTTON);

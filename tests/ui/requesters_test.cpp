@@ -5,8 +5,8 @@
 
 #include "app/texts.h"
 #include "runtime/strings.h"
+#include "tests/support/gui.h"
 #include "tests/support/temp_files.h"
-#include "tests/support/tool_driver.h"
 
 #include <gtest/gtest.h>
 
@@ -118,114 +118,22 @@ TEST(IsValidFileName, RefusesEmptyNamesControlBytesAndReservedCharacters) {
 
 // ---- Real windows ----
 
-// Waits while the test thread keeps its own windows answering.
-bool PumpUntil(const std::function<bool()> &cond, DWORD timeoutMs = 10000) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        if (cond()) return true;
-        if (GetTickCount() - start > timeoutMs) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
-
-const char *WindowClass() {
-    static ATOM atom = [] {
-        WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "RequestersTestWindow";
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        return RegisterClassA(&windowClass);
-    }();
-    return atom ? "RequestersTestWindow" : nullptr;
-}
-
-// A top-level popup window of the thread that creates it, shown without taking the foreground.
-class TestWindow {
-  public:
-    TestWindow(const char *title, int x, bool visible, bool enabled) {
-        DWORD style = WS_POPUP | WS_BORDER | (enabled ? 0 : WS_DISABLED);
-        window_ = CreateWindowExA(0, WindowClass(), title, style, x, 20, 160, 100, nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
-        if (visible) ShowWindow(window_, SW_SHOWNOACTIVATE);
-    }
-    TestWindow(const TestWindow &) = delete;
-    TestWindow &operator=(const TestWindow &) = delete;
-    ~TestWindow() { DestroyWindow(window_); }
-    HWND Handle() const { return window_; }
-
-  private:
-    HWND window_; // owned; destroyed with this object
-};
-
-// A visible window that belongs to another thread of this process, with its own message loop.
-class OtherThreadWindow {
-  public:
-    OtherThreadWindow() {
-        thread_ = std::thread([this] {
-            MSG message;
-            PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE); // the thread's queue
-            TestWindow window("other thread", 900, true, true);
-            threadId_ = GetCurrentThreadId();
-            window_ = window.Handle();
-            while (GetMessageA(&message, nullptr, 0, 0) > 0)
-                DispatchMessageA(&message);
-        });
-        driver::WaitUntil([this] { return window_.load() != nullptr; });
-    }
-    OtherThreadWindow(const OtherThreadWindow &) = delete;
-    OtherThreadWindow &operator=(const OtherThreadWindow &) = delete;
-    ~OtherThreadWindow() {
-        PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
-        thread_.join();
-    }
-    HWND Handle() const { return window_; }
-
-  private:
-    std::thread thread_;
-    std::atomic<DWORD> threadId_{0};
-    std::atomic<HWND> window_{nullptr};
-};
-
-bool MakeForeground(HWND window) {
-    SetForegroundWindow(window);
-    return PumpUntil([&] { return GetForegroundWindow() == window; }, 5000);
-}
-
-bool IsButton(HWND window) {
-    char className[32] = {};
-    GetClassNameA(window, className, sizeof className);
-    return lstrcmpiA(className, "Button") == 0;
-}
-
-BOOL CALLBACK CollectChild(HWND child, LPARAM list) {
-    reinterpret_cast<std::vector<HWND> *>(list)->push_back(child);
-    return TRUE;
-}
-
-std::vector<HWND> Children(HWND parent) {
-    std::vector<HWND> children;
-    EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&children));
-    return children;
-}
-
-BOOL CALLBACK CollectDialog(HWND window, LPARAM list) {
-    char className[16] = {};
-    GetClassNameA(window, className, sizeof className);
-    if (IsWindowVisible(window) && lstrcmpA(className, "#32770") == 0)
-        reinterpret_cast<std::vector<HWND> *>(list)->push_back(window);
-    return TRUE;
+// A popup window of the thread that creates it, shown without taking the foreground.
+HWND Popup(const char *title, int x, bool visible, bool enabled) {
+    HWND window = CreateWindowExA(0, "Static", title, WS_POPUP | WS_BORDER, x, 20, 160, 100,
+                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    EnableWindow(window, enabled);
+    if (visible) ShowWindow(window, SW_SHOWNOACTIVATE);
+    return window;
 }
 
 // The visible dialogs ("#32770") of one thread.
 std::vector<HWND> DialogsOf(DWORD thread) {
     std::vector<HWND> dialogs;
-    EnumThreadWindows(thread, CollectDialog, reinterpret_cast<LPARAM>(&dialogs));
+    for (HWND window : gui::TopWindows())
+        if (GetWindowThreadProcessId(window, nullptr) == thread &&
+            gui::ClassName(window) == "#32770")
+            dialogs.push_back(window);
     return dialogs;
 }
 
@@ -236,14 +144,12 @@ Result WithUser(const std::function<Result()> &modal, const std::function<void()
     DWORD testThread = GetCurrentThreadId();
     std::thread second([&] {
         user();
-        driver::WaitUntil(
+        gui::WaitUntil(
             [&] {
                 for (HWND dialog : DialogsOf(testThread)) {
-                    int button = IDCANCEL;
-                    if (!GetDlgItem(dialog, IDCANCEL))
-                        for (HWND child : Children(dialog))
-                            if (IsButton(child) && IsWindowVisible(child))
-                                button = GetDlgCtrlID(child);
+                    std::set<int> buttons = gui::ReadBox(dialog).buttons;
+                    int button = GetDlgItem(dialog, IDCANCEL) || buttons.empty() ? IDCANCEL
+                                                                                 : *buttons.begin();
                     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
                 }
                 return DialogsOf(testThread).empty();
@@ -255,63 +161,19 @@ Result WithUser(const std::function<Result()> &modal, const std::function<void()
     return result;
 }
 
-HWND WaitForDialog(const char *title, DWORD timeoutMs = 15000) {
-    HWND dialog = nullptr;
-    driver::WaitUntil(
-        [&] {
-            return (dialog = FindWindowA("#32770", title)) != nullptr && IsWindowVisible(dialog);
-        },
-        timeoutMs);
-    return dialog;
-}
-
-// Brings the dialog to the front, as the user's click on it would.
-bool Activate(HWND dialog) {
-    SetForegroundWindow(dialog);
-    return driver::WaitUntil([&] { return GetForegroundWindow() == dialog; }, 5000);
-}
-
-bool WaitClosed(HWND dialog) {
-    return driver::WaitUntil([&] { return !IsWindow(dialog); }, 10000);
-}
-
-HWND FocusOf(DWORD thread) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    GetGUIThreadInfo(thread, &info);
-    return info.hwndFocus;
+// The requester with that title, once it is up and in front as after the user's click on it;
+// null if it did not come.
+HWND FrontDialog(const char *title) {
+    HWND dialog = gui::WaitForWindow("#32770", title, GetCurrentProcessId(), 15000);
+    return dialog && gui::Activate(dialog) ? dialog : nullptr;
 }
 
 // ---- Message boxes ----
 
-struct BoxView {
-    std::string text;
-    std::set<int> buttons; // the visible buttons' control ids
-    bool icon = false;
-};
-
-BoxView ReadBox(HWND box) {
-    BoxView view;
-    for (HWND child : Children(box)) {
-        if (!IsWindowVisible(child)) continue;
-        char className[32] = {};
-        GetClassNameA(child, className, sizeof className);
-        if (IsButton(child)) {
-            view.buttons.insert(GetDlgCtrlID(child));
-        } else if (lstrcmpiA(className, "Static") == 0) {
-            if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
-                view.icon = view.icon || SendMessageA(child, STM_GETICON, 0, 0) != 0;
-            else if (std::string text = driver::WindowText(child); !text.empty())
-                view.text = text;
-        }
-    }
-    return view;
-}
-
 enum class Answer { CLICK, ENTER, ESCAPE };
 
 struct BoxCase {
-    uint32_t flags;
+    int32_t flags; // -1: the two-argument form
     std::set<int> buttons;
     Answer answer;
     int button; // clicked, or the one the key should give
@@ -324,6 +186,7 @@ TEST(ShowMessageBox, ShowsTitleTextAndButtonsAndReturnsTheAnswer) {
     const char *text = "Die Zeile enth\xE4lt\r\nkeine Pr\xFC"
                        "fsumme."; // enthält, Prüfsumme
     const BoxCase cases[] = {
+        {-1, {IDOK}, Answer::ENTER, IDOK, false},
         {MB_OK, {IDOK}, Answer::CLICK, IDOK, false},
         {MB_OK, {IDOK}, Answer::ENTER, IDOK, false},
         {MB_ICONHAND, {IDOK}, Answer::CLICK, IDOK, true},
@@ -336,19 +199,22 @@ TEST(ShowMessageBox, ShowsTitleTextAndButtonsAndReturnsTheAnswer) {
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << "flags " << c.flags << ", answer " << c.button);
-        BoxView seen;
+        gui::Box seen;
         bool closed = false;
         int32_t result = WithUser<int32_t>(
-            [&] { return ShowMessageBox(title, text, c.flags); },
             [&] {
-                HWND box = WaitForDialog(title);
-                if (!box || !Activate(box)) return;
-                seen = ReadBox(box);
+                return c.flags < 0 ? ShowMessageBox(title, text)
+                                   : ShowMessageBox(title, text, static_cast<uint32_t>(c.flags));
+            },
+            [&] {
+                HWND box = FrontDialog(title);
+                if (!box) return;
+                seen = gui::ReadBox(box);
                 if (c.answer == Answer::CLICK)
-                    driver::ClickControl(GetDlgItem(box, c.button));
+                    gui::ClickControl(GetDlgItem(box, c.button));
                 else
-                    driver::PressKey(c.answer == Answer::ENTER ? VK_RETURN : VK_ESCAPE);
-                closed = WaitClosed(box);
+                    gui::PressKey(c.answer == Answer::ENTER ? VK_RETURN : VK_ESCAPE);
+                closed = gui::WaitClosed(box);
             });
         EXPECT_TRUE(closed) << "the box did not close on the user's answer";
         EXPECT_EQ(result, c.button);
@@ -358,78 +224,56 @@ TEST(ShowMessageBox, ShowsTitleTextAndButtonsAndReturnsTheAnswer) {
     }
 }
 
-TEST(ShowMessageBox, TwoArgumentFormShowsAPlainOkBox) {
-    BoxView seen;
-    int32_t result = WithUser<int32_t>([] { return ShowMessageBox("Hinweis", "Fertig."); },
-                                       [&] {
-                                           HWND box = WaitForDialog("Hinweis");
-                                           if (!box || !Activate(box)) return;
-                                           seen = ReadBox(box);
-                                           driver::PressKey(VK_RETURN);
-                                           WaitClosed(box);
-                                       });
-    EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(seen.text, "Fertig.");
-    EXPECT_EQ(seen.buttons, std::set<int>{IDOK});
-    EXPECT_FALSE(seen.icon);
-}
-
-// What the user thread sees of the test thread's windows while a requester is open.
-struct WindowStates {
-    HWND owner = nullptr;
-    bool front = false, other = false, disabled = false, hidden = false, otherThread = false;
-};
-
 // The windows around one requester: the front one (made foreground unless another process's
 // window is in front), another visible one, one disabled before, one hidden, and one of
-// another thread.
+// another thread. The user thread notes whether each is enabled while the requester is open.
 class Surroundings : public testing::Test {
   protected:
-    WindowStates Read(HWND requester) const {
-        WindowStates states;
-        states.owner = GetWindow(requester, GW_OWNER);
-        states.front = IsWindowEnabled(front.Handle());
-        states.other = IsWindowEnabled(other.Handle());
-        states.disabled = IsWindowEnabled(disabled.Handle());
-        states.hidden = IsWindowEnabled(hidden.Handle());
-        states.otherThread = IsWindowEnabled(otherThread.Handle());
-        return states;
+    static void SetUpTestSuite() { InitWindowLibrary(); }
+    ~Surroundings() override {
+        for (HWND window : {front, other, disabled, hidden})
+            DestroyWindow(window);
+    }
+    // What the user sees while the requester titled title is open (extra: one more window
+    // whose state is noted); then a click on Cancel, or on OK where there is no Cancel.
+    void AnswerAndRead(const char *title, HWND extra = nullptr) {
+        HWND requester = FrontDialog(title);
+        if (!requester) return;
+        owner = GetWindow(requester, GW_OWNER);
+        for (HWND window : {front, other, disabled, hidden, otherThread.Handle(), extra})
+            if (window) enabled.push_back(IsWindowEnabled(window) != 0);
+        HWND cancel = GetDlgItem(requester, IDCANCEL);
+        gui::ClickControl(IsWindowVisible(cancel) ? cancel : GetDlgItem(requester, IDOK));
+        gui::WaitClosed(requester);
     }
     void ExpectRestored() const {
-        EXPECT_TRUE(IsWindowEnabled(front.Handle()));
-        EXPECT_TRUE(IsWindowEnabled(other.Handle()));
-        EXPECT_FALSE(IsWindowEnabled(disabled.Handle())) << "was disabled before, stays so";
-        EXPECT_TRUE(IsWindowEnabled(hidden.Handle()));
+        EXPECT_TRUE(IsWindowEnabled(front));
+        EXPECT_TRUE(IsWindowEnabled(other));
+        EXPECT_FALSE(IsWindowEnabled(disabled)) << "was disabled before, stays so";
+        EXPECT_TRUE(IsWindowEnabled(hidden));
         EXPECT_TRUE(IsWindowEnabled(otherThread.Handle()));
     }
 
-    TestWindow front{"front", 20, true, true};
-    TestWindow other{"other", 200, true, true};
-    TestWindow disabled{"disabled", 380, true, false};
-    TestWindow hidden{"hidden", 560, false, true};
-    OtherThreadWindow otherThread;
+    HWND front = Popup("front", 20, true, true);
+    HWND other = Popup("other", 200, true, true);
+    HWND disabled = Popup("disabled", 380, true, false);
+    HWND hidden = Popup("hidden", 560, false, true);
+    gui::ThreadWindow otherThread{[] { return Popup("other thread", 900, true, true); }};
+    HWND owner = nullptr;
+    std::vector<bool> enabled; // front, other, disabled, hidden, other thread's, extra
 };
 
 using MessageBoxSurroundings = Surroundings;
 
+// The owner is disabled while its box is open, as any owner of a modal window; a hidden window
+// and another thread's are left alone.
 TEST_F(MessageBoxSurroundings, OwnForegroundWindowOwnsTheBoxTheOthersAreDisabled) {
-    ASSERT_TRUE(MakeForeground(front.Handle()));
-    WindowStates seen;
+    ASSERT_TRUE(gui::Activate(front));
     int32_t result = WithUser<int32_t>([] { return ShowMessageBox("Besitzer", "eigener"); },
-                                       [&] {
-                                           HWND box = WaitForDialog("Besitzer");
-                                           if (!box) return;
-                                           seen = Read(box);
-                                           if (!Activate(box)) return;
-                                           driver::ClickControl(GetDlgItem(box, IDOK));
-                                           WaitClosed(box);
-                                       });
+                                       [&] { AnswerAndRead("Besitzer"); });
     EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(seen.owner, front.Handle());
-    EXPECT_FALSE(seen.other);
-    EXPECT_FALSE(seen.disabled);
-    EXPECT_TRUE(seen.hidden) << "a hidden window is left alone";
-    EXPECT_TRUE(seen.otherThread) << "another thread's window is left alone";
+    EXPECT_EQ(owner, front);
+    EXPECT_EQ(enabled, (std::vector<bool>{false, false, false, true, true}));
     ExpectRestored();
 }
 
@@ -437,31 +281,16 @@ TEST_F(MessageBoxSurroundings, ForeignForegroundWindowGivesNoOwnerAndAllOwnWindo
     // The tool quits when it finds Escape pressed since the last query, and the boxes of the
     // tests before pressed it: that press is taken here.
     GetAsyncKeyState(VK_ESCAPE);
-    driver::Tool tool;
+    gui::Tool tool;
     ASSERT_TRUE(tool.Start());
     ASSERT_TRUE(tool.WaitForWindow());
-    tool.Activate();
-    ASSERT_EQ(GetForegroundWindow(), tool.Window());
-    WindowStates seen;
-    bool toolEnabled = false;
+    ASSERT_TRUE(gui::Activate(tool.Window()));
     int32_t result = WithUser<int32_t>([] { return ShowMessageBox("Fremd", "fremder"); },
-                                       [&] {
-                                           HWND box = WaitForDialog("Fremd");
-                                           if (!box) return;
-                                           seen = Read(box);
-                                           toolEnabled = IsWindowEnabled(tool.Window());
-                                           if (!Activate(box)) return;
-                                           driver::PressKey(VK_RETURN);
-                                           WaitClosed(box);
-                                       });
+                                       [&] { AnswerAndRead("Fremd", tool.Window()); });
     EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(seen.owner, nullptr);
-    EXPECT_FALSE(seen.front);
-    EXPECT_FALSE(seen.other);
-    EXPECT_FALSE(seen.disabled);
-    EXPECT_TRUE(seen.hidden);
-    EXPECT_TRUE(seen.otherThread);
-    EXPECT_TRUE(toolEnabled) << "another process's window is left alone";
+    EXPECT_EQ(owner, nullptr);
+    // The last one is the tool's: another process's window is left alone.
+    EXPECT_EQ(enabled, (std::vector<bool>{false, false, false, true, true, true}));
     ExpectRestored();
 }
 
@@ -482,11 +311,8 @@ HWND NameField(HWND dialog) {
     if (HWND edit = GetDlgItem(dialog, edt1)) return edit;
     HWND combo = GetDlgItem(dialog, cmb13);
     if (!combo) return nullptr;
-    for (HWND child : Children(combo)) {
-        char className[16] = {};
-        GetClassNameA(child, className, sizeof className);
-        if (lstrcmpiA(className, "Edit") == 0) return child;
-    }
+    for (HWND child : gui::Children(combo))
+        if (lstrcmpiA(gui::ClassName(child).c_str(), "Edit") == 0) return child;
     return nullptr;
 }
 
@@ -504,10 +330,8 @@ std::vector<std::string> ComboItems(HWND combo) {
 // The names the dialog's file list shows.
 std::set<std::string> Listed(HWND dialog) {
     std::set<std::string> names;
-    for (HWND child : Children(dialog)) {
-        char className[32] = {};
-        GetClassNameA(child, className, sizeof className);
-        if (lstrcmpA(className, WC_LISTVIEWA) != 0) continue;
+    for (HWND child : gui::Children(dialog)) {
+        if (gui::ClassName(child) != WC_LISTVIEWA) continue;
         int count = static_cast<int>(SendMessageA(child, LVM_GETITEMCOUNT, 0, 0));
         for (int i = 0; i < count; ++i) {
             char name[MAX_PATH] = {};
@@ -522,19 +346,6 @@ std::set<std::string> Listed(HWND dialog) {
     return names;
 }
 
-// Replaces the name field's text with real keys: a click into it, select all, type.
-bool TypeName(HWND dialog, DWORD dialogThread, const std::string &text) {
-    HWND field = NameField(dialog);
-    if (!field) return false;
-    driver::ClickControl(field);
-    if (!driver::WaitUntil([&] { return FocusOf(dialogThread) == field; })) return false;
-    driver::PressKey(VK_HOME);
-    driver::PressKey(VK_END, true);
-    driver::PressKey(VK_DELETE);
-    driver::TypeText(text);
-    return driver::WaitUntil([&] { return driver::WindowText(field) == text; });
-}
-
 class FileDialog : public testing::Test {
   protected:
     static void SetUpTestSuite() {
@@ -543,8 +354,16 @@ class FileDialog : public testing::Test {
         testfiles::Write(folder_ + "\\b.hex", ":00000001FF\r\n");
         testfiles::Write(folder_ + "\\c.txt", "text\r\n");
     }
+    // The dialog opened in the test thread, answered by user(dialog) once it is in front.
+    static std::string ChooseWithUser(const std::string &defaultPath, int32_t patternIndex,
+                                      const std::function<void(HWND)> &user) {
+        return WithUser<std::string>([&] { return Choose(defaultPath.c_str(), patternIndex); },
+                                     [&] {
+                                         if (HWND dialog = FrontDialog(texts::CHOOSE_FILE_TITLE))
+                                             user(dialog);
+                                     });
+    }
     static std::string folder_;
-    DWORD thread_ = GetCurrentThreadId();
 };
 std::string FileDialog::folder_;
 
@@ -565,23 +384,17 @@ TEST_F(FileDialog, OpensWithTitleAndFilterAndListsTheChosenPattern) {
         std::string selected, name = "<none>";
         std::set<std::string> listed;
         bool closed = false;
-        std::string path = folder_ + "\\";
-        std::string result = WithUser<std::string>(
-            [&] { return Choose(path.c_str(), c.patternIndex); },
-            [&] {
-                HWND dialog = WaitForDialog(texts::CHOOSE_FILE_TITLE);
-                if (!dialog) return;
-                HWND combo = GetDlgItem(dialog, cmb1);
-                types = ComboItems(combo);
-                LRESULT index = SendMessageA(combo, CB_GETCURSEL, 0, 0);
-                if (index >= 0 && static_cast<size_t>(index) < types.size())
-                    selected = types[static_cast<size_t>(index)];
-                name = driver::WindowText(NameField(dialog));
-                driver::WaitUntil([&] { return !(listed = Listed(dialog)).empty(); });
-                if (!Activate(dialog)) return;
-                driver::PressKey(VK_ESCAPE);
-                closed = WaitClosed(dialog);
-            });
+        std::string result = ChooseWithUser(folder_ + "\\", c.patternIndex, [&](HWND dialog) {
+            HWND combo = GetDlgItem(dialog, cmb1);
+            types = ComboItems(combo);
+            LRESULT index = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+            if (index >= 0 && static_cast<size_t>(index) < types.size())
+                selected = types[static_cast<size_t>(index)];
+            name = gui::WindowText(NameField(dialog));
+            gui::WaitUntil([&] { return !(listed = Listed(dialog)).empty(); });
+            gui::PressKey(VK_ESCAPE);
+            closed = gui::WaitClosed(dialog);
+        });
         EXPECT_TRUE(closed);
         EXPECT_EQ(types, (std::vector<std::string>{"Vorlax (.eep)", "Vorlax (*.hex)"}));
         EXPECT_EQ(selected, c.selectedType);
@@ -594,34 +407,38 @@ TEST_F(FileDialog, OpensWithTitleAndFilterAndListsTheChosenPattern) {
 struct TypedCase {
     std::string defaultPath;
     std::string initialName; // what the name field shows when the dialog opens
-    std::string typed;       // empty: Enter on the initial name
+    std::string typed;       // empty: the initial name stays
+    Answer answer;           // Enter, Escape, or a click on Cancel
     std::string expected;
 };
 
-TEST_F(FileDialog, ReturnsThePathTheUserEnters) {
+// The typed or initial name with Enter gives its path; Escape or Cancel gives "", also after a
+// name was typed.
+TEST_F(FileDialog, ReturnsThePathTheUserEntersAndNothingWhenCancelled) {
+    std::string longestName(259 - folder_.size() - 1, 'n'); // the longest default path that fits
     const TypedCase cases[] = {
-        {"", "", folder_ + "\\a.eep", folder_ + "\\a.eep"},
-        {"", "", folder_ + "\\neu.eep", folder_ + "\\neu.eep"}, // does not exist yet
-        {folder_ + "\\", "", "b.hex", folder_ + "\\b.hex"},     // in the default folder
-        {folder_ + "\\x.hex", "x.hex", "", folder_ + "\\x.hex"},
-        {folder_ + "\\a?.hex", "", "c.txt", folder_ + "\\c.txt"}, // invalid default name dropped
+        {"", "", folder_ + "\\a.eep", Answer::ENTER, folder_ + "\\a.eep"},
+        {"", "", folder_ + "\\neu.eep", Answer::ENTER, folder_ + "\\neu.eep"}, // not there yet
+        {folder_ + "\\", "", "b.hex", Answer::ENTER, folder_ + "\\b.hex"}, // in the default folder
+        {folder_ + "\\x.hex", "x.hex", "", Answer::ENTER, folder_ + "\\x.hex"},
+        {folder_ + "\\a?.hex", "", "c.txt", Answer::ENTER, folder_ + "\\c.txt"}, // invalid: dropped
+        {"", "", "a.eep", Answer::CLICK, ""},
+        {"", "", "a.eep", Answer::ESCAPE, ""},
+        {folder_ + "\\" + longestName, longestName, "", Answer::ESCAPE, ""},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE("default \"" + c.defaultPath + "\", typed \"" + c.typed + "\"");
         std::string initialName = "<none>";
         bool typed = false, closed = false;
-        std::string result =
-            WithUser<std::string>([&] { return Choose(c.defaultPath.c_str()); },
-                                  [&] {
-                                      HWND dialog = WaitForDialog(texts::CHOOSE_FILE_TITLE);
-                                      if (!dialog) return;
-                                      initialName = driver::WindowText(NameField(dialog));
-                                      if (!Activate(dialog)) return;
-                                      typed = c.typed.empty() || TypeName(dialog, thread_, c.typed);
-                                      if (!typed) return;
-                                      driver::PressKey(VK_RETURN);
-                                      closed = WaitClosed(dialog);
-                                  });
+        std::string result = ChooseWithUser(c.defaultPath, 0, [&](HWND dialog) {
+            initialName = gui::WindowText(NameField(dialog));
+            typed = c.typed.empty() || gui::ReplaceText(NameField(dialog), c.typed);
+            if (c.answer == Answer::CLICK)
+                gui::ClickControl(GetDlgItem(dialog, IDCANCEL));
+            else
+                gui::PressKey(c.answer == Answer::ENTER ? VK_RETURN : VK_ESCAPE);
+            closed = gui::WaitClosed(dialog);
+        });
         EXPECT_EQ(initialName, c.initialName);
         EXPECT_TRUE(typed);
         EXPECT_TRUE(closed);
@@ -629,52 +446,14 @@ TEST_F(FileDialog, ReturnsThePathTheUserEnters) {
     }
 }
 
-TEST_F(FileDialog, CancelGivesEmptyPath) {
-    for (bool click : {true, false}) {
-        SCOPED_TRACE(click ? "Cancel clicked" : "Escape pressed");
-        bool closed = false;
-        std::string result =
-            WithUser<std::string>([&] { return Choose(""); },
-                                  [&] {
-                                      HWND dialog = WaitForDialog(texts::CHOOSE_FILE_TITLE);
-                                      if (!dialog || !Activate(dialog)) return;
-                                      TypeName(dialog, thread_, "a.eep");
-                                      if (click)
-                                          driver::ClickControl(GetDlgItem(dialog, IDCANCEL));
-                                      else
-                                          driver::PressKey(VK_ESCAPE);
-                                      closed = WaitClosed(dialog);
-                                  });
-        EXPECT_TRUE(closed);
-        EXPECT_EQ(result, "");
-    }
-}
-
-// The longest default path that fits opens the dialog with its name; one more character and
-// there is no dialog at all.
+// One character more than the longest default path that fits, and there is no dialog at all.
 TEST_F(FileDialog, DefaultPathOf260CharactersIsRefusedWithoutDialog) {
-    std::string name(259 - folder_.size() - 1, 'n');
-    std::string longest = folder_ + "\\" + name;
-    ASSERT_EQ(longest.size(), 259u);
-    std::string shown = "<none>";
-    std::string result = WithUser<std::string>([&] { return Choose(longest.c_str()); },
-                                               [&] {
-                                                   HWND dialog =
-                                                       WaitForDialog(texts::CHOOSE_FILE_TITLE);
-                                                   if (!dialog) return;
-                                                   shown = driver::WindowText(NameField(dialog));
-                                                   if (!Activate(dialog)) return;
-                                                   driver::PressKey(VK_ESCAPE);
-                                                   WaitClosed(dialog);
-                                               });
-    EXPECT_EQ(shown, name);
-    EXPECT_EQ(result, "");
-
+    DWORD testThread = GetCurrentThreadId();
     for (size_t length : {260, 261, 400}) {
         std::string tooLong = folder_ + "\\" + std::string(length - folder_.size() - 1, 'n');
         std::atomic<bool> returned{false};
         bool dialogSeen = false;
-        result = WithUser<std::string>(
+        std::string result = WithUser<std::string>(
             [&] {
                 std::string path = Choose(tooLong.c_str());
                 returned = true;
@@ -683,8 +462,8 @@ TEST_F(FileDialog, DefaultPathOf260CharactersIsRefusedWithoutDialog) {
             [&] {
                 // Watches until the call returns; a dialog that shows up is noted (and then
                 // cancelled by WithUser).
-                driver::WaitUntil([&] {
-                    dialogSeen = dialogSeen || !DialogsOf(thread_).empty();
+                gui::WaitUntil([&] {
+                    dialogSeen = dialogSeen || !DialogsOf(testThread).empty();
                     return returned || dialogSeen;
                 });
             });
@@ -696,24 +475,12 @@ TEST_F(FileDialog, DefaultPathOf260CharactersIsRefusedWithoutDialog) {
 using FileDialogSurroundings = Surroundings;
 
 TEST_F(FileDialogSurroundings, FileDialogIsOwnedByTheForegroundWindowAndDisablesTheOthers) {
-    ASSERT_TRUE(MakeForeground(front.Handle()));
-    WindowStates seen;
-    std::string result =
-        WithUser<std::string>([&] { return Choose(""); },
-                              [&] {
-                                  HWND dialog = WaitForDialog(texts::CHOOSE_FILE_TITLE);
-                                  if (!dialog) return;
-                                  seen = Read(dialog);
-                                  if (!Activate(dialog)) return;
-                                  driver::ClickControl(GetDlgItem(dialog, IDCANCEL));
-                                  WaitClosed(dialog);
-                              });
+    ASSERT_TRUE(gui::Activate(front));
+    std::string result = WithUser<std::string>([&] { return Choose(""); },
+                                               [&] { AnswerAndRead(texts::CHOOSE_FILE_TITLE); });
     EXPECT_EQ(result, "");
-    EXPECT_EQ(seen.owner, front.Handle());
-    EXPECT_FALSE(seen.other);
-    EXPECT_FALSE(seen.disabled);
-    EXPECT_TRUE(seen.hidden);
-    EXPECT_TRUE(seen.otherThread);
+    EXPECT_EQ(owner, front);
+    EXPECT_EQ(enabled, (std::vector<bool>{false, false, false, true, true}));
     ExpectRestored();
 }
 

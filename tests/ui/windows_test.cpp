@@ -1,6 +1,6 @@
 // Numbered windows and the event queue, with real windows under the test display.
 #include "runtime/registry.h"
-#include "tests/support/tool_driver.h"
+#include "tests/support/gui.h"
 #include "ui/numbered_windows.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +11,8 @@
 
 namespace {
 
-constexpr UINT SENTINEL = WM_APP + 77;
+using gui::Drain;
+
 constexpr uint32_t MAIN_OPTIONS = 0xC80001; // caption, system menu, centred on the screen
 
 class WindowsTest : public testing::Test {
@@ -20,18 +21,6 @@ class WindowsTest : public testing::Test {
     void TearDown() override {
         EndWindowLibrary();
         Drain();
-    }
-
-    // Every event up to a message posted now; paints and sent notices that are due come first.
-    static std::vector<EventCode> Drain() {
-        for (int32_t number : {0, 1, 2, 7})
-            if (HWND handle = GetWindowHandle(number)) UpdateWindow(handle);
-        PostThreadMessageA(GetCurrentThreadId(), SENTINEL, 0, 0);
-        std::vector<EventCode> events;
-        for (EventCode code = WaitForEvent(); code != static_cast<EventCode>(SENTINEL);
-             code = WaitForEvent())
-            events.push_back(code);
-        return events;
     }
 
     static bool Contains(const std::vector<EventCode> &events, EventCode code) {
@@ -62,7 +51,7 @@ TEST_F(WindowsTest, ClientSizeIsExactAndCentredOnTheScreen) {
         EXPECT_NEAR(outer.left, (screenWidth - width) / 2, 1) << c.x;
         EXPECT_NEAR(outer.top, (screenHeight - height) / 2, 1) << c.y;
         EXPECT_TRUE(IsWindowVisible(handle));
-        EXPECT_EQ(driver::WindowText(handle), "Fenster");
+        EXPECT_EQ(gui::WindowText(handle), "Fenster");
     }
 }
 
@@ -173,17 +162,14 @@ TEST_F(WindowsTest, ReopeningANumberClosesTheOldWindowAndAFailedOpenLeavesNothin
 TEST_F(WindowsTest, FirstRetrievalAfterOpeningReturnsAWindowEventAtOnce) {
     // A posted message stands guard: were the queue empty, it would come back instead.
     ASSERT_NE(OpenNumberedWindow(0, 100, 100, 350, 180, "", MAIN_OPTIONS), nullptr);
-    PostThreadMessageA(GetCurrentThreadId(), SENTINEL, 0, 0);
+    PostThreadMessageA(GetCurrentThreadId(), WM_APP + 78, 0, 0);
     EventCode first = WaitForEvent();
     EXPECT_TRUE(first == EVENT_WINDOW_ACTIVATED || first == EVENT_REDRAW ||
                 first == EVENT_WINDOW_SIZED || first == EVENT_WINDOW_MOVED)
         << first;
     EXPECT_EQ(GetEventWindow(), 0);
 
-    std::vector<EventCode> rest;
-    for (EventCode code = WaitForEvent(); code != static_cast<EventCode>(SENTINEL);
-         code = WaitForEvent())
-        rest.push_back(code);
+    std::vector<EventCode> rest = Drain();
     rest.insert(rest.begin(), first);
     std::string order;
     for (EventCode code : rest)
@@ -252,6 +238,7 @@ TEST_F(WindowsTest, QueueDropsOnlyARepeatOfTheNewestEvent) {
     EXPECT_EQ(GetEventWindow(), 9);
 }
 
+// A real click on a control reaches the window as the same notice (controls_test).
 TEST_F(WindowsTest, ClickedButtonIsAControlEventAndOtherMessagesComeByNumber) {
     HWND handle = OpenNumberedWindow(0, 100, 100, 350, 180, "", MAIN_OPTIONS);
     ASSERT_NE(handle, nullptr);
@@ -260,17 +247,8 @@ TEST_F(WindowsTest, ClickedButtonIsAControlEventAndOtherMessagesComeByNumber) {
                                   GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(button, nullptr);
     Drain();
-
-    SetForegroundWindow(handle);
-    driver::ClickWindow(button);
-    // A thread timer keeps each wait short; unlike a posted message it never comes before input.
-    UINT_PTR timer = SetTimer(nullptr, 0, 50, nullptr);
-    EventCode code = 0;
-    DWORD deadline = GetTickCount() + 10000;
-    while (code != EVENT_CONTROL && GetTickCount() < deadline)
-        code = WaitForEvent();
-    KillTimer(nullptr, timer);
-    ASSERT_EQ(code, EVENT_CONTROL);
+    PostMessageA(handle, WM_COMMAND, MAKEWPARAM(42, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    EXPECT_EQ(WaitForEvent(), EVENT_CONTROL);
     EXPECT_EQ(GetEventControl(), 42);
     EXPECT_EQ(GetEventType(), BN_CLICKED);
 
