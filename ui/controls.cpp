@@ -314,6 +314,7 @@ void ReleaseBrush(HBRUSH brush) {
     LeaveCriticalSection(&brushLock);
 }
 
+// Test seam, declared in tests/support/seams.h.
 int32_t BrushReferences(HBRUSH brush) {
     int32_t count = 0;
     EnterCriticalSection(&brushLock);

@@ -71,4 +71,3 @@ int32_t GetButtonState(ControlRecord *record);
 void SetButtonState(ControlRecord *record, int32_t state);
 HBRUSH AcquireBrush(COLORREF color);
 void ReleaseBrush(HBRUSH brush);
-int32_t BrushReferences(HBRUSH brush); // for tests: 0 when the cache holds no such brush

@@ -5,10 +5,18 @@
  * mainHeapShortForTesting: while true, every main-heap request that has a way on without the
  * memory (MainHeapTryAlloc: a channel's buffer, a queued event, the file dialog's blocks) finds
  * no room; the requests that end the process when they fail are not affected.
+ *
+ * BrushReferences: how many controls share the cached background brush; 0 when the control
+ * library's brush cache holds no such brush.
  */
 #pragma once
 
+#include <windows.h>
+
+#include <cstdint>
+
 extern bool mainHeapShortForTesting;
+int32_t BrushReferences(HBRUSH brush);
 
 // Sets the seam for the lifetime of the object.
 class MainHeapShortage {

@@ -4,6 +4,7 @@
 #include "runtime/registry.h"
 #include "runtime/strings.h"
 #include "tests/support/gui.h"
+#include "tests/support/seams.h"
 #include "ui/controls.h"
 #include "ui/numbered_windows.h"
 
@@ -198,6 +199,11 @@ TEST_F(MainControls, NumberNamesTheNewestControlAndNoneAfterTheWindowCloses) {
     ASSERT_NE(autoButton, nullptr);
     EXPECT_EQ(GetDlgCtrlID(autoButton), autoNumber);
     EXPECT_EQ(GetParent(autoButton), window);
+    // Given as a fixed number, a generated one creates nothing, and its control stays.
+    EXPECT_EQ(CreateLabel(autoNumber, 10, 150, 60, 20, "Falsch"), 0);
+    EXPECT_EQ(CreateTextField(-12345, 10, 150, 60, 20, "Falsch"), 0);
+    EXPECT_EQ(Handle(autoNumber), autoButton);
+    EXPECT_EQ(ControlText(autoNumber), "Auto");
 
     DestroyNumberedWindow(MAIN_WINDOW);
     for (const Placement &p : MAIN_CONTROLS)

@@ -6,6 +6,7 @@
 #include "app/texts.h"
 #include "runtime/strings.h"
 #include "tests/support/gui.h"
+#include "tests/support/seams.h"
 #include "tests/support/temp_files.h"
 
 #include <gtest/gtest.h>
@@ -446,16 +447,21 @@ TEST_F(FileDialog, ReturnsThePathTheUserEntersAndNothingWhenCancelled) {
     }
 }
 
-// One character more than the longest default path that fits, and there is no dialog at all.
-TEST_F(FileDialog, DefaultPathOf260CharactersIsRefusedWithoutDialog) {
+// One character more than the longest default path that fits, or no memory for the dialog's
+// blocks, and there is no dialog at all.
+TEST_F(FileDialog, DefaultPathOf260CharactersOrNoMemoryGivesNothingWithoutDialog) {
     DWORD testThread = GetCurrentThreadId();
-    for (size_t length : {260, 261, 400}) {
-        std::string tooLong = folder_ + "\\" + std::string(length - folder_.size() - 1, 'n');
+    for (size_t length : {260, 261, 400, 0}) { // 0: a short path, but no memory
+        std::string tooLong = length
+                                  ? folder_ + "\\" + std::string(length - folder_.size() - 1, 'n')
+                                  : folder_ + "\\a.eep";
         std::atomic<bool> returned{false};
         bool dialogSeen = false;
         std::string result = WithUser<std::string>(
             [&] {
+                mainHeapShortForTesting = length == 0;
                 std::string path = Choose(tooLong.c_str());
+                mainHeapShortForTesting = false;
                 returned = true;
                 return path;
             },

@@ -1,6 +1,7 @@
 // Numbered windows and the event queue, with real windows under the test display.
 #include "runtime/registry.h"
 #include "tests/support/gui.h"
+#include "tests/support/seams.h"
 #include "ui/numbered_windows.h"
 
 #include <gtest/gtest.h>
@@ -159,6 +160,22 @@ TEST_F(WindowsTest, ReopeningANumberClosesTheOldWindowAndAFailedOpenLeavesNothin
     EXPECT_EQ(GetWindowHandle(1), again);
 }
 
+// A generated number cannot be taken as a fixed one: the opening fails, and the window of that
+// number is closed as on every reuse of a number. Other negative numbers open nothing either.
+TEST_F(WindowsTest, GeneratedNumberGivenAsAFixedOneOpensNothing) {
+    auto generated = static_cast<int32_t>(reinterpret_cast<intptr_t>(
+        OpenNumberedWindow(AUTO_NUMBER, 10, 10, 100, 50, "", MAIN_OPTIONS)));
+    ASSERT_LT(generated, AUTO_NUMBER);
+    HWND old = GetWindowHandle(generated);
+    ASSERT_NE(old, nullptr);
+    EXPECT_EQ(OpenNumberedWindow(generated, 10, 10, 100, 50, "", MAIN_OPTIONS), nullptr);
+    EXPECT_FALSE(IsWindow(old));
+    EXPECT_EQ(GetWindowHandle(generated), nullptr);
+    EXPECT_EQ(OpenNumberedWindow(-12345, 10, 10, 100, 50, "", MAIN_OPTIONS), nullptr);
+    WNDCLASSA info{};
+    EXPECT_FALSE(GetClassInfoA(GetModuleHandleA(nullptr), "WindowClass_-12345", &info));
+}
+
 TEST_F(WindowsTest, FirstRetrievalAfterOpeningReturnsAWindowEventAtOnce) {
     // A posted message stands guard: were the queue empty, it would come back instead.
     ASSERT_NE(OpenNumberedWindow(0, 100, 100, 350, 180, "", MAIN_OPTIONS), nullptr);
@@ -229,6 +246,13 @@ TEST_F(WindowsTest, QueueDropsOnlyARepeatOfTheNewestEvent) {
             QueueEvent(code, window);
         EXPECT_EQ(Drain(), c.expected);
     }
+    // An event that finds no room is lost; the queue goes on.
+    {
+        MainHeapShortage shortage;
+        QueueEvent(EVENT_WINDOW_MOVED, 4);
+    }
+    QueueEvent(EVENT_REDRAW, 4);
+    EXPECT_EQ(Drain(), std::vector<EventCode>{EVENT_REDRAW});
     // The queue hands out the window of each entry.
     QueueEvent(EVENT_WINDOW_SIZED, 4);
     QueueEvent(EVENT_WINDOW_SIZED, 9);
