@@ -1,11 +1,11 @@
 #include "app/main_window.h"
 
+#include "app/command_line.h"
 #include "app/main_layout.h"
 #include "app/texts.h"
 #include "core/checksum.h"
 #include "core/patcher.h"
 #include "core/record.h"
-#include "runtime/arguments.h"
 #include "runtime/strings.h"
 #include "ui/clipboard.h"
 #include "ui/controls.h"
@@ -20,7 +20,6 @@ using namespace layout;
 
 struct AppState {
     HWND inputField;      // borrowed from the window; valid while window 0 is open
-    StringVar argument;   // owned: the first command-line argument, "" if none
     StringVar chosenPath; // owned: the path from the file-open dialog
     int32_t quit;
     int32_t exitCode;
@@ -74,15 +73,34 @@ void PasteInput() {
     SetControlText(INPUT_FIELD, WorkspaceAt(scope.Start()));
 }
 
-void PatchChosenFile(AppState &app) {
-    int32_t start = WorkspacePosition();
-    ChooseFileToOpen(texts::CHOOSE_FILE_TITLE, "", texts::FILE_FILTER, 0, start);
-    AssignFromWorkspace(app.chosenPath, start);
-    if (PatchFileInPlace(app.chosenPath.block)) {
+void ShowPatchOutcome(bool patched) {
+    if (patched) {
         ShowMessageBox(texts::PATCHED, texts::PATCHED, 0);
     } else {
         ShowMessageBox(texts::PATCH_ERROR_TITLE, texts::NO_VALID_FILE, MB_ICONHAND);
     }
+}
+
+void PatchChosenFile(AppState &app) {
+    int32_t start = WorkspacePosition();
+    ChooseFileToOpen(texts::CHOOSE_FILE_TITLE, "", texts::FILE_FILTER, 0, start);
+    AssignFromWorkspace(app.chosenPath, start);
+    ShowPatchOutcome(PatchFileInPlace(app.chosenPath.block) != 0);
+}
+
+// Every dropped file is patched like a chosen one; one message says whether all could be.
+void PatchDroppedFiles() {
+    int32_t count = DroppedFileCount();
+    bool allPatched = count > 0;
+    for (int32_t index = 0; index < count; ++index) {
+        OwnedString path;
+        int32_t start = WorkspacePosition();
+        DroppedFileName(index, start);
+        path.TakeResult(start);
+        if (!PatchFileInPlace(path.Get())) allPatched = false;
+    }
+    EndDrop();
+    ShowPatchOutcome(allPatched);
 }
 
 void RunCommand(AppState &app, int32_t control) {
@@ -101,6 +119,7 @@ void RunEventLoop(AppState &app) {
         EventCode event = WaitForEvent();
         if (event == EVENT_CLOSE_WINDOW) app.quit = 1;
         if (event == EVENT_CONTROL) RunCommand(app, GetEventControl());
+        if (event == EVENT_FILES_DROPPED) PatchDroppedFiles();
         if (GetAsyncKeyState(VK_ESCAPE) != 0) app.quit = 1;
     } while (app.quit != 1);
 }
@@ -108,8 +127,8 @@ void RunEventLoop(AppState &app) {
 } // namespace
 
 // The field's text up to its first line end is the record. A record without its checksum field
-// gets one appended; anything else is completed as a line with its checksum field and a CR LF
-// line end (the field ends there), so that ":" still gives "00".
+// gets one appended; anything else is taken to end in its checksum field, which is replaced
+// (so ":" still gives "00").
 char *CompleteInputLine(const char *fieldText, int32_t resultStart) {
     const char *text = fieldText ? fieldText : "";
     int32_t length = 0;
@@ -129,11 +148,12 @@ char *CompleteInputLine(const char *fieldText, int32_t resultStart) {
 
 int32_t RunMainWindow() {
     AppState app{};
-    {
-        int32_t start = WorkspacePosition();
-        NextArgument(start);
-        AssignFromWorkspace(app.argument, start);
+    CommandLine command = ReadCommandLine();
+    if (command.mode == COMMAND_USAGE) {
+        PrintUsage();
+        return EXIT_DONE;
     }
+    if (command.mode == COMMAND_CHECK) return CheckNamedFiles(command);
     if (!OpenNumberedWindow(MAIN_WINDOW, WINDOW_X, WINDOW_Y, WINDOW_WIDTH, WINDOW_HEIGHT,
                             texts::WINDOW_TITLE, MAIN_WINDOW_OPTIONS)) {
         ShowMessageBox(texts::ERROR_TITLE, texts::START_FAILED, 0);
@@ -142,13 +162,13 @@ int32_t RunMainWindow() {
     BuildControls(app);
     SendMessageA(app.inputField, EM_SETSEL, 0x0FFFFFFF, 0x0FFFFFFF);
     SetControlFocus(INPUT_FIELD);
+    AcceptDroppedFiles(MAIN_WINDOW);
 
-    bool fromCommandLine = StringLength(app.argument.block) != 0;
-    if (fromCommandLine && !PatchFileInPlace(app.argument.block)) app.exitCode = 1;
+    bool fromCommandLine = command.mode == COMMAND_PATCH;
+    if (fromCommandLine) app.exitCode = PatchNamedFiles(command);
     app.quit = fromCommandLine ? 1 : 0;
     RunEventLoop(app);
 
-    FreeString(app.argument);
     FreeString(app.chosenPath);
     return app.exitCode;
 }

@@ -36,4 +36,38 @@ inline constexpr char PATCHED[] = "File pachted successfully!";
 inline constexpr char PATCH_ERROR_TITLE[] = "Error";
 inline constexpr char NO_VALID_FILE[] = "No valid file was selected.";
 
+// The command line's usage (/?) and its report on the standard output, English like the file
+// messages above. A report line is "FILE(LINE): finding" or "FILE: summary".
+inline constexpr char USAGE[] =
+    "Usage: checksumme [/check] FILE...\r\n"
+    "  checksumme FILE...         rewrites the checksum of every record of each file in place\r\n"
+    "  checksumme /check FILE...  checks each file and changes nothing\r\n"
+    "  checksumme                 opens the window\r\n"
+    "Each finding is reported as FILE(LINE): message, then one summary line per file.\r\n"
+    "Exit codes: 0 done (every record right, or corrected); 1 a file could not be opened;\r\n"
+    "2 (/check only) a wrong checksum, or a line starting with \":\" that is not a well-formed\r\n"
+    "record.\r\n";
+inline constexpr char REPORT_LINE_END[] = "\r\n";
+inline constexpr char REPORT_CHECKSUM[] = "checksum ";
+inline constexpr char REPORT_CORRECTED_TO[] = " corrected to ";
+inline constexpr char REPORT_SHOULD_BE[] = ", should be ";
+inline constexpr char REPORT_MALFORMED[] = "not a well-formed record (";
+inline constexpr char REPORT_CHARACTER[] = "character ";
+inline constexpr char REPORT_NOT_A_DIGIT[] = " is not a hexadecimal digit)";
+inline constexpr char REPORT_NO_BYTE_COUNT[] = "too short for a byte count)";
+inline constexpr char REPORT_CHARACTERS[] = " characters, the byte count asks for ";
+inline constexpr char REPORT_CLOSE[] = ")";
+inline constexpr char REPORT_LEFT_UNCHANGED[] = ", left unchanged";
+inline constexpr char REPORT_CANNOT_BE_OPENED[] = ": cannot be opened";
+inline constexpr char REPORT_SUMMARY_START[] = ": ";
+inline constexpr char REPORT_SEPARATOR[] = ", ";
+inline constexpr char REPORT_RECORD[] = " record";
+inline constexpr char REPORT_RECORDS[] = " records";
+inline constexpr char REPORT_CORRECTED[] = " corrected";
+inline constexpr char REPORT_WRONG[] = " wrong";
+inline constexpr char REPORT_LINE_LEFT_UNCHANGED[] = " line left unchanged";
+inline constexpr char REPORT_LINES_LEFT_UNCHANGED[] = " lines left unchanged";
+inline constexpr char REPORT_LINE_MALFORMED[] = " line not a well-formed record";
+inline constexpr char REPORT_LINES_MALFORMED[] = " lines not well-formed records";
+
 } // namespace texts

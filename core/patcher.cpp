@@ -38,15 +38,32 @@ void AppendToRun(WriteRun &run, int64_t position, const char *line, int32_t tota
     if (changed) run.changed = run.length;
 }
 
+// Checksum digits of either case compare by value.
+char UpperDigit(char c) {
+    return c >= 'a' && c <= 'f' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool StartsWithByteOrderMark(const char *line, int64_t stored) {
+    return stored >= 3 && line[0] == '\xEF' && line[1] == '\xBB' && line[2] == '\xBF';
+}
+
 } // namespace
+
+int32_t PatchFileInPlace(const char *path) {
+    return WalkHexFile(path, WALK_PATCH, nullptr, nullptr, nullptr);
+}
 
 // Each line is read with its real line end; only the checksum characters of records change,
 // and only where they differ, so a file that is right already is not written at all. A last
 // record without a line end is completed and gets CR LF. Corrections of neighbouring lines are
 // gathered and written with one seek and one write.
-int32_t PatchFileInPlace(const char *path) {
+int32_t WalkHexFile(const char *path, WalkMode mode, FindingSink sink, void *context,
+                    WalkTally *tally) {
     if (!path || !path[0]) return 0;
-    if (!OpenChannelUpdate(PATCH_CHANNEL, path)) return 0;
+    bool patching = mode == WALK_PATCH;
+    if (!(patching ? OpenChannelUpdate(PATCH_CHANNEL, path) : OpenChannelRead(PATCH_CHANNEL, path)))
+        return 0;
+    WalkTally counts{};
     WriteRun pending;
     pending.length = 0;
     pending.changed = 0;
@@ -54,24 +71,47 @@ int32_t PatchFileInPlace(const char *path) {
     int64_t position = 0;
     int64_t length = 0;
     int32_t terminator = 0;
-    while (ReadChannelLineBytes(PATCH_CHANNEL, line, LINE_ROOM, &length, &terminator)) {
+    for (int64_t number = 1;
+         ReadChannelLineBytes(PATCH_CHANNEL, line, LINE_ROOM, &length, &terminator); ++number) {
         int64_t next = position + length + terminator;
         int64_t total = length + terminator;
+        int64_t stored = length < LINE_ROOM ? length : LINE_ROOM;
+        int64_t mark = number == 1 && StartsWithByteOrderMark(line, stored) ? 3 : 0;
+        char *record = line + mark;
+        int64_t recordLength = length - mark;
         uint8_t sum = 0;
         bool changed = false;
-        if (ClassifyRecord(line, length, &sum) == RECORD_WITH_CHECKSUM) {
-            char checksum[2];
-            ChecksumDigits(sum, checksum);
-            changed = checksum[0] != line[length - 2] || checksum[1] != line[length - 1];
-            line[length - 2] = checksum[0];
-            line[length - 1] = checksum[1];
+        if (ClassifyRecord(record, recordLength, &sum) == RECORD_WITH_CHECKSUM) {
+            counts.records += 1;
+            Finding finding{number, FINDING_CHECKSUM, {}, {}, 0, 0, 0};
+            char *field = record + recordLength - 2;
+            ChecksumDigits(sum, finding.right);
+            finding.written[0] = field[0];
+            finding.written[1] = field[1];
+            changed = field[0] != finding.right[0] || field[1] != finding.right[1];
+            bool objected = patching ? changed
+                                     : UpperDigit(field[0]) != finding.right[0] ||
+                                           UpperDigit(field[1]) != finding.right[1];
+            if (objected) {
+                counts.checksums += 1;
+                if (sink) sink(context, finding);
+            }
+            field[0] = finding.right[0];
+            field[1] = finding.right[1];
             if (terminator == 0) { // the last line: it gets the CR LF it lacks
                 line[length] = '\r';
                 line[length + 1] = '\n';
                 total = length + 2;
                 changed = true;
             }
+        } else if (recordLength > 0 && record[0] == ':') {
+            counts.malformed += 1;
+            RecordFault fault = DiagnoseRecord(record, stored - mark);
+            Finding finding{number,         FINDING_MALFORMED, {}, {}, recordLength,
+                            fault.notDigit, fault.expected};
+            if (sink) sink(context, finding);
         }
+        if (!patching) continue;
         bool fits = pending.length + total <= RUN_SIZE; // total > LINE_ROOM never fits
         if (changed) {
             if (!fits) FlushRun(pending, next);
@@ -84,7 +124,8 @@ int32_t PatchFileInPlace(const char *path) {
         }
         position += total;
     }
-    FlushRun(pending, position);
+    if (patching) FlushRun(pending, position);
     CloseChannel(PATCH_CHANNEL);
+    if (tally) *tally = counts;
     return 1;
 }

@@ -14,3 +14,41 @@
 #include <cstdint>
 
 int32_t PatchFileInPlace(const char *path);
+
+/*
+ * WalkHexFile walks a file as PatchFileInPlace does, in one of two modes: WALK_PATCH patches it
+ * (PatchFileInPlace is this mode without a sink); WALK_CHECK opens it for reading only and
+ * writes nothing, so that not even its modification time changes. A UTF-8 byte-order mark
+ * (EF BB BF) at the very start stays as it is, and the record right behind it is the first
+ * line's record.
+ *
+ * Findings go to the sink, when one is given, one by one in line order, as they are found:
+ * every line that starts with ":" but is not a well-formed record, and every record whose
+ * checksum the mode objects to (patching: one whose two characters it rewrites; checking: one
+ * whose value is wrong). Lines count from 1; CR LF, LF, CR and a zero byte each end a line. The
+ * tally, when given, counts the well-formed records and both kinds of finding. Returns 1 when
+ * the file could be opened, 0 when not (then there are no findings).
+ */
+enum WalkMode : int32_t { WALK_PATCH, WALK_CHECK };
+enum FindingKind : int32_t { FINDING_CHECKSUM, FINDING_MALFORMED };
+
+struct Finding {
+    int64_t line; // counted from 1
+    FindingKind kind;
+    char written[2];  // checksum: the two characters as they stood
+    char right[2];    // checksum: the right ones, upper case
+    int64_t length;   // malformed: the line's characters (without a byte-order mark)
+    int64_t notDigit; // malformed: position of its first character that is no digit, or 0
+    int64_t expected; // malformed: the length its byte count asks for, or -1 without one
+};
+
+struct WalkTally {
+    int64_t records;   // well-formed records
+    int64_t checksums; // checksum findings
+    int64_t malformed; // malformed findings
+};
+
+using FindingSink = void (*)(void *context, const Finding &finding);
+
+int32_t WalkHexFile(const char *path, WalkMode mode, FindingSink sink, void *context,
+                    WalkTally *tally);

@@ -53,3 +53,12 @@ void ChecksumDigits(uint8_t checksum, char digits[2]) {
     digits[0] = HEX[checksum >> 4];
     digits[1] = HEX[checksum & 15];
 }
+
+RecordFault DiagnoseRecord(const char *line, int64_t stored) {
+    RecordFault fault{0, -1};
+    for (int64_t i = 1; i < stored && fault.notDigit == 0; ++i)
+        if (Digit(line[i]) & NO_DIGIT) fault.notDigit = i + 1;
+    if (stored >= 3 && !((Digit(line[1]) | Digit(line[2])) & NO_DIGIT))
+        fault.expected = 11 + 2 * (Digit(line[1]) * 16 + Digit(line[2]));
+    return fault;
+}

@@ -3,7 +3,8 @@
  *
  * A channel is an open file under an object number with one 4096-byte buffer that serves both
  * reading and writing. The open operations return the file handle (or, for AUTO_NUMBER, the
- * generated number) and 0 on failure; a number that was open is closed first either way. Lines
+ * generated number) and 0 on failure; a number that was open is closed first either way. A
+ * generated number given as a fixed one is such a failure: its channel is closed, and 0. Lines
  * end in CR LF, LF, CR or a zero byte; ReadChannelLine gives the line without its end, built at
  * the result start of the workspace (runtime/strings.h), of any length. WriteChannelLine writes
  * the text and CR LF. Written bytes reach the file on the next read, end test, seek or close.

@@ -132,13 +132,13 @@ char *HexText(uint32_t value, int32_t resultStart) {
     return result;
 }
 
-int32_t FormatDecimal(int32_t value, char *out) {
-    char digits[12];
+int32_t FormatDecimal(int64_t value, char *out) {
+    char digits[20];
     int32_t count = 0;
     int32_t length = 0;
-    // Work on the magnitude as unsigned, so that -2147483648 needs no special digits.
-    uint32_t magnitude =
-        value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+    // Work on the magnitude as unsigned, so that the lowest value needs no special digits.
+    uint64_t magnitude =
+        value < 0 ? 0u - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
     do {
         digits[count++] = static_cast<char>('0' + magnitude % 10u);
         magnitude /= 10u;

@@ -30,9 +30,10 @@ char *Substring(const char *s, int32_t start, int32_t count, int32_t resultStart
 char *LeftPart(const char *s, int32_t count, int32_t resultStart);
 char *HexText(uint32_t value, int32_t resultStart);
 char *DecimalText(int32_t value, int32_t resultStart);
-// The same digits written to out, which has room for DECIMAL_TEXT_SIZE bytes; returns the length.
-constexpr int32_t DECIMAL_TEXT_SIZE = 12; // "-2147483648" and its zero byte
-int32_t FormatDecimal(int32_t value, char *out);
+// The decimal digits of any 64-bit value written to out, which has room for DECIMAL_TEXT_SIZE
+// bytes, with a zero byte behind them; returns their length.
+constexpr int32_t DECIMAL_TEXT_SIZE = 21; // "-9223372036854775808" and its zero byte
+int32_t FormatDecimal(int64_t value, char *out);
 char *RightAlign(const char *s, int32_t width, const char *fill, int32_t resultStart);
 void AppendString(const char *s);
 int32_t StringsEqual(const char *a, const char *b);

@@ -5,7 +5,8 @@
  * Every control carries its number as window identifier and as the property QV_ID, uses the
  * default GUI font, and leaves the registry when its window is destroyed, however that happens.
  * Creation returns the control's window handle (or, for AUTO_NUMBER, the generated number) and
- * 0 when the platform refuses the window; then a control that held the number stays. A text
+ * 0 when the platform refuses the window or the number is negative (a generated number cannot
+ * be given as a fixed one); then a control that held the number stays. A text
  * field posts MSG_CONTROL_FOCUS (14000 gained, 14001 lost) to its numbered window. Operations
  * on a number that names no control return 0 and do nothing. Texts are Windows-1252 bytes; a
  * null text reads as "". One thread; only the brush cache takes a lock.

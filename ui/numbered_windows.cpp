@@ -6,6 +6,7 @@
 #include "ui/navigation.h"
 
 #include <ole2.h>
+#include <shellapi.h>
 
 namespace {
 
@@ -26,7 +27,8 @@ struct EventState {
     int32_t control;
     int32_t window;
     int32_t eventType;
-    EventCode pending;
+    EventCode pending; // the pending control or drop event, or 0
+    HDROP drop;        // owned: the files of the newest drop, until EndDrop or the next drop
     QueuedEvent *head; // oldest; main heap
     QueuedEvent *tail; // newest
 };
@@ -136,6 +138,34 @@ void EndWindowLibrary() {
     BeginObjectWalk(windows);
     while (NextObject(windows, &number))
         DestroyNumberedWindow(number);
+    EndDrop();
+}
+
+void AcceptDroppedFiles(int32_t number) {
+    if (HWND handle = GetWindowHandle(number)) DragAcceptFiles(handle, TRUE);
+}
+
+int32_t DroppedFileCount() {
+    return events->drop ? static_cast<int32_t>(DragQueryFileA(events->drop, 0xFFFFFFFF, nullptr, 0))
+                        : 0;
+}
+
+char *DroppedFileName(int32_t index, int32_t resultStart) {
+    UINT length = 0;
+    if (index >= 0 && index < DroppedFileCount())
+        length = DragQueryFileA(events->drop, static_cast<UINT>(index), nullptr, 0);
+    char *name = ReserveResult(static_cast<int32_t>(length), resultStart);
+    UINT got =
+        length ? DragQueryFileA(events->drop, static_cast<UINT>(index), name, length + 1) : 0;
+    if (got > length) got = length;
+    name[got] = 0;
+    GiveBackResult(static_cast<int32_t>(length - got));
+    return name;
+}
+
+void EndDrop() {
+    if (events->drop) DragFinish(events->drop);
+    events->drop = nullptr;
 }
 
 HWND OpenNumberedWindow(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
@@ -239,9 +269,9 @@ EventCode WaitForEvent() {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    if (events->pending) {
+    if (EventCode pending = events->pending) {
         events->pending = 0;
-        return EVENT_CONTROL;
+        return pending;
     }
     return static_cast<EventCode>(message.message);
 }
@@ -306,6 +336,12 @@ LRESULT CALLBACK NumberedWindowProc(HWND handle, UINT message, WPARAM wParam, LP
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORSTATIC:
         result = ForwardToControl(reinterpret_cast<HWND>(lParam), handle, message, wParam, lParam);
+        break;
+    case WM_DROPFILES:
+        EndDrop();
+        events->drop = reinterpret_cast<HDROP>(wParam);
+        events->pending = EVENT_FILES_DROPPED;
+        result = 0;
         break;
     case MSG_CONTROL_FOCUS:
         events->pending = EVENT_CONTROL;

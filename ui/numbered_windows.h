@@ -6,12 +6,14 @@
  * width and height are the client size. NumberedWindowProc turns platform messages into events:
  * window events (moved 3, sized 5, redraw 15, close 16, activated 13104) go to a first-in
  * first-out queue in which a repeat of the newest entry is dropped; a control event (13100)
- * becomes the one pending control event. WaitForEvent hands out the oldest queued event, or
- * takes one platform message and returns the pending control event or the message's number.
+ * becomes the one pending control event, and so does a drop of files (563). WaitForEvent hands
+ * out the oldest queued event, or takes one platform message and returns the pending control
+ * or drop event or the message's number.
  *
  * A close event never closes a window: the program decides. OpenNumberedWindow returns 0 on
- * failure (no class stays registered, the number names no window); a number that names no
- * window is ignored everywhere. One thread only.
+ * failure (no class stays registered, the number names no window; a window that held it is
+ * closed first). A generated number given as a fixed one is such a failure. A number that names
+ * no window is ignored everywhere. One thread only.
  *
  * Windows, controls and navigation are one layer: the window procedure hands control messages
  * to the control library (ui/controls.h) and the event retrieval lets keyboard navigation
@@ -31,6 +33,7 @@ constexpr EventCode EVENT_REDRAW = 15;
 constexpr EventCode EVENT_CLOSE_WINDOW = 16;
 constexpr EventCode EVENT_CONTROL = 13100;
 constexpr EventCode EVENT_WINDOW_ACTIVATED = 13104;
+constexpr EventCode EVENT_FILES_DROPPED = 563; // the number of WM_DROPFILES
 
 constexpr UINT MSG_CONTROL_FOCUS = 13103;
 constexpr int32_t EVENT_TYPE_FOCUS = 14000;
@@ -62,5 +65,12 @@ EventCode WaitForEvent();
 int32_t GetEventControl();
 int32_t GetEventType();   // kind of the last control event; -1 at the start of every retrieval
 int32_t GetEventWindow(); // window number of the current event, -1 when none
+
+// Files dropped onto a window that accepts them: the retrieval that dispatches the drop returns
+// EVENT_FILES_DROPPED, and the drop's files can be read until EndDrop or the next drop.
+void AcceptDroppedFiles(int32_t number);
+int32_t DroppedFileCount();                                // 0 when no drop is held
+char *DroppedFileName(int32_t index, int32_t resultStart); // "" for an index out of range
+void EndDrop();
 LRESULT CALLBACK NumberedWindowProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT ForwardToControl(HWND control, HWND window, UINT message, WPARAM wParam, LPARAM lParam);

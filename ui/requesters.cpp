@@ -41,6 +41,11 @@ char *CopyWithRoom(const char *text) {
     return copy;
 }
 
+// Shows the dialog; returns the chosen path in a main-heap block the caller frees, or null when
+// the dialog was cancelled or failed, or its blocks could not be had.
+char *RunOpenDialog(const char *title, const char *defaultPath, const char *filter,
+                    int32_t patternIndex);
+
 } // namespace
 
 HWND OwnerWindow() {
@@ -97,8 +102,8 @@ void SplitDefaultPath(const char *path, int32_t *folderLength, int32_t *nameOffs
     *nameOffset = slash ? *folderLength + 1 : 0;
 }
 
-// Shows the dialog; returns the chosen path in a main-heap block the caller frees, or null when
-// the dialog was cancelled or failed, or its blocks could not be had.
+namespace {
+
 char *RunOpenDialog(const char *title, const char *defaultPath, const char *filter,
                     int32_t patternIndex) {
     const char *filterText = filter ? filter : "";
@@ -136,6 +141,8 @@ char *RunOpenDialog(const char *title, const char *defaultPath, const char *filt
     MainHeapFree(file);
     return nullptr;
 }
+
+} // namespace
 
 char *ChooseFileToOpen(const char *title, const char *defaultPath, const char *filter,
                        int32_t patternIndex, int32_t resultStart) {

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -235,6 +236,43 @@ TEST_F(Checksumme, PatchesAFileChosenInTheDialog) {
     DeleteFileA(path.c_str());
 }
 
+// Files dropped onto the window from the desktop (by the XDND protocol, as a file manager drops
+// them) are patched like a chosen one; one box says whether all of them could be. A folder
+// cannot be patched.
+TEST_F(Checksumme, PatchesFilesDroppedOntoTheWindow) {
+    std::string folder = "/tmp/checksumme_drop_" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(WindowsPath(folder).c_str(), nullptr);
+    ASSERT_TRUE(testfiles::Write(WindowsPath(folder + "/wrong.hex"), RECORDS_WRONG));
+    ASSERT_TRUE(testfiles::Write(WindowsPath(folder + "/right.eep"), RECORDS_RIGHT));
+    StartIdle();
+    auto drop = [&](const std::string &files) {
+        auto xWindow =
+            reinterpret_cast<intptr_t>(GetPropA(tool.Window(), "__wine_x11_whole_window"));
+        POINT at = Centre(tool.Control(OUTPUT_FIELD));
+        return RunUnixCommand("/usr/bin/python3 " CHECKSUMME_SOURCE_DIR
+                              "/tests/support/xdnd_drop.py " +
+                              std::to_string(xWindow) + " " + std::to_string(at.x) + " " +
+                              std::to_string(at.y) + " " + files);
+    };
+    ASSERT_TRUE(drop(folder + "/wrong.hex " + folder + "/right.eep"));
+    Box box = AnswerBox(texts::PATCHED);
+    EXPECT_EQ(box.text, texts::PATCHED);
+    EXPECT_FALSE(box.icon);
+    EXPECT_EQ(testfiles::Read(WindowsPath(folder + "/wrong.hex")), RECORDS_RIGHT);
+    EXPECT_EQ(testfiles::Read(WindowsPath(folder + "/right.eep")), RECORDS_RIGHT);
+
+    ASSERT_TRUE(testfiles::Write(WindowsPath(folder + "/wrong.hex"), RECORDS_WRONG));
+    ASSERT_TRUE(drop(folder + " " + folder + "/wrong.hex"));
+    box = AnswerBox(texts::PATCH_ERROR_TITLE);
+    EXPECT_EQ(box.text, texts::NO_VALID_FILE);
+    EXPECT_TRUE(box.icon);
+    EXPECT_EQ(testfiles::Read(WindowsPath(folder + "/wrong.hex")), RECORDS_RIGHT);
+    Quit();
+    for (const char *name : {"/wrong.hex", "/right.eep"})
+        DeleteFileA(WindowsPath(folder + name).c_str());
+    RemoveDirectoryA(WindowsPath(folder).c_str());
+}
+
 TEST_F(Checksumme, EndsOnEscape) {
     StartIdle();
     PressKey(VK_ESCAPE);
@@ -257,23 +295,127 @@ TEST_F(Checksumme, EndsOnTheCloseBox) {
     EXPECT_EQ(tool.WaitForExit(), 0);
 }
 
-// A file named on the command line is patched and the tool ends by itself, 0 when it was
-// patched and 1 when it is missing (and then nothing is created).
-TEST(CommandLine, PatchesTheNamedFileAndEnds) {
-    std::string path = testfiles::Folder("Pr\xFC"
-                                         "f Ordner") + // Prüf Ordner
-                       "\\daten \xE4.hex";             // daten ä.hex
-    ASSERT_TRUE(testfiles::Write(path, RECORDS_WRONG));
-    std::string missing = testfiles::Folder("checksumme missing") + "\\nicht da.hex";
-    DeleteFileA(missing.c_str());
-    for (auto [file, exitCode] : {std::pair{path, 0}, std::pair{missing, 1}}) {
-        Tool tool;
-        ASSERT_TRUE(tool.Start("\"" + file + "\""));
-        EXPECT_EQ(tool.WaitForExit(), exitCode) << file;
+// ---- The command line: files patched or checked, with a report for scripts ----
+
+const std::string MARK = "\xEF\xBB\xBF"; // UTF-8 byte-order mark
+
+// A wrong checksum (line 1), a right one, a line that starts like a record but is none (line 3),
+// a comment and the end record; patched, only line 1 changes.
+std::string Mixed(const std::string &end, bool mark, const char *firstChecksum = "00") {
+    return (mark ? MARK : "") + ":10010000214601360121470136007EFE09D21901" + firstChecksum + end +
+           ":100110002146017E17C20001FF5F16002148011928" + end + ":0200000" + end + "; comment" +
+           end + ":00000001FF" + end;
+}
+
+enum Kind { MIXED_CRLF, MIXED_LF_MARK, RIGHT, MISSING, LOCKED };
+
+std::string Before(Kind kind) {
+    switch (kind) {
+    case MIXED_CRLF: return Mixed("\r\n", false);
+    case MIXED_LF_MARK: return Mixed("\n", true);
+    case RIGHT: return RECORDS_RIGHT;
+    case LOCKED: return Mixed("\r\n", false);
+    case MISSING: return "<missing>";
     }
-    EXPECT_EQ(testfiles::Read(path), RECORDS_RIGHT);
-    EXPECT_FALSE(testfiles::Exists(missing));
-    DeleteFileA(path.c_str());
+    return "";
+}
+
+std::string After(Kind kind, bool checking) {
+    if (checking || kind == LOCKED) return Before(kind);
+    if (kind == MIXED_CRLF) return Mixed("\r\n", false, "40");
+    if (kind == MIXED_LF_MARK) return Mixed("\n", true, "40");
+    return Before(kind);
+}
+
+// The report lines of one file, written out as a reader expects them.
+std::string Report(Kind kind, const std::string &p, bool checking) {
+    if (kind == MISSING || kind == LOCKED) return p + ": cannot be opened\r\n";
+    if (kind == RIGHT)
+        return checking ? p + ": 3 records, 0 wrong, 0 lines not well-formed records\r\n"
+                        : p + ": 3 records, 0 corrected, 0 lines left unchanged\r\n";
+    if (checking)
+        return p + "(1): checksum 00, should be 40\r\n" + p +
+               "(3): not a well-formed record (8 characters, the byte count asks for 15)\r\n" + p +
+               ": 3 records, 1 wrong, 1 line not a well-formed record\r\n";
+    return p + "(1): checksum 00 corrected to 40\r\n" + p +
+           "(3): not a well-formed record (8 characters, the byte count asks for 15), left "
+           "unchanged\r\n" +
+           p + ": 3 records, 1 corrected, 1 line left unchanged\r\n";
+}
+
+FILETIME WrittenAt(const std::string &path) {
+    FILETIME time{};
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    GetFileTime(file, nullptr, nullptr, &time);
+    CloseHandle(file);
+    return time;
+}
+
+// Every mode with one and several files, missing and locked ones, CR LF and LF files with and
+// without a byte-order mark, right, wrong and malformed records: the exit code, the bytes on
+// disk (and for files left alone, their modification time) and the report.
+TEST(CommandLine, PatchesOrChecksEveryNamedFileAndReports) {
+    struct Row {
+        const char *name;
+        std::string switches;
+        std::vector<Kind> files;
+        bool output; // the tool is given a standard output
+        int exitCode;
+    };
+    const Row rows[] = {
+        {"one file", "", {MIXED_CRLF}, true, 0},
+        {"several, one missing", "", {MIXED_LF_MARK, MISSING, RIGHT}, true, 1},
+        {"a locked one", "", {LOCKED, MIXED_CRLF}, true, 1},
+        {"no standard output", "", {MIXED_LF_MARK, RIGHT}, false, 0},
+        {"check", "/check", {MIXED_CRLF, RIGHT}, true, 2},
+        {"check, all right", "/CHECK", {RIGHT}, true, 0},
+        {"check, a missing one wins", "/Check", {MIXED_LF_MARK, MISSING}, true, 1},
+        {"check, a locked one", "/check", {LOCKED}, true, 1},
+        {"check, no standard output", "/check", {MIXED_CRLF}, false, 2},
+        {"usage", "/?", {}, true, 0},
+    };
+    std::string folder = testfiles::Folder("Pr\xFC"
+                                           "f Ordner"); // Prüf Ordner
+    std::string outputPath = testfiles::Folder("checksumme output") + "\\report.txt";
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        bool checking = !row.switches.empty() && row.switches != "/?";
+        std::string arguments = row.switches, expected;
+        std::vector<std::string> paths;
+        std::vector<FILETIME> times;
+        HANDLE lock = INVALID_HANDLE_VALUE;
+        for (size_t i = 0; i < row.files.size(); ++i) {
+            std::string path = folder + "\\datei " + std::to_string(i) + " \xE4.hex"; // ä
+            DeleteFileA(path.c_str());
+            if (row.files[i] != MISSING) {
+                ASSERT_TRUE(testfiles::Write(path, Before(row.files[i])));
+            }
+            if (row.files[i] == LOCKED)
+                lock = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                   OPEN_EXISTING, 0, nullptr);
+            paths.push_back(path);
+            times.push_back(WrittenAt(path));
+            arguments += (arguments.empty() ? "\"" : " \"") + path + "\"";
+            expected += Report(row.files[i], path, checking);
+        }
+        if (row.switches == "/?") expected = texts::USAGE;
+        DeleteFileA(outputPath.c_str());
+        Tool tool;
+        ASSERT_TRUE(tool.Start(arguments, row.output ? outputPath : ""));
+        EXPECT_EQ(tool.WaitForExit(), row.exitCode);
+        if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
+        EXPECT_EQ(testfiles::Read(outputPath), row.output ? expected : "<missing>");
+        for (size_t i = 0; i < paths.size(); ++i) {
+            EXPECT_EQ(testfiles::Read(paths[i]), After(row.files[i], checking)) << paths[i];
+            FILETIME now = WrittenAt(paths[i]);
+            // (The test's own write handle on a locked file may touch its time under Wine.)
+            if (After(row.files[i], checking) == Before(row.files[i]) && row.files[i] != LOCKED) {
+                EXPECT_EQ(CompareFileTime(&now, &times[i]), 0) << paths[i] << " was written";
+            }
+            DeleteFileA(paths[i].c_str());
+        }
+    }
 }
 
 // An empty quoted argument is no argument: the window stays for the user.

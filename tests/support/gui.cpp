@@ -315,13 +315,32 @@ std::string WindowsPath(const std::string &unixPath) {
     return path;
 }
 
-bool StartProcess(const std::string &commandLine, PROCESS_INFORMATION &process) {
+bool StartProcess(const std::string &commandLine, PROCESS_INFORMATION &process, HANDLE output) {
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back(0);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    return CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &process) != 0;
+    if (output) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = startup.hStdError = output;
+    }
+    return CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, output != nullptr, 0, nullptr,
+                          nullptr, &startup, &process) != 0;
+}
+
+bool RunUnixCommand(const std::string &command, DWORD timeoutMs) {
+    static int runs = 0;
+    std::string done = "/tmp/checksumme_done_" + std::to_string(GetCurrentProcessId()) + "_" +
+                       std::to_string(++runs);
+    PROCESS_INFORMATION process{};
+    if (!StartProcess("/bin/sh -c \"" + command + "; : > " + done + "\"", process)) return false;
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    bool finished = WaitUntil(
+        [&] { return GetFileAttributesA(WindowsPath(done).c_str()) != INVALID_FILE_ATTRIBUTES; },
+        timeoutMs);
+    DeleteFileA(WindowsPath(done).c_str());
+    return finished;
 }
 
 Tool::~Tool() {
@@ -334,10 +353,19 @@ Tool::~Tool() {
     CloseHandle(process_.hThread);
 }
 
-bool Tool::Start(const std::string &arguments) {
+bool Tool::Start(const std::string &arguments, const std::string &outputPath) {
     std::string commandLine = "\"" + WindowsPath(CHECKSUMME_EXE) + "\"";
     if (!arguments.empty()) commandLine += " " + arguments;
-    return StartProcess(commandLine, process_);
+    HANDLE output = nullptr;
+    if (!outputPath.empty()) {
+        SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+        output = CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (output == INVALID_HANDLE_VALUE) return false;
+    }
+    bool started = StartProcess(commandLine, process_, output);
+    if (output) CloseHandle(output); // the tool holds its own copy
+    return started;
 }
 
 // The window is complete once its last control (the quit button) stands and the focus has gone

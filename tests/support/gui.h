@@ -83,7 +83,12 @@ struct Box {
 Box ReadBox(HWND box);
 
 std::string WindowsPath(const std::string &unixPath); // Wine maps / to Z:\ .
-bool StartProcess(const std::string &commandLine, PROCESS_INFORMATION &process);
+// Starts a program; with an output handle, that is its standard output and error.
+bool StartProcess(const std::string &commandLine, PROCESS_INFORMATION &process,
+                  HANDLE output = nullptr);
+// Runs a command with the Unix /bin/sh and waits until it has finished (Wine starts a Unix program
+// given by its Unix path, but its process cannot be waited on, so the command leaves a file).
+bool RunUnixCommand(const std::string &command, DWORD timeoutMs = 10000);
 
 // The real checksumme.exe: ended when still running at the end of the test.
 class Tool {
@@ -93,7 +98,8 @@ class Tool {
     Tool &operator=(const Tool &) = delete;
     ~Tool();
 
-    bool Start(const std::string &arguments = "");
+    // With an output path, the tool's standard output goes to that file, made anew.
+    bool Start(const std::string &arguments = "", const std::string &outputPath = "");
     bool WaitForWindow(); // window 0 stands complete, the focus in its input field
     int WaitForExit();    // the exit code, -1 on a timeout
     bool Running() const;

@@ -112,8 +112,7 @@ TEST(Clipboard, HeldOpenElsewhereReadsEmptyAndWritesNothing) {
 
 // ---- X11 programs ----
 
-// xclip under Wine. Wine starts Unix programs given by a Unix path; their process handle cannot
-// be waited on, so each command leaves a file behind when it has finished.
+// xclip under Wine, run through the Unix shell.
 class X11Clipboard : public testing::Test {
   protected:
     void SetUp() override {
@@ -123,24 +122,14 @@ class X11Clipboard : public testing::Test {
         ASSERT_TRUE(Run("test -x /usr/bin/xclip"));
     }
     void TearDown() override {
-        for (const char *file : {"in", "out", "done"})
+        for (const char *file : {"in", "out"})
             DeleteFileA(WindowsFile(file).c_str());
         RemoveDirectoryA(gui::WindowsPath(folder).c_str());
     }
     std::string File(const char *name) const { return folder + "/" + name; }
     std::string WindowsFile(const char *name) const { return gui::WindowsPath(File(name)); }
 
-    // Runs the command with /bin/sh and waits until it has finished.
-    bool Run(const std::string &command) {
-        std::string done = WindowsFile("done");
-        DeleteFileA(done.c_str());
-        PROCESS_INFORMATION process{};
-        if (!gui::StartProcess("/bin/sh -c \"" + command + "; : > " + File("done") + "\"", process))
-            return false;
-        CloseHandle(process.hProcess);
-        CloseHandle(process.hThread);
-        return gui::WaitUntil([&] { return testfiles::Exists(done); }, 10000);
-    }
+    static bool Run(const std::string &command) { return gui::RunUnixCommand(command); }
     // What xclip reads from the X11 CLIPBOARD selection.
     std::string XclipOutput() {
         DeleteFileA(WindowsFile("out").c_str());

@@ -1,0 +1,164 @@
+#include "app/command_line.h"
+
+#include "app/texts.h"
+#include "core/patcher.h"
+#include "runtime/arguments.h"
+#include "runtime/standard_output.h"
+#include "runtime/strings.h"
+
+namespace {
+
+// A switch matches its name in any letter case (ASCII letters only).
+bool IsSwitch(const char *argument, const char *name) {
+    for (; *name; ++argument, ++name) {
+        char c = *argument;
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != *name) return false;
+    }
+    return *argument == 0;
+}
+
+// The argument with the given index, kept; "" past the last one.
+void TakeArgument(int32_t index, OwnedString &argument) {
+    int32_t start = WorkspacePosition();
+    ArgumentAt(index, start);
+    argument.TakeResult(start);
+}
+
+} // namespace
+
+CommandLine ReadCommandLine() {
+    CommandLine command{COMMAND_WINDOW, 0};
+    int32_t count = ArgumentCount();
+    bool check = false;
+    int32_t index = 0;
+    for (; index < count; ++index) {
+        OwnedString argument;
+        TakeArgument(index, argument);
+        if (IsSwitch(argument.Text(), "/?")) return {COMMAND_USAGE, count};
+        if (!IsSwitch(argument.Text(), "/check")) break;
+        check = true;
+    }
+    command.firstFile = index;
+    bool files = false;
+    for (; index < count && !files; ++index) {
+        OwnedString argument;
+        TakeArgument(index, argument);
+        files = StringLength(argument.Get()) > 0;
+    }
+    if (check)
+        command.mode = files ? COMMAND_CHECK : COMMAND_USAGE; // nothing to check
+    else if (files)
+        command.mode = COMMAND_PATCH;
+    return command;
+}
+
+namespace {
+
+// One file of the report: its findings and summary, each line led by the path as given.
+struct Report {
+    const char *path;
+    bool patching;
+};
+
+void WriteLead(const Report &report) {
+    WriteOutput(report.path);
+}
+
+void WriteCount(int64_t count, const char *one, const char *more) {
+    WriteOutputNumber(count);
+    WriteOutput(count == 1 ? one : more);
+}
+
+// "FILE(LINE): checksum 5A corrected to 3F" or ", should be 3F"; "FILE(LINE): not a well-formed
+// record (43 characters, the byte count asks for 45)", with ", left unchanged" when patching.
+void ReportFinding(void *context, const Finding &finding) {
+    const Report &report = *static_cast<const Report *>(context);
+    WriteLead(report);
+    WriteOutput("(");
+    WriteOutputNumber(finding.line);
+    WriteOutput("): ");
+    if (finding.kind == FINDING_CHECKSUM) {
+        WriteOutput(texts::REPORT_CHECKSUM);
+        WriteOutputBytes(finding.written, 2);
+        WriteOutput(report.patching ? texts::REPORT_CORRECTED_TO : texts::REPORT_SHOULD_BE);
+        WriteOutputBytes(finding.right, 2);
+    } else {
+        WriteOutput(texts::REPORT_MALFORMED);
+        if (finding.notDigit > 0) {
+            WriteOutput(texts::REPORT_CHARACTER);
+            WriteOutputNumber(finding.notDigit);
+            WriteOutput(texts::REPORT_NOT_A_DIGIT);
+        } else if (finding.expected < 0) {
+            WriteOutput(texts::REPORT_NO_BYTE_COUNT);
+        } else {
+            WriteOutputNumber(finding.length);
+            WriteOutput(texts::REPORT_CHARACTERS);
+            WriteOutputNumber(finding.expected);
+            WriteOutput(texts::REPORT_CLOSE);
+        }
+        if (report.patching) WriteOutput(texts::REPORT_LEFT_UNCHANGED);
+    }
+    WriteOutput(texts::REPORT_LINE_END);
+}
+
+// "FILE: 1042 records, 3 corrected, 1 line left unchanged", or ": cannot be opened".
+void ReportSummary(const Report &report, bool opened, const WalkTally &tally) {
+    WriteLead(report);
+    if (!opened) {
+        WriteOutput(texts::REPORT_CANNOT_BE_OPENED);
+        WriteOutput(texts::REPORT_LINE_END);
+        return;
+    }
+    WriteOutput(texts::REPORT_SUMMARY_START);
+    WriteCount(tally.records, texts::REPORT_RECORD, texts::REPORT_RECORDS);
+    WriteOutput(texts::REPORT_SEPARATOR);
+    WriteOutputNumber(tally.checksums);
+    WriteOutput(report.patching ? texts::REPORT_CORRECTED : texts::REPORT_WRONG);
+    WriteOutput(texts::REPORT_SEPARATOR);
+    if (report.patching)
+        WriteCount(tally.malformed, texts::REPORT_LINE_LEFT_UNCHANGED,
+                   texts::REPORT_LINES_LEFT_UNCHANGED);
+    else
+        WriteCount(tally.malformed, texts::REPORT_LINE_MALFORMED, texts::REPORT_LINES_MALFORMED);
+    WriteOutput(texts::REPORT_LINE_END);
+}
+
+// Walks every named file in order; the report goes out only when someone can read it. Returns
+// EXIT_NOT_OPENED when a file could not be opened, else EXIT_FOUND_WRONG when checking found
+// something, else EXIT_DONE.
+int32_t WalkNamedFiles(const CommandLine &command, WalkMode mode) {
+    bool reporting = OpenStandardOutput() != 0;
+    bool unopened = false, found = false;
+    for (int32_t index = command.firstFile; index < ArgumentCount(); ++index) {
+        OwnedString path;
+        TakeArgument(index, path);
+        if (StringLength(path.Get()) == 0) continue;
+        Report report{path.Get(), mode == WALK_PATCH};
+        WalkTally tally{};
+        bool opened = WalkHexFile(path.Get(), mode, reporting ? ReportFinding : nullptr, &report,
+                                  &tally) != 0;
+        if (reporting) ReportSummary(report, opened, tally);
+        unopened = unopened || !opened;
+        found = found || tally.checksums > 0 || tally.malformed > 0;
+    }
+    FlushStandardOutput();
+    if (unopened) return EXIT_NOT_OPENED;
+    return mode == WALK_CHECK && found ? EXIT_FOUND_WRONG : EXIT_DONE;
+}
+
+} // namespace
+
+int32_t PatchNamedFiles(const CommandLine &command) {
+    return WalkNamedFiles(command, WALK_PATCH);
+}
+
+int32_t CheckNamedFiles(const CommandLine &command) {
+    return WalkNamedFiles(command, WALK_CHECK);
+}
+
+void PrintUsage() {
+    if (!OpenStandardOutput()) return;
+    WriteOutput(texts::USAGE);
+    FlushStandardOutput();
+}

@@ -1,0 +1,32 @@
+/*
+ * The tool's command line: which files to patch or check, and how the run ends.
+ *
+ * Arguments split as runtime/arguments.h says. Switches come first, in any letter case: /check
+ * (check the files and change nothing) and /? (print the usage). Every further argument names a
+ * file, in order; empty arguments ("") name nothing and are passed over. Without a file the
+ * window opens, unless a switch asked for something else.
+ *
+ * PatchNamedFiles patches every file as the file dialog's choice is patched; a file that cannot
+ * be opened does not stop the others. CheckNamedFiles reads every file and writes nothing. Both
+ * write their report to the standard output when there is one (runtime/standard_output.h) and
+ * return the process exit code (EXIT_*).
+ */
+#pragma once
+
+#include <cstdint>
+
+constexpr int32_t EXIT_DONE = 0;
+constexpr int32_t EXIT_NOT_OPENED = 1;  // a file could not be opened (wins over EXIT_FOUND)
+constexpr int32_t EXIT_FOUND_WRONG = 2; // /check: a wrong checksum or a malformed record
+
+enum CommandMode : int32_t { COMMAND_WINDOW, COMMAND_PATCH, COMMAND_CHECK, COMMAND_USAGE };
+
+struct CommandLine {
+    CommandMode mode;
+    int32_t firstFile; // the argument index of the first file
+};
+
+CommandLine ReadCommandLine();
+int32_t PatchNamedFiles(const CommandLine &command);
+int32_t CheckNamedFiles(const CommandLine &command);
+void PrintUsage();
