@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Shows what the tool does, on a virtual display: patches a copy of examples/sample.hex through
-# the real exe's command line, prints each changed line before and after, then opens the window
-# and saves a screenshot. Usage: run_demo.sh EXE BUILD_DIR
+# Shows what the tool does, on a virtual display: checks and patches a copy of
+# examples/sample.hex through the real exe's command line, prints each changed line before and
+# after, then opens the window and saves a screenshot. Usage: run_demo.sh EXE BUILD_DIR
 set -euo pipefail
 exe=$1
 build=$2
@@ -11,8 +11,11 @@ mkdir -p "$demo"
 cp "$root/examples/sample.hex" "$demo/sample.hex"
 cp "$demo/sample.hex" "$demo/sample.before.hex"
 
-echo "Patching a copy of examples/sample.hex: checksumme.exe \"$(winepath -w "$demo/sample.hex")\""
+echo "Checking a copy of examples/sample.hex: checksumme.exe /check \"$(winepath -w "$demo/sample.hex")\""
 set +e
+wine "$exe" /check "$(winepath -w "$demo/sample.hex")"
+echo "exit code $?"
+echo "Patching it: checksumme.exe \"$(winepath -w "$demo/sample.hex")\""
 wine "$exe" "$(winepath -w "$demo/sample.hex")"
 code=$?
 set -e
