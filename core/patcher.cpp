@@ -3,48 +3,199 @@
 #include "core/record.h"
 #include "runtime/file_channels.h"
 
+#include <bit>
+
+#include <emmintrin.h>
+
+// SSE2 is part of every x64 processor; the 32-bit build enables it for the line-end scan alone.
+#if defined(__GNUC__) && defined(__i386__)
+#define SSE2_FUNCTION __attribute__((target("sse2")))
+#else
+#define SSE2_FUNCTION
+#endif
+
 namespace {
 
 constexpr int32_t PATCH_CHANNEL = 1;
-constexpr int32_t LINE_ROOM = LONGEST_RECORD + 2; // a record and its line end
-constexpr int32_t RUN_SIZE = 4096;
 
-// Neighbouring lines to be written back: whole lines from the first changed one on, as read
-// (with their own line ends), so that one seek and one write put a stretch of corrections in
-// place. Only the bytes up to the end of the last changed line are written.
-struct WriteRun {
-    char bytes[RUN_SIZE];
-    int64_t start;   // file offset of bytes[0]
-    int32_t length;  // bytes held
-    int32_t changed; // bytes up to the end of the last changed line
+enum Outcome { NO_RECORD, RECORD_RIGHT, RECORD_PATCHED };
+
+// One walk over a file: its mode, where its findings go, and where it stands.
+struct Walk {
+    bool patching;
+    FindingSink sink; // may be null
+    void *context;
+    WalkTally tally;
+    int64_t line; // the number of the line looked at next, from 1
+    bool afterCR; // the last line ended in CR: an LF right behind it ends no further line
 };
-
-// Writes the run where it came from and puts the reader back at resume, where the walk goes on.
-void FlushRun(WriteRun &run, int64_t resume) {
-    if (run.changed > 0) {
-        SeekChannel(PATCH_CHANNEL, run.start);
-        WriteChannelBytes(PATCH_CHANNEL, run.bytes, run.changed);
-        SeekChannel(PATCH_CHANNEL, resume);
-    }
-    run.length = 0;
-    run.changed = 0;
-}
-
-void AppendToRun(WriteRun &run, int64_t position, const char *line, int32_t total, bool changed) {
-    if (run.length == 0) run.start = position;
-    for (int32_t i = 0; i < total; ++i)
-        run.bytes[run.length + i] = line[i];
-    run.length += total;
-    if (changed) run.changed = run.length;
-}
 
 // Checksum digits of either case compare by value.
 char UpperDigit(char c) {
     return c >= 'a' && c <= 'f' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-bool StartsWithByteOrderMark(const char *line, int64_t stored) {
-    return stored >= 3 && line[0] == '\xEF' && line[1] == '\xBB' && line[2] == '\xBF';
+void ReportMalformed(Walk &walk, int64_t length, RecordFault fault) {
+    walk.tally.malformed += 1;
+    if (walk.sink)
+        walk.sink(
+            walk.context,
+            Finding{walk.line, FINDING_MALFORMED, {}, {}, length, fault.notDigit, fault.expected});
+}
+
+// A byte-order mark in front of the first line is not part of its record.
+int64_t MarkLength(const Walk &walk, const char *text, int64_t stored) {
+    return walk.line == 1 && stored >= 3 && text[0] == '\xEF' && text[1] == '\xBB' &&
+                   text[2] == '\xBF'
+               ? 3
+               : 0;
+}
+
+// Looks at one line's text (without its line end), of which the first `stored` bytes are at
+// hand: a record's checksum is checked, and when patching its right digits are put in place of
+// the ones written where they differ; a line that starts with ":" but is no record is reported.
+Outcome LookAt(Walk &walk, char *text, int64_t length, int64_t stored) {
+    int64_t mark = MarkLength(walk, text, stored);
+    text += mark;
+    length -= mark;
+    stored -= mark;
+    uint8_t sum = 0;
+    if (ClassifyRecord(text, length, &sum) != RECORD_WITH_CHECKSUM) {
+        if (length > 0 && text[0] == ':')
+            ReportMalformed(walk, length, DiagnoseRecord(text, stored));
+        return NO_RECORD;
+    }
+    walk.tally.records += 1;
+    Finding finding{walk.line, FINDING_CHECKSUM, {text[length - 2], text[length - 1]}, {}, 0, 0, 0};
+    ChecksumDigits(sum, finding.right);
+    bool differs = finding.written[0] != finding.right[0] || finding.written[1] != finding.right[1];
+    bool wrong = UpperDigit(finding.written[0]) != finding.right[0] ||
+                 UpperDigit(finding.written[1]) != finding.right[1];
+    if (walk.patching ? differs : wrong) {
+        walk.tally.checksums += 1;
+        if (walk.sink) walk.sink(walk.context, finding);
+    }
+    if (!walk.patching || !differs) return RECORD_RIGHT;
+    text[length - 2] = finding.right[0];
+    text[length - 1] = finding.right[1];
+    return RECORD_PATCHED;
+}
+
+// Counts the line end at end of text (CR, LF or zero byte; none at the end of the file): an LF
+// right behind a CR, with no text between them, belongs to the CR. False for such an LF.
+bool EndsLine(Walk &walk, char ending, bool empty) {
+    bool belongsToCR = walk.afterCR && empty && ending == '\n';
+    walk.afterCR = !belongsToCR && ending == '\r';
+    return !belongsToCR;
+}
+
+// Bit n set when byte n of the sixteen at bytes is a line-end byte (CR, LF or zero).
+SSE2_FUNCTION unsigned LineEndBits(const char *bytes) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes));
+    const __m128i cr = _mm_cmpeq_epi8(block, _mm_set1_epi8('\r'));
+    const __m128i lf = _mm_cmpeq_epi8(block, _mm_set1_epi8('\n'));
+    const __m128i zero = _mm_cmpeq_epi8(block, _mm_setzero_si128());
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(cr, lf), zero)));
+}
+
+// Offset of the first line-end byte in bytes[from, length), or length. Sixteen bytes at a time;
+// what is left at the end is looked at among the range's last sixteen bytes, so that nothing
+// outside the range is read.
+SSE2_FUNCTION int32_t FindLineEnd(const char *bytes, int32_t from, int32_t length) {
+    int32_t at = from;
+    for (; at + 16 <= length; at += 16)
+        if (unsigned bits = LineEndBits(bytes + at)) return at + std::countr_zero(bits);
+    if (at == length) return length;
+    if (length >= 16) {
+        unsigned bits = LineEndBits(bytes + length - 16) >> (at - (length - 16));
+        return bits ? at + std::countr_zero(bits) : length;
+    }
+    for (; at < length; ++at)
+        if (bytes[at] == '\r' || bytes[at] == '\n' || bytes[at] == 0) return at;
+    return length;
+}
+
+// A line that goes on beyond any record's length: what is known of it so far.
+struct LongLine {
+    bool open;         // the window starts inside such a line
+    bool colon;        // it starts with ":" (behind a byte-order mark on the first line)
+    int64_t length;    // its characters so far (without a byte-order mark)
+    RecordFault fault; // from its first characters
+};
+
+// The walk in the channel's own buffer. Each window holds whole lines up to the last line end
+// read; the start of a line that goes on in the file is kept for the next window, unless it is
+// already too long for a record, which it then is not. When patching, checksums are changed in
+// the window, and the channel writes the changed stretch back once per window; a last record
+// without a line end gets CR LF. False when the channel has no buffer (nothing was read then).
+bool WalkInWindows(Walk &walk) {
+    int32_t consumed = 0, length = 0, added = 0;
+    LongLine longLine{};
+    bool lastRecordOpen = false;
+    for (;;) {
+        char *window = ReadChannelWindow(PATCH_CHANNEL, consumed, &length, &added);
+        if (!window) return false;
+        bool atEnd = added == 0;
+        int32_t firstChange = length;
+        int32_t start = 0;
+        for (;;) {
+            int32_t end = FindLineEnd(window, start, length);
+            if (end == length && !atEnd) break; // the line goes on in the file
+            if (end == length && start == end && !longLine.open) break; // nothing after the end
+            char ending = end < length ? window[end] : 0;
+            if (longLine.open) {
+                longLine.open = false;
+                if (longLine.colon) ReportMalformed(walk, longLine.length + end, longLine.fault);
+                walk.line += EndsLine(walk, ending, false);
+            } else if (EndsLine(walk, ending, start == end)) {
+                Outcome outcome = LookAt(walk, window + start, end - start, end - start);
+                if (outcome == RECORD_PATCHED && end - 2 < firstChange) firstChange = end - 2;
+                lastRecordOpen = outcome != NO_RECORD && end == length;
+                walk.line += 1;
+            }
+            if (end == length) break;
+            start = end + 1;
+        }
+        if (firstChange < length) MarkChannelWindow(PATCH_CHANNEL, firstChange);
+        if (atEnd) break;
+        if (longLine.open) {
+            longLine.length += length - start;
+            start = length;
+        } else if (length - start > LONGEST_RECORD) {
+            char *text = window + start;
+            int64_t stored = length - start, mark = MarkLength(walk, text, stored);
+            longLine = {true, text[mark] == ':', stored - mark,
+                        DiagnoseRecord(text + mark, stored - mark)};
+            walk.afterCR = false;
+            start = length;
+        }
+        consumed = start;
+    }
+    if (walk.patching && lastRecordOpen) WriteChannelBytes(PATCH_CHANNEL, "\r\n", 2);
+    return true;
+}
+
+// The walk of a channel without a buffer, a line at a time: each changed checksum is written
+// with a seek there and back. A last record without a line end gets CR LF.
+void WalkLineByLine(Walk &walk) {
+    constexpr int32_t LINE_ROOM = LONGEST_RECORD + 2; // a record and its line end
+    char line[LINE_ROOM];
+    int64_t position = 0;
+    int64_t length = 0;
+    int32_t terminator = 0;
+    while (ReadChannelLineBytes(PATCH_CHANNEL, line, LINE_ROOM, &length, &terminator)) {
+        int64_t next = position + length + terminator;
+        Outcome outcome = LookAt(walk, line, length, length < LINE_ROOM ? length : LINE_ROOM);
+        walk.line += 1;
+        if (walk.patching &&
+            (outcome == RECORD_PATCHED || (outcome == RECORD_RIGHT && terminator == 0))) {
+            SeekChannel(PATCH_CHANNEL, position + length - 2);
+            WriteChannelBytes(PATCH_CHANNEL, line + length - 2, 2);
+            if (terminator == 0) WriteChannelBytes(PATCH_CHANNEL, "\r\n", 2);
+            SeekChannel(PATCH_CHANNEL, next);
+        }
+        position = next;
+    }
 }
 
 } // namespace
@@ -53,79 +204,15 @@ int32_t PatchFileInPlace(const char *path) {
     return WalkHexFile(path, WALK_PATCH, nullptr, nullptr, nullptr);
 }
 
-// Each line is read with its real line end; only the checksum characters of records change,
-// and only where they differ, so a file that is right already is not written at all. A last
-// record without a line end is completed and gets CR LF. Corrections of neighbouring lines are
-// gathered and written with one seek and one write.
 int32_t WalkHexFile(const char *path, WalkMode mode, FindingSink sink, void *context,
                     WalkTally *tally) {
     if (!path || !path[0]) return 0;
     bool patching = mode == WALK_PATCH;
     if (!(patching ? OpenChannelUpdate(PATCH_CHANNEL, path) : OpenChannelRead(PATCH_CHANNEL, path)))
         return 0;
-    WalkTally counts{};
-    WriteRun pending;
-    pending.length = 0;
-    pending.changed = 0;
-    char line[LINE_ROOM];
-    int64_t position = 0;
-    int64_t length = 0;
-    int32_t terminator = 0;
-    for (int64_t number = 1;
-         ReadChannelLineBytes(PATCH_CHANNEL, line, LINE_ROOM, &length, &terminator); ++number) {
-        int64_t next = position + length + terminator;
-        int64_t total = length + terminator;
-        int64_t stored = length < LINE_ROOM ? length : LINE_ROOM;
-        int64_t mark = number == 1 && StartsWithByteOrderMark(line, stored) ? 3 : 0;
-        char *record = line + mark;
-        int64_t recordLength = length - mark;
-        uint8_t sum = 0;
-        bool changed = false;
-        if (ClassifyRecord(record, recordLength, &sum) == RECORD_WITH_CHECKSUM) {
-            counts.records += 1;
-            Finding finding{number, FINDING_CHECKSUM, {}, {}, 0, 0, 0};
-            char *field = record + recordLength - 2;
-            ChecksumDigits(sum, finding.right);
-            finding.written[0] = field[0];
-            finding.written[1] = field[1];
-            changed = field[0] != finding.right[0] || field[1] != finding.right[1];
-            bool objected = patching ? changed
-                                     : UpperDigit(field[0]) != finding.right[0] ||
-                                           UpperDigit(field[1]) != finding.right[1];
-            if (objected) {
-                counts.checksums += 1;
-                if (sink) sink(context, finding);
-            }
-            field[0] = finding.right[0];
-            field[1] = finding.right[1];
-            if (terminator == 0) { // the last line: it gets the CR LF it lacks
-                line[length] = '\r';
-                line[length + 1] = '\n';
-                total = length + 2;
-                changed = true;
-            }
-        } else if (recordLength > 0 && record[0] == ':') {
-            counts.malformed += 1;
-            RecordFault fault = DiagnoseRecord(record, stored - mark);
-            Finding finding{number,         FINDING_MALFORMED, {}, {}, recordLength,
-                            fault.notDigit, fault.expected};
-            if (sink) sink(context, finding);
-        }
-        if (!patching) continue;
-        bool fits = pending.length + total <= RUN_SIZE; // total > LINE_ROOM never fits
-        if (changed) {
-            if (!fits) FlushRun(pending, next);
-            AppendToRun(pending, position, line, static_cast<int32_t>(total), true);
-        } else if (pending.length > 0) {
-            if (fits && total <= LINE_ROOM)
-                AppendToRun(pending, position, line, static_cast<int32_t>(total), false);
-            else
-                FlushRun(pending, next);
-        }
-        position += total;
-    }
-    if (patching) FlushRun(pending, position);
+    Walk walk{patching, sink, context, {}, 1, false};
+    if (!WalkInWindows(walk)) WalkLineByLine(walk);
     CloseChannel(PATCH_CHANNEL);
-    if (tally) *tally = counts;
+    if (tally) *tally = walk.tally;
     return 1;
 }

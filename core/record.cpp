@@ -2,48 +2,63 @@
 
 namespace {
 
-constexpr uint8_t NO_DIGIT = 0xF0;
+constexpr uint16_t NOT_A_PAIR = 0x100;
 
-// Value of each byte as a hexadecimal digit of either case; NO_DIGIT for any other byte, whose
-// high bits survive an OR with any digit value.
-struct DigitTable {
-    uint8_t value[256];
-    constexpr DigitTable() : value() {
-        for (int c = 0; c < 256; ++c)
-            value[c] = c >= '0' && c <= '9'   ? static_cast<uint8_t>(c - '0')
-                       : c >= 'A' && c <= 'F' ? static_cast<uint8_t>(c - 'A' + 10)
-                       : c >= 'a' && c <= 'f' ? static_cast<uint8_t>(c - 'a' + 10)
-                                              : NO_DIGIT;
+// The byte that each pair of characters stands for as two hexadecimal digits of either case,
+// indexed by the pair read as a little-endian 16-bit number; NOT_A_PAIR for any other pair, whose
+// bit survives an OR with any byte value. 128 KiB of zero-initialised storage, filled on first
+// use, so that the program's image does not carry it.
+uint16_t pairValue[0x10000];
+bool pairsFilled = false;
+
+int DigitValue(int c) {
+    return c >= '0' && c <= '9'   ? c - '0'
+           : c >= 'A' && c <= 'F' ? c - 'A' + 10
+           : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                  : -1;
+}
+
+void FillPairs() {
+    for (uint16_t &value : pairValue)
+        value = NOT_A_PAIR;
+    for (int high = 0; high < 256; ++high) {
+        if (DigitValue(high) < 0) continue;
+        for (int low = 0; low < 256; ++low)
+            if (DigitValue(low) >= 0)
+                pairValue[high | low << 8] =
+                    static_cast<uint16_t>(DigitValue(high) * 16 + DigitValue(low));
     }
-};
-constexpr DigitTable DIGITS;
+    pairsFilled = true;
+}
 
-uint8_t Digit(char c) {
-    return DIGITS.value[static_cast<unsigned char>(c)];
+unsigned Pair(const char *at) {
+    unsigned key = static_cast<unsigned char>(at[0]) |
+                   static_cast<unsigned>(static_cast<unsigned char>(at[1])) << 8;
+    return pairValue[key];
 }
 
 } // namespace
 
-// One pass over the digit pairs after the ":": every character must be a digit, and all pairs
-// before the checksum field are summed.
+// One pass over the digit pairs after the ":", one table look-up each: every pair must be two
+// digits, and all pairs before the checksum field are summed.
 RecordShape ClassifyRecord(const char *line, int64_t length, uint8_t *checksum) {
     if (length < 9 || length > LONGEST_RECORD || line[0] != ':') return NOT_A_RECORD;
-    uint8_t high = Digit(line[1]), low = Digit(line[2]);
-    if ((high | low) & NO_DIGIT) return NOT_A_RECORD;
-    int64_t summed = 9 + 2 * (high * 16 + low);
+    if (!pairsFilled) FillPairs();
+    unsigned count = Pair(line + 1);
+    if (count & NOT_A_PAIR) return NOT_A_RECORD;
+    int64_t summed = 9 + 2 * count;
     RecordShape shape = length == summed       ? RECORD_WITHOUT_CHECKSUM
                         : length == summed + 2 ? RECORD_WITH_CHECKSUM
                                                : NOT_A_RECORD;
     if (shape == NOT_A_RECORD) return NOT_A_RECORD;
     unsigned sum = 0, seen = 0;
     for (int64_t i = 1; i < summed; i += 2) {
-        high = Digit(line[i]);
-        low = Digit(line[i + 1]);
-        seen |= high | low;
-        sum += static_cast<unsigned>(high * 16 + low);
+        unsigned value = Pair(line + i);
+        seen |= value;
+        sum += value;
     }
-    if (shape == RECORD_WITH_CHECKSUM) seen |= Digit(line[summed]) | Digit(line[summed + 1]);
-    if (seen & NO_DIGIT) return NOT_A_RECORD;
+    if (shape == RECORD_WITH_CHECKSUM) seen |= Pair(line + summed);
+    if (seen & NOT_A_PAIR) return NOT_A_RECORD;
     *checksum = static_cast<uint8_t>(0x100u - (sum & 0xFFu));
     return shape;
 }
@@ -57,8 +72,9 @@ void ChecksumDigits(uint8_t checksum, char digits[2]) {
 RecordFault DiagnoseRecord(const char *line, int64_t stored) {
     RecordFault fault{0, -1};
     for (int64_t i = 1; i < stored && fault.notDigit == 0; ++i)
-        if (Digit(line[i]) & NO_DIGIT) fault.notDigit = i + 1;
-    if (stored >= 3 && !((Digit(line[1]) | Digit(line[2])) & NO_DIGIT))
-        fault.expected = 11 + 2 * (Digit(line[1]) * 16 + Digit(line[2]));
+        if (DigitValue(static_cast<unsigned char>(line[i])) < 0) fault.notDigit = i + 1;
+    if (stored >= 3 && fault.notDigit != 2 && fault.notDigit != 3)
+        fault.expected = 11 + 2 * (DigitValue(static_cast<unsigned char>(line[1])) * 16 +
+                                   DigitValue(static_cast<unsigned char>(line[2])));
     return fault;
 }

@@ -12,10 +12,11 @@ namespace {
 constexpr int32_t BUFFER_SIZE = 4096;
 
 struct FileChannel {
-    HANDLE handle;  // owned; closed by CloseChannel. Zero marks a free entry.
-    char *buffer;   // owned, main heap; null when the channel works unbuffered
-    int32_t left;   // read mode: unconsumed bytes; write mode: free bytes
-    int32_t filled; // bytes put into the buffer by the last refill
+    HANDLE handle;   // owned; closed by CloseChannel. Zero marks a free entry.
+    char *buffer;    // owned, main heap; null when the channel works unbuffered
+    int32_t left;    // read mode: unconsumed bytes; write mode: free bytes
+    int32_t filled;  // bytes put into the buffer by the last refill
+    int32_t changed; // read mode: first buffer byte changed in place (ReadChannelWindow); -1: none
     int32_t reading;
 };
 
@@ -41,7 +42,30 @@ DWORD WriteRaw(HANDLE handle, const void *source, DWORD length) {
     return written;
 }
 
+// One SetFilePointer; returns the new position (its low half as SetFilePointer gives it back
+// when the move fails).
+int64_t MovePointer(HANDLE handle, int64_t distance, DWORD method) {
+    LONG high = static_cast<LONG>(distance >> 32);
+    DWORD low = SetFilePointer(handle, static_cast<LONG>(distance & 0xFFFFFFFF), &high, method);
+    return (static_cast<int64_t>(high) << 32) | low;
+}
+
+// Writes the read bytes changed in place, from the first changed one to the end of what was read,
+// back where they were read from: a step back and one write, which ends where the file pointer
+// was, so that the next read goes on there and nothing read ahead is lost. (A write at an
+// explicit offset would spare the step back, but costs Wine a round trip to its server.)
+void WriteBackChanges(FileChannel *channel) {
+    if (channel->changed < 0) return;
+    int32_t from = channel->changed;
+    channel->changed = -1;
+    DWORD count = static_cast<DWORD>(channel->filled - from);
+    MovePointer(channel->handle, -static_cast<int64_t>(count), FILE_CURRENT);
+    DWORD written = WriteRaw(channel->handle, channel->buffer + from, count);
+    if (written != count) MovePointer(channel->handle, count - written, FILE_CURRENT);
+}
+
 int32_t FlushChannel(FileChannel *channel) {
+    if (channel->reading) WriteBackChanges(channel);
     if (channel->reading || !channel->buffer) return 0;
     int32_t pending = BUFFER_SIZE - channel->left;
     int32_t written = 0;
@@ -58,12 +82,18 @@ void EnterReadMode(FileChannel *channel) {
     channel->left = 0;
 }
 
+// Reads into the whole buffer, once what was changed in it is back in the file.
+void FillBuffer(FileChannel *channel) {
+    WriteBackChanges(channel);
+    channel->filled = static_cast<int32_t>(ReadRaw(channel->handle, channel->buffer, BUFFER_SIZE));
+    channel->left = channel->filled;
+}
+
 // Makes sure unconsumed read bytes are in the buffer; false at the end of the file.
 bool Refill(FileChannel *channel) {
     EnterReadMode(channel);
     if (channel->left > 0) return true;
-    channel->filled = static_cast<int32_t>(ReadRaw(channel->handle, channel->buffer, BUFFER_SIZE));
-    channel->left = channel->filled;
+    FillBuffer(channel);
     return channel->left > 0;
 }
 
@@ -78,10 +108,11 @@ int32_t ReadChannelBytes(FileChannel *channel, char *destination, int32_t length
     std::memcpy(destination, channel->buffer + channel->filled - channel->left, taken);
     channel->left = 0;
     int32_t rest = length - taken;
-    if (rest >= BUFFER_SIZE)
+    if (rest >= BUFFER_SIZE) {
+        WriteBackChanges(channel);
         return taken + static_cast<int32_t>(ReadRaw(channel->handle, destination + taken, rest));
-    channel->filled = static_cast<int32_t>(ReadRaw(channel->handle, channel->buffer, BUFFER_SIZE));
-    channel->left = channel->filled;
+    }
+    FillBuffer(channel);
     int32_t more = rest < channel->left ? rest : channel->left;
     std::memcpy(destination + taken, channel->buffer, more);
     channel->left -= more;
@@ -90,6 +121,7 @@ int32_t ReadChannelBytes(FileChannel *channel, char *destination, int32_t length
 
 int32_t WriteBuffered(FileChannel *channel, const char *source, int32_t length) {
     if (channel->reading) { // the read-ahead is dropped; the file pointer stays
+        WriteBackChanges(channel);
         channel->reading = 0;
         channel->left = BUFFER_SIZE;
     }
@@ -130,8 +162,7 @@ void PushBackByte(FileChannel *channel) {
         channel->left += 1;
         return;
     }
-    LONG high = -1;
-    SetFilePointer(channel->handle, -1, &high, FILE_CURRENT);
+    MovePointer(channel->handle, -1, FILE_CURRENT);
 }
 
 // Stores the line's text (up to capacity bytes of it) from the buffer, a block at a time up to
@@ -211,6 +242,7 @@ intptr_t OpenChannel(int32_t number, const char *path, Mode mode) {
     channel->buffer = static_cast<char *>(MainHeapTryAlloc(BUFFER_SIZE)); // none: unbuffered
     channel->left = 0;
     channel->filled = 0;
+    channel->changed = -1;
     channel->reading = 1;
     return generated ? number : reinterpret_cast<intptr_t>(handle);
 }
@@ -281,17 +313,13 @@ int32_t SeekChannel(int32_t number, int64_t offset) {
         channel->left = 0;
         channel->reading = 1;
     }
-    LONG high = static_cast<LONG>(offset >> 32);
-    return static_cast<int32_t>(
-        SetFilePointer(channel->handle, static_cast<LONG>(offset & 0xFFFFFFFF), &high, FILE_BEGIN));
+    return static_cast<int32_t>(MovePointer(channel->handle, offset, FILE_BEGIN));
 }
 
 int64_t ChannelPosition(int32_t number) {
     FileChannel *channel = Lookup(number);
     if (!channel) return -1;
-    LONG high = 0;
-    DWORD low = SetFilePointer(channel->handle, 0, &high, FILE_CURRENT);
-    int64_t position = (static_cast<int64_t>(high) << 32) | low;
+    int64_t position = MovePointer(channel->handle, 0, FILE_CURRENT);
     if (!channel->buffer) return position;
     return channel->reading ? position - channel->left : position + (BUFFER_SIZE - channel->left);
 }
@@ -361,4 +389,34 @@ bool ReadChannelLineBytes(int32_t number, char *destination, int32_t capacity, i
     }
     *lineLength = length;
     return true;
+}
+
+char *ReadChannelWindow(int32_t number, int32_t consumed, int32_t *length, int32_t *added) {
+    *length = 0;
+    *added = 0;
+    FileChannel *channel = Lookup(number);
+    if (!channel || !channel->buffer) return nullptr;
+    EnterReadMode(channel);
+    if (consumed > 0) channel->left -= consumed < channel->left ? consumed : channel->left;
+    WriteBackChanges(channel);
+    int32_t kept = channel->left;
+    if (kept > 0 && kept < channel->filled)
+        std::memmove(channel->buffer, channel->buffer + channel->filled - kept, kept);
+    int32_t got = 0;
+    if (kept < BUFFER_SIZE)
+        got = static_cast<int32_t>(
+            ReadRaw(channel->handle, channel->buffer + kept, BUFFER_SIZE - kept));
+    channel->filled = kept + got;
+    channel->left = channel->filled;
+    *length = channel->filled;
+    *added = got;
+    return channel->buffer;
+}
+
+void MarkChannelWindow(int32_t number, int32_t from) {
+    FileChannel *channel = Lookup(number);
+    if (!channel || !channel->buffer || !channel->reading || from < 0 || from >= channel->left)
+        return;
+    int32_t index = channel->filled - channel->left + from;
+    if (channel->changed < 0 || index < channel->changed) channel->changed = index;
 }

@@ -11,6 +11,10 @@
  * Calls on a number that is not open: end test 0, seek 0, position -1, line read "", line write
  * 0, close nothing. Read and write errors are not reported. If the buffer cannot be allocated the
  * channel works unbuffered, and ChannelAtEnd answers -1 instead of 1 at the end.
+ *
+ * A file can also be changed in place while it is read front to back, in the buffer itself:
+ * ReadChannelWindow hands out the unconsumed read bytes as a window, and bytes changed in it are
+ * written back where they came from. That needs the buffer: an unbuffered channel has no window.
  */
 #pragma once
 
@@ -39,3 +43,15 @@ int32_t WriteChannelBytes(int32_t number, const void *bytes, int32_t length);
 // CR, LF or zero byte, 2 for CR LF). Returns false when nothing at all was left to read.
 bool ReadChannelLineBytes(int32_t number, char *destination, int32_t capacity, int64_t *lineLength,
                           int32_t *terminator);
+
+// Passes over the first consumed bytes of the window (the unconsumed read bytes), keeps the rest,
+// moves them to the start of the buffer and fills the buffer behind them with one read. Returns
+// the window, which now starts at the buffer's start, sets *length to its length and *added to
+// the bytes the read gave (0 at the end of the file, or when the kept bytes fill the buffer).
+// Null when the number is not open or the channel works unbuffered.
+char *ReadChannelWindow(int32_t number, int32_t consumed, int32_t *length, int32_t *added);
+// Tells that window bytes from offset from on may have been changed in place. From the first
+// such byte to the window's end the bytes are written back where they were read from, in one
+// write that leaves the file pointer where the next read begins: before the buffer is read into
+// again, and on a write, seek or close. Offsets outside the window are ignored.
+void MarkChannelWindow(int32_t number, int32_t from);

@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
 # ./dev bench: times the patcher in-process, the whole tool, srec_cat and a plain copy on three
-# 16 MiB-data Intel HEX files (about 47 MB each) and prints a table with medians.
-# Usage: tools/bench.sh BUILD_DIR   (ROUNDS=n for the number of rounds, default 5)
+# 16 MiB-data Intel HEX files (about 47 MB each: all checksums right, all wrong, all wrong with LF
+# line ends) and on a 160 MiB-data all-wrong file (about 470 MB), and prints medians, the spread
+# of the rounds, the file calls of the patcher, peak memory and the machine's load.
+# Usage: tools/bench.sh BUILD_DIR
+#   ROUNDS=n      rounds on the 47 MB files (default 5)
+#   BIG_ROUNDS=n  rounds on the 470 MB file (default 3; 0 leaves it out)
+#   BENCH_ARCH=x86 for the 32-bit build (default x64)
 set -euo pipefail
 BUILD=$(cd "$1" && pwd)
 ROUNDS=${ROUNDS:-5}
+BIG_ROUNDS=${BIG_ROUNDS:-3}
 TOOLS=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 ARCH=${BENCH_ARCH:-x64}
 BENCH_EXE="$BUILD/$ARCH/tools/patch_bench.exe"
@@ -14,13 +20,24 @@ mkdir -p "$DIR"
 
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
-median() { tr ' ' '\n' | sort -n | awk '{a[NR]=$1} END {print a[int((NR + 1) / 2)]}'; }
+median() { tr ' ' '\n' | grep . | sort -g | awk '{a[NR]=$1} END {print a[int((NR + 1) / 2)]}'; }
+# (slowest - fastest) / median of the rounds, in per cent
+spread() {
+    tr ' ' '\n' | grep . | sort -g |
+        awk '{a[NR]=$1} END {m=a[int((NR+1)/2)]; if (m<=0) m=1; printf "%.0f%%", 100*(a[NR]-a[1])/m}'
+}
+load() { cut -d' ' -f1-3 /proc/loadavg; }
+mtime() { stat -c %Y "$1"; }
 
+declare -A DATA=([right]=16777216 [wrong]=16777216 [wrong-lf]=16777216 [big]=167772160)
+declare -A KIND=([right]=right [wrong]=wrong [wrong-lf]=wrong-lf [big]=wrong)
 FLAVOURS=(right wrong wrong-lf)
+[ "$BIG_ROUNDS" -gt 0 ] && FLAVOURS+=(big)
+declare -A SIZE
 for f in "${FLAVOURS[@]}"; do
-    [ -s "$DIR/$f.hex" ] || python3 "$TOOLS/make_bench_hex.py" "$f" >"$DIR/$f.hex"
+    [ -s "$DIR/$f.hex" ] || python3 "$TOOLS/make_bench_hex.py" "${KIND[$f]}" "${DATA[$f]}" >"$DIR/$f.hex"
+    SIZE[$f]=$(stat -c %s "$DIR/$f.hex")
 done
-SIZE=$(stat -c %s "$DIR/right.hex")
 
 # The runs use their own Wine prefix whose windows live in a Wine virtual desktop: on a bare X
 # server without a window manager, Wine waits 2 s for every shown window to be withdrawn when it
@@ -33,83 +50,154 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 640x480 /f >/dev/null 2>&1
     wineserver -w
 fi
-wineserver -p 30 || true # keep Wine's server up between the runs, as on a desktop
-wine "$BENCH_EXE" "$(winpath "$DIR/none.hex")" >/dev/null 2>&1 || true # warm-up
-wine "$TOOL_EXE" "$(winpath "$DIR/none.hex")" >/dev/null 2>&1 || true   # starts the desktop
 
-declare -A TIME
+# One Wine process stays in the desktop for the whole bench, as on a user's machine where Wine's
+# server and desktop are up already: each run of the tool pays for its own process only. It
+# waits until the bench ends the prefix's server.
+wine "$BENCH_EXE" --hold </dev/null >/dev/null 2>&1 &
+HOLD_PID=$!
+stop_hold() {
+    wineserver -k >/dev/null 2>&1 || true
+    wait "$HOLD_PID" 2>/dev/null || true
+}
+trap stop_hold EXIT
+
 status=0
-for f in "${FLAVOURS[@]}"; do
-    src="$DIR/$f.hex" work="$DIR/work.hex" ours="" exe="" srec="" copy=""
-    for ((r = 0; r < ROUNDS; r++)); do
+fail() { echo "FAIL: $*"; status=1; }
+
+# A missing file: the tool says so by its exit code (and starts the desktop if it is not up).
+rc=0; wine "$TOOL_EXE" "$(winpath "$DIR/none.hex")" >/dev/null 2>&1 || rc=$?
+[ $rc -eq 1 ] || fail "checksumme.exe on a missing file: exit code $rc, not 1"
+wine "$BENCH_EXE" "$(winpath "$DIR/none.hex")" >/dev/null 2>&1 || true
+
+LOAD_START=$(load)
+declare -A RUNS MEM CALLS
+work="$DIR/work.hex"
+copy="$DIR/copy.hex"
+memfile="$DIR/mem.txt"
+# Runs "$@" under /usr/bin/time; sets elapsed (ms), peak (KiB) and code (exit code).
+timed() {
+    local t0 t1
+    code=0
+    t0=$(now_ms)
+    /usr/bin/time -f %M -o "$memfile" "$@" || code=$?
+    t1=$(now_ms)
+    elapsed=$((t1 - t0))
+    peak=$(tail -n 1 "$memfile")
+}
+add() { RUNS[$1,$2]+=" $3"; MEM[$1,$2]="$4"; }
+
+for ((r = 0; r < (ROUNDS > BIG_ROUNDS ? ROUNDS : BIG_ROUNDS); r++)); do
+    for f in "${FLAVOURS[@]}"; do
+        if [ "$f" = big ]; then [ $r -lt "$BIG_ROUNDS" ] || continue; else [ $r -lt "$ROUNDS" ] || continue; fi
+        src="$DIR/$f.hex"
+
+        # The patcher in-process: its own figure, its file calls
         cp "$src" "$work"
         touch -d '2020-01-01 00:00:00' "$work"
-        before=$(stat -c %Y "$work")
-        ours+=" $(wine "$BENCH_EXE" "$(winpath "$work")" | tr -d '\r')"
-        after=$(stat -c %Y "$work")
-        cp "$work" "$DIR/$f.ours"
-        if [ "$f" = right ] && [ "$before" != "$after" ]; then
-            echo "FAIL: the all-right file was written (modification time changed)"; status=1
-        fi
+        before=$(mtime "$work")
+        out=$(/usr/bin/time -f %M -o "$memfile" wine "$BENCH_EXE" "$(winpath "$work")" | tr -d '\r') ||
+            fail "patch_bench on $f: exit code $?"
+        read -r ms reads writes seeks <<<"$out"
+        add "$f" ours "$ms" "$(tail -n 1 "$memfile")"
+        CALLS[$f]="$reads $writes $seeks"
+        [ "$f" = right ] && [ "$before" != "$(mtime "$work")" ] && fail "patcher wrote the all-right file"
+        mv "$work" "$DIR/$f.ours"
 
+        # The whole tool, as a user starts it on a file
         cp "$src" "$work"
-        t0=$(now_ms); wine "$TOOL_EXE" "$(winpath "$work")" >/dev/null 2>&1 || true; t1=$(now_ms)
-        exe+=" $((t1 - t0))"
-        cmp -s "$work" "$DIR/$f.ours" || { echo "FAIL: checksumme.exe and the patcher differ ($f)"; status=1; }
+        touch -d '2020-01-01 00:00:00' "$work"
+        before=$(mtime "$work")
+        timed wine "$TOOL_EXE" "$(winpath "$work")"
+        add "$f" exe "$elapsed" "$peak"
+        [ $code -eq 0 ] || fail "checksumme.exe on $f: exit code $code"
+        [ "$f" = right ] && [ "$before" != "$(mtime "$work")" ] && fail "checksumme.exe wrote the all-right file"
+        cmp -s "$work" "$DIR/$f.ours" || fail "checksumme.exe and the patcher differ ($f)"
+        rm -f "$work"
 
         if [ "$f" != wrong-lf ]; then
-            t0=$(now_ms)
-            srec_cat "$src" -intel -ignore-checksums -o "$DIR/$f.srec" -intel -obs=16 \
+            rm -f "$DIR/$f.srec"
+            timed srec_cat "$src" -intel -ignore-checksums -o "$DIR/$f.srec" -intel -obs=16 \
                 -line-termination=crlf
-            t1=$(now_ms); srec+=" $((t1 - t0))"
+            [ $code -eq 0 ] || fail "srec_cat on $f: exit code $code"
+            add "$f" srec "$elapsed" "$peak"
         fi
 
-        t0=$(now_ms); cp "$src" "$DIR/copy.hex"; t1=$(now_ms); copy+=" $((t1 - t0))"
+        rm -f "$copy" # cp makes a new file, as the floor for writing this many bytes
+        timed cp "$src" "$copy"
+        add "$f" copy "$elapsed" "$peak"
+        rm -f "$copy"
     done
-    TIME[$f,ours]=$(echo $ours | median)
-    TIME[$f,exe]=$(echo $exe | median)
-    TIME[$f,copy]=$(echo $copy | median)
-    TIME[$f,srec]=""
-    [ -n "$srec" ] && TIME[$f,srec]=$(echo $srec | median)
-    if [ -n "$srec" ]; then
-        if cmp -s "$DIR/$f.ours" "$DIR/$f.srec"; then TIME[$f,same]=yes; else TIME[$f,same]=NO; status=1; fi
-    else
+done
+LOAD_END=$(load)
+
+declare -A SAME
+for f in "${FLAVOURS[@]}"; do
+    if [ "$f" = wrong-lf ]; then
         # srec_cat writes CR LF only; with LF line ends the patcher keeps LF, so compare the
         # patched LF file with the patched CR LF file once its line ends are made CR LF.
-        if sed 's/$/\r/' "$DIR/$f.ours" | cmp -s - "$DIR/wrong.ours"; then TIME[$f,same]="yes*"; else TIME[$f,same]=NO; status=1; fi
-    fi
+        if sed 's/$/\r/' "$DIR/$f.ours" | cmp -s - "$DIR/wrong.ours"; then SAME[$f]="yes*"; else SAME[$f]=NO; status=1; fi
+    elif cmp -s "$DIR/$f.ours" "$DIR/$f.srec"; then SAME[$f]=yes; else SAME[$f]=NO; status=1; fi
 done
-rm -f "$DIR/work.hex" "$DIR/copy.hex"
+rm -f "$DIR/big.ours" "$DIR/big.srec"
 
-mbs() { awk -v b="$SIZE" -v ms="$1" 'BEGIN { if (ms <= 0) ms = 1; printf "%8.1f", b / 1e6 / (ms / 1000) }'; }
+med() { echo ${RUNS[$1,$2]} | median; }
+mbs() { awk -v b="$1" -v ms="$2" 'BEGIN { if (ms <= 0) ms = 1; printf "%7.1f", b / 1e6 / (ms / 1000) }'; }
+msmb() { awk -v b="$1" -v ms="$2" 'BEGIN { printf "%6.2f", ms / (b / 1e6) }'; }
 ratio() { [ -n "$2" ] && awk -v a="$1" -v b="$2" 'BEGIN { if (b <= 0) b = 1; printf "%6.2f", a / b }' || printf '%6s' -; }
+per4k() { awk -v n="$1" -v b="$2" 'BEGIN { printf "%.3f", n * 4096 / b }'; }
 
-printf '\n%s, %d bytes, %d rounds (median), %s build\n' "16 MiB of data" "$SIZE" "$ROUNDS" "$ARCH"
-printf '%-9s %-20s %9s %8s %9s %9s %s\n' flavour runner ms MB/s /srec_cat /copy same-as-srec_cat
+printf '\n%s build, %d rounds (470 MB file: %d), medians; load average (1/5/15 min) at the start %s, at the end %s\n' \
+    "$ARCH" "$ROUNDS" "$BIG_ROUNDS" "$LOAD_START" "$LOAD_END"
+printf '%-9s %-19s %8s %7s %6s %7s %7s %9s %s\n' file runner ms MB/s spread /cp /srec peak-KiB same-as-srec_cat
 for f in "${FLAVOURS[@]}"; do
     for runner in ours exe srec copy; do
-        ms=${TIME[$f,$runner]}
-        [ -z "$ms" ] && continue
+        [ -n "${RUNS[$f,$runner]:-}" ] || continue
+        ms=$(med "$f" "$runner")
+        srec=""; [ -n "${RUNS[$f,srec]:-}" ] && srec=$(med "$f" srec)
         case $runner in
-            ours) name="patcher in-process"; same=${TIME[$f,same]} ;;
+            ours) name="patcher in-process"; same=${SAME[$f]} ;;
             exe) name="checksumme.exe"; same="" ;;
             srec) name="srec_cat"; same="" ;;
-            copy) name="cp (floor)"; same="" ;;
+            copy) name="cp (new file)"; same="" ;;
         esac
-        printf '%-9s %-20s %9s %8s %9s %9s %s\n' "$f" "$name" "$ms" "$(mbs "$ms")" \
-            "$(ratio "$ms" "${TIME[$f,srec]}")" "$(ratio "$ms" "${TIME[$f,copy]}")" "$same"
+        printf '%-9s %-19s %8s %7s %6s %7s %7s %9s %s\n' "$f" "$name" "$ms" "$(mbs "${SIZE[$f]}" "$ms")" \
+            "$(echo ${RUNS[$f,$runner]} | spread)" "$(ratio "$ms" "$(med "$f" copy)")" \
+            "$(ratio "$ms" "$srec")" "${MEM[$f,$runner]}" "$same"
     done
 done
-[ "${TIME[wrong-lf,srec]}" = "" ] && printf '(* LF file: srec_cat cannot keep LF; its result is compared with CR LF put back)\n'
+printf '(* LF file: srec_cat cannot keep LF; its result is compared with CR LF put back)\n'
 
-# Targets: all wrong at most half of srec_cat's time (LF-only measured against the CR LF
-# srec_cat run), all right at most a quarter, the whole tool no slower than srec_cat.
+printf '\nfile calls of the patcher (ReadFile WriteFile SetFilePointer, counted in patch_bench)\n'
+for f in "${FLAVOURS[@]}"; do
+    read -r reads writes seeks <<<"${CALLS[$f]}"
+    printf '%-9s %8d %8d %8d   %s per 4 KiB\n' "$f" "$reads" "$writes" "$seeks" \
+        "$(per4k $((reads + writes + seeks)) "${SIZE[$f]}")"
+done
+
+if [ "$BIG_ROUNDS" -gt 0 ]; then
+    printf '\ngrowth, all wrong: ms per MB (peak KiB) on the %d MB and the %d MB file\n' \
+        $((SIZE[wrong] / 1000000)) $((SIZE[big] / 1000000))
+    for runner in ours exe srec copy; do
+        printf '%-19s %s (%7s)  %s (%7s)\n' "$runner" \
+            "$(msmb "${SIZE[wrong]}" "$(med wrong $runner)")" "${MEM[wrong,$runner]}" \
+            "$(msmb "${SIZE[big]}" "$(med big $runner)")" "${MEM[big,$runner]}"
+    done
+fi
+
+# Targets: the patcher in-process at most 6 x cp on the all-wrong files and 5 x cp on the
+# all-right file, which it does not write; at most 3 file calls per 4 KiB on the all-wrong file
+# and reads alone on the all-right file; the whole tool no slower than srec_cat.
 check() { awk -v a="$1" -v b="$2" -v f="$3" 'BEGIN { exit !(a <= b * f) }'; }
 for f in wrong wrong-lf; do
-    check "${TIME[$f,ours]}" "${TIME[wrong,srec]}" 0.5 || { echo "TARGET MISSED: $f in-process > 1/2 srec_cat"; status=1; }
+    check "$(med $f ours)" "$(med $f copy)" 6 || { echo "TARGET MISSED: $f in-process > 6 x cp"; status=1; }
 done
-check "${TIME[right,ours]}" "${TIME[right,srec]}" 0.25 || { echo "TARGET MISSED: right in-process > 1/4 srec_cat"; status=1; }
-check "${TIME[wrong,exe]}" "${TIME[wrong,srec]}" 1 || { echo "TARGET MISSED: checksumme.exe slower than srec_cat (wrong)"; status=1; }
+check "$(med right ours)" "$(med right copy)" 5 || { echo "TARGET MISSED: right in-process > 5 x cp"; status=1; }
+read -r reads writes seeks <<<"${CALLS[wrong]}"
+check $((reads + writes + seeks)) $(((SIZE[wrong] + 4095) / 4096)) 3 ||
+    { echo "TARGET MISSED: more than 3 file calls per 4 KiB on the all-wrong file"; status=1; }
+read -r reads writes seeks <<<"${CALLS[right]}"
+[ $((writes + seeks)) -eq 0 ] || { echo "TARGET MISSED: writes or seeks on the all-right file"; status=1; }
+check "$(med wrong exe)" "$(med wrong srec)" 1 || { echo "TARGET MISSED: checksumme.exe slower than srec_cat (wrong)"; status=1; }
 [ $status -eq 0 ] && echo "all targets met, results identical"
-wineserver -k >/dev/null 2>&1 || true
 exit $status

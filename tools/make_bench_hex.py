@@ -2,7 +2,8 @@
 """Writes an Intel HEX file of SIZE random data bytes (16 per record, an extended linear
 address record before every 64 KiB, end record) to standard output, in one of three flavours:
 right (CR LF, all checksums right), wrong (CR LF, every checksum wrong), wrong-lf (every
-checksum wrong, LF line ends). Usage: make_bench_hex.py FLAVOUR [SIZE]"""
+checksum wrong, LF line ends). The file is written 64 KiB of data at a time, so that large sizes
+need little memory. Usage: make_bench_hex.py FLAVOUR [SIZE]"""
 import random
 import sys
 
@@ -26,14 +27,14 @@ def main():
     END = "\n" if flavour == "wrong-lf" else "\r\n"
     size = int(sys.argv[2]) if len(sys.argv) > 2 else 16 * 1024 * 1024
     rng = random.Random(2026)
-    data = rng.randbytes(size)
-    out = []
-    for offset in range(0, size, 16):
-        if offset % 0x10000 == 0:
-            out.append(record(4, 0, (offset >> 16).to_bytes(2, "big")))
-        out.append(record(0, offset & 0xFFFF, data[offset:offset + 16]))
-    out.append(record(1, 0, b""))
-    sys.stdout.buffer.write("".join(out).encode("ascii"))
+    out = sys.stdout.buffer
+    for segment in range(0, size, 0x10000):
+        data = rng.randbytes(min(0x10000, size - segment))
+        lines = [record(4, 0, (segment >> 16).to_bytes(2, "big"))]
+        for offset in range(0, len(data), 16):
+            lines.append(record(0, offset, data[offset:offset + 16]))
+        out.write("".join(lines).encode("ascii"))
+    out.write(record(1, 0, b"").encode("ascii"))
 
 
 main()

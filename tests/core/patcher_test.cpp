@@ -15,6 +15,7 @@
 
 #include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -156,6 +157,36 @@ TEST_F(Patcher, RandomizedUnbuffered) {
     for (int round = 0; round < 40; ++round) {
         std::string file = RandomFile(rng);
         ASSERT_EQ(Patch(file), Reference(file)) << "round " << round;
+    }
+}
+
+// Records at every place across the ends of the channel's buffer loads, with each kind of line
+// end, after a first line that ends just before, at or just after the first load's end or is
+// longer than the buffer; records run together without line ends make lines too long to be
+// records. Each file comes out as the reference makes it, buffered and for a few also unbuffered.
+TEST_F(Patcher, RecordsAcrossBufferEnds) {
+    const std::string records[] = {":10010000214601360121470136007EFE09D2190100",
+                                   ":FF000000" + std::string(2 * 255, '7') + "00"}; // the longest
+    const std::string ends[] = {"\r\n", "\n", "\r", std::string(1, '\0'), ""};
+    std::vector<size_t> leads;
+    for (size_t lead = 4096 - 50; lead <= 4096 + 2; ++lead)
+        leads.push_back(lead);
+    for (size_t lead : {size_t{8190}, size_t{8193}, size_t{12000}})
+        leads.push_back(lead);
+    for (const std::string &record : records) {
+        for (size_t lead : leads) {
+            for (const std::string &end : ends) {
+                std::string file = ":" + std::string(lead - 1, 'A') + "\n";
+                for (size_t size = 0; size < 12000; size += record.size() + end.size())
+                    file += record + end;
+                file += record;
+                ASSERT_EQ(Patch(file), Reference(file)) << lead << " " << int(end[0]);
+                if (lead % 17 == 0) {
+                    MainHeapShortage shortage;
+                    ASSERT_EQ(Patch(file), Reference(file)) << lead << " " << int(end[0]);
+                }
+            }
+        }
     }
 }
 

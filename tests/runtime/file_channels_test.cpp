@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -159,6 +160,55 @@ TEST_P(FileChannels, OpenModesShareAsDocumented) {
     ASSERT_NE(OpenChannelNew(1, path.c_str()), 0);
     CloseChannel(1);
     EXPECT_EQ(testfiles::Read(path), "");
+}
+
+// The window walk against a copy of the file changed the same way: each window goes on where the
+// kept bytes end, its position is that of its first byte, and every marked change lands where it
+// was read, also when a seek ends the walk's window or bytes are kept that were changed.
+TEST_P(FileChannels, WindowChangesLandWhereTheyWereRead) {
+    std::mt19937 rng(31);
+    for (int round = 0; round < 150; ++round) {
+        std::string expected(rng() % 3 == 0 ? rng() % 300 : rng() % 20000, '\0');
+        for (char &byte : expected)
+            byte = static_cast<char>(rng());
+        testfiles::Write(path, expected);
+        ASSERT_NE(OpenChannelUpdate(1, path.c_str()), 0);
+        int32_t consumed = 0, length = 0, added = 0;
+        if (GetParam()) { // no buffer, no window
+            EXPECT_EQ(ReadChannelWindow(1, 0, &length, &added), nullptr);
+            EXPECT_EQ(length, 0);
+            CloseChannel(1);
+            return;
+        }
+        int64_t start = 0; // file offset of the window's first byte
+        for (;;) {
+            char *window = ReadChannelWindow(1, consumed, &length, &added);
+            ASSERT_NE(window, nullptr);
+            start += consumed;
+            ASSERT_LE(start + length, static_cast<int64_t>(expected.size()));
+            ASSERT_EQ(std::string(window, length), expected.substr(start, length)) << round;
+            ASSERT_EQ(ChannelPosition(1), start);
+            if (length == 0) break;
+            int32_t first = length;
+            for (int k = static_cast<int>(rng() % 4); k > 0; --k) {
+                int32_t at = static_cast<int32_t>(rng() % length);
+                window[at] = static_cast<char>(rng());
+                expected[start + at] = window[at];
+                first = at < first ? at : first;
+            }
+            if (first < length) MarkChannelWindow(1, first);
+            consumed = added == 0 || rng() % 4 == 0
+                           ? length
+                           : length - static_cast<int32_t>(rng() % (length < 600 ? length : 600));
+            if (rng() % 8 == 0) { // a seek drops the window once the changes are written
+                ASSERT_EQ(SeekChannel(1, start + consumed), start + consumed);
+                start += consumed;
+                consumed = 0;
+            }
+        }
+        CloseChannel(1);
+        ASSERT_EQ(testfiles::Read(path), expected) << round;
+    }
 }
 
 // Pending bytes stay in the buffer until a write would fill it to the last byte.
