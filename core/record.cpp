@@ -71,6 +71,7 @@ void ChecksumDigits(uint8_t checksum, char digits[2]) {
 
 RecordFault DiagnoseRecord(const char *line, int64_t stored) {
     RecordFault fault{0, -1};
+    if (stored > LONGEST_RECORD + 2) stored = LONGEST_RECORD + 2;
     for (int64_t i = 1; i < stored && fault.notDigit == 0; ++i)
         if (DigitValue(static_cast<unsigned char>(line[i])) < 0) fault.notDigit = i + 1;
     if (stored >= 3 && fault.notDigit != 2 && fault.notDigit != 3)

@@ -27,8 +27,9 @@ RecordShape ClassifyRecord(const char *line, int64_t length, uint8_t *checksum);
 void ChecksumDigits(uint8_t checksum, char digits[2]); // two upper-case hexadecimal digits
 
 // Why a line of the given length that starts with ":" is not a well-formed record, from its
-// first `stored` bytes (at most the whole line): the position, counted from 1 with the ":" as 1,
-// of its first character that is not a hexadecimal digit (0 when there is none among them); and
+// first `stored` bytes (at most the whole line; no more than LONGEST_RECORD + 2 are looked at):
+// the position, counted from 1 with the ":" as 1, of its first character that is not a
+// hexadecimal digit (0 when there is none among them); and
 // the length its byte count asks for (11 + 2 x byte count), or -1 when it has no byte count.
 struct RecordFault {
     int64_t notDigit;

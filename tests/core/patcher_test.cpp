@@ -19,38 +19,81 @@
 
 namespace {
 
-// Independent reference of the walk: split at CR LF, LF, CR and zero bytes; a line that is ":"
-// and hex digits only, 11 + 2 x count long, gets its last two characters replaced by the
-// upper-case two's complement of its byte sum; a last such line without an end gets CR LF.
-std::string Reference(const std::string &in) {
-    std::string out;
+// Independent reference of the walk: split at CR LF, LF, CR and zero bytes; a byte-order mark in
+// front of the first line is kept apart. A line that is ":" and hex digits only, 11 + 2 x count
+// long, gets its last two characters replaced by the upper-case two's complement of its byte
+// sum; a last such line without an end gets CR LF. The findings, as "line kind details": a
+// record whose checksum characters change (patching) or whose value is wrong (checking), and a
+// line that starts with ":" but is no record, with its length, the position of its first
+// character that is no digit among its first 523, and the length its byte count asks for.
+struct Walked {
+    std::string out; // the file after patching
+    std::vector<std::string> patching, checking;
+};
+
+Walked Reference(const std::string &in) {
+    Walked walked;
+    auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
     size_t i = 0;
-    while (i < in.size()) {
+    for (int number = 1; i < in.size(); ++number) {
         size_t end = i;
         while (end < in.size() && in[end] != '\r' && in[end] != '\n' && in[end] != '\0')
             ++end;
-        std::string line = in.substr(i, end - i);
+        std::string line = in.substr(i, end - i), mark;
+        if (number == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0) {
+            mark = line.substr(0, 3);
+            line = line.substr(3);
+        }
         size_t term = end == in.size()                                                  ? 0
                       : (in[end] == '\r' && end + 1 < in.size() && in[end + 1] == '\n') ? 2
                                                                                         : 1;
-        auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
-        bool record = line.size() >= 11 && line[0] == ':';
-        for (size_t k = 1; record && k < line.size(); ++k)
-            record = hex(line[k]);
-        if (record) record = line.size() == 11 + 2 * std::stoul(line.substr(1, 2), nullptr, 16);
+        bool digits = !line.empty() && line[0] == ':';
+        size_t notDigit = 0;
+        for (size_t k = 1; digits && k < line.size(); ++k)
+            if (!hex(line[k])) {
+                digits = false;
+                notDigit = k < 523 ? k + 1 : 0;
+            }
+        bool counted = line.size() >= 3 && hex(line[1]) && hex(line[2]);
+        size_t asked = counted ? 11 + 2 * std::stoul(line.substr(1, 2), nullptr, 16) : 0;
+        bool record = digits && line.size() == asked;
+        std::string n = std::to_string(number);
         if (record) {
             unsigned sum = 0;
             for (size_t k = 1; k + 2 < line.size(); k += 2)
                 sum += std::stoul(line.substr(k, 2), nullptr, 16);
-            char digits[3];
-            snprintf(digits, sizeof digits, "%02X", (256 - sum % 256) % 256);
-            line.replace(line.size() - 2, 2, digits);
+            char right[3];
+            snprintf(right, sizeof right, "%02X", (256 - sum % 256) % 256);
+            std::string written = line.substr(line.size() - 2);
+            std::string finding = n + " checksum " + written + " " + right;
+            if (written != right) walked.patching.push_back(finding);
+            if (std::stoul(written, nullptr, 16) != std::stoul(right, nullptr, 16))
+                walked.checking.push_back(finding);
+            line.replace(line.size() - 2, 2, right);
+        } else if (!line.empty() && line[0] == ':') {
+            std::string finding = n + " malformed " + std::to_string(line.size()) + " " +
+                                  std::to_string(notDigit) + " " +
+                                  (counted ? std::to_string(asked) : "-1");
+            walked.patching.push_back(finding);
+            walked.checking.push_back(finding);
         }
-        out += line + in.substr(end, term);
-        if (record && term == 0) out += "\r\n";
+        walked.out += mark + line + in.substr(end, term);
+        if (record && term == 0) walked.out += "\r\n";
         i = end + term;
     }
-    return out;
+    return walked;
+}
+
+void Collect(void *context, const Finding &finding) {
+    auto &findings = *static_cast<std::vector<std::string> *>(context);
+    std::string n = std::to_string(finding.line);
+    if (finding.kind == FINDING_CHECKSUM)
+        findings.push_back(n + " checksum " + std::string(finding.written, 2) + " " +
+                           std::string(finding.right, 2));
+    else
+        findings.push_back(n + " malformed " + std::to_string(finding.length) + " " +
+                           std::to_string(finding.notDigit) + " " +
+                           std::to_string(finding.expected));
 }
 
 std::string RandomRecord(std::mt19937 &rng, bool lower) {
@@ -66,7 +109,7 @@ std::string RandomRecord(std::mt19937 &rng, bool lower) {
 
 std::string RandomFile(std::mt19937 &rng) {
     const std::string ends[] = {"\r\n", "\n", "\r", std::string(1, '\0'), "\n\r"};
-    std::string file;
+    std::string file = rng() % 6 == 0 ? "\xEF\xBB\xBF" : ""; // a byte-order mark
     int lines = static_cast<int>(rng() % 8 == 0 ? rng() % 600 : rng() % 40);
     bool lfOnly = rng() % 3 == 0;
     for (int n = 0; n < lines; ++n) {
@@ -76,7 +119,7 @@ std::string RandomFile(std::mt19937 &rng) {
         else if (kind == 6)
             file += "";
         else if (kind == 7)
-            file += "; comment :1000";
+            file += rng() % 2 ? "; comment :1000" : ":10" + std::to_string(rng() % 100000) + "G";
         else if (kind == 8)
             file += std::string(4000 + rng() % 5000, 'Z');
         else
@@ -105,6 +148,22 @@ class Patcher : public testing::Test {
         EXPECT_EQ(PatchFileInPlace(path.c_str()), 1);
         return testfiles::Read(path);
     }
+    // Patches and checks the file, and compares the bytes and both modes' findings and tallies
+    // with the reference.
+    void ExpectAsTheReference(const std::string &bytes, int round) {
+        Walked expected = Reference(bytes);
+        for (WalkMode mode : {WALK_CHECK, WALK_PATCH}) {
+            bool patching = mode == WALK_PATCH;
+            testfiles::Write(path, bytes);
+            std::vector<std::string> findings;
+            WalkTally tally{};
+            ASSERT_EQ(WalkHexFile(path.c_str(), mode, Collect, &findings, &tally), 1);
+            ASSERT_EQ(testfiles::Read(path), patching ? expected.out : bytes) << "round " << round;
+            ASSERT_EQ(findings, patching ? expected.patching : expected.checking)
+                << "round " << round;
+            ASSERT_EQ(tally.checksums + tally.malformed, static_cast<int64_t>(findings.size()));
+        }
+    }
     std::string path;
 };
 
@@ -125,10 +184,8 @@ TEST_F(Patcher, KnownFiles) {
 
 TEST_F(Patcher, RandomizedAgainstReference) {
     std::mt19937 rng(4711);
-    for (int round = 0; round < 300; ++round) {
-        std::string file = RandomFile(rng);
-        ASSERT_EQ(Patch(file), Reference(file)) << "round " << round;
-    }
+    for (int round = 0; round < 300; ++round)
+        ExpectAsTheReference(RandomFile(rng), round);
 }
 
 // Files of CR LF records only come out exactly as the line-by-line walk with the general
@@ -154,10 +211,8 @@ TEST_F(Patcher, RecordFilesMatchTheCompletionWalk) {
 TEST_F(Patcher, RandomizedUnbuffered) {
     MainHeapShortage shortage;
     std::mt19937 rng(815);
-    for (int round = 0; round < 40; ++round) {
-        std::string file = RandomFile(rng);
-        ASSERT_EQ(Patch(file), Reference(file)) << "round " << round;
-    }
+    for (int round = 0; round < 40; ++round)
+        ExpectAsTheReference(RandomFile(rng), round);
 }
 
 // Records at every place across the ends of the channel's buffer loads, with each kind of line
@@ -180,10 +235,10 @@ TEST_F(Patcher, RecordsAcrossBufferEnds) {
                 for (size_t size = 0; size < 12000; size += record.size() + end.size())
                     file += record + end;
                 file += record;
-                ASSERT_EQ(Patch(file), Reference(file)) << lead << " " << int(end[0]);
+                ASSERT_EQ(Patch(file), Reference(file).out) << lead << " " << int(end[0]);
                 if (lead % 17 == 0) {
                     MainHeapShortage shortage;
-                    ASSERT_EQ(Patch(file), Reference(file)) << lead << " " << int(end[0]);
+                    ASSERT_EQ(Patch(file), Reference(file).out) << lead << " " << int(end[0]);
                 }
             }
         }
@@ -319,7 +374,7 @@ TEST_F(HostileFiles, BinaryFileOnlyLosesRecordChecksums) {
     Prepare(bytes);
     EXPECT_EQ(PatchFileInPlace(path.c_str()), 1);
     std::string after = testfiles::Read(path);
-    EXPECT_EQ(after, Reference(bytes));
+    EXPECT_EQ(after, Reference(bytes).out);
     EXPECT_NE(after.find(":02000004ffffFC\r\n"), std::string::npos);
     EXPECT_EQ(after.size(), bytes.size());
 }
@@ -339,7 +394,7 @@ TEST_F(HostileFiles, SecondPassWritesNothing) {
     Prepare(file);
     EXPECT_EQ(PatchFileInPlace(path.c_str()), 1);
     std::string once = testfiles::Read(path);
-    EXPECT_EQ(once, Reference(file));
+    EXPECT_EQ(once, Reference(file).out);
     Prepare(once);
     EXPECT_EQ(PatchFileInPlace(path.c_str()), 1);
     EXPECT_EQ(testfiles::Read(path), once);
