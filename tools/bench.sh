@@ -76,17 +76,24 @@ declare -A RUNS MEM CALLS
 work="$DIR/work.hex"
 copy="$DIR/copy.hex"
 memfile="$DIR/mem.txt"
-# Runs "$@" under /usr/bin/time; sets elapsed (ms), peak (KiB) and code (exit code).
-timed() {
-    local t0 t1
+# Runs "$@" as PASS says: "time" sets elapsed (ms), "memory" runs it under /usr/bin/time, whose
+# own start would count in a time, and sets peak (KiB, maximum resident set); both set code.
+run() {
+    local pass=$1 t0 t1
+    shift
     code=0
-    t0=$(now_ms)
-    /usr/bin/time -f %M -o "$memfile" "$@" || code=$?
-    t1=$(now_ms)
-    elapsed=$((t1 - t0))
-    peak=$(tail -n 1 "$memfile")
+    if [ "$pass" = time ]; then
+        t0=$(now_ms)
+        "$@" || code=$?
+        t1=$(now_ms)
+        elapsed=$((t1 - t0))
+    else
+        /usr/bin/time -f %M -o "$memfile" "$@" || code=$?
+        peak=$(tail -n 1 "$memfile")
+    fi
 }
-add() { RUNS[$1,$2]+=" $3"; MEM[$1,$2]="$4"; }
+# Records the pass's figure of runner $2 on file $1.
+add() { if [ "$3" = time ]; then RUNS[$1,$2]+=" $elapsed"; else MEM[$1,$2]=$peak; fi; }
 
 for ((r = 0; r < (ROUNDS > BIG_ROUNDS ? ROUNDS : BIG_ROUNDS); r++)); do
     for f in "${FLAVOURS[@]}"; do
@@ -100,34 +107,40 @@ for ((r = 0; r < (ROUNDS > BIG_ROUNDS ? ROUNDS : BIG_ROUNDS); r++)); do
         out=$(/usr/bin/time -f %M -o "$memfile" wine "$BENCH_EXE" "$(winpath "$work")" | tr -d '\r') ||
             fail "patch_bench on $f: exit code $?"
         read -r ms reads writes seeks <<<"$out"
-        add "$f" ours "$ms" "$(tail -n 1 "$memfile")"
+        RUNS[$f,ours]+=" $ms" # its own clock: the wrapper's start does not count
+        MEM[$f,ours]=$(tail -n 1 "$memfile")
         CALLS[$f]="$reads $writes $seeks"
         [ "$f" = right ] && [ "$before" != "$(mtime "$work")" ] && fail "patcher wrote the all-right file"
         mv "$work" "$DIR/$f.ours"
 
-        # The whole tool, as a user starts it on a file
-        cp "$src" "$work"
-        touch -d '2020-01-01 00:00:00' "$work"
-        before=$(mtime "$work")
-        timed wine "$TOOL_EXE" "$(winpath "$work")"
-        add "$f" exe "$elapsed" "$peak"
-        [ $code -eq 0 ] || fail "checksumme.exe on $f: exit code $code"
-        [ "$f" = right ] && [ "$before" != "$(mtime "$work")" ] && fail "checksumme.exe wrote the all-right file"
-        cmp -s "$work" "$DIR/$f.ours" || fail "checksumme.exe and the patcher differ ($f)"
-        rm -f "$work"
+        # The other runners are timed bare; in the first round each runs once more for its memory.
+        passes=(time)
+        [ $r -eq 0 ] && passes+=(memory)
+        for pass in "${passes[@]}"; do
+            # The whole tool, as a user starts it on a file
+            cp "$src" "$work"
+            touch -d '2020-01-01 00:00:00' "$work"
+            before=$(mtime "$work")
+            run $pass wine "$TOOL_EXE" "$(winpath "$work")"
+            add "$f" exe $pass
+            [ $code -eq 0 ] || fail "checksumme.exe on $f: exit code $code"
+            [ "$f" = right ] && [ "$before" != "$(mtime "$work")" ] && fail "checksumme.exe wrote the all-right file"
+            cmp -s "$work" "$DIR/$f.ours" || fail "checksumme.exe and the patcher differ ($f)"
+            rm -f "$work"
 
-        if [ "$f" != wrong-lf ]; then
-            rm -f "$DIR/$f.srec"
-            timed srec_cat "$src" -intel -ignore-checksums -o "$DIR/$f.srec" -intel -obs=16 \
-                -line-termination=crlf
-            [ $code -eq 0 ] || fail "srec_cat on $f: exit code $code"
-            add "$f" srec "$elapsed" "$peak"
-        fi
+            if [ "$f" != wrong-lf ]; then
+                rm -f "$DIR/$f.srec"
+                run $pass srec_cat "$src" -intel -ignore-checksums -o "$DIR/$f.srec" -intel -obs=16 \
+                    -line-termination=crlf
+                [ $code -eq 0 ] || fail "srec_cat on $f: exit code $code"
+                add "$f" srec $pass
+            fi
 
-        rm -f "$copy" # cp makes a new file, as the floor for writing this many bytes
-        timed cp "$src" "$copy"
-        add "$f" copy "$elapsed" "$peak"
-        rm -f "$copy"
+            rm -f "$copy" # cp makes a new file, as the floor for writing this many bytes
+            run $pass cp "$src" "$copy"
+            add "$f" copy $pass
+            rm -f "$copy"
+        done
     done
 done
 LOAD_END=$(load)
