@@ -156,8 +156,11 @@ int32_t RunMainWindow() {
     if (command.mode == COMMAND_CHECK) return CheckNamedFiles(command);
     if (!OpenNumberedWindow(MAIN_WINDOW, WINDOW_X, WINDOW_Y, WINDOW_WIDTH, WINDOW_HEIGHT,
                             texts::WINDOW_TITLE, MAIN_WINDOW_OPTIONS)) {
+        // Named files need no window: they are patched all the same, silently as always, and
+        // the exit code tells how that went.
+        if (command.mode == COMMAND_PATCH) return PatchNamedFiles(command);
         ShowMessageBox(texts::ERROR_TITLE, texts::START_FAILED, 0);
-        return 0;
+        return EXIT_DONE;
     }
     BuildControls(app);
     SendMessageA(app.inputField, EM_SETSEL, 0x0FFFFFFF, 0x0FFFFFFF);

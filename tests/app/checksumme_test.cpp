@@ -353,8 +353,9 @@ FILETIME WrittenAt(const std::string &path) {
 }
 
 // Every mode with one and several files, missing and locked ones, CR LF and LF files with and
-// without a byte-order mark, right, wrong and malformed records: the exit code, the bytes on
-// disk (and for files left alone, their modification time) and the report.
+// without a byte-order mark, right, wrong and malformed records, and named files where no window
+// can be opened: the exit code, the bytes on disk (and for files left alone, their modification
+// time) and the report.
 TEST(CommandLine, PatchesOrChecksEveryNamedFileAndReports) {
     struct Row {
         const char *name;
@@ -362,6 +363,7 @@ TEST(CommandLine, PatchesOrChecksEveryNamedFileAndReports) {
         std::vector<Kind> files;
         bool output; // the tool is given a standard output
         int exitCode;
+        bool noDisplay = false; // the tool cannot open its window
     };
     const Row rows[] = {
         {"one file", "", {MIXED_CRLF}, true, 0},
@@ -373,6 +375,7 @@ TEST(CommandLine, PatchesOrChecksEveryNamedFileAndReports) {
         {"check, a missing one wins", "/Check", {MIXED_LF_MARK, MISSING}, true, 1},
         {"check, a locked one", "/check", {LOCKED}, true, 1},
         {"check, no standard output", "/check", {MIXED_CRLF}, false, 2},
+        {"no window", "", {MIXED_CRLF, MISSING}, true, 1, true},
         {"usage", "/?", {}, true, 0},
     };
     std::string folder = testfiles::Folder("Pr\xFC"
@@ -402,7 +405,11 @@ TEST(CommandLine, PatchesOrChecksEveryNamedFileAndReports) {
         if (row.switches == "/?") expected = texts::USAGE;
         DeleteFileA(outputPath.c_str());
         Tool tool;
+        char display[256] = {};
+        GetEnvironmentVariableA("DISPLAY", display, sizeof display);
+        if (row.noDisplay) SetEnvironmentVariableA("DISPLAY", nullptr);
         ASSERT_TRUE(tool.Start(arguments, row.output ? outputPath : ""));
+        if (row.noDisplay) SetEnvironmentVariableA("DISPLAY", display);
         EXPECT_EQ(tool.WaitForExit(), row.exitCode);
         if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
         EXPECT_EQ(testfiles::Read(outputPath), row.output ? expected : "<missing>");
