@@ -66,18 +66,24 @@ Outcome LookAt(Walk &walk, char *text, int64_t length, int64_t stored) {
         return NO_RECORD;
     }
     walk.tally.records += 1;
-    Finding finding{walk.line, FINDING_CHECKSUM, {text[length - 2], text[length - 1]}, {}, 0, 0, 0};
-    ChecksumDigits(sum, finding.right);
-    bool differs = finding.written[0] != finding.right[0] || finding.written[1] != finding.right[1];
-    bool wrong = UpperDigit(finding.written[0]) != finding.right[0] ||
-                 UpperDigit(finding.written[1]) != finding.right[1];
-    if (walk.patching ? differs : wrong) {
+    char right[2];
+    ChecksumDigits(sum, right);
+    char *field = text + length - 2;
+    if (field[0] == right[0] && field[1] == right[1]) return RECORD_RIGHT;
+    if (walk.patching || UpperDigit(field[0]) != right[0] || UpperDigit(field[1]) != right[1]) {
         walk.tally.checksums += 1;
-        if (walk.sink) walk.sink(walk.context, finding);
+        if (walk.sink)
+            walk.sink(walk.context, Finding{walk.line,
+                                            FINDING_CHECKSUM,
+                                            {field[0], field[1]},
+                                            {right[0], right[1]},
+                                            0,
+                                            0,
+                                            0});
     }
-    if (!walk.patching || !differs) return RECORD_RIGHT;
-    text[length - 2] = finding.right[0];
-    text[length - 1] = finding.right[1];
+    if (!walk.patching) return RECORD_RIGHT;
+    field[0] = right[0];
+    field[1] = right[1];
     return RECORD_PATCHED;
 }
 

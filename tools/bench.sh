@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# ./dev bench: times the patcher in-process, the whole tool, srec_cat and a plain copy on three
-# 16 MiB-data Intel HEX files (about 47 MB each: all checksums right, all wrong, all wrong with LF
-# line ends) and on a 160 MiB-data all-wrong file (about 470 MB), and prints medians, the spread
-# of the rounds, the file calls of the patcher, peak memory and the machine's load.
+# ./dev bench: times the patcher and the check in-process, the whole tool patching and checking
+# (/check), srec_cat and a plain copy on three 16 MiB-data Intel HEX files (about 47 MB each: all
+# checksums right, all wrong, all wrong with LF line ends) and on a 160 MiB-data all-wrong file
+# (about 470 MB), and prints medians, the spread of the rounds, the file calls of the patcher and
+# the check, peak memory and the machine's load.
 # Usage: tools/bench.sh BUILD_DIR   (with a display for the tool's window library: ./dev bench
 #                                   starts one where none is set)
 #   ROUNDS=n      rounds on the 47 MB files (default 5)
@@ -72,7 +73,7 @@ rc=0; wine "$TOOL_EXE" "$(winpath "$DIR/none.hex")" >/dev/null 2>&1 || rc=$?
 wine "$BENCH_EXE" "$(winpath "$DIR/none.hex")" >/dev/null 2>&1 || true
 
 LOAD_START=$(load)
-declare -A RUNS MEM CALLS
+declare -A RUNS MEM CALLS CHECK_CALLS REPORT_LINES
 work="$DIR/work.hex"
 copy="$DIR/copy.hex"
 memfile="$DIR/mem.txt"
@@ -106,12 +107,23 @@ for ((r = 0; r < (ROUNDS > BIG_ROUNDS ? ROUNDS : BIG_ROUNDS); r++)); do
         before=$(mtime "$work")
         out=$(/usr/bin/time -f %M -o "$memfile" wine "$BENCH_EXE" "$(winpath "$work")" | tr -d '\r') ||
             fail "patch_bench on $f: exit code $?"
-        read -r ms reads writes seeks <<<"$out"
+        read -r ms reads writes seeks _ <<<"$out"
         RUNS[$f,ours]+=" $ms" # its own clock: the wrapper's start does not count
         MEM[$f,ours]=$(tail -n 1 "$memfile")
         CALLS[$f]="$reads $writes $seeks"
         [ "$f" = right ] && [ "$before" != "$(mtime "$work")" ] && fail "patcher wrote the all-right file"
         mv "$work" "$DIR/$f.ours"
+
+        # The check in-process: it writes nothing, and finds every wrong record
+        cp "$src" "$work"
+        touch -d '2020-01-01 00:00:00' "$work"
+        before=$(mtime "$work")
+        out=$(wine "$BENCH_EXE" --check "$(winpath "$work")" | tr -d '\r') ||
+            fail "patch_bench --check on $f: exit code $?"
+        read -r ms reads writes seeks found <<<"$out"
+        RUNS[$f,check]+=" $ms"
+        CHECK_CALLS[$f]="$reads $writes $seeks $found"
+        [ "$before" != "$(mtime "$work")" ] && fail "the check wrote $f"
 
         # The other runners are timed bare; in the first round each runs once more for its memory.
         passes=(time)
@@ -121,12 +133,24 @@ for ((r = 0; r < (ROUNDS > BIG_ROUNDS ? ROUNDS : BIG_ROUNDS); r++)); do
             cp "$src" "$work"
             touch -d '2020-01-01 00:00:00' "$work"
             before=$(mtime "$work")
-            run $pass wine "$TOOL_EXE" "$(winpath "$work")"
+            run $pass wine "$TOOL_EXE" "$(winpath "$work")" >&- # no standard output: no report
             add "$f" exe $pass
             [ $code -eq 0 ] || fail "checksumme.exe on $f: exit code $code"
             [ "$f" = right ] && [ "$before" != "$(mtime "$work")" ] && fail "checksumme.exe wrote the all-right file"
             cmp -s "$work" "$DIR/$f.ours" || fail "checksumme.exe and the patcher differ ($f)"
             rm -f "$work"
+
+            # The whole tool checking, its report of every finding going to a file
+            cp "$src" "$work"
+            touch -d '2020-01-01 00:00:00' "$work"
+            before=$(mtime "$work")
+            run $pass sh -c 'wine "$1" /check "$2" >"$3"' - "$TOOL_EXE" "$(winpath "$work")" "$DIR/report.txt"
+            add "$f" exe-check $pass
+            want=2; [ "$f" = right ] && want=0
+            [ $code -eq $want ] || fail "checksumme.exe /check on $f: exit code $code, not $want"
+            [ "$before" != "$(mtime "$work")" ] && fail "checksumme.exe /check wrote $f"
+            REPORT_LINES[$f]=$(wc -l <"$DIR/report.txt")
+            rm -f "$work" "$DIR/report.txt"
 
             if [ "$f" != wrong-lf ]; then
                 rm -f "$DIR/$f.srec"
@@ -165,19 +189,21 @@ printf '\n%s build, %d rounds (470 MB file: %d), medians; load average (1/5/15 m
     "$ARCH" "$ROUNDS" "$BIG_ROUNDS" "$LOAD_START" "$LOAD_END"
 printf '%-9s %-19s %8s %7s %6s %7s %7s %9s %s\n' file runner ms MB/s spread /cp /srec peak-KiB same-as-srec_cat
 for f in "${FLAVOURS[@]}"; do
-    for runner in ours exe srec copy; do
+    for runner in ours check exe exe-check srec copy; do
         [ -n "${RUNS[$f,$runner]:-}" ] || continue
         ms=$(med "$f" "$runner")
         srec=""; [ -n "${RUNS[$f,srec]:-}" ] && srec=$(med "$f" srec)
         case $runner in
             ours) name="patcher in-process"; same=${SAME[$f]} ;;
+            check) name="check in-process"; same="" ;;
             exe) name="checksumme.exe"; same="" ;;
+            exe-check) name="exe /check >file"; same="${REPORT_LINES[$f]} report lines" ;;
             srec) name="srec_cat"; same="" ;;
             copy) name="cp (new file)"; same="" ;;
         esac
         printf '%-9s %-19s %8s %7s %6s %7s %7s %9s %s\n' "$f" "$name" "$ms" "$(mbs "${SIZE[$f]}" "$ms")" \
             "$(echo ${RUNS[$f,$runner]} | spread)" "$(ratio "$ms" "$(med "$f" copy)")" \
-            "$(ratio "$ms" "$srec")" "${MEM[$f,$runner]}" "$same"
+            "$(ratio "$ms" "$srec")" "${MEM[$f,$runner]:-}" "$same"
     done
 done
 printf '(* LF file: srec_cat cannot keep LF; its result is compared with CR LF put back)\n'
@@ -191,13 +217,20 @@ for f in "${FLAVOURS[@]}"; do
         "$(awk -v n=$((reads + writes + seeks)) -v r="$reads" 'BEGIN { printf "%.3f", n / r }')"
 done
 
+printf '\nthe check in-process (counted in patch_bench --check)\n'
+printf '%-9s %8s %8s %8s %9s\n' file ReadFile WriteFile SetFilePtr findings
+for f in "${FLAVOURS[@]}"; do
+    read -r reads writes seeks found <<<"${CHECK_CALLS[$f]}"
+    printf '%-9s %8d %8d %8d %9d\n' "$f" "$reads" "$writes" "$seeks" "$found"
+done
+
 if [ "$BIG_ROUNDS" -gt 0 ]; then
     printf '\ngrowth, all wrong: ms per MB (peak KiB) on the %d MB and the %d MB file\n' \
         $((SIZE[wrong] / 1000000)) $((SIZE[big] / 1000000))
-    for runner in ours exe srec copy; do
+    for runner in ours check exe exe-check srec copy; do
         printf '%-19s %s (%7s)  %s (%7s)\n' "$runner" \
-            "$(msmb "${SIZE[wrong]}" "$(med wrong $runner)")" "${MEM[wrong,$runner]}" \
-            "$(msmb "${SIZE[big]}" "$(med big $runner)")" "${MEM[big,$runner]}"
+            "$(msmb "${SIZE[wrong]}" "$(med wrong $runner)")" "${MEM[wrong,$runner]:-}" \
+            "$(msmb "${SIZE[big]}" "$(med big $runner)")" "${MEM[big,$runner]:-}"
     done
 fi
 
@@ -217,5 +250,13 @@ check $((reads + writes + seeks)) "$reads" 3 ||
 read -r reads writes seeks <<<"${CALLS[right]}"
 [ $((writes + seeks)) -eq 0 ] || { echo "TARGET MISSED: writes or seeks on the all-right file"; status=1; }
 check "$(med wrong exe)" "$(med wrong srec)" 1 || { echo "TARGET MISSED: checksumme.exe slower than srec_cat (wrong)"; status=1; }
+# The check: on the all-wrong file no slower than patching it; its file calls like the
+# patcher's on the all-right file: reads alone, one per buffer load.
+check "$(med wrong check)" "$(med wrong ours)" 1 || { echo "TARGET MISSED: check slower than patching (wrong)"; status=1; }
+for f in "${FLAVOURS[@]}"; do
+    read -r reads writes seeks found <<<"${CHECK_CALLS[$f]}"
+    [ $((writes + seeks)) -eq 0 ] && [ "$reads" -le "${CALLS[$f]%% *}" ] ||
+        { echo "TARGET MISSED: the check made other file calls than one read per buffer load ($f)"; status=1; }
+done
 [ $status -eq 0 ] && echo "all targets met, results identical"
 exit $status
