@@ -61,10 +61,6 @@ struct Report {
     bool patching;
 };
 
-void WriteLead(const Report &report) {
-    WriteOutput(report.path);
-}
-
 void WriteCount(int64_t count, const char *one, const char *more) {
     WriteOutputNumber(count);
     WriteOutput(count == 1 ? one : more);
@@ -74,7 +70,7 @@ void WriteCount(int64_t count, const char *one, const char *more) {
 // record (43 characters, the byte count asks for 45)", with ", left unchanged" when patching.
 void ReportFinding(void *context, const Finding &finding) {
     const Report &report = *static_cast<const Report *>(context);
-    WriteLead(report);
+    WriteOutput(report.path);
     WriteOutput("(");
     WriteOutputNumber(finding.line);
     WriteOutput("): ");
@@ -104,7 +100,7 @@ void ReportFinding(void *context, const Finding &finding) {
 
 // "FILE: 1042 records, 3 corrected, 1 line left unchanged", or ": cannot be opened".
 void ReportSummary(const Report &report, bool opened, const WalkTally &tally) {
-    WriteLead(report);
+    WriteOutput(report.path);
     if (!opened) {
         WriteOutput(texts::REPORT_CANNOT_BE_OPENED);
         WriteOutput(texts::REPORT_LINE_END);

@@ -165,29 +165,9 @@ void PushBackByte(FileChannel *channel) {
     MovePointer(channel->handle, -1, FILE_CURRENT);
 }
 
-// Stores the line's text (up to capacity bytes of it) from the buffer, a block at a time up to
-// the first line-end byte, which stays unread. False when the file had no byte left at all.
-bool ScanBufferedText(FileChannel *channel, char *destination, int32_t capacity, int64_t &length) {
-    bool any = false;
-    while (Refill(channel)) {
-        any = true;
-        const char *start = channel->buffer + channel->filled - channel->left;
-        int32_t n = 0;
-        while (n < channel->left && start[n] != '\r' && start[n] != '\n' && start[n] != 0)
-            ++n;
-        int64_t room = capacity - length;
-        if (room > 0)
-            std::memcpy(destination + length, start, static_cast<size_t>(n < room ? n : room));
-        length += n;
-        channel->left -= n;
-        if (channel->left > 0) break; // a line end is next
-    }
-    return any;
-}
-
-// The same a byte at a time for a channel without a buffer; returns the line-end byte that
-// ended the text, or -1 at the end of the file.
-int ScanUnbufferedText(FileChannel *channel, char *destination, int32_t capacity, int64_t &length) {
+// Stores the line's text (up to capacity bytes of it), a byte at a time; returns the line-end
+// byte that ended the text, or -1 at the end of the file.
+int ScanLineText(FileChannel *channel, char *destination, int32_t capacity, int64_t &length) {
     int byte = ReadByte(channel);
     while (byte > 0 && byte != '\r' && byte != '\n') {
         if (length < capacity) destination[length] = static_cast<char>(byte);
@@ -369,12 +349,10 @@ bool ReadChannelLineBytes(int32_t number, char *destination, int32_t capacity, i
     FileChannel *channel = Lookup(number);
     if (!channel) return false;
     int64_t length = 0;
-    bool any = channel->buffer && ScanBufferedText(channel, destination, capacity, length);
-    int byte = channel->buffer ? ReadByte(channel)
-                               : ScanUnbufferedText(channel, destination, capacity, length);
+    int byte = ScanLineText(channel, destination, capacity, length);
     if (byte < 0) {
         *lineLength = length;
-        return any || length > 0;
+        return length > 0;
     }
     *terminator = 1;
     if (length < capacity) destination[length] = static_cast<char>(byte);

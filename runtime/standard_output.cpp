@@ -66,10 +66,7 @@ void WriteOutputBytes(const char *bytes, int32_t length) {
 }
 
 void WriteOutput(const char *text) {
-    int32_t length = 0;
-    while (text && text[length] != 0)
-        ++length;
-    WriteOutputBytes(text, length);
+    WriteOutputBytes(text, StringLength(text));
 }
 
 void WriteOutputNumber(int64_t value) {
