@@ -3,6 +3,7 @@
 #include "app/texts.h"
 #include "core/patcher.h"
 #include "runtime/arguments.h"
+#include "runtime/file_channels.h"
 #include "runtime/standard_output.h"
 #include "runtime/strings.h"
 
@@ -35,8 +36,9 @@ CommandLine ReadCommandLine() {
     for (; index < count; ++index) {
         OwnedString argument;
         TakeArgument(index, argument);
-        if (IsSwitch(argument.Text(), "/?")) return {COMMAND_USAGE, count};
-        if (!IsSwitch(argument.Text(), "/check")) break;
+        const char *text = argument.Text();
+        if (IsSwitch(text, "/?") || IsSwitch(text, "--help")) return {COMMAND_USAGE, count};
+        if (!IsSwitch(text, "/check") && !IsSwitch(text, "--check")) break;
         check = true;
     }
     command.firstFile = index;
@@ -47,7 +49,7 @@ CommandLine ReadCommandLine() {
         files = StringLength(argument.Get()) > 0;
     }
     if (check)
-        command.mode = files ? COMMAND_CHECK : COMMAND_USAGE; // nothing to check
+        command.mode = files ? COMMAND_CHECK : COMMAND_NOTHING_TO_CHECK;
     else if (files)
         command.mode = COMMAND_PATCH;
     return command;
@@ -98,11 +100,50 @@ void ReportFinding(void *context, const Finding &finding) {
     WriteOutput(texts::REPORT_LINE_END);
 }
 
-// "FILE: 1042 records, 3 corrected, 1 line left unchanged", or ": cannot be opened".
-void ReportSummary(const Report &report, bool opened, const WalkTally &tally) {
+// Why an open, read or write failed, in words.
+void WriteReason(uint32_t failure) {
+    static constexpr const char *REASONS[] = {
+        nullptr,
+        texts::REASON_NOT_FOUND,
+        texts::REASON_FOLDER,
+        texts::REASON_READ_ONLY,
+        texts::REASON_ACCESS_DENIED,
+        texts::REASON_IN_USE,
+        texts::REASON_LOCKED,
+        texts::REASON_PATH_TOO_LONG,
+        texts::REASON_DISK_FULL,
+        texts::REASON_NETWORK_GONE,
+    };
+    static_assert(sizeof REASONS / sizeof REASONS[0] == FAILURE_NETWORK_GONE + 1);
+    if (const char *reason = REASONS[ClassifyFailure(failure)]) {
+        WriteOutput(reason);
+        return;
+    }
+    WorkspaceScope scope;
+    const char *words = FailureText(failure, scope.Start());
+    if (StringLength(words) > 0) {
+        WriteOutput(words);
+        return;
+    }
+    WriteOutput(texts::REASON_SYSTEM_ERROR);
+    WriteOutputNumber(failure);
+}
+
+// "FILE: 1042 records, 3 corrected, 1 line left unchanged"; for a file that could not be opened
+// "FILE: cannot be opened (not found)"; for one whose walk a failure ended "FILE: could not be
+// written completely, stopped after line 1041 (disk full)".
+void ReportSummary(const Report &report, int32_t walked, const WalkTally &tally) {
     WriteOutput(report.path);
-    if (!opened) {
-        WriteOutput(texts::REPORT_CANNOT_BE_OPENED);
+    if (walked <= 0) {
+        if (walked == 0) {
+            WriteOutput(texts::REPORT_CANNOT_BE_OPENED);
+        } else {
+            WriteOutput(tally.failedWriting ? texts::REPORT_NOT_WRITTEN : texts::REPORT_NOT_READ);
+            WriteOutputNumber(tally.linesDone);
+            WriteOutput(texts::REPORT_REASON);
+        }
+        WriteReason(tally.failure);
+        WriteOutput(texts::REPORT_CLOSE);
         WriteOutput(texts::REPORT_LINE_END);
         return;
     }
@@ -121,25 +162,25 @@ void ReportSummary(const Report &report, bool opened, const WalkTally &tally) {
 }
 
 // Walks every named file in order; the report goes out only when someone can read it. Returns
-// EXIT_NOT_OPENED when a file could not be opened, else EXIT_FOUND_WRONG when checking found
-// something, else EXIT_DONE.
+// EXIT_FAILED when a file could not be opened, read or written, else EXIT_FOUND_WRONG when
+// checking found something, else EXIT_DONE.
 int32_t WalkNamedFiles(const CommandLine &command, WalkMode mode) {
     bool reporting = OpenStandardOutput() != 0;
-    bool unopened = false, found = false;
+    bool failed = false, found = false;
     for (int32_t index = command.firstFile; index < ArgumentCount(); ++index) {
         OwnedString path;
         TakeArgument(index, path);
         if (StringLength(path.Get()) == 0) continue;
         Report report{path.Get(), mode == WALK_PATCH};
         WalkTally tally{};
-        bool opened = WalkHexFile(path.Get(), mode, reporting ? ReportFinding : nullptr, &report,
-                                  &tally) != 0;
-        if (reporting) ReportSummary(report, opened, tally);
-        unopened = unopened || !opened;
+        int32_t walked =
+            WalkHexFile(path.Get(), mode, reporting ? ReportFinding : nullptr, &report, &tally);
+        if (reporting) ReportSummary(report, walked, tally);
+        failed = failed || walked != 1;
         found = found || tally.checksums > 0 || tally.malformed > 0;
     }
     FlushStandardOutput();
-    if (unopened) return EXIT_NOT_OPENED;
+    if (failed) return EXIT_FAILED;
     return mode == WALK_CHECK && found ? EXIT_FOUND_WRONG : EXIT_DONE;
 }
 

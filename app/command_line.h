@@ -2,13 +2,15 @@
  * The tool's command line: which files to patch or check, and how the run ends.
  *
  * Arguments split as runtime/arguments.h says. Switches come first, in any letter case: /check
- * (check the files and change nothing) and /? (print the usage). Every further argument names a
- * file, in order; empty arguments ("") name nothing and are passed over. Without a file the
- * window opens, unless a switch asked for something else.
+ * or --check (check the files and change nothing) and /? or --help (print the usage). Every
+ * further argument names a file, in order; empty arguments ("") name nothing and are passed
+ * over. Without a file the window opens, unless a switch asked for something else; a check of
+ * no file prints the usage and fails, since nothing was checked.
  *
  * PatchNamedFiles patches every file as the file dialog's choice is patched; a file that cannot
  * be opened does not stop the others. CheckNamedFiles reads every file and writes nothing. Both
- * write their report to the standard output when there is one (runtime/standard_output.h) and
+ * write their report to the standard output when there is one (runtime/standard_output.h),
+ * naming why a file could not be opened, or after which line a read or write failed, and
  * return the process exit code (EXIT_*).
  */
 #pragma once
@@ -16,10 +18,17 @@
 #include <cstdint>
 
 constexpr int32_t EXIT_DONE = 0;
-constexpr int32_t EXIT_NOT_OPENED = 1;  // a file could not be opened (wins over EXIT_FOUND)
+constexpr int32_t EXIT_FAILED = 1;      // a file not opened, read or written, or no file to check;
+                                        // wins over EXIT_FOUND_WRONG
 constexpr int32_t EXIT_FOUND_WRONG = 2; // /check: a wrong checksum or a malformed record
 
-enum CommandMode : int32_t { COMMAND_WINDOW, COMMAND_PATCH, COMMAND_CHECK, COMMAND_USAGE };
+enum CommandMode : int32_t {
+    COMMAND_WINDOW,
+    COMMAND_PATCH,
+    COMMAND_CHECK,
+    COMMAND_USAGE,
+    COMMAND_NOTHING_TO_CHECK, // the usage, and EXIT_FAILED
+};
 
 struct CommandLine {
     CommandMode mode;

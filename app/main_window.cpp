@@ -73,34 +73,37 @@ void PasteInput() {
     SetControlText(INPUT_FIELD, WorkspaceAt(scope.Start()));
 }
 
-void ShowPatchOutcome(bool patched) {
-    if (patched) {
+// 1: patched; 0: not opened; -1: a read or write failed on the way (PatchFileInPlace).
+void ShowPatchOutcome(int32_t patched) {
+    if (patched == 1)
         ShowMessageBox(texts::PATCHED, texts::PATCHED, 0);
-    } else {
-        ShowMessageBox(texts::PATCH_ERROR_TITLE, texts::NO_VALID_FILE, MB_ICONHAND);
-    }
+    else
+        ShowMessageBox(texts::PATCH_ERROR_TITLE,
+                       patched < 0 ? texts::NOT_COMPLETE : texts::NO_VALID_FILE, MB_ICONHAND);
 }
 
 void PatchChosenFile(AppState &app) {
     int32_t start = WorkspacePosition();
     ChooseFileToOpen(texts::CHOOSE_FILE_TITLE, "", texts::FILE_FILTER, 0, start);
     AssignFromWorkspace(app.chosenPath, start);
-    ShowPatchOutcome(PatchFileInPlace(app.chosenPath.block) != 0);
+    ShowPatchOutcome(PatchFileInPlace(app.chosenPath.block));
 }
 
-// Every dropped file is patched like a chosen one; one message says whether all could be.
+// Every dropped file is patched like a chosen one; one message says whether all could be. A
+// file that could not be read or written completely outweighs one that could not be opened.
 void PatchDroppedFiles() {
     int32_t count = DroppedFileCount();
-    bool allPatched = count > 0;
+    int32_t outcome = count > 0 ? 1 : 0;
     for (int32_t index = 0; index < count; ++index) {
         OwnedString path;
         int32_t start = WorkspacePosition();
         DroppedFileName(index, start);
         path.TakeResult(start);
-        if (!PatchFileInPlace(path.Get())) allPatched = false;
+        int32_t patched = PatchFileInPlace(path.Get());
+        if (patched < outcome) outcome = patched;
     }
     EndDrop();
-    ShowPatchOutcome(allPatched);
+    ShowPatchOutcome(outcome);
 }
 
 void RunCommand(AppState &app, int32_t control) {
@@ -149,9 +152,9 @@ char *CompleteInputLine(const char *fieldText, int32_t resultStart) {
 int32_t RunMainWindow() {
     AppState app{};
     CommandLine command = ReadCommandLine();
-    if (command.mode == COMMAND_USAGE) {
+    if (command.mode == COMMAND_USAGE || command.mode == COMMAND_NOTHING_TO_CHECK) {
         PrintUsage();
-        return EXIT_DONE;
+        return command.mode == COMMAND_USAGE ? EXIT_DONE : EXIT_FAILED;
     }
     if (command.mode == COMMAND_CHECK) return CheckNamedFiles(command);
     if (!OpenNumberedWindow(MAIN_WINDOW, WINDOW_X, WINDOW_Y, WINDOW_WIDTH, WINDOW_HEIGHT,

@@ -2,10 +2,11 @@
  * The main routine: window 0 with its nine controls, the patch of a file named on the command
  * line, and the event loop that carries out the five buttons, the close box and Escape.
  *
- * RunMainWindow returns the process exit code: 0, or 1 when a file named on the command line
- * could not be patched. CompleteInputLine is the text the window puts into the output field
- * for a given input field text (exposed for tests). The libraries must have been initialised
- * by start-up.
+ * RunMainWindow returns the process exit code (app/command_line.h): 0 when all went well, 1
+ * when a file named on the command line could not be opened, read or written (or a check was
+ * given no file), 2 when a check found a wrong or malformed record. CompleteInputLine is the text
+ * the window puts into the output field for a given input field text (exposed for tests). The
+ * libraries must have been initialised by start-up.
  */
 #pragma once
 

@@ -35,6 +35,7 @@ inline constexpr char FILE_FILTER[] = "Vorlax (.eep)|*.eep|Vorlax (*.hex)|*.hex"
 inline constexpr char PATCHED[] = "File pachted successfully!";
 inline constexpr char PATCH_ERROR_TITLE[] = "Error";
 inline constexpr char NO_VALID_FILE[] = "No valid file was selected.";
+inline constexpr char NOT_COMPLETE[] = "The file could not be read or written completely.";
 
 // The command line's usage (/?) and its report on the standard output, English like the file
 // messages above. A report line is "FILE(LINE): finding" or "FILE: summary".
@@ -43,10 +44,11 @@ inline constexpr char USAGE[] =
     "  checksumme FILE...         rewrites the checksum of every record of each file in place\r\n"
     "  checksumme /check FILE...  checks each file and changes nothing\r\n"
     "  checksumme                 opens the window\r\n"
-    "Each finding is reported as FILE(LINE): message, then one summary line per file.\r\n"
-    "Exit codes: 0 done (every record right, or corrected); 1 a file could not be opened;\r\n"
-    "2 (/check only) a wrong checksum, or a line starting with \":\" that is not a well-formed\r\n"
-    "record.\r\n";
+    "--check and --help are /check and /?. Each finding is reported as FILE(LINE): message,\r\n"
+    "then one summary line per file, in UTF-8.\r\n"
+    "Exit codes: 0 done (every record right, or corrected); 1 a file could not be opened,\r\n"
+    "read or written, or /check was given no file; 2 (/check only) a wrong checksum, or a\r\n"
+    "line starting with \":\" that is not a well-formed record.\r\n";
 inline constexpr char REPORT_LINE_END[] = "\r\n";
 inline constexpr char REPORT_CHECKSUM[] = "checksum ";
 inline constexpr char REPORT_CORRECTED_TO[] = " corrected to ";
@@ -58,7 +60,11 @@ inline constexpr char REPORT_NO_BYTE_COUNT[] = "too short for a byte count)";
 inline constexpr char REPORT_CHARACTERS[] = " characters, the byte count asks for ";
 inline constexpr char REPORT_CLOSE[] = ")";
 inline constexpr char REPORT_LEFT_UNCHANGED[] = ", left unchanged";
-inline constexpr char REPORT_CANNOT_BE_OPENED[] = ": cannot be opened";
+inline constexpr char REPORT_CANNOT_BE_OPENED[] = ": cannot be opened (";
+inline constexpr char REPORT_NOT_READ[] = ": could not be read completely, stopped after line ";
+inline constexpr char REPORT_NOT_WRITTEN[] =
+    ": could not be written completely, stopped after line ";
+inline constexpr char REPORT_REASON[] = " (";
 inline constexpr char REPORT_SUMMARY_START[] = ": ";
 inline constexpr char REPORT_SEPARATOR[] = ", ";
 inline constexpr char REPORT_RECORD[] = " record";
@@ -69,5 +75,17 @@ inline constexpr char REPORT_LINE_LEFT_UNCHANGED[] = " line left unchanged";
 inline constexpr char REPORT_LINES_LEFT_UNCHANGED[] = " lines left unchanged";
 inline constexpr char REPORT_LINE_MALFORMED[] = " line not a well-formed record";
 inline constexpr char REPORT_LINES_MALFORMED[] = " lines not well-formed records";
+
+// Why a file could not be opened, read or written; the system's own words where none fits.
+inline constexpr char REASON_NOT_FOUND[] = "not found";
+inline constexpr char REASON_FOLDER[] = "is a folder";
+inline constexpr char REASON_READ_ONLY[] = "read-only";
+inline constexpr char REASON_ACCESS_DENIED[] = "access denied";
+inline constexpr char REASON_IN_USE[] = "in use by another program";
+inline constexpr char REASON_LOCKED[] = "locked by another program";
+inline constexpr char REASON_PATH_TOO_LONG[] = "path too long";
+inline constexpr char REASON_DISK_FULL[] = "disk full";
+inline constexpr char REASON_NETWORK_GONE[] = "network path gone";
+inline constexpr char REASON_SYSTEM_ERROR[] = "system error "; // followed by its number
 
 } // namespace texts

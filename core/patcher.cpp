@@ -25,10 +25,26 @@ struct Walk {
     bool patching;
     FindingSink sink; // may be null
     void *context;
-    WalkTally tally;
-    int64_t line; // the number of the line looked at next, from 1
-    bool afterCR; // the last line ended in CR: an LF right behind it ends no further line
+    WalkTally tally; // with the lines done and the failure that ended the walk, if one did
+    int64_t line;    // the number of the line looked at next, from 1
+    bool afterCR;    // the last line ended in CR: an LF right behind it ends no further line
 };
+
+// Writes out what the channel still holds. Then, if no read or write has failed, the first
+// linesDone lines are in the file as they should be; else the failure ends the walk.
+bool Settled(Walk &walk, int64_t linesDone) {
+    bool writing = false;
+    uint32_t failure = ChannelFailure(PATCH_CHANNEL, &writing);
+    if (!failure) {
+        walk.tally.linesDone = linesDone;
+        return true;
+    }
+    walk.tally.failure = failure;
+    walk.tally.failedWriting = writing;
+    // A failed read leaves what was written before it in place.
+    if (!writing) walk.tally.linesDone = linesDone;
+    return false;
+}
 
 // Checksum digits of either case compare by value.
 char UpperDigit(char c) {
@@ -141,6 +157,13 @@ bool WalkInWindows(Walk &walk) {
     for (;;) {
         char *window = ReadChannelWindow(PATCH_CHANNEL, consumed, &length, &added);
         if (!window) return false;
+        // The changes of the window before went back to the file before this read: the lines
+        // up to it are done, unless that write or this read failed, which ends the walk.
+        if (added < 0) {
+            Settled(walk, walk.line - 1);
+            return true;
+        }
+        walk.tally.linesDone = walk.line - 1;
         bool atEnd = added == 0;
         int32_t firstChange = length;
         int32_t start = 0;
@@ -177,7 +200,11 @@ bool WalkInWindows(Walk &walk) {
         }
         consumed = start;
     }
-    if (walk.patching && lastRecordOpen) WriteChannelBytes(PATCH_CHANNEL, "\r\n", 2);
+    // A last record without a line end is done once its CR LF is written too.
+    bool appendLineEnd = walk.patching && lastRecordOpen;
+    if (!Settled(walk, walk.line - 1 - (appendLineEnd ? 1 : 0)) || !appendLineEnd) return true;
+    WriteChannelBytes(PATCH_CHANNEL, "\r\n", 2);
+    Settled(walk, walk.line - 1);
     return true;
 }
 
@@ -189,7 +216,9 @@ void WalkLineByLine(Walk &walk) {
     int64_t position = 0;
     int64_t length = 0;
     int32_t terminator = 0;
-    while (ReadChannelLineBytes(PATCH_CHANNEL, line, LINE_ROOM, &length, &terminator)) {
+    // A line cut short by a failed read is not looked at.
+    while (ReadChannelLineBytes(PATCH_CHANNEL, line, LINE_ROOM, &length, &terminator) &&
+           Settled(walk, walk.line - 1)) {
         int64_t next = position + length + terminator;
         Outcome outcome = LookAt(walk, line, length, length < LINE_ROOM ? length : LINE_ROOM);
         walk.line += 1;
@@ -202,6 +231,7 @@ void WalkLineByLine(Walk &walk) {
         }
         position = next;
     }
+    Settled(walk, walk.line - 1);
 }
 
 } // namespace
@@ -212,13 +242,17 @@ int32_t PatchFileInPlace(const char *path) {
 
 int32_t WalkHexFile(const char *path, WalkMode mode, FindingSink sink, void *context,
                     WalkTally *tally) {
-    if (!path || !path[0]) return 0;
+    if (tally) *tally = WalkTally{};
     bool patching = mode == WALK_PATCH;
-    if (!(patching ? OpenChannelUpdate(PATCH_CHANNEL, path) : OpenChannelRead(PATCH_CHANNEL, path)))
+    if (!path || !path[0] ||
+        !(patching ? OpenChannelUpdate(PATCH_CHANNEL, path)
+                   : OpenChannelReadShared(PATCH_CHANNEL, path))) {
+        if (tally) tally->failure = path && path[0] ? ChannelOpenFailure() : 0;
         return 0;
+    }
     Walk walk{patching, sink, context, {}, 1, false};
     if (!WalkInWindows(walk)) WalkLineByLine(walk);
     CloseChannel(PATCH_CHANNEL);
     if (tally) *tally = walk.tally;
-    return 1;
+    return walk.tally.failure ? -1 : 1;
 }

@@ -6,8 +6,10 @@
  * digits, exactly 11 + 2 x its byte count long. The new checksum is upper case; a checksum that
  * is already right as written is not written again. Every other byte stays as it is: line ends
  * (CR LF, LF, CR, zero byte), blank lines, other lines. A last record without a line end gets
- * CR LF. Returns 1 when the file could be opened (and was patched), 0 when it could not (empty
- * path, missing file, directory, no access, sharing conflict); a missing file is never created.
+ * CR LF. Returns 1 when the file was patched, 0 when it could not be opened (empty path,
+ * missing file, folder, no access, sharing conflict), -1 when a read or write failed on the way;
+ * a missing file is never created. A failure ends the walk, and what was written before it
+ * stays: every record has either its old checksum or its right one.
  */
 #pragma once
 
@@ -18,7 +20,8 @@ int32_t PatchFileInPlace(const char *path);
 /*
  * WalkHexFile walks a file as PatchFileInPlace does, in one of two modes: WALK_PATCH patches it
  * (PatchFileInPlace is this mode without a sink); WALK_CHECK opens it for reading only and
- * writes nothing, so that not even its modification time changes. A UTF-8 byte-order mark
+ * writes nothing, so that not even its modification time changes; it shares the file with
+ * programs that hold it open for writing. A UTF-8 byte-order mark
  * (EF BB BF) at the very start stays as it is, and the record right behind it is the first
  * line's record.
  *
@@ -26,8 +29,8 @@ int32_t PatchFileInPlace(const char *path);
  * every line that starts with ":" but is not a well-formed record, and every record whose
  * checksum the mode objects to (patching: one whose two characters it rewrites; checking: one
  * whose value is wrong). Lines count from 1; CR LF, LF, CR and a zero byte each end a line. The
- * tally, when given, counts the well-formed records and both kinds of finding. Returns 1 when
- * the file could be opened, 0 when not (then there are no findings).
+ * tally, when given, counts the well-formed records and both kinds of finding, and tells how
+ * the walk ended. Returns as PatchFileInPlace: 1, 0 (no findings then) or -1.
  */
 enum WalkMode : int32_t { WALK_PATCH, WALK_CHECK };
 enum FindingKind : int32_t { FINDING_CHECKSUM, FINDING_MALFORMED };
@@ -46,6 +49,9 @@ struct WalkTally {
     int64_t records;   // well-formed records
     int64_t checksums; // checksum findings
     int64_t malformed; // malformed findings
+    int64_t linesDone; // lines read and, when patching, written as they should be
+    uint32_t failure;  // the system's code of the failed open, read or write; 0: none
+    bool failedWriting;
 };
 
 using FindingSink = void (*)(void *context, const Finding &finding);

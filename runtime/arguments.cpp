@@ -2,6 +2,7 @@
 
 #include "runtime/registry.h"
 #include "runtime/strings.h"
+#include "runtime/wide_text.h"
 
 #include <windows.h>
 
@@ -11,6 +12,7 @@ namespace {
 
 struct ArgumentState {
     int32_t cursor; // index of the argument that NextArgument returns next
+    char *line;     // owned, main heap: the command line in UTF-8
 };
 
 ArgumentState *state = nullptr; // main heap; lives as long as the process
@@ -66,10 +68,27 @@ void InitArguments() {
         state = static_cast<ArgumentState *>(AllocStateBlock(sizeof(ArgumentState), nullptr));
 }
 
+namespace {
+
+// The command line comes from the system in UTF-16 and is kept in UTF-8, which splits by the
+// same rules: blanks and quotes are single bytes that no longer character contains. Taken at
+// the first call, once the string library stands.
+const char *CommandLine() {
+    if (state->line) return state->line;
+    WorkspaceScope scope;
+    const char *line = Utf8FromWide(GetCommandLineW(), -1, scope.Start());
+    size_t size = static_cast<size_t>(StringLength(line)) + 1;
+    state->line = static_cast<char *>(MainHeapAlloc(size));
+    std::memcpy(state->line, line, size);
+    return state->line;
+}
+
+} // namespace
+
 char *NextArgument(int32_t resultStart) {
     const char *token = nullptr;
     int32_t length = 0;
-    if (!FindToken(GetCommandLineA(), state->cursor + 1, &token, &length)) {
+    if (!FindToken(CommandLine(), state->cursor + 1, &token, &length)) {
         char *empty = ReserveResult(0, resultStart);
         empty[0] = 0;
         return empty;
@@ -87,5 +106,5 @@ char *ArgumentAt(int32_t index, int32_t resultStart) {
 }
 
 int32_t ArgumentCount() {
-    return CountTokens(GetCommandLineA()) - 1;
+    return CountTokens(CommandLine()) - 1;
 }

@@ -2,10 +2,17 @@
 
 #include "runtime/registry.h"
 #include "runtime/strings.h"
+#include "runtime/wide_text.h"
 
 #include <windows.h>
 
 #include <cstring>
+
+// Test seam, declared in tests/support/seams.h: while one of the two is set, it counts ReadFile
+// or WriteFile calls down, and the call that brings it to 0 fails with failureCodeForTesting.
+int32_t failingReadForTesting = 0;
+int32_t failingWriteForTesting = 0;
+uint32_t failureCodeForTesting = 0;
 
 namespace {
 
@@ -18,28 +25,71 @@ struct FileChannel {
     int32_t filled;  // bytes put into the buffer by the last refill
     int32_t changed; // read mode: first buffer byte changed in place (ReadChannelWindow); -1: none
     int32_t reading;
+    uint32_t failure; // the system's code of the first read or write that failed; 0: none
+    int32_t failedWriting;
 };
 
 ObjectRegistry *channels = nullptr;
+uint32_t lastOpenFailure = 0;
 
-enum Mode { MODE_READ = 1, MODE_READ_WRITE, MODE_NEW, MODE_EXCLUSIVE, MODE_UPDATE };
+enum Mode {
+    MODE_READ = 1,
+    MODE_READ_WRITE,
+    MODE_NEW,
+    MODE_EXCLUSIVE,
+    MODE_UPDATE,
+    MODE_READ_SHARED
+};
 
 FileChannel *Lookup(int32_t number) {
     return channels ? static_cast<FileChannel *>(LookupObject(channels, number)) : nullptr;
 }
 
-// One ReadFile or WriteFile; a failed call counts as no bytes.
-DWORD ReadRaw(HANDLE handle, void *destination, DWORD length, BOOL *ok = nullptr) {
-    DWORD got = 0;
-    BOOL success = ReadFile(handle, destination, length, &got, nullptr);
-    if (ok) *ok = success;
-    return success ? got : 0;
+bool InjectedFailure(int32_t &countdown) {
+    return countdown > 0 && --countdown == 0;
 }
 
-DWORD WriteRaw(HANDLE handle, const void *source, DWORD length) {
-    DWORD written = 0;
-    if (!WriteFile(handle, source, length, &written, nullptr)) return 0;
-    return written;
+void NoteFailure(FileChannel *channel, uint32_t code, bool writing) {
+    if (channel->failure) return;
+    channel->failure = code ? code : ERROR_GEN_FAILURE;
+    channel->failedWriting = writing;
+}
+
+// One ReadFile. A failed call counts as no bytes and is noted on the channel; once a read or
+// write has failed, nothing more is read, so that a walk ends there.
+DWORD ReadRaw(FileChannel *channel, void *destination, DWORD length, BOOL *ok = nullptr) {
+    if (ok) *ok = FALSE;
+    if (channel->failure) return 0;
+    DWORD got = 0;
+    if (InjectedFailure(failingReadForTesting)) {
+        NoteFailure(channel, failureCodeForTesting, false);
+        return 0;
+    }
+    if (!ReadFile(channel->handle, destination, length, &got, nullptr)) {
+        NoteFailure(channel, GetLastError(), false);
+        return 0;
+    }
+    if (ok) *ok = TRUE;
+    return got;
+}
+
+// WriteFile until all the bytes are written; returns how many were. A write that fails, or
+// that takes no byte, is noted on the channel, and nothing more is written to it.
+DWORD WriteRaw(FileChannel *channel, const void *source, DWORD length) {
+    const auto *bytes = static_cast<const char *>(source);
+    DWORD total = 0;
+    while (total < length && !channel->failure) {
+        DWORD written = 0;
+        if (InjectedFailure(failingWriteForTesting)) {
+            NoteFailure(channel, failureCodeForTesting, true);
+        } else if (!WriteFile(channel->handle, bytes + total, length - total, &written, nullptr)) {
+            NoteFailure(channel, GetLastError(), true);
+        } else if (written == 0) {
+            NoteFailure(channel, ERROR_DISK_FULL, true);
+        }
+        total += written;
+    }
+    return total;
 }
 
 // One SetFilePointer; returns the new position (its low half as SetFilePointer gives it back
@@ -60,7 +110,7 @@ void WriteBackChanges(FileChannel *channel) {
     channel->changed = -1;
     DWORD count = static_cast<DWORD>(channel->filled - from);
     MovePointer(channel->handle, -static_cast<int64_t>(count), FILE_CURRENT);
-    DWORD written = WriteRaw(channel->handle, channel->buffer + from, count);
+    DWORD written = WriteRaw(channel, channel->buffer + from, count);
     if (written != count) MovePointer(channel->handle, count - written, FILE_CURRENT);
 }
 
@@ -69,8 +119,7 @@ int32_t FlushChannel(FileChannel *channel) {
     if (channel->reading || !channel->buffer) return 0;
     int32_t pending = BUFFER_SIZE - channel->left;
     int32_t written = 0;
-    if (pending > 0)
-        written = static_cast<int32_t>(WriteRaw(channel->handle, channel->buffer, pending));
+    if (pending > 0) written = static_cast<int32_t>(WriteRaw(channel, channel->buffer, pending));
     channel->left = BUFFER_SIZE;
     return written;
 }
@@ -85,7 +134,7 @@ void EnterReadMode(FileChannel *channel) {
 // Reads into the whole buffer, once what was changed in it is back in the file.
 void FillBuffer(FileChannel *channel) {
     WriteBackChanges(channel);
-    channel->filled = static_cast<int32_t>(ReadRaw(channel->handle, channel->buffer, BUFFER_SIZE));
+    channel->filled = static_cast<int32_t>(ReadRaw(channel, channel->buffer, BUFFER_SIZE));
     channel->left = channel->filled;
 }
 
@@ -110,7 +159,7 @@ int32_t ReadChannelBytes(FileChannel *channel, char *destination, int32_t length
     int32_t rest = length - taken;
     if (rest >= BUFFER_SIZE) {
         WriteBackChanges(channel);
-        return taken + static_cast<int32_t>(ReadRaw(channel->handle, destination + taken, rest));
+        return taken + static_cast<int32_t>(ReadRaw(channel, destination + taken, rest));
     }
     FillBuffer(channel);
     int32_t more = rest < channel->left ? rest : channel->left;
@@ -131,8 +180,7 @@ int32_t WriteBuffered(FileChannel *channel, const char *source, int32_t length) 
         return length;
     }
     FlushChannel(channel);
-    if (length >= BUFFER_SIZE)
-        return static_cast<int32_t>(WriteRaw(channel->handle, source, length));
+    if (length >= BUFFER_SIZE) return static_cast<int32_t>(WriteRaw(channel, source, length));
     std::memcpy(channel->buffer, source, length);
     channel->left -= length;
     return length;
@@ -141,7 +189,7 @@ int32_t WriteBuffered(FileChannel *channel, const char *source, int32_t length) 
 int32_t WriteAny(FileChannel *channel, const char *source, int32_t length) {
     if (length <= 0) return 0;
     if (channel->buffer) return WriteBuffered(channel, source, length);
-    return static_cast<int32_t>(WriteRaw(channel->handle, source, length));
+    return static_cast<int32_t>(WriteRaw(channel, source, length));
 }
 
 // One byte from the channel; -1 at the end of the file (or on a read error).
@@ -154,7 +202,7 @@ int ReadByte(FileChannel *channel) {
         return byte;
     }
     unsigned char byte = 0;
-    return ReadRaw(channel->handle, &byte, 1) == 1 ? static_cast<unsigned char>(byte) : -1;
+    return ReadRaw(channel, &byte, 1) == 1 ? static_cast<unsigned char>(byte) : -1;
 }
 
 void PushBackByte(FileChannel *channel) {
@@ -177,44 +225,64 @@ int ScanLineText(FileChannel *channel, char *destination, int32_t capacity, int6
     return byte;
 }
 
+HANDLE CreateFor(const wchar_t *name, Mode mode) {
+    constexpr DWORD READ_WRITE = GENERIC_READ | GENERIC_WRITE;
+    constexpr DWORD NORMAL = FILE_ATTRIBUTE_NORMAL;
+    switch (mode) {
+    case MODE_READ:
+        return CreateFileW(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, NORMAL,
+                           nullptr);
+    case MODE_READ_SHARED:
+        return CreateFileW(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, NORMAL, nullptr);
+    case MODE_READ_WRITE:
+        return CreateFileW(name, READ_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, NORMAL,
+                           nullptr);
+    case MODE_NEW: {
+        HANDLE handle = CreateFileW(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                    NORMAL, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) return handle;
+        return CreateFileW(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, TRUNCATE_EXISTING, 0,
+                           nullptr);
+    }
+    case MODE_EXCLUSIVE:
+        return CreateFileW(name, READ_WRITE, 0, nullptr, OPEN_EXISTING, NORMAL, nullptr);
+    case MODE_UPDATE:
+        // A read-only file is refused here too: Windows refuses it, but a process running with
+        // full rights on a system that only emulates the attribute would get write access.
+        if (DWORD attributes = GetFileAttributesW(name);
+            attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+            SetLastError(ERROR_FILE_READ_ONLY);
+            return INVALID_HANDLE_VALUE;
+        }
+        return CreateFileW(name, READ_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, NORMAL,
+                           nullptr);
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
+// Why the open of name failed, from the system's code: a folder and a read-only file are
+// refused as "access denied", which is told apart here.
+uint32_t OpenFailure(const wchar_t *name) {
+    DWORD code = GetLastError();
+    DWORD attributes = GetFileAttributesW(name);
+    if (attributes == INVALID_FILE_ATTRIBUTES || code == ERROR_SHARING_VIOLATION) return code;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return ERROR_DIRECTORY;
+    if (code == ERROR_ACCESS_DENIED && (attributes & FILE_ATTRIBUTE_READONLY))
+        return ERROR_FILE_READ_ONLY;
+    return code ? code : ERROR_GEN_FAILURE;
+}
+
 intptr_t OpenChannel(int32_t number, const char *path, Mode mode) {
     bool generated = number == AUTO_NUMBER;
     auto *channel = static_cast<FileChannel *>(AllocateObject(channels, number));
     if (!channel) return 0; // a generated number given as a fixed one
     if (generated) number = AutoNumberOf(channel);
-    const char *name = path ? path : "";
-    HANDLE handle = INVALID_HANDLE_VALUE;
-    switch (mode) {
-    case MODE_READ:
-        handle = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-        break;
-    case MODE_READ_WRITE:
-        handle = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        break;
-    case MODE_NEW:
-        handle = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (handle == INVALID_HANDLE_VALUE)
-            handle = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, TRUNCATE_EXISTING,
-                                 0, nullptr);
-        break;
-    case MODE_EXCLUSIVE:
-        handle = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-        break;
-    case MODE_UPDATE:
-        // A read-only file is refused here too: Windows refuses it, but a process running with
-        // full rights on a system that only emulates the attribute would get write access.
-        if (DWORD attributes = GetFileAttributesA(name);
-            attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-            break;
-        handle = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        break;
-    }
+    WideText name;
+    name.FromPath(path);
+    HANDLE handle = name.Length() ? CreateFor(name.Get(), mode) : INVALID_HANDLE_VALUE;
     if (handle == INVALID_HANDLE_VALUE || handle == nullptr) {
+        lastOpenFailure = name.Length() ? OpenFailure(name.Get()) : ERROR_PATH_NOT_FOUND;
         ReleaseObject(channels, number);
         return 0;
     }
@@ -224,6 +292,8 @@ intptr_t OpenChannel(int32_t number, const char *path, Mode mode) {
     channel->filled = 0;
     channel->changed = -1;
     channel->reading = 1;
+    channel->failure = 0;
+    channel->failedWriting = 0;
     return generated ? number : reinterpret_cast<intptr_t>(handle);
 }
 
@@ -255,6 +325,22 @@ intptr_t OpenChannelExclusive(int32_t number, const char *path) {
 intptr_t OpenChannelUpdate(int32_t number, const char *path) {
     return OpenChannel(number, path, MODE_UPDATE);
 }
+intptr_t OpenChannelReadShared(int32_t number, const char *path) {
+    return OpenChannel(number, path, MODE_READ_SHARED);
+}
+
+uint32_t ChannelOpenFailure() {
+    return lastOpenFailure;
+}
+
+uint32_t ChannelFailure(int32_t number, bool *writing) {
+    FileChannel *channel = Lookup(number);
+    if (writing) *writing = false;
+    if (!channel) return 0;
+    if (channel->buffer) FlushChannel(channel);
+    if (writing) *writing = channel->failedWriting != 0;
+    return channel->failure;
+}
 
 void CloseChannel(int32_t number) {
     if (number == AUTO_NUMBER) return;
@@ -278,7 +364,7 @@ int32_t ChannelAtEnd(int32_t number) {
         return 0;
     }
     BOOL ok = FALSE;
-    if (ReadRaw(channel->handle, &byte, 1, &ok) == 1 && ok) {
+    if (ReadRaw(channel, &byte, 1, &ok) == 1 && ok) {
         PushBackByte(channel);
         return 0;
     }
@@ -382,12 +468,11 @@ char *ReadChannelWindow(int32_t number, int32_t consumed, int32_t *length, int32
         std::memmove(channel->buffer, channel->buffer + channel->filled - kept, kept);
     int32_t got = 0;
     if (kept < BUFFER_SIZE)
-        got = static_cast<int32_t>(
-            ReadRaw(channel->handle, channel->buffer + kept, BUFFER_SIZE - kept));
+        got = static_cast<int32_t>(ReadRaw(channel, channel->buffer + kept, BUFFER_SIZE - kept));
     channel->filled = kept + got;
     channel->left = channel->filled;
     *length = channel->filled;
-    *added = got;
+    *added = channel->failure ? -1 : got;
     return channel->buffer;
 }
 
@@ -397,4 +482,43 @@ void MarkChannelWindow(int32_t number, int32_t from) {
         return;
     int32_t index = channel->filled - channel->left + from;
     if (channel->changed < 0 || index < channel->changed) channel->changed = index;
+}
+
+FailureKind ClassifyFailure(uint32_t code) {
+    switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME: return FAILURE_NOT_FOUND;
+    case ERROR_DIRECTORY: return FAILURE_FOLDER;
+    case ERROR_FILE_READ_ONLY:
+    case ERROR_WRITE_PROTECT: return FAILURE_READ_ONLY;
+    case ERROR_ACCESS_DENIED: return FAILURE_ACCESS_DENIED;
+    case ERROR_SHARING_VIOLATION: return FAILURE_IN_USE;
+    case ERROR_LOCK_VIOLATION: return FAILURE_LOCKED;
+    case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_BUFFER_OVERFLOW: return FAILURE_PATH_TOO_LONG;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return FAILURE_DISK_FULL;
+    case ERROR_NETNAME_DELETED:
+    case ERROR_UNEXP_NET_ERR:
+    case ERROR_DEV_NOT_EXIST:
+    case ERROR_NETWORK_UNREACHABLE: return FAILURE_NETWORK_GONE;
+    default: return FAILURE_OTHER;
+    }
+}
+
+// The system's message for code in the user's language, without its line end and full stop.
+char *FailureText(uint32_t code, int32_t resultStart) {
+    wchar_t message[512];
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, code, 0, message, 512, nullptr);
+    if (length >= 512) length = 0;
+    while (length > 0 && (message[length - 1] == '\r' || message[length - 1] == '\n' ||
+                          message[length - 1] == ' ' || message[length - 1] == '.'))
+        --length;
+    for (DWORD i = 0; i < length; ++i)
+        if (message[i] == '\r' || message[i] == '\n') message[i] = ' ';
+    return Utf8FromWide(message, static_cast<int32_t>(length), resultStart);
 }

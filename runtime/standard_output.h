@@ -5,9 +5,10 @@
  * it was redirected to, or a console), or else the console of the program that started it
  * (AttachConsole). Without either it returns 0, and every write does nothing: nothing is written
  * and nothing waits. Writes gather in a 4096-byte buffer that goes out when it is full and at
- * FlushStandardOutput, so a long report streams out in pieces and none is kept. Bytes go out as
- * they are (Windows-1252). A failed write is not reported: a closed pipe ends the output, not
- * the work. One thread only.
+ * FlushStandardOutput, so a long report streams out in pieces and none is kept. The bytes are
+ * UTF-8: to a file or a pipe they go out as they are, to a console as UTF-16 (WriteConsoleW),
+ * so that every script reads right whatever the console's code page. A failed write is not
+ * reported: a closed pipe ends the output, not the work. One thread only.
  */
 #pragma once
 

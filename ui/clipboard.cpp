@@ -1,27 +1,29 @@
 #include "ui/clipboard.h"
 
 #include "runtime/strings.h"
+#include "runtime/wide_text.h"
 
 #include <windows.h>
 
 #include <cstring>
 
+// The text comes as UTF-16 and is given in Windows-1252; a character that it lacks becomes "?".
 char *ReadClipboardText(int32_t resultStart) {
-    char *result = ReserveResult(0, resultStart);
-    result[0] = 0;
-    if (!OpenClipboard(nullptr)) return result;
-    HANDLE handle = GetClipboardData(CF_TEXT);
-    const char *bytes = handle ? static_cast<const char *>(GlobalLock(handle)) : nullptr;
-    if (bytes) {
-        // The block's size bounds the text, whatever another program put there.
-        size_t size = GlobalSize(handle);
-        size_t length = strnlen(bytes, size);
-        if (length > static_cast<size_t>(INT32_MAX / 2)) length = INT32_MAX / 2;
-        result = ReserveResult(static_cast<int32_t>(length), resultStart);
-        std::memcpy(result, bytes, length);
-        result[length] = 0;
-        GlobalUnlock(handle);
+    if (!OpenClipboard(nullptr)) return Windows1252FromWide(nullptr, 0, resultStart);
+    HANDLE handle = GetClipboardData(CF_UNICODETEXT);
+    const auto *units = handle ? static_cast<const wchar_t *>(GlobalLock(handle)) : nullptr;
+    if (!units) {
+        CloseClipboard();
+        return Windows1252FromWide(nullptr, 0, resultStart);
     }
+    // The block's size bounds the text, whatever another program put there.
+    size_t size = GlobalSize(handle) / sizeof(wchar_t);
+    size_t length = 0;
+    while (length < size && units[length] != 0)
+        ++length;
+    if (length > static_cast<size_t>(INT32_MAX / 4)) length = INT32_MAX / 4;
+    char *result = Windows1252FromWide(units, static_cast<int32_t>(length), resultStart);
+    GlobalUnlock(handle);
     CloseClipboard();
     return result;
 }
@@ -30,19 +32,20 @@ char *ReadClipboardText(int32_t resultStart) {
 // content in place.
 void *WriteClipboardText(const char *text) {
     if (!OpenClipboard(nullptr)) return nullptr;
-    size_t length = static_cast<size_t>(StringLength(text));
-    HGLOBAL block = GlobalAlloc(GMEM_DDESHARE | GMEM_MOVEABLE, length + 1);
-    char *bytes = block ? static_cast<char *>(GlobalLock(block)) : nullptr;
+    WideText units;
+    units.FromWindows1252(text);
+    size_t size = (static_cast<size_t>(units.Length()) + 1) * sizeof(wchar_t);
+    HGLOBAL block = GlobalAlloc(GMEM_DDESHARE | GMEM_MOVEABLE, size);
+    void *bytes = block ? GlobalLock(block) : nullptr;
     if (!bytes) {
         if (block) GlobalFree(block);
         CloseClipboard();
         return nullptr;
     }
-    if (length > 0) std::memcpy(bytes, text, length);
-    bytes[length] = 0;
+    std::memcpy(bytes, units.Get(), size);
     GlobalUnlock(block);
     EmptyClipboard();
-    HANDLE result = SetClipboardData(CF_TEXT, block);
+    HANDLE result = SetClipboardData(CF_UNICODETEXT, block);
     if (!result) GlobalFree(block);
     CloseClipboard();
     return result;

@@ -1,5 +1,6 @@
 /*
- * Clipboard text (CF_TEXT, single-byte, line ends and all other bytes as they are).
+ * Clipboard text: CF_UNICODETEXT, exchanged as Windows-1252 Strings (a character that it lacks
+ * reads as "?"); line ends and all other characters as they are.
  *
  * ReadClipboardText gives the clipboard's text up to its first zero byte at the result start
  * (runtime/strings.h), or "" when the clipboard cannot be opened or holds no text.

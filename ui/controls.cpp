@@ -2,6 +2,7 @@
 
 #include "runtime/registry.h"
 #include "runtime/strings.h"
+#include "runtime/wide_text.h"
 #include "ui/numbered_windows.h"
 
 #include <commctrl.h>
@@ -86,8 +87,8 @@ LRESULT TextFieldColorHandler(ControlRecord *record, HWND, UINT message, WPARAM 
 LRESULT CALLBACK ControlProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     auto number = static_cast<int32_t>(GetWindowLongPtrA(handle, GWLP_ID));
     ControlRecord *record = number == -1 ? nullptr : LookupControl(number);
-    if (!record || record->handle != handle) return DefWindowProcA(handle, message, wParam, lParam);
-    LRESULT result = CallWindowProcA(record->previousProcedure, handle, message, wParam, lParam);
+    if (!record || record->handle != handle) return DefWindowProcW(handle, message, wParam, lParam);
+    LRESULT result = CallWindowProcW(record->previousProcedure, handle, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         record = LookupControl(number);
         if (record && record->kind->destroyHook) record->kind->destroyHook(record);
@@ -105,14 +106,14 @@ LRESULT CALLBACK TextFieldProc(HWND handle, UINT message, WPARAM wParam, LPARAM 
         PostMessageA(FindNumberedWindow(handle), MSG_CONTROL_FOCUS,
                      static_cast<WPARAM>(GetWindowLongPtrA(handle, GWLP_ID)), type);
     }
-    return CallWindowProcA(editProcedure, handle, message, wParam, lParam);
+    return CallWindowProcW(editProcedure, handle, message, wParam, lParam);
 }
 
 LRESULT CALLBACK ToolTipProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_PAINT)
         SetWindowPos(handle, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
     auto previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(handle, GWLP_USERDATA));
-    return CallWindowProcA(previous, handle, message, wParam, lParam);
+    return CallWindowProcW(previous, handle, message, wParam, lParam);
 }
 
 intptr_t RegisterControl(int32_t number, ControlRecord *record, HWND handle,
@@ -122,7 +123,7 @@ intptr_t RegisterControl(int32_t number, ControlRecord *record, HWND handle,
     record->handle = handle;
     record->kind = kind;
     record->previousProcedure = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlProc)));
+        SetWindowLongPtrW(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlProc)));
     SetWindowLongPtrA(handle, GWLP_ID, number);
     SetPropA(handle, QV_ID, reinterpret_cast<HANDLE>(static_cast<intptr_t>(number)));
     SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(context->font), 1);
@@ -130,17 +131,18 @@ intptr_t RegisterControl(int32_t number, ControlRecord *record, HWND handle,
 }
 
 intptr_t CreateControl(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
-                       const char *text, const ControlKind *kind, const char *className,
+                       const char *text, const ControlKind *kind, const wchar_t *className,
                        DWORD style, DWORD extendedStyle) {
     if (number < 0 && number != AUTO_NUMBER) return 0; // a generated number cannot be taken
-    HWND handle = CreateWindowExA(extendedStyle, className, text ? text : "", style, x, y, width,
-                                  height, context->parent, reinterpret_cast<HMENU>(-1),
+    WideText wideText;
+    HWND handle = CreateWindowExW(extendedStyle, className, wideText.FromWindows1252(text), style,
+                                  x, y, width, height, context->parent, reinterpret_cast<HMENU>(-1),
                                   GetModuleHandleA(nullptr), nullptr);
     if (!handle) return 0;
     auto *record = static_cast<ControlRecord *>(AllocateObject(controls, number));
     if (kind == &TEXT_FIELD_KIND)
         editProcedure = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TextFieldProc)));
+            SetWindowLongPtrW(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TextFieldProc)));
     if (kind != &BUTTON_KIND) record->frontColor = record->backColor = COLOR_DEFAULT;
     return RegisterControl(number, record, handle, kind);
 }
@@ -165,20 +167,20 @@ HWND OpenControlList(HWND window) {
 intptr_t CreateLabel(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
                      const char *text, uint32_t flags) {
     DWORD extended = (flags & LABEL_BORDER) ? WS_EX_CLIENTEDGE : 0;
-    return CreateControl(number, x, y, width, height, text, &LABEL_KIND, "Static",
+    return CreateControl(number, x, y, width, height, text, &LABEL_KIND, L"Static",
                          flags | LABEL_STYLE, extended);
 }
 
 intptr_t CreateTextField(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
                          const char *text, uint32_t flags) {
     DWORD extended = (flags & TEXT_FIELD_BORDERLESS) ? 0 : WS_EX_CLIENTEDGE;
-    return CreateControl(number, x, y, width, height, text, &TEXT_FIELD_KIND, "Edit",
+    return CreateControl(number, x, y, width, height, text, &TEXT_FIELD_KIND, L"Edit",
                          flags | TEXT_FIELD_STYLE, extended);
 }
 
 intptr_t CreateButton(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
                       const char *text, uint32_t flags) {
-    return CreateControl(number, x, y, width, height, text, &BUTTON_KIND, "Button",
+    return CreateControl(number, x, y, width, height, text, &BUTTON_KIND, L"Button",
                          flags | BUTTON_STYLE, 0);
 }
 
@@ -202,26 +204,27 @@ HWND FindNumberedWindow(HWND handle) {
 
 intptr_t SetToolTip(int32_t number, const char *text) {
     if (!context->toolTip) {
-        context->toolTip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+        context->toolTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                            WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
                                            nullptr, GetModuleHandleA(nullptr), nullptr);
         if (context->toolTip) {
-            LONG_PTR previous = SetWindowLongPtrA(context->toolTip, GWLP_WNDPROC,
+            LONG_PTR previous = SetWindowLongPtrW(context->toolTip, GWLP_WNDPROC,
                                                   reinterpret_cast<LONG_PTR>(ToolTipProc));
             SetWindowLongPtrA(context->toolTip, GWLP_USERDATA, previous);
         }
     }
     ControlRecord *record = LookupControl(number);
     if (!record || !context->toolTip) return 0;
-    TOOLINFOA tool{};
-    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    WideText wideText;
+    TOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V1_SIZE;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = GetParent(record->handle);
     tool.uId = reinterpret_cast<UINT_PTR>(record->handle);
-    tool.lpszText = const_cast<char *>(text ? text : "");
-    SendMessageA(context->toolTip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-    return SendMessageA(context->toolTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    tool.lpszText = const_cast<wchar_t *>(wideText.FromWindows1252(text)); // copied by the tool
+    SendMessageW(context->toolTip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    return SendMessageW(context->toolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 HWND ToolTipWindow() {
@@ -239,22 +242,24 @@ int32_t SetControlText(int32_t number, const char *text) {
     if (!record) return 0;
     if (!text) text = "";
     if (record->kind->setText) return record->kind->setText(record, text);
-    return SetWindowTextA(record->handle, text) ? 1 : 0;
+    WideText wideText;
+    return SetWindowTextW(record->handle, wideText.FromWindows1252(text)) ? 1 : 0;
 }
 
-// Exactly the text read, also when the platform's first length was larger.
+// Exactly the text read, also when the platform's first length was larger; a character that
+// Windows-1252 lacks becomes "?".
 char *GetControlText(int32_t number, int32_t resultStart) {
     ControlRecord *record = LookupControl(number);
     if (record && record->kind->getText) return record->kind->getText(record, resultStart);
-    int32_t length = record ? GetWindowTextLengthA(record->handle) : 0;
-    if (length < 0) length = 0;
-    char *text = ReserveResult(length, resultStart);
-    text[0] = 0;
-    if (record) GetWindowTextA(record->handle, text, length + 1);
-    int32_t got = static_cast<int32_t>(strnlen(text, static_cast<size_t>(length)));
-    text[got] = 0;
-    GiveBackResult(length - got);
-    return text;
+    int32_t length = record ? GetWindowTextLengthW(record->handle) : 0;
+    if (length <= 0) return Windows1252FromWide(nullptr, 0, resultStart);
+    auto *text =
+        static_cast<wchar_t *>(MainHeapAlloc((static_cast<size_t>(length) + 1) * sizeof(wchar_t)));
+    int32_t got = GetWindowTextW(record->handle, text, length + 1);
+    if (got < 0 || got > length) got = 0;
+    char *result = Windows1252FromWide(text, got, resultStart);
+    MainHeapFree(text);
+    return result;
 }
 
 void SetControlColor(ControlRecord *record, int32_t type, COLORREF color) {

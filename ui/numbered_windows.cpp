@@ -2,6 +2,7 @@
 
 #include "runtime/registry.h"
 #include "runtime/strings.h"
+#include "runtime/wide_text.h"
 #include "ui/controls.h"
 #include "ui/navigation.h"
 
@@ -42,10 +43,15 @@ constexpr char CLASS_PREFIX[] = "WindowClass_";
 constexpr int32_t CLASS_NAME_SIZE = sizeof CLASS_PREFIX - 1 + DECIMAL_TEXT_SIZE;
 
 // "WindowClass_<number>", the number in decimal.
-void ClassName(int32_t number, char (&name)[CLASS_NAME_SIZE]) {
+void ClassName(int32_t number, wchar_t (&name)[CLASS_NAME_SIZE]) {
+    char digits[DECIMAL_TEXT_SIZE];
+    FormatDecimal(number, digits);
+    size_t at = 0;
     for (size_t i = 0; i + 1 < sizeof CLASS_PREFIX; ++i)
-        name[i] = CLASS_PREFIX[i];
-    FormatDecimal(number, name + sizeof CLASS_PREFIX - 1);
+        name[at++] = static_cast<wchar_t>(CLASS_PREFIX[i]);
+    for (const char *digit = digits; *digit; ++digit)
+        name[at++] = static_cast<wchar_t>(*digit);
+    name[at] = 0;
 }
 
 // The number of the numbered window that handle is or lies in, or -1.
@@ -77,8 +83,8 @@ LRESULT OnCommand(WPARAM wParam, LPARAM lParam, HWND handle) {
 }
 
 // The class every numbered window gets; a class of that name left over from before is used.
-void RegisterWindowClass(const char *className, HINSTANCE instance) {
-    WNDCLASSA windowClass{};
+void RegisterWindowClass(const wchar_t *className, HINSTANCE instance) {
+    WNDCLASSW windowClass{};
     windowClass.style = CS_DBLCLKS;
     windowClass.lpfnWndProc = NumberedWindowProc;
     windowClass.hInstance = instance;
@@ -86,7 +92,7 @@ void RegisterWindowClass(const char *className, HINSTANCE instance) {
     windowClass.hCursor = classCursor;
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<intptr_t>(COLOR_BTNFACE + 1));
     windowClass.lpszClassName = className;
-    RegisterClassA(&windowClass);
+    RegisterClassW(&windowClass);
 }
 
 struct OuterPlace {
@@ -146,21 +152,22 @@ void AcceptDroppedFiles(int32_t number) {
 }
 
 int32_t DroppedFileCount() {
-    return events->drop ? static_cast<int32_t>(DragQueryFileA(events->drop, 0xFFFFFFFF, nullptr, 0))
+    return events->drop ? static_cast<int32_t>(DragQueryFileW(events->drop, 0xFFFFFFFF, nullptr, 0))
                         : 0;
 }
 
+// The name comes in UTF-16 and goes on as a UTF-8 path.
 char *DroppedFileName(int32_t index, int32_t resultStart) {
     UINT length = 0;
     if (index >= 0 && index < DroppedFileCount())
-        length = DragQueryFileA(events->drop, static_cast<UINT>(index), nullptr, 0);
-    char *name = ReserveResult(static_cast<int32_t>(length), resultStart);
-    UINT got =
-        length ? DragQueryFileA(events->drop, static_cast<UINT>(index), name, length + 1) : 0;
+        length = DragQueryFileW(events->drop, static_cast<UINT>(index), nullptr, 0);
+    wchar_t *name =
+        length ? static_cast<wchar_t *>(MainHeapAlloc((length + 1) * sizeof(wchar_t))) : nullptr;
+    UINT got = name ? DragQueryFileW(events->drop, static_cast<UINT>(index), name, length + 1) : 0;
     if (got > length) got = length;
-    name[got] = 0;
-    GiveBackResult(static_cast<int32_t>(length - got));
-    return name;
+    char *result = Utf8FromWide(name, static_cast<int32_t>(got), resultStart);
+    MainHeapFree(name);
+    return result;
 }
 
 void EndDrop() {
@@ -174,7 +181,7 @@ HWND OpenNumberedWindow(int32_t number, int32_t x, int32_t y, int32_t width, int
     auto *record = static_cast<WindowRecord *>(AllocateObject(windows, number));
     if (!record) return nullptr; // a generated number given as a fixed one
     if (generated) number = AutoNumberOf(record);
-    char className[CLASS_NAME_SIZE];
+    wchar_t className[CLASS_NAME_SIZE];
     ClassName(number, className);
     HINSTANCE instance = GetModuleHandleA(nullptr);
     RegisterWindowClass(className, instance);
@@ -186,10 +193,12 @@ HWND OpenNumberedWindow(int32_t number, int32_t x, int32_t y, int32_t width, int
     DWORD style = options & ~(WINDOW_CENTER_SCREEN | WINDOW_CENTER_PARENT);
     OuterPlace place = PlaceWindow(x, y, width, height, style, options, parent);
 
-    HWND handle = CreateWindowExA(0, className, title ? title : "", style, place.x, place.y,
-                                  place.width, place.height, parent, nullptr, instance, nullptr);
+    WideText wideTitle;
+    HWND handle =
+        CreateWindowExW(0, className, wideTitle.FromWindows1252(title), style, place.x, place.y,
+                        place.width, place.height, parent, nullptr, instance, nullptr);
     if (!handle) {
-        UnregisterClassA(className, instance);
+        UnregisterClassW(className, instance);
         ReleaseObject(windows, number);
         return nullptr;
     }
@@ -203,7 +212,7 @@ HWND OpenNumberedWindow(int32_t number, int32_t x, int32_t y, int32_t width, int
     record->accelerators = static_cast<ACCEL *>(MainHeapAlloc(2 * sizeof(ACCEL)));
     record->accelerators[0] = ACCEL{FVIRTKEY | FNOINVERT, VK_TAB, CMD_FOCUS_NEXT};
     record->accelerators[1] = ACCEL{FVIRTKEY | FNOINVERT | FSHIFT, VK_TAB, CMD_FOCUS_PREVIOUS};
-    record->acceleratorTable = CreateAcceleratorTableA(record->accelerators, 2);
+    record->acceleratorTable = CreateAcceleratorTableW(record->accelerators, 2);
     return generated ? reinterpret_cast<HWND>(static_cast<intptr_t>(number)) : handle;
 }
 
@@ -215,9 +224,9 @@ void DestroyNumberedWindow(int32_t number) {
     RemovePropA(handle, QV_WINDOW_ID);
     if (RemovePropA(handle, QV_DROP_ACCEPT)) RevokeDragDrop(handle);
     DestroyWindow(handle);
-    char className[CLASS_NAME_SIZE];
+    wchar_t className[CLASS_NAME_SIZE];
     ClassName(number, className);
-    UnregisterClassA(className, GetModuleHandleA(nullptr));
+    UnregisterClassW(className, GetModuleHandleA(nullptr));
     record = static_cast<WindowRecord *>(LookupObject(windows, number));
     if (!record) return;
     MainHeapFree(record->accelerators);
@@ -262,12 +271,12 @@ EventCode WaitForEvent() {
         return code;
     }
     MSG message{};
-    GetMessageA(&message, nullptr, 0, 0);
+    GetMessageW(&message, nullptr, 0, 0);
     HWND active = GetActiveWindow();
     HACCEL table = SelectAccelerators(active);
-    if (!table || !TranslateAcceleratorA(active, table, &message)) {
+    if (!table || !TranslateAcceleratorW(active, table, &message)) {
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
     if (EventCode pending = events->pending) {
         events->pending = 0;
@@ -351,5 +360,5 @@ LRESULT CALLBACK NumberedWindowProc(HWND handle, UINT message, WPARAM wParam, LP
         break;
     default: break;
     }
-    return result == NOT_HANDLED ? DefWindowProcA(handle, message, wParam, lParam) : result;
+    return result == NOT_HANDLED ? DefWindowProcW(handle, message, wParam, lParam) : result;
 }

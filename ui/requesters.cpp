@@ -2,6 +2,7 @@
 
 #include "runtime/registry.h"
 #include "runtime/strings.h"
+#include "runtime/wide_text.h"
 
 #include <commdlg.h>
 
@@ -9,7 +10,8 @@
 
 namespace {
 
-constexpr int32_t PATH_SIZE = 260;
+constexpr int32_t PATH_SIZE = 260;    // a default path this long or longer is refused
+constexpr int32_t PATH_UNITS = 32768; // the longest path Windows knows, with its zero
 constexpr DWORD DIALOG_OPTIONS =
     OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
 static_assert(DIALOG_OPTIONS == 0x8080C);
@@ -33,18 +35,10 @@ BOOL CALLBACK DisableStep(HWND window, LPARAM foreground) {
     return TRUE;
 }
 
-// A zero-filled copy with a spare byte; null when the heap has no room.
-char *CopyWithRoom(const char *text) {
-    size_t length = std::strlen(text);
-    auto *copy = static_cast<char *>(MainHeapTryAlloc(length + 2));
-    if (copy) std::memcpy(copy, text, length);
-    return copy;
-}
-
-// Shows the dialog; returns the chosen path in a main-heap block the caller frees, or null when
-// the dialog was cancelled or failed, or its blocks could not be had.
-char *RunOpenDialog(const char *title, const char *defaultPath, const char *filter,
-                    int32_t patternIndex);
+// Shows the dialog; returns the chosen path (UTF-16) in a main-heap block the caller frees, or
+// null when the dialog was cancelled or failed, or its blocks could not be had.
+wchar_t *RunOpenDialog(const char *title, const char *defaultPath, const char *filter,
+                       int32_t patternIndex);
 
 } // namespace
 
@@ -76,7 +70,10 @@ void EnableOtherWindows() {
 
 int32_t ShowMessageBox(const char *title, const char *text, uint32_t flags) {
     DisableOtherWindows();
-    int32_t result = MessageBoxA(OwnerWindow(), text ? text : "", title ? title : "", flags);
+    WideText wideText, wideTitle;
+    wideText.FromWindows1252(text);
+    wideTitle.FromWindows1252(title);
+    int32_t result = MessageBoxW(OwnerWindow(), wideText.Get(), wideTitle.Get(), flags);
     EnableOtherWindows();
     return result;
 }
@@ -104,40 +101,51 @@ void SplitDefaultPath(const char *path, int32_t *folderLength, int32_t *nameOffs
 
 namespace {
 
-char *RunOpenDialog(const char *title, const char *defaultPath, const char *filter,
-                    int32_t patternIndex) {
+// The dialog takes paths of any length that Windows' dialog hands back: its buffer holds the
+// longest path Windows knows, and the file is opened as any long path is (runtime/wide_text.h).
+wchar_t *RunOpenDialog(const char *title, const char *defaultPath, const char *filter,
+                       int32_t patternIndex) {
     const char *filterText = filter ? filter : "";
-    auto *file = static_cast<char *>(MainHeapTryAlloc(PATH_SIZE));
-    auto *filterCopy = static_cast<char *>(MainHeapTryAlloc(std::strlen(filterText) + 2));
-    char *folder = defaultPath ? CopyWithRoom(defaultPath) : nullptr;
+    int32_t filterLength = StringLength(filterText);
+    auto *file = static_cast<wchar_t *>(MainHeapTryAlloc(PATH_UNITS * sizeof(wchar_t)));
+    auto *filterCopy = static_cast<char *>(MainHeapTryAlloc(static_cast<size_t>(filterLength) + 2));
     BOOL ok = FALSE;
-    if (file && filterCopy && (folder || !defaultPath)) {
+    if (file && filterCopy) {
         ConvertFilter(filterText, filterCopy);
+        WideText wideFilter, folder, wideTitle;
+        wideFilter.FromWindows1252(filterCopy, filterLength + 2); // with both closing zeros
         if (defaultPath) {
             int32_t folderLength = 0, nameOffset = 0;
             SplitDefaultPath(defaultPath, &folderLength, &nameOffset);
-            folder[folderLength] = 0;
-            // Shorter than PATH_SIZE, checked by the caller.
-            std::memcpy(file, defaultPath + nameOffset, std::strlen(defaultPath + nameOffset) + 1);
-            if (!IsValidFileName(file)) file[0] = 0;
+            WorkspaceScope scope;
+            folder.FromUtf8(LeftPart(defaultPath, folderLength, scope.Start()));
+            const char *name = defaultPath + nameOffset;
+            if (IsValidFileName(name)) {
+                WideText wideName;
+                wideName.FromUtf8(name);
+                // Shorter than PATH_SIZE, checked by the caller.
+                std::memcpy(file, wideName.Get(), (wideName.Length() + 1) * sizeof(wchar_t));
+            }
         }
-        OPENFILENAMEA dialog{};
-        dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A; // the first layout
+        OPENFILENAMEW dialog{};
+        dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400W; // the first layout
         dialog.hwndOwner = OwnerWindow();
-        dialog.lpstrFilter = filterCopy;
+        dialog.lpstrFilter = wideFilter.Get();
         dialog.nFilterIndex = static_cast<DWORD>(patternIndex + 1);
         dialog.lpstrFile = file;
-        dialog.nMaxFile = PATH_SIZE;
-        dialog.lpstrInitialDir = folder;
-        dialog.lpstrTitle = title;
+        dialog.nMaxFile = PATH_UNITS;
+        dialog.lpstrInitialDir = defaultPath ? folder.Get() : nullptr;
+        dialog.lpstrTitle = wideTitle.FromWindows1252(title);
         dialog.Flags = DIALOG_OPTIONS;
         DisableOtherWindows();
-        ok = GetOpenFileNameA(&dialog);
+        ok = GetOpenFileNameW(&dialog);
         EnableOtherWindows();
     }
     MainHeapFree(filterCopy);
-    MainHeapFree(folder);
-    if (ok) return file;
+    if (ok) {
+        file[PATH_UNITS - 1] = 0;
+        return file;
+    }
     MainHeapFree(file);
     return nullptr;
 }
@@ -147,12 +155,8 @@ char *RunOpenDialog(const char *title, const char *defaultPath, const char *filt
 char *ChooseFileToOpen(const char *title, const char *defaultPath, const char *filter,
                        int32_t patternIndex, int32_t resultStart) {
     bool refused = defaultPath && std::strlen(defaultPath) >= PATH_SIZE;
-    char *file = refused ? nullptr : RunOpenDialog(title, defaultPath, filter, patternIndex);
-    char *result = ReserveResult(PATH_SIZE, resultStart);
-    int32_t length = file ? static_cast<int32_t>(strnlen(file, PATH_SIZE - 1)) : 0;
-    if (length > 0) std::memcpy(result, file, static_cast<size_t>(length));
-    result[length] = 0;
-    GiveBackResult(PATH_SIZE - length);
+    wchar_t *file = refused ? nullptr : RunOpenDialog(title, defaultPath, filter, patternIndex);
+    char *result = Utf8FromWide(file, -1, resultStart);
     MainHeapFree(file);
     return result;
 }

@@ -7,6 +7,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -307,29 +310,59 @@ std::string Mixed(const std::string &end, bool mark, const char *firstChecksum =
            end + ":00000001FF" + end;
 }
 
-enum Kind { MIXED_CRLF, MIXED_LF_MARK, RIGHT, MISSING, LOCKED };
+// Right records that fill 64 KiB to the last byte; the last one has no line end, which patching
+// would add.
+std::string FillsTheDisk() {
+    std::string file = "; x\r\n";
+    for (int n = 0; n < 1456; ++n)
+        file += ":10010000214601360121470136007EFE09D2190140\r\n";
+    return file + ":00000001FF";
+}
+
+enum Kind {
+    MIXED_CRLF,
+    MIXED_LF_MARK,
+    RIGHT,
+    MISSING,
+    LOCKED,     // held open by another program that shares nothing
+    HELD,       // held open for writing by another program, as an editor does
+    READ_ONLY,  // the read-only attribute
+    LONG_PATH,  // deep in folders, over MAX_PATH
+    UNREADABLE, // every read fails
+    DISK_FULL,  // the last byte of a full disk
+};
 
 std::string Before(Kind kind) {
     switch (kind) {
-    case MIXED_CRLF: return Mixed("\r\n", false);
     case MIXED_LF_MARK: return Mixed("\n", true);
     case RIGHT: return RECORDS_RIGHT;
-    case LOCKED: return Mixed("\r\n", false);
     case MISSING: return "<missing>";
+    case DISK_FULL: return FillsTheDisk();
+    default: return Mixed("\r\n", false);
     }
-    return "";
+}
+
+bool Changes(Kind kind) {
+    return kind == MIXED_CRLF || kind == MIXED_LF_MARK || kind == LONG_PATH;
 }
 
 std::string After(Kind kind, bool checking) {
-    if (checking || kind == LOCKED) return Before(kind);
-    if (kind == MIXED_CRLF) return Mixed("\r\n", false, "40");
-    if (kind == MIXED_LF_MARK) return Mixed("\n", true, "40");
-    return Before(kind);
+    if (checking || !Changes(kind)) return Before(kind);
+    return kind == MIXED_LF_MARK ? Mixed("\n", true, "40") : Mixed("\r\n", false, "40");
 }
 
 // The report lines of one file, written out as a reader expects them.
 std::string Report(Kind kind, const std::string &p, bool checking) {
-    if (kind == MISSING || kind == LOCKED) return p + ": cannot be opened\r\n";
+    const char *refused = kind == MISSING ? "not found"
+                          : kind == LOCKED || (kind == HELD && !checking)
+                              ? "in use by another program"
+                          : kind == READ_ONLY && !checking ? "read-only"
+                                                           : nullptr;
+    if (refused) return p + ": cannot be opened (" + refused + ")\r\n";
+    if (kind == UNREADABLE)
+        return p + ": could not be read completely, stopped after line 0 (Not ready)\r\n";
+    if (kind == DISK_FULL)
+        return p + ": could not be written completely, stopped after line 1457 (disk full)\r\n";
     if (kind == RIGHT)
         return checking ? p + ": 3 records, 0 wrong, 0 lines not well-formed records\r\n"
                         : p + ": 3 records, 0 corrected, 0 lines left unchanged\r\n";
@@ -345,17 +378,29 @@ std::string Report(Kind kind, const std::string &p, bool checking) {
 
 FILETIME WrittenAt(const std::string &path) {
     FILETIME time{};
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        CreateFileW(testfiles::LongPath(path).c_str(), GENERIC_READ,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     GetFileTime(file, nullptr, nullptr, &time);
     CloseHandle(file);
     return time;
 }
 
-// Every mode with one and several files, missing and locked ones, CR LF and LF files with and
-// without a byte-order mark, right, wrong and malformed records, and named files where no window
-// can be opened: the exit code, the bytes on disk (and for files left alone, their modification
-// time) and the report.
+// A tmpfs of 64 KiB, mounted where root may; "" where not.
+const std::string SMALL_DISK = "/tmp/checksumme_full_" + std::to_string(GetCurrentProcessId());
+std::string MountSmallDisk() {
+    const std::string &unixPath = SMALL_DISK;
+    RunUnixCommand("umount " + unixPath + " 2>/dev/null; mkdir -p " + unixPath +
+                   " && mount -t tmpfs -o size=64k tmpfs " + unixPath + " && : > " + unixPath +
+                   "/.mounted");
+    return testfiles::Exists(WindowsPath(unixPath + "/.mounted")) ? WindowsPath(unixPath) : "";
+}
+
+// Every mode with one and several files; names in several scripts and a path longer than
+// MAX_PATH; files that are missing, in use, held open for writing, read-only, unreadable or on a
+// full disk; CR LF and LF files with and without a byte-order mark; right, wrong and malformed
+// records; named files where no window can be opened; the switches alone: the exit code, the
+// bytes on disk (and for files left alone, their modification time) and the report in UTF-8.
 TEST(CommandLine, PatchesOrChecksEveryNamedFileAndReports) {
     struct Row {
         const char *name;
@@ -368,42 +413,71 @@ TEST(CommandLine, PatchesOrChecksEveryNamedFileAndReports) {
     const Row rows[] = {
         {"one file", "", {MIXED_CRLF}, true, 0},
         {"several, one missing", "", {MIXED_LF_MARK, MISSING, RIGHT}, true, 1},
-        {"a locked one", "", {LOCKED, MIXED_CRLF}, true, 1},
+        {"names in three scripts", "", {MIXED_CRLF, MIXED_CRLF, MIXED_LF_MARK, RIGHT}, true, 0},
+        {"a long path", "", {LONG_PATH}, true, 0},
+        {"in use", "", {LOCKED, MIXED_CRLF}, true, 1},
+        {"held open for writing", "", {HELD, READ_ONLY}, true, 1},
+        {"an unreadable one", "", {UNREADABLE, RIGHT}, true, 1},
+        {"a full disk", "", {DISK_FULL}, true, 1},
         {"no standard output", "", {MIXED_LF_MARK, RIGHT}, false, 0},
         {"check", "/check", {MIXED_CRLF, RIGHT}, true, 2},
         {"check, all right", "/CHECK", {RIGHT}, true, 0},
         {"check, a missing one wins", "/Check", {MIXED_LF_MARK, MISSING}, true, 1},
-        {"check, a locked one", "/check", {LOCKED}, true, 1},
+        {"check, in use", "/check", {LOCKED}, true, 1},
+        {"check, held open and read-only", "--check", {HELD, READ_ONLY, LONG_PATH}, true, 2},
+        {"check, an unreadable one", "/check", {UNREADABLE}, true, 1},
         {"check, no standard output", "/check", {MIXED_CRLF}, false, 2},
         {"no window", "", {MIXED_CRLF, MISSING}, true, 1, true},
         {"usage", "/?", {}, true, 0},
+        {"usage, spelled out", "--HELP", {}, true, 0},
+        {"check of nothing", "/check", {}, true, 1},
     };
-    std::string folder = testfiles::Folder("Pr\xFC"
-                                           "f Ordner"); // Prüf Ordner
+    const char *NAMES[] = {"datei ä", "прошивка файл", "固件 主程序", "łódź 🔧"};
+    std::string folder = testfiles::Folder("Prüf Ordner");
+    std::string deep = folder;
+    for (char letter : {'a', 'b', 'c'}) {
+        deep += "\\" + std::string(100, letter);
+        testfiles::MakeFolder(deep);
+    }
+    std::string smallDisk = MountSmallDisk();
     std::string outputPath = testfiles::Folder("checksumme output") + "\\report.txt";
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
-        bool checking = !row.switches.empty() && row.switches != "/?";
+        bool fullDisk = std::find(row.files.begin(), row.files.end(), DISK_FULL) != row.files.end();
+        if (fullDisk && smallDisk.empty()) {
+            std::printf("no small disk to fill (not root?): row \"%s\" skipped\n", row.name);
+            continue;
+        }
+        bool checking = row.switches == "/check" || row.switches == "--check" ||
+                        row.switches == "/CHECK" || row.switches == "/Check";
         std::string arguments = row.switches, expected;
         std::vector<std::string> paths;
         std::vector<FILETIME> times;
-        HANDLE lock = INVALID_HANDLE_VALUE;
+        HANDLE holder = INVALID_HANDLE_VALUE;
         for (size_t i = 0; i < row.files.size(); ++i) {
-            std::string path = folder + "\\datei " + std::to_string(i) + " \xE4.hex"; // ä
-            DeleteFileA(path.c_str());
-            if (row.files[i] != MISSING) {
-                ASSERT_TRUE(testfiles::Write(path, Before(row.files[i])));
+            Kind kind = row.files[i];
+            std::string path = folder + "\\" + NAMES[i % 4] + ".hex";
+            if (kind == LONG_PATH) path = deep + "\\" + NAMES[i % 4] + ".hex";
+            if (kind == UNREADABLE) path = "Z:\\proc\\self\\mem";
+            if (kind == DISK_FULL) path = smallDisk + "\\voll.hex";
+            if (kind != UNREADABLE) {
+                testfiles::Remove(path);
+                if (kind != MISSING) {
+                    ASSERT_TRUE(testfiles::Write(path, Before(kind))) << path;
+                }
+                if (kind == READ_ONLY) testfiles::SetReadOnly(path, true);
             }
-            if (row.files[i] == LOCKED)
-                lock = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                   OPEN_EXISTING, 0, nullptr);
+            if (kind == LOCKED || kind == HELD)
+                holder = CreateFileW(testfiles::Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                     kind == HELD ? FILE_SHARE_READ : 0, nullptr, OPEN_EXISTING, 0,
+                                     nullptr);
             paths.push_back(path);
             times.push_back(WrittenAt(path));
             arguments += (arguments.empty() ? "\"" : " \"") + path + "\"";
-            expected += Report(row.files[i], path, checking);
+            expected += Report(kind, path, checking);
         }
-        if (row.switches == "/?") expected = texts::USAGE;
-        DeleteFileA(outputPath.c_str());
+        if (row.files.empty()) expected = texts::USAGE;
+        testfiles::Remove(outputPath);
         Tool tool;
         char display[256] = {};
         GetEnvironmentVariableA("DISPLAY", display, sizeof display);
@@ -411,18 +485,55 @@ TEST(CommandLine, PatchesOrChecksEveryNamedFileAndReports) {
         ASSERT_TRUE(tool.Start(arguments, row.output ? outputPath : ""));
         if (row.noDisplay) SetEnvironmentVariableA("DISPLAY", display);
         EXPECT_EQ(tool.WaitForExit(), row.exitCode);
-        if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
+        if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
         EXPECT_EQ(testfiles::Read(outputPath), row.output ? expected : "<missing>");
         for (size_t i = 0; i < paths.size(); ++i) {
-            EXPECT_EQ(testfiles::Read(paths[i]), After(row.files[i], checking)) << paths[i];
+            Kind kind = row.files[i];
+            if (kind == UNREADABLE) continue;
+            EXPECT_EQ(testfiles::Read(paths[i]), After(kind, checking)) << paths[i];
             FILETIME now = WrittenAt(paths[i]);
-            // (The test's own write handle on a locked file may touch its time under Wine.)
-            if (After(row.files[i], checking) == Before(row.files[i]) && row.files[i] != LOCKED) {
+            // (The test's own write handle on a held file may touch its time under Wine, and so
+            // does a write that the full disk refuses.)
+            if (After(kind, checking) == Before(kind) && kind != LOCKED && kind != HELD &&
+                kind != DISK_FULL) {
                 EXPECT_EQ(CompareFileTime(&now, &times[i]), 0) << paths[i] << " was written";
             }
-            DeleteFileA(paths[i].c_str());
+            testfiles::Remove(paths[i]);
         }
     }
+    if (!smallDisk.empty()) RunUnixCommand("umount " + SMALL_DISK + " && rmdir " + SMALL_DISK);
+    for (; deep.size() > folder.size(); deep.erase(deep.rfind('\\')))
+        testfiles::Remove(deep);
+}
+
+// With Windows set to another language (code page 1251), every text reads as it does on German
+// Windows. (Wine takes the code page from the Unix locale a process starts with, so the tool is
+// started from a shell.)
+TEST(CommandLine, TextsReadRightOnARussianWindows) {
+    ASSERT_TRUE(RunUnixCommand("(LC_ALL=ru_RU.UTF-8 wine " CHECKSUMME_EXE " >/dev/null 2>&1 &)"));
+    HWND window = WaitForWindow("WindowClass_0", nullptr);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return GetDlgItem(window, QUIT_BUTTON) != nullptr; }));
+    auto wideText = [](HWND control) {
+        std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+        text.resize(static_cast<size_t>(GetWindowTextW(control, text.data(), text.size())));
+        return text;
+    };
+    auto german = [](const char *text) {
+        std::wstring wide(std::strlen(text), L'\0');
+        for (size_t i = 0; i < wide.size(); ++i) // Windows-1252 is Latin-1 above 0x9F
+            wide[i] = static_cast<unsigned char>(text[i]);
+        return wide;
+    };
+    EXPECT_TRUE(wideText(window) == german(texts::WINDOW_TITLE));
+    for (const Placement &p : MAIN_CONTROLS) {
+        if (p.kind != KIND_BUTTON) continue;
+        std::wstring shown = wideText(GetDlgItem(window, p.number));
+        EXPECT_TRUE(shown == german(p.text))
+            << testfiles::Utf8(german(p.text)) << " reads " << testfiles::Utf8(shown);
+    }
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitClosed(window));
 }
 
 // An empty quoted argument is no argument: the window stays for the user.

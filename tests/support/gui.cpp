@@ -1,5 +1,7 @@
 #include "tests/support/gui.h"
 
+#include "tests/support/temp_files.h"
+
 #include "ui/controls.h"
 
 #include <commctrl.h>
@@ -316,15 +318,14 @@ std::string WindowsPath(const std::string &unixPath) {
 }
 
 bool StartProcess(const std::string &commandLine, PROCESS_INFORMATION &process, HANDLE output) {
-    std::vector<char> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back(0);
-    STARTUPINFOA startup{};
+    std::wstring buffer = testfiles::Wide(commandLine);
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     if (output) {
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdOutput = startup.hStdError = output;
     }
-    return CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, output != nullptr, 0, nullptr,
+    return CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, output != nullptr, 0, nullptr,
                           nullptr, &startup, &process) != 0;
 }
 
@@ -359,8 +360,8 @@ bool Tool::Start(const std::string &arguments, const std::string &outputPath) {
     HANDLE output = nullptr;
     if (!outputPath.empty()) {
         SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-        output = CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
-                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        output = CreateFileW(testfiles::Wide(outputPath).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                             &inherited, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (output == INVALID_HANDLE_VALUE) return false;
     }
     bool started = StartProcess(commandLine, process_, output);

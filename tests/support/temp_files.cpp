@@ -4,16 +4,42 @@
 
 namespace testfiles {
 
+std::wstring Wide(const std::string &utf8) {
+    int units =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(units), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), units);
+    return wide;
+}
+
+std::string Utf8(const std::wstring &wide) {
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
+                                    0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), bytes,
+                        nullptr, nullptr);
+    return utf8;
+}
+
+std::wstring LongPath(const std::string &utf8) {
+    std::wstring wide = Wide(utf8);
+    return wide.size() >= MAX_PATH ? L"\\\\?\\" + wide : wide;
+}
+
 std::string Folder(const char *name) {
-    char base[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, base);
-    std::string folder = std::string(base) + name;
-    CreateDirectoryA(folder.c_str(), nullptr);
+    wchar_t base[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, base);
+    std::string folder = Utf8(base) + name;
+    MakeFolder(folder);
     return folder;
 }
 
+bool MakeFolder(const std::string &path) {
+    return CreateDirectoryW(LongPath(path).c_str(), nullptr) != 0;
+}
+
 bool Write(const std::string &path, const std::string &bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE file = CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
@@ -23,8 +49,9 @@ bool Write(const std::string &path, const std::string &bytes) {
 }
 
 std::string Read(const std::string &path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return "<missing>";
     std::string bytes;
     char buffer[65536];
@@ -36,7 +63,18 @@ std::string Read(const std::string &path) {
 }
 
 bool Exists(const std::string &path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(LongPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool Remove(const std::string &path) {
+    std::wstring wide = LongPath(path);
+    SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileW(wide.c_str()) || RemoveDirectoryW(wide.c_str());
+}
+
+bool SetReadOnly(const std::string &path, bool readOnly) {
+    return SetFileAttributesW(LongPath(path).c_str(),
+                              readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL) != 0;
 }
 
 } // namespace testfiles
