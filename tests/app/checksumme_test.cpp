@@ -241,7 +241,7 @@ TEST_F(Checksumme, PatchesAFileChosenInTheDialog) {
 
 // Files dropped onto the window from the desktop (by the XDND protocol, as a file manager drops
 // them) are patched like a chosen one; one box says whether all of them could be. A folder
-// cannot be patched.
+// cannot be patched, and a file that fails to be read is not patched completely.
 TEST_F(Checksumme, PatchesFilesDroppedOntoTheWindow) {
     std::string folder = "/tmp/checksumme_drop_" + std::to_string(GetCurrentProcessId());
     CreateDirectoryA(WindowsPath(folder).c_str(), nullptr);
@@ -268,6 +268,14 @@ TEST_F(Checksumme, PatchesFilesDroppedOntoTheWindow) {
     ASSERT_TRUE(drop(folder + " " + folder + "/wrong.hex"));
     box = AnswerBox(texts::PATCH_ERROR_TITLE);
     EXPECT_EQ(box.text, texts::NO_VALID_FILE);
+    EXPECT_TRUE(box.icon);
+    EXPECT_EQ(testfiles::Read(WindowsPath(folder + "/wrong.hex")), RECORDS_RIGHT);
+
+    // A file that cannot be read (every read of this one fails) is never reported as patched.
+    ASSERT_TRUE(testfiles::Write(WindowsPath(folder + "/wrong.hex"), RECORDS_WRONG));
+    ASSERT_TRUE(drop("/proc/self/mem " + folder + "/wrong.hex"));
+    box = AnswerBox(texts::PATCH_ERROR_TITLE);
+    EXPECT_EQ(box.text, texts::NOT_COMPLETE);
     EXPECT_TRUE(box.icon);
     EXPECT_EQ(testfiles::Read(WindowsPath(folder + "/wrong.hex")), RECORDS_RIGHT);
     Quit();

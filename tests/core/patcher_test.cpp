@@ -13,7 +13,9 @@
 #include <cctype>
 #include <cstdio>
 
+#include <optional>
 #include <random>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -215,6 +217,82 @@ TEST_F(Patcher, RandomizedUnbuffered) {
         ExpectAsTheReference(RandomFile(rng), round);
 }
 
+// A read or a write that fails at any call ends the walk: the walk says so, and which lines are
+// done. Those lines are as the reference makes them; on every other line each byte is its old
+// or its new one, and a checksum is wholly old or wholly new. A check reports the findings of
+// the lines done, and no more. Buffered, and unbuffered at a sample of calls.
+TEST_F(Patcher, FailedReadOrWriteAtAnyCallKeepsTheFileValid) {
+    std::mt19937 rng(1312);
+    for (int round = 0; round < 6; ++round) {
+        // Records, most with wrong checksums, and some other lines, over three buffer loads; the
+        // last record has no line end, which patching appends.
+        const std::string ends[] = {"\r\n", "\n", "\r"};
+        std::string bytes = "; start\r\n";
+        while (bytes.size() < 12000)
+            bytes += (rng() % 8 ? RandomRecord(rng, rng() % 4 == 0) : ":10G") + ends[rng() % 3];
+        bytes += RandomRecord(rng, false);
+        Walked expected = Reference(bytes);
+        // The text of every line (as the reference splits them), and where the first n end.
+        std::vector<std::pair<size_t, size_t>> lines;
+        for (size_t i = 0; i < bytes.size();) {
+            size_t end = bytes.find_first_of(std::string("\r\n\0", 3), i);
+            if (end == std::string::npos) end = bytes.size();
+            lines.push_back({i, end});
+            i = end + (bytes.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+        }
+        bool unbuffered = round >= 4;
+        std::optional<MainHeapShortage> shortage;
+        if (unbuffered) shortage.emplace();
+        for (auto [countdown, writing, mode] :
+             {std::tuple{&failingReadForTesting, false, WALK_PATCH},
+              std::tuple{&failingWriteForTesting, true, WALK_PATCH},
+              std::tuple{&failingReadForTesting, false, WALK_CHECK}}) {
+            for (int32_t call = 1;;
+                 call += unbuffered ? 1 + static_cast<int32_t>(rng() % 700) : 1) {
+                SCOPED_TRACE(testing::Message() << "round " << round << ", writing " << writing
+                                                << ", mode " << mode << ", call " << call);
+                ASSERT_TRUE(testfiles::Write(path, bytes));
+                std::vector<std::string> findings;
+                WalkTally tally{};
+                failureCodeForTesting = writing ? ERROR_DISK_FULL : ERROR_NETNAME_DELETED;
+                *countdown = call;
+                int32_t walked = WalkHexFile(path.c_str(), mode, Collect, &findings, &tally);
+                bool failed = *countdown == 0;
+                *countdown = 0;
+                std::string now = testfiles::Read(path);
+                if (!failed) {
+                    ASSERT_EQ(walked, 1);
+                    ASSERT_EQ(now, mode == WALK_PATCH ? expected.out : bytes);
+                    break;
+                }
+                ASSERT_EQ(walked, -1);
+                ASSERT_EQ(tally.failure, failureCodeForTesting);
+                ASSERT_EQ(tally.failedWriting, writing);
+                ASSERT_LE(tally.linesDone, static_cast<int64_t>(lines.size()));
+                ASSERT_EQ(now.size(), bytes.size());
+                for (size_t k = 0; k < lines.size(); ++k) {
+                    auto [start, end] = lines[k];
+                    std::string old = bytes.substr(start, end - start),
+                                patched = expected.out.substr(start, end - start),
+                                got = now.substr(start, end - start);
+                    if (static_cast<int64_t>(k) < tally.linesDone) {
+                        ASSERT_EQ(got, mode == WALK_PATCH ? patched : old) << "line " << k + 1;
+                    } else if (got != old) {
+                        ASSERT_EQ(got, patched) << "line " << k + 1 << " half patched";
+                    }
+                }
+                if (mode == WALK_CHECK) {
+                    std::vector<std::string> done;
+                    for (const std::string &finding : expected.checking)
+                        if (std::stoll(finding) <= tally.linesDone) done.push_back(finding);
+                    ASSERT_EQ(findings, done);
+                }
+            }
+        }
+    }
+    failureCodeForTesting = 0;
+}
+
 // Records at every place across the ends of the channel's buffer loads, with each kind of line
 // end, after a first line that ends just before, at or just after the first load's end or is
 // longer than the buffer; records run together without line ends make lines too long to be
@@ -287,8 +365,8 @@ class HostileFiles : public Patcher {
     void Prepare(const std::string &bytes, const std::string &at = "") {
         target = at.empty() ? path : at;
         ASSERT_TRUE(testfiles::Write(target, bytes));
-        HANDLE file = CreateFileA(target.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
+        HANDLE file = CreateFileW(testfiles::LongPath(target).c_str(), FILE_WRITE_ATTRIBUTES,
+                                  FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(file, INVALID_HANDLE_VALUE);
         SYSTEMTIME old{2001, 2, 0, 3, 4, 5, 6, 0};
         SystemTimeToFileTime(&old, &stamp);
@@ -296,8 +374,9 @@ class HostileFiles : public Patcher {
         CloseHandle(file);
     }
     bool Unwritten() {
-        HANDLE file = CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, 0, nullptr);
+        HANDLE file =
+            CreateFileW(testfiles::LongPath(target).c_str(), GENERIC_READ,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
         FILETIME now{};
         GetFileTime(file, nullptr, nullptr, &now);
         CloseHandle(file);
@@ -335,25 +414,27 @@ TEST_F(HostileFiles, DirectoryIsRefused) {
               static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
 }
 
-// A path of MAX_PATH characters or more does not fit the ANSI file calls: refused, nothing made.
-TEST_F(HostileFiles, OverlongPathIsRefused) {
+// A name longer than the file system takes is refused, and nothing is made. A path of
+// MAX_PATH characters or more in deep folders, with names in other scripts, is patched.
+TEST_F(HostileFiles, LongPaths) {
     std::string folder = testfiles::Folder("patcher");
     for (std::string tail : {std::string(260, 'n'), std::string(300, 'n') + ".hex"}) {
-        std::string longPath = folder + "\\" + tail;
-        ASSERT_GE(longPath.size(), 260u);
-        EXPECT_EQ(PatchFileInPlace(longPath.c_str()), 0);
-        EXPECT_FALSE(testfiles::Exists(longPath));
+        std::string longName = folder + "\\" + tail;
+        EXPECT_EQ(PatchFileInPlace(longName.c_str()), 0);
+        EXPECT_FALSE(testfiles::Exists(longName));
     }
-    // Just short enough: a file in a deep folder whose full path is 259 characters is patched.
-    std::string deep = folder + "\\" + std::string(100, 'd');
-    CreateDirectoryA(deep.c_str(), nullptr);
-    std::string name = deep + "\\";
-    name += std::string(259 - name.size(), 'f');
-    ASSERT_EQ(name.size(), 259u);
+    std::string deep = folder;
+    for (const char *name : {"прошивка", "固件", "łódź"}) {
+        deep += "\\" + std::string(90, 'd') + name;
+        testfiles::MakeFolder(deep);
+    }
+    std::string name = deep + "\\файл.hex";
+    ASSERT_GE(name.size(), 300u);
     Prepare(":0000000100\r\n", name);
     EXPECT_EQ(PatchFileInPlace(name.c_str()), 1);
     EXPECT_EQ(testfiles::Read(name), ":00000001FF\r\n");
-    DeleteFileA(name.c_str());
+    for (testfiles::Remove(name); deep.size() > folder.size(); deep.erase(deep.rfind('\\')))
+        testfiles::Remove(deep);
 }
 
 TEST_F(HostileFiles, EmptyFileStaysEmptyAndUnwritten) {

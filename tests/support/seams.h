@@ -8,6 +8,10 @@
  *
  * BrushReferences: how many controls share the cached background brush; 0 when the control
  * library's brush cache holds no such brush.
+ *
+ * failingReadForTesting, failingWriteForTesting: while one is set, it counts the file channels'
+ * ReadFile or WriteFile calls down, and the call that brings it to 0 fails with
+ * failureCodeForTesting, reading or writing nothing.
  */
 #pragma once
 
@@ -17,6 +21,9 @@
 
 extern bool mainHeapShortForTesting;
 int32_t BrushReferences(HBRUSH brush);
+extern int32_t failingReadForTesting;
+extern int32_t failingWriteForTesting;
+extern uint32_t failureCodeForTesting;
 
 // Sets the seam for the lifetime of the object.
 class MainHeapShortage {
