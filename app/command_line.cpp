@@ -9,11 +9,17 @@
 
 namespace {
 
-// A switch matches its name in any letter case (ASCII letters only).
+#ifdef _WIN32
+constexpr bool NATIVE = false; // Windows' switches, in any letter case
+#else
+constexpr bool NATIVE = true; // the platform's options, as spelled, and -- to end them
+#endif
+
+// A switch matches its name, on Windows in any letter case (ASCII letters only).
 bool IsSwitch(const char *argument, const char *name) {
     for (; *name; ++argument, ++name) {
         char c = *argument;
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (!NATIVE && c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
         if (c != *name) return false;
     }
     return *argument == 0;
@@ -37,9 +43,18 @@ CommandLine ReadCommandLine() {
         OwnedString argument;
         TakeArgument(index, argument);
         const char *text = argument.Text();
-        if (IsSwitch(text, "/?") || IsSwitch(text, "--help")) return {COMMAND_USAGE, count};
-        if (!IsSwitch(text, "/check") && !IsSwitch(text, "--check")) break;
-        check = true;
+        bool help = NATIVE ? IsSwitch(text, "-h") : IsSwitch(text, "/?");
+        if (help || IsSwitch(text, "--help")) return {COMMAND_USAGE, count};
+        if (IsSwitch(text, "--check") || (!NATIVE && IsSwitch(text, "/check"))) {
+            check = true;
+            continue;
+        }
+        if (NATIVE && IsSwitch(text, "--")) {
+            ++index;
+            break;
+        }
+        if (NATIVE && text[0] == '-' && text[1] != 0) return {COMMAND_MISUSED, count};
+        break;
     }
     command.firstFile = index;
     bool files = false;
@@ -49,9 +64,11 @@ CommandLine ReadCommandLine() {
         files = StringLength(argument.Get()) > 0;
     }
     if (check)
-        command.mode = files ? COMMAND_CHECK : COMMAND_NOTHING_TO_CHECK;
+        command.mode = files ? COMMAND_CHECK : COMMAND_MISUSED;
     else if (files)
         command.mode = COMMAND_PATCH;
+    else if (NATIVE)
+        command.mode = COMMAND_MISUSED; // no window to open
     return command;
 }
 
@@ -70,12 +87,13 @@ void WriteCount(int64_t count, const char *one, const char *more) {
 
 // "FILE(LINE): checksum 5A corrected to 3F" or ", should be 3F"; "FILE(LINE): not a well-formed
 // record (43 characters, the byte count asks for 45)", with ", left unchanged" when patching.
+// (Natively FILE:LINE: as GNU tools write it.)
 void ReportFinding(void *context, const Finding &finding) {
     const Report &report = *static_cast<const Report *>(context);
     WriteOutput(report.path);
-    WriteOutput("(");
+    WriteOutput(texts::REPORT_LINE_START);
     WriteOutputNumber(finding.line);
-    WriteOutput("): ");
+    WriteOutput(texts::REPORT_LINE_STOP);
     if (finding.kind == FINDING_CHECKSUM) {
         WriteOutput(texts::REPORT_CHECKSUM);
         WriteOutputBytes(finding.written, 2);
@@ -100,8 +118,8 @@ void ReportFinding(void *context, const Finding &finding) {
     WriteOutput(texts::REPORT_LINE_END);
 }
 
-// Why an open, read or write failed, in words.
-void WriteReason(uint32_t failure) {
+// Why an open, read or write failed, in words; natively the system's own (strerror).
+void WriteReason(uint32_t failure, StreamKind kind) {
     static constexpr const char *REASONS[] = {
         nullptr,
         texts::REASON_NOT_FOUND,
@@ -115,38 +133,47 @@ void WriteReason(uint32_t failure) {
         texts::REASON_NETWORK_GONE,
     };
     static_assert(sizeof REASONS / sizeof REASONS[0] == FAILURE_NETWORK_GONE + 1);
-    if (const char *reason = REASONS[ClassifyFailure(failure)]) {
-        WriteOutput(reason);
+    if (const char *reason = NATIVE ? nullptr : REASONS[ClassifyFailure(failure)]) {
+        WriteOutput(reason, kind);
         return;
     }
     WorkspaceScope scope;
     const char *words = FailureText(failure, scope.Start());
     if (StringLength(words) > 0) {
-        WriteOutput(words);
+        WriteOutput(words, kind);
         return;
     }
-    WriteOutput(texts::REASON_SYSTEM_ERROR);
-    WriteOutputNumber(failure);
+    WriteOutput(texts::REASON_SYSTEM_ERROR, kind);
+    WriteOutputNumber(failure, kind);
 }
 
-// "FILE: 1042 records, 3 corrected, 1 line left unchanged"; for a file that could not be opened
-// "FILE: cannot be opened (not found)"; for one whose walk a failure ended "FILE: could not be
-// written completely, stopped after line 1041 (disk full)".
-void ReportSummary(const Report &report, int32_t walked, const WalkTally &tally) {
-    WriteOutput(report.path);
-    if (walked <= 0) {
-        if (walked == 0) {
-            WriteOutput(texts::REPORT_CANNOT_BE_OPENED);
-        } else {
-            WriteOutput(tally.failedWriting ? texts::REPORT_NOT_WRITTEN : texts::REPORT_NOT_READ);
-            WriteOutputNumber(tally.linesDone);
-            WriteOutput(texts::REPORT_REASON);
-        }
-        WriteReason(tally.failure);
-        WriteOutput(texts::REPORT_CLOSE);
-        WriteOutput(texts::REPORT_LINE_END);
-        return;
+// A file that could not be opened: "FILE: cannot be opened (not found)"; one whose walk a
+// failure ended: "FILE: could not be written completely, stopped after line 1041 (disk full)".
+// Natively on the standard error, as "checksumme: FILE: No such file or directory" and
+// "checksumme: FILE: could not be written completely, stopped after line 1041: No space left on
+// device".
+void ReportFailure(const Report &report, int32_t walked, const WalkTally &tally) {
+    StreamKind kind = NATIVE ? STREAM_ERROR : STREAM_OUTPUT;
+    if (!OpenStandardOutput(kind)) return;
+    if (NATIVE) FlushStandardOutput(); // on a terminal the lines stand in their order
+    WriteOutput(texts::ERROR_START, kind);
+    WriteOutput(report.path, kind);
+    if (walked == 0) {
+        WriteOutput(texts::REPORT_CANNOT_BE_OPENED, kind);
+    } else {
+        WriteOutput(tally.failedWriting ? texts::REPORT_NOT_WRITTEN : texts::REPORT_NOT_READ, kind);
+        WriteOutputNumber(tally.linesDone, kind);
+        WriteOutput(texts::REPORT_REASON, kind);
     }
+    WriteReason(tally.failure, kind);
+    WriteOutput(texts::REPORT_REASON_END, kind);
+    WriteOutput(texts::REPORT_LINE_END, kind);
+    if (NATIVE) FlushStandardOutput(kind);
+}
+
+// "FILE: 1042 records, 3 corrected, 1 line left unchanged".
+void ReportSummary(const Report &report, const WalkTally &tally) {
+    WriteOutput(report.path);
     WriteOutput(texts::REPORT_SUMMARY_START);
     WriteCount(tally.records, texts::REPORT_RECORD, texts::REPORT_RECORDS);
     WriteOutput(texts::REPORT_SEPARATOR);
@@ -175,11 +202,15 @@ int32_t WalkNamedFiles(const CommandLine &command, WalkMode mode) {
         WalkTally tally{};
         int32_t walked =
             WalkHexFile(path.Get(), mode, reporting ? ReportFinding : nullptr, &report, &tally);
-        if (reporting) ReportSummary(report, walked, tally);
+        if (walked != 1)
+            ReportFailure(report, walked, tally);
+        else if (reporting)
+            ReportSummary(report, tally);
         failed = failed || walked != 1;
         found = found || tally.checksums > 0 || tally.malformed > 0;
     }
     FlushStandardOutput();
+    FlushStandardOutput(STREAM_ERROR);
     if (failed) return EXIT_FAILED;
     return mode == WALK_CHECK && found ? EXIT_FOUND_WRONG : EXIT_DONE;
 }
@@ -194,8 +225,8 @@ int32_t CheckNamedFiles(const CommandLine &command) {
     return WalkNamedFiles(command, WALK_CHECK);
 }
 
-void PrintUsage() {
-    if (!OpenStandardOutput()) return;
-    WriteOutput(texts::USAGE);
-    FlushStandardOutput();
+void PrintUsage(StreamKind kind) {
+    if (!OpenStandardOutput(kind)) return;
+    WriteOutput(texts::USAGE, kind);
+    FlushStandardOutput(kind);
 }

@@ -1,11 +1,13 @@
 /*
  * The tool's command line: which files to patch or check, and how the run ends.
  *
- * Arguments split as runtime/arguments.h says. Switches come first, in any letter case: /check
- * or --check (check the files and change nothing) and /? or --help (print the usage). Every
- * further argument names a file, in order; empty arguments ("") name nothing and are passed
- * over. Without a file the window opens, unless a switch asked for something else; a check of
- * no file prints the usage and fails, since nothing was checked.
+ * Arguments split as runtime/arguments.h says. Switches come first. On Windows, in any letter
+ * case: /check or --check (check the files and change nothing) and /? or --help (print the
+ * usage). Natively, as spelled: --check, --help or -h, and -- to end the options; any other
+ * argument that starts with "-" is an unknown option. Every further argument names a file, in
+ * order; empty arguments ("") name nothing and are passed over. Without a file the window opens
+ * (natively there is none), unless a switch asked for something else; a check of no file prints
+ * the usage and fails, since nothing was checked.
  *
  * PatchNamedFiles patches every file as the file dialog's choice is patched; a file that cannot
  * be opened does not stop the others. CheckNamedFiles reads every file and writes nothing. Both
@@ -14,6 +16,8 @@
  * return the process exit code (EXIT_*).
  */
 #pragma once
+
+#include "runtime/platform.h"
 
 #include <cstdint>
 
@@ -27,7 +31,8 @@ enum CommandMode : int32_t {
     COMMAND_PATCH,
     COMMAND_CHECK,
     COMMAND_USAGE,
-    COMMAND_NOTHING_TO_CHECK, // the usage, and EXIT_FAILED
+    COMMAND_MISUSED, // the usage, and EXIT_FAILED: a check of no file; natively also no file at
+                     // all, or an unknown option
 };
 
 struct CommandLine {
@@ -38,4 +43,4 @@ struct CommandLine {
 CommandLine ReadCommandLine();
 int32_t PatchNamedFiles(const CommandLine &command);
 int32_t CheckNamedFiles(const CommandLine &command);
-void PrintUsage();
+void PrintUsage(StreamKind kind = STREAM_OUTPUT);

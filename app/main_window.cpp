@@ -152,7 +152,7 @@ char *CompleteInputLine(const char *fieldText, int32_t resultStart) {
 int32_t RunMainWindow() {
     AppState app{};
     CommandLine command = ReadCommandLine();
-    if (command.mode == COMMAND_USAGE || command.mode == COMMAND_NOTHING_TO_CHECK) {
+    if (command.mode == COMMAND_USAGE || command.mode == COMMAND_MISUSED) {
         PrintUsage();
         return command.mode == COMMAND_USAGE ? EXIT_DONE : EXIT_FAILED;
     }

@@ -37,8 +37,11 @@ inline constexpr char PATCH_ERROR_TITLE[] = "Error";
 inline constexpr char NO_VALID_FILE[] = "No valid file was selected.";
 inline constexpr char NOT_COMPLETE[] = "The file could not be read or written completely.";
 
-// The command line's usage (/?) and its report on the standard output, English like the file
-// messages above. A report line is "FILE(LINE): finding" or "FILE: summary".
+// The command line's usage and its report, English like the file messages above. On Windows a
+// report line is "FILE(LINE): finding" or "FILE: summary", and a file that fails is reported
+// there too; natively findings read "FILE:LINE: finding", as GNU tools write them, and failures
+// go to the standard error as "checksumme: FILE: reason".
+#ifdef _WIN32
 inline constexpr char USAGE[] =
     "Usage: checksumme [/check] FILE...\r\n"
     "  checksumme FILE...         rewrites the checksum of every record of each file in place\r\n"
@@ -50,6 +53,30 @@ inline constexpr char USAGE[] =
     "read or written, or /check was given no file; 2 (/check only) a wrong checksum, or a\r\n"
     "line starting with \":\" that is not a well-formed record.\r\n";
 inline constexpr char REPORT_LINE_END[] = "\r\n";
+inline constexpr char REPORT_LINE_START[] = "(";
+inline constexpr char REPORT_LINE_STOP[] = "): ";
+inline constexpr char ERROR_START[] = "";
+inline constexpr char REPORT_CANNOT_BE_OPENED[] = ": cannot be opened (";
+inline constexpr char REPORT_REASON[] = " (";
+inline constexpr char REPORT_REASON_END[] = ")";
+#else
+inline constexpr char USAGE[] =
+    "Usage: checksumme [--check] [--] FILE...\n"
+    "  checksumme FILE...          rewrites the checksum of every record of each file in place\n"
+    "  checksumme --check FILE...  checks each file and changes nothing\n"
+    "Each finding is reported as FILE:LINE: message on the standard output, then one summary\n"
+    "line per file; errors go to the standard error.\n"
+    "Exit codes: 0 done (every record right, or corrected); 1 a file could not be opened, read\n"
+    "or written, or no file was given; 2 (--check only) a wrong checksum, or a line starting\n"
+    "with \":\" that is not a well-formed record.\n";
+inline constexpr char REPORT_LINE_END[] = "\n";
+inline constexpr char REPORT_LINE_START[] = ":";
+inline constexpr char REPORT_LINE_STOP[] = ": ";
+inline constexpr char ERROR_START[] = "checksumme: ";
+inline constexpr char REPORT_CANNOT_BE_OPENED[] = ": ";
+inline constexpr char REPORT_REASON[] = ": ";
+inline constexpr char REPORT_REASON_END[] = "";
+#endif
 inline constexpr char REPORT_CHECKSUM[] = "checksum ";
 inline constexpr char REPORT_CORRECTED_TO[] = " corrected to ";
 inline constexpr char REPORT_SHOULD_BE[] = ", should be ";
@@ -60,11 +87,9 @@ inline constexpr char REPORT_NO_BYTE_COUNT[] = "too short for a byte count)";
 inline constexpr char REPORT_CHARACTERS[] = " characters, the byte count asks for ";
 inline constexpr char REPORT_CLOSE[] = ")";
 inline constexpr char REPORT_LEFT_UNCHANGED[] = ", left unchanged";
-inline constexpr char REPORT_CANNOT_BE_OPENED[] = ": cannot be opened (";
 inline constexpr char REPORT_NOT_READ[] = ": could not be read completely, stopped after line ";
 inline constexpr char REPORT_NOT_WRITTEN[] =
     ": could not be written completely, stopped after line ";
-inline constexpr char REPORT_REASON[] = " (";
 inline constexpr char REPORT_SUMMARY_START[] = ": ";
 inline constexpr char REPORT_SEPARATOR[] = ", ";
 inline constexpr char REPORT_RECORD[] = " record";

@@ -5,9 +5,12 @@
 
 #include <bit>
 
-#include <emmintrin.h>
-
 // SSE2 is part of every x64 processor; the 32-bit build enables it for the line-end scan alone.
+// Other processors (ARM) scan a byte at a time.
+#if defined(__x86_64__) || defined(_M_X64) || defined(__i386__) || defined(_M_IX86)
+#define LINE_END_SCAN_SSE2 1
+#include <emmintrin.h>
+#endif
 #if defined(__GNUC__) && defined(__i386__)
 #define SSE2_FUNCTION __attribute__((target("sse2")))
 #else
@@ -111,6 +114,7 @@ bool EndsLine(Walk &walk, char ending, bool empty) {
     return !belongsToCR;
 }
 
+#ifdef LINE_END_SCAN_SSE2
 // Bit n set when byte n of the sixteen at bytes is a line-end byte (CR, LF or zero).
 SSE2_FUNCTION unsigned LineEndBits(const char *bytes) {
     const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes));
@@ -136,6 +140,13 @@ SSE2_FUNCTION int32_t FindLineEnd(const char *bytes, int32_t from, int32_t lengt
         if (bytes[at] == '\r' || bytes[at] == '\n' || bytes[at] == 0) return at;
     return length;
 }
+#else
+int32_t FindLineEnd(const char *bytes, int32_t from, int32_t length) {
+    for (int32_t at = from; at < length; ++at)
+        if (bytes[at] == '\r' || bytes[at] == '\n' || bytes[at] == 0) return at;
+    return length;
+}
+#endif
 
 // A line that goes on beyond any record's length: what is known of it so far.
 struct LongLine {

@@ -1,10 +1,8 @@
 #include "runtime/arguments.h"
 
+#include "runtime/platform.h"
 #include "runtime/registry.h"
 #include "runtime/strings.h"
-#include "runtime/wide_text.h"
-
-#include <windows.h>
 
 #include <cstring>
 
@@ -12,7 +10,6 @@ namespace {
 
 struct ArgumentState {
     int32_t cursor; // index of the argument that NextArgument returns next
-    char *line;     // owned, main heap: the command line in UTF-8
 };
 
 ArgumentState *state = nullptr; // main heap; lives as long as the process
@@ -68,27 +65,10 @@ void InitArguments() {
         state = static_cast<ArgumentState *>(AllocStateBlock(sizeof(ArgumentState), nullptr));
 }
 
-namespace {
-
-// The command line comes from the system in UTF-16 and is kept in UTF-8, which splits by the
-// same rules: blanks and quotes are single bytes that no longer character contains. Taken at
-// the first call, once the string library stands.
-const char *CommandLine() {
-    if (state->line) return state->line;
-    WorkspaceScope scope;
-    const char *line = Utf8FromWide(GetCommandLineW(), -1, scope.Start());
-    size_t size = static_cast<size_t>(StringLength(line)) + 1;
-    state->line = static_cast<char *>(MainHeapAlloc(size));
-    std::memcpy(state->line, line, size);
-    return state->line;
-}
-
-} // namespace
-
 char *NextArgument(int32_t resultStart) {
     const char *token = nullptr;
     int32_t length = 0;
-    if (!FindToken(CommandLine(), state->cursor + 1, &token, &length)) {
+    if (!PlatformArgument(state->cursor + 1, &token, &length)) {
         char *empty = ReserveResult(0, resultStart);
         empty[0] = 0;
         return empty;
@@ -106,5 +86,5 @@ char *ArgumentAt(int32_t index, int32_t resultStart) {
 }
 
 int32_t ArgumentCount() {
-    return CountTokens(CommandLine()) - 1;
+    return PlatformArgumentCount() - 1;
 }

@@ -1,13 +1,14 @@
 /*
  * Command-line arguments.
  *
- * The command line (GetCommandLineW, taken at the first call and kept in UTF-8, so that names
- * in every script come through) splits into tokens at blanks only; a token that starts with a
- * double quote runs to the next double quote or the end, and scanning goes on right after the
- * closing quote. There are no escapes. Token 0 is the program name; argument n is token n + 1.
- * NextArgument hands out the argument at the cursor and moves the cursor on; past the last
- * argument it gives "" and the cursor stays. Results follow the workspace convention of
- * runtime/strings.h. Nothing fails.
+ * The arguments come from the platform (runtime/platform.h): on POSIX as main got them, on
+ * Windows from the command line (GetCommandLineW, taken at the first call and kept in UTF-8, so
+ * that names in every script come through), which FindToken splits into tokens at blanks only; a
+ * token that starts with a double quote runs to the next double quote or the end, and scanning
+ * goes on right after the closing quote. There are no escapes. Token 0 is the program name;
+ * argument n is token n + 1. NextArgument hands out the argument at the cursor and moves the
+ * cursor on; past the last argument it gives "" and the cursor stays. Results follow the
+ * workspace convention of runtime/strings.h. Nothing fails.
  */
 #pragma once
 

@@ -1,10 +1,8 @@
 #include "runtime/file_channels.h"
 
+#include "runtime/platform.h"
 #include "runtime/registry.h"
 #include "runtime/strings.h"
-#include "runtime/wide_text.h"
-
-#include <windows.h>
 
 #include <cstring>
 
@@ -19,10 +17,10 @@ namespace {
 constexpr int32_t BUFFER_SIZE = 4096;
 
 struct FileChannel {
-    HANDLE handle;   // owned; closed by CloseChannel. Zero marks a free entry.
-    char *buffer;    // owned, main heap; null when the channel works unbuffered
-    int32_t left;    // read mode: unconsumed bytes; write mode: free bytes
-    int32_t filled;  // bytes put into the buffer by the last refill
+    PlatformFile file; // owned; closed by CloseChannel. Zero marks a free entry.
+    char *buffer;      // owned, main heap; null when the channel works unbuffered
+    int32_t left;      // read mode: unconsumed bytes; write mode: free bytes
+    int32_t filled;    // bytes put into the buffer by the last refill
     int32_t changed; // read mode: first buffer byte changed in place (ReadChannelWindow); -1: none
     int32_t reading;
     uint32_t failure; // the system's code of the first read or write that failed; 0: none
@@ -31,15 +29,6 @@ struct FileChannel {
 
 ObjectRegistry *channels = nullptr;
 uint32_t lastOpenFailure = 0;
-
-enum Mode {
-    MODE_READ = 1,
-    MODE_READ_WRITE,
-    MODE_NEW,
-    MODE_EXCLUSIVE,
-    MODE_UPDATE,
-    MODE_READ_SHARED
-};
 
 FileChannel *Lookup(int32_t number) {
     return channels ? static_cast<FileChannel *>(LookupObject(channels, number)) : nullptr;
@@ -51,53 +40,48 @@ bool InjectedFailure(int32_t &countdown) {
 
 void NoteFailure(FileChannel *channel, uint32_t code, bool writing) {
     if (channel->failure) return;
-    channel->failure = code ? code : ERROR_GEN_FAILURE;
+    channel->failure = code ? code : 1;
     channel->failedWriting = writing;
 }
 
-// One ReadFile. A failed call counts as no bytes and is noted on the channel; once a read or
+// One read. A failed call counts as no bytes and is noted on the channel; once a read or
 // write has failed, nothing more is read, so that a walk ends there.
-DWORD ReadRaw(FileChannel *channel, void *destination, DWORD length, BOOL *ok = nullptr) {
-    if (ok) *ok = FALSE;
+int32_t ReadRaw(FileChannel *channel, void *destination, int32_t length, bool *ok = nullptr) {
+    if (ok) *ok = false;
     if (channel->failure) return 0;
-    DWORD got = 0;
-    if (InjectedFailure(failingReadForTesting)) {
-        NoteFailure(channel, failureCodeForTesting, false);
+    uint32_t failure = 0;
+    int32_t got = InjectedFailure(failingReadForTesting)
+                      ? (failure = failureCodeForTesting, -1)
+                      : ReadPlatformFile(channel->file, destination, length, &failure);
+    if (got < 0) {
+        NoteFailure(channel, failure, false);
         return 0;
     }
-    if (!ReadFile(channel->handle, destination, length, &got, nullptr)) {
-        NoteFailure(channel, GetLastError(), false);
-        return 0;
-    }
-    if (ok) *ok = TRUE;
+    if (ok) *ok = true;
     return got;
 }
 
-// WriteFile until all the bytes are written; returns how many were. A write that fails, or
-// that takes no byte, is noted on the channel, and nothing more is written to it.
-DWORD WriteRaw(FileChannel *channel, const void *source, DWORD length) {
+// Writes until all the bytes are written; returns how many were. A write that fails is noted
+// on the channel, and nothing more is written to it.
+int32_t WriteRaw(FileChannel *channel, const void *source, int32_t length) {
     const auto *bytes = static_cast<const char *>(source);
-    DWORD total = 0;
+    int32_t total = 0;
     while (total < length && !channel->failure) {
-        DWORD written = 0;
-        if (InjectedFailure(failingWriteForTesting)) {
-            NoteFailure(channel, failureCodeForTesting, true);
-        } else if (!WriteFile(channel->handle, bytes + total, length - total, &written, nullptr)) {
-            NoteFailure(channel, GetLastError(), true);
-        } else if (written == 0) {
-            NoteFailure(channel, ERROR_DISK_FULL, true);
-        }
-        total += written;
+        uint32_t failure = 0;
+        int32_t written =
+            InjectedFailure(failingWriteForTesting)
+                ? (failure = failureCodeForTesting, -1)
+                : WritePlatformFile(channel->file, bytes + total, length - total, &failure);
+        if (written < 0)
+            NoteFailure(channel, failure, true);
+        else
+            total += written;
     }
     return total;
 }
 
-// One SetFilePointer; returns the new position (its low half as SetFilePointer gives it back
-// when the move fails).
-int64_t MovePointer(HANDLE handle, int64_t distance, DWORD method) {
-    LONG high = static_cast<LONG>(distance >> 32);
-    DWORD low = SetFilePointer(handle, static_cast<LONG>(distance & 0xFFFFFFFF), &high, method);
-    return (static_cast<int64_t>(high) << 32) | low;
+int64_t MovePointer(FileChannel *channel, int64_t distance, MoveFrom from) {
+    return MovePlatformFile(channel->file, distance, from);
 }
 
 // Writes the read bytes changed in place, from the first changed one to the end of what was read,
@@ -108,10 +92,10 @@ void WriteBackChanges(FileChannel *channel) {
     if (channel->changed < 0) return;
     int32_t from = channel->changed;
     channel->changed = -1;
-    DWORD count = static_cast<DWORD>(channel->filled - from);
-    MovePointer(channel->handle, -static_cast<int64_t>(count), FILE_CURRENT);
-    DWORD written = WriteRaw(channel, channel->buffer + from, count);
-    if (written != count) MovePointer(channel->handle, count - written, FILE_CURRENT);
+    int32_t count = channel->filled - from;
+    MovePointer(channel, -static_cast<int64_t>(count), MOVE_FROM_HERE);
+    int32_t written = WriteRaw(channel, channel->buffer + from, count);
+    if (written != count) MovePointer(channel, count - written, MOVE_FROM_HERE);
 }
 
 int32_t FlushChannel(FileChannel *channel) {
@@ -119,7 +103,7 @@ int32_t FlushChannel(FileChannel *channel) {
     if (channel->reading || !channel->buffer) return 0;
     int32_t pending = BUFFER_SIZE - channel->left;
     int32_t written = 0;
-    if (pending > 0) written = static_cast<int32_t>(WriteRaw(channel, channel->buffer, pending));
+    if (pending > 0) written = WriteRaw(channel, channel->buffer, pending);
     channel->left = BUFFER_SIZE;
     return written;
 }
@@ -134,7 +118,7 @@ void EnterReadMode(FileChannel *channel) {
 // Reads into the whole buffer, once what was changed in it is back in the file.
 void FillBuffer(FileChannel *channel) {
     WriteBackChanges(channel);
-    channel->filled = static_cast<int32_t>(ReadRaw(channel, channel->buffer, BUFFER_SIZE));
+    channel->filled = ReadRaw(channel, channel->buffer, BUFFER_SIZE);
     channel->left = channel->filled;
 }
 
@@ -159,7 +143,7 @@ int32_t ReadChannelBytes(FileChannel *channel, char *destination, int32_t length
     int32_t rest = length - taken;
     if (rest >= BUFFER_SIZE) {
         WriteBackChanges(channel);
-        return taken + static_cast<int32_t>(ReadRaw(channel, destination + taken, rest));
+        return taken + ReadRaw(channel, destination + taken, rest);
     }
     FillBuffer(channel);
     int32_t more = rest < channel->left ? rest : channel->left;
@@ -180,7 +164,7 @@ int32_t WriteBuffered(FileChannel *channel, const char *source, int32_t length) 
         return length;
     }
     FlushChannel(channel);
-    if (length >= BUFFER_SIZE) return static_cast<int32_t>(WriteRaw(channel, source, length));
+    if (length >= BUFFER_SIZE) return WriteRaw(channel, source, length);
     std::memcpy(channel->buffer, source, length);
     channel->left -= length;
     return length;
@@ -189,7 +173,7 @@ int32_t WriteBuffered(FileChannel *channel, const char *source, int32_t length) 
 int32_t WriteAny(FileChannel *channel, const char *source, int32_t length) {
     if (length <= 0) return 0;
     if (channel->buffer) return WriteBuffered(channel, source, length);
-    return static_cast<int32_t>(WriteRaw(channel, source, length));
+    return WriteRaw(channel, source, length);
 }
 
 // One byte from the channel; -1 at the end of the file (or on a read error).
@@ -210,7 +194,7 @@ void PushBackByte(FileChannel *channel) {
         channel->left += 1;
         return;
     }
-    MovePointer(channel->handle, -1, FILE_CURRENT);
+    MovePointer(channel, -1, MOVE_FROM_HERE);
 }
 
 // Stores the line's text (up to capacity bytes of it), a byte at a time; returns the line-end
@@ -225,68 +209,17 @@ int ScanLineText(FileChannel *channel, char *destination, int32_t capacity, int6
     return byte;
 }
 
-HANDLE CreateFor(const wchar_t *name, Mode mode) {
-    constexpr DWORD READ_WRITE = GENERIC_READ | GENERIC_WRITE;
-    constexpr DWORD NORMAL = FILE_ATTRIBUTE_NORMAL;
-    switch (mode) {
-    case MODE_READ:
-        return CreateFileW(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, NORMAL,
-                           nullptr);
-    case MODE_READ_SHARED:
-        return CreateFileW(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, NORMAL, nullptr);
-    case MODE_READ_WRITE:
-        return CreateFileW(name, READ_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, NORMAL,
-                           nullptr);
-    case MODE_NEW: {
-        HANDLE handle = CreateFileW(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                    NORMAL, nullptr);
-        if (handle != INVALID_HANDLE_VALUE) return handle;
-        return CreateFileW(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, TRUNCATE_EXISTING, 0,
-                           nullptr);
-    }
-    case MODE_EXCLUSIVE:
-        return CreateFileW(name, READ_WRITE, 0, nullptr, OPEN_EXISTING, NORMAL, nullptr);
-    case MODE_UPDATE:
-        // A read-only file is refused here too: Windows refuses it, but a process running with
-        // full rights on a system that only emulates the attribute would get write access.
-        if (DWORD attributes = GetFileAttributesW(name);
-            attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-            SetLastError(ERROR_FILE_READ_ONLY);
-            return INVALID_HANDLE_VALUE;
-        }
-        return CreateFileW(name, READ_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, NORMAL,
-                           nullptr);
-    }
-    return INVALID_HANDLE_VALUE;
-}
-
-// Why the open of name failed, from the system's code: a folder and a read-only file are
-// refused as "access denied", which is told apart here.
-uint32_t OpenFailure(const wchar_t *name) {
-    DWORD code = GetLastError();
-    DWORD attributes = GetFileAttributesW(name);
-    if (attributes == INVALID_FILE_ATTRIBUTES || code == ERROR_SHARING_VIOLATION) return code;
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return ERROR_DIRECTORY;
-    if (code == ERROR_ACCESS_DENIED && (attributes & FILE_ATTRIBUTE_READONLY))
-        return ERROR_FILE_READ_ONLY;
-    return code ? code : ERROR_GEN_FAILURE;
-}
-
-intptr_t OpenChannel(int32_t number, const char *path, Mode mode) {
+intptr_t OpenChannel(int32_t number, const char *path, Opening opening) {
     bool generated = number == AUTO_NUMBER;
     auto *channel = static_cast<FileChannel *>(AllocateObject(channels, number));
     if (!channel) return 0; // a generated number given as a fixed one
     if (generated) number = AutoNumberOf(channel);
-    WideText name;
-    name.FromPath(path);
-    HANDLE handle = name.Length() ? CreateFor(name.Get(), mode) : INVALID_HANDLE_VALUE;
-    if (handle == INVALID_HANDLE_VALUE || handle == nullptr) {
-        lastOpenFailure = name.Length() ? OpenFailure(name.Get()) : ERROR_PATH_NOT_FOUND;
+    PlatformFile file = OpenPlatformFile(path, opening, &lastOpenFailure);
+    if (!file) {
         ReleaseObject(channels, number);
         return 0;
     }
-    channel->handle = handle;
+    channel->file = file;
     channel->buffer = static_cast<char *>(MainHeapTryAlloc(BUFFER_SIZE)); // none: unbuffered
     channel->left = 0;
     channel->filled = 0;
@@ -294,7 +227,7 @@ intptr_t OpenChannel(int32_t number, const char *path, Mode mode) {
     channel->reading = 1;
     channel->failure = 0;
     channel->failedWriting = 0;
-    return generated ? number : reinterpret_cast<intptr_t>(handle);
+    return generated ? number : file;
 }
 
 } // namespace
@@ -311,22 +244,22 @@ void EndFileChannels() {
 }
 
 intptr_t OpenChannelRead(int32_t number, const char *path) {
-    return OpenChannel(number, path, MODE_READ);
+    return OpenChannel(number, path, OPENING_READ);
 }
 intptr_t OpenChannelReadWrite(int32_t number, const char *path) {
-    return OpenChannel(number, path, MODE_READ_WRITE);
+    return OpenChannel(number, path, OPENING_READ_WRITE);
 }
 intptr_t OpenChannelNew(int32_t number, const char *path) {
-    return OpenChannel(number, path, MODE_NEW);
+    return OpenChannel(number, path, OPENING_NEW);
 }
 intptr_t OpenChannelExclusive(int32_t number, const char *path) {
-    return OpenChannel(number, path, MODE_EXCLUSIVE);
+    return OpenChannel(number, path, OPENING_EXCLUSIVE);
 }
 intptr_t OpenChannelUpdate(int32_t number, const char *path) {
-    return OpenChannel(number, path, MODE_UPDATE);
+    return OpenChannel(number, path, OPENING_UPDATE);
 }
 intptr_t OpenChannelReadShared(int32_t number, const char *path) {
-    return OpenChannel(number, path, MODE_READ_SHARED);
+    return OpenChannel(number, path, OPENING_READ_SHARED);
 }
 
 uint32_t ChannelOpenFailure() {
@@ -350,7 +283,7 @@ void CloseChannel(int32_t number) {
         FlushChannel(channel);
         MainHeapFree(channel->buffer);
     }
-    CloseHandle(channel->handle);
+    ClosePlatformFile(channel->file);
     ReleaseObject(channels, number);
 }
 
@@ -363,7 +296,7 @@ int32_t ChannelAtEnd(int32_t number) {
         PushBackByte(channel);
         return 0;
     }
-    BOOL ok = FALSE;
+    bool ok = false;
     if (ReadRaw(channel, &byte, 1, &ok) == 1 && ok) {
         PushBackByte(channel);
         return 0;
@@ -379,13 +312,13 @@ int32_t SeekChannel(int32_t number, int64_t offset) {
         channel->left = 0;
         channel->reading = 1;
     }
-    return static_cast<int32_t>(MovePointer(channel->handle, offset, FILE_BEGIN));
+    return static_cast<int32_t>(MovePointer(channel, offset, MOVE_FROM_START));
 }
 
 int64_t ChannelPosition(int32_t number) {
     FileChannel *channel = Lookup(number);
     if (!channel) return -1;
-    int64_t position = MovePointer(channel->handle, 0, FILE_CURRENT);
+    int64_t position = MovePointer(channel, 0, MOVE_FROM_HERE);
     if (!channel->buffer) return position;
     return channel->reading ? position - channel->left : position + (BUFFER_SIZE - channel->left);
 }
@@ -482,43 +415,4 @@ void MarkChannelWindow(int32_t number, int32_t from) {
         return;
     int32_t index = channel->filled - channel->left + from;
     if (channel->changed < 0 || index < channel->changed) channel->changed = index;
-}
-
-FailureKind ClassifyFailure(uint32_t code) {
-    switch (code) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-    case ERROR_BAD_NET_NAME: return FAILURE_NOT_FOUND;
-    case ERROR_DIRECTORY: return FAILURE_FOLDER;
-    case ERROR_FILE_READ_ONLY:
-    case ERROR_WRITE_PROTECT: return FAILURE_READ_ONLY;
-    case ERROR_ACCESS_DENIED: return FAILURE_ACCESS_DENIED;
-    case ERROR_SHARING_VIOLATION: return FAILURE_IN_USE;
-    case ERROR_LOCK_VIOLATION: return FAILURE_LOCKED;
-    case ERROR_FILENAME_EXCED_RANGE:
-    case ERROR_BUFFER_OVERFLOW: return FAILURE_PATH_TOO_LONG;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: return FAILURE_DISK_FULL;
-    case ERROR_NETNAME_DELETED:
-    case ERROR_UNEXP_NET_ERR:
-    case ERROR_DEV_NOT_EXIST:
-    case ERROR_NETWORK_UNREACHABLE: return FAILURE_NETWORK_GONE;
-    default: return FAILURE_OTHER;
-    }
-}
-
-// The system's message for code in the user's language, without its line end and full stop.
-char *FailureText(uint32_t code, int32_t resultStart) {
-    wchar_t message[512];
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, code, 0, message, 512, nullptr);
-    if (length >= 512) length = 0;
-    while (length > 0 && (message[length - 1] == '\r' || message[length - 1] == '\n' ||
-                          message[length - 1] == ' ' || message[length - 1] == '.'))
-        --length;
-    for (DWORD i = 0; i < length; ++i)
-        if (message[i] == '\r' || message[i] == '\n') message[i] = ' ';
-    return Utf8FromWide(message, static_cast<int32_t>(length), resultStart);
 }

@@ -12,12 +12,11 @@
  * 0, close nothing. If the buffer cannot be allocated the channel works unbuffered, and
  * ChannelAtEnd answers -1 instead of 1 at the end.
  *
- * Paths are UTF-8, of any length (runtime/wide_text.h). A failed open leaves its reason for
+ * Paths are UTF-8, of any length. A failed open leaves its reason for
  * ChannelOpenFailure. A read that fails reads as the end of the file, and a write that fails is
  * dropped; the first such failure is kept on the channel, and from then on nothing more is read
  * or written through it. ChannelFailure writes out what the channel still holds and gives that
- * failure. Failures are the system's own codes; ClassifyFailure sorts them for a report, and
- * FailureText gives the system's words for any.
+ * failure. Failures are the platform's own codes (runtime/platform.h).
  *
  * A file can also be changed in place while it is read front to back, in the buffer itself:
  * ReadChannelWindow hands out the unconsumed read bytes as a window, and bytes changed in it are
@@ -43,20 +42,6 @@ uint32_t ChannelOpenFailure(); // the code of the last open that failed
 // and in *writing whether that was a write. 0 for a number that is not open.
 uint32_t ChannelFailure(int32_t number, bool *writing = nullptr);
 
-enum FailureKind : int32_t {
-    FAILURE_OTHER, // the system's words tell
-    FAILURE_NOT_FOUND,
-    FAILURE_FOLDER,
-    FAILURE_READ_ONLY,
-    FAILURE_ACCESS_DENIED,
-    FAILURE_IN_USE, // opened by another program without sharing
-    FAILURE_LOCKED, // a range locked by another program
-    FAILURE_PATH_TOO_LONG,
-    FAILURE_DISK_FULL,
-    FAILURE_NETWORK_GONE,
-};
-FailureKind ClassifyFailure(uint32_t code);
-char *FailureText(uint32_t code, int32_t resultStart); // UTF-8, one line; "" when none
 void CloseChannel(int32_t number);
 int32_t ChannelAtEnd(int32_t number);
 int32_t SeekChannel(int32_t number, int64_t offset);

@@ -1,19 +1,19 @@
 #include "runtime/registry.h"
 
-#include <windows.h>
+#include "runtime/platform.h"
 
 #include <cstring>
 
 namespace {
 
-HANDLE mainHeap = nullptr; // owned; destroyed by DestroyMainHeap
-HANDLE listHeap = nullptr; // owned; destroyed by DestroyListHeap
+PlatformHeap mainHeap = nullptr; // owned; destroyed by DestroyMainHeap
+PlatformHeap listHeap = nullptr; // owned; destroyed by DestroyListHeap
 
 // Generated numbers count down from -2; they are negative, so no entry table reaches them.
 int32_t nextGeneratedNumber = -2;
 
 [[noreturn]] void OutOfMemory() {
-    ExitProcess(OUT_OF_MEMORY_EXIT);
+    EndProcess(OUT_OF_MEMORY_EXIT);
 }
 
 void *Checked(void *block) {
@@ -52,34 +52,34 @@ unsigned char *Entry(const ObjectRegistry *registry, int32_t number) {
 bool mainHeapShortForTesting = false;
 
 void *CreateMainHeap() {
-    if (!mainHeap) mainHeap = Checked(HeapCreate(0, 4096, 0));
+    if (!mainHeap) mainHeap = Checked(CreatePlatformHeap(4096));
     return mainHeap;
 }
 
 void DestroyMainHeap() {
-    if (mainHeap) HeapDestroy(mainHeap);
+    DestroyPlatformHeap(mainHeap);
     mainHeap = nullptr;
 }
 
 void CreateListHeap() {
-    if (!listHeap) listHeap = Checked(HeapCreate(0, 1024, 0));
+    if (!listHeap) listHeap = Checked(CreatePlatformHeap(1024));
 }
 
 void DestroyListHeap() {
-    if (listHeap) HeapDestroy(listHeap);
+    DestroyPlatformHeap(listHeap);
     listHeap = nullptr;
 }
 
 void *MainHeapAlloc(size_t size) {
-    return Checked(HeapAlloc(mainHeap, HEAP_ZERO_MEMORY, size));
+    return Checked(AllocatePlatformBlock(mainHeap, size));
 }
 
 void *MainHeapTryAlloc(size_t size) {
-    return mainHeapShortForTesting ? nullptr : HeapAlloc(mainHeap, HEAP_ZERO_MEMORY, size);
+    return mainHeapShortForTesting ? nullptr : AllocatePlatformBlock(mainHeap, size);
 }
 
 void MainHeapFree(void *block) {
-    if (block) HeapFree(mainHeap, 0, block);
+    FreePlatformBlock(mainHeap, block);
 }
 
 ObjectRegistry *CreateObjectRegistry(int32_t recordSize, int32_t step, ReleaseRoutine release) {
@@ -108,8 +108,10 @@ void *AllocateObject(ObjectRegistry *registry, int32_t number) {
         int64_t grown = static_cast<int64_t>(number) + registry->growthStep;
         if (grown > INT32_MAX) OutOfMemory();
         size_t bytes = static_cast<size_t>(grown) * static_cast<size_t>(registry->recordSize);
+        size_t had =
+            static_cast<size_t>(registry->capacity) * static_cast<size_t>(registry->recordSize);
         registry->entries = static_cast<unsigned char *>(
-            Checked(HeapReAlloc(mainHeap, HEAP_ZERO_MEMORY, registry->entries, bytes)));
+            Checked(ResizePlatformBlock(mainHeap, registry->entries, had, bytes)));
         registry->capacity = static_cast<int32_t>(grown);
     }
     if (registry->release) registry->release(number);
@@ -179,7 +181,7 @@ void *RecordOf(ListNode *node) {
 
 void *AllocListNode(ListNode **head, size_t recordSize) {
     auto *node = static_cast<ListNode *>(
-        Checked(HeapAlloc(listHeap, HEAP_ZERO_MEMORY, sizeof(ListNode) + recordSize)));
+        Checked(AllocatePlatformBlock(listHeap, sizeof(ListNode) + recordSize)));
     node->next = *head;
     if (*head) (*head)->previous = node;
     *head = node;
@@ -196,7 +198,7 @@ void FreeListNode(ListNode **head, void *record) {
         if (node->previous) node->previous->next = node->next;
         if (node->next) node->next->previous = node->previous;
     }
-    HeapFree(listHeap, 0, node);
+    FreePlatformBlock(listHeap, node);
 }
 
 void *AllocStateBlock(size_t size, StateInitRoutine init) {

@@ -1,15 +1,14 @@
 #include "runtime/strings.h"
 
+#include "runtime/platform.h"
 #include "runtime/registry.h"
-
-#include <windows.h>
 
 #include <cstring>
 
 namespace {
 
-HANDLE stringHeap = nullptr; // owned; lives as long as the process
-char *workspace = nullptr;   // owned by stringHeap; moves when it grows
+PlatformHeap stringHeap = nullptr; // owned; lives as long as the process
+char *workspace = nullptr;         // owned by stringHeap; moves when it grows
 int32_t capacity = 0;
 int32_t position = 0;
 
@@ -17,12 +16,12 @@ int32_t position = 0;
 constexpr int64_t MAX_CAPACITY = INT32_MAX - 16;
 
 [[noreturn]] void OutOfStringMemory() {
-    ExitProcess(OUT_OF_MEMORY_EXIT);
+    EndProcess(OUT_OF_MEMORY_EXIT);
 }
 
-void *HeapResize(void *block, SIZE_T size) {
-    void *result = block ? HeapReAlloc(stringHeap, HEAP_NO_SERIALIZE, block, size)
-                         : HeapAlloc(stringHeap, HEAP_NO_SERIALIZE, size);
+// Texts need no zero-filling: every byte that is read has been written.
+void *HeapResize(void *block, size_t size) {
+    void *result = ResizePlatformBlock(stringHeap, block, size, size);
     if (!result) OutOfStringMemory();
     return result;
 }
@@ -50,7 +49,7 @@ int32_t AvailableFrom(const char *s, int32_t start, int32_t &skip) {
 
 void InitStrings() {
     if (stringHeap) return;
-    stringHeap = HeapCreate(HEAP_NO_SERIALIZE, 4096, 0);
+    stringHeap = CreatePlatformHeap(4096);
     if (!stringHeap) OutOfStringMemory();
     capacity = 16;
     position = 0;
@@ -74,7 +73,7 @@ char *ReserveResult(int32_t count, int32_t resultStart) {
         int64_t grown = base + count + 16384;
         if (grown > MAX_CAPACITY) OutOfStringMemory();
         capacity = static_cast<int32_t>(grown);
-        workspace = static_cast<char *>(HeapResize(workspace, static_cast<SIZE_T>(capacity) + 5));
+        workspace = static_cast<char *>(HeapResize(workspace, static_cast<size_t>(capacity) + 5));
     }
     position = resultStart + count;
     return workspace + resultStart;
@@ -192,7 +191,7 @@ void AssignFromWorkspace(StringVar &variable, int32_t resultStart) {
     int32_t length = position - resultStart;
     if (length < 0) length = 0;
     variable.block =
-        static_cast<char *>(HeapResize(variable.block, static_cast<SIZE_T>(length) + 5));
+        static_cast<char *>(HeapResize(variable.block, static_cast<size_t>(length) + 5));
     std::memcpy(variable.block, workspace + resultStart, static_cast<size_t>(length));
     variable.block[length] = 0;
     position = resultStart;
@@ -205,7 +204,7 @@ void AssignString(StringVar &variable, const char *s) {
     }
     // A fresh block first, so that s may be the variable's own text.
     int32_t length = StringLength(s);
-    char *block = static_cast<char *>(HeapResize(nullptr, static_cast<SIZE_T>(length) + 5));
+    char *block = static_cast<char *>(HeapResize(nullptr, static_cast<size_t>(length) + 5));
     std::memcpy(block, s, static_cast<size_t>(length));
     block[length] = 0;
     FreeString(variable);
@@ -217,6 +216,6 @@ void CopyStringInto(StringVar &variable, const char *s) {
 }
 
 void FreeString(StringVar &variable) {
-    if (variable.block) HeapFree(stringHeap, HEAP_NO_SERIALIZE, variable.block);
+    FreePlatformBlock(stringHeap, variable.block);
     variable.block = nullptr;
 }

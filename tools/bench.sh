@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # ./dev bench: times the patcher and the check in-process, the whole tool patching and checking
-# (/check), srec_cat and a plain copy on three 16 MiB-data Intel HEX files (about 47 MB each: all
+# (/check), the native command line patching and checking (--check), srec_cat and a plain copy on three 16 MiB-data Intel HEX files (about 47 MB each: all
 # checksums right, all wrong, all wrong with LF line ends) and on a 160 MiB-data all-wrong file
 # (about 470 MB), and prints medians, the spread of the rounds, the file calls of the patcher and
 # the check, peak memory and the machine's load.
@@ -17,6 +17,7 @@ TOOLS=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 ARCH=${BENCH_ARCH:-x64}
 BENCH_EXE="$BUILD/$ARCH/tools/patch_bench.exe"
 TOOL_EXE="$BUILD/$ARCH/app/checksumme.exe"
+NATIVE_EXE="$BUILD/native/checksumme"
 DIR="$BUILD/bench"
 mkdir -p "$DIR"
 
@@ -152,6 +153,25 @@ for ((r = 0; r < (ROUNDS > BIG_ROUNDS ? ROUNDS : BIG_ROUNDS); r++)); do
             REPORT_LINES[$f]=$(wc -l <"$DIR/report.txt")
             rm -f "$work" "$DIR/report.txt"
 
+            # The native command line, patching without a report and checking with its report
+            # going to a file
+            cp "$src" "$work"
+            touch -d '2020-01-01 00:00:00' "$work"
+            before=$(mtime "$work")
+            run $pass "$NATIVE_EXE" "$work" >&-
+            add "$f" native $pass
+            [ $code -eq 0 ] || fail "native checksumme on $f: exit code $code"
+            [ "$f" = right ] && [ "$before" != "$(mtime "$work")" ] && fail "native checksumme wrote the all-right file"
+            cmp -s "$work" "$DIR/$f.ours" || fail "native checksumme and the patcher differ ($f)"
+            cp "$src" "$work"
+            touch -d '2020-01-01 00:00:00' "$work"
+            before=$(mtime "$work")
+            run $pass sh -c '"$1" --check "$2" >"$3"' - "$NATIVE_EXE" "$work" "$DIR/report.txt"
+            add "$f" native-check $pass
+            [ $code -eq $want ] || fail "native checksumme --check on $f: exit code $code, not $want"
+            [ "$before" != "$(mtime "$work")" ] && fail "native checksumme --check wrote $f"
+            rm -f "$work" "$DIR/report.txt"
+
             if [ "$f" != wrong-lf ]; then
                 rm -f "$DIR/$f.srec"
                 run $pass srec_cat "$src" -intel -ignore-checksums -o "$DIR/$f.srec" -intel -obs=16 \
@@ -189,7 +209,7 @@ printf '\n%s build, %d rounds (470 MB file: %d), medians; load average (1/5/15 m
     "$ARCH" "$ROUNDS" "$BIG_ROUNDS" "$LOAD_START" "$LOAD_END"
 printf '%-9s %-19s %8s %7s %6s %7s %7s %9s %s\n' file runner ms MB/s spread /cp /srec peak-KiB same-as-srec_cat
 for f in "${FLAVOURS[@]}"; do
-    for runner in ours check exe exe-check srec copy; do
+    for runner in ours check exe exe-check native native-check srec copy; do
         [ -n "${RUNS[$f,$runner]:-}" ] || continue
         ms=$(med "$f" "$runner")
         srec=""; [ -n "${RUNS[$f,srec]:-}" ] && srec=$(med "$f" srec)
@@ -198,6 +218,8 @@ for f in "${FLAVOURS[@]}"; do
             check) name="check in-process"; same="" ;;
             exe) name="checksumme.exe"; same="" ;;
             exe-check) name="exe /check >file"; same="${REPORT_LINES[$f]} report lines" ;;
+            native) name="native"; same="" ;;
+            native-check) name="native --check >file"; same="" ;;
             srec) name="srec_cat"; same="" ;;
             copy) name="cp (new file)"; same="" ;;
         esac
@@ -227,7 +249,7 @@ done
 if [ "$BIG_ROUNDS" -gt 0 ]; then
     printf '\ngrowth, all wrong: ms per MB (peak KiB) on the %d MB and the %d MB file\n' \
         $((SIZE[wrong] / 1000000)) $((SIZE[big] / 1000000))
-    for runner in ours check exe exe-check srec copy; do
+    for runner in ours check exe exe-check native native-check srec copy; do
         printf '%-19s %s (%7s)  %s (%7s)\n' "$runner" \
             "$(msmb "${SIZE[wrong]}" "$(med wrong $runner)")" "${MEM[wrong,$runner]:-}" \
             "$(msmb "${SIZE[big]}" "$(med big $runner)")" "${MEM[big,$runner]:-}"
@@ -258,5 +280,13 @@ for f in "${FLAVOURS[@]}"; do
     [ $((writes + seeks)) -eq 0 ] && [ "$reads" -le "${CALLS[$f]%% *}" ] ||
         { echo "TARGET MISSED: the check made other file calls than one read per buffer load ($f)"; status=1; }
 done
+# The native command line: patching the all-wrong files at most 0.05 x srec_cat and 6 x cp;
+# checking at most 4 x cp where the report is one line (the all-right file).
+for f in wrong big; do
+    [ -n "${RUNS[$f,native]:-}" ] || continue
+    check "$(med $f native)" "$(med $f srec)" 0.05 || { echo "TARGET MISSED: native on $f > 0.05 x srec_cat"; status=1; }
+    check "$(med $f native)" "$(med $f copy)" 6 || { echo "TARGET MISSED: native on $f > 6 x cp"; status=1; }
+done
+check "$(med right native-check)" "$(med right copy)" 4 || { echo "TARGET MISSED: native --check (right) > 4 x cp"; status=1; }
 [ $status -eq 0 ] && echo "all targets met, results identical"
 exit $status

@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
 #include <windows.h>
+#endif
 
 #include <cctype>
 #include <cstdio>
@@ -143,7 +145,7 @@ class Patcher : public testing::Test {
   protected:
     void SetUp() override {
         InitFileChannels();
-        path = testfiles::Folder("patcher") + "\\p.hex";
+        path = testfiles::Folder("patcher") + "p.hex";
     }
     std::string Patch(const std::string &bytes) {
         testfiles::Write(path, bytes);
@@ -254,7 +256,7 @@ TEST_F(Patcher, FailedReadOrWriteAtAnyCallKeepsTheFileValid) {
                 ASSERT_TRUE(testfiles::Write(path, bytes));
                 std::vector<std::string> findings;
                 WalkTally tally{};
-                failureCodeForTesting = writing ? ERROR_DISK_FULL : ERROR_NETNAME_DELETED;
+                failureCodeForTesting = writing ? 1001 : 1002; // any code of the platform's
                 *countdown = call;
                 int32_t walked = WalkHexFile(path.c_str(), mode, Collect, &findings, &tally);
                 bool failed = *countdown == 0;
@@ -328,73 +330,44 @@ TEST_F(Patcher, RightFilesAreNotWritten) {
     for (int n = 0; n < 2000; ++n)
         file += ":10010000214601360121470136007EFE09D2190140\r\n";
     testfiles::Write(path, file);
-    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
-    FILETIME before{}, after{};
-    GetFileTime(handle, nullptr, nullptr, &before);
-    CloseHandle(handle);
-    Sleep(20); // file times need to be able to differ
+    int64_t before = testfiles::MakeOld(path);
     EXPECT_EQ(PatchFileInPlace(path.c_str()), 1);
-    handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
-    GetFileTime(handle, nullptr, nullptr, &after);
-    CloseHandle(handle);
-    EXPECT_EQ(CompareFileTime(&before, &after), 0);
+    EXPECT_EQ(testfiles::WrittenAt(path), before);
 }
 
 TEST_F(Patcher, RefusesWhatIsNoFile) {
-    std::string missing = testfiles::Folder("patcher") + "\\missing.hex";
+    std::string missing = testfiles::Folder("patcher") + "missing.hex";
     EXPECT_EQ(PatchFileInPlace(missing.c_str()), 0);
     EXPECT_FALSE(testfiles::Exists(missing));
     EXPECT_EQ(PatchFileInPlace(""), 0);
     EXPECT_EQ(PatchFileInPlace(nullptr), 0);
     EXPECT_EQ(PatchFileInPlace(testfiles::Folder("patcher").c_str()), 0); // a directory
-    // A file another program holds open for writing.
-    testfiles::Write(path, ":0000000100\r\n");
-    HANDLE holder = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
-    EXPECT_EQ(PatchFileInPlace(path.c_str()), 0);
-    CloseHandle(holder);
-    EXPECT_EQ(testfiles::Read(path), ":0000000100\r\n");
 }
 
 // Hostile files and paths: each has a fixed outcome, and nothing else changes on disk.
 class HostileFiles : public Patcher {
   protected:
-    // Writes the file with an old modification time; Unchanged() tells whether it stayed.
+    // Writes the file with an old modification time; Unwritten() tells whether it stayed.
     void Prepare(const std::string &bytes, const std::string &at = "") {
         target = at.empty() ? path : at;
         ASSERT_TRUE(testfiles::Write(target, bytes));
-        HANDLE file = CreateFileW(testfiles::LongPath(target).c_str(), FILE_WRITE_ATTRIBUTES,
-                                  FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        SYSTEMTIME old{2001, 2, 0, 3, 4, 5, 6, 0};
-        SystemTimeToFileTime(&old, &stamp);
-        SetFileTime(file, nullptr, nullptr, &stamp);
-        CloseHandle(file);
+        stamp = testfiles::MakeOld(target);
     }
-    bool Unwritten() {
-        HANDLE file =
-            CreateFileW(testfiles::LongPath(target).c_str(), GENERIC_READ,
-                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-        FILETIME now{};
-        GetFileTime(file, nullptr, nullptr, &now);
-        CloseHandle(file);
-        return CompareFileTime(&now, &stamp) == 0;
-    }
+    bool Unwritten() { return testfiles::WrittenAt(target) == stamp; }
     std::string target;
-    FILETIME stamp{};
+    int64_t stamp = 0;
 };
 
 TEST_F(HostileFiles, ReadOnlyFileIsRefused) {
     Prepare(":0000000100\r\n");
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    testfiles::SetReadOnly(path, true);
     EXPECT_EQ(PatchFileInPlace(path.c_str()), 0);
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    testfiles::SetReadOnly(path, false);
     EXPECT_EQ(testfiles::Read(path), ":0000000100\r\n");
     EXPECT_TRUE(Unwritten());
 }
 
+#ifdef _WIN32 // (POSIX knows no sharing modes)
 TEST_F(HostileFiles, FileHeldOpenForWritingIsRefused) {
     Prepare(":0000000100\r\n");
     HANDLE holder = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -405,35 +378,37 @@ TEST_F(HostileFiles, FileHeldOpenForWritingIsRefused) {
     EXPECT_EQ(testfiles::Read(path), ":0000000100\r\n");
     EXPECT_TRUE(Unwritten());
 }
+#endif
 
 TEST_F(HostileFiles, DirectoryIsRefused) {
-    std::string folder = testfiles::Folder("patcher") + "\\sub.hex";
-    CreateDirectoryA(folder.c_str(), nullptr);
+    std::string folder = testfiles::Folder("patcher") + "sub.hex";
+    testfiles::MakeFolder(folder);
     EXPECT_EQ(PatchFileInPlace(folder.c_str()), 0);
-    EXPECT_EQ(GetFileAttributesA(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY,
-              static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_TRUE(testfiles::IsFolder(folder));
 }
 
 // A name longer than the file system takes is refused, and nothing is made. A path of
 // MAX_PATH characters or more in deep folders, with names in other scripts, is patched.
 TEST_F(HostileFiles, LongPaths) {
     std::string folder = testfiles::Folder("patcher");
+    folder.pop_back();
     for (std::string tail : {std::string(260, 'n'), std::string(300, 'n') + ".hex"}) {
-        std::string longName = folder + "\\" + tail;
+        std::string longName = folder + testfiles::SEPARATOR + tail;
         EXPECT_EQ(PatchFileInPlace(longName.c_str()), 0);
         EXPECT_FALSE(testfiles::Exists(longName));
     }
     std::string deep = folder;
     for (const char *name : {"прошивка", "固件", "łódź"}) {
-        deep += "\\" + std::string(90, 'd') + name;
+        deep += testfiles::SEPARATOR + std::string(90, 'd') + name;
         testfiles::MakeFolder(deep);
     }
-    std::string name = deep + "\\файл.hex";
+    std::string name = deep + testfiles::SEPARATOR + "файл.hex";
     ASSERT_GE(name.size(), 300u);
     Prepare(":0000000100\r\n", name);
     EXPECT_EQ(PatchFileInPlace(name.c_str()), 1);
     EXPECT_EQ(testfiles::Read(name), ":00000001FF\r\n");
-    for (testfiles::Remove(name); deep.size() > folder.size(); deep.erase(deep.rfind('\\')))
+    for (testfiles::Remove(name); deep.size() > folder.size();
+         deep.erase(deep.rfind(testfiles::SEPARATOR)))
         testfiles::Remove(deep);
 }
 

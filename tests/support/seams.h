@@ -15,12 +15,14 @@
  */
 #pragma once
 
-#include <windows.h>
-
 #include <cstdint>
 
-extern bool mainHeapShortForTesting;
+#ifdef _WIN32
+#include <windows.h>
 int32_t BrushReferences(HBRUSH brush);
+#endif
+
+extern bool mainHeapShortForTesting;
 extern int32_t failingReadForTesting;
 extern int32_t failingWriteForTesting;
 extern uint32_t failureCodeForTesting;

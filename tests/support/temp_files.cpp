@@ -1,8 +1,19 @@
 #include "tests/support/temp_files.h"
 
+#ifdef _WIN32
 #include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#endif
 
 namespace testfiles {
+
+#ifdef _WIN32
 
 std::wstring Wide(const std::string &utf8) {
     int units =
@@ -31,7 +42,7 @@ std::string Folder(const char *name) {
     GetTempPathW(MAX_PATH, base);
     std::string folder = Utf8(base) + name;
     MakeFolder(folder);
-    return folder;
+    return folder + SEPARATOR;
 }
 
 bool MakeFolder(const std::string &path) {
@@ -66,6 +77,11 @@ bool Exists(const std::string &path) {
     return GetFileAttributesW(LongPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool IsFolder(const std::string &path) {
+    DWORD attributes = GetFileAttributesW(LongPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 bool Remove(const std::string &path) {
     std::wstring wide = LongPath(path);
     SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -76,5 +92,92 @@ bool SetReadOnly(const std::string &path, bool readOnly) {
     return SetFileAttributesW(LongPath(path).c_str(),
                               readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL) != 0;
 }
+
+int64_t WrittenAt(const std::string &path) {
+    HANDLE file =
+        CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    FILETIME time{};
+    GetFileTime(file, nullptr, nullptr, &time);
+    CloseHandle(file);
+    return (static_cast<int64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+int64_t MakeOld(const std::string &path) {
+    HANDLE file =
+        CreateFileW(LongPath(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    SYSTEMTIME old{2001, 2, 0, 3, 4, 5, 6, 0};
+    FILETIME stamp{};
+    SystemTimeToFileTime(&old, &stamp);
+    SetFileTime(file, nullptr, nullptr, &stamp);
+    CloseHandle(file);
+    return WrittenAt(path);
+}
+
+#else
+
+std::string Folder(const char *name) {
+    const char *base = std::getenv("TMPDIR");
+    std::string folder = std::string(base && base[0] ? base : "/tmp") + "/" + name;
+    MakeFolder(folder);
+    return folder + SEPARATOR;
+}
+
+bool MakeFolder(const std::string &path) {
+    return mkdir(path.c_str(), 0777) == 0;
+}
+
+bool Write(const std::string &path, const std::string &bytes) {
+    int file = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (file < 0) return false;
+    bool whole = write(file, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    close(file);
+    return whole;
+}
+
+std::string Read(const std::string &path) {
+    int file = open(path.c_str(), O_RDONLY);
+    if (file < 0) return "<missing>";
+    std::string bytes;
+    char buffer[65536];
+    ssize_t got = 0;
+    while ((got = read(file, buffer, sizeof buffer)) > 0)
+        bytes.append(buffer, static_cast<size_t>(got));
+    close(file);
+    return bytes;
+}
+
+bool Exists(const std::string &path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0;
+}
+
+bool IsFolder(const std::string &path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+bool Remove(const std::string &path) {
+    return unlink(path.c_str()) == 0 || rmdir(path.c_str()) == 0;
+}
+
+bool SetReadOnly(const std::string &path, bool readOnly) {
+    return chmod(path.c_str(), readOnly ? 0444 : 0644) == 0;
+}
+
+int64_t WrittenAt(const std::string &path) {
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0) return 0;
+    return static_cast<int64_t>(status.st_mtime);
+}
+
+int64_t MakeOld(const std::string &path) {
+    struct timeval times[2] = {{981173106, 0}, {981173106, 0}}; // 2001-02-03 04:05:06
+    utimes(path.c_str(), times);
+    return WrittenAt(path);
+}
+
+#endif
 
 } // namespace testfiles

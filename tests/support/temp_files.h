@@ -1,24 +1,38 @@
 /*
- * Scratch files for tests, inside the Wine prefix's temporary folder: written, read back and
- * removed by path. Paths are UTF-8, of any length (long ones get the \\?\ prefix here, apart
- * from the product's own handling), and reach the system through its W calls.
+ * Scratch files for tests, in the system's temporary folder: written, read back, timed and
+ * removed by path. Paths are UTF-8 and of any length (on Windows long ones get the \\?\ prefix
+ * here, apart from the product's own handling, and reach the system through its W calls).
  */
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace testfiles {
 
-std::string Folder(const char *name); // created if missing
+#ifdef _WIN32
+inline constexpr char SEPARATOR[] = "\\";
+#else
+inline constexpr char SEPARATOR[] = "/";
+#endif
+
+std::string Folder(const char *name); // created if missing; ends in SEPARATOR
 bool Write(const std::string &path, const std::string &bytes);
 std::string Read(const std::string &path); // "<missing>" when it cannot be opened
 bool Exists(const std::string &path);
+bool IsFolder(const std::string &path);
 bool Remove(const std::string &path); // a file or an empty folder
 bool MakeFolder(const std::string &path);
 bool SetReadOnly(const std::string &path, bool readOnly);
+// The modification time, in the system's units (0 when there is no such file); MakeOld sets it
+// back to 2001 and returns it, so that any write shows.
+int64_t WrittenAt(const std::string &path);
+int64_t MakeOld(const std::string &path);
 
+#ifdef _WIN32
 std::wstring Wide(const std::string &utf8);     // UTF-16 as the system converts it
 std::wstring LongPath(const std::string &utf8); // with \\?\ when MAX_PATH or longer
 std::string Utf8(const std::wstring &wide);
+#endif
 
 } // namespace testfiles

@@ -1,10 +1,13 @@
 // Entry point of every test executable: the runtime is initialised once, as start-up does.
+#include "runtime/arguments.h"
+#include "runtime/platform.h"
 #include "runtime/registry.h"
 #include "runtime/strings.h"
 
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv) {
+    SetPlatformArguments(argc, argv);
     CreateMainHeap();
     CreateListHeap();
     InitStrings();

@@ -351,6 +351,7 @@ class FileDialog : public testing::Test {
   protected:
     static void SetUpTestSuite() {
         folder_ = testfiles::Folder("requesters_dialog");
+        folder_.pop_back(); // without its closing backslash
         testfiles::Write(folder_ + "\\a.eep", ":00000001FF\r\n");
         testfiles::Write(folder_ + "\\b.hex", ":00000001FF\r\n");
         testfiles::Write(folder_ + "\\c.txt", "text\r\n");

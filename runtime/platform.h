@@ -1,0 +1,73 @@
+/*
+ * The platform under the runtime, in one small layer: heaps, files, the arguments the process
+ * was started with, its standard output and error, and its end. Two implementations share this
+ * header: platform_win32.cpp, with Windows' own calls (UTF-8 paths become UTF-16 there), and
+ * platform_posix.cpp, with POSIX calls only, so that Linux and macOS build the same code. The
+ * rest of the runtime, core/ and the command line reach the platform only through here.
+ *
+ * Heaps hand out zero-filled blocks, null when there is no room. File calls answer a failure
+ * with 0 or -1, as each says, and put the platform's own code (GetLastError, errno) into
+ * *failure; ClassifyFailure sorts such codes for a report and FailureText gives the platform's
+ * words for them. One thread only.
+ */
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+using PlatformHeap = void *;
+PlatformHeap CreatePlatformHeap(size_t initialSize); // null when none could be made
+void DestroyPlatformHeap(PlatformHeap heap);
+void *AllocatePlatformBlock(PlatformHeap heap, size_t size);
+// Keeps the first oldSize bytes; the bytes beyond them come zero-filled. Null when no room (the
+// block then stays as it was).
+void *ResizePlatformBlock(PlatformHeap heap, void *block, size_t oldSize, size_t newSize);
+void FreePlatformBlock(PlatformHeap heap, void *block);
+[[noreturn]] void EndProcess(uint32_t exitCode);
+
+using PlatformFile = intptr_t; // 0: no file
+enum Opening : int32_t {
+    OPENING_READ = 1,    // an existing file, reading; others may read it too
+    OPENING_READ_WRITE,  // reading and writing, sharing reading; a missing file is made empty
+    OPENING_NEW,         // writing a new or emptied file, sharing reading
+    OPENING_EXCLUSIVE,   // reading and writing an existing file, sharing nothing
+    OPENING_UPDATE,      // as OPENING_READ_WRITE, but the file must exist and be writable
+    OPENING_READ_SHARED, // an existing file, reading; others may read and write it too
+};
+enum MoveFrom : int32_t { MOVE_FROM_START, MOVE_FROM_HERE };
+PlatformFile OpenPlatformFile(const char *path, Opening opening, uint32_t *failure);
+// One read or write of at most length bytes: the bytes moved (a read: 0 at the end of the
+// file), -1 when the call failed; a write that takes no byte has failed (the disk is full).
+int32_t ReadPlatformFile(PlatformFile file, void *destination, int32_t length, uint32_t *failure);
+int32_t WritePlatformFile(PlatformFile file, const void *source, int32_t length, uint32_t *failure);
+// The new position; when the move fails, one whose low 32 bits are all set.
+int64_t MovePlatformFile(PlatformFile file, int64_t distance, MoveFrom from);
+void ClosePlatformFile(PlatformFile file);
+
+enum FailureKind : int32_t {
+    FAILURE_OTHER, // the platform's words tell
+    FAILURE_NOT_FOUND,
+    FAILURE_FOLDER,
+    FAILURE_READ_ONLY,
+    FAILURE_ACCESS_DENIED,
+    FAILURE_IN_USE, // opened by another program without sharing
+    FAILURE_LOCKED, // a range locked by another program
+    FAILURE_PATH_TOO_LONG,
+    FAILURE_DISK_FULL,
+    FAILURE_NETWORK_GONE,
+};
+FailureKind ClassifyFailure(uint32_t code);
+char *FailureText(uint32_t code, int32_t resultStart); // UTF-8, one line; "" when none
+
+// The arguments: index 0 is the program, then each argument in order. POSIX hands them over
+// from main (SetPlatformArguments); Windows splits its command line (runtime/arguments.h).
+void SetPlatformArguments(int argc, char **argv);
+int32_t PlatformArgumentCount(); // with the program
+bool PlatformArgument(int32_t index, const char **text, int32_t *length);
+
+// The standard output (1) and error (2): a stream to write to, or 0 when the process has none.
+// A write takes UTF-8 and returns the bytes taken (a console may leave the start of a character
+// cut at the end for the next write, unless all is set), or -1 when the reader is gone.
+enum StreamKind : int32_t { STREAM_OUTPUT = 1, STREAM_ERROR = 2 };
+intptr_t OpenPlatformStream(StreamKind kind);
+int32_t WritePlatformStream(intptr_t stream, const char *bytes, int32_t length, bool all);

@@ -1,0 +1,198 @@
+// The platform layer on Linux, macOS and other POSIX systems: POSIX calls only, no extensions.
+#include "runtime/platform.h"
+
+#include "runtime/strings.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// ---- Heaps: the C library's one heap serves them all ----
+
+namespace {
+char heapMark; // what a heap handle points at: heaps here are names, not places
+}
+
+PlatformHeap CreatePlatformHeap(size_t) {
+    return &heapMark;
+}
+
+void DestroyPlatformHeap(PlatformHeap) {}
+
+void *AllocatePlatformBlock(PlatformHeap, size_t size) {
+    return std::calloc(1, size ? size : 1);
+}
+
+void *ResizePlatformBlock(PlatformHeap, void *block, size_t oldSize, size_t newSize) {
+    auto *resized = static_cast<char *>(std::realloc(block, newSize ? newSize : 1));
+    if (resized && newSize > oldSize) std::memset(resized + oldSize, 0, newSize - oldSize);
+    return resized;
+}
+
+void FreePlatformBlock(PlatformHeap, void *block) {
+    std::free(block);
+}
+
+void EndProcess(uint32_t exitCode) {
+    _exit(static_cast<int>(exitCode));
+}
+
+// ---- Files: a file is its descriptor + 1, so that 0 stays "none" ----
+
+namespace {
+
+int DescriptorOf(PlatformFile file) {
+    return static_cast<int>(file - 1);
+}
+
+int FlagsFor(Opening opening) {
+    switch (opening) {
+    case OPENING_READ:
+    case OPENING_READ_SHARED: return O_RDONLY;
+    case OPENING_READ_WRITE: return O_RDWR | O_CREAT;
+    case OPENING_NEW: return O_WRONLY | O_CREAT | O_TRUNC;
+    case OPENING_EXCLUSIVE:
+    case OPENING_UPDATE: return O_RDWR;
+    }
+    return O_RDONLY;
+}
+
+} // namespace
+
+// Opened without waiting (a FIFO would wait for a writer), then looked at: a folder is refused,
+// and so is a file without any write permission when it is to be updated (a process with full
+// rights would get write access to it all the same).
+PlatformFile OpenPlatformFile(const char *path, Opening opening, uint32_t *failure) {
+    if (!path || !path[0]) {
+        *failure = ENOENT;
+        return 0;
+    }
+    int descriptor;
+    do {
+        descriptor = open(path, FlagsFor(opening) | O_NOCTTY | O_NONBLOCK, 0666);
+    } while (descriptor < 0 && errno == EINTR);
+    if (descriptor < 0) {
+        *failure = static_cast<uint32_t>(errno);
+        return 0;
+    }
+    struct stat status {};
+    int refusal = 0;
+    if (fstat(descriptor, &status) != 0)
+        refusal = errno;
+    else if (S_ISDIR(status.st_mode))
+        refusal = EISDIR;
+    else if (opening == OPENING_UPDATE && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        refusal = EACCES;
+    int flags = fcntl(descriptor, F_GETFL);
+    if (!refusal && (flags < 0 || fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) < 0))
+        refusal = errno;
+    if (refusal) {
+        close(descriptor);
+        *failure = static_cast<uint32_t>(refusal);
+        return 0;
+    }
+    return static_cast<PlatformFile>(descriptor) + 1;
+}
+
+int32_t ReadPlatformFile(PlatformFile file, void *destination, int32_t length, uint32_t *failure) {
+    ssize_t got;
+    do {
+        got = read(DescriptorOf(file), destination, static_cast<size_t>(length));
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) *failure = static_cast<uint32_t>(errno);
+    return got < 0 ? -1 : static_cast<int32_t>(got);
+}
+
+int32_t WritePlatformFile(PlatformFile file, const void *source, int32_t length,
+                          uint32_t *failure) {
+    ssize_t written;
+    do {
+        written = write(DescriptorOf(file), source, static_cast<size_t>(length));
+    } while (written < 0 && errno == EINTR);
+    if (written == 0 && length > 0) errno = ENOSPC; // nothing taken: no room left
+    if (written <= 0 && length > 0) {
+        *failure = static_cast<uint32_t>(errno);
+        return -1;
+    }
+    return static_cast<int32_t>(written);
+}
+
+int64_t MovePlatformFile(PlatformFile file, int64_t distance, MoveFrom from) {
+    return lseek(DescriptorOf(file), static_cast<off_t>(distance),
+                 from == MOVE_FROM_START ? SEEK_SET : SEEK_CUR);
+}
+
+void ClosePlatformFile(PlatformFile file) {
+    close(DescriptorOf(file));
+}
+
+FailureKind ClassifyFailure(uint32_t code) {
+    switch (static_cast<int>(code)) {
+    case ENOENT:
+    case ENOTDIR: return FAILURE_NOT_FOUND;
+    case EISDIR: return FAILURE_FOLDER;
+    case EROFS: return FAILURE_READ_ONLY;
+    case EACCES:
+    case EPERM: return FAILURE_ACCESS_DENIED;
+    case EBUSY:
+    case ETXTBSY: return FAILURE_IN_USE;
+    case ENAMETOOLONG: return FAILURE_PATH_TOO_LONG;
+    case ENOSPC:
+    case EDQUOT: return FAILURE_DISK_FULL;
+    case ESTALE:
+    case ENOTCONN:
+    case ENETDOWN:
+    case ENETUNREACH: return FAILURE_NETWORK_GONE;
+    default: return FAILURE_OTHER;
+    }
+}
+
+char *FailureText(uint32_t code, int32_t resultStart) {
+    const char *text = std::strerror(static_cast<int>(code));
+    return LeftPart(text, StringLength(text), resultStart);
+}
+
+// ---- Arguments: as main got them ----
+
+namespace {
+int argumentCount = 0;
+char **arguments = nullptr; // borrowed from main
+} // namespace
+
+void SetPlatformArguments(int argc, char **argv) {
+    argumentCount = argc;
+    arguments = argv;
+}
+
+int32_t PlatformArgumentCount() {
+    return argumentCount;
+}
+
+bool PlatformArgument(int32_t index, const char **text, int32_t *length) {
+    if (index < 0 || index >= argumentCount || !arguments[index]) return false;
+    *text = arguments[index];
+    *length = StringLength(arguments[index]);
+    return true;
+}
+
+// ---- The standard streams: descriptors 1 and 2 ----
+
+intptr_t OpenPlatformStream(StreamKind kind) {
+    return fcntl(kind, F_GETFD) != -1 ? kind : 0;
+}
+
+int32_t WritePlatformStream(intptr_t stream, const char *bytes, int32_t length, bool) {
+    int32_t done = 0;
+    while (done < length) {
+        ssize_t written =
+            write(static_cast<int>(stream), bytes + done, static_cast<size_t>(length - done));
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return -1;
+        done += static_cast<int32_t>(written);
+    }
+    return done;
+}

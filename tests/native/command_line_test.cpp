@@ -1,0 +1,177 @@
+// End-to-end: the native checksumme binary on real files, its exit code, both streams and the
+// bytes and times on disk.
+#include "app/texts.h"
+#include "tests/support/temp_files.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    std::string out, err;
+};
+
+// Runs the binary with the arguments, in folder when one is given; its output and error go to
+// files that are read back.
+Outcome RunTool(const std::vector<std::string> &arguments, const std::string &folder = "") {
+    std::string outPath = testfiles::Folder("checksumme native output") + "out";
+    std::string errPath = outPath.substr(0, outPath.size() - 3) + "err";
+    std::vector<char *> argv{const_cast<char *>(CHECKSUMME_EXE)};
+    for (const std::string &argument : arguments)
+        argv.push_back(const_cast<char *>(argument.c_str()));
+    argv.push_back(nullptr);
+    pid_t child = fork();
+    if (child == 0) {
+        int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(out, 1);
+        dup2(err, 2);
+        if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(98);
+        execv(CHECKSUMME_EXE, argv.data());
+        _exit(99);
+    }
+    Outcome run;
+    int status = 0;
+    if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status))
+        run.exitCode = WEXITSTATUS(status);
+    run.out = testfiles::Read(outPath);
+    run.err = testfiles::Read(errPath);
+    return run;
+}
+
+// As in the Windows table: a wrong checksum (line 1), a right one, a line that starts like a
+// record but is none (line 3), a comment and the end record; patched, only line 1 changes.
+std::string Mixed(const std::string &end, bool mark, const char *firstChecksum = "00") {
+    return (mark ? "\xEF\xBB\xBF" : "") + std::string(":10010000214601360121470136007EFE09D21901") +
+           firstChecksum + end + ":100110002146017E17C20001FF5F16002148011928" + end + ":0200000" +
+           end + "; comment" + end + ":00000001FF" + end;
+}
+
+enum Kind { MIXED_CRLF, MIXED_LF_MARK, RIGHT, MISSING, READ_ONLY, FOLDER };
+
+std::string Before(Kind kind) {
+    switch (kind) {
+    case MIXED_LF_MARK: return Mixed("\n", true);
+    case RIGHT: return ":00000001FF\r\n";
+    case MISSING:
+    case FOLDER: return "<missing>";
+    default: return Mixed("\r\n", false);
+    }
+}
+
+std::string After(Kind kind, bool checking) {
+    if (checking || (kind != MIXED_CRLF && kind != MIXED_LF_MARK)) return Before(kind);
+    return kind == MIXED_LF_MARK ? Mixed("\n", true, "40") : Mixed("\r\n", false, "40");
+}
+
+// The report of one file: its lines on the standard output and on the standard error.
+std::pair<std::string, std::string> Report(Kind kind, const std::string &p, bool checking) {
+    auto error = [&](int code) { return "checksumme: " + p + ": " + std::strerror(code) + "\n"; };
+    if (kind == MISSING) return {"", error(ENOENT)};
+    if (kind == FOLDER) return {"", error(EISDIR)};
+    if (kind == READ_ONLY && !checking) return {"", error(EACCES)};
+    if (kind == RIGHT)
+        return {p + (checking ? ": 1 record, 0 wrong, 0 lines not well-formed records\n"
+                              : ": 1 record, 0 corrected, 0 lines left unchanged\n"),
+                ""};
+    if (checking)
+        return {p + ":1: checksum 00, should be 40\n" + p +
+                    ":3: not a well-formed record (8 characters, the byte count asks for 15)\n" +
+                    p + ": 3 records, 1 wrong, 1 line not a well-formed record\n",
+                ""};
+    return {p + ":1: checksum 00 corrected to 40\n" + p +
+                ":3: not a well-formed record (8 characters, the byte count asks for 15), left "
+                "unchanged\n" +
+                p + ": 3 records, 1 corrected, 1 line left unchanged\n",
+            ""};
+}
+
+// Patching and checking one and several files, names in three scripts, a byte-order mark,
+// missing and read-only files and a folder, the options alone and --: the exit code, both
+// streams line by line, and the files (those left alone keep their modification time).
+TEST(NativeCommandLine, PatchesOrChecksEveryNamedFileAndReports) {
+    struct Row {
+        const char *name;
+        std::vector<std::string> options;
+        std::vector<Kind> files;
+        int exitCode;
+        bool relative = false; // named without a folder, from inside it
+    };
+    const Row rows[] = {
+        {"one file", {}, {MIXED_CRLF}, 0},
+        {"several, one missing", {}, {MIXED_LF_MARK, MISSING, RIGHT}, 1},
+        {"names in three scripts", {}, {MIXED_CRLF, MIXED_CRLF, MIXED_LF_MARK, RIGHT}, 0},
+        {"read-only and a folder", {}, {READ_ONLY, FOLDER, MIXED_CRLF}, 1},
+        {"check", {"--check"}, {MIXED_CRLF, RIGHT}, 2},
+        {"check, all right", {"--check"}, {RIGHT, RIGHT}, 0},
+        {"check, read-only, missing and a folder", {"--check"}, {READ_ONLY, MISSING, FOLDER}, 1},
+        {"-- ends the options", {"--check", "--"}, {MIXED_LF_MARK, RIGHT}, 2, true},
+        {"check alone", {"--check"}, {}, 1},
+        {"nothing", {}, {}, 1},
+        {"an unknown option", {"-x"}, {MIXED_CRLF}, 1},
+        {"help", {"--help"}, {}, 0},
+        {"help, short", {"-h", "--check"}, {}, 0},
+    };
+    const char *NAMES[] = {"datei ä.hex", "прошивка файл.hex", "固件 主程序.hex", "łódź 🔧.hex"};
+    std::string folder = testfiles::Folder("checksumme native");
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        bool checking = !row.options.empty() && row.options[0] == "--check";
+        bool unknown = !row.options.empty() && row.options[0] == "-x";
+        std::vector<std::string> arguments = row.options, paths;
+        std::vector<int64_t> times;
+        std::string out, err;
+        for (size_t i = 0; i < row.files.size(); ++i) {
+            Kind kind = row.files[i];
+            std::string name = row.relative ? (i == 0 ? "-x.hex" : "--help") : NAMES[i % 4];
+            std::string path = folder + name;
+            testfiles::SetReadOnly(path, false);
+            testfiles::Remove(path);
+            if (kind == FOLDER) testfiles::MakeFolder(path);
+            if (kind != MISSING && kind != FOLDER) {
+                ASSERT_TRUE(testfiles::Write(path, Before(kind)));
+            }
+            if (kind == READ_ONLY) testfiles::SetReadOnly(path, true);
+            paths.push_back(path);
+            times.push_back(testfiles::MakeOld(path));
+            arguments.push_back(row.relative ? name : path);
+            auto [lines, errors] = Report(kind, row.relative ? name : path, checking);
+            out += lines;
+            err += errors;
+        }
+        bool usage = row.files.empty() || unknown;
+        if (usage) out = err = "";
+        if (row.exitCode == 0 && usage) out = texts::USAGE;
+        if (row.exitCode == 1 && usage) err = texts::USAGE;
+        Outcome run = RunTool(arguments, row.relative ? folder : "");
+        EXPECT_EQ(run.exitCode, row.exitCode);
+        EXPECT_EQ(run.out, out);
+        EXPECT_EQ(run.err, err);
+        for (size_t i = 0; i < paths.size(); ++i) {
+            Kind kind = row.files[i];
+            std::string expected = unknown ? Before(kind) : After(kind, checking);
+            if (kind == FOLDER) {
+                EXPECT_TRUE(testfiles::IsFolder(paths[i]));
+            } else {
+                EXPECT_EQ(testfiles::Read(paths[i]), expected) << paths[i];
+            }
+            if (expected == Before(kind)) {
+                EXPECT_EQ(testfiles::WrittenAt(paths[i]), times[i]) << paths[i] << " was written";
+            }
+            testfiles::SetReadOnly(paths[i], false);
+            testfiles::Remove(paths[i]);
+        }
+    }
+}
+
+} // namespace
