@@ -61,6 +61,40 @@ int FlagsFor(Opening opening) {
     return O_RDONLY;
 }
 
+// A path longer than the system takes whole (PATH_MAX) is opened a folder at a time, each one
+// relative to the one before it.
+int OpenInParts(const char *path, int flags) {
+    int folder = path[0] == '/' ? open("/", O_RDONLY | O_DIRECTORY) : AT_FDCWD;
+    const char *part = path;
+    for (;;) {
+        while (*part == '/')
+            ++part;
+        const char *end = std::strchr(part, '/');
+        if (!end) break; // part is the file's own name
+        char name[256];  // the longest name a file system takes, and its zero
+        size_t length = static_cast<size_t>(end - part);
+        int next = -1;
+        if (length < sizeof name) {
+            std::memcpy(name, part, length);
+            name[length] = 0;
+            next = openat(folder, name, O_RDONLY | O_DIRECTORY);
+        } else {
+            errno = ENAMETOOLONG;
+        }
+        int saved = errno;
+        if (folder != AT_FDCWD) close(folder);
+        errno = saved;
+        if (next < 0) return -1;
+        folder = next;
+        part = end;
+    }
+    int file = openat(folder, part, flags, 0666);
+    int saved = errno;
+    if (folder != AT_FDCWD) close(folder);
+    errno = saved;
+    return file;
+}
+
 } // namespace
 
 // Opened without waiting (a FIFO would wait for a writer), then looked at: a folder is refused,
@@ -72,8 +106,10 @@ PlatformFile OpenPlatformFile(const char *path, Opening opening, uint32_t *failu
         return 0;
     }
     int descriptor;
+    int flags = FlagsFor(opening) | O_NOCTTY | O_NONBLOCK;
     do {
-        descriptor = open(path, FlagsFor(opening) | O_NOCTTY | O_NONBLOCK, 0666);
+        descriptor = open(path, flags, 0666);
+        if (descriptor < 0 && errno == ENAMETOOLONG) descriptor = OpenInParts(path, flags);
     } while (descriptor < 0 && errno == EINTR);
     if (descriptor < 0) {
         *failure = static_cast<uint32_t>(errno);
@@ -87,8 +123,8 @@ PlatformFile OpenPlatformFile(const char *path, Opening opening, uint32_t *failu
         refusal = EISDIR;
     else if (opening == OPENING_UPDATE && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
         refusal = EACCES;
-    int flags = fcntl(descriptor, F_GETFL);
-    if (!refusal && (flags < 0 || fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) < 0))
+    int mode = fcntl(descriptor, F_GETFL);
+    if (!refusal && (mode < 0 || fcntl(descriptor, F_SETFL, mode & ~O_NONBLOCK) < 0))
         refusal = errno;
     if (refusal) {
         close(descriptor);

@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -172,6 +174,41 @@ TEST(NativeCommandLine, PatchesOrChecksEveryNamedFileAndReports) {
             testfiles::Remove(paths[i]);
         }
     }
+}
+
+// A path longer than the system takes whole (PATH_MAX, 4096 bytes on Linux) is patched all the
+// same, and reported as given.
+TEST(NativeCommandLine, PathLongerThanTheSystemTakesWhole) {
+    std::string top = testfiles::Folder("checksumme native long");
+    std::string path = top.substr(0, top.size() - 1);
+    char here[4096];
+    ASSERT_NE(getcwd(here, sizeof here), nullptr);
+    ASSERT_EQ(chdir(path.c_str()), 0);
+    const std::string name(200, 'd');
+    auto enter = [&](int depth) {
+        for (int level = 0; level < depth; ++level) {
+            mkdir(name.c_str(), 0777);
+            if (chdir(name.c_str()) != 0) return false;
+        }
+        return true;
+    };
+    ASSERT_TRUE(enter(25));
+    ASSERT_TRUE(testfiles::Write("f.hex", ":0000000100\n"));
+    ASSERT_EQ(chdir(here), 0);
+    for (int level = 0; level < 25; ++level)
+        path += "/" + name;
+    path += "/f.hex";
+    ASSERT_GT(path.size(), 4096u);
+    Outcome run = RunTool({path});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, path + ":1: checksum 00 corrected to FF\n" + path +
+                           ": 1 record, 1 corrected, 0 lines left unchanged\n");
+    EXPECT_EQ(run.err, "");
+    ASSERT_EQ(chdir(top.c_str()), 0);
+    ASSERT_TRUE(enter(25));
+    EXPECT_EQ(testfiles::Read("f.hex"), ":00000001FF\n");
+    ASSERT_EQ(chdir(here), 0);
+    EXPECT_EQ(std::system(("rm -rf '" + top + "'").c_str()), 0);
 }
 
 } // namespace

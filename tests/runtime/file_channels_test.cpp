@@ -217,6 +217,24 @@ TEST_P(FileChannels, WindowChangesLandWhereTheyWereRead) {
     }
 }
 
+// Offsets beyond 4 GiB: a line written that far into a (sparse) file is found and read there.
+TEST_P(FileChannels, OffsetsBeyondFourGiB) {
+    constexpr int64_t BEYOND = (int64_t{1} << 32) + 7;
+    testfiles::Remove(path);
+    ASSERT_NE(OpenChannelReadWrite(1, path.c_str()), 0);
+    SeekChannel(1, BEYOND);
+    EXPECT_EQ(WriteChannelLine(1, ":0000000100"), 13);
+    EXPECT_EQ(ChannelPosition(1), BEYOND + 13);
+    SeekChannel(1, BEYOND);
+    EXPECT_EQ(ChannelPosition(1), BEYOND);
+    WorkspaceScope scope;
+    EXPECT_STREQ(ReadChannelLine(1, scope.Start()), ":0000000100");
+    EXPECT_EQ(ChannelPosition(1), BEYOND + 13);
+    EXPECT_EQ(ChannelAtEnd(1), GetParam() ? -1 : 1);
+    CloseChannel(1);
+    testfiles::Remove(path);
+}
+
 // Pending bytes stay in the buffer until a write would fill it to the last byte.
 TEST(FileChannelBuffer, FlushesBeforeTheLastByte) {
     InitFileChannels();
