@@ -71,13 +71,16 @@ TEST(Strings, HexAndDecimalText) {
                                                     {-1, "FFFFFFFF"},
                                                     {INT32_MIN, "80000000"},
                                                     {0x0F000000, "F000000"}};
-    for (auto [value, text] : hex)
-        EXPECT_EQ(Produce([&](int32_t r) { return HexText(static_cast<uint32_t>(value), r); }),
-                  text);
+    for (const auto &pair : hex) { // (named: some compilers cannot capture structured bindings)
+        uint32_t value = static_cast<uint32_t>(pair.first);
+        EXPECT_EQ(Produce([&](int32_t r) { return HexText(value, r); }), pair.second);
+    }
     const std::pair<int32_t, const char *> dec[] = {
         {0, "0"}, {-7, "-7"}, {100, "100"}, {INT32_MIN, "-2147483648"}, {INT32_MAX, "2147483647"}};
-    for (auto [value, text] : dec)
-        EXPECT_EQ(Produce([&](int32_t r) { return DecimalText(value, r); }), text);
+    for (const auto &pair : dec) {
+        int32_t value = pair.first;
+        EXPECT_EQ(Produce([&](int32_t r) { return DecimalText(value, r); }), pair.second);
+    }
 }
 
 TEST(Strings, RightAlign) {
