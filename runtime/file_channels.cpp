@@ -23,6 +23,7 @@ struct FileChannel {
     int32_t filled;    // bytes put into the buffer by the last refill
     int32_t changed; // read mode: first buffer byte changed in place (ReadChannelWindow); -1: none
     int32_t reading;
+    int64_t pointer;  // where the platform's file pointer stands
     uint32_t failure; // the system's code of the first read or write that failed; 0: none
     int32_t failedWriting;
 };
@@ -57,6 +58,7 @@ int32_t ReadRaw(FileChannel *channel, void *destination, int32_t length, bool *o
         NoteFailure(channel, failure, false);
         return 0;
     }
+    channel->pointer += got;
     if (ok) *ok = true;
     return got;
 }
@@ -77,25 +79,32 @@ int32_t WriteRaw(FileChannel *channel, const void *source, int32_t length) {
         else
             total += written;
     }
+    channel->pointer += total;
     return total;
 }
 
 int64_t MovePointer(FileChannel *channel, int64_t distance, MoveFrom from) {
-    return MovePlatformFile(channel->file, distance, from);
+    channel->pointer = MovePlatformFile(channel->file, distance, from);
+    return channel->pointer;
 }
 
 // Writes the read bytes changed in place, from the first changed one to the end of what was read,
-// back where they were read from: a step back and one write, which ends where the file pointer
-// was, so that the next read goes on there and nothing read ahead is lost. (A write at an
-// explicit offset would spare the step back, but costs Wine a round trip to its server.)
+// back where they were read from, leaving the file pointer where it was, so that the next read
+// goes on there and nothing read ahead is lost: on Windows a step back and one write (a write at
+// an explicit offset would spare the step back, but costs Wine a round trip to its server), on
+// POSIX one positioned write.
 void WriteBackChanges(FileChannel *channel) {
     if (channel->changed < 0) return;
     int32_t from = channel->changed;
     channel->changed = -1;
+    if (channel->failure) return;
+    uint32_t failure = 0;
     int32_t count = channel->filled - from;
-    MovePointer(channel, -static_cast<int64_t>(count), MOVE_FROM_HERE);
-    int32_t written = WriteRaw(channel, channel->buffer + from, count);
-    if (written != count) MovePointer(channel, count - written, MOVE_FROM_HERE);
+    if (InjectedFailure(failingWriteForTesting))
+        NoteFailure(channel, failureCodeForTesting, true);
+    else if (WriteBehindPlatformFile(channel->file, channel->buffer + from, count, channel->pointer,
+                                     &failure) < 0)
+        NoteFailure(channel, failure, true);
 }
 
 int32_t FlushChannel(FileChannel *channel) {
@@ -225,6 +234,7 @@ intptr_t OpenChannel(int32_t number, const char *path, Opening opening) {
     channel->filled = 0;
     channel->changed = -1;
     channel->reading = 1;
+    channel->pointer = 0;
     channel->failure = 0;
     channel->failedWriting = 0;
     return generated ? number : file;

@@ -40,6 +40,11 @@ PlatformFile OpenPlatformFile(const char *path, Opening opening, uint32_t *failu
 // file), -1 when the call failed; a write that takes no byte has failed (the disk is full).
 int32_t ReadPlatformFile(PlatformFile file, void *destination, int32_t length, uint32_t *failure);
 int32_t WritePlatformFile(PlatformFile file, const void *source, int32_t length, uint32_t *failure);
+// Writes all length bytes over the ones that end at the file pointer, which stands at offset
+// pointer, and leaves the file pointer there: on Windows a step back and writes, on POSIX
+// positioned writes. The bytes written, or -1 when a write failed (after some, perhaps).
+int32_t WriteBehindPlatformFile(PlatformFile file, const void *source, int32_t length,
+                                int64_t pointer, uint32_t *failure);
 // The new position; when the move fails, one whose low 32 bits are all set.
 int64_t MovePlatformFile(PlatformFile file, int64_t distance, MoveFrom from);
 void ClosePlatformFile(PlatformFile file);

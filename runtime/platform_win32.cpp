@@ -136,6 +136,23 @@ int32_t WritePlatformFile(PlatformFile file, const void *source, int32_t length,
     return static_cast<int32_t>(written);
 }
 
+// One step back, and writes that end where the file pointer was (the benchmark counts both).
+int32_t WriteBehindPlatformFile(PlatformFile file, const void *source, int32_t length, int64_t,
+                                uint32_t *failure) {
+    MovePlatformFile(file, -static_cast<int64_t>(length), MOVE_FROM_HERE);
+    const auto *bytes = static_cast<const char *>(source);
+    int32_t done = 0;
+    while (done < length) {
+        int32_t written = WritePlatformFile(file, bytes + done, length - done, failure);
+        if (written < 0) {
+            MovePlatformFile(file, length - done, MOVE_FROM_HERE);
+            return -1;
+        }
+        done += written;
+    }
+    return done;
+}
+
 // One SetFilePointer (which the benchmark counts): the new position; when the move fails, its
 // low half has all bits set, as SetFilePointer gives it back.
 int64_t MovePlatformFile(PlatformFile file, int64_t distance, MoveFrom from) {
