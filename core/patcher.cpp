@@ -150,25 +150,25 @@ int32_t FindLineEnd(const char *bytes, int32_t from, int32_t length) {
 
 // A line that goes on beyond any record's length: what is known of it so far.
 struct LongLine {
-    bool open;         // the window starts inside such a line
+    bool open;         // the span starts inside such a line
     bool colon;        // it starts with ":" (behind a byte-order mark on the first line)
     int64_t length;    // its characters so far (without a byte-order mark)
     RecordFault fault; // from its first characters
 };
 
-// The walk in the channel's own buffer. Each window holds whole lines up to the last line end
-// read; the start of a line that goes on in the file is kept for the next window, unless it is
+// The walk in the channel's own buffer. Each span holds whole lines up to the last line end
+// read; the start of a line that goes on in the file is kept for the next span, unless it is
 // already too long for a record, which it then is not. When patching, checksums are changed in
-// the window, and the channel writes the changed stretch back once per window; a last record
+// the span, and the channel writes the changed stretch back once per span; a last record
 // without a line end gets CR LF. False when the channel has no buffer (nothing was read then).
-bool WalkInWindows(Walk &walk) {
+bool WalkInSpans(Walk &walk) {
     int32_t consumed = 0, length = 0, added = 0;
     LongLine longLine{};
     bool lastRecordOpen = false;
     for (;;) {
-        char *window = ReadChannelWindow(PATCH_CHANNEL, consumed, &length, &added);
-        if (!window) return false;
-        // The changes of the window before went back to the file before this read: the lines
+        char *span = ReadChannelSpan(PATCH_CHANNEL, consumed, &length, &added);
+        if (!span) return false;
+        // The changes of the span before went back to the file before this read: the lines
         // up to it are done, unless that write or this read failed, which ends the walk.
         if (added < 0) {
             Settled(walk, walk.line - 1);
@@ -179,16 +179,16 @@ bool WalkInWindows(Walk &walk) {
         int32_t firstChange = length;
         int32_t start = 0;
         for (;;) {
-            int32_t end = FindLineEnd(window, start, length);
+            int32_t end = FindLineEnd(span, start, length);
             if (end == length && !atEnd) break; // the line goes on in the file
             if (end == length && start == end && !longLine.open) break; // nothing after the end
-            char ending = end < length ? window[end] : 0;
+            char ending = end < length ? span[end] : 0;
             if (longLine.open) {
                 longLine.open = false;
                 if (longLine.colon) ReportMalformed(walk, longLine.length + end, longLine.fault);
                 walk.line += EndsLine(walk, ending, false);
             } else if (EndsLine(walk, ending, start == end)) {
-                Outcome outcome = LookAt(walk, window + start, end - start, end - start);
+                Outcome outcome = LookAt(walk, span + start, end - start, end - start);
                 if (outcome == RECORD_PATCHED && end - 2 < firstChange) firstChange = end - 2;
                 lastRecordOpen = outcome != NO_RECORD && end == length;
                 walk.line += 1;
@@ -196,13 +196,13 @@ bool WalkInWindows(Walk &walk) {
             if (end == length) break;
             start = end + 1;
         }
-        if (firstChange < length) MarkChannelWindow(PATCH_CHANNEL, firstChange);
+        if (firstChange < length) NoteSpanChange(PATCH_CHANNEL, firstChange);
         if (atEnd) break;
         if (longLine.open) {
             longLine.length += length - start;
             start = length;
         } else if (length - start > LONGEST_RECORD) {
-            char *text = window + start;
+            char *text = span + start;
             int64_t stored = length - start, mark = MarkLength(walk, text, stored);
             longLine = {true, text[mark] == ':', stored - mark,
                         DiagnoseRecord(text + mark, stored - mark)};
@@ -262,7 +262,7 @@ int32_t WalkHexFile(const char *path, WalkMode mode, FindingSink sink, void *con
         return 0;
     }
     Walk walk{patching, sink, context, {}, 1, false};
-    if (!WalkInWindows(walk)) WalkLineByLine(walk);
+    if (!WalkInSpans(walk)) WalkLineByLine(walk);
     CloseChannel(PATCH_CHANNEL);
     if (tally) *tally = walk.tally;
     return walk.tally.failure ? -1 : 1;

@@ -21,7 +21,7 @@ struct FileChannel {
     char *buffer;      // owned, main heap; null when the channel works unbuffered
     int32_t left;      // read mode: unconsumed bytes; write mode: free bytes
     int32_t filled;    // bytes put into the buffer by the last refill
-    int32_t changed; // read mode: first buffer byte changed in place (ReadChannelWindow); -1: none
+    int32_t changed; // read mode: first buffer byte changed in place (ReadChannelSpan); -1: none
     int32_t reading;
     int64_t pointer;  // where the platform's file pointer stands
     uint32_t failure; // the system's code of the first read or write that failed; 0: none
@@ -314,7 +314,7 @@ int32_t ChannelAtEnd(int32_t number) {
     return -1;
 }
 
-int32_t SeekChannel(int32_t number, int64_t offset) {
+int64_t SeekChannel(int32_t number, int64_t offset) {
     FileChannel *channel = Lookup(number);
     if (!channel) return 0;
     if (channel->buffer) {
@@ -322,7 +322,7 @@ int32_t SeekChannel(int32_t number, int64_t offset) {
         channel->left = 0;
         channel->reading = 1;
     }
-    return static_cast<int32_t>(MovePointer(channel, offset, MOVE_FROM_START));
+    return MovePointer(channel, offset, MOVE_FROM_START);
 }
 
 int64_t ChannelPosition(int32_t number) {
@@ -398,7 +398,7 @@ bool ReadChannelLineBytes(int32_t number, char *destination, int32_t capacity, i
     return true;
 }
 
-char *ReadChannelWindow(int32_t number, int32_t consumed, int32_t *length, int32_t *added) {
+char *ReadChannelSpan(int32_t number, int32_t consumed, int32_t *length, int32_t *added) {
     *length = 0;
     *added = 0;
     FileChannel *channel = Lookup(number);
@@ -419,7 +419,7 @@ char *ReadChannelWindow(int32_t number, int32_t consumed, int32_t *length, int32
     return channel->buffer;
 }
 
-void MarkChannelWindow(int32_t number, int32_t from) {
+void NoteSpanChange(int32_t number, int32_t from) {
     FileChannel *channel = Lookup(number);
     if (!channel || !channel->buffer || !channel->reading || from < 0 || from >= channel->left)
         return;

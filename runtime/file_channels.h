@@ -19,8 +19,8 @@
  * failure. Failures are the platform's own codes (runtime/platform.h).
  *
  * A file can also be changed in place while it is read front to back, in the buffer itself:
- * ReadChannelWindow hands out the unconsumed read bytes as a window, and bytes changed in it are
- * written back where they came from. That needs the buffer: an unbuffered channel has no window.
+ * ReadChannelSpan hands out the unconsumed read bytes as a span, and bytes changed in it are
+ * written back where they came from. That needs the buffer: an unbuffered channel has no span.
  */
 #pragma once
 
@@ -44,7 +44,9 @@ uint32_t ChannelFailure(int32_t number, bool *writing = nullptr);
 
 void CloseChannel(int32_t number);
 int32_t ChannelAtEnd(int32_t number);
-int32_t SeekChannel(int32_t number, int64_t offset);
+// The new position, all 64 bits of it (so that a seek to 4 GiB does not read as "not open");
+// -1 (every bit set) when the move failed.
+int64_t SeekChannel(int32_t number, int64_t offset);
 int64_t ChannelPosition(int32_t number);
 char *ReadChannelLine(int32_t number, int32_t resultStart);
 int32_t WriteChannelLine(int32_t number, const char *text);
@@ -57,14 +59,14 @@ int32_t WriteChannelBytes(int32_t number, const void *bytes, int32_t length);
 bool ReadChannelLineBytes(int32_t number, char *destination, int32_t capacity, int64_t *lineLength,
                           int32_t *terminator);
 
-// Passes over the first consumed bytes of the window (the unconsumed read bytes), keeps the rest,
+// Passes over the first consumed bytes of the span (the unconsumed read bytes), keeps the rest,
 // moves them to the start of the buffer and fills the buffer behind them with one read. Returns
-// the window, which now starts at the buffer's start, sets *length to its length and *added to
+// the span, which now starts at the buffer's start, sets *length to its length and *added to
 // the bytes the read gave (0 at the end of the file, or when the kept bytes fill the buffer).
 // Null when the number is not open or the channel works unbuffered.
-char *ReadChannelWindow(int32_t number, int32_t consumed, int32_t *length, int32_t *added);
-// Tells that window bytes from offset from on may have been changed in place. From the first
-// such byte to the window's end the bytes are written back where they were read from, in one
+char *ReadChannelSpan(int32_t number, int32_t consumed, int32_t *length, int32_t *added);
+// Tells that span bytes from offset from on may have been changed in place. From the first
+// such byte to the span's end the bytes are written back where they were read from, in one
 // write that leaves the file pointer where the next read begins: before the buffer is read into
-// again, and on a write, seek or close. Offsets outside the window are ignored.
-void MarkChannelWindow(int32_t number, int32_t from);
+// again, and on a write, seek or close. Offsets outside the span are ignored.
+void NoteSpanChange(int32_t number, int32_t from);

@@ -45,8 +45,7 @@ int32_t WritePlatformFile(PlatformFile file, const void *source, int32_t length,
 // positioned writes. The bytes written, or -1 when a write failed (after some, perhaps).
 int32_t WriteBehindPlatformFile(PlatformFile file, const void *source, int32_t length,
                                 int64_t pointer, uint32_t *failure);
-// The new position; when the move fails, one whose low 32 bits are all set.
-int64_t MovePlatformFile(PlatformFile file, int64_t distance, MoveFrom from);
+int64_t MovePlatformFile(PlatformFile file, int64_t distance, MoveFrom from); // -1: failed
 void ClosePlatformFile(PlatformFile file);
 
 enum FailureKind : int32_t {

@@ -153,12 +153,13 @@ int32_t WriteBehindPlatformFile(PlatformFile file, const void *source, int32_t l
     return done;
 }
 
-// One SetFilePointer (which the benchmark counts): the new position; when the move fails, its
-// low half has all bits set, as SetFilePointer gives it back.
+// One SetFilePointer (which the benchmark counts): the new position, or -1.
 int64_t MovePlatformFile(PlatformFile file, int64_t distance, MoveFrom from) {
     LONG high = static_cast<LONG>(distance >> 32);
+    SetLastError(NO_ERROR); // a low half with all bits set is also a position
     DWORD low = SetFilePointer(HandleOf(file), static_cast<LONG>(distance & 0xFFFFFFFF), &high,
                                from == MOVE_FROM_START ? FILE_BEGIN : FILE_CURRENT);
+    if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) return -1;
     return (static_cast<int64_t>(high) << 32) | low;
 }
 
