@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #ifdef _WIN32
-#include <spans.h>
+#include <windows.h>
 #endif
 
 #include <random>
