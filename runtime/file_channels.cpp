@@ -21,7 +21,7 @@ struct FileChannel {
     char *buffer;      // owned, main heap; null when the channel works unbuffered
     int32_t left;      // read mode: unconsumed bytes; write mode: free bytes
     int32_t filled;    // bytes put into the buffer by the last refill
-    int32_t changed; // read mode: first buffer byte changed in place (ReadChannelSpan); -1: none
+    int32_t changed;   // read mode: first buffer byte changed in place (ReadChannelSpan); -1: none
     int32_t reading;
     int64_t pointer;  // where the platform's file pointer stands
     uint32_t failure; // the system's code of the first read or write that failed; 0: none

@@ -53,6 +53,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 640x480 /f >/dev/null 2>&1
     wineserver -w
 fi
+"$TOOLS/wine_fonts.sh" "$WINEPREFIX"
 
 # One Wine process stays in the desktop for the whole bench, as on a user's machine where Wine's
 # server and desktop are up already: each run of the tool pays for its own process only. It

@@ -14,6 +14,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 #include <string>
 #include <vector>
@@ -100,6 +101,24 @@ TEST_F(MainControls, EveryControlCarriesItsNumberAndTheDefaultFont) {
         EXPECT_EQ(reinterpret_cast<intptr_t>(GetPropA(control, QV_ID)), p.number);
         EXPECT_EQ(static_cast<WPARAM>(SendMessageA(control, WM_GETFONT, 0, 0)), font);
     }
+}
+
+// Each label's and button's text fits its control in the controls' font, as on Windows: with a
+// stand-in for Windows' dialog fonts two button texts are cut and the first label wraps.
+TEST_F(MainControls, EveryTextFitsItsControl) {
+    HDC dc = GetDC(window);
+    for (const Placement &p : MAIN_CONTROLS) {
+        if (p.kind == KIND_TEXT_FIELD) continue;
+        HGDIOBJ old = SelectObject(
+            dc, reinterpret_cast<HGDIOBJ>(SendMessageA(Handle(p.number), WM_GETFONT, 0, 0)));
+        SIZE size{};
+        GetTextExtentPoint32A(dc, p.text, static_cast<int>(std::strlen(p.text)), &size);
+        SelectObject(dc, old);
+        // A button draws its text inside its edges.
+        int room = p.kind == KIND_BUTTON ? p.width - 2 * GetSystemMetrics(SM_CXEDGE) : p.width;
+        EXPECT_LE(size.cx, room) << p.text;
+    }
+    ReleaseDC(window, dc);
 }
 
 // Every button of the real tool answers its click (checksumme_test); here the labels stay silent.
