@@ -21,8 +21,10 @@ static_assert(LABEL_STYLE == 0x50020000 && TEXT_FIELD_STYLE == 0x50030080 &&
               BUTTON_STYLE == 0x50030000 && COMMON_CONTROL_CLASSES == 0xB08);
 
 struct ControlContext {
-    HWND parent;  // borrowed: the window of the last OpenControlList
-    HFONT font;   // stock object, never deleted
+    HWND parent;   // borrowed: the window of the last OpenControlList
+    HFONT font;    // stock object, never deleted: the font at the system's DPI
+    HFONT dpiFont; // owned: the font at fontDpi when that is not the system's; else null
+    uint32_t fontDpi;
     HWND toolTip; // the one tooltip window; lives to the end of the process
 };
 
@@ -116,6 +118,24 @@ LRESULT CALLBACK ToolTipProc(HWND handle, UINT message, WPARAM wParam, LPARAM lP
     return CallWindowProcW(previous, handle, message, wParam, lParam);
 }
 
+// The default GUI font at a window's DPI: the stock font at the system's DPI, else one made
+// from it at that DPI, kept until another DPI asks for another.
+HFONT FontForDpi(uint32_t dpi) {
+    uint32_t systemDpi = GetWindowDpi(nullptr);
+    if (dpi == systemDpi) return context->font;
+    if (context->dpiFont && context->fontDpi == dpi) return context->dpiFont;
+    LOGFONTW face{};
+    GetObjectW(context->font, sizeof face, &face);
+    face.lfHeight = MulDiv(face.lfHeight, static_cast<int>(dpi), static_cast<int>(systemDpi));
+    HFONT font = CreateFontIndirectW(&face);
+    if (!font) return context->font;
+    // The controls that use the old one are given the new one before it goes (RescaleControls).
+    if (context->dpiFont) DeleteObject(context->dpiFont);
+    context->dpiFont = font;
+    context->fontDpi = dpi;
+    return font;
+}
+
 intptr_t RegisterControl(int32_t number, ControlRecord *record, HWND handle,
                          const ControlKind *kind) {
     bool generated = number == AUTO_NUMBER;
@@ -126,7 +146,8 @@ intptr_t RegisterControl(int32_t number, ControlRecord *record, HWND handle,
         SetWindowLongPtrW(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlProc)));
     SetWindowLongPtrA(handle, GWLP_ID, number);
     SetPropA(handle, QV_ID, reinterpret_cast<HANDLE>(static_cast<intptr_t>(number)));
-    SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(context->font), 1);
+    SendMessageA(handle, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(FontForDpi(GetWindowDpi(context->parent))), 1);
     return generated ? number : reinterpret_cast<intptr_t>(handle);
 }
 
@@ -135,11 +156,14 @@ intptr_t CreateControl(int32_t number, int32_t x, int32_t y, int32_t width, int3
                        DWORD style, DWORD extendedStyle) {
     if (number < 0 && number != AUTO_NUMBER) return 0; // a generated number cannot be taken
     WideText wideText;
+    uint32_t dpi = GetWindowDpi(context->parent);
     HWND handle = CreateWindowExW(extendedStyle, className, wideText.FromWindows1252(text), style,
-                                  x, y, width, height, context->parent, reinterpret_cast<HMENU>(-1),
-                                  GetModuleHandleA(nullptr), nullptr);
+                                  ScaleToDpi(x, dpi), ScaleToDpi(y, dpi), ScaleToDpi(width, dpi),
+                                  ScaleToDpi(height, dpi), context->parent,
+                                  reinterpret_cast<HMENU>(-1), GetModuleHandleA(nullptr), nullptr);
     if (!handle) return 0;
     auto *record = static_cast<ControlRecord *>(AllocateObject(controls, number));
+    record->place = RECT{x, y, x + width, y + height};
     if (kind == &TEXT_FIELD_KIND)
         editProcedure = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TextFieldProc)));
@@ -190,6 +214,29 @@ ControlRecord *LookupControl(int32_t number) {
 
 void FreeControl(int32_t number) {
     if (ControlRecord *record = LookupControl(number)) DestroyWindow(record->handle);
+}
+
+namespace {
+
+BOOL CALLBACK RescaleStep(HWND child, LPARAM dpi) {
+    auto number = static_cast<int32_t>(GetWindowLongPtrA(child, GWLP_ID));
+    ControlRecord *record = LookupControl(number);
+    if (!record || record->handle != child) return TRUE;
+    const RECT &p = record->place;
+    auto scaled = [&](LONG value) { return ScaleToDpi(value, static_cast<uint32_t>(dpi)); };
+    SetWindowPos(child, nullptr, scaled(p.left), scaled(p.top), scaled(p.right - p.left),
+                 scaled(p.bottom - p.top), SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageA(child, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(FontForDpi(static_cast<uint32_t>(dpi))), 1);
+    return TRUE;
+}
+
+} // namespace
+
+void RescaleControls(HWND window, uint32_t dpi) {
+    if (dpi == 0) return;
+    FontForDpi(dpi);
+    EnumChildWindows(window, RescaleStep, static_cast<LPARAM>(dpi));
 }
 
 HWND FindNumberedWindow(HWND handle) {

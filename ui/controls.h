@@ -4,6 +4,8 @@
  *
  * Every control carries its number as window identifier and as the property QV_ID, uses the
  * default GUI font, and leaves the registry when its window is destroyed, however that happens.
+ * Places and sizes are given at 96 DPI and scale with the parent window's DPI, and so does the
+ * font; RescaleControls lays a window's controls out anew for a new DPI.
  * Creation returns the control's window handle (or, for AUTO_NUMBER, the generated number) and
  * 0 when the platform refuses the window or the number is negative (a generated number cannot
  * be given as a fixed one); then a control that held the number stays. A text
@@ -35,6 +37,7 @@ struct ControlRecord {
     COLORREF backColor;
     COLORREF frontColor;
     HBRUSH backBrush; // shared through the brush cache; null while backColor is COLOR_DEFAULT
+    RECT place;       // at 96 DPI, in the parent's client area
 };
 
 struct ControlKind {
@@ -60,6 +63,7 @@ intptr_t CreateButton(int32_t number, int32_t x, int32_t y, int32_t width, int32
 ControlRecord *LookupControl(int32_t number);
 void FreeControl(int32_t number);
 HWND FindNumberedWindow(HWND handle);
+void RescaleControls(HWND window, uint32_t dpi);
 intptr_t SetToolTip(int32_t number, const char *text);
 HWND ToolTipWindow();
 HWND SetControlFocus(int32_t number);

@@ -99,6 +99,38 @@ struct OuterPlace {
     int x, y, width, height;
 };
 
+// The system's DPI: that of the primary monitor when the user logged on.
+uint32_t SystemDpi() {
+    HDC screen = GetDC(nullptr);
+    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<uint32_t>(dpi) : 96;
+}
+
+// A window's own DPI (GetDpiForWindow, Windows 10 1607 and later), or 0 where it cannot be had.
+uint32_t OwnDpi(HWND window) {
+    using DpiForWindow = UINT(WINAPI *)(HWND);
+    static DpiForWindow dpiForWindow = nullptr;
+    static bool looked = false;
+    if (!looked) {
+        looked = true;
+        dpiForWindow = reinterpret_cast<DpiForWindow>(reinterpret_cast<void (*)()>(
+            GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    }
+    return dpiForWindow && window ? dpiForWindow(window) : 0;
+}
+
+// WM_DPICHANGED: the window takes the place Windows suggests for the new DPI, and its controls
+// are laid out anew.
+void ChangeDpi(HWND handle, WPARAM wParam, LPARAM lParam) {
+    const RECT *suggested = reinterpret_cast<const RECT *>(lParam);
+    if (suggested)
+        SetWindowPos(handle, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    RescaleControls(handle, LOWORD(wParam));
+}
+
 // The window's outer rectangle for a client area of width x height: placed as given, by the
 // platform (POSITION_UNSET), centred on the screen (cut to its size), or centred on the parent
 // or the active window (kept on the screen's positive side).
@@ -191,7 +223,9 @@ HWND OpenNumberedWindow(int32_t number, int32_t x, int32_t y, int32_t width, int
     bool show = (options & WINDOW_INVISIBLE) == 0;
     options &= ~WINDOW_INVISIBLE;
     DWORD style = options & ~(WINDOW_CENTER_SCREEN | WINDOW_CENTER_PARENT);
-    OuterPlace place = PlaceWindow(x, y, width, height, style, options, parent);
+    uint32_t dpi = SystemDpi();
+    OuterPlace place =
+        PlaceWindow(x, y, ScaleToDpi(width, dpi), ScaleToDpi(height, dpi), style, options, parent);
 
     WideText wideTitle;
     HWND handle =
@@ -232,6 +266,15 @@ void DestroyNumberedWindow(int32_t number) {
     MainHeapFree(record->accelerators);
     if (record->acceleratorTable) DestroyAcceleratorTable(record->acceleratorTable);
     ReleaseObject(windows, number);
+}
+
+int32_t ScaleToDpi(int32_t value, uint32_t dpi) {
+    return MulDiv(value, static_cast<int>(dpi), 96);
+}
+
+uint32_t GetWindowDpi(HWND window) {
+    uint32_t dpi = OwnDpi(window);
+    return dpi ? dpi : SystemDpi();
 }
 
 HWND GetWindowHandle(int32_t number) {
@@ -329,6 +372,10 @@ LRESULT CALLBACK NumberedWindowProc(HWND handle, UINT message, WPARAM wParam, LP
         result = 0;
         break;
     case WM_ERASEBKGND: QueueEvent(EVENT_REDRAW, number); break;
+    case WM_DPICHANGED:
+        ChangeDpi(handle, wParam, lParam);
+        result = 0;
+        break;
     case WM_SYSCOLORCHANGE:
         if (GetWindowHandle(number)) EnumChildWindows(handle, ForwardSysColorChange, 0);
         break;

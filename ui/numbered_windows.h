@@ -10,6 +10,10 @@
  * out the oldest queued event, or takes one platform message and returns the pending control
  * or drop event or the message's number.
  *
+ * Sizes and places are given at 96 DPI (100 %) and scale with the window's DPI: the system's
+ * when the window opens, the monitor's as it moves (WM_DPICHANGED, which also lays out its
+ * controls anew through the control library).
+ *
  * A close event never closes a window: the program decides. OpenNumberedWindow returns 0 on
  * failure (no class stays registered, the number names no window; a window that held it is
  * closed first). A generated number given as a fixed one is such a failure. A number that names
@@ -59,7 +63,9 @@ HWND OpenNumberedWindow(int32_t number, int32_t x, int32_t y, int32_t width, int
                         const char *title, uint32_t options, HWND parent = nullptr);
 void DestroyNumberedWindow(int32_t number);
 HWND GetWindowHandle(int32_t number);
-HACCEL GetWindowAccelerators(HWND window); // the table of a numbered window, or null
+uint32_t GetWindowDpi(HWND window); // the DPI the window is drawn at; the system's before it is
+int32_t ScaleToDpi(int32_t value, uint32_t dpi); // a length at 96 DPI, at dpi
+HACCEL GetWindowAccelerators(HWND window);       // the table of a numbered window, or null
 void QueueEvent(EventCode code, int32_t window);
 EventCode WaitForEvent();
 int32_t GetEventControl();

@@ -110,6 +110,51 @@ TEST_F(Checksumme, TabOrder) {
     Quit();
 }
 
+// At 150 % (144 DPI, set for the tool's start) the client area is 525 x 270, and every control's
+// place and size and the font's height are 1.5 times what they are at 96 DPI.
+TEST_F(Checksumme, ScalesWithTheScreensDpi) {
+    HKEY desktop = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &desktop, nullptr),
+              ERROR_SUCCESS);
+    auto setDpi = [&](DWORD dpi) {
+        RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&dpi),
+                       sizeof dpi);
+    };
+    setDpi(144);
+    bool started = tool.Start() && tool.WaitForWindow();
+    setDpi(96);
+    RegCloseKey(desktop);
+    ASSERT_TRUE(started);
+    RECT client{};
+    GetClientRect(tool.Window(), &client);
+    EXPECT_EQ(client.right, 525);
+    EXPECT_EQ(client.bottom, 270);
+    auto scaled = [](int value) { return MulDiv(value, 144, 96); };
+    for (const Placement &p : MAIN_CONTROLS) {
+        SCOPED_TRACE(testing::Message() << "control " << p.number);
+        RECT rect{};
+        GetWindowRect(tool.Control(p.number), &rect);
+        MapWindowPoints(nullptr, tool.Window(), reinterpret_cast<POINT *>(&rect), 2);
+        EXPECT_EQ(rect.left, scaled(p.x));
+        EXPECT_EQ(rect.top, scaled(p.y));
+        EXPECT_EQ(rect.right - rect.left, scaled(p.width));
+        EXPECT_EQ(rect.bottom - rect.top, scaled(p.height));
+    }
+    // The tool's font, read through a text field's formatting rectangle: one line of it.
+    auto lineHeight = [](HWND field) {
+        RECT format{};
+        SendMessageA(field, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+        return format.bottom - format.top;
+    };
+    LONG at144 = lineHeight(tool.Control(INPUT_FIELD));
+    Quit();
+    StartIdle();
+    LONG at96 = lineHeight(tool.Control(INPUT_FIELD));
+    EXPECT_NEAR(at144, at96 * 3 / 2, 1) << at96 << " at 96 DPI";
+    Quit();
+}
+
 TEST_F(Checksumme, VersionRecordAndIcon) {
     std::string exe = WindowsPath(CHECKSUMME_EXE);
     DWORD ignored = 0;

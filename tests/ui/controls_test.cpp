@@ -121,6 +121,35 @@ TEST_F(MainControls, EveryTextFitsItsControl) {
     ReleaseDC(window, dc);
 }
 
+// A move to a screen of another scale (WM_DPICHANGED): the window takes the place Windows
+// suggests, its controls are placed and sized anew from their 96-DPI places, and their font
+// grows with them; back at 96 DPI all is as it was.
+TEST_F(MainControls, AnotherScreensDpiLaysTheControlsOutAnew) {
+    auto fontHeight = [](HWND control) {
+        LOGFONTA face{};
+        GetObjectA(reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)), sizeof face,
+                   &face);
+        return face.lfHeight;
+    };
+    LONG height96 = fontHeight(Handle(PASTE_BUTTON));
+    for (UINT dpi : {144u, 96u}) {
+        RECT suggested{40, 50, 40 + MulDiv(360, dpi, 96), 50 + MulDiv(210, dpi, 96)};
+        SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                     reinterpret_cast<LPARAM>(&suggested));
+        RECT outer{};
+        GetWindowRect(window, &outer);
+        EXPECT_EQ(outer.right - outer.left, suggested.right - suggested.left);
+        for (const Placement &p : MAIN_CONTROLS) {
+            RECT rect{};
+            GetWindowRect(Handle(p.number), &rect);
+            MapWindowPoints(nullptr, window, reinterpret_cast<POINT *>(&rect), 2);
+            EXPECT_EQ(rect.left, MulDiv(p.x, dpi, 96)) << dpi << " " << p.number;
+            EXPECT_EQ(rect.bottom - rect.top, MulDiv(p.height, dpi, 96)) << dpi << " " << p.number;
+        }
+        EXPECT_EQ(fontHeight(Handle(PASTE_BUTTON)), MulDiv(height96, dpi, 96)) << dpi;
+    }
+}
+
 // Every button of the real tool answers its click (checksumme_test); here the labels stay silent.
 TEST_F(MainControls, ClickOnAButtonRaisesItsControlEventAndLabelsStaySilent) {
     std::vector<ControlEvent> seen;
