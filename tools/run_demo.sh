@@ -49,7 +49,12 @@ screenshot() {
 echo "Opening the window for a screenshot"
 screenshot 96 ""
 if [ -n "$scale" ]; then
+    # MS Sans Serif comes in bitmaps for 96 DPI only; at other scales the dialog font is Tahoma,
+    # the scalable one of the installed fonts (Windows has a scalable Microsoft Sans Serif).
+    substitutes='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
+    wine reg add "$substitutes" /v 'MS Shell Dlg' /d Tahoma /f >/dev/null 2>&1
     echo "Opening it at $scale %"
     screenshot $((scale * 96 / 100)) "-$scale"
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+    wine reg add "$substitutes" /v 'MS Shell Dlg' /d 'MS Sans Serif' /f >/dev/null 2>&1
 fi
