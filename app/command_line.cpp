@@ -7,6 +7,8 @@
 #include "runtime/standard_output.h"
 #include "runtime/strings.h"
 
+#include <initializer_list>
+
 namespace {
 
 #ifdef _WIN32
@@ -80,46 +82,77 @@ struct Report {
     bool patching;
 };
 
-void WriteCount(int64_t count, const char *one, const char *more) {
-    WriteOutputNumber(count);
-    WriteOutput(count == 1 ? one : more);
+// Writes a report template (app/texts.h) with its fields put in where %1 to %9 stand.
+void WriteTemplate(const char *text, std::initializer_list<const char *> fields,
+                   StreamKind kind = STREAM_OUTPUT) {
+    const char *run = text;
+    const char *at = text;
+    for (; *at; ++at) {
+        if (at[0] != '%' || at[1] < '1' || at[1] > '9') continue;
+        WriteOutputBytes(run, static_cast<int32_t>(at - run), kind);
+        size_t field = static_cast<size_t>(at[1] - '1');
+        if (field < fields.size()) WriteOutput(fields.begin()[field], kind);
+        run = ++at + 1;
+    }
+    WriteOutputBytes(run, static_cast<int32_t>(at - run), kind);
 }
 
-// "FILE(LINE): checksum 5A corrected to 3F" or ", should be 3F"; "FILE(LINE): not a well-formed
-// record (43 characters, the byte count asks for 45)", with ", left unchanged" when patching.
-// (Natively FILE:LINE: as GNU tools write it.)
+// A number as a template's field.
+struct Decimal {
+    explicit Decimal(int64_t value) { FormatDecimal(value, digits); }
+    char digits[DECIMAL_TEXT_SIZE];
+};
+
+// Two checksum characters as a template's field.
+struct Digits {
+    explicit Digits(const char (&pair)[2]) : text{pair[0], pair[1], 0} {}
+    char text[3];
+};
+
+// A count with its noun, from the template for 1 (when there is one) or the one for any other
+// number, at the result start.
+void FormatCount(int64_t count, const char *one, const char *more, int32_t resultStart) {
+    if (count == 1 && one) {
+        LeftPart(one, StringLength(one), resultStart);
+        return;
+    }
+    SetWorkspacePosition(resultStart);
+    Decimal number(count);
+    const char *at = more;
+    for (; *at && !(at[0] == '%' && at[1] == '1'); ++at) {
+    }
+    LeftPart(more, static_cast<int32_t>(at - more), resultStart);
+    AppendString(number.digits);
+    if (*at) AppendString(at + 2);
+}
+
+// One finding, as app/texts.h words it: CHECKSUM_CORRECTED or CHECKSUM_WRONG for a checksum,
+// NOT_A_DIGIT, NO_BYTE_COUNT or WRONG_LENGTH for a line that is not a well-formed record.
 void ReportFinding(void *context, const Finding &finding) {
     const Report &report = *static_cast<const Report *>(context);
-    WriteOutput(report.path);
-    WriteOutput(texts::REPORT_LINE_START);
-    WriteOutputNumber(finding.line);
-    WriteOutput(texts::REPORT_LINE_STOP);
+    Decimal line(finding.line);
     if (finding.kind == FINDING_CHECKSUM) {
-        WriteOutput(texts::REPORT_CHECKSUM);
-        WriteOutputBytes(finding.written, 2);
-        WriteOutput(report.patching ? texts::REPORT_CORRECTED_TO : texts::REPORT_SHOULD_BE);
-        WriteOutputBytes(finding.right, 2);
-    } else {
-        WriteOutput(texts::REPORT_MALFORMED);
-        if (finding.notDigit > 0) {
-            WriteOutput(texts::REPORT_CHARACTER);
-            WriteOutputNumber(finding.notDigit);
-            WriteOutput(texts::REPORT_NOT_A_DIGIT);
-        } else if (finding.expected < 0) {
-            WriteOutput(texts::REPORT_NO_BYTE_COUNT);
-        } else {
-            WriteOutputNumber(finding.length);
-            WriteOutput(texts::REPORT_CHARACTERS);
-            WriteOutputNumber(finding.expected);
-            WriteOutput(texts::REPORT_CLOSE);
-        }
-        if (report.patching) WriteOutput(texts::REPORT_LEFT_UNCHANGED);
+        Digits written(finding.written), right(finding.right);
+        WriteTemplate(report.patching ? texts::CHECKSUM_CORRECTED : texts::CHECKSUM_WRONG,
+                      {report.path, line.digits, written.text, right.text});
+        return;
     }
-    WriteOutput(texts::REPORT_LINE_END);
+    const char *left = report.patching ? texts::LEFT_UNCHANGED : "";
+    if (finding.notDigit > 0) {
+        WriteTemplate(texts::NOT_A_DIGIT,
+                      {report.path, line.digits, Decimal(finding.notDigit).digits, left});
+    } else if (finding.expected < 0) {
+        WriteTemplate(texts::NO_BYTE_COUNT, {report.path, line.digits, left});
+    } else {
+        Decimal length(finding.length), expected(finding.expected);
+        WriteTemplate(texts::WRONG_LENGTH,
+                      {report.path, line.digits, length.digits, expected.digits, left});
+    }
 }
 
-// Why an open, read or write failed, in words; natively the system's own (strerror).
-void WriteReason(uint32_t failure, StreamKind kind) {
+// Why an open, read or write failed, in words at the result start; natively the system's own
+// (strerror).
+void FormatReason(uint32_t failure, int32_t resultStart) {
     static constexpr const char *REASONS[] = {
         nullptr,
         texts::REASON_NOT_FOUND,
@@ -134,58 +167,45 @@ void WriteReason(uint32_t failure, StreamKind kind) {
     };
     static_assert(sizeof REASONS / sizeof REASONS[0] == FAILURE_NETWORK_GONE + 1);
     if (const char *reason = NATIVE ? nullptr : REASONS[ClassifyFailure(failure)]) {
-        WriteOutput(reason, kind);
+        LeftPart(reason, StringLength(reason), resultStart);
         return;
     }
-    WorkspaceScope scope;
-    const char *words = FailureText(failure, scope.Start());
-    if (StringLength(words) > 0) {
-        WriteOutput(words, kind);
-        return;
-    }
-    WriteOutput(texts::REASON_SYSTEM_ERROR, kind);
-    WriteOutputNumber(failure, kind);
+    if (StringLength(FailureText(failure, resultStart)) > 0) return;
+    FormatCount(failure, nullptr, texts::REASON_SYSTEM_ERROR, resultStart);
 }
 
-// A file that could not be opened: "FILE: cannot be opened (not found)"; one whose walk a
-// failure ended: "FILE: could not be written completely, stopped after line 1041 (disk full)".
-// Natively on the standard error, as "checksumme: FILE: No such file or directory" and
-// "checksumme: FILE: could not be written completely, stopped after line 1041: No space left on
-// device".
+// A file that could not be opened (CANNOT_BE_OPENED), or whose walk a failure ended (NOT_READ,
+// NOT_WRITTEN); natively on the standard error.
 void ReportFailure(const Report &report, int32_t walked, const WalkTally &tally) {
     StreamKind kind = NATIVE ? STREAM_ERROR : STREAM_OUTPUT;
     if (!OpenStandardOutput(kind)) return;
     if (NATIVE) FlushStandardOutput(); // on a terminal the lines stand in their order
-    WriteOutput(texts::ERROR_START, kind);
-    WriteOutput(report.path, kind);
-    if (walked == 0) {
-        WriteOutput(texts::REPORT_CANNOT_BE_OPENED, kind);
-    } else {
-        WriteOutput(tally.failedWriting ? texts::REPORT_NOT_WRITTEN : texts::REPORT_NOT_READ, kind);
-        WriteOutputNumber(tally.linesDone, kind);
-        WriteOutput(texts::REPORT_REASON, kind);
-    }
-    WriteReason(tally.failure, kind);
-    WriteOutput(texts::REPORT_REASON_END, kind);
-    WriteOutput(texts::REPORT_LINE_END, kind);
+    OwnedString reason;
+    int32_t start = WorkspacePosition();
+    FormatReason(tally.failure, start);
+    reason.TakeResult(start);
+    Decimal done(tally.linesDone);
+    if (walked == 0)
+        WriteTemplate(texts::CANNOT_BE_OPENED, {report.path, reason.Text()}, kind);
+    else
+        WriteTemplate(tally.failedWriting ? texts::NOT_WRITTEN : texts::NOT_READ,
+                      {report.path, done.digits, reason.Text()}, kind);
     if (NATIVE) FlushStandardOutput(kind);
 }
 
-// "FILE: 1042 records, 3 corrected, 1 line left unchanged".
+// SUMMARY_PATCHED or SUMMARY_CHECKED: "FILE: 1042 records, 3 corrected, 1 line left unchanged".
 void ReportSummary(const Report &report, const WalkTally &tally) {
-    WriteOutput(report.path);
-    WriteOutput(texts::REPORT_SUMMARY_START);
-    WriteCount(tally.records, texts::REPORT_RECORD, texts::REPORT_RECORDS);
-    WriteOutput(texts::REPORT_SEPARATOR);
-    WriteOutputNumber(tally.checksums);
-    WriteOutput(report.patching ? texts::REPORT_CORRECTED : texts::REPORT_WRONG);
-    WriteOutput(texts::REPORT_SEPARATOR);
+    OwnedString records, lines;
+    int32_t start = WorkspacePosition();
+    FormatCount(tally.records, texts::ONE_RECORD, texts::RECORDS, start);
+    records.TakeResult(start);
     if (report.patching)
-        WriteCount(tally.malformed, texts::REPORT_LINE_LEFT_UNCHANGED,
-                   texts::REPORT_LINES_LEFT_UNCHANGED);
+        FormatCount(tally.malformed, texts::ONE_LINE_LEFT, texts::LINES_LEFT, start);
     else
-        WriteCount(tally.malformed, texts::REPORT_LINE_MALFORMED, texts::REPORT_LINES_MALFORMED);
-    WriteOutput(texts::REPORT_LINE_END);
+        FormatCount(tally.malformed, texts::ONE_LINE_MALFORMED, texts::LINES_MALFORMED, start);
+    lines.TakeResult(start);
+    WriteTemplate(report.patching ? texts::SUMMARY_PATCHED : texts::SUMMARY_CHECKED,
+                  {report.path, records.Text(), Decimal(tally.checksums).digits, lines.Text()});
 }
 
 // Walks every named file in order; the report goes out only when someone can read it. Returns

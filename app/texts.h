@@ -37,10 +37,11 @@ inline constexpr char PATCH_ERROR_TITLE[] = "Error";
 inline constexpr char NO_VALID_FILE[] = "No valid file was selected.";
 inline constexpr char NOT_COMPLETE[] = "The file could not be read or written completely.";
 
-// The command line's usage and its report, English like the file messages above. On Windows a
-// report line is "FILE(LINE): finding" or "FILE: summary", and a file that fails is reported
-// there too; natively findings read "FILE:LINE: finding", as GNU tools write them, and failures
-// go to the standard error as "checksumme: FILE: reason".
+// The command line's usage and its report, English like the file messages above. Each report
+// message is one template; %1, %2 ... mark where its fields go, as the comment above it says. On
+// Windows a finding reads "FILE(LINE): ...", and a file that fails is reported with the others;
+// natively findings read "FILE:LINE: ...", as GNU tools write them, and failures go to the
+// standard error as "checksumme: FILE: reason".
 #ifdef _WIN32
 inline constexpr char USAGE[] =
     "Usage: checksumme [/check] FILE...\r\n"
@@ -52,13 +53,11 @@ inline constexpr char USAGE[] =
     "Exit codes: 0 done (every record right, or corrected); 1 a file could not be opened,\r\n"
     "read or written, or /check was given no file; 2 (/check only) a wrong checksum, or a\r\n"
     "line starting with \":\" that is not a well-formed record.\r\n";
-inline constexpr char REPORT_LINE_END[] = "\r\n";
-inline constexpr char REPORT_LINE_START[] = "(";
-inline constexpr char REPORT_LINE_STOP[] = "): ";
-inline constexpr char ERROR_START[] = "";
-inline constexpr char REPORT_CANNOT_BE_OPENED[] = ": cannot be opened (";
-inline constexpr char REPORT_REASON[] = " (";
-inline constexpr char REPORT_REASON_END[] = ")";
+#define CHECKSUMME_AT_LINE "%1(%2): "
+#define CHECKSUMME_FAILED "%1: "
+#define CHECKSUMME_BECAUSE(field) " (" field ")"
+#define CHECKSUMME_OPENING "cannot be opened (%2)"
+#define CHECKSUMME_END "\r\n"
 #else
 inline constexpr char USAGE[] =
     "Usage: checksumme [--check] [--] FILE...\n"
@@ -69,37 +68,52 @@ inline constexpr char USAGE[] =
     "Exit codes: 0 done (every record right, or corrected); 1 a file could not be opened, read\n"
     "or written, or no file was given; 2 (--check only) a wrong checksum, or a line starting\n"
     "with \":\" that is not a well-formed record.\n";
-inline constexpr char REPORT_LINE_END[] = "\n";
-inline constexpr char REPORT_LINE_START[] = ":";
-inline constexpr char REPORT_LINE_STOP[] = ": ";
-inline constexpr char ERROR_START[] = "checksumme: ";
-inline constexpr char REPORT_CANNOT_BE_OPENED[] = ": ";
-inline constexpr char REPORT_REASON[] = ": ";
-inline constexpr char REPORT_REASON_END[] = "";
+#define CHECKSUMME_AT_LINE "%1:%2: "
+#define CHECKSUMME_FAILED "checksumme: %1: "
+#define CHECKSUMME_BECAUSE(field) ": " field
+#define CHECKSUMME_OPENING "%2"
+#define CHECKSUMME_END "\n"
 #endif
-inline constexpr char REPORT_CHECKSUM[] = "checksum ";
-inline constexpr char REPORT_CORRECTED_TO[] = " corrected to ";
-inline constexpr char REPORT_SHOULD_BE[] = ", should be ";
-inline constexpr char REPORT_MALFORMED[] = "not a well-formed record (";
-inline constexpr char REPORT_CHARACTER[] = "character ";
-inline constexpr char REPORT_NOT_A_DIGIT[] = " is not a hexadecimal digit)";
-inline constexpr char REPORT_NO_BYTE_COUNT[] = "too short for a byte count)";
-inline constexpr char REPORT_CHARACTERS[] = " characters, the byte count asks for ";
-inline constexpr char REPORT_CLOSE[] = ")";
-inline constexpr char REPORT_LEFT_UNCHANGED[] = ", left unchanged";
-inline constexpr char REPORT_NOT_READ[] = ": could not be read completely, stopped after line ";
-inline constexpr char REPORT_NOT_WRITTEN[] =
-    ": could not be written completely, stopped after line ";
-inline constexpr char REPORT_SUMMARY_START[] = ": ";
-inline constexpr char REPORT_SEPARATOR[] = ", ";
-inline constexpr char REPORT_RECORD[] = " record";
-inline constexpr char REPORT_RECORDS[] = " records";
-inline constexpr char REPORT_CORRECTED[] = " corrected";
-inline constexpr char REPORT_WRONG[] = " wrong";
-inline constexpr char REPORT_LINE_LEFT_UNCHANGED[] = " line left unchanged";
-inline constexpr char REPORT_LINES_LEFT_UNCHANGED[] = " lines left unchanged";
-inline constexpr char REPORT_LINE_MALFORMED[] = " line not a well-formed record";
-inline constexpr char REPORT_LINES_MALFORMED[] = " lines not well-formed records";
+
+// %1 file, %2 line, %3 the checksum as written, %4 the right one
+inline constexpr char CHECKSUM_CORRECTED[] =
+    CHECKSUMME_AT_LINE "checksum %3 corrected to %4" CHECKSUMME_END;
+inline constexpr char CHECKSUM_WRONG[] =
+    CHECKSUMME_AT_LINE "checksum %3, should be %4" CHECKSUMME_END;
+// %1 file, %2 line, %3 the position of the character, %4 LEFT_UNCHANGED when patching, else ""
+inline constexpr char NOT_A_DIGIT[] = CHECKSUMME_AT_LINE
+    "not a well-formed record (character %3 is not a hexadecimal digit)%4" CHECKSUMME_END;
+// %1 file, %2 line, %3 LEFT_UNCHANGED when patching, else ""
+inline constexpr char NO_BYTE_COUNT[] =
+    CHECKSUMME_AT_LINE "not a well-formed record (too short for a byte count)%3" CHECKSUMME_END;
+// %1 file, %2 line, %3 its characters, %4 those its byte count asks for, %5 LEFT_UNCHANGED when
+// patching, else ""
+inline constexpr char WRONG_LENGTH[] = CHECKSUMME_AT_LINE
+    "not a well-formed record (%3 characters, the byte count asks for %4)%5" CHECKSUMME_END;
+inline constexpr char LEFT_UNCHANGED[] = ", left unchanged";
+// %1 file, %2 RECORDS, %3 the checksums corrected or wrong, %4 LINES_LEFT or LINES_MALFORMED
+inline constexpr char SUMMARY_PATCHED[] = "%1: %2, %3 corrected, %4" CHECKSUMME_END;
+inline constexpr char SUMMARY_CHECKED[] = "%1: %2, %3 wrong, %4" CHECKSUMME_END;
+// Each for 1 and for any other number %1.
+inline constexpr char ONE_RECORD[] = "1 record";
+inline constexpr char RECORDS[] = "%1 records";
+inline constexpr char ONE_LINE_LEFT[] = "1 line left unchanged";
+inline constexpr char LINES_LEFT[] = "%1 lines left unchanged";
+inline constexpr char ONE_LINE_MALFORMED[] = "1 line not a well-formed record";
+inline constexpr char LINES_MALFORMED[] = "%1 lines not well-formed records";
+// %1 file, %2 why (REASON_...)
+inline constexpr char CANNOT_BE_OPENED[] = CHECKSUMME_FAILED CHECKSUMME_OPENING CHECKSUMME_END;
+// %1 file, %2 the last line done, %3 why
+inline constexpr char NOT_READ[] = CHECKSUMME_FAILED
+    "could not be read completely, stopped after line %2" CHECKSUMME_BECAUSE("%3") CHECKSUMME_END;
+inline constexpr char NOT_WRITTEN[] = CHECKSUMME_FAILED
+    "could not be written completely, stopped after line %2" CHECKSUMME_BECAUSE("%3")
+        CHECKSUMME_END;
+#undef CHECKSUMME_AT_LINE
+#undef CHECKSUMME_FAILED
+#undef CHECKSUMME_BECAUSE
+#undef CHECKSUMME_OPENING
+#undef CHECKSUMME_END
 
 // Why a file could not be opened, read or written; the system's own words where none fits.
 inline constexpr char REASON_NOT_FOUND[] = "not found";
@@ -111,6 +125,6 @@ inline constexpr char REASON_LOCKED[] = "locked by another program";
 inline constexpr char REASON_PATH_TOO_LONG[] = "path too long";
 inline constexpr char REASON_DISK_FULL[] = "disk full";
 inline constexpr char REASON_NETWORK_GONE[] = "network path gone";
-inline constexpr char REASON_SYSTEM_ERROR[] = "system error "; // followed by its number
+inline constexpr char REASON_SYSTEM_ERROR[] = "system error %1"; // %1 its number
 
 } // namespace texts
