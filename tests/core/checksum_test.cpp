@@ -2,6 +2,8 @@
 
 #include "runtime/strings.h"
 
+#include "tests/support/reference.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -16,34 +18,6 @@ std::string Complete(const std::string &line) {
     EXPECT_EQ(WorkspacePosition(), start + static_cast<int32_t>(text.size()));
     SetWorkspacePosition(start);
     return text;
-}
-
-// Independent reference: reads digits by their byte values, straight from the line.
-int RefNibble(unsigned char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
-int RefPair(const std::string &line, size_t pos0) { // pos0: 0-based index of the pair
-    int value = 0;
-    for (size_t k = pos0; k < pos0 + 2 && k < line.size(); ++k) {
-        int n = RefNibble(static_cast<unsigned char>(line[k]));
-        if (n >= 0) value = value * 16 + n;
-    }
-    return value;
-}
-
-std::string RefComplete(const std::string &line) {
-    int count = RefPair(line, 1);
-    unsigned sum = static_cast<unsigned>(count);
-    for (int i = 0; i < count + 3; ++i)
-        sum += static_cast<unsigned>(RefPair(line, 3 + 2 * i));
-    unsigned checksum = (0x100u - (sum & 0xFFu)) & 0xFFu;
-    static const char HEX[] = "0123456789ABCDEF";
-    std::string kept = line.size() >= 4 ? line.substr(0, line.size() - 4) : "";
-    return kept + HEX[checksum >> 4] + HEX[checksum & 15];
 }
 
 TEST(Checksum, HexPairValue) {
@@ -91,13 +65,13 @@ TEST(Checksum, LargestByteCounts) {
         for (int i = 0; i < count; ++i)
             line += (i % 2) ? "A5" : "3c";
         line += "00\r\n";
-        EXPECT_EQ(Complete(line), RefComplete(line));
+        EXPECT_EQ(Complete(line), reference::Complete(line));
         std::string shortLine = line.substr(0, 40) + "\r\n";
-        EXPECT_EQ(Complete(shortLine), RefComplete(shortLine));
+        EXPECT_EQ(Complete(shortLine), reference::Complete(shortLine));
     }
 }
 
-// Many generated lines, well-formed and not, against the reference above.
+// Many generated lines, well-formed and not, against the reference (tests/support/reference.h).
 TEST(Checksum, RandomizedAgainstReference) {
     std::mt19937 rng(20261208);
     const std::string alphabet = "0123456789ABCDEFabcdef:G \r\n\x01\xFF\xE4x";
@@ -119,7 +93,7 @@ TEST(Checksum, RandomizedAgainstReference) {
             for (int i = 0; i < length; ++i)
                 line += alphabet[rng() % alphabet.size()];
         }
-        ASSERT_EQ(Complete(line), RefComplete(line)) << line;
+        ASSERT_EQ(Complete(line), reference::Complete(line)) << line;
     }
 }
 

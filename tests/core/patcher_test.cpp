@@ -3,6 +3,7 @@
 #include "core/checksum.h"
 #include "runtime/file_channels.h"
 #include "runtime/strings.h"
+#include "tests/support/reference.h"
 #include "tests/support/seams.h"
 #include "tests/support/temp_files.h"
 
@@ -60,14 +61,10 @@ Walked Reference(const std::string &in) {
             }
         bool counted = line.size() >= 3 && hex(line[1]) && hex(line[2]);
         size_t asked = counted ? 11 + 2 * std::stoul(line.substr(1, 2), nullptr, 16) : 0;
-        bool record = digits && line.size() == asked;
+        bool record = reference::ShapeOf(line) == reference::WITH_CHECKSUM;
         std::string n = std::to_string(number);
         if (record) {
-            unsigned sum = 0;
-            for (size_t k = 1; k + 2 < line.size(); k += 2)
-                sum += std::stoul(line.substr(k, 2), nullptr, 16);
-            char right[3];
-            snprintf(right, sizeof right, "%02X", (256 - sum % 256) % 256);
+            std::string right = reference::RightDigits(line);
             std::string written = line.substr(line.size() - 2);
             std::string finding = n + " checksum " + written + " " + right;
             if (written != right) walked.patching.push_back(finding);
