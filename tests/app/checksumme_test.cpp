@@ -578,6 +578,21 @@ TEST(CommandLine, TextsReadRightOnARussianWindows) {
     }
     PostMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_TRUE(WaitClosed(window));
+    // Wine rewrites its font substitutes whenever a process starts in another code page: once a
+    // process has started in the usual one again, the prefix gets back its dialog font
+    // (tools/wine_fonts.sh).
+    Tool usual;
+    ASSERT_TRUE(usual.Start("/?"));
+    EXPECT_EQ(usual.WaitForExit(), 0);
+    HKEY substitutes = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE,
+                            "Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes", 0,
+                            KEY_SET_VALUE, &substitutes),
+              ERROR_SUCCESS);
+    const char FACE[] = "MS Sans Serif";
+    RegSetValueExA(substitutes, "MS Shell Dlg", 0, REG_SZ, reinterpret_cast<const BYTE *>(FACE),
+                   sizeof FACE);
+    RegCloseKey(substitutes);
 }
 
 // An empty quoted argument is no argument: the window stays for the user.
