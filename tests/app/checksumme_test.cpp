@@ -1,6 +1,7 @@
 // End-to-end: the real checksumme.exe, driven with real mouse clicks and keystrokes.
 #include "app/texts.h"
 #include "tests/support/gui.h"
+#include "tests/support/mixed_file.h"
 #include "tests/support/temp_files.h"
 
 #include <gtest/gtest.h>
@@ -353,16 +354,6 @@ TEST_F(Checksumme, EndsOnTheCloseBox) {
 
 // ---- The command line: files patched or checked, with a report for scripts ----
 
-const std::string MARK = "\xEF\xBB\xBF"; // UTF-8 byte-order mark
-
-// A wrong checksum (line 1), a right one, a line that starts like a record but is none (line 3),
-// a comment and the end record; patched, only line 1 changes.
-std::string Mixed(const std::string &end, bool mark, const char *firstChecksum = "00") {
-    return (mark ? MARK : "") + ":10010000214601360121470136007EFE09D21901" + firstChecksum + end +
-           ":100110002146017E17C20001FF5F16002148011928" + end + ":0200000" + end + "; comment" +
-           end + ":00000001FF" + end;
-}
-
 // Right records that fill 64 KiB to the last byte; the last one has no line end, which patching
 // would add.
 std::string FillsTheDisk() {
@@ -387,11 +378,11 @@ enum Kind {
 
 std::string Before(Kind kind) {
     switch (kind) {
-    case MIXED_LF_MARK: return Mixed("\n", true);
+    case MIXED_LF_MARK: return mixed::File("\n", true);
     case RIGHT: return RECORDS_RIGHT;
     case MISSING: return "<missing>";
     case DISK_FULL: return FillsTheDisk();
-    default: return Mixed("\r\n", false);
+    default: return mixed::File("\r\n", false);
     }
 }
 
@@ -401,7 +392,7 @@ bool Changes(Kind kind) {
 
 std::string After(Kind kind, bool checking) {
     if (checking || !Changes(kind)) return Before(kind);
-    return kind == MIXED_LF_MARK ? Mixed("\n", true, "40") : Mixed("\r\n", false, "40");
+    return kind == MIXED_LF_MARK ? mixed::File("\n", true, "40") : mixed::File("\r\n", false, "40");
 }
 
 // The report lines of one file, written out as a reader expects them.
@@ -419,14 +410,7 @@ std::string Report(Kind kind, const std::string &p, bool checking) {
     if (kind == RIGHT)
         return checking ? p + ": 3 records, 0 wrong, 0 lines not well-formed records\r\n"
                         : p + ": 3 records, 0 corrected, 0 lines left unchanged\r\n";
-    if (checking)
-        return p + "(1): checksum 00, should be 40\r\n" + p +
-               "(3): not a well-formed record (8 characters, the byte count asks for 15)\r\n" + p +
-               ": 3 records, 1 wrong, 1 line not a well-formed record\r\n";
-    return p + "(1): checksum 00 corrected to 40\r\n" + p +
-           "(3): not a well-formed record (8 characters, the byte count asks for 15), left "
-           "unchanged\r\n" +
-           p + ": 3 records, 1 corrected, 1 line left unchanged\r\n";
+    return mixed::Report(p, checking);
 }
 
 // A tmpfs of 64 KiB, mounted where root may; "" where not.

@@ -1,6 +1,7 @@
 // End-to-end: the native checksumme binary on real files, its exit code, both streams and the
 // bytes and times on disk.
 #include "app/texts.h"
+#include "tests/support/mixed_file.h"
 #include "tests/support/temp_files.h"
 
 #include <gtest/gtest.h>
@@ -51,29 +52,21 @@ Outcome RunTool(const std::vector<std::string> &arguments, const std::string &fo
     return run;
 }
 
-// As in the Windows table: a wrong checksum (line 1), a right one, a line that starts like a
-// record but is none (line 3), a comment and the end record; patched, only line 1 changes.
-std::string Mixed(const std::string &end, bool mark, const char *firstChecksum = "00") {
-    return (mark ? "\xEF\xBB\xBF" : "") + std::string(":10010000214601360121470136007EFE09D21901") +
-           firstChecksum + end + ":100110002146017E17C20001FF5F16002148011928" + end + ":0200000" +
-           end + "; comment" + end + ":00000001FF" + end;
-}
-
 enum Kind { MIXED_CRLF, MIXED_LF_MARK, RIGHT, MISSING, READ_ONLY, FOLDER };
 
 std::string Before(Kind kind) {
     switch (kind) {
-    case MIXED_LF_MARK: return Mixed("\n", true);
+    case MIXED_LF_MARK: return mixed::File("\n", true);
     case RIGHT: return ":00000001FF\r\n";
     case MISSING:
     case FOLDER: return "<missing>";
-    default: return Mixed("\r\n", false);
+    default: return mixed::File("\r\n", false);
     }
 }
 
 std::string After(Kind kind, bool checking) {
     if (checking || (kind != MIXED_CRLF && kind != MIXED_LF_MARK)) return Before(kind);
-    return kind == MIXED_LF_MARK ? Mixed("\n", true, "40") : Mixed("\r\n", false, "40");
+    return kind == MIXED_LF_MARK ? mixed::File("\n", true, "40") : mixed::File("\r\n", false, "40");
 }
 
 // The report of one file: its lines on the standard output and on the standard error.
@@ -86,16 +79,7 @@ std::pair<std::string, std::string> Report(Kind kind, const std::string &p, bool
         return {p + (checking ? ": 1 record, 0 wrong, 0 lines not well-formed records\n"
                               : ": 1 record, 0 corrected, 0 lines left unchanged\n"),
                 ""};
-    if (checking)
-        return {p + ":1: checksum 00, should be 40\n" + p +
-                    ":3: not a well-formed record (8 characters, the byte count asks for 15)\n" +
-                    p + ": 3 records, 1 wrong, 1 line not a well-formed record\n",
-                ""};
-    return {p + ":1: checksum 00 corrected to 40\n" + p +
-                ":3: not a well-formed record (8 characters, the byte count asks for 15), left "
-                "unchanged\n" +
-                p + ": 3 records, 1 corrected, 1 line left unchanged\n",
-            ""};
+    return {mixed::Report(p, checking), ""};
 }
 
 // Patching and checking one and several files, names in three scripts, a byte-order mark,

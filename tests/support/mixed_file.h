@@ -1,0 +1,18 @@
+/*
+ * The file both end-to-end tables of the command line patch and check, and what the tool
+ * reports of it, in the platform's form ("FILE(LINE): " and CR LF on Windows, "FILE:LINE: " and
+ * LF natively).
+ */
+#pragma once
+
+#include <string>
+
+namespace mixed {
+
+// A wrong checksum (line 1), a right one, a line that starts like a record but is none (line
+// 3), a comment and the end record, with the given line ends and perhaps a byte-order mark;
+// patched, only line 1 changes (its checksum becomes 40).
+std::string File(const std::string &end, bool mark, const char *firstChecksum = "00");
+std::string Report(const std::string &path, bool checking); // its findings and summary
+
+} // namespace mixed
