@@ -237,7 +237,10 @@ void WalkLineByLine(Walk &walk) {
             (outcome == RECORD_PATCHED || (outcome == RECORD_RIGHT && terminator == 0))) {
             SeekChannel(PATCH_CHANNEL, position + length - 2);
             WriteChannelBytes(PATCH_CHANNEL, line + length - 2, 2);
-            if (terminator == 0) WriteChannelBytes(PATCH_CHANNEL, "\r\n", 2);
+            if (terminator == 0) { // the CR LF written is no further line
+                WriteChannelBytes(PATCH_CHANNEL, "\r\n", 2);
+                next += 2;
+            }
             SeekChannel(PATCH_CHANNEL, next);
         }
         position = next;
@@ -264,6 +267,13 @@ int32_t WalkHexFile(const char *path, WalkMode mode, FindingSink sink, void *con
     Walk walk{patching, sink, context, {}, 1, false};
     if (!WalkInSpans(walk)) WalkLineByLine(walk);
     CloseChannel(PATCH_CHANNEL);
+    // A write that fails only at the close (as on some network shares) leaves no line surely in
+    // the file.
+    if (uint32_t closing = ChannelCloseFailure(); closing && patching && !walk.tally.failure) {
+        walk.tally.failure = closing;
+        walk.tally.failedWriting = true;
+        walk.tally.linesDone = 0;
+    }
     if (tally) *tally = walk.tally;
     return walk.tally.failure ? -1 : 1;
 }

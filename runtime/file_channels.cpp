@@ -30,6 +30,7 @@ struct FileChannel {
 
 ObjectRegistry *channels = nullptr;
 uint32_t lastOpenFailure = 0;
+uint32_t lastCloseFailure = 0;
 
 FileChannel *Lookup(int32_t number) {
     return channels ? static_cast<FileChannel *>(LookupObject(channels, number)) : nullptr;
@@ -293,8 +294,12 @@ void CloseChannel(int32_t number) {
         FlushChannel(channel);
         MainHeapFree(channel->buffer);
     }
-    ClosePlatformFile(channel->file);
+    lastCloseFailure = ClosePlatformFile(channel->file);
     ReleaseObject(channels, number);
+}
+
+uint32_t ChannelCloseFailure() {
+    return lastCloseFailure;
 }
 
 int32_t ChannelAtEnd(int32_t number) {

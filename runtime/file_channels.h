@@ -37,7 +37,8 @@ intptr_t OpenChannelExclusive(int32_t number, const char *path);
 intptr_t OpenChannelUpdate(int32_t number, const char *path);
 // Reading an existing file that others may hold open for reading and writing.
 intptr_t OpenChannelReadShared(int32_t number, const char *path);
-uint32_t ChannelOpenFailure(); // the code of the last open that failed
+uint32_t ChannelOpenFailure();  // the code of the last open that failed
+uint32_t ChannelCloseFailure(); // why the last close failed (a late write error), or 0
 // Writes out what the channel holds; then the code of its first failed read or write (0: none),
 // and in *writing whether that was a write. 0 for a number that is not open.
 uint32_t ChannelFailure(int32_t number, bool *writing = nullptr);

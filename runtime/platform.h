@@ -46,7 +46,7 @@ int32_t WritePlatformFile(PlatformFile file, const void *source, int32_t length,
 int32_t WriteBehindPlatformFile(PlatformFile file, const void *source, int32_t length,
                                 int64_t pointer, uint32_t *failure);
 int64_t MovePlatformFile(PlatformFile file, int64_t distance, MoveFrom from); // -1: failed
-void ClosePlatformFile(PlatformFile file);
+uint32_t ClosePlatformFile(PlatformFile file); // 0, or why the close failed
 
 enum FailureKind : int32_t {
     FAILURE_OTHER, // the platform's words tell

@@ -61,10 +61,20 @@ int FlagsFor(Opening opening) {
     return O_RDONLY;
 }
 
+// A folder opened to look names up in it: searching needs no right to read it where the system
+// has a way to say so.
+#if defined(O_SEARCH)
+constexpr int FOLDER_ACCESS = O_SEARCH | O_DIRECTORY;
+#elif defined(O_PATH)
+constexpr int FOLDER_ACCESS = O_PATH | O_DIRECTORY;
+#else
+constexpr int FOLDER_ACCESS = O_RDONLY | O_DIRECTORY;
+#endif
+
 // A path longer than the system takes whole (PATH_MAX) is opened a folder at a time, each one
 // relative to the one before it.
 int OpenInParts(const char *path, int flags) {
-    int folder = path[0] == '/' ? open("/", O_RDONLY | O_DIRECTORY) : AT_FDCWD;
+    int folder = path[0] == '/' ? open("/", FOLDER_ACCESS) : AT_FDCWD;
     const char *part = path;
     for (;;) {
         while (*part == '/')
@@ -77,7 +87,7 @@ int OpenInParts(const char *path, int flags) {
         if (length < sizeof name) {
             std::memcpy(name, part, length);
             name[length] = 0;
-            next = openat(folder, name, O_RDONLY | O_DIRECTORY);
+            next = openat(folder, name, FOLDER_ACCESS);
         } else {
             errno = ENAMETOOLONG;
         }
@@ -182,8 +192,9 @@ int64_t MovePlatformFile(PlatformFile file, int64_t distance, MoveFrom from) {
                  from == MOVE_FROM_START ? SEEK_SET : SEEK_CUR);
 }
 
-void ClosePlatformFile(PlatformFile file) {
-    close(DescriptorOf(file));
+// A write that failed late (on a network file system) shows at the close.
+uint32_t ClosePlatformFile(PlatformFile file) {
+    return close(DescriptorOf(file)) == 0 || errno == EINTR ? 0 : static_cast<uint32_t>(errno);
 }
 
 FailureKind ClassifyFailure(uint32_t code) {

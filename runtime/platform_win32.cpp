@@ -163,8 +163,8 @@ int64_t MovePlatformFile(PlatformFile file, int64_t distance, MoveFrom from) {
     return (static_cast<int64_t>(high) << 32) | low;
 }
 
-void ClosePlatformFile(PlatformFile file) {
-    CloseHandle(HandleOf(file));
+uint32_t ClosePlatformFile(PlatformFile file) {
+    return CloseHandle(HandleOf(file)) ? 0 : LastFailure();
 }
 
 FailureKind ClassifyFailure(uint32_t code) {

@@ -123,5 +123,5 @@ int main(int argc, char **argv) {
     std::printf("%.1f %ld %ld %ld %lld\n", ms, reads, writes, seeks,
                 static_cast<long long>(findings));
     EndFileChannels();
-    return ok ? 0 : 1;
+    return ok == 1 ? 0 : 1;
 }

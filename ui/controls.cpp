@@ -119,7 +119,8 @@ LRESULT CALLBACK ToolTipProc(HWND handle, UINT message, WPARAM wParam, LPARAM lP
 }
 
 // The default GUI font at a window's DPI: the stock font at the system's DPI, else one made
-// from it at that DPI, kept until another DPI asks for another.
+// from it at that DPI, kept until another DPI asks for another. The font it replaces is not
+// deleted here: controls may still use it (RescaleControls deletes it once they do not).
 HFONT FontForDpi(uint32_t dpi) {
     uint32_t systemDpi = GetWindowDpi(nullptr);
     if (dpi == systemDpi) return context->font;
@@ -129,8 +130,6 @@ HFONT FontForDpi(uint32_t dpi) {
     face.lfHeight = MulDiv(face.lfHeight, static_cast<int>(dpi), static_cast<int>(systemDpi));
     HFONT font = CreateFontIndirectW(&face);
     if (!font) return context->font;
-    // The controls that use the old one are given the new one before it goes (RescaleControls).
-    if (context->dpiFont) DeleteObject(context->dpiFont);
     context->dpiFont = font;
     context->fontDpi = dpi;
     return font;
@@ -224,19 +223,22 @@ BOOL CALLBACK RescaleStep(HWND child, LPARAM dpi) {
     if (!record || record->handle != child) return TRUE;
     const RECT &p = record->place;
     auto scaled = [&](LONG value) { return ScaleToDpi(value, static_cast<uint32_t>(dpi)); };
-    SetWindowPos(child, nullptr, scaled(p.left), scaled(p.top), scaled(p.right - p.left),
-                 scaled(p.bottom - p.top), SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageA(child, WM_SETFONT,
                  reinterpret_cast<WPARAM>(FontForDpi(static_cast<uint32_t>(dpi))), 1);
+    SetWindowPos(child, nullptr, scaled(p.left), scaled(p.top), scaled(p.right - p.left),
+                 scaled(p.bottom - p.top), SWP_NOZORDER | SWP_NOACTIVATE);
     return TRUE;
 }
 
 } // namespace
 
+// The font made for the window's old DPI goes once its controls have the new one.
 void RescaleControls(HWND window, uint32_t dpi) {
     if (dpi == 0) return;
-    FontForDpi(dpi);
+    HFONT old = context->dpiFont;
+    HFONT font = FontForDpi(dpi);
     EnumChildWindows(window, RescaleStep, static_cast<LPARAM>(dpi));
+    if (old && old != font) DeleteObject(old);
 }
 
 HWND FindNumberedWindow(HWND handle) {

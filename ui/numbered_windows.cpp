@@ -236,6 +236,14 @@ HWND OpenNumberedWindow(int32_t number, int32_t x, int32_t y, int32_t width, int
         ReleaseObject(windows, number);
         return nullptr;
     }
+    // A window whose monitor is not at the system's DPI is sized for its own, as its controls
+    // will be.
+    if (uint32_t own = GetWindowDpi(handle); own != dpi) {
+        place = PlaceWindow(x, y, ScaleToDpi(width, own), ScaleToDpi(height, own), style, options,
+                            parent);
+        UINT keep = SWP_NOZORDER | SWP_NOACTIVATE | (place.x == CW_USEDEFAULT ? SWP_NOMOVE : 0);
+        SetWindowPos(handle, nullptr, place.x, place.y, place.width, place.height, keep);
+    }
     record->handle = handle; // nothing has allocated in the registry since AllocateObject
     SetPropA(handle, QV_WINDOW_ID, reinterpret_cast<HANDLE>(static_cast<intptr_t>(number) + 1));
     if (show) ShowWindow(handle, (options & WS_MAXIMIZE) ? SW_MAXIMIZE : SW_SHOWNORMAL);
