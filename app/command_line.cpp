@@ -82,19 +82,38 @@ struct Report {
     bool patching;
 };
 
-// Writes a report template (app/texts.h) with its fields put in where %1 to %9 stand.
-void WriteTemplate(const char *text, std::initializer_list<const char *> fields,
-                   StreamKind kind = STREAM_OUTPUT) {
+using Fields = std::initializer_list<const char *>;
+using Put = void (*)(const char *bytes, int32_t length, StreamKind kind);
+
+// A report template (app/texts.h) with its fields put in where %1 to %9 stand, handed to put a
+// run at a time.
+void ExpandTemplate(const char *text, Fields fields, Put put, StreamKind kind) {
     const char *run = text;
     const char *at = text;
     for (; *at; ++at) {
         if (at[0] != '%' || at[1] < '1' || at[1] > '9') continue;
-        WriteOutputBytes(run, static_cast<int32_t>(at - run), kind);
+        put(run, static_cast<int32_t>(at - run), kind);
         size_t field = static_cast<size_t>(at[1] - '1');
-        if (field < fields.size()) WriteOutput(fields.begin()[field], kind);
+        if (field < fields.size())
+            put(fields.begin()[field], StringLength(fields.begin()[field]), kind);
         run = ++at + 1;
     }
-    WriteOutputBytes(run, static_cast<int32_t>(at - run), kind);
+    put(run, static_cast<int32_t>(at - run), kind);
+}
+
+void WriteTemplate(const char *text, Fields fields, StreamKind kind = STREAM_OUTPUT) {
+    ExpandTemplate(text, fields, WriteOutputBytes, kind);
+}
+
+// The same as a String at the result start.
+void FormatTemplate(const char *text, Fields fields, int32_t resultStart) {
+    LeftPart("", 0, resultStart);
+    ExpandTemplate(
+        text, fields,
+        [](const char *bytes, int32_t length, StreamKind) {
+            LeftPart(bytes, length, WorkspacePosition());
+        },
+        STREAM_OUTPUT);
 }
 
 // A number as a template's field.
@@ -112,18 +131,7 @@ struct Digits {
 // A count with its noun, from the template for 1 (when there is one) or the one for any other
 // number, at the result start.
 void FormatCount(int64_t count, const char *one, const char *more, int32_t resultStart) {
-    if (count == 1 && one) {
-        LeftPart(one, StringLength(one), resultStart);
-        return;
-    }
-    SetWorkspacePosition(resultStart);
-    Decimal number(count);
-    const char *at = more;
-    for (; *at && !(at[0] == '%' && at[1] == '1'); ++at) {
-    }
-    LeftPart(more, static_cast<int32_t>(at - more), resultStart);
-    AppendString(number.digits);
-    if (*at) AppendString(at + 2);
+    FormatTemplate(count == 1 && one ? one : more, {Decimal(count).digits}, resultStart);
 }
 
 // One finding, as app/texts.h words it: CHECKSUM_CORRECTED or CHECKSUM_WRONG for a checksum,
