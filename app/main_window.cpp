@@ -120,10 +120,9 @@ void RunCommand(AppState &app, int32_t control) {
 void RunEventLoop(AppState &app) {
     do {
         EventCode event = WaitForEvent();
-        if (event == EVENT_CLOSE_WINDOW) app.quit = 1;
+        if (event == EVENT_CLOSE_WINDOW || event == EVENT_QUIT) app.quit = 1;
         if (event == EVENT_CONTROL) RunCommand(app, GetEventControl());
         if (event == EVENT_FILES_DROPPED) PatchDroppedFiles();
-        if (GetAsyncKeyState(VK_ESCAPE) != 0) app.quit = 1;
     } while (app.quit != 1);
 }
 
@@ -163,7 +162,7 @@ int32_t RunMainWindow() {
         // the exit code tells how that went.
         if (command.mode == COMMAND_PATCH) return PatchNamedFiles(command);
         ShowMessageBox(texts::ERROR_TITLE, texts::START_FAILED, 0);
-        return EXIT_DONE;
+        return EXIT_FAILED;
     }
     BuildControls(app);
     SendMessageA(app.inputField, EM_SETSEL, 0x0FFFFFFF, 0x0FFFFFFF);
