@@ -343,28 +343,31 @@ TEST_F(Checksumme, PatchesFilesDroppedOntoTheWindow) {
 // Escape in another program does nothing to the tool, and in a message box or the file dialog
 // it closes just that: the tool then still completes a record. Escape in its window ends it.
 TEST_F(Checksumme, EndsOnEscapeInItsWindowOnly) {
+    {
+        ThreadWindow other{[] {
+            return CreateWindowExA(0, "Static", "", WS_POPUP | WS_VISIBLE, 0, 0, 99, 99, nullptr,
+                                   nullptr, GetModuleHandleA(nullptr), nullptr);
+        }};
+        ASSERT_TRUE(Activate(other.Handle()));
+        PressKey(VK_ESCAPE); // in another program, before the tool starts
+    }
     StartIdle();
-    ThreadWindow other{[] {
-        return CreateWindowExA(0, "Static", "", WS_POPUP | WS_VISIBLE, 0, 0, 99, 99, nullptr,
-                               nullptr, GetModuleHandleA(nullptr), nullptr);
-    }};
     // The box of a click on Compute with an empty input field, and the file dialog.
     const int32_t buttons[] = {0, COMPUTE_BUTTON, FILE_BUTTON};
     const char *titles[] = {"another program", texts::ERROR_TITLE, texts::CHOOSE_FILE_TITLE};
     const std::string completed[] = {":00000002FE", ":00000003FD", ":00000004FC"};
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(titles[i]);
-        HWND box = other.Handle();
         if (i > 0) {
             TypeInput("");
             ClickControl(tool.Control(buttons[i]));
-            box = WaitForWindow("#32770", titles[i], tool.ProcessId());
+            HWND box = WaitForWindow("#32770", titles[i], tool.ProcessId());
+            ASSERT_TRUE(box && Activate(box));
+            PressKey(VK_ESCAPE);
+            EXPECT_TRUE(WaitClosed(box));
         }
-        ASSERT_TRUE(box && Activate(box));
-        PressKey(VK_ESCAPE);
-        EXPECT_TRUE(i == 0 || WaitClosed(box));
         EXPECT_TRUE(i != 2 || AnswerBox(texts::PATCH_ERROR_TITLE).text == texts::NO_VALID_FILE);
-        Activate(tool.Window());
+        ASSERT_TRUE(Activate(tool.Window())) << "the tool ended";
         TypeInput(completed[i].substr(0, 9));
         ClickControl(tool.Control(COMPUTE_BUTTON));
         ASSERT_TRUE(WaitUntil([&] { return tool.Text(OUTPUT_FIELD) == completed[i]; }))
