@@ -37,7 +37,7 @@ void TakeArgument(int32_t index, OwnedString &argument) {
 } // namespace
 
 CommandLine ReadCommandLine() {
-    CommandLine command{COMMAND_WINDOW, 0};
+    CommandLine command{COMMAND_WINDOW, 0, false};
     int32_t count = ArgumentCount();
     bool check = false;
     int32_t index = 0;
@@ -46,7 +46,15 @@ CommandLine ReadCommandLine() {
         TakeArgument(index, argument);
         const char *text = argument.Text();
         bool help = NATIVE ? IsSwitch(text, "-h") : IsSwitch(text, "/?");
-        if (help || IsSwitch(text, "--help")) return {COMMAND_USAGE, count};
+        if (help || IsSwitch(text, "--help")) return {COMMAND_USAGE, count, false};
+        if (IsSwitch(text, "--version") || IsSwitch(text, NATIVE ? "-V" : "-v") ||
+            (!NATIVE && IsSwitch(text, "/version")))
+            return {COMMAND_VERSION, count, false};
+        if (IsSwitch(text, "--quiet") || IsSwitch(text, "-q") ||
+            (!NATIVE && IsSwitch(text, "/q"))) {
+            command.quiet = true;
+            continue;
+        }
         if (IsSwitch(text, "--check") || (!NATIVE && IsSwitch(text, "/check"))) {
             check = true;
             continue;
@@ -55,7 +63,7 @@ CommandLine ReadCommandLine() {
             ++index;
             break;
         }
-        if (NATIVE && text[0] == '-' && text[1] != 0) return {COMMAND_MISUSED, count};
+        if (NATIVE && text[0] == '-' && text[1] != 0) return {COMMAND_MISUSED, count, false};
         break;
     }
     command.firstFile = index;
@@ -216,11 +224,12 @@ void ReportSummary(const Report &report, const WalkTally &tally) {
                   {report.path, records.Text(), Decimal(tally.checksums).digits, lines.Text()});
 }
 
-// Walks every named file in order; the report goes out only when someone can read it. Returns
+// Walks every named file in order; the report goes out only when someone can read it, and
+// quiet, without findings and summaries: they are not even formatted. Returns
 // EXIT_FAILED when a file could not be opened, read or written, else EXIT_FOUND_WRONG when
 // checking found something, else EXIT_DONE.
 int32_t WalkNamedFiles(const CommandLine &command, WalkMode mode) {
-    bool reporting = OpenStandardOutput() != 0;
+    bool reporting = !command.quiet && OpenStandardOutput() != 0;
     bool failed = false, found = false;
     for (int32_t index = command.firstFile; index < ArgumentCount(); ++index) {
         OwnedString path;
@@ -257,4 +266,10 @@ void PrintUsage(StreamKind kind) {
     if (!OpenStandardOutput(kind)) return;
     WriteOutput(texts::USAGE, kind);
     FlushStandardOutput(kind);
+}
+
+void PrintVersion() {
+    if (!OpenStandardOutput()) return;
+    WriteOutput(texts::VERSION);
+    FlushStandardOutput();
 }

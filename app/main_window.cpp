@@ -156,6 +156,10 @@ int32_t RunMainWindow() {
         PrintUsage();
         return command.mode == COMMAND_USAGE ? EXIT_DONE : EXIT_FAILED;
     }
+    if (command.mode == COMMAND_VERSION) {
+        PrintVersion();
+        return EXIT_DONE;
+    }
     if (command.mode == COMMAND_CHECK) return CheckNamedFiles(command);
     if (!OpenNumberedWindow(MAIN_WINDOW, WINDOW_X, WINDOW_Y, WINDOW_WIDTH, WINDOW_HEIGHT,
                             texts::WINDOW_TITLE, MAIN_WINDOW_OPTIONS)) {

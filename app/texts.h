@@ -4,9 +4,11 @@
  */
 #pragma once
 
+#include "app/version.h"
+
 namespace texts {
 
-inline constexpr char WINDOW_TITLE[] = "Vorlax Checksumme 1.0";
+inline constexpr char WINDOW_TITLE[] = "Vorlax Checksumme " CHECKSUMME_VERSION; // ... 1.0
 inline constexpr char INPUT_LABEL[] = "Intel Hex Line ohne Checksum (z.B. :00000001FF):";
 inline constexpr char INPUT_START[] = ":";
 inline constexpr char INPUT_TIP[] = "Zu verschl\xFCsselnder Key"; // Zu verschlüsselnder Key
@@ -44,15 +46,19 @@ inline constexpr char NOT_COMPLETE[] = "The file could not be read or written co
 // standard error as "checksumme: FILE: reason".
 #ifdef _WIN32
 inline constexpr char USAGE[] =
-    "Usage: checksumme [/check] FILE...\r\n"
+    "Usage: checksumme [/check] [/q] FILE...\r\n"
     "  checksumme FILE...         rewrites the checksum of every record of each file in place\r\n"
     "  checksumme /check FILE...  checks each file and changes nothing\r\n"
+    "  checksumme /version        prints the version\r\n"
     "  checksumme                 opens the window\r\n"
-    "--check and --help are /check and /?. Each finding is reported as FILE(LINE): message,\r\n"
-    "then one summary line per file, in UTF-8.\r\n"
+    "Each finding is reported as FILE(LINE): message, then one summary line per file, in\r\n"
+    "UTF-8; with /q only the files that could not be opened, read or written are.\r\n"
+    "--check, --quiet, --version and --help are /check, /q, /version and /?; -q and -V\r\n"
+    "are /q and /version.\r\n"
     "Exit codes: 0 done (every record right, or corrected); 1 a file could not be opened,\r\n"
     "read or written, or /check was given no file; 2 (/check only) a wrong checksum, or a\r\n"
     "line starting with \":\" that is not a well-formed record.\r\n";
+inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\r\n";
 #define CHECKSUMME_AT_LINE "%1(%2): "
 #define CHECKSUMME_FAILED "%1: "
 #define CHECKSUMME_BECAUSE(field) " (" field ")"
@@ -60,14 +66,16 @@ inline constexpr char USAGE[] =
 #define CHECKSUMME_END "\r\n"
 #else
 inline constexpr char USAGE[] =
-    "Usage: checksumme [--check] [--] FILE...\n"
+    "Usage: checksumme [--check] [-q] [--] FILE...\n"
     "  checksumme FILE...          rewrites the checksum of every record of each file in place\n"
     "  checksumme --check FILE...  checks each file and changes nothing\n"
+    "  checksumme --version        prints the version (also -V)\n"
     "Each finding is reported as FILE:LINE: message on the standard output, then one summary\n"
-    "line per file; errors go to the standard error.\n"
+    "line per file; errors go to the standard error. -q (--quiet) prints the errors alone.\n"
     "Exit codes: 0 done (every record right, or corrected); 1 a file could not be opened, read\n"
     "or written, or no file was given; 2 (--check only) a wrong checksum, or a line starting\n"
     "with \":\" that is not a well-formed record.\n";
+inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\n";
 #define CHECKSUMME_AT_LINE "%1:%2: "
 #define CHECKSUMME_FAILED "checksumme: %1: "
 #define CHECKSUMME_BECAUSE(field) ": " field
