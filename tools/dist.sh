@@ -15,7 +15,13 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 work=$root/build/dist
 out=$root/dist
 
-export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct)}
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+    SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct 2>/dev/null) || {
+        echo "no git history here: set SOURCE_DATE_EPOCH (seconds since 1970) for the files' times" >&2
+        exit 1
+    }
+fi
+export SOURCE_DATE_EPOCH
 export TZ=UTC LC_ALL=C
 umask 022
 # The release is what the sources say, whatever this shell's flags.
@@ -87,4 +93,9 @@ cp "$work/native/checksumme_${version}_$debarch.deb" "$out/"
 
 (cd "$out" && sha256sum checksumme* >SHA256SUMS)
 (cd "$out" && ls -l --time-style=+ | sed 1d) >&2
-echo "dist/ made from $(git -C "$root" rev-parse --short HEAD)$(git -C "$root" diff --quiet HEAD 2>/dev/null || echo ' with changes not committed'), SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH" >&2
+if commit=$(git -C "$root" rev-parse --short HEAD 2>/dev/null); then
+    git -C "$root" diff --quiet HEAD || commit+=", with changes not committed"
+else
+    commit="a tree without git"
+fi
+echo "dist/ made from $commit, SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH" >&2
