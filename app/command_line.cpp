@@ -180,13 +180,22 @@ void FormatReason(uint32_t failure, int32_t resultStart) {
         texts::REASON_PATH_TOO_LONG,
         texts::REASON_DISK_FULL,
         texts::REASON_NETWORK_GONE,
+        texts::REASON_NOT_REGULAR,
+        texts::REASON_CHANGED,
     };
-    static_assert(sizeof REASONS / sizeof REASONS[0] == FAILURE_NETWORK_GONE + 1);
-    if (const char *reason = NATIVE ? nullptr : REASONS[ClassifyFailure(failure)]) {
+    static_assert(sizeof REASONS / sizeof REASONS[0] == FAILURE_CHANGED + 1);
+    // Natively the system's words, but for the refusals that are the tool's own.
+    FailureKind kind = ClassifyFailure(failure);
+    bool own = kind == FAILURE_NOT_REGULAR || kind == FAILURE_CHANGED;
+    if (const char *reason = NATIVE && !own ? nullptr : REASONS[kind]) {
         LeftPart(reason, StringLength(reason), resultStart);
         return;
     }
-    if (StringLength(FailureText(failure, resultStart)) > 0) return;
+    char words[512];
+    if (int32_t length = FailureText(failure, words, sizeof words); length > 0) {
+        LeftPart(words, length, resultStart);
+        return;
+    }
     FormatCount(failure, nullptr, texts::REASON_SYSTEM_ERROR, resultStart);
 }
 

@@ -73,24 +73,38 @@ void PasteInput() {
     SetControlText(INPUT_FIELD, WorkspaceAt(scope.Start()));
 }
 
-// 1: patched; 0: not opened; -1: a read or write failed on the way (PatchFileInPlace).
+// How a patch went: 1 patched; 0 not opened; -1 a read or write failed on the way; NOT_REGULAR
+// a device, FIFO or the like, which is never opened.
+constexpr int32_t NOT_REGULAR = -2;
+
+int32_t PatchOneFile(const char *path) {
+    WalkTally tally{};
+    int32_t patched = WalkHexFile(path, WALK_PATCH, nullptr, nullptr, &tally);
+    if (patched == 0 && ClassifyFailure(tally.failure) == FAILURE_NOT_REGULAR) return NOT_REGULAR;
+    return patched;
+}
+
 void ShowPatchOutcome(int32_t patched) {
-    if (patched == 1)
+    if (patched == 1) {
         ShowMessageBox(texts::PATCHED, texts::PATCHED, 0);
-    else
-        ShowMessageBox(texts::PATCH_ERROR_TITLE,
-                       patched < 0 ? texts::NOT_COMPLETE : texts::NO_VALID_FILE, MB_ICONHAND);
+        return;
+    }
+    const char *text = patched == NOT_REGULAR ? texts::NOT_REGULAR_FILE
+                       : patched < 0          ? texts::NOT_COMPLETE
+                                              : texts::NO_VALID_FILE;
+    ShowMessageBox(texts::PATCH_ERROR_TITLE, text, MB_ICONHAND);
 }
 
 void PatchChosenFile(AppState &app) {
     int32_t start = WorkspacePosition();
     ChooseFileToOpen(texts::CHOOSE_FILE_TITLE, "", texts::FILE_FILTER, 0, start);
     AssignFromWorkspace(app.chosenPath, start);
-    ShowPatchOutcome(PatchFileInPlace(app.chosenPath.block));
+    ShowPatchOutcome(PatchOneFile(app.chosenPath.block));
 }
 
 // Every dropped file is patched like a chosen one; one message says whether all could be. A
-// file that could not be read or written completely outweighs one that could not be opened.
+// file that could not be read or written completely outweighs one that is no regular file,
+// which outweighs one that could not be opened.
 void PatchDroppedFiles() {
     int32_t count = DroppedFileCount();
     int32_t outcome = count > 0 ? 1 : 0;
@@ -99,8 +113,10 @@ void PatchDroppedFiles() {
         int32_t start = WorkspacePosition();
         DroppedFileName(index, start);
         path.TakeResult(start);
-        int32_t patched = PatchFileInPlace(path.Get());
-        if (patched < outcome) outcome = patched;
+        int32_t patched = PatchOneFile(path.Get());
+        if (patched == -1 || (patched == NOT_REGULAR && outcome != -1) ||
+            (patched == 0 && outcome == 1))
+            outcome = patched;
     }
     EndDrop();
     ShowPatchOutcome(outcome);

@@ -38,6 +38,7 @@ inline constexpr char PATCHED[] = "File pachted successfully!";
 inline constexpr char PATCH_ERROR_TITLE[] = "Error";
 inline constexpr char NO_VALID_FILE[] = "No valid file was selected.";
 inline constexpr char NOT_COMPLETE[] = "The file could not be read or written completely.";
+inline constexpr char NOT_REGULAR_FILE[] = "No valid file was selected: not a regular file.";
 
 // The command line's usage and its report, English like the file messages above. Each report
 // message is one template; %1, %2 ... mark where its fields go, as the comment above it says. On
@@ -133,6 +134,8 @@ inline constexpr char REASON_LOCKED[] = "locked by another program";
 inline constexpr char REASON_PATH_TOO_LONG[] = "path too long";
 inline constexpr char REASON_DISK_FULL[] = "disk full";
 inline constexpr char REASON_NETWORK_GONE[] = "network path gone";
+inline constexpr char REASON_NOT_REGULAR[] = "not a regular file"; // a device, FIFO, socket...
+inline constexpr char REASON_CHANGED[] = "changed by another program while being read";
 inline constexpr char REASON_SYSTEM_ERROR[] = "system error %1"; // %1 its number
 
 } // namespace texts

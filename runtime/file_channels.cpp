@@ -6,15 +6,9 @@
 
 #include <cstring>
 
-// Test seam, declared in tests/support/seams.h: while one of the two is set, it counts ReadFile
-// or WriteFile calls down, and the call that brings it to 0 fails with failureCodeForTesting.
-int32_t failingReadForTesting = 0;
-int32_t failingWriteForTesting = 0;
-uint32_t failureCodeForTesting = 0;
-
 namespace {
 
-constexpr int32_t BUFFER_SIZE = 4096;
+constexpr int32_t BUFFER_SIZE = FILE_BUFFER_SIZE;
 
 struct FileChannel {
     PlatformFile file; // owned; closed by CloseChannel. Zero marks a free entry.
@@ -23,7 +17,8 @@ struct FileChannel {
     int32_t filled;    // bytes put into the buffer by the last refill
     int32_t changed;   // read mode: first buffer byte changed in place (ReadChannelSpan); -1: none
     int32_t reading;
-    int64_t pointer;  // where the platform's file pointer stands
+    int64_t pointer; // where the platform's file pointer stands
+    int64_t size;    // the file's size as opened, and as this channel's writes made it; -1: unknown
     uint32_t failure; // the system's code of the first read or write that failed; 0: none
     int32_t failedWriting;
 };
@@ -36,10 +31,6 @@ FileChannel *Lookup(int32_t number) {
     return channels ? static_cast<FileChannel *>(LookupObject(channels, number)) : nullptr;
 }
 
-bool InjectedFailure(int32_t &countdown) {
-    return countdown > 0 && --countdown == 0;
-}
-
 void NoteFailure(FileChannel *channel, uint32_t code, bool writing) {
     if (channel->failure) return;
     channel->failure = code ? code : 1;
@@ -47,21 +38,27 @@ void NoteFailure(FileChannel *channel, uint32_t code, bool writing) {
 }
 
 // One read. A failed call counts as no bytes and is noted on the channel; once a read or
-// write has failed, nothing more is read, so that a walk ends there.
+// write has failed, nothing more is read, so that a walk ends there. So does a file that another
+// program made longer or shorter: the end comes where it stood, or it did not come there.
 int32_t ReadRaw(FileChannel *channel, void *destination, int32_t length, bool *ok = nullptr) {
     if (ok) *ok = false;
     if (channel->failure) return 0;
     uint32_t failure = 0;
-    int32_t got = InjectedFailure(failingReadForTesting)
-                      ? (failure = failureCodeForTesting, -1)
-                      : ReadPlatformFile(channel->file, destination, length, &failure);
-    if (got < 0) {
-        NoteFailure(channel, failure, false);
+    int32_t got = ReadPlatformFile(channel->file, destination, length, &failure);
+    bool changed = channel->size >= 0 && got >= 0 &&
+                   (got > 0 ? channel->pointer + got > channel->size
+                            : length > 0 && channel->pointer < channel->size);
+    if (got < 0 || changed) {
+        NoteFailure(channel, got < 0 ? failure : FAILURE_CODE_CHANGED, false);
         return 0;
     }
     channel->pointer += got;
     if (ok) *ok = true;
     return got;
+}
+
+void Grown(FileChannel *channel) {
+    if (channel->size >= 0 && channel->pointer > channel->size) channel->size = channel->pointer;
 }
 
 // Writes until all the bytes are written; returns how many were. A write that fails is noted
@@ -71,22 +68,28 @@ int32_t WriteRaw(FileChannel *channel, const void *source, int32_t length) {
     int32_t total = 0;
     while (total < length && !channel->failure) {
         uint32_t failure = 0;
-        int32_t written =
-            InjectedFailure(failingWriteForTesting)
-                ? (failure = failureCodeForTesting, -1)
-                : WritePlatformFile(channel->file, bytes + total, length - total, &failure);
+        int32_t written = WritePlatformFile(channel->file, bytes + total, length - total, &failure);
         if (written < 0)
             NoteFailure(channel, failure, true);
         else
             total += written;
     }
     channel->pointer += total;
+    Grown(channel);
     return total;
 }
 
+// A move that fails leaves the pointer where it stood and is noted as a failed write: what was
+// to be written there would land elsewhere, so nothing more is written or read.
 int64_t MovePointer(FileChannel *channel, int64_t distance, MoveFrom from) {
-    channel->pointer = MovePlatformFile(channel->file, distance, from);
-    return channel->pointer;
+    uint32_t failure = 0;
+    int64_t position = MovePlatformFile(channel->file, distance, from, &failure);
+    if (position < 0) {
+        NoteFailure(channel, failure, true);
+        return -1;
+    }
+    channel->pointer = position;
+    return position;
 }
 
 // Writes the read bytes changed in place, from the first changed one to the end of what was read,
@@ -101,10 +104,8 @@ void WriteBackChanges(FileChannel *channel) {
     if (channel->failure) return;
     uint32_t failure = 0;
     int32_t count = channel->filled - from;
-    if (InjectedFailure(failingWriteForTesting))
-        NoteFailure(channel, failureCodeForTesting, true);
-    else if (WriteBehindPlatformFile(channel->file, channel->buffer + from, count, channel->pointer,
-                                     &failure) < 0)
+    if (WriteBehindPlatformFile(channel->file, channel->buffer + from, count, channel->pointer,
+                                &failure) < 0)
         NoteFailure(channel, failure, true);
 }
 
@@ -236,6 +237,7 @@ intptr_t OpenChannel(int32_t number, const char *path, Opening opening) {
     channel->changed = -1;
     channel->reading = 1;
     channel->pointer = 0;
+    channel->size = PlatformFileSize(file);
     channel->failure = 0;
     channel->failedWriting = 0;
     return generated ? number : file;
@@ -294,7 +296,10 @@ void CloseChannel(int32_t number) {
         FlushChannel(channel);
         MainHeapFree(channel->buffer);
     }
+    // A write that failed, also in the last flush right above, is the close's failure too.
+    uint32_t written = channel->failedWriting ? channel->failure : 0;
     lastCloseFailure = ClosePlatformFile(channel->file);
+    if (!lastCloseFailure) lastCloseFailure = written;
     ReleaseObject(channels, number);
 }
 
@@ -327,6 +332,7 @@ int64_t SeekChannel(int32_t number, int64_t offset) {
         channel->left = 0;
         channel->reading = 1;
     }
+    if (channel->failure) return -1; // nothing more moves once a read or write has failed
     return MovePointer(channel, offset, MOVE_FROM_START);
 }
 
@@ -334,7 +340,7 @@ int64_t ChannelPosition(int32_t number) {
     FileChannel *channel = Lookup(number);
     if (!channel) return -1;
     int64_t position = MovePointer(channel, 0, MOVE_FROM_HERE);
-    if (!channel->buffer) return position;
+    if (position < 0 || !channel->buffer) return position;
     return channel->reading ? position - channel->left : position + (BUFFER_SIZE - channel->left);
 }
 
@@ -403,9 +409,9 @@ bool ReadChannelLineBytes(int32_t number, char *destination, int32_t capacity, i
     return true;
 }
 
-char *ReadChannelSpan(int32_t number, int32_t consumed, int32_t *length, int32_t *added) {
+char *ReadChannelSpan(int32_t number, int32_t consumed, int32_t *length, SpanRead *read) {
     *length = 0;
-    *added = 0;
+    *read = SPAN_FAILED;
     FileChannel *channel = Lookup(number);
     if (!channel || !channel->buffer) return nullptr;
     EnterReadMode(channel);
@@ -420,7 +426,10 @@ char *ReadChannelSpan(int32_t number, int32_t consumed, int32_t *length, int32_t
     channel->filled = kept + got;
     channel->left = channel->filled;
     *length = channel->filled;
-    *added = channel->failure ? -1 : got;
+    *read = channel->failure     ? SPAN_FAILED
+            : got > 0            ? SPAN_READ
+            : kept < BUFFER_SIZE ? SPAN_END
+                                 : SPAN_FULL;
     return channel->buffer;
 }
 

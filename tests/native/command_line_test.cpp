@@ -41,6 +41,7 @@ Outcome RunTool(const std::vector<std::string> &arguments, const std::string &fo
         dup2(out, 1);
         dup2(err, 2);
         if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(98);
+        alarm(60); // a run that hangs fails
         execv(CHECKSUMME_EXE, argv.data());
         _exit(99);
     }
@@ -169,6 +170,35 @@ TEST(NativeCommandLine, PatchesOrChecksEveryNamedFileAndReports) {
             testfiles::Remove(paths[i]);
         }
     }
+}
+
+// Only regular files are opened: a character device and a FIFO without a writer are refused at
+// once, the other files are still done, and a symbolic link to a regular file is followed.
+TEST(NativeCommandLine, OnlyRegularFilesAreOpened) {
+    std::string folder = testfiles::Folder("checksumme native special");
+    std::string fifo = folder + "fifo.hex", target = folder + "target.hex",
+                link = folder + "link.hex";
+    testfiles::Remove(fifo);
+    testfiles::Remove(link);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+    for (bool checking : {false, true}) {
+        ASSERT_TRUE(testfiles::Write(target, mixed::File("\r\n", false)));
+        std::vector<std::string> arguments{"/dev/null", fifo, "/dev/zero", link};
+        if (checking) arguments.insert(arguments.begin(), "--check");
+        Outcome run = RunTool(arguments);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.err, "checksumme: /dev/null: not a regular file\n"
+                           "checksumme: " +
+                               fifo +
+                               ": not a regular file\n"
+                               "checksumme: /dev/zero: not a regular file\n");
+        EXPECT_EQ(run.out, mixed::Report(link, checking));
+        EXPECT_EQ(testfiles::Read(target),
+                  checking ? mixed::File("\r\n", false) : mixed::File("\r\n", false, "40"));
+    }
+    testfiles::Remove(fifo);
+    testfiles::Remove(link);
 }
 
 // A path longer than the system takes whole (PATH_MAX, 4096 bytes on Linux) is patched all the
