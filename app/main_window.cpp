@@ -3,7 +3,6 @@
 #include "app/command_line.h"
 #include "app/main_layout.h"
 #include "app/texts.h"
-#include "core/checksum.h"
 #include "core/patcher.h"
 #include "core/record.h"
 #include "runtime/strings.h"
@@ -49,7 +48,7 @@ void ComputeChecksum() {
     int32_t start = WorkspacePosition();
     GetControlText(INPUT_FIELD, start);
     input.TakeResult(start);
-    SetControlText(OUTPUT_FIELD, CompleteInputLine(input.Text(), start));
+    SetControlText(OUTPUT_FIELD, CompleteRecordLine(input.Text(), start));
     SetWorkspacePosition(start);
 }
 
@@ -144,26 +143,6 @@ void RunEventLoop(AppState &app) {
 }
 
 } // namespace
-
-// The field's text up to its first line end is the record. A record without its checksum field
-// gets one appended; anything else is taken to end in its checksum field, which is replaced
-// (so ":" still gives "00").
-char *CompleteInputLine(const char *fieldText, int32_t resultStart) {
-    const char *text = fieldText ? fieldText : "";
-    int32_t length = 0;
-    while (text[length] != 0 && text[length] != '\r' && text[length] != '\n')
-        ++length;
-    uint8_t checksum = 0;
-    bool bare = ClassifyRecord(text, length, &checksum) == RECORD_WITHOUT_CHECKSUM;
-    OwnedString line;
-    {
-        int32_t start = WorkspacePosition();
-        LeftPart(text, length, start);
-        AppendString(bare ? "00\r\n" : "\r\n");
-        line.TakeResult(start);
-    }
-    return CompleteRecordChecksum(line.Get(), resultStart);
-}
 
 int32_t RunMainWindow() {
     AppState app{};

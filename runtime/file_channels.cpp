@@ -208,16 +208,27 @@ void PushBackByte(FileChannel *channel) {
     MovePointer(channel, -1, MOVE_FROM_HERE);
 }
 
-// Stores the line's text (up to capacity bytes of it), a byte at a time; returns the line-end
-// byte that ended the text, or -1 at the end of the file.
-int ScanLineText(FileChannel *channel, char *destination, int32_t capacity, int64_t &length) {
+// The one line reader: hands the line's text to keep a byte at a time (with its index), then
+// takes its line end: CR, LF or a zero byte, and an LF right behind a CR, whose bytes go to
+// ending. Returns the length of the line end (0 at the end of the file, 1, or 2 for CR LF) and
+// the text's length in *length; -1 when nothing at all was left to read.
+template <typename Keep>
+int32_t ScanLine(FileChannel *channel, Keep keep, int64_t *length, char ending[2]) {
+    *length = 0;
     int byte = ReadByte(channel);
     while (byte > 0 && byte != '\r' && byte != '\n') {
-        if (length < capacity) destination[length] = static_cast<char>(byte);
-        ++length;
+        keep(*length, static_cast<char>(byte));
+        *length += 1;
         byte = ReadByte(channel);
     }
-    return byte;
+    if (byte < 0) return *length > 0 ? 0 : -1;
+    ending[0] = static_cast<char>(byte);
+    if (byte != '\r') return 1;
+    int next = ReadByte(channel);
+    ending[1] = '\n';
+    if (next == '\n') return 2;
+    if (next >= 0) PushBackByte(channel);
+    return 1;
 }
 
 intptr_t OpenChannel(int32_t number, const char *path, Opening opening) {
@@ -344,27 +355,33 @@ int64_t ChannelPosition(int32_t number) {
     return channel->reading ? position - channel->left : position + (BUFFER_SIZE - channel->left);
 }
 
+// The line grows at the result start as it is read.
 char *ReadChannelLine(int32_t number, int32_t resultStart) {
-    int32_t reserved = BUFFER_SIZE;
-    char *line = ReserveResult(reserved, resultStart);
-    int32_t length = 0;
-    FileChannel *channel = Lookup(number);
-    int byte = -1;
-    while (channel && (byte = ReadByte(channel)) > 0 && byte != '\r' && byte != '\n') {
-        if (length == reserved) {
-            if (reserved > INT32_MAX - BUFFER_SIZE - resultStart - 32) break; // no String is longer
-            reserved += BUFFER_SIZE;
-            line = ReserveResult(reserved, resultStart);
-        }
-        line[length++] = static_cast<char>(byte);
+    struct Growing {
+        int32_t start;
+        int32_t reserved;
+        char *line;
+    } growing{resultStart, BUFFER_SIZE, ReserveResult(BUFFER_SIZE, resultStart)};
+    int64_t length = 0;
+    char ending[2];
+    if (FileChannel *channel = Lookup(number)) {
+        ScanLine(
+            channel,
+            [&growing](int64_t at, char byte) {
+                if (at >= INT32_MAX - BUFFER_SIZE - growing.start - 32)
+                    return; // no String is longer
+                if (at == growing.reserved) {
+                    growing.reserved += BUFFER_SIZE;
+                    growing.line = ReserveResult(growing.reserved, growing.start);
+                }
+                growing.line[at] = byte;
+            },
+            &length, ending);
     }
-    if (channel && byte == '\r') {
-        int next = ReadByte(channel);
-        if (next >= 0 && next != '\n') PushBackByte(channel);
-    }
-    line[length] = 0;
-    GiveBackResult(reserved - length);
-    return line;
+    auto kept = static_cast<int32_t>(length < growing.reserved ? length : growing.reserved);
+    growing.line[kept] = 0;
+    GiveBackResult(growing.reserved - kept);
+    return growing.line;
 }
 
 int32_t WriteChannelLine(int32_t number, const char *text) {
@@ -388,24 +405,17 @@ bool ReadChannelLineBytes(int32_t number, char *destination, int32_t capacity, i
     *terminator = 0;
     FileChannel *channel = Lookup(number);
     if (!channel) return false;
-    int64_t length = 0;
-    int byte = ScanLineText(channel, destination, capacity, length);
-    if (byte < 0) {
-        *lineLength = length;
-        return length > 0;
-    }
-    *terminator = 1;
-    if (length < capacity) destination[length] = static_cast<char>(byte);
-    if (byte == '\r') {
-        int next = ReadByte(channel);
-        if (next == '\n') {
-            *terminator = 2;
-            if (length + 1 < capacity) destination[length + 1] = '\n';
-        } else if (next >= 0) {
-            PushBackByte(channel);
-        }
-    }
-    *lineLength = length;
+    char ending[2];
+    int32_t end = ScanLine(
+        channel,
+        [destination, capacity](int64_t at, char byte) {
+            if (at < capacity) destination[at] = byte;
+        },
+        lineLength, ending);
+    if (end < 0) return false;
+    *terminator = end;
+    for (int32_t i = 0; i < end; ++i) // the line end's bytes, where there is room
+        if (*lineLength + i < capacity) destination[*lineLength + i] = ending[i];
     return true;
 }
 

@@ -1,6 +1,6 @@
 #include "core/patcher.h"
 
-#include "core/checksum.h"
+#include "core/record.h"
 #include "runtime/file_channels.h"
 #include "runtime/strings.h"
 #include "tests/support/reference.h"

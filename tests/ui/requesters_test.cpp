@@ -2,6 +2,7 @@
 // dialog opened for real in the test thread and answered from a second thread with real
 // clicks and keys, as a user would.
 #include "ui/requesters.h"
+#include "ui/dialog_texts.h"
 
 #include "app/texts.h"
 #include "runtime/strings.h"
