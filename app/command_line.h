@@ -2,9 +2,11 @@
  * The tool's command line: which files to patch or check, and how the run ends.
  *
  * Arguments split as runtime/arguments.h says. Switches come first. On Windows, in any letter
- * case: /check or --check (check the files and change nothing) and /? or --help (print the
- * usage). Natively, as spelled: --check, --help or -h, and -- to end the options; any other
- * argument that starts with "-" is an unknown option. Every further argument names a file, in
+ * case: /check or --check (check the files and change nothing), /q, -q or --quiet (report
+ * failures alone), /version, -V or --version (print the version) and /? or --help (print the
+ * usage). Natively, as spelled: --check, -q or --quiet, -V or --version, --help or -h, and -- to
+ * end the options; any other argument that starts with "-" is an unknown option. The version and
+ * the usage win over everything after them. Every further argument names a file, in
  * order; empty arguments ("") name nothing and are passed over. Without a file the window opens
  * (natively there is none), unless a switch asked for something else; a check of no file prints
  * the usage and fails, since nothing was checked.
@@ -13,7 +15,8 @@
  * be opened does not stop the others. CheckNamedFiles reads every file and writes nothing. Both
  * write their report to the standard output when there is one (runtime/standard_output.h),
  * naming why a file could not be opened, or after which line a read or write failed, and
- * return the process exit code (EXIT_*).
+ * return the process exit code (EXIT_*). Quiet, they report those failures alone: no finding
+ * and no summary is even formatted.
  */
 #pragma once
 
@@ -31,6 +34,7 @@ enum CommandMode : int32_t {
     COMMAND_PATCH,
     COMMAND_CHECK,
     COMMAND_USAGE,
+    COMMAND_VERSION,
     COMMAND_MISUSED, // the usage, and EXIT_FAILED: a check of no file; natively also no file at
                      // all, or an unknown option
 };
@@ -38,9 +42,11 @@ enum CommandMode : int32_t {
 struct CommandLine {
     CommandMode mode;
     int32_t firstFile; // the argument index of the first file
+    bool quiet;        // failures alone are reported
 };
 
 CommandLine ReadCommandLine();
 int32_t PatchNamedFiles(const CommandLine &command);
 int32_t CheckNamedFiles(const CommandLine &command);
 void PrintUsage(StreamKind kind = STREAM_OUTPUT);
+void PrintVersion(); // "checksumme 1.0" on the standard output

@@ -17,6 +17,7 @@ int32_t RunCommandLine() {
     case COMMAND_PATCH: return PatchNamedFiles(command);
     case COMMAND_CHECK: return CheckNamedFiles(command);
     case COMMAND_USAGE: PrintUsage(STREAM_OUTPUT); return EXIT_DONE;
+    case COMMAND_VERSION: PrintVersion(); return EXIT_DONE;
     default: PrintUsage(STREAM_ERROR); return EXIT_FAILED;
     }
 }

@@ -4,9 +4,11 @@
  */
 #pragma once
 
+#include "app/version.h"
+
 namespace texts {
 
-inline constexpr char WINDOW_TITLE[] = "Vorlax Checksumme 1.0";
+inline constexpr char WINDOW_TITLE[] = "Vorlax Checksumme " CHECKSUMME_VERSION; // ... 1.0
 inline constexpr char INPUT_LABEL[] = "Intel Hex Line ohne Checksum (z.B. :00000001FF):";
 inline constexpr char INPUT_START[] = ":";
 inline constexpr char INPUT_TIP[] = "Zu verschl\xFCsselnder Key"; // Zu verschlüsselnder Key
@@ -36,6 +38,7 @@ inline constexpr char PATCHED[] = "File pachted successfully!";
 inline constexpr char PATCH_ERROR_TITLE[] = "Error";
 inline constexpr char NO_VALID_FILE[] = "No valid file was selected.";
 inline constexpr char NOT_COMPLETE[] = "The file could not be read or written completely.";
+inline constexpr char NOT_REGULAR_FILE[] = "No valid file was selected: not a regular file.";
 
 // The command line's usage and its report, English like the file messages above. Each report
 // message is one template; %1, %2 ... mark where its fields go, as the comment above it says. On
@@ -44,15 +47,17 @@ inline constexpr char NOT_COMPLETE[] = "The file could not be read or written co
 // standard error as "checksumme: FILE: reason".
 #ifdef _WIN32
 inline constexpr char USAGE[] =
-    "Usage: checksumme [/check] FILE...\r\n"
+    "Usage: checksumme [/check] [/q] FILE...\r\n"
     "  checksumme FILE...         rewrites the checksum of every record of each file in place\r\n"
     "  checksumme /check FILE...  checks each file and changes nothing\r\n"
     "  checksumme                 opens the window\r\n"
-    "--check and --help are /check and /?. Each finding is reported as FILE(LINE): message,\r\n"
-    "then one summary line per file, in UTF-8.\r\n"
+    "/q reports failures alone, /version prints the version. --check, -q, -V and --help\r\n"
+    "are /check, /q, /version and /?. Each finding is reported as FILE(LINE): message, then\r\n"
+    "one summary line per file, in UTF-8.\r\n"
     "Exit codes: 0 done (every record right, or corrected); 1 a file could not be opened,\r\n"
     "read or written, or /check was given no file; 2 (/check only) a wrong checksum, or a\r\n"
     "line starting with \":\" that is not a well-formed record.\r\n";
+inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\r\n";
 #define CHECKSUMME_AT_LINE "%1(%2): "
 #define CHECKSUMME_FAILED "%1: "
 #define CHECKSUMME_BECAUSE(field) " (" field ")"
@@ -60,14 +65,16 @@ inline constexpr char USAGE[] =
 #define CHECKSUMME_END "\r\n"
 #else
 inline constexpr char USAGE[] =
-    "Usage: checksumme [--check] [--] FILE...\n"
+    "Usage: checksumme [--check] [-q] [--] FILE...\n"
     "  checksumme FILE...          rewrites the checksum of every record of each file in place\n"
     "  checksumme --check FILE...  checks each file and changes nothing\n"
+    "  checksumme --version        prints the version (also -V)\n"
     "Each finding is reported as FILE:LINE: message on the standard output, then one summary\n"
-    "line per file; errors go to the standard error.\n"
+    "line per file; errors go to the standard error. -q (--quiet) prints the errors alone.\n"
     "Exit codes: 0 done (every record right, or corrected); 1 a file could not be opened, read\n"
     "or written, or no file was given; 2 (--check only) a wrong checksum, or a line starting\n"
     "with \":\" that is not a well-formed record.\n";
+inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\n";
 #define CHECKSUMME_AT_LINE "%1:%2: "
 #define CHECKSUMME_FAILED "checksumme: %1: "
 #define CHECKSUMME_BECAUSE(field) ": " field
@@ -125,6 +132,8 @@ inline constexpr char REASON_LOCKED[] = "locked by another program";
 inline constexpr char REASON_PATH_TOO_LONG[] = "path too long";
 inline constexpr char REASON_DISK_FULL[] = "disk full";
 inline constexpr char REASON_NETWORK_GONE[] = "network path gone";
+inline constexpr char REASON_NOT_REGULAR[] = "not a regular file"; // a device, FIFO, socket...
+inline constexpr char REASON_CHANGED[] = "changed by another program while being read";
 inline constexpr char REASON_SYSTEM_ERROR[] = "system error %1"; // %1 its number
 
 } // namespace texts

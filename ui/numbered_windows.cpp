@@ -190,11 +190,10 @@ EventCode HandOutPending() {
 // close box does, and goes no further. Escape in a message box or a dialog never comes here:
 // their own modal loops take it and close them.
 bool TakeEscape(const MSG &message) {
-    if (message.message != WM_KEYDOWN || message.wParam != VK_ESCAPE || !message.hwnd) return false;
-    HWND root = GetAncestor(message.hwnd, GA_ROOT);
-    auto id = reinterpret_cast<intptr_t>(GetPropA(root, QV_WINDOW_ID));
-    if (id == 0) return false;
-    QueueEvent(EVENT_CLOSE_WINDOW, static_cast<int32_t>(id - 1));
+    if (message.message != WM_KEYDOWN || message.wParam != VK_ESCAPE) return false;
+    int32_t number = WindowNumberOf(message.hwnd);
+    if (number == -1) return false;
+    QueueEvent(EVENT_CLOSE_WINDOW, number);
     return true;
 }
 
