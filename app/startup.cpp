@@ -1,24 +1,25 @@
 // Process entry: the heaps and every library in their fixed order, the main routine, then the
-// libraries' ends in reverse and ExitProcess with the main routine's exit code.
+// libraries' ends in reverse and the process's end with the main routine's exit code.
 #include "app/main_window.h"
 #include "runtime/arguments.h"
 #include "runtime/file_channels.h"
+#include "runtime/platform.h"
 #include "runtime/registry.h"
 #include "runtime/strings.h"
 #include "ui/controls.h"
 #include "ui/numbered_windows.h"
 
 #include <windows.h>
-#include <commctrl.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+namespace {
+
+[[noreturn]] void Run() {
     CreateMainHeap();
     CreateListHeap();
     InitFileChannels();
     InitWindowLibrary();
-    InitControlLibrary();
+    InitControlLibrary(); // with the common controls it uses
     InitArguments();
-    InitCommonControls();
     InitStrings();
 
     int32_t exitCode = RunMainWindow();
@@ -27,5 +28,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     EndFileChannels();
     DestroyListHeap();
     DestroyMainHeap();
-    ExitProcess(static_cast<UINT>(exitCode));
+    EndProcess(static_cast<uint32_t>(exitCode));
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    Run();
 }

@@ -314,6 +314,13 @@ HWND SetControlFocus(int32_t number) {
     return record ? SetFocus(record->handle) : nullptr;
 }
 
+int32_t PlaceCaretAtEnd(int32_t number) {
+    ControlRecord *record = LookupControl(number);
+    if (!record) return 0;
+    SendMessageW(record->handle, EM_SETSEL, 0x0FFFFFFF, 0x0FFFFFFF); // both ends beyond the text
+    return 1;
+}
+
 int32_t SetControlText(int32_t number, const char *text) {
     ControlRecord *record = LookupControl(number);
     if (!record) return 0;

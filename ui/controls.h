@@ -69,6 +69,9 @@ void RescaleControls(HWND window, uint32_t dpi);
 intptr_t SetToolTip(int32_t number, const char *text);
 HWND ToolTipWindow();
 HWND SetControlFocus(int32_t number);
+// Puts a text field's caret behind its last character, with nothing selected; 0 when number
+// names no control.
+int32_t PlaceCaretAtEnd(int32_t number);
 int32_t SetControlText(int32_t number, const char *text);
 char *GetControlText(int32_t number, int32_t resultStart);
 

@@ -53,6 +53,8 @@ constexpr int32_t EVENT_TYPE_LOST_FOCUS = 14001;
 
 constexpr LRESULT NOT_HANDLED = static_cast<LRESULT>(0xD0D0D0D1u);
 
+constexpr uint32_t WINDOW_CAPTION = WS_CAPTION;     // a caption (title bar)
+constexpr uint32_t WINDOW_SYSTEM_MENU = WS_SYSMENU; // the system menu and close box
 constexpr uint32_t WINDOW_CENTER_SCREEN = 1;
 constexpr uint32_t WINDOW_CENTER_PARENT = 2;
 constexpr uint32_t WINDOW_INVISIBLE = 0x10000000;
