@@ -1,7 +1,9 @@
 #include "app/command_line.h"
 
 #include "app/texts.h"
+#include "core/byte_settings.h"
 #include "core/patcher.h"
+#include "core/structure_check.h"
 #include "runtime/arguments.h"
 #include "runtime/file_channels.h"
 #include "runtime/standard_output.h"
@@ -27,6 +29,15 @@ bool IsSwitch(const char *argument, const char *name) {
     return *argument == 0;
 }
 
+// --set and --strict, and on Windows /set and /strict.
+bool IsSetSwitch(const char *argument) {
+    return IsSwitch(argument, "--set") || (!NATIVE && IsSwitch(argument, "/set"));
+}
+
+bool IsStrictSwitch(const char *argument) {
+    return IsSwitch(argument, "--strict") || (!NATIVE && IsSwitch(argument, "/strict"));
+}
+
 // The argument with the given index, kept; "" past the last one.
 void TakeArgument(int32_t index, OwnedString &argument) {
     int32_t start = WorkspacePosition();
@@ -39,7 +50,7 @@ void TakeArgument(int32_t index, OwnedString &argument) {
 CommandLine ReadCommandLine() {
     CommandLine command{COMMAND_WINDOW, 0};
     int32_t count = ArgumentCount();
-    bool check = false;
+    bool check = false, strict = false, set = false;
     int32_t index = 0;
     for (; index < count; ++index) {
         OwnedString argument;
@@ -49,6 +60,11 @@ CommandLine ReadCommandLine() {
         if (help || IsSwitch(text, "--help")) return {COMMAND_USAGE, count};
         if (IsSwitch(text, "--check") || (!NATIVE && IsSwitch(text, "/check"))) {
             check = true;
+            continue;
+        }
+        if (IsStrictSwitch(text) || IsSetSwitch(text)) { // --set takes the next argument
+            (IsSetSwitch(text) ? set : strict) = true;
+            index += IsSetSwitch(text) ? 1 : 0;
             continue;
         }
         if (NATIVE && IsSwitch(text, "--")) {
@@ -65,8 +81,13 @@ CommandLine ReadCommandLine() {
         TakeArgument(index, argument);
         files = StringLength(argument.Get()) > 0;
     }
-    if (check)
-        command.mode = files ? COMMAND_CHECK : COMMAND_MISUSED;
+    if (set && (check || strict))
+        command.mode = COMMAND_MISUSED;
+    else if (check || strict || set)
+        command.mode = !files ? COMMAND_MISUSED
+                       : set  ? COMMAND_SET
+                       : strict ? COMMAND_STRICT
+                                : COMMAND_CHECK;
     else if (files)
         command.mode = COMMAND_PATCH;
     else if (NATIVE)
@@ -201,9 +222,12 @@ void ReportFailure(const Report &report, int32_t walked, const WalkTally &tally)
     if (NATIVE) FlushStandardOutput(kind);
 }
 
-// SUMMARY_PATCHED or SUMMARY_CHECKED: "FILE: 1042 records, 3 corrected, 1 line left unchanged".
-void ReportSummary(const Report &report, const WalkTally &tally) {
-    OwnedString records, lines;
+// SUMMARY_PATCHED or SUMMARY_CHECKED: "FILE: 1042 records, 3 corrected, 1 line left unchanged";
+// SUMMARY_SET ("FILE: 1042 records, 1 set, 0 corrected, 0 lines left unchanged") with the records
+// set, SUMMARY_STRICT with the structure findings, when one is given (else -1).
+void ReportSummary(const Report &report, const WalkTally &tally, int64_t set = -1,
+                   int64_t structure = -1) {
+    OwnedString records, lines, findings;
     int32_t start = WorkspacePosition();
     FormatCount(tally.records, texts::ONE_RECORD, texts::RECORDS, start);
     records.TakeResult(start);
@@ -212,35 +236,159 @@ void ReportSummary(const Report &report, const WalkTally &tally) {
     else
         FormatCount(tally.malformed, texts::ONE_LINE_MALFORMED, texts::LINES_MALFORMED, start);
     lines.TakeResult(start);
-    WriteTemplate(report.patching ? texts::SUMMARY_PATCHED : texts::SUMMARY_CHECKED,
-                  {report.path, records.Text(), Decimal(tally.checksums).digits, lines.Text()});
+    Decimal checksums(tally.checksums);
+    if (set >= 0) {
+        WriteTemplate(texts::SUMMARY_SET, {report.path, records.Text(), Decimal(set).digits,
+                                           checksums.digits, lines.Text()});
+        return;
+    }
+    FormatCount(structure, texts::ONE_STRUCTURE_FINDING, texts::STRUCTURE_FINDINGS, start);
+    findings.TakeResult(start);
+    WriteTemplate(report.patching    ? texts::SUMMARY_PATCHED
+                  : structure >= 0 ? texts::SUMMARY_STRICT
+                                   : texts::SUMMARY_CHECKED,
+                  {report.path, records.Text(), checksums.digits, lines.Text(), findings.Text()});
 }
 
-// Walks every named file in order; the report goes out only when someone can read it. Returns
-// EXIT_FAILED when a file could not be opened, read or written, else EXIT_FOUND_WRONG when
-// checking found something, else EXIT_DONE.
-int32_t WalkNamedFiles(const CommandLine &command, WalkMode mode) {
+// ---- --strict and --set ----
+
+constexpr char HEX_DIGITS[] = "0123456789ABCDEF";
+
+// An address as a template's field: 0x and at least eight upper-case hexadecimal digits.
+struct Address {
+    explicit Address(uint64_t value) {
+        int32_t digits = 8;
+        while (digits < 16 && value >> 4 * digits)
+            ++digits;
+        text[0] = '0';
+        text[1] = 'x';
+        for (int32_t i = 0; i < digits; ++i)
+            text[2 + i] = HEX_DIGITS[value >> 4 * (digits - 1 - i) & 15];
+        text[2 + digits] = 0;
+    }
+    char text[19];
+};
+
+// A record type as a template's field: two digits.
+struct TypeDigits {
+    explicit TypeDigits(int32_t type) : text{HEX_DIGITS[type >> 4 & 15], HEX_DIGITS[type & 15], 0} {}
+    char text[3];
+};
+
+// One finding on the structure, as app/texts.h words it.
+void ReportStructure(void *context, const StructureFinding &finding) {
+    const Report &report = *static_cast<const Report *>(context);
+    Decimal line(finding.line), other(finding.other);
+    TypeDigits type(finding.type);
+    switch (finding.kind) {
+    case STRUCTURE_AFTER_END:
+        WriteTemplate(texts::AFTER_END, {report.path, line.digits, other.digits});
+        break;
+    case STRUCTURE_TYPE:
+        WriteTemplate(texts::UNKNOWN_TYPE, {report.path, line.digits, type.text});
+        break;
+    case STRUCTURE_BYTE_COUNT:
+        WriteTemplate(texts::WRONG_BYTE_COUNT,
+                      {report.path, line.digits, type.text, Decimal(finding.count).digits,
+                       other.digits});
+        break;
+    case STRUCTURE_OVERLAP:
+        WriteTemplate(texts::HELD_BEFORE,
+                      {report.path, line.digits, Address(finding.address).text, other.digits});
+        break;
+    default: WriteTemplate(texts::NO_END, {report.path, line.digits});
+    }
+}
+
+// One stretch of addresses set in a record: BYTE_SET or BYTES_SET.
+void ReportStretch(void *context, int64_t line, uint64_t from, uint64_t to) {
+    const Report &report = *static_cast<const Report *>(context);
+    WriteTemplate(to - from == 1 ? texts::BYTE_SET : texts::BYTES_SET,
+                  {report.path, Decimal(line).digits, Address(from).text, Address(to - 1).text});
+}
+
+// Walks every named file in order; the report goes out only when someone can read it. A strict
+// check also checks each file's structure; given byte settings, patching sets them (their first
+// walk is done). Returns EXIT_FAILED when a file could not be opened, read or written, else
+// EXIT_FOUND_WRONG when checking found something, else EXIT_DONE.
+int32_t WalkNamedFiles(const CommandLine &command, WalkMode mode,
+                       ByteSettings *settings = nullptr) {
     bool reporting = OpenStandardOutput() != 0;
     bool failed = false, found = false;
+    bool strict = command.mode == COMMAND_STRICT;
     for (int32_t index = command.firstFile; index < ArgumentCount(); ++index) {
         OwnedString path;
         TakeArgument(index, path);
         if (StringLength(path.Get()) == 0) continue;
         Report report{path.Get(), mode == WALK_PATCH};
         WalkTally tally{};
-        int32_t walked =
-            WalkHexFile(path.Get(), mode, reporting ? ReportFinding : nullptr, &report, &tally);
+        StructureCheck check{};
+        check.sink = reporting ? ReportStructure : nullptr;
+        check.context = &report;
+        if (settings) {
+            BeginSetWalk(*settings);
+            settings->sink = reporting ? ReportStretch : nullptr;
+            settings->context = &report;
+        }
+        int32_t walked = WalkHexFile(
+            path.Get(), mode, reporting ? ReportFinding : nullptr, &report, &tally,
+            settings ? SetHeldBytes : strict ? CheckRecordStructure : nullptr,
+            settings ? static_cast<void *>(settings) : &check);
+        if (strict) EndStructureCheck(check, walked == 1 ? tally.linesDone : -1);
         if (walked != 1)
             ReportFailure(report, walked, tally);
         else if (reporting)
-            ReportSummary(report, tally);
+            ReportSummary(report, tally, settings ? settings->records : -1,
+                          strict ? check.findings : -1);
         failed = failed || walked != 1;
-        found = found || tally.checksums > 0 || tally.malformed > 0;
+        found = found || tally.checksums > 0 || tally.malformed > 0 || check.findings > 0;
     }
     FlushStandardOutput();
     FlushStandardOutput(STREAM_ERROR);
     if (failed) return EXIT_FAILED;
     return mode == WALK_CHECK && found ? EXIT_FOUND_WRONG : EXIT_DONE;
+}
+
+// A --set value that is no ADDRESS=BYTES (SET_INVALID), or two that overlap (SET_OVERLAP).
+void ReportSetValues(const char *text, int32_t first, int32_t second) {
+    StreamKind kind = NATIVE ? STREAM_ERROR : STREAM_OUTPUT;
+    if (!OpenStandardOutput(kind)) return;
+    OwnedString one, other;
+    TakeArgument(first, one);
+    TakeArgument(second, other);
+    WriteTemplate(text, {one.Text(), other.Text()}, kind);
+    FlushStandardOutput(kind);
+}
+
+// The first walk of --set over every named file, which only reads: true when every file could
+// be read and every byte set lies in exactly one data record of each; else the failures and
+// refusals are reported.
+bool FindSetBytes(const CommandLine &command, ByteSettings &settings) {
+    StreamKind kind = NATIVE ? STREAM_ERROR : STREAM_OUTPUT;
+    bool found = true;
+    for (int32_t index = command.firstFile; index < ArgumentCount(); ++index) {
+        OwnedString path;
+        TakeArgument(index, path);
+        if (StringLength(path.Get()) == 0) continue;
+        Report report{path.Get(), false};
+        WalkTally tally{};
+        BeginSetWalk(settings);
+        int32_t walked = WalkHexFile(path.Get(), WALK_CHECK, nullptr, nullptr, &tally,
+                                     FindSetHolders, &settings);
+        SetRefusal refusal = FindSetRefusal(settings);
+        if (walked != 1) {
+            ReportFailure(report, walked, tally);
+        } else if (refusal.refused && OpenStandardOutput(kind)) {
+            Decimal first(refusal.first), second(refusal.second);
+            WriteTemplate(refusal.first ? texts::SET_IN_TWO_RECORDS : texts::SET_IN_NO_RECORD,
+                          {report.path, Address(refusal.address).text, first.digits,
+                           second.digits},
+                          kind);
+        }
+        found = found && walked == 1 && !refusal.refused;
+    }
+    FlushStandardOutput(kind);
+    return found;
 }
 
 } // namespace
@@ -251,6 +399,31 @@ int32_t PatchNamedFiles(const CommandLine &command) {
 
 int32_t CheckNamedFiles(const CommandLine &command) {
     return WalkNamedFiles(command, WALK_CHECK);
+}
+
+// The settings from the switches, then a walk over every file that finds the bytes, then, if
+// all are found, one that sets them.
+int32_t SetNamedBytes(const CommandLine &command) {
+    ByteSettings settings{};
+    int32_t exitCode = EXIT_FAILED;
+    for (int32_t index = 0; index + 1 < command.firstFile; ++index) {
+        OwnedString argument, value;
+        TakeArgument(index, argument);
+        if (!IsSetSwitch(argument.Text())) continue;
+        TakeArgument(++index, value);
+        if (!AddByteSetting(settings, value.Text(), index)) {
+            ReportSetValues(texts::SET_INVALID, index, index);
+            ReleaseByteSettings(settings);
+            return EXIT_FAILED;
+        }
+    }
+    if (int32_t overlap = SortByteSettings(settings); overlap >= 0)
+        ReportSetValues(texts::SET_OVERLAP, settings.items[overlap].argument,
+                        settings.items[overlap + 1].argument);
+    else if (FindSetBytes(command, settings))
+        exitCode = WalkNamedFiles(command, WALK_PATCH, &settings);
+    ReleaseByteSettings(settings);
+    return exitCode;
 }
 
 void PrintUsage(StreamKind kind) {

@@ -31,6 +31,9 @@ struct Walk {
     WalkTally tally; // with the lines done and the failure that ended the walk, if one did
     int64_t line;    // the number of the line looked at next, from 1
     bool afterCR;    // the last line ended in CR: an LF right behind it ends no further line
+    RecordVisitor visitor; // may be null
+    void *visitorContext;
+    int64_t changedFrom, changedTo; // of the line patched last: its characters to write back
 };
 
 // Writes out what the channel still holds. Then, if no read or write has failed, the first
@@ -71,23 +74,37 @@ int64_t MarkLength(const Walk &walk, const char *text, int64_t stored) {
 }
 
 // Looks at one line's text (without its line end), of which the first `stored` bytes are at
-// hand: a record's checksum is checked, and when patching its right digits are put in place of
-// the ones written where they differ; a line that starts with ":" but is no record is reported.
+// hand (all of it, or more than any record and a blank): the visitor sees a record first, then
+// its checksum is checked, and when patching its right digits are put in place of the ones
+// written where they differ (the characters to write back are noted in the walk); a line that
+// starts with ":" but holds no record is reported.
 Outcome LookAt(Walk &walk, char *text, int64_t length, int64_t stored) {
     int64_t mark = MarkLength(walk, text, stored);
     text += mark;
     length -= mark;
     stored -= mark;
     uint8_t sum = 0;
-    if (ClassifyRecord(text, length, &sum) != RECORD_WITH_CHECKSUM) {
+    int64_t record = RecordInLine(text, stored, &sum);
+    if (!record) {
         if (length > 0 && text[0] == ':')
             ReportMalformed(walk, length, DiagnoseRecord(text, stored));
         return NO_RECORD;
     }
     walk.tally.records += 1;
+    char *field = text + record - 2;
+    walk.changedFrom = mark + record - 2;
+    walk.changedTo = mark + record;
+    if (int32_t changed = walk.visitor ? walk.visitor(walk.visitorContext, walk.line, text,
+                                                      static_cast<int32_t>(record))
+                                       : 0;
+        changed > 0 && walk.patching) {
+        ClassifyRecord(text, record, &sum);
+        ChecksumDigits(sum, field);
+        walk.changedFrom = mark + changed;
+        return RECORD_PATCHED;
+    }
     char right[2];
     ChecksumDigits(sum, right);
-    char *field = text + length - 2;
     if (field[0] == right[0] && field[1] == right[1]) return RECORD_RIGHT;
     if (walk.patching || UpperDigit(field[0]) != right[0] || UpperDigit(field[1]) != right[1]) {
         walk.tally.checksums += 1;
@@ -151,10 +168,24 @@ int32_t FindLineEnd(const char *bytes, int32_t from, int32_t length) {
 // A line that goes on beyond any record's length: what is known of it so far.
 struct LongLine {
     bool open;         // the span starts inside such a line
-    bool colon;        // it starts with ":" (behind a byte-order mark on the first line)
+    bool colon;        // it starts with ":" (behind a byte-order mark on the first line) and
+                       // holds no record
     int64_t length;    // its characters so far (without a byte-order mark)
     RecordFault fault; // from its first characters
+    bool record;       // it is a record with a comment behind it
 };
+
+// The start of a line too long for a record alone, at start in the span: a record with a
+// comment behind it is looked at now, while it is in the span. True for such a record.
+bool LookAtCommentedRecord(Walk &walk, char *span, int32_t start, int32_t length) {
+    char *text = span + start;
+    int64_t stored = length - start, mark = MarkLength(walk, text, stored);
+    uint8_t sum = 0;
+    if (!RecordInLine(text + mark, stored - mark, &sum)) return false;
+    if (LookAt(walk, text, stored, stored) == RECORD_PATCHED)
+        NoteSpanChange(PATCH_CHANNEL, start + static_cast<int32_t>(walk.changedFrom));
+    return true;
+}
 
 // The walk in the channel's own buffer. Each span holds whole lines up to the last line end
 // read; the start of a line that goes on in the file is kept for the next span, unless it is
@@ -186,10 +217,12 @@ bool WalkInSpans(Walk &walk) {
             if (longLine.open) {
                 longLine.open = false;
                 if (longLine.colon) ReportMalformed(walk, longLine.length + end, longLine.fault);
+                lastRecordOpen = longLine.record && end == length;
                 walk.line += EndsLine(walk, ending, false);
             } else if (EndsLine(walk, ending, start == end)) {
                 Outcome outcome = LookAt(walk, span + start, end - start, end - start);
-                if (outcome == RECORD_PATCHED && end - 2 < firstChange) firstChange = end - 2;
+                if (outcome == RECORD_PATCHED && start + walk.changedFrom < firstChange)
+                    firstChange = start + static_cast<int32_t>(walk.changedFrom);
                 lastRecordOpen = outcome != NO_RECORD && end == length;
                 walk.line += 1;
             }
@@ -204,8 +237,9 @@ bool WalkInSpans(Walk &walk) {
         } else if (length - start > LONGEST_RECORD) {
             char *text = span + start;
             int64_t stored = length - start, mark = MarkLength(walk, text, stored);
-            longLine = {true, text[mark] == ':', stored - mark,
-                        DiagnoseRecord(text + mark, stored - mark)};
+            bool record = LookAtCommentedRecord(walk, span, start, length);
+            longLine = {true, text[mark] == ':' && !record, stored - mark,
+                        DiagnoseRecord(text + mark, stored - mark), record};
             walk.afterCR = false;
             start = length;
         }
@@ -219,10 +253,12 @@ bool WalkInSpans(Walk &walk) {
     return true;
 }
 
-// The walk of a channel without a buffer, a line at a time: each changed checksum is written
+// The walk of a channel without a buffer, a line at a time: each changed record is written
 // with a seek there and back. A last record without a line end gets CR LF.
 void WalkLineByLine(Walk &walk) {
-    constexpr int32_t LINE_ROOM = LONGEST_RECORD + 2; // a record and its line end
+    // A byte-order mark, a record and a blank or its line end: enough to tell a record with a
+    // comment behind it.
+    constexpr int32_t LINE_ROOM = 3 + LONGEST_RECORD + 2;
     char line[LINE_ROOM];
     int64_t position = 0;
     int64_t length = 0;
@@ -235,9 +271,13 @@ void WalkLineByLine(Walk &walk) {
         walk.line += 1;
         if (walk.patching &&
             (outcome == RECORD_PATCHED || (outcome == RECORD_RIGHT && terminator == 0))) {
-            SeekChannel(PATCH_CHANNEL, position + length - 2);
-            WriteChannelBytes(PATCH_CHANNEL, line + length - 2, 2);
+            if (outcome == RECORD_PATCHED) {
+                SeekChannel(PATCH_CHANNEL, position + walk.changedFrom);
+                WriteChannelBytes(PATCH_CHANNEL, line + walk.changedFrom,
+                                  static_cast<int32_t>(walk.changedTo - walk.changedFrom));
+            }
             if (terminator == 0) { // the CR LF written is no further line
+                SeekChannel(PATCH_CHANNEL, position + length);
                 WriteChannelBytes(PATCH_CHANNEL, "\r\n", 2);
                 next += 2;
             }
@@ -255,7 +295,7 @@ int32_t PatchFileInPlace(const char *path) {
 }
 
 int32_t WalkHexFile(const char *path, WalkMode mode, FindingSink sink, void *context,
-                    WalkTally *tally) {
+                    WalkTally *tally, RecordVisitor visitor, void *visitorContext) {
     if (tally) *tally = WalkTally{};
     bool patching = mode == WALK_PATCH;
     if (!path || !path[0] ||
@@ -264,7 +304,7 @@ int32_t WalkHexFile(const char *path, WalkMode mode, FindingSink sink, void *con
         if (tally) tally->failure = path && path[0] ? ChannelOpenFailure() : 0;
         return 0;
     }
-    Walk walk{patching, sink, context, {}, 1, false};
+    Walk walk{patching, sink, context, {}, 1, false, visitor, visitorContext, 0, 0};
     if (!WalkInSpans(walk)) WalkLineByLine(walk);
     CloseChannel(PATCH_CHANNEL);
     // A write that fails only at the close (as on some network shares) leaves no line surely in

@@ -63,6 +63,20 @@ RecordShape ClassifyRecord(const char *line, int64_t length, uint8_t *checksum) 
     return shape;
 }
 
+int64_t RecordInLine(const char *line, int64_t stored, uint8_t *checksum) {
+    if (ClassifyRecord(line, stored, checksum) == RECORD_WITH_CHECKSUM) return stored;
+    if (stored < 12 || line[0] != ':') return 0; // ":", 10 digits and a blank at least
+    if (!pairsFilled) FillPairs();
+    if (Pair(line + 1) & NOT_A_PAIR) return 0;
+    int64_t length = 11 + 2 * Pair(line + 1);
+    if (stored <= length || (line[length] != ' ' && line[length] != '\t')) return 0;
+    return ClassifyRecord(line, length, checksum) == RECORD_WITH_CHECKSUM ? length : 0;
+}
+
+uint8_t RecordPair(const char *record, int32_t index) {
+    return static_cast<uint8_t>(Pair(record + 1 + 2 * index));
+}
+
 void ChecksumDigits(uint8_t checksum, char digits[2]) {
     static constexpr char HEX[] = "0123456789ABCDEF";
     digits[0] = HEX[checksum >> 4];
