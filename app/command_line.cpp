@@ -84,8 +84,8 @@ CommandLine ReadCommandLine() {
     if (set && (check || strict))
         command.mode = COMMAND_MISUSED;
     else if (check || strict || set)
-        command.mode = !files ? COMMAND_MISUSED
-                       : set  ? COMMAND_SET
+        command.mode = !files   ? COMMAND_MISUSED
+                       : set    ? COMMAND_SET
                        : strict ? COMMAND_STRICT
                                 : COMMAND_CHECK;
     else if (files)
@@ -244,7 +244,7 @@ void ReportSummary(const Report &report, const WalkTally &tally, int64_t set = -
     }
     FormatCount(structure, texts::ONE_STRUCTURE_FINDING, texts::STRUCTURE_FINDINGS, start);
     findings.TakeResult(start);
-    WriteTemplate(report.patching    ? texts::SUMMARY_PATCHED
+    WriteTemplate(report.patching  ? texts::SUMMARY_PATCHED
                   : structure >= 0 ? texts::SUMMARY_STRICT
                                    : texts::SUMMARY_CHECKED,
                   {report.path, records.Text(), checksums.digits, lines.Text(), findings.Text()});
@@ -271,7 +271,8 @@ struct Address {
 
 // A record type as a template's field: two digits.
 struct TypeDigits {
-    explicit TypeDigits(int32_t type) : text{HEX_DIGITS[type >> 4 & 15], HEX_DIGITS[type & 15], 0} {}
+    explicit TypeDigits(int32_t type)
+        : text{HEX_DIGITS[type >> 4 & 15], HEX_DIGITS[type & 15], 0} {}
     char text[3];
 };
 
@@ -288,9 +289,8 @@ void ReportStructure(void *context, const StructureFinding &finding) {
         WriteTemplate(texts::UNKNOWN_TYPE, {report.path, line.digits, type.text});
         break;
     case STRUCTURE_BYTE_COUNT:
-        WriteTemplate(texts::WRONG_BYTE_COUNT,
-                      {report.path, line.digits, type.text, Decimal(finding.count).digits,
-                       other.digits});
+        WriteTemplate(texts::WRONG_BYTE_COUNT, {report.path, line.digits, type.text,
+                                                Decimal(finding.count).digits, other.digits});
         break;
     case STRUCTURE_OVERLAP:
         WriteTemplate(texts::HELD_BEFORE,
@@ -330,10 +330,12 @@ int32_t WalkNamedFiles(const CommandLine &command, WalkMode mode,
             settings->sink = reporting ? ReportStretch : nullptr;
             settings->context = &report;
         }
-        int32_t walked = WalkHexFile(
-            path.Get(), mode, reporting ? ReportFinding : nullptr, &report, &tally,
-            settings ? SetHeldBytes : strict ? CheckRecordStructure : nullptr,
-            settings ? static_cast<void *>(settings) : &check);
+        int32_t walked =
+            WalkHexFile(path.Get(), mode, reporting ? ReportFinding : nullptr, &report, &tally,
+                        settings ? SetHeldBytes
+                        : strict ? CheckRecordStructure
+                                 : nullptr,
+                        settings ? static_cast<void *>(settings) : &check);
         if (strict) EndStructureCheck(check, walked == 1 ? tally.linesDone : -1);
         if (walked != 1)
             ReportFailure(report, walked, tally);
@@ -381,8 +383,7 @@ bool FindSetBytes(const CommandLine &command, ByteSettings &settings) {
         } else if (refusal.refused && OpenStandardOutput(kind)) {
             Decimal first(refusal.first), second(refusal.second);
             WriteTemplate(refusal.first ? texts::SET_IN_TWO_RECORDS : texts::SET_IN_NO_RECORD,
-                          {report.path, Address(refusal.address).text, first.digits,
-                           second.digits},
+                          {report.path, Address(refusal.address).text, first.digits, second.digits},
                           kind);
         }
         found = found && walked == 1 && !refusal.refused;

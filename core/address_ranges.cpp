@@ -118,8 +118,8 @@ void HoldFree(HeldAddresses &held, uint64_t start, uint64_t end, int64_t line) {
         held.capacity = capacity;
     }
     int32_t added = ++held.count;
-    held.ranges[added] = {start, end, line, size, Scrambled(static_cast<uint32_t>(added)), 0, 0,
-                          false};
+    held.ranges[added] = {start, end, line, size, Scrambled(static_cast<uint32_t>(added)),
+                          0,     0,   false};
     held.root = Insert(held.ranges, held.root, added);
     if (!held.highest || start > held.ranges[held.highest].start) held.highest = added;
 }
@@ -140,8 +140,10 @@ HeldBefore HoldAddresses(HeldAddresses &held, uint64_t start, uint64_t end, int6
             HoldFree(held, at, end, line);
             break;
         }
-        if (taken > at) HoldFree(held, at, taken, line);
-        else taken = at;
+        if (taken > at)
+            HoldFree(held, at, taken, line);
+        else
+            taken = at;
         if (!before.line) before = {taken, LineAt(held.ranges[next], taken)};
         at = held.ranges[next].end;
     }

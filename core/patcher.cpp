@@ -28,9 +28,9 @@ struct Walk {
     bool patching;
     FindingSink sink; // may be null
     void *context;
-    WalkTally tally; // with the lines done and the failure that ended the walk, if one did
-    int64_t line;    // the number of the line looked at next, from 1
-    bool afterCR;    // the last line ended in CR: an LF right behind it ends no further line
+    WalkTally tally;       // with the lines done and the failure that ended the walk, if one did
+    int64_t line;          // the number of the line looked at next, from 1
+    bool afterCR;          // the last line ended in CR: an LF right behind it ends no further line
     RecordVisitor visitor; // may be null
     void *visitorContext;
     int64_t changedFrom, changedTo; // of the line patched last: its characters to write back

@@ -7,9 +7,9 @@
  * text, a comment (RecordInLine, core/record.h). The new checksum is upper case; a checksum that
  * is already right as written is not written again. Every other byte stays as it is: line ends
  * (CR LF, LF, CR, zero byte), blank lines, other lines, comments. A last record line without a
- * line end gets CR LF. Returns 1 when the file was patched, 0 when it could not be opened (empty path,
- * missing file, folder, no access, sharing conflict), -1 when a read or write failed on the way;
- * a missing file is never created. A failure ends the walk, and what was written before it
+ * line end gets CR LF. Returns 1 when the file was patched, 0 when it could not be opened (empty
+ * path, missing file, folder, no access, sharing conflict), -1 when a read or write failed on the
+ * way; a missing file is never created. A failure ends the walk, and what was written before it
  * stays: every record has either its old checksum or its right one.
  */
 #pragma once

@@ -22,14 +22,13 @@ int32_t CheckRecordStructure(void *context, int64_t line, char *record, int32_t)
     if (place.type > TYPE_LINEAR_START)
         Report(check, {line, STRUCTURE_TYPE, place.type, place.count, 0, 0});
     else if (place.type != TYPE_DATA && place.count != COUNTS[place.type])
-        Report(check, {line, STRUCTURE_BYTE_COUNT, place.type, place.count, 0,
-                       COUNTS[place.type]});
+        Report(check, {line, STRUCTURE_BYTE_COUNT, place.type, place.count, 0, COUNTS[place.type]});
     if (place.type != TYPE_DATA) return 0;
     uint64_t end = place.address + static_cast<uint64_t>(place.count);
     HeldBefore before = HoldAddresses(check.held, place.address, end, line);
     if (before.line)
-        Report(check, {line, STRUCTURE_OVERLAP, place.type, place.count, before.address,
-                       before.line});
+        Report(check,
+               {line, STRUCTURE_OVERLAP, place.type, place.count, before.address, before.line});
     return 0;
 }
 

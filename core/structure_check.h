@@ -13,8 +13,8 @@
  * end-of-file record (on that line, or on line 1 in an empty file); given -1 (the walk did not
  * reach the end) it finds nothing. Either way it frees the check's memory.
  * Each finding goes to the sink at once, in line order (those of one record in the order above),
- * and is counted. A zero-filled StructureCheck, its sink set or not, is ready for a file. A shortage
- * of memory ends the process (exit code 3).
+ * and is counted. A zero-filled StructureCheck, its sink set or not, is ready for a file. A
+ * shortage of memory ends the process (exit code 3).
  */
 #pragma once
 
@@ -45,9 +45,9 @@ using StructureSink = void (*)(void *context, const StructureFinding &finding);
 struct StructureCheck {
     StructureSink sink;
     void *context;
-    uint64_t base;       // core/addresses.h
-    int64_t endLine;     // of the first end-of-file record; 0: none yet
-    HeldAddresses held;  // owned; freed by EndStructureCheck
+    uint64_t base;      // core/addresses.h
+    int64_t endLine;    // of the first end-of-file record; 0: none yet
+    HeldAddresses held; // owned; freed by EndStructureCheck
     int64_t findings;
 };
 

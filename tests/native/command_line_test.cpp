@@ -160,6 +160,28 @@ TEST(NativeCommandLine, PatchesOrChecksEveryNamedFileAndReports) {
     }
 }
 
+// --set and --strict (tests/support/mixed_file.h): the exit code, both streams, the file's bytes,
+// and its modification time where it stays as it was.
+TEST(NativeCommandLine, SetsBytesAndChecksTheStructure) {
+    std::string path = testfiles::Folder("checksumme native") + "serial \xC3\xA4.hex";
+    for (const mixed::EditRow &row : mixed::EditRows()) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(testfiles::Write(path, row.before));
+        int64_t before = testfiles::MakeOld(path);
+        std::vector<std::string> arguments = row.options;
+        arguments.push_back(path);
+        Outcome run = RunTool(arguments);
+        EXPECT_EQ(run.exitCode, row.exitCode);
+        EXPECT_EQ(run.out, mixed::WithPath(row.out, path));
+        EXPECT_EQ(run.err, mixed::WithPath(row.err, path));
+        EXPECT_EQ(testfiles::Read(path), row.after);
+        if (row.after == row.before) {
+            EXPECT_EQ(testfiles::WrittenAt(path), before);
+        }
+    }
+    testfiles::Remove(path);
+}
+
 // A path longer than the system takes whole (PATH_MAX, 4096 bytes on Linux) is patched all the
 // same, and reported as given.
 TEST(NativeCommandLine, PathLongerThanTheSystemTakesWhole) {
