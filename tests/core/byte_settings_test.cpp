@@ -88,6 +88,7 @@ TEST(ByteSettings, RandomizedAgainstTheModel) {
             auto held = holders.begin();
             std::advance(held, static_cast<long>(rng() % holders.size()));
             uint64_t address = held->first - (rng() % 4 == 0 ? rng() % 3 : 0);
+            if (address > 0xFFFFFFFF) address = 0xFFFFFFFF; // the highest ADDRESS there is
             char hex[24];
             std::snprintf(hex, sizeof hex, rng() % 2 ? "0x%llX=" : "%llu=",
                           static_cast<unsigned long long>(address));

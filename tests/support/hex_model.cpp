@@ -210,8 +210,9 @@ std::string RandomLayout(std::mt19937 &rng) {
             file += record(0, offset & 0xFFFF, data);
         } else if (kind < 32) { // address records, mostly with two bytes
             data.resize(rng() % 6 ? 2 : rng() % 5);
-            if (data.size() == 2)
-                data = {0, static_cast<unsigned>(rng() % 3)}; // bases that meet again
+            if (data.size() == 2) // bases that meet again, and one where addresses pass 4 GiB
+                data = rng() % 5 ? std::vector<unsigned>{0, static_cast<unsigned>(rng() % 3)}
+                                 : std::vector<unsigned>{0xFF, 0xFF};
             file += record(kind < 30 ? 4 : 2, 0, data);
         } else if (kind < 36) { // end-of-file, start address and unknown types
             data.resize(rng() % 4 ? std::vector<size_t>{0, 4, 4, 0}[kind - 32] : rng() % 5);
