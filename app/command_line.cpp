@@ -309,10 +309,11 @@ void ReportStretch(void *context, int64_t line, uint64_t from, uint64_t to) {
 
 // Walks every named file in order; the report goes out only when someone can read it. A strict
 // check also checks each file's structure; given byte settings, patching sets them (their first
-// walk is done). Returns EXIT_FAILED when a file could not be opened, read or written, else
+// walk is done; the file with the argument index shortcut needs only its records that hold set
+// bytes). Returns EXIT_FAILED when a file could not be opened, read or written, else
 // EXIT_FOUND_WRONG when checking found something, else EXIT_DONE.
-int32_t WalkNamedFiles(const CommandLine &command, WalkMode mode,
-                       ByteSettings *settings = nullptr) {
+int32_t WalkNamedFiles(const CommandLine &command, WalkMode mode, ByteSettings *settings = nullptr,
+                       int32_t shortcut = -1) {
     bool reporting = OpenStandardOutput() != 0;
     bool failed = false, found = false;
     bool strict = command.mode == COMMAND_STRICT;
@@ -326,16 +327,16 @@ int32_t WalkNamedFiles(const CommandLine &command, WalkMode mode,
         check.sink = reporting ? ReportStructure : nullptr;
         check.context = &report;
         if (settings) {
-            BeginSetWalk(*settings);
+            if (index != shortcut) BeginSetWalk(*settings);
             settings->sink = reporting ? ReportStretch : nullptr;
             settings->context = &report;
         }
+        RecordVisitor visitor = settings ? SetHeldBytes : strict ? CheckRecordStructure : nullptr;
         int32_t walked =
-            WalkHexFile(path.Get(), mode, reporting ? ReportFinding : nullptr, &report, &tally,
-                        settings ? SetHeldBytes
-                        : strict ? CheckRecordStructure
-                                 : nullptr,
-                        settings ? static_cast<void *>(settings) : &check);
+            index == shortcut
+                ? SetFoundBytes(path.Get(), *settings, &tally)
+                : WalkHexFile(path.Get(), mode, reporting ? ReportFinding : nullptr, &report,
+                              &tally, visitor, settings ? static_cast<void *>(settings) : &check);
         if (strict) EndStructureCheck(check, walked == 1 ? tally.linesDone : -1);
         if (walked != 1)
             ReportFailure(report, walked, tally);
@@ -364,8 +365,9 @@ void ReportSetValues(const char *text, int32_t first, int32_t second) {
 
 // The first walk of --set over every named file, which only reads: true when every file could
 // be read and every byte set lies in exactly one data record of each; else the failures and
-// refusals are reported.
-bool FindSetBytes(const CommandLine &command, ByteSettings &settings) {
+// refusals are reported. The second walk over the file walked last may take the shortcut when
+// patching would change nothing else in it: then *shortcut is its argument index, else -1.
+bool FindSetBytes(const CommandLine &command, ByteSettings &settings, int32_t *shortcut) {
     StreamKind kind = NATIVE ? STREAM_ERROR : STREAM_OUTPUT;
     bool found = true;
     for (int32_t index = command.firstFile; index < ArgumentCount(); ++index) {
@@ -378,6 +380,7 @@ bool FindSetBytes(const CommandLine &command, ByteSettings &settings) {
         int32_t walked = WalkHexFile(path.Get(), WALK_CHECK, nullptr, nullptr, &tally,
                                      FindSetHolders, &settings);
         SetRefusal refusal = FindSetRefusal(settings);
+        *shortcut = tally.unsettled || tally.malformed ? -1 : index;
         if (walked != 1) {
             ReportFailure(report, walked, tally);
         } else if (refusal.refused && OpenStandardOutput(kind)) {
@@ -421,8 +424,8 @@ int32_t SetNamedBytes(const CommandLine &command) {
     if (int32_t overlap = SortByteSettings(settings); overlap >= 0)
         ReportSetValues(texts::SET_OVERLAP, settings.items[overlap].argument,
                         settings.items[overlap + 1].argument);
-    else if (FindSetBytes(command, settings))
-        exitCode = WalkNamedFiles(command, WALK_PATCH, &settings);
+    else if (int32_t shortcut = -1; FindSetBytes(command, settings, &shortcut))
+        exitCode = WalkNamedFiles(command, WALK_PATCH, &settings, shortcut);
     ReleaseByteSettings(settings);
     return exitCode;
 }

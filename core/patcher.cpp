@@ -34,6 +34,7 @@ struct Walk {
     RecordVisitor visitor; // may be null
     void *visitorContext;
     int64_t changedFrom, changedTo; // of the line patched last: its characters to write back
+    int64_t position;               // in the file, of the line looked at
 };
 
 // Writes out what the channel still holds. Then, if no read or write has failed, the first
@@ -94,9 +95,10 @@ Outcome LookAt(Walk &walk, char *text, int64_t length, int64_t stored) {
     char *field = text + record - 2;
     walk.changedFrom = mark + record - 2;
     walk.changedTo = mark + record;
-    if (int32_t changed = walk.visitor ? walk.visitor(walk.visitorContext, walk.line, text,
-                                                      static_cast<int32_t>(record))
-                                       : 0;
+    if (int32_t changed = walk.visitor
+                              ? walk.visitor(walk.visitorContext, walk.line, walk.position + mark,
+                                             text, static_cast<int32_t>(record))
+                              : 0;
         changed > 0 && walk.patching) {
         ClassifyRecord(text, record, &sum);
         ChecksumDigits(sum, field);
@@ -106,6 +108,7 @@ Outcome LookAt(Walk &walk, char *text, int64_t length, int64_t stored) {
     char right[2];
     ChecksumDigits(sum, right);
     if (field[0] == right[0] && field[1] == right[1]) return RECORD_RIGHT;
+    walk.tally.unsettled += 1;
     if (walk.patching || UpperDigit(field[0]) != right[0] || UpperDigit(field[1]) != right[1]) {
         walk.tally.checksums += 1;
         if (walk.sink)
@@ -196,7 +199,7 @@ bool WalkInSpans(Walk &walk) {
     int32_t consumed = 0, length = 0, added = 0;
     LongLine longLine{};
     bool lastRecordOpen = false;
-    for (;;) {
+    for (int64_t spanAt = 0;; spanAt += consumed) { // where the span starts in the file
         char *span = ReadChannelSpan(PATCH_CHANNEL, consumed, &length, &added);
         if (!span) return false;
         // The changes of the span before went back to the file before this read: the lines
@@ -220,6 +223,7 @@ bool WalkInSpans(Walk &walk) {
                 lastRecordOpen = longLine.record && end == length;
                 walk.line += EndsLine(walk, ending, false);
             } else if (EndsLine(walk, ending, start == end)) {
+                walk.position = spanAt + start;
                 Outcome outcome = LookAt(walk, span + start, end - start, end - start);
                 if (outcome == RECORD_PATCHED && start + walk.changedFrom < firstChange)
                     firstChange = start + static_cast<int32_t>(walk.changedFrom);
@@ -237,6 +241,7 @@ bool WalkInSpans(Walk &walk) {
         } else if (length - start > LONGEST_RECORD) {
             char *text = span + start;
             int64_t stored = length - start, mark = MarkLength(walk, text, stored);
+            walk.position = spanAt + start;
             bool record = LookAtCommentedRecord(walk, span, start, length);
             longLine = {true, text[mark] == ':' && !record, stored - mark,
                         DiagnoseRecord(text + mark, stored - mark), record};
@@ -246,6 +251,7 @@ bool WalkInSpans(Walk &walk) {
         consumed = start;
     }
     // A last record without a line end is done once its CR LF is written too.
+    walk.tally.unsettled += lastRecordOpen;
     bool appendLineEnd = walk.patching && lastRecordOpen;
     if (!Settled(walk, walk.line - 1 - (appendLineEnd ? 1 : 0)) || !appendLineEnd) return true;
     WriteChannelBytes(PATCH_CHANNEL, "\r\n", 2);
@@ -267,8 +273,10 @@ void WalkLineByLine(Walk &walk) {
     while (ReadChannelLineBytes(PATCH_CHANNEL, line, LINE_ROOM, &length, &terminator) &&
            Settled(walk, walk.line - 1)) {
         int64_t next = position + length + terminator;
+        walk.position = position;
         Outcome outcome = LookAt(walk, line, length, length < LINE_ROOM ? length : LINE_ROOM);
         walk.line += 1;
+        walk.tally.unsettled += outcome != NO_RECORD && terminator == 0;
         if (walk.patching &&
             (outcome == RECORD_PATCHED || (outcome == RECORD_RIGHT && terminator == 0))) {
             if (outcome == RECORD_PATCHED) {
@@ -304,7 +312,7 @@ int32_t WalkHexFile(const char *path, WalkMode mode, FindingSink sink, void *con
         if (tally) tally->failure = path && path[0] ? ChannelOpenFailure() : 0;
         return 0;
     }
-    Walk walk{patching, sink, context, {}, 1, false, visitor, visitorContext, 0, 0};
+    Walk walk{patching, sink, context, {}, 1, false, visitor, visitorContext, 0, 0, 0};
     if (!WalkInSpans(walk)) WalkLineByLine(walk);
     CloseChannel(PATCH_CHANNEL);
     // A write that fails only at the close (as on some network shares) leaves no line surely in

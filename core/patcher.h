@@ -34,8 +34,9 @@ int32_t PatchFileInPlace(const char *path);
  * the walk ended. Returns as PatchFileInPlace: 1, 0 (no findings then) or -1.
  *
  * The visitor, when one is given, sees every well-formed record in line order before its
- * checksum is looked at (and before that line's finding goes to the sink): the line and the
- * record's characters from ":" to its checksum field, without a comment. When patching it may
+ * checksum is looked at (and before that line's finding goes to the sink): the line, where the
+ * record starts in the file, and its characters from ":" to its checksum field, without a
+ * comment. When patching it may
  * change digits of the record's byte count, address, type or data to other hexadecimal digits in
  * place and return the position of the first it changed (":" being 0): the record's checksum is
  * then made right for its new bytes, without a finding, and the changes go back to the file with
@@ -58,13 +59,16 @@ struct WalkTally {
     int64_t records;   // well-formed records
     int64_t checksums; // checksum findings
     int64_t malformed; // malformed findings
+    int64_t unsettled; // records patching changes (in either mode): their checksum as written is
+                       // not the right one in upper case, or the last has no line end
     int64_t linesDone; // lines read and, when patching, written as they should be
     uint32_t failure;  // the system's code of the failed open, read or write; 0: none
     bool failedWriting;
 };
 
 using FindingSink = void (*)(void *context, const Finding &finding);
-using RecordVisitor = int32_t (*)(void *context, int64_t line, char *record, int32_t length);
+using RecordVisitor = int32_t (*)(void *context, int64_t line, int64_t position, char *record,
+                                  int32_t length);
 
 int32_t WalkHexFile(const char *path, WalkMode mode, FindingSink sink, void *context,
                     WalkTally *tally, RecordVisitor visitor = nullptr,

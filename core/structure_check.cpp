@@ -11,7 +11,7 @@ void Report(StructureCheck &check, const StructureFinding &finding) {
 
 } // namespace
 
-int32_t CheckRecordStructure(void *context, int64_t line, char *record, int32_t) {
+int32_t CheckRecordStructure(void *context, int64_t line, int64_t, char *record, int32_t) {
     StructureCheck &check = *static_cast<StructureCheck *>(context);
     RecordPlace place = PlaceRecord(&check.base, record);
     if (check.endLine)

@@ -51,5 +51,6 @@ struct StructureCheck {
     int64_t findings;
 };
 
-int32_t CheckRecordStructure(void *check, int64_t line, char *record, int32_t length);
+int32_t CheckRecordStructure(void *check, int64_t line, int64_t position, char *record,
+                             int32_t length);
 void EndStructureCheck(StructureCheck &check, int64_t lastLine);

@@ -180,7 +180,7 @@ SetResult Set(const std::string &file, const std::map<uint64_t, uint8_t> &bytes)
 }
 
 std::string RandomLayout(std::mt19937 &rng) {
-    bool lower = rng() % 4 == 0;
+    bool lower = rng() % 4 == 0, right = rng() % 2 == 0; // every checksum right
     std::string end = rng() % 2 ? "\r\n" : "\n";
     std::string file = rng() % 5 == 0 ? "\xEF\xBB\xBF" : "";
     auto hex = [&](unsigned value, int digits) {
@@ -194,7 +194,7 @@ std::string RandomLayout(std::mt19937 &rng) {
             ":" + hex(static_cast<unsigned>(data.size()), 2) + hex(offset, 4) + hex(type, 2);
         for (unsigned byte : data)
             line += hex(byte, 2);
-        line += rng() % 3 ? reference::RightDigits(line + "00") : hex(rng() % 256, 2);
+        line += right || rng() % 3 ? reference::RightDigits(line + "00") : hex(rng() % 256, 2);
         if (rng() % 6 == 0) line += rng() % 2 ? " // " + hex(rng(), 8) + " ..3@" : "\t;";
         return line;
     };

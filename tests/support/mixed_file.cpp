@@ -54,6 +54,14 @@ std::vector<EditRow> EditRows() {
              "set 0x0800FFF4" + END + at(4) + "checksum 00 corrected to FF" + END +
              "%F: 4 records, 2 set, 1 corrected, 0 lines left unchanged" + END,
          ""},
+        {"set, the file right otherwise",
+         {SET, "0x0800FFF4=AB"},
+         set,
+         ":020000040800F2\r\n:04FFF00011ADAABBEA // serial\r\n:02fff400AB025E\r\n:00000001FF\r\n",
+         0,
+         at(3) + "set 0x0800FFF4" + END +
+             "%F: 4 records, 1 set, 0 corrected, 0 lines left unchanged" + END,
+         ""},
         {"set, a byte in no record",
          {SET, "0x0800FFF0=11", SET, "134283254=01"},
          serial,
