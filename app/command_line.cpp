@@ -327,7 +327,7 @@ int32_t WalkNamedFiles(const CommandLine &command, WalkMode mode, ByteSettings *
         check.sink = reporting ? ReportStructure : nullptr;
         check.context = &report;
         if (settings) {
-            if (index != shortcut) BeginSetWalk(*settings);
+            BeginSetWalk(*settings, WALK_PATCH);
             settings->sink = reporting ? ReportStretch : nullptr;
             settings->context = &report;
         }
@@ -376,7 +376,7 @@ bool FindSetBytes(const CommandLine &command, ByteSettings &settings, int32_t *s
         if (StringLength(path.Get()) == 0) continue;
         Report report{path.Get(), false};
         WalkTally tally{};
-        BeginSetWalk(settings);
+        BeginSetWalk(settings, WALK_CHECK);
         int32_t walked = WalkHexFile(path.Get(), WALK_CHECK, nullptr, nullptr, &tally,
                                      FindSetHolders, &settings);
         SetRefusal refusal = FindSetRefusal(settings);

@@ -102,9 +102,10 @@ int32_t SortByteSettings(ByteSettings &settings) {
     return -1;
 }
 
-void BeginSetWalk(ByteSettings &settings) {
+void BeginSetWalk(ByteSettings &settings, WalkMode walk) {
     settings.base = 0;
     settings.records = 0;
+    if (walk == WALK_PATCH) return; // what the first walk found stays
     settings.seen = 0;
     settings.foundCount = 0;
     size_t bytes = static_cast<size_t>(settings.bytes);

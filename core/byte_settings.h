@@ -8,18 +8,18 @@
  * settings by address and returns the index of the first that overlaps the next, or -1.
  *
  * Two walks over a file (core/patcher.h) take the settings, addresses as core/addresses.h places
- * them; BeginSetWalk starts each. The first only reads, with FindSetHolders as its visitor: it
- * notes for every set byte the lines of the first two data records that hold it, and where in
- * the file each record that holds set bytes lies. FindSetRefusal then gives the lowest address
- * held by no record or by two, if any: the settings may be written only when there is none. The
- * second patches. Each byte goes in as two hexadecimal digits over the data digits that hold it,
- * in upper case, unless the record's digits hold lower case and no upper case; each stretch of
+ * them; BeginSetWalk starts each. The first (WALK_CHECK) only reads, with FindSetHolders as its
+ * visitor: it notes for every set byte the lines of the first two data records that hold it, and
+ * where in the file each record that holds set bytes lies. FindSetRefusal then gives the lowest
+ * address held by no record or by two, if any: the settings may be written only when there is none.
+ * The second patches. Each byte goes in as two hexadecimal digits over the data digits that hold
+ * it, in upper case, unless the record's digits hold lower case and no upper case; each stretch of
  * set addresses in a record goes to the sink, and the records that hold set bytes are counted.
  * A file that patching would otherwise leave as it is (its first walk's tally counts nothing
  * unsettled and no malformed line) needs only those records: SetFoundBytes reads each one where
  * the first walk found it and writes it back; it returns as WalkHexFile, and its tally counts
- * the records of the first walk. Any other file is walked again, patched, with SetHeldBytes as
- * the visitor.
+ * the records of the first walk (the last first walk: second walks over other files keep what it
+ * found). Any other file is walked again, patched, with SetHeldBytes as the visitor.
  *
  * Memory comes from the main heap (runtime/registry.h): a shortage ends the process (exit code
  * 3); ReleaseByteSettings frees it. A zero-filled ByteSettings is empty.
@@ -71,7 +71,7 @@ struct SetRefusal {
 
 bool AddByteSetting(ByteSettings &settings, const char *text, int32_t argument);
 int32_t SortByteSettings(ByteSettings &settings);
-void BeginSetWalk(ByteSettings &settings);
+void BeginSetWalk(ByteSettings &settings, WalkMode walk); // WALK_CHECK: the first
 int32_t FindSetHolders(void *settings, int64_t line, int64_t position, char *record,
                        int32_t length);
 SetRefusal FindSetRefusal(const ByteSettings &settings);

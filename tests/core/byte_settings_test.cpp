@@ -108,7 +108,7 @@ TEST(ByteSettings, RandomizedAgainstTheModel) {
         ASSERT_TRUE(testfiles::Write(path, file));
         std::optional<MainHeapShortage> unbuffered;
         if (round % 5 == 0) unbuffered.emplace();
-        BeginSetWalk(settings);
+        BeginSetWalk(settings, WALK_CHECK);
         WalkTally first{};
         ASSERT_EQ(WalkHexFile(path.c_str(), WALK_CHECK, nullptr, nullptr, &first, FindSetHolders,
                               &settings),
@@ -126,7 +126,7 @@ TEST(ByteSettings, RandomizedAgainstTheModel) {
         if (!overlap && !refusal.refused) {
             std::vector<std::string> stretches;
             WalkTally tally{};
-            if (!settled || !shortcut) BeginSetWalk(settings);
+            BeginSetWalk(settings, WALK_PATCH);
             settings.sink = CollectStretch;
             settings.context = &stretches;
             ASSERT_EQ(settled && shortcut ? SetFoundBytes(path.c_str(), settings, &tally)

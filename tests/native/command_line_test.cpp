@@ -182,6 +182,35 @@ TEST(NativeCommandLine, SetsBytesAndChecksTheStructure) {
     testfiles::Remove(path);
 }
 
+// --set on several files: all of them set, or, when one refuses, none (not even its time).
+TEST(NativeCommandLine, SetsEveryFileOrNone) {
+    std::string folder = testfiles::Folder("checksumme native");
+    const std::vector<mixed::EditRow> rows = mixed::EditRows();
+    const mixed::EditRow &right = rows[1], &refused = rows[3]; // a right file; a layout
+    for (bool refusing : {false, true}) {
+        std::vector<std::string> arguments = right.options, paths;
+        std::vector<int64_t> times;
+        for (const char *name : {"eins.hex", "zwei.hex"}) {
+            paths.push_back(folder + name);
+            ASSERT_TRUE(testfiles::Write(paths.back(), refusing && name[0] == 'z' ? refused.before
+                                                                                  : right.before));
+            times.push_back(testfiles::MakeOld(paths.back()));
+            arguments.push_back(paths.back());
+        }
+        Outcome run = RunTool(arguments);
+        EXPECT_EQ(run.exitCode, refusing ? 1 : 0);
+        EXPECT_EQ(testfiles::Read(paths[0]), refusing ? right.before : right.after);
+        if (refusing) {
+            EXPECT_EQ(testfiles::WrittenAt(paths[0]), times[0]);
+            EXPECT_EQ(testfiles::WrittenAt(paths[1]), times[1]);
+        } else {
+            EXPECT_EQ(testfiles::Read(paths[1]), right.after);
+        }
+        for (const std::string &path : paths)
+            testfiles::Remove(path);
+    }
+}
+
 // A path longer than the system takes whole (PATH_MAX, 4096 bytes on Linux) is patched all the
 // same, and reported as given.
 TEST(NativeCommandLine, PathLongerThanTheSystemTakesWhole) {
