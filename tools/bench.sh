@@ -193,7 +193,7 @@ for ((r = 0; r < (ROUNDS > BIG_ROUNDS ? ROUNDS : BIG_ROUNDS); r++)); do
                     [ $code -eq 0 ] || fail "$runner on $f: exit code $code"
                     if [ "${runner#*-}" = set ]; then
                         "$NATIVE_EXE" --check "$work" >/dev/null || fail "$runner left a wrong checksum"
-                        changed=$(cmp -l "$src" "$work" | wc -l)
+                        changed=$(cmp -l "$src" "$work" | wc -l || true) # cmp fails: they differ
                         [ "$changed" -ge 1 ] && [ "$changed" -le 10 ] || fail "$runner changed $changed bytes"
                     else
                         [ "$before" != "$(mtime "$work")" ] && fail "$runner wrote $f"
