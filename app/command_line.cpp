@@ -9,6 +9,7 @@
 #include "runtime/standard_output.h"
 #include "runtime/strings.h"
 
+#include <cstring>
 #include <initializer_list>
 
 namespace {
@@ -48,7 +49,7 @@ void TakeArgument(int32_t index, OwnedString &argument) {
 } // namespace
 
 CommandLine ReadCommandLine() {
-    CommandLine command{COMMAND_WINDOW, 0};
+    CommandLine command{COMMAND_WINDOW, 0, false};
     int32_t count = ArgumentCount();
     bool check = false, strict = false, set = false;
     int32_t index = 0;
@@ -57,7 +58,15 @@ CommandLine ReadCommandLine() {
         TakeArgument(index, argument);
         const char *text = argument.Text();
         bool help = NATIVE ? IsSwitch(text, "-h") : IsSwitch(text, "/?");
-        if (help || IsSwitch(text, "--help")) return {COMMAND_USAGE, count};
+        if (help || IsSwitch(text, "--help")) return {COMMAND_USAGE, count, false};
+        if (IsSwitch(text, "--version") || IsSwitch(text, NATIVE ? "-V" : "-v") ||
+            (!NATIVE && IsSwitch(text, "/version")))
+            return {COMMAND_VERSION, count, false};
+        if (IsSwitch(text, "--quiet") || IsSwitch(text, "-q") ||
+            (!NATIVE && IsSwitch(text, "/q"))) {
+            command.quiet = true;
+            continue;
+        }
         if (IsSwitch(text, "--check") || (!NATIVE && IsSwitch(text, "/check"))) {
             check = true;
             continue;
@@ -71,7 +80,7 @@ CommandLine ReadCommandLine() {
             ++index;
             break;
         }
-        if (NATIVE && text[0] == '-' && text[1] != 0) return {COMMAND_MISUSED, count};
+        if (NATIVE && text[0] == '-' && text[1] != 0) return {COMMAND_MISUSED, count, false};
         break;
     }
     command.firstFile = index;
@@ -97,14 +106,56 @@ CommandLine ReadCommandLine() {
 
 namespace {
 
-// One file of the report: its findings and summary, each line led by the path as given.
-struct Report {
-    const char *path;
-    bool patching;
+// One field of a report template, with its length.
+struct Field {
+    Field(const char *field) : text(field), length(StringLength(field)) {} // NOLINT: a text is one
+    Field(const char *field, int32_t size) : text(field), length(size) {}
+    const char *text;
+    int32_t length;
 };
 
-using Fields = std::initializer_list<const char *>;
+using Fields = std::initializer_list<Field>;
+
+// A report template taken apart once, for a line that a report may hold a million times: each
+// run of its text and the field behind it (-1 after the last run).
+struct Pieces {
+    static constexpr int32_t MOST = 10; // nine fields and the run after the last
+    struct Piece {
+        const char *text;
+        int32_t length;
+        int32_t field;
+    } pieces[MOST];
+    int32_t count;
+    int32_t fixed; // the length of the runs together
+};
+
+void TakeApart(const char *text, Pieces &out) {
+    out.count = 0;
+    out.fixed = 0;
+    const char *run = text;
+    for (const char *at = text;; ++at) {
+        bool end = *at == 0;
+        if (!end && !(at[0] == '%' && at[1] >= '1' && at[1] <= '9')) continue;
+        if (out.count == Pieces::MOST) return; // no template has more fields
+        auto length = static_cast<int32_t>(at - run);
+        out.pieces[out.count++] = {run, length, end ? -1 : at[1] - '1'};
+        out.fixed += length;
+        if (end) return;
+        run = ++at + 1;
+    }
+}
+
+// One file of the report: its findings and summary, each line led by the path as given.
+struct Report {
+    Field path;
+    bool patching;
+    Pieces checksumLine; // CHECKSUM_CORRECTED or CHECKSUM_WRONG
+};
 using Put = void (*)(const char *bytes, int32_t length, StreamKind kind);
+
+bool IsFieldMark(const char *at) {
+    return at[0] == '%' && at[1] >= '1' && at[1] <= '9';
+}
 
 // A report template (app/texts.h) with its fields put in where %1 to %9 stand, handed to put a
 // run at a time.
@@ -112,18 +163,80 @@ void ExpandTemplate(const char *text, Fields fields, Put put, StreamKind kind) {
     const char *run = text;
     const char *at = text;
     for (; *at; ++at) {
-        if (at[0] != '%' || at[1] < '1' || at[1] > '9') continue;
+        if (!IsFieldMark(at)) continue;
         put(run, static_cast<int32_t>(at - run), kind);
         size_t field = static_cast<size_t>(at[1] - '1');
         if (field < fields.size())
-            put(fields.begin()[field], StringLength(fields.begin()[field]), kind);
+            put(fields.begin()[field].text, fields.begin()[field].length, kind);
         run = ++at + 1;
     }
     put(run, static_cast<int32_t>(at - run), kind);
 }
 
+// The same into out, which has room for it (at most the template's length and its fields'):
+// runs of the template copied whole. Returns the length.
+int32_t ExpandInto(const char *text, Fields fields, char *out) {
+    int32_t length = 0;
+    for (;;) {
+        const char *mark = std::strchr(text, '%');
+        auto run = static_cast<size_t>(mark ? mark - text : StringLength(text));
+        std::memcpy(out + length, text, run);
+        length += static_cast<int32_t>(run);
+        if (!mark) return length;
+        if (!IsFieldMark(mark)) {
+            out[length++] = '%';
+            text = mark + 1;
+            continue;
+        }
+        if (size_t field = static_cast<size_t>(mark[1] - '1'); field < fields.size()) {
+            const Field &put = fields.begin()[field];
+            std::memcpy(out + length, put.text, static_cast<size_t>(put.length));
+            length += put.length;
+        }
+        text = mark + 2;
+    }
+}
+
+// A report line is made in the output's buffer itself; only a line longer than the buffer goes
+// out in pieces.
 void WriteTemplate(const char *text, Fields fields, StreamKind kind = STREAM_OUTPUT) {
+    int32_t most = StringLength(text);
+    for (const Field &field : fields)
+        most += field.length;
+    if (char *room = OutputRoom(most, kind)) {
+        OutputFilled(ExpandInto(text, fields, room), kind);
+        return;
+    }
     ExpandTemplate(text, fields, WriteOutputBytes, kind);
+}
+
+// A line of a template taken apart, made in the output's buffer with one copy for each piece.
+void WritePieces(const Pieces &line, Fields fields, StreamKind kind = STREAM_OUTPUT) {
+    int32_t length = line.fixed;
+    for (const Field &field : fields)
+        length += field.length;
+    char *out = OutputRoom(length, kind);
+    if (!out) {
+        for (int32_t i = 0; i < line.count; ++i) {
+            const Pieces::Piece &piece = line.pieces[i];
+            WriteOutputBytes(piece.text, piece.length, kind);
+            if (piece.field >= 0 && static_cast<size_t>(piece.field) < fields.size())
+                WriteOutputBytes(fields.begin()[piece.field].text,
+                                 fields.begin()[piece.field].length, kind);
+        }
+        return;
+    }
+    char *at = out;
+    for (int32_t i = 0; i < line.count; ++i) {
+        const Pieces::Piece &piece = line.pieces[i];
+        std::memcpy(at, piece.text, static_cast<size_t>(piece.length));
+        at += piece.length;
+        if (piece.field < 0 || static_cast<size_t>(piece.field) >= fields.size()) continue;
+        const Field &field = fields.begin()[piece.field];
+        std::memcpy(at, field.text, static_cast<size_t>(field.length));
+        at += field.length;
+    }
+    OutputFilled(static_cast<int32_t>(at - out), kind);
 }
 
 // The same as a String at the result start.
@@ -139,20 +252,16 @@ void FormatTemplate(const char *text, Fields fields, int32_t resultStart) {
 
 // A number as a template's field.
 struct Decimal {
-    explicit Decimal(int64_t value) { FormatDecimal(value, digits); }
+    explicit Decimal(int64_t value) : length(FormatDecimal(value, digits)) {}
+    operator Field() const { return {digits, length}; } // NOLINT: a number is a field
     char digits[DECIMAL_TEXT_SIZE];
-};
-
-// Two checksum characters as a template's field.
-struct Digits {
-    explicit Digits(const char (&pair)[2]) : text{pair[0], pair[1], 0} {}
-    char text[3];
+    int32_t length;
 };
 
 // A count with its noun, from the template for 1 (when there is one) or the one for any other
 // number, at the result start.
 void FormatCount(int64_t count, const char *one, const char *more, int32_t resultStart) {
-    FormatTemplate(count == 1 && one ? one : more, {Decimal(count).digits}, resultStart);
+    FormatTemplate(count == 1 && one ? one : more, {Decimal(count)}, resultStart);
 }
 
 // One finding, as app/texts.h words it: CHECKSUM_CORRECTED or CHECKSUM_WRONG for a checksum,
@@ -161,21 +270,18 @@ void ReportFinding(void *context, const Finding &finding) {
     const Report &report = *static_cast<const Report *>(context);
     Decimal line(finding.line);
     if (finding.kind == FINDING_CHECKSUM) {
-        Digits written(finding.written), right(finding.right);
-        WriteTemplate(report.patching ? texts::CHECKSUM_CORRECTED : texts::CHECKSUM_WRONG,
-                      {report.path, line.digits, written.text, right.text});
+        WritePieces(report.checksumLine,
+                    {report.path, line, {finding.written, 2}, {finding.right, 2}});
         return;
     }
     const char *left = report.patching ? texts::LEFT_UNCHANGED : "";
     if (finding.notDigit > 0) {
-        WriteTemplate(texts::NOT_A_DIGIT,
-                      {report.path, line.digits, Decimal(finding.notDigit).digits, left});
+        WriteTemplate(texts::NOT_A_DIGIT, {report.path, line, Decimal(finding.notDigit), left});
     } else if (finding.expected < 0) {
-        WriteTemplate(texts::NO_BYTE_COUNT, {report.path, line.digits, left});
+        WriteTemplate(texts::NO_BYTE_COUNT, {report.path, line, left});
     } else {
-        Decimal length(finding.length), expected(finding.expected);
-        WriteTemplate(texts::WRONG_LENGTH,
-                      {report.path, line.digits, length.digits, expected.digits, left});
+        WriteTemplate(texts::WRONG_LENGTH, {report.path, line, Decimal(finding.length),
+                                            Decimal(finding.expected), left});
     }
 }
 
@@ -193,13 +299,22 @@ void FormatReason(uint32_t failure, int32_t resultStart) {
         texts::REASON_PATH_TOO_LONG,
         texts::REASON_DISK_FULL,
         texts::REASON_NETWORK_GONE,
+        texts::REASON_NOT_REGULAR,
+        texts::REASON_CHANGED,
     };
-    static_assert(sizeof REASONS / sizeof REASONS[0] == FAILURE_NETWORK_GONE + 1);
-    if (const char *reason = NATIVE ? nullptr : REASONS[ClassifyFailure(failure)]) {
+    static_assert(sizeof REASONS / sizeof REASONS[0] == FAILURE_CHANGED + 1);
+    // Natively the system's words, but for the refusals that are the tool's own.
+    FailureKind kind = ClassifyFailure(failure);
+    bool own = kind == FAILURE_NOT_REGULAR || kind == FAILURE_CHANGED;
+    if (const char *reason = NATIVE && !own ? nullptr : REASONS[kind]) {
         LeftPart(reason, StringLength(reason), resultStart);
         return;
     }
-    if (StringLength(FailureText(failure, resultStart)) > 0) return;
+    char words[512];
+    if (int32_t length = FailureText(failure, words, sizeof words); length > 0) {
+        LeftPart(words, length, resultStart);
+        return;
+    }
     FormatCount(failure, nullptr, texts::REASON_SYSTEM_ERROR, resultStart);
 }
 
@@ -218,16 +333,15 @@ void ReportFailure(const Report &report, int32_t walked, const WalkTally &tally)
         WriteTemplate(texts::CANNOT_BE_OPENED, {report.path, reason.Text()}, kind);
     else
         WriteTemplate(tally.failedWriting ? texts::NOT_WRITTEN : texts::NOT_READ,
-                      {report.path, done.digits, reason.Text()}, kind);
+                      {report.path, done, reason.Text()}, kind);
     if (NATIVE) FlushStandardOutput(kind);
 }
 
 // SUMMARY_PATCHED or SUMMARY_CHECKED: "FILE: 1042 records, 3 corrected, 1 line left unchanged";
 // SUMMARY_SET ("FILE: 1042 records, 1 set, 0 corrected, 0 lines left unchanged") with the records
-// set, SUMMARY_STRICT with the structure findings, when one is given (else -1).
-void ReportSummary(const Report &report, const WalkTally &tally, int64_t set = -1,
-                   int64_t structure = -1) {
-    OwnedString records, lines, findings;
+// set as extra, SUMMARY_STRICT with the structure findings.
+void ReportSummary(const Report &report, const WalkTally &tally, const char *text, int64_t extra) {
+    OwnedString records, lines, more;
     int32_t start = WorkspacePosition();
     FormatCount(tally.records, texts::ONE_RECORD, texts::RECORDS, start);
     records.TakeResult(start);
@@ -236,23 +350,15 @@ void ReportSummary(const Report &report, const WalkTally &tally, int64_t set = -
     else
         FormatCount(tally.malformed, texts::ONE_LINE_MALFORMED, texts::LINES_MALFORMED, start);
     lines.TakeResult(start);
-    Decimal checksums(tally.checksums);
-    if (set >= 0) {
-        WriteTemplate(texts::SUMMARY_SET, {report.path, records.Text(), Decimal(set).digits,
-                                           checksums.digits, lines.Text()});
-        return;
-    }
-    FormatCount(structure, texts::ONE_STRUCTURE_FINDING, texts::STRUCTURE_FINDINGS, start);
-    findings.TakeResult(start);
-    WriteTemplate(report.patching  ? texts::SUMMARY_PATCHED
-                  : structure >= 0 ? texts::SUMMARY_STRICT
-                                   : texts::SUMMARY_CHECKED,
-                  {report.path, records.Text(), checksums.digits, lines.Text(), findings.Text()});
+    bool strict = text == texts::SUMMARY_STRICT;
+    FormatCount(extra, strict ? texts::ONE_STRUCTURE_FINDING : nullptr,
+                strict ? texts::STRUCTURE_FINDINGS : "%1", start);
+    more.TakeResult(start);
+    WriteTemplate(
+        text, {report.path, records.Text(), Decimal(tally.checksums), lines.Text(), more.Text()});
 }
 
 // ---- --strict and --set ----
-
-constexpr char HEX_DIGITS[] = "0123456789ABCDEF";
 
 // An address as a template's field: 0x and at least eight upper-case hexadecimal digits.
 struct Address {
@@ -264,64 +370,53 @@ struct Address {
         text[1] = 'x';
         for (int32_t i = 0; i < digits; ++i)
             text[2 + i] = HEX_DIGITS[value >> 4 * (digits - 1 - i) & 15];
-        text[2 + digits] = 0;
+        length = 2 + digits;
     }
-    char text[19];
-};
-
-// A record type as a template's field: two digits.
-struct TypeDigits {
-    explicit TypeDigits(int32_t type)
-        : text{HEX_DIGITS[type >> 4 & 15], HEX_DIGITS[type & 15], 0} {}
-    char text[3];
+    operator Field() const { return {text, length}; } // NOLINT: an address is a field
+    char text[18];
+    int32_t length;
 };
 
 // One finding on the structure, as app/texts.h words it.
 void ReportStructure(void *context, const StructureFinding &finding) {
+    static constexpr const char *TEXTS[] = {texts::AFTER_END, texts::UNKNOWN_TYPE,
+                                            texts::WRONG_BYTE_COUNT, texts::HELD_BEFORE,
+                                            texts::NO_END};
     const Report &report = *static_cast<const Report *>(context);
-    Decimal line(finding.line), other(finding.other);
-    TypeDigits type(finding.type);
-    switch (finding.kind) {
-    case STRUCTURE_AFTER_END:
-        WriteTemplate(texts::AFTER_END, {report.path, line.digits, other.digits});
-        break;
-    case STRUCTURE_TYPE:
-        WriteTemplate(texts::UNKNOWN_TYPE, {report.path, line.digits, type.text});
-        break;
-    case STRUCTURE_BYTE_COUNT:
-        WriteTemplate(texts::WRONG_BYTE_COUNT, {report.path, line.digits, type.text,
-                                                Decimal(finding.count).digits, other.digits});
-        break;
-    case STRUCTURE_OVERLAP:
-        WriteTemplate(texts::HELD_BEFORE,
-                      {report.path, line.digits, Address(finding.address).text, other.digits});
-        break;
-    default: WriteTemplate(texts::NO_END, {report.path, line.digits});
-    }
+    const char type[2] = {HEX_DIGITS[finding.type >> 4 & 15], HEX_DIGITS[finding.type & 15]};
+    WriteTemplate(TEXTS[finding.kind], {report.path,
+                                        Decimal(finding.line),
+                                        {type, 2},
+                                        Decimal(finding.count),
+                                        Decimal(finding.other),
+                                        Address(finding.address)});
 }
 
 // One stretch of addresses set in a record: BYTE_SET or BYTES_SET.
 void ReportStretch(void *context, int64_t line, uint64_t from, uint64_t to) {
     const Report &report = *static_cast<const Report *>(context);
     WriteTemplate(to - from == 1 ? texts::BYTE_SET : texts::BYTES_SET,
-                  {report.path, Decimal(line).digits, Address(from).text, Address(to - 1).text});
+                  {report.path, Decimal(line), Address(from), Address(to - 1)});
 }
 
-// Walks every named file in order; the report goes out only when someone can read it. A strict
-// check also checks each file's structure; given byte settings, patching sets them (their first
-// walk is done; the file with the argument index shortcut needs only its records that hold set
-// bytes). Returns EXIT_FAILED when a file could not be opened, read or written, else
-// EXIT_FOUND_WRONG when checking found something, else EXIT_DONE.
+// Walks every named file in order; the report goes out only when someone can read it, and
+// quiet, without findings and summaries: they are not even formatted. A strict check also
+// checks each file's structure; given byte settings, patching sets them (their first walk is
+// done; the file with the argument index shortcut needs only its records that hold set bytes).
+// Returns EXIT_FAILED when a file could not be opened, read or written, else EXIT_FOUND_WRONG
+// when checking found something, else EXIT_DONE.
 int32_t WalkNamedFiles(const CommandLine &command, WalkMode mode, ByteSettings *settings = nullptr,
                        int32_t shortcut = -1) {
-    bool reporting = OpenStandardOutput() != 0;
+    bool reporting = !command.quiet && OpenStandardOutput() != 0;
     bool failed = false, found = false;
     bool strict = command.mode == COMMAND_STRICT;
     for (int32_t index = command.firstFile; index < ArgumentCount(); ++index) {
         OwnedString path;
         TakeArgument(index, path);
         if (StringLength(path.Get()) == 0) continue;
-        Report report{path.Get(), mode == WALK_PATCH};
+        Report report{Field(path.Get()), mode == WALK_PATCH, {}};
+        TakeApart(report.patching ? texts::CHECKSUM_CORRECTED : texts::CHECKSUM_WRONG,
+                  report.checksumLine);
         WalkTally tally{};
         StructureCheck check{};
         check.sink = reporting ? ReportStructure : nullptr;
@@ -341,8 +436,12 @@ int32_t WalkNamedFiles(const CommandLine &command, WalkMode mode, ByteSettings *
         if (walked != 1)
             ReportFailure(report, walked, tally);
         else if (reporting)
-            ReportSummary(report, tally, settings ? settings->records : -1,
-                          strict ? check.findings : -1);
+            ReportSummary(report, tally,
+                          settings          ? texts::SUMMARY_SET
+                          : strict          ? texts::SUMMARY_STRICT
+                          : report.patching ? texts::SUMMARY_PATCHED
+                                            : texts::SUMMARY_CHECKED,
+                          settings ? settings->records : check.findings);
         failed = failed || walked != 1;
         found = found || tally.checksums > 0 || tally.malformed > 0 || check.findings > 0;
     }
@@ -374,7 +473,7 @@ bool FindSetBytes(const CommandLine &command, ByteSettings &settings, int32_t *s
         OwnedString path;
         TakeArgument(index, path);
         if (StringLength(path.Get()) == 0) continue;
-        Report report{path.Get(), false};
+        Report report{Field(path.Get()), false, {}};
         WalkTally tally{};
         BeginSetWalk(settings, WALK_CHECK);
         int32_t walked = WalkHexFile(path.Get(), WALK_CHECK, nullptr, nullptr, &tally,
@@ -384,9 +483,9 @@ bool FindSetBytes(const CommandLine &command, ByteSettings &settings, int32_t *s
         if (walked != 1) {
             ReportFailure(report, walked, tally);
         } else if (refusal.refused && OpenStandardOutput(kind)) {
-            Decimal first(refusal.first), second(refusal.second);
             WriteTemplate(refusal.first ? texts::SET_IN_TWO_RECORDS : texts::SET_IN_NO_RECORD,
-                          {report.path, Address(refusal.address).text, first.digits, second.digits},
+                          {report.path, Address(refusal.address), Decimal(refusal.first),
+                           Decimal(refusal.second)},
                           kind);
         }
         found = found && walked == 1 && !refusal.refused;
@@ -434,4 +533,10 @@ void PrintUsage(StreamKind kind) {
     if (!OpenStandardOutput(kind)) return;
     WriteOutput(texts::USAGE, kind);
     FlushStandardOutput(kind);
+}
+
+void PrintVersion() {
+    if (!OpenStandardOutput()) return;
+    WriteOutput(texts::VERSION);
+    FlushStandardOutput();
 }

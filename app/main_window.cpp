@@ -3,7 +3,6 @@
 #include "app/command_line.h"
 #include "app/main_layout.h"
 #include "app/texts.h"
-#include "core/checksum.h"
 #include "core/patcher.h"
 #include "core/record.h"
 #include "runtime/strings.h"
@@ -49,7 +48,7 @@ void ComputeChecksum() {
     int32_t start = WorkspacePosition();
     GetControlText(INPUT_FIELD, start);
     input.TakeResult(start);
-    SetControlText(OUTPUT_FIELD, CompleteInputLine(input.Text(), start));
+    SetControlText(OUTPUT_FIELD, CompleteRecordLine(input.Text(), start));
     SetWorkspacePosition(start);
 }
 
@@ -73,24 +72,38 @@ void PasteInput() {
     SetControlText(INPUT_FIELD, WorkspaceAt(scope.Start()));
 }
 
-// 1: patched; 0: not opened; -1: a read or write failed on the way (PatchFileInPlace).
+// How a patch went: 1 patched; 0 not opened; -1 a read or write failed on the way; NOT_REGULAR
+// a device, FIFO or the like, which is never opened.
+constexpr int32_t NOT_REGULAR = -2;
+
+int32_t PatchOneFile(const char *path) {
+    WalkTally tally{};
+    int32_t patched = WalkHexFile(path, WALK_PATCH, nullptr, nullptr, &tally);
+    if (patched == 0 && ClassifyFailure(tally.failure) == FAILURE_NOT_REGULAR) return NOT_REGULAR;
+    return patched;
+}
+
 void ShowPatchOutcome(int32_t patched) {
-    if (patched == 1)
+    if (patched == 1) {
         ShowMessageBox(texts::PATCHED, texts::PATCHED, 0);
-    else
-        ShowMessageBox(texts::PATCH_ERROR_TITLE,
-                       patched < 0 ? texts::NOT_COMPLETE : texts::NO_VALID_FILE, MB_ICONHAND);
+        return;
+    }
+    const char *text = patched == NOT_REGULAR ? texts::NOT_REGULAR_FILE
+                       : patched < 0          ? texts::NOT_COMPLETE
+                                              : texts::NO_VALID_FILE;
+    ShowMessageBox(texts::PATCH_ERROR_TITLE, text, MB_ICONHAND);
 }
 
 void PatchChosenFile(AppState &app) {
     int32_t start = WorkspacePosition();
     ChooseFileToOpen(texts::CHOOSE_FILE_TITLE, "", texts::FILE_FILTER, 0, start);
     AssignFromWorkspace(app.chosenPath, start);
-    ShowPatchOutcome(PatchFileInPlace(app.chosenPath.block));
+    ShowPatchOutcome(PatchOneFile(app.chosenPath.block));
 }
 
 // Every dropped file is patched like a chosen one; one message says whether all could be. A
-// file that could not be read or written completely outweighs one that could not be opened.
+// file that could not be read or written completely outweighs one that is no regular file,
+// which outweighs one that could not be opened.
 void PatchDroppedFiles() {
     int32_t count = DroppedFileCount();
     int32_t outcome = count > 0 ? 1 : 0;
@@ -99,8 +112,10 @@ void PatchDroppedFiles() {
         int32_t start = WorkspacePosition();
         DroppedFileName(index, start);
         path.TakeResult(start);
-        int32_t patched = PatchFileInPlace(path.Get());
-        if (patched < outcome) outcome = patched;
+        int32_t patched = PatchOneFile(path.Get());
+        if (patched == -1 || (patched == NOT_REGULAR && outcome != -1) ||
+            (patched == 0 && outcome == 1))
+            outcome = patched;
     }
     EndDrop();
     ShowPatchOutcome(outcome);
@@ -129,32 +144,16 @@ void RunEventLoop(AppState &app) {
 
 } // namespace
 
-// The field's text up to its first line end is the record. A record without its checksum field
-// gets one appended; anything else is taken to end in its checksum field, which is replaced
-// (so ":" still gives "00").
-char *CompleteInputLine(const char *fieldText, int32_t resultStart) {
-    const char *text = fieldText ? fieldText : "";
-    int32_t length = 0;
-    while (text[length] != 0 && text[length] != '\r' && text[length] != '\n')
-        ++length;
-    uint8_t checksum = 0;
-    bool bare = ClassifyRecord(text, length, &checksum) == RECORD_WITHOUT_CHECKSUM;
-    OwnedString line;
-    {
-        int32_t start = WorkspacePosition();
-        LeftPart(text, length, start);
-        AppendString(bare ? "00\r\n" : "\r\n");
-        line.TakeResult(start);
-    }
-    return CompleteRecordChecksum(line.Get(), resultStart);
-}
-
 int32_t RunMainWindow() {
     AppState app{};
     CommandLine command = ReadCommandLine();
     if (command.mode == COMMAND_USAGE || command.mode == COMMAND_MISUSED) {
         PrintUsage();
         return command.mode == COMMAND_USAGE ? EXIT_DONE : EXIT_FAILED;
+    }
+    if (command.mode == COMMAND_VERSION) {
+        PrintVersion();
+        return EXIT_DONE;
     }
     if (command.mode == COMMAND_CHECK || command.mode == COMMAND_STRICT)
         return CheckNamedFiles(command);

@@ -4,13 +4,12 @@
  *
  * RunMainWindow returns the process exit code (app/command_line.h): 0 when all went well, 1
  * when a file named on the command line could not be opened, read or written (or a check was
- * given no file), 2 when a check found a wrong or malformed record. CompleteInputLine is the text
- * the window puts into the output field for a given input field text (exposed for tests). The
- * libraries must have been initialised by start-up.
+ * given no file), 2 when a check found a wrong or malformed record. The output field shows the
+ * input field's text completed by CompleteRecordLine (core/record.h). The libraries must have
+ * been initialised by start-up.
  */
 #pragma once
 
 #include <cstdint>
 
 int32_t RunMainWindow();
-char *CompleteInputLine(const char *fieldText, int32_t resultStart);

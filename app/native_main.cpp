@@ -19,6 +19,7 @@ int32_t RunCommandLine() {
     case COMMAND_STRICT: return CheckNamedFiles(command);
     case COMMAND_SET: return SetNamedBytes(command);
     case COMMAND_USAGE: PrintUsage(STREAM_OUTPUT); return EXIT_DONE;
+    case COMMAND_VERSION: PrintVersion(); return EXIT_DONE;
     default: PrintUsage(STREAM_ERROR); return EXIT_FAILED;
     }
 }

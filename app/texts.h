@@ -4,9 +4,11 @@
  */
 #pragma once
 
+#include "app/version.h"
+
 namespace texts {
 
-inline constexpr char WINDOW_TITLE[] = "Vorlax Checksumme 1.0";
+inline constexpr char WINDOW_TITLE[] = "Vorlax Checksumme " CHECKSUMME_VERSION; // ... 1.0
 inline constexpr char INPUT_LABEL[] = "Intel Hex Line ohne Checksum (z.B. :00000001FF):";
 inline constexpr char INPUT_START[] = ":";
 inline constexpr char INPUT_TIP[] = "Zu verschl\xFCsselnder Key"; // Zu verschlüsselnder Key
@@ -36,6 +38,7 @@ inline constexpr char PATCHED[] = "File pachted successfully!";
 inline constexpr char PATCH_ERROR_TITLE[] = "Error";
 inline constexpr char NO_VALID_FILE[] = "No valid file was selected.";
 inline constexpr char NOT_COMPLETE[] = "The file could not be read or written completely.";
+inline constexpr char NOT_REGULAR_FILE[] = "No valid file was selected: not a regular file.";
 
 // The command line's usage and its report, English like the file messages above. Each report
 // message is one template; %1, %2 ... mark where its fields go, as the comment above it says. On
@@ -44,19 +47,18 @@ inline constexpr char NOT_COMPLETE[] = "The file could not be read or written co
 // standard error as "checksumme: FILE: reason".
 #ifdef _WIN32
 inline constexpr char USAGE[] =
-    "Usage: checksumme [/check | /strict | /set ADDRESS=BYTES...] FILE...\r\n"
+    "Usage: checksumme [/check | /strict | /set ADDRESS=BYTES...] [/q] FILE...\r\n"
     "  checksumme FILE...          rewrites the checksum of every record of each file in place\r\n"
     "  checksumme /check FILE...   checks each file and changes nothing\r\n"
-    "  checksumme /strict FILE...  also checks for data at one address twice, the end-of-file\r\n"
-    "                              record, record types and their byte counts\r\n"
-    "  checksumme /set ADDRESS=BYTES FILE...  sets the data bytes (hexadecimal digits) at\r\n"
-    "      ADDRESS (decimal or 0x...) and every checksum; each byte must lie in one record\r\n"
+    "  checksumme /strict FILE...  checks each file and its structure, changes nothing\r\n"
+    "  checksumme /set ADDRESS=BYTES FILE...  sets the bytes (hexadecimal) at ADDRESS (0x...\r\n"
+    "                              or decimal) in the data records, all or nothing, and patches\r\n"
     "  checksumme                  opens the window\r\n"
-    "--check, --strict, --set and --help are /check, /strict, /set and /?. Each finding is\r\n"
-    "reported as FILE(LINE): message, then one summary line per file, in UTF-8.\r\n"
-    "Exit codes: 0 done; 1 a file could not be opened, read or written, no file was given,\r\n"
-    "or /set was refused; 2 (/check, /strict) a wrong checksum, a line starting with \":\"\r\n"
-    "that is not a well-formed record, or (/strict) a finding on the structure.\r\n";
+    "/q reports failures alone, /version prints the version; --check, --strict, --set, -q, -V\r\n"
+    "and --help are the same. Findings read FILE(LINE): message, then a summary per file, in\r\n"
+    "UTF-8. Exit codes: 0 done; 1 a file not opened, read or written, no file, or /set refused;\r\n"
+    "2 (/check, /strict) a wrong checksum, a malformed record or a finding on the structure.\r\n";
+inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\r\n";
 #define CHECKSUMME_AT_LINE "%1(%2): "
 #define CHECKSUMME_FAILED "%1: "
 #define CHECKSUMME_SET "/set "
@@ -65,18 +67,19 @@ inline constexpr char USAGE[] =
 #define CHECKSUMME_END "\r\n"
 #else
 inline constexpr char USAGE[] =
-    "Usage: checksumme [--check | --strict | --set ADDRESS=BYTES...] [--] FILE...\n"
+    "Usage: checksumme [--check | --strict | --set ADDRESS=BYTES...] [-q] [--] FILE...\n"
     "  checksumme FILE...           rewrites the checksum of every record of each file in place\n"
     "  checksumme --check FILE...   checks each file and changes nothing\n"
-    "  checksumme --strict FILE...  also checks for data at one address twice, the end-of-file\n"
-    "                               record, record types and their byte counts\n"
-    "  checksumme --set ADDRESS=BYTES FILE...  sets the data bytes (hexadecimal digits) at\n"
-    "      ADDRESS (decimal or 0x...) and every checksum; each byte must lie in one record\n"
+    "  checksumme --strict FILE...  checks each file and its structure, changes nothing\n"
+    "  checksumme --set ADDRESS=BYTES FILE...  sets the bytes (hexadecimal) at ADDRESS\n"
+    "      (decimal or 0x...) in the data records, all or nothing, and every checksum\n"
+    "  checksumme --version         prints the version (also -V)\n"
     "Each finding is reported as FILE:LINE: message on the standard output, then one summary\n"
-    "line per file; errors go to the standard error.\n"
+    "line per file; errors go to the standard error. -q (--quiet) prints the errors alone.\n"
     "Exit codes: 0 done; 1 a file could not be opened, read or written, no file was given, or\n"
-    "--set was refused; 2 (--check, --strict) a wrong checksum, a line starting with \":\" that\n"
-    "is not a well-formed record, or (--strict) a finding on the structure.\n";
+    "--set was refused; 2 (--check, --strict) a wrong checksum, a malformed record or\n"
+    "(--strict) a finding on the structure.\n";
+inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\n";
 #define CHECKSUMME_AT_LINE "%1:%2: "
 #define CHECKSUMME_FAILED "checksumme: %1: "
 #define CHECKSUMME_SET "checksumme: --set "
@@ -120,19 +123,18 @@ inline constexpr char NOT_WRITTEN[] = CHECKSUMME_FAILED
     "could not be written completely, stopped after line %2" CHECKSUMME_BECAUSE("%3")
         CHECKSUMME_END;
 
-// --strict: %1 file, %2 line, then as each says. Addresses as 0x and at least 8 digits.
-// %3 the end-of-file record's line
+// --strict, each finding with the same fields, of which it takes what it needs: %1 file, %2 line,
+// %3 the record's type (two digits), %4 its data bytes, %5 the end-of-file record's line (after
+// it), the data bytes the type should have (a wrong byte count) or the line that holds the
+// address already (data held twice), %6 the lowest address held twice (0x and at least 8 digits)
 inline constexpr char AFTER_END[] =
-    CHECKSUMME_AT_LINE "record after the end-of-file record of line %3" CHECKSUMME_END;
-// %3 the record type, two digits
+    CHECKSUMME_AT_LINE "record after the end-of-file record of line %5" CHECKSUMME_END;
 inline constexpr char UNKNOWN_TYPE[] =
     CHECKSUMME_AT_LINE "record type %3 is none of 00 to 05" CHECKSUMME_END;
-// %3 the record type, two digits, %4 its data bytes, %5 those it should have
 inline constexpr char WRONG_BYTE_COUNT[] =
     CHECKSUMME_AT_LINE "record type %3 with %4 data bytes, should have %5" CHECKSUMME_END;
-// %3 the lowest address held twice, %4 the line that held it first
 inline constexpr char HELD_BEFORE[] =
-    CHECKSUMME_AT_LINE "data at %3 that line %4 holds already" CHECKSUMME_END;
+    CHECKSUMME_AT_LINE "data at %6 that line %5 holds already" CHECKSUMME_END;
 inline constexpr char NO_END[] = CHECKSUMME_AT_LINE "no end-of-file record" CHECKSUMME_END;
 // %1 file, %2 RECORDS, %3 the checksums wrong, %4 LINES_MALFORMED, %5 STRUCTURE_FINDINGS
 inline constexpr char SUMMARY_STRICT[] = "%1: %2, %3 wrong, %4, %5" CHECKSUMME_END;
@@ -142,9 +144,9 @@ inline constexpr char STRUCTURE_FINDINGS[] = "%1 structure findings";
 // --set: %1 file, %2 line, %3 the first address set in the record, %4 the last
 inline constexpr char BYTE_SET[] = CHECKSUMME_AT_LINE "set %3" CHECKSUMME_END;
 inline constexpr char BYTES_SET[] = CHECKSUMME_AT_LINE "set %3 to %4" CHECKSUMME_END;
-// %1 file, %2 RECORDS, %3 the records with bytes set, %4 the checksums corrected besides,
-// %5 LINES_LEFT
-inline constexpr char SUMMARY_SET[] = "%1: %2, %3 set, %4 corrected, %5" CHECKSUMME_END;
+// %1 file, %2 RECORDS, %3 the checksums corrected besides, %4 LINES_LEFT, %5 the records with
+// bytes set
+inline constexpr char SUMMARY_SET[] = "%1: %2, %5 set, %3 corrected, %4" CHECKSUMME_END;
 // A refusal, nothing written in any file: %1 file, %2 the lowest address held by no data record
 // or by two, %3 and %4 their lines
 inline constexpr char SET_IN_NO_RECORD[] =
@@ -173,6 +175,8 @@ inline constexpr char REASON_LOCKED[] = "locked by another program";
 inline constexpr char REASON_PATH_TOO_LONG[] = "path too long";
 inline constexpr char REASON_DISK_FULL[] = "disk full";
 inline constexpr char REASON_NETWORK_GONE[] = "network path gone";
+inline constexpr char REASON_NOT_REGULAR[] = "not a regular file"; // a device, FIFO, socket...
+inline constexpr char REASON_CHANGED[] = "changed by another program while being read";
 inline constexpr char REASON_SYSTEM_ERROR[] = "system error %1"; // %1 its number
 
 } // namespace texts

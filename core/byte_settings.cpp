@@ -9,13 +9,6 @@
 
 namespace {
 
-int32_t DigitValue(char c) {
-    return c >= '0' && c <= '9'   ? c - '0'
-           : c >= 'A' && c <= 'F' ? c - 'A' + 10
-           : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                                  : -1;
-}
-
 uint64_t EndOf(const ByteSetting &setting) {
     return setting.address + static_cast<uint64_t>(setting.count);
 }
@@ -46,7 +39,7 @@ const char *DigitsOf(const char *record, int32_t length) {
         lower = lower || (record[i] >= 'a' && record[i] <= 'f');
         upper = upper || (record[i] >= 'A' && record[i] <= 'F');
     }
-    return lower && !upper ? "0123456789abcdef" : "0123456789ABCDEF";
+    return lower && !upper ? "0123456789abcdef" : HEX_DIGITS;
 }
 
 } // namespace
@@ -58,14 +51,15 @@ bool AddByteSetting(ByteSettings &settings, const char *text, int32_t argument) 
     const char *at = hex ? text + 2 : text;
     const char *digits = at;
     for (; *at != '='; ++at) {
-        int32_t value = DigitValue(*at);
+        int32_t value = HexDigitValue(static_cast<unsigned char>(*at));
         if (value < 0 || (!hex && value > 9)) return false;
         setting.address = setting.address * (hex ? 16 : 10) + static_cast<uint64_t>(value);
         if (setting.address > 0xFFFFFFFFu) return false;
     }
     if (at == digits) return false;
     for (++at; at[0]; at += 2) {
-        int32_t high = DigitValue(at[0]), low = at[1] ? DigitValue(at[1]) : -1;
+        int32_t high = HexDigitValue(static_cast<unsigned char>(at[0]));
+        int32_t low = at[1] ? HexDigitValue(static_cast<unsigned char>(at[1])) : -1;
         if (high < 0 || low < 0 || setting.count == 255) return false;
         setting.bytes[setting.count++] = static_cast<uint8_t>(high << 4 | low);
     }

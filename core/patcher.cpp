@@ -178,6 +178,22 @@ struct LongLine {
     bool record;       // it is a record with a comment behind it
 };
 
+// A span keeps the start of a line that goes on in the file for the next span, so the longest
+// record must fit in the buffer with room to spare; a longer line is no record and is passed
+// over a span at a time.
+static_assert(LONGEST_RECORD + 2 < FILE_BUFFER_SIZE, "a record and its line end fit in a span");
+
+// The walk in the channel's own buffer. Each span holds whole lines up to the last line end
+// read; the start of a line that goes on in the file is kept for the next span, unless it is
+// already too long for a record, which it then is not. When patching, checksums are changed in
+// the span, and the channel writes the changed stretch back once per span; a last record
+// without a line end gets CR LF. False when the channel has no buffer (nothing was read then).
+struct SpanWalk {
+    LongLine longLine;
+    bool lastRecordOpen; // the span's last line is a record without a line end (so far)
+    int64_t at;          // where the span starts in the file
+};
+
 // The start of a line too long for a record alone, at start in the span: a record with a
 // comment behind it is looked at now, while it is in the span. True for such a record.
 bool LookAtCommentedRecord(Walk &walk, char *span, int32_t start, int32_t length) {
@@ -190,69 +206,79 @@ bool LookAtCommentedRecord(Walk &walk, char *span, int32_t start, int32_t length
     return true;
 }
 
-// The walk in the channel's own buffer. Each span holds whole lines up to the last line end
-// read; the start of a line that goes on in the file is kept for the next span, unless it is
-// already too long for a record, which it then is not. When patching, checksums are changed in
-// the span, and the channel writes the changed stretch back once per span; a last record
-// without a line end gets CR LF. False when the channel has no buffer (nothing was read then).
+// Looks at the whole lines of one span; at the end of the file also at its last line. Returns
+// where the unfinished line at the span's end starts (length when there is none).
+int32_t WalkLines(Walk &walk, SpanWalk &spans, char *span, int32_t length, bool atEnd) {
+    int32_t firstChange = length;
+    int32_t start = 0;
+    for (;;) {
+        int32_t end = FindLineEnd(span, start, length);
+        if (end == length && !atEnd) break;                               // goes on in the file
+        if (end == length && start == end && !spans.longLine.open) break; // nothing after the end
+        char ending = end < length ? span[end] : 0;
+        if (spans.longLine.open) {
+            spans.longLine.open = false;
+            if (spans.longLine.colon)
+                ReportMalformed(walk, spans.longLine.length + end, spans.longLine.fault);
+            spans.lastRecordOpen = spans.longLine.record && end == length;
+            walk.line += EndsLine(walk, ending, false);
+        } else if (EndsLine(walk, ending, start == end)) {
+            walk.position = spans.at + start;
+            Outcome outcome = LookAt(walk, span + start, end - start, end - start);
+            if (outcome == RECORD_PATCHED && start + walk.changedFrom < firstChange)
+                firstChange = start + static_cast<int32_t>(walk.changedFrom);
+            spans.lastRecordOpen = outcome != NO_RECORD && end == length;
+            walk.line += 1;
+        }
+        if (end == length) break;
+        start = end + 1;
+    }
+    if (firstChange < length) NoteSpanChange(PATCH_CHANNEL, firstChange);
+    return start;
+}
+
+// The unfinished line at the span's end, from start on: kept for the next span while it may
+// still be a record alone; else counted and passed over (a record with a comment behind it is
+// looked at first). Returns the bytes of the span consumed.
+int32_t PassLongLine(Walk &walk, SpanWalk &spans, char *span, int32_t start, int32_t length) {
+    if (spans.longLine.open) {
+        spans.longLine.length += length - start;
+        return length;
+    }
+    if (length - start <= LONGEST_RECORD) return start;
+    char *text = span + start;
+    int64_t stored = length - start, mark = MarkLength(walk, text, stored);
+    walk.position = spans.at + start;
+    bool record = LookAtCommentedRecord(walk, span, start, length);
+    spans.longLine = {true, text[mark] == ':' && !record, stored - mark,
+                      DiagnoseRecord(text + mark, stored - mark), record};
+    walk.afterCR = false;
+    return length;
+}
+
 bool WalkInSpans(Walk &walk) {
-    int32_t consumed = 0, length = 0, added = 0;
-    LongLine longLine{};
-    bool lastRecordOpen = false;
-    for (int64_t spanAt = 0;; spanAt += consumed) { // where the span starts in the file
-        char *span = ReadChannelSpan(PATCH_CHANNEL, consumed, &length, &added);
+    int32_t consumed = 0, length = 0;
+    SpanRead read = SPAN_READ;
+    SpanWalk spans{};
+    for (;;) {
+        char *span = ReadChannelSpan(PATCH_CHANNEL, consumed, &length, &read);
         if (!span) return false;
         // The changes of the span before went back to the file before this read: the lines
         // up to it are done, unless that write or this read failed, which ends the walk.
-        if (added < 0) {
+        if (read == SPAN_FAILED) {
             Settled(walk, walk.line - 1);
             return true;
         }
         walk.tally.linesDone = walk.line - 1;
-        bool atEnd = added == 0;
-        int32_t firstChange = length;
-        int32_t start = 0;
-        for (;;) {
-            int32_t end = FindLineEnd(span, start, length);
-            if (end == length && !atEnd) break; // the line goes on in the file
-            if (end == length && start == end && !longLine.open) break; // nothing after the end
-            char ending = end < length ? span[end] : 0;
-            if (longLine.open) {
-                longLine.open = false;
-                if (longLine.colon) ReportMalformed(walk, longLine.length + end, longLine.fault);
-                lastRecordOpen = longLine.record && end == length;
-                walk.line += EndsLine(walk, ending, false);
-            } else if (EndsLine(walk, ending, start == end)) {
-                walk.position = spanAt + start;
-                Outcome outcome = LookAt(walk, span + start, end - start, end - start);
-                if (outcome == RECORD_PATCHED && start + walk.changedFrom < firstChange)
-                    firstChange = start + static_cast<int32_t>(walk.changedFrom);
-                lastRecordOpen = outcome != NO_RECORD && end == length;
-                walk.line += 1;
-            }
-            if (end == length) break;
-            start = end + 1;
-        }
-        if (firstChange < length) NoteSpanChange(PATCH_CHANNEL, firstChange);
+        bool atEnd = read == SPAN_END;
+        int32_t start = WalkLines(walk, spans, span, length, atEnd);
         if (atEnd) break;
-        if (longLine.open) {
-            longLine.length += length - start;
-            start = length;
-        } else if (length - start > LONGEST_RECORD) {
-            char *text = span + start;
-            int64_t stored = length - start, mark = MarkLength(walk, text, stored);
-            walk.position = spanAt + start;
-            bool record = LookAtCommentedRecord(walk, span, start, length);
-            longLine = {true, text[mark] == ':' && !record, stored - mark,
-                        DiagnoseRecord(text + mark, stored - mark), record};
-            walk.afterCR = false;
-            start = length;
-        }
-        consumed = start;
+        consumed = PassLongLine(walk, spans, span, start, length);
+        spans.at += consumed;
     }
     // A last record without a line end is done once its CR LF is written too.
-    walk.tally.unsettled += lastRecordOpen;
-    bool appendLineEnd = walk.patching && lastRecordOpen;
+    walk.tally.unsettled += spans.lastRecordOpen;
+    bool appendLineEnd = walk.patching && spans.lastRecordOpen;
     if (!Settled(walk, walk.line - 1 - (appendLineEnd ? 1 : 0)) || !appendLineEnd) return true;
     WriteChannelBytes(PATCH_CHANNEL, "\r\n", 2);
     Settled(walk, walk.line - 1);
@@ -279,17 +305,18 @@ void WalkLineByLine(Walk &walk) {
         walk.tally.unsettled += outcome != NO_RECORD && terminator == 0;
         if (walk.patching &&
             (outcome == RECORD_PATCHED || (outcome == RECORD_RIGHT && terminator == 0))) {
+            // A seek that fails is kept on the channel as a failed write, which ends the walk.
             if (outcome == RECORD_PATCHED) {
-                SeekChannel(PATCH_CHANNEL, position + walk.changedFrom);
+                if (SeekChannel(PATCH_CHANNEL, position + walk.changedFrom) < 0) break;
                 WriteChannelBytes(PATCH_CHANNEL, line + walk.changedFrom,
                                   static_cast<int32_t>(walk.changedTo - walk.changedFrom));
             }
             if (terminator == 0) { // the CR LF written is no further line
-                SeekChannel(PATCH_CHANNEL, position + length);
+                if (SeekChannel(PATCH_CHANNEL, position + length) < 0) break;
                 WriteChannelBytes(PATCH_CHANNEL, "\r\n", 2);
                 next += 2;
             }
-            SeekChannel(PATCH_CHANNEL, next);
+            if (SeekChannel(PATCH_CHANNEL, next) < 0) break;
         }
         position = next;
     }

@@ -1,5 +1,7 @@
 #include "core/record.h"
 
+#include "runtime/strings.h"
+
 namespace {
 
 constexpr uint16_t NOT_A_PAIR = 0x100;
@@ -11,22 +13,15 @@ constexpr uint16_t NOT_A_PAIR = 0x100;
 uint16_t pairValue[0x10000];
 bool pairsFilled = false;
 
-int DigitValue(int c) {
-    return c >= '0' && c <= '9'   ? c - '0'
-           : c >= 'A' && c <= 'F' ? c - 'A' + 10
-           : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                                  : -1;
-}
-
 void FillPairs() {
     for (uint16_t &value : pairValue)
         value = NOT_A_PAIR;
     for (int high = 0; high < 256; ++high) {
-        if (DigitValue(high) < 0) continue;
+        if (HexDigitValue(high) < 0) continue;
         for (int low = 0; low < 256; ++low)
-            if (DigitValue(low) >= 0)
+            if (HexDigitValue(low) >= 0)
                 pairValue[high | low << 8] =
-                    static_cast<uint16_t>(DigitValue(high) * 16 + DigitValue(low));
+                    static_cast<uint16_t>(HexDigitValue(high) * 16 + HexDigitValue(low));
     }
     pairsFilled = true;
 }
@@ -37,10 +32,54 @@ unsigned Pair(const char *at) {
     return pairValue[key];
 }
 
+// The lenient reading of the pair at at, of which only the characters before end count.
+int32_t LenientPair(const char *at, const char *end) {
+    int32_t value = 0;
+    for (int32_t i = 0; i < 2 && at + i < end; ++i)
+        if (int32_t digit = HexDigitValue(static_cast<unsigned char>(at[i])); digit >= 0)
+            value = value * 16 + digit;
+    return value;
+}
+
+// The byte count and count + 3 pairs after it, read leniently from text's first length
+// characters (the bound in full width, so that 254 and 255 get all their steps), as their
+// two's complement.
+uint8_t LenientChecksum(const char *text, int64_t length) {
+    const char *end = text + length;
+    int32_t count = length > 1 ? LenientPair(text + 1, end) : 0;
+    uint32_t sum = static_cast<uint32_t>(count);
+    for (int64_t i = 0; i <= count + 2; ++i) {
+        int64_t at = 2 * i + 3;
+        if (at < length) sum += static_cast<uint32_t>(LenientPair(text + at, end));
+    }
+    return static_cast<uint8_t>(0x100u - (sum & 0xFFu));
+}
+
+// The first length characters of text, then the checksum's two digits, at the result start.
+char *WithChecksum(const char *text, int64_t length, uint8_t checksum, int32_t resultStart) {
+    char digits[3] = {0, 0, 0};
+    ChecksumDigits(checksum, digits);
+    LeftPart(text, length > 0 ? static_cast<int32_t>(length) : 0, resultStart);
+    AppendString(digits);
+    return WorkspaceAt(resultStart);
+}
+
+// The sum of the values of the pairs digit pairs at digits, one table look-up each; NOT_A_PAIR
+// set in it when one of them is not two hexadecimal digits.
+unsigned SumPairs(const char *digits, int64_t pairs) {
+    unsigned sum = 0, seen = 0;
+    for (int64_t i = 0; i < pairs; ++i) {
+        unsigned value = Pair(digits + 2 * i);
+        seen |= value;
+        sum += value;
+    }
+    return (sum & 0xFFu) | (seen & NOT_A_PAIR);
+}
+
 } // namespace
 
-// One pass over the digit pairs after the ":", one table look-up each: every pair must be two
-// digits, and all pairs before the checksum field are summed.
+// The pairs after the ":" summed in one pass: every pair must be two digits; the checksum
+// field's own value is taken back out of the sum.
 RecordShape ClassifyRecord(const char *line, int64_t length, uint8_t *checksum) {
     if (length < 9 || length > LONGEST_RECORD || line[0] != ':') return NOT_A_RECORD;
     if (!pairsFilled) FillPairs();
@@ -51,14 +90,9 @@ RecordShape ClassifyRecord(const char *line, int64_t length, uint8_t *checksum) 
                         : length == summed + 2 ? RECORD_WITH_CHECKSUM
                                                : NOT_A_RECORD;
     if (shape == NOT_A_RECORD) return NOT_A_RECORD;
-    unsigned sum = 0, seen = 0;
-    for (int64_t i = 1; i < summed; i += 2) {
-        unsigned value = Pair(line + i);
-        seen |= value;
-        sum += value;
-    }
-    if (shape == RECORD_WITH_CHECKSUM) seen |= Pair(line + summed);
-    if (seen & NOT_A_PAIR) return NOT_A_RECORD;
+    unsigned sum = SumPairs(line + 1, (length - 1) / 2);
+    if (sum & NOT_A_PAIR) return NOT_A_RECORD;
+    if (shape == RECORD_WITH_CHECKSUM) sum -= Pair(line + summed);
     *checksum = static_cast<uint8_t>(0x100u - (sum & 0xFFu));
     return shape;
 }
@@ -77,19 +111,49 @@ uint8_t RecordPair(const char *record, int32_t index) {
     return static_cast<uint8_t>(Pair(record + 1 + 2 * index));
 }
 
-void ChecksumDigits(uint8_t checksum, char digits[2]) {
-    static constexpr char HEX[] = "0123456789ABCDEF";
-    digits[0] = HEX[checksum >> 4];
-    digits[1] = HEX[checksum & 15];
+int32_t HexDigitValue(int c) {
+    return c >= '0' && c <= '9'   ? c - '0'
+           : c >= 'A' && c <= 'F' ? c - 'A' + 10
+           : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                  : -1;
 }
 
 RecordFault DiagnoseRecord(const char *line, int64_t stored) {
     RecordFault fault{0, -1};
     if (stored > LONGEST_RECORD + 2) stored = LONGEST_RECORD + 2;
     for (int64_t i = 1; i < stored && fault.notDigit == 0; ++i)
-        if (DigitValue(static_cast<unsigned char>(line[i])) < 0) fault.notDigit = i + 1;
+        if (HexDigitValue(static_cast<unsigned char>(line[i])) < 0) fault.notDigit = i + 1;
     if (stored >= 3 && fault.notDigit != 2 && fault.notDigit != 3)
-        fault.expected = 11 + 2 * (DigitValue(static_cast<unsigned char>(line[1])) * 16 +
-                                   DigitValue(static_cast<unsigned char>(line[2])));
+        fault.expected = 11 + 2 * (HexDigitValue(static_cast<unsigned char>(line[1])) * 16 +
+                                   HexDigitValue(static_cast<unsigned char>(line[2])));
     return fault;
+}
+
+int32_t HexPairValue(const char *pair) {
+    if (!pair) return 0;
+    int32_t length = pair[0] == 0 ? 0 : pair[1] == 0 ? 1 : 2;
+    return LenientPair(pair, pair + length);
+}
+
+// The line is copied first: it may lie in the workspace, even where the result goes.
+char *CompleteRecordChecksum(const char *line, int32_t resultStart) {
+    OwnedString copy;
+    copy.Assign(line ? line : "");
+    int64_t length = StringLength(copy.Text());
+    return WithChecksum(copy.Text(), length - 4, LenientChecksum(copy.Text(), length), resultStart);
+}
+
+char *CompleteRecordLine(const char *text, int32_t resultStart) {
+    OwnedString copy;
+    copy.Assign(text ? text : "");
+    const char *line = copy.Text();
+    int64_t length = 0;
+    while (line[length] != 0 && line[length] != '\r' && line[length] != '\n')
+        ++length;
+    uint8_t checksum = 0;
+    switch (ClassifyRecord(line, length, &checksum)) {
+    case RECORD_WITHOUT_CHECKSUM: return WithChecksum(line, length, checksum, resultStart);
+    case RECORD_WITH_CHECKSUM: return WithChecksum(line, length - 2, checksum, resultStart);
+    default: return WithChecksum(line, length - 2, LenientChecksum(line, length), resultStart);
+    }
 }

@@ -6,12 +6,28 @@
  * pair): byte count, address, type, data and the checksum field. The same line without its
  * checksum field is 9 + 2 x byte count long. ClassifyRecord says which of the two a line of the
  * given length is, or that it is neither, and gives the right checksum of the record's bytes:
- * the two's complement of their sum, which HexPairValue and CompleteRecordChecksum
- * (core/checksum.h) also give for such a line; for a line that is neither, checksum stays as
- * it was. The line needs no zero byte; at most
- * LONGEST_RECORD of its bytes are read. Nothing fails: any bytes give an answer.
+ * the two's complement of their sum; for a line that is neither, checksum stays as it was. The
+ * line needs no zero byte; at most LONGEST_RECORD of its bytes are read. Nothing fails: any
+ * bytes give an answer.
+ *
+ * Text typed or pasted by hand need not be a record, and is read leniently: HexPairValue reads
+ * one byte value from at most the first two characters of a String (hexadecimal digits of
+ * either case shift and add, any other character is skipped), and the lenient checksum sums
+ * the byte count and then count + 3 such pairs after it (address, type, data), the ones beyond
+ * the text counting 0. For a well-formed record both readings give the same checksum.
+ *
+ * CompleteRecordChecksum takes a line that ends in its old two-character checksum and a
+ * two-character line end (CR LF), and gives the line without those four characters followed by
+ * the lenient checksum in two upper-case digits (":" and "" give "00"). CompleteRecordLine is
+ * the window's completion of what the user typed: its text up to the first line end; a
+ * well-formed record gets its checksum field replaced, one without its checksum field gets one
+ * appended, and anything else is taken to end in its checksum field, which the lenient checksum
+ * replaces. Both give their result at the result start (runtime/strings.h); every other
+ * character stays as it is.
  */
 #pragma once
+
+#include "runtime/strings.h"
 
 #include <cstdint>
 
@@ -24,7 +40,16 @@ enum RecordShape : int32_t {
 };
 
 RecordShape ClassifyRecord(const char *line, int64_t length, uint8_t *checksum); // set for records
-void ChecksumDigits(uint8_t checksum, char digits[2]); // two upper-case hexadecimal digits
+// The checksum in two upper-case hexadecimal digits.
+inline void ChecksumDigits(uint8_t checksum, char digits[2]) {
+    digits[0] = HEX_DIGITS[checksum >> 4];
+    digits[1] = HEX_DIGITS[checksum & 15];
+}
+int32_t HexDigitValue(int c); // 0 to 15 for a hexadecimal digit of either case, else -1
+
+int32_t HexPairValue(const char *pair);
+char *CompleteRecordChecksum(const char *line, int32_t resultStart);
+char *CompleteRecordLine(const char *text, int32_t resultStart);
 
 // The record a line holds, as files patch and check it: a line that is a record with its
 // checksum field, or such a record followed by a blank or a tab and any text (a comment, as

@@ -68,7 +68,10 @@ void InitArguments() {
 char *NextArgument(int32_t resultStart) {
     const char *token = nullptr;
     int32_t length = 0;
-    if (!PlatformArgument(state->cursor + 1, &token, &length)) {
+    const char *line = PlatformCommandLine();
+    bool found = line ? FindToken(line, state->cursor + 1, &token, &length)
+                      : PlatformArgument(state->cursor + 1, &token, &length);
+    if (!found) {
         char *empty = ReserveResult(0, resultStart);
         empty[0] = 0;
         return empty;
@@ -86,5 +89,6 @@ char *ArgumentAt(int32_t index, int32_t resultStart) {
 }
 
 int32_t ArgumentCount() {
-    return PlatformArgumentCount() - 1;
+    const char *line = PlatformCommandLine();
+    return (line ? CountTokens(line) : PlatformArgumentCount()) - 1;
 }

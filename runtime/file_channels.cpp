@@ -6,15 +6,9 @@
 
 #include <cstring>
 
-// Test seam, declared in tests/support/seams.h: while one of the two is set, it counts ReadFile
-// or WriteFile calls down, and the call that brings it to 0 fails with failureCodeForTesting.
-int32_t failingReadForTesting = 0;
-int32_t failingWriteForTesting = 0;
-uint32_t failureCodeForTesting = 0;
-
 namespace {
 
-constexpr int32_t BUFFER_SIZE = 4096;
+constexpr int32_t BUFFER_SIZE = FILE_BUFFER_SIZE;
 
 struct FileChannel {
     PlatformFile file; // owned; closed by CloseChannel. Zero marks a free entry.
@@ -23,7 +17,8 @@ struct FileChannel {
     int32_t filled;    // bytes put into the buffer by the last refill
     int32_t changed;   // read mode: first buffer byte changed in place (ReadChannelSpan); -1: none
     int32_t reading;
-    int64_t pointer;  // where the platform's file pointer stands
+    int64_t pointer; // where the platform's file pointer stands
+    int64_t size;    // the file's size as opened, and as this channel's writes made it; -1: unknown
     uint32_t failure; // the system's code of the first read or write that failed; 0: none
     int32_t failedWriting;
 };
@@ -36,10 +31,6 @@ FileChannel *Lookup(int32_t number) {
     return channels ? static_cast<FileChannel *>(LookupObject(channels, number)) : nullptr;
 }
 
-bool InjectedFailure(int32_t &countdown) {
-    return countdown > 0 && --countdown == 0;
-}
-
 void NoteFailure(FileChannel *channel, uint32_t code, bool writing) {
     if (channel->failure) return;
     channel->failure = code ? code : 1;
@@ -47,21 +38,27 @@ void NoteFailure(FileChannel *channel, uint32_t code, bool writing) {
 }
 
 // One read. A failed call counts as no bytes and is noted on the channel; once a read or
-// write has failed, nothing more is read, so that a walk ends there.
+// write has failed, nothing more is read, so that a walk ends there. So does a file that another
+// program made longer or shorter: the end comes where it stood, or it did not come there.
 int32_t ReadRaw(FileChannel *channel, void *destination, int32_t length, bool *ok = nullptr) {
     if (ok) *ok = false;
     if (channel->failure) return 0;
     uint32_t failure = 0;
-    int32_t got = InjectedFailure(failingReadForTesting)
-                      ? (failure = failureCodeForTesting, -1)
-                      : ReadPlatformFile(channel->file, destination, length, &failure);
-    if (got < 0) {
-        NoteFailure(channel, failure, false);
+    int32_t got = ReadPlatformFile(channel->file, destination, length, &failure);
+    bool changed = channel->size >= 0 && got >= 0 &&
+                   (got > 0 ? channel->pointer + got > channel->size
+                            : length > 0 && channel->pointer < channel->size);
+    if (got < 0 || changed) {
+        NoteFailure(channel, got < 0 ? failure : FAILURE_CODE_CHANGED, false);
         return 0;
     }
     channel->pointer += got;
     if (ok) *ok = true;
     return got;
+}
+
+void Grown(FileChannel *channel) {
+    if (channel->size >= 0 && channel->pointer > channel->size) channel->size = channel->pointer;
 }
 
 // Writes until all the bytes are written; returns how many were. A write that fails is noted
@@ -71,22 +68,28 @@ int32_t WriteRaw(FileChannel *channel, const void *source, int32_t length) {
     int32_t total = 0;
     while (total < length && !channel->failure) {
         uint32_t failure = 0;
-        int32_t written =
-            InjectedFailure(failingWriteForTesting)
-                ? (failure = failureCodeForTesting, -1)
-                : WritePlatformFile(channel->file, bytes + total, length - total, &failure);
+        int32_t written = WritePlatformFile(channel->file, bytes + total, length - total, &failure);
         if (written < 0)
             NoteFailure(channel, failure, true);
         else
             total += written;
     }
     channel->pointer += total;
+    Grown(channel);
     return total;
 }
 
+// A move that fails leaves the pointer where it stood and is noted as a failed write: what was
+// to be written there would land elsewhere, so nothing more is written or read.
 int64_t MovePointer(FileChannel *channel, int64_t distance, MoveFrom from) {
-    channel->pointer = MovePlatformFile(channel->file, distance, from);
-    return channel->pointer;
+    uint32_t failure = 0;
+    int64_t position = MovePlatformFile(channel->file, distance, from, &failure);
+    if (position < 0) {
+        NoteFailure(channel, failure, true);
+        return -1;
+    }
+    channel->pointer = position;
+    return position;
 }
 
 // Writes the read bytes changed in place, from the first changed one to the end of what was read,
@@ -101,10 +104,8 @@ void WriteBackChanges(FileChannel *channel) {
     if (channel->failure) return;
     uint32_t failure = 0;
     int32_t count = channel->filled - from;
-    if (InjectedFailure(failingWriteForTesting))
-        NoteFailure(channel, failureCodeForTesting, true);
-    else if (WriteBehindPlatformFile(channel->file, channel->buffer + from, count, channel->pointer,
-                                     &failure) < 0)
+    if (WriteBehindPlatformFile(channel->file, channel->buffer + from, count, channel->pointer,
+                                &failure) < 0)
         NoteFailure(channel, failure, true);
 }
 
@@ -207,16 +208,27 @@ void PushBackByte(FileChannel *channel) {
     MovePointer(channel, -1, MOVE_FROM_HERE);
 }
 
-// Stores the line's text (up to capacity bytes of it), a byte at a time; returns the line-end
-// byte that ended the text, or -1 at the end of the file.
-int ScanLineText(FileChannel *channel, char *destination, int32_t capacity, int64_t &length) {
+// The one line reader: hands the line's text to keep a byte at a time (with its index), then
+// takes its line end: CR, LF or a zero byte, and an LF right behind a CR, whose bytes go to
+// ending. Returns the length of the line end (0 at the end of the file, 1, or 2 for CR LF) and
+// the text's length in *length; -1 when nothing at all was left to read.
+template <typename Keep>
+int32_t ScanLine(FileChannel *channel, Keep keep, int64_t *length, char ending[2]) {
+    *length = 0;
     int byte = ReadByte(channel);
     while (byte > 0 && byte != '\r' && byte != '\n') {
-        if (length < capacity) destination[length] = static_cast<char>(byte);
-        ++length;
+        keep(*length, static_cast<char>(byte));
+        *length += 1;
         byte = ReadByte(channel);
     }
-    return byte;
+    if (byte < 0) return *length > 0 ? 0 : -1;
+    ending[0] = static_cast<char>(byte);
+    if (byte != '\r') return 1;
+    int next = ReadByte(channel);
+    ending[1] = '\n';
+    if (next == '\n') return 2;
+    if (next >= 0) PushBackByte(channel);
+    return 1;
 }
 
 intptr_t OpenChannel(int32_t number, const char *path, Opening opening) {
@@ -236,6 +248,7 @@ intptr_t OpenChannel(int32_t number, const char *path, Opening opening) {
     channel->changed = -1;
     channel->reading = 1;
     channel->pointer = 0;
+    channel->size = PlatformFileSize(file);
     channel->failure = 0;
     channel->failedWriting = 0;
     return generated ? number : file;
@@ -294,7 +307,10 @@ void CloseChannel(int32_t number) {
         FlushChannel(channel);
         MainHeapFree(channel->buffer);
     }
+    // A write that failed, also in the last flush right above, is the close's failure too.
+    uint32_t written = channel->failedWriting ? channel->failure : 0;
     lastCloseFailure = ClosePlatformFile(channel->file);
+    if (!lastCloseFailure) lastCloseFailure = written;
     ReleaseObject(channels, number);
 }
 
@@ -327,6 +343,7 @@ int64_t SeekChannel(int32_t number, int64_t offset) {
         channel->left = 0;
         channel->reading = 1;
     }
+    if (channel->failure) return -1; // nothing more moves once a read or write has failed
     return MovePointer(channel, offset, MOVE_FROM_START);
 }
 
@@ -334,31 +351,37 @@ int64_t ChannelPosition(int32_t number) {
     FileChannel *channel = Lookup(number);
     if (!channel) return -1;
     int64_t position = MovePointer(channel, 0, MOVE_FROM_HERE);
-    if (!channel->buffer) return position;
+    if (position < 0 || !channel->buffer) return position;
     return channel->reading ? position - channel->left : position + (BUFFER_SIZE - channel->left);
 }
 
+// The line grows at the result start as it is read.
 char *ReadChannelLine(int32_t number, int32_t resultStart) {
-    int32_t reserved = BUFFER_SIZE;
-    char *line = ReserveResult(reserved, resultStart);
-    int32_t length = 0;
-    FileChannel *channel = Lookup(number);
-    int byte = -1;
-    while (channel && (byte = ReadByte(channel)) > 0 && byte != '\r' && byte != '\n') {
-        if (length == reserved) {
-            if (reserved > INT32_MAX - BUFFER_SIZE - resultStart - 32) break; // no String is longer
-            reserved += BUFFER_SIZE;
-            line = ReserveResult(reserved, resultStart);
-        }
-        line[length++] = static_cast<char>(byte);
+    struct Growing {
+        int32_t start;
+        int32_t reserved;
+        char *line;
+    } growing{resultStart, BUFFER_SIZE, ReserveResult(BUFFER_SIZE, resultStart)};
+    int64_t length = 0;
+    char ending[2];
+    if (FileChannel *channel = Lookup(number)) {
+        ScanLine(
+            channel,
+            [&growing](int64_t at, char byte) {
+                if (at >= INT32_MAX - BUFFER_SIZE - growing.start - 32)
+                    return; // no String is longer
+                if (at == growing.reserved) {
+                    growing.reserved += BUFFER_SIZE;
+                    growing.line = ReserveResult(growing.reserved, growing.start);
+                }
+                growing.line[at] = byte;
+            },
+            &length, ending);
     }
-    if (channel && byte == '\r') {
-        int next = ReadByte(channel);
-        if (next >= 0 && next != '\n') PushBackByte(channel);
-    }
-    line[length] = 0;
-    GiveBackResult(reserved - length);
-    return line;
+    auto kept = static_cast<int32_t>(length < growing.reserved ? length : growing.reserved);
+    growing.line[kept] = 0;
+    GiveBackResult(growing.reserved - kept);
+    return growing.line;
 }
 
 int32_t WriteChannelLine(int32_t number, const char *text) {
@@ -382,30 +405,23 @@ bool ReadChannelLineBytes(int32_t number, char *destination, int32_t capacity, i
     *terminator = 0;
     FileChannel *channel = Lookup(number);
     if (!channel) return false;
-    int64_t length = 0;
-    int byte = ScanLineText(channel, destination, capacity, length);
-    if (byte < 0) {
-        *lineLength = length;
-        return length > 0;
-    }
-    *terminator = 1;
-    if (length < capacity) destination[length] = static_cast<char>(byte);
-    if (byte == '\r') {
-        int next = ReadByte(channel);
-        if (next == '\n') {
-            *terminator = 2;
-            if (length + 1 < capacity) destination[length + 1] = '\n';
-        } else if (next >= 0) {
-            PushBackByte(channel);
-        }
-    }
-    *lineLength = length;
+    char ending[2];
+    int32_t end = ScanLine(
+        channel,
+        [destination, capacity](int64_t at, char byte) {
+            if (at < capacity) destination[at] = byte;
+        },
+        lineLength, ending);
+    if (end < 0) return false;
+    *terminator = end;
+    for (int32_t i = 0; i < end; ++i) // the line end's bytes, where there is room
+        if (*lineLength + i < capacity) destination[*lineLength + i] = ending[i];
     return true;
 }
 
-char *ReadChannelSpan(int32_t number, int32_t consumed, int32_t *length, int32_t *added) {
+char *ReadChannelSpan(int32_t number, int32_t consumed, int32_t *length, SpanRead *read) {
     *length = 0;
-    *added = 0;
+    *read = SPAN_FAILED;
     FileChannel *channel = Lookup(number);
     if (!channel || !channel->buffer) return nullptr;
     EnterReadMode(channel);
@@ -420,7 +436,10 @@ char *ReadChannelSpan(int32_t number, int32_t consumed, int32_t *length, int32_t
     channel->filled = kept + got;
     channel->left = channel->filled;
     *length = channel->filled;
-    *added = channel->failure ? -1 : got;
+    *read = channel->failure     ? SPAN_FAILED
+            : got > 0            ? SPAN_READ
+            : kept < BUFFER_SIZE ? SPAN_END
+                                 : SPAN_FULL;
     return channel->buffer;
 }
 

@@ -1,28 +1,33 @@
 /*
  * Buffered file channels.
  *
- * A channel is an open file under an object number with one 4096-byte buffer that serves both
- * reading and writing. The open operations return the file handle (or, for AUTO_NUMBER, the
- * generated number) and 0 on failure; a number that was open is closed first either way. A
- * generated number given as a fixed one is such a failure: its channel is closed, and 0. Lines
- * end in CR LF, LF, CR or a zero byte; ReadChannelLine gives the line without its end, built at
- * the result start of the workspace (runtime/strings.h), of any length. WriteChannelLine writes
- * the text and CR LF. Written bytes reach the file on the next read, end test, seek or close.
- * Calls on a number that is not open: end test 0, seek 0, position -1, line read "", line write
- * 0, close nothing. If the buffer cannot be allocated the channel works unbuffered, and
- * ChannelAtEnd answers -1 instead of 1 at the end.
+ * A channel is an open regular file under an object number with one buffer (FILE_BUFFER_SIZE,
+ * runtime/platform.h) that serves both reading and writing. The open operations return the file
+ * handle (or, for AUTO_NUMBER, the generated number) and 0 on failure; a number that was open is
+ * closed first either way. A generated number given as a fixed one is such a failure: its channel
+ * is closed, and 0. Lines end in CR LF, LF, CR or a zero byte; ReadChannelLine gives the line
+ * without its end, built at the result start of the workspace (runtime/strings.h), of any length.
+ * WriteChannelLine writes the text and CR LF. Written bytes reach the file on the next read, end
+ * test, seek or close. Calls on a number that is not open: end test 0, seek 0, position -1, line
+ * read "", line write 0, close nothing. If the buffer cannot be allocated the channel works
+ * unbuffered, and ChannelAtEnd answers -1 instead of 1 at the end.
  *
  * Paths are UTF-8, of any length. A failed open leaves its reason for
- * ChannelOpenFailure. A read that fails reads as the end of the file, and a write that fails is
- * dropped; the first such failure is kept on the channel, and from then on nothing more is read
- * or written through it. ChannelFailure writes out what the channel still holds and gives that
- * failure. Failures are the platform's own codes (runtime/platform.h).
+ * ChannelOpenFailure; devices, FIFOs, sockets and folders are refused. A read that fails reads
+ * as the end of the file, and a write that fails is dropped; so is a seek, which counts as a
+ * failed write (what follows it would land in the wrong place). A file whose size another
+ * program changes fails the read that notices it (FAILURE_CODE_CHANGED). The first such failure
+ * is kept on the channel, and from then on nothing more is read, written or moved through it.
+ * ChannelFailure writes out what the channel still holds and gives that failure. Failures are the
+ * platform's own codes (runtime/platform.h).
  *
  * A file can also be changed in place while it is read front to back, in the buffer itself:
  * ReadChannelSpan hands out the unconsumed read bytes as a span, and bytes changed in it are
  * written back where they came from. That needs the buffer: an unbuffered channel has no span.
  */
 #pragma once
+
+#include "runtime/platform.h"
 
 #include <cstdint>
 
@@ -37,8 +42,10 @@ intptr_t OpenChannelExclusive(int32_t number, const char *path);
 intptr_t OpenChannelUpdate(int32_t number, const char *path);
 // Reading an existing file that others may hold open for reading and writing.
 intptr_t OpenChannelReadShared(int32_t number, const char *path);
-uint32_t ChannelOpenFailure();  // the code of the last open that failed
-uint32_t ChannelCloseFailure(); // why the last close failed (a late write error), or 0
+uint32_t ChannelOpenFailure(); // the code of the last open that failed
+// Why the last close failed: a late write error, or a write of the channel's that failed (also
+// its last flush); 0 when none did.
+uint32_t ChannelCloseFailure();
 // Writes out what the channel holds; then the code of its first failed read or write (0: none),
 // and in *writing whether that was a write. 0 for a number that is not open.
 uint32_t ChannelFailure(int32_t number, bool *writing = nullptr);
@@ -62,10 +69,15 @@ bool ReadChannelLineBytes(int32_t number, char *destination, int32_t capacity, i
 
 // Passes over the first consumed bytes of the span (the unconsumed read bytes), keeps the rest,
 // moves them to the start of the buffer and fills the buffer behind them with one read. Returns
-// the span, which now starts at the buffer's start, sets *length to its length and *added to
-// the bytes the read gave (0 at the end of the file, or when the kept bytes fill the buffer).
-// Null when the number is not open or the channel works unbuffered.
-char *ReadChannelSpan(int32_t number, int32_t consumed, int32_t *length, int32_t *added);
+// the span, which now starts at the buffer's start, sets *length to its length and *read to
+// what the read did. Null when the number is not open or the channel works unbuffered.
+enum SpanRead : int32_t {
+    SPAN_READ,   // bytes were added
+    SPAN_END,    // the end of the file: nothing more to add
+    SPAN_FULL,   // the kept bytes fill the buffer: nothing was read
+    SPAN_FAILED, // a read, or the write back of the span before, failed (ChannelFailure tells)
+};
+char *ReadChannelSpan(int32_t number, int32_t consumed, int32_t *length, SpanRead *read);
 // Tells that span bytes from offset from on may have been changed in place. From the first
 // such byte to the span's end the bytes are written back where they were read from, in one
 // write that leaves the file pointer where the next read begins: before the buffer is read into

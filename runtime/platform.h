@@ -5,10 +5,15 @@
  * platform_posix.cpp, with POSIX calls only, so that Linux and macOS build the same code. The
  * rest of the runtime, core/ and the command line reach the platform only through here.
  *
+ * The platform calls nothing above it: its files include this header and the system's, and no
+ * other header of the project. What it allocates for itself it takes from the system directly.
+ * Work that needs the runtime (splitting a command line, Strings) is done above, on the raw
+ * pieces the platform hands out. Tests link a platform of their own that wraps this one.
+ *
  * Heaps hand out zero-filled blocks, null when there is no room. File calls answer a failure
- * with 0 or -1, as each says, and put the platform's own code (GetLastError, errno) into
- * *failure; ClassifyFailure sorts such codes for a report and FailureText gives the platform's
- * words for them. One thread only.
+ * with 0 or -1, as each says, and put the platform's own code (GetLastError, errno), or one of
+ * the two codes below, into *failure; ClassifyFailure sorts such codes for a report and
+ * FailureText gives the platform's words for them. One thread only.
  */
 #pragma once
 
@@ -26,6 +31,21 @@ void FreePlatformBlock(PlatformHeap heap, void *block);
 [[noreturn]] void EndProcess(uint32_t exitCode);
 
 using PlatformFile = intptr_t; // 0: no file
+
+// The size of a file channel's buffer, chosen by measuring: two system calls per 4 KiB on
+// Windows, as the channels have always read; 64 KiB on POSIX, where a larger read costs less.
+#ifdef _WIN32
+constexpr int32_t FILE_BUFFER_SIZE = 4096;
+#else
+constexpr int32_t FILE_BUFFER_SIZE = 65536;
+#endif
+
+// Failures of the platform's own beside the system's codes, in the range that Windows leaves to
+// programs (bit 29) and that no errno value reaches.
+constexpr uint32_t FAILURE_CODE_NOT_REGULAR = 0x20000001; // a device, FIFO, socket or folder
+constexpr uint32_t FAILURE_CODE_CHANGED = 0x20000002;     // the file's size changed under a read
+// Only regular files open: a device, FIFO, socket or folder is refused (FAILURE_CODE_NOT_REGULAR,
+// or the system's code for a folder) without a read or write, and without waiting for anything.
 enum Opening : int32_t {
     OPENING_READ = 1,    // an existing file, reading; others may read it too
     OPENING_READ_WRITE,  // reading and writing, sharing reading; a missing file is made empty
@@ -45,7 +65,9 @@ int32_t WritePlatformFile(PlatformFile file, const void *source, int32_t length,
 // positioned writes. The bytes written, or -1 when a write failed (after some, perhaps).
 int32_t WriteBehindPlatformFile(PlatformFile file, const void *source, int32_t length,
                                 int64_t pointer, uint32_t *failure);
-int64_t MovePlatformFile(PlatformFile file, int64_t distance, MoveFrom from); // -1: failed
+// The new position, or -1 when the move failed (*failure then says why).
+int64_t MovePlatformFile(PlatformFile file, int64_t distance, MoveFrom from, uint32_t *failure);
+int64_t PlatformFileSize(PlatformFile file);   // -1 when it cannot be had
 uint32_t ClosePlatformFile(PlatformFile file); // 0, or why the close failed
 
 enum FailureKind : int32_t {
@@ -59,15 +81,30 @@ enum FailureKind : int32_t {
     FAILURE_PATH_TOO_LONG,
     FAILURE_DISK_FULL,
     FAILURE_NETWORK_GONE,
+    FAILURE_NOT_REGULAR, // FAILURE_CODE_NOT_REGULAR
+    FAILURE_CHANGED,     // FAILURE_CODE_CHANGED
 };
 FailureKind ClassifyFailure(uint32_t code);
-char *FailureText(uint32_t code, int32_t resultStart); // UTF-8, one line; "" when none
+// The platform's words for code, UTF-8 on one line, into text (capacity bytes with the zero);
+// their length, 0 when there are none.
+int32_t FailureText(uint32_t code, char *text, int32_t capacity);
 
-// The arguments: index 0 is the program, then each argument in order. POSIX hands them over
-// from main (SetPlatformArguments); Windows splits its command line (runtime/arguments.h).
+// The arguments. POSIX hands them over from main, split (SetPlatformArguments): index 0 is the
+// program, then each argument in order. Windows has one command line, which PlatformCommandLine
+// gives in UTF-8 (null on POSIX) for the runtime to split (runtime/arguments.h).
 void SetPlatformArguments(int argc, char **argv);
-int32_t PlatformArgumentCount(); // with the program
+int32_t PlatformArgumentCount(); // with the program; 0 where the command line is one text
 bool PlatformArgument(int32_t index, const char **text, int32_t *length);
+const char *PlatformCommandLine(); // owned by the platform, kept to the end
+
+#ifdef _WIN32
+// UTF-8 and UTF-16 both ways, so that every path survives the trip: a lone surrogate travels as
+// its own three-byte sequence, and bytes that are no UTF-8 become U+FFFD. Each walks its text
+// and, when out is given, writes the converted units or bytes there (no zero); returns their
+// number. Utf16FromUtf8 reads up to the zero byte.
+int32_t Utf16FromUtf8(const char *text, wchar_t *out);
+int64_t Utf8FromUtf16(const wchar_t *text, int32_t units, char *out);
+#endif
 
 // The standard output (1) and error (2): a stream to write to, or 0 when the process has none.
 // A write takes UTF-8 and returns the bytes taken (a console may leave the start of a character

@@ -1,8 +1,6 @@
 // The platform layer on Linux, macOS and other POSIX systems: POSIX calls only, no extensions.
 #include "runtime/platform.h"
 
-#include "runtime/strings.h"
-
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -107,12 +105,29 @@ int OpenInParts(const char *path, int flags) {
 
 } // namespace
 
-// Opened without waiting (a FIFO would wait for a writer), then looked at: a folder is refused,
-// and so is a file without any write permission when it is to be updated (a process with full
-// rights would get write access to it all the same).
+namespace {
+
+// Why a file of this kind is refused, or 0 for a regular file.
+int Refusal(const struct stat &status) {
+    if (S_ISDIR(status.st_mode)) return EISDIR;
+    return S_ISREG(status.st_mode) ? 0 : static_cast<int>(FAILURE_CODE_NOT_REGULAR);
+}
+
+} // namespace
+
+// Only a regular file is opened: what the name leads to is looked at first, so that no device
+// is even opened (opening one can have effects of its own), and again once open, for a name
+// that changed in between. The open does not wait (a FIFO would wait for a writer) and takes no
+// controlling terminal. A file without any write permission is refused when it is to be updated
+// (a process with full rights would get write access to it all the same).
 PlatformFile OpenPlatformFile(const char *path, Opening opening, uint32_t *failure) {
     if (!path || !path[0]) {
         *failure = ENOENT;
+        return 0;
+    }
+    struct stat named {};
+    if (stat(path, &named) == 0 && Refusal(named)) {
+        *failure = static_cast<uint32_t>(Refusal(named));
         return 0;
     }
     int descriptor;
@@ -129,8 +144,8 @@ PlatformFile OpenPlatformFile(const char *path, Opening opening, uint32_t *failu
     int refusal = 0;
     if (fstat(descriptor, &status) != 0)
         refusal = errno;
-    else if (S_ISDIR(status.st_mode))
-        refusal = EISDIR;
+    else if (Refusal(status))
+        refusal = Refusal(status);
     else if (opening == OPENING_UPDATE && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
         refusal = EACCES;
     int mode = fcntl(descriptor, F_GETFL);
@@ -141,7 +156,15 @@ PlatformFile OpenPlatformFile(const char *path, Opening opening, uint32_t *failu
         *failure = static_cast<uint32_t>(refusal);
         return 0;
     }
+#if defined(POSIX_FADV_SEQUENTIAL)
+    posix_fadvise(descriptor, 0, 0, POSIX_FADV_SEQUENTIAL); // a hint; nothing hangs on it
+#endif
     return static_cast<PlatformFile>(descriptor) + 1;
+}
+
+int64_t PlatformFileSize(PlatformFile file) {
+    struct stat status {};
+    return fstat(DescriptorOf(file), &status) == 0 ? static_cast<int64_t>(status.st_size) : -1;
 }
 
 int32_t ReadPlatformFile(PlatformFile file, void *destination, int32_t length, uint32_t *failure) {
@@ -187,9 +210,11 @@ int32_t WriteBehindPlatformFile(PlatformFile file, const void *source, int32_t l
     return done;
 }
 
-int64_t MovePlatformFile(PlatformFile file, int64_t distance, MoveFrom from) {
-    return lseek(DescriptorOf(file), static_cast<off_t>(distance),
-                 from == MOVE_FROM_START ? SEEK_SET : SEEK_CUR);
+int64_t MovePlatformFile(PlatformFile file, int64_t distance, MoveFrom from, uint32_t *failure) {
+    off_t position = lseek(DescriptorOf(file), static_cast<off_t>(distance),
+                           from == MOVE_FROM_START ? SEEK_SET : SEEK_CUR);
+    if (position < 0) *failure = static_cast<uint32_t>(errno);
+    return position < 0 ? -1 : static_cast<int64_t>(position);
 }
 
 // A write that failed late (on a network file system) shows at the close.
@@ -214,13 +239,26 @@ FailureKind ClassifyFailure(uint32_t code) {
     case ENOTCONN:
     case ENETDOWN:
     case ENETUNREACH: return FAILURE_NETWORK_GONE;
-    default: return FAILURE_OTHER;
+    default: break;
     }
+    if (code == FAILURE_CODE_NOT_REGULAR) return FAILURE_NOT_REGULAR;
+    if (code == FAILURE_CODE_CHANGED) return FAILURE_CHANGED;
+    return FAILURE_OTHER;
 }
 
-char *FailureText(uint32_t code, int32_t resultStart) {
-    const char *text = std::strerror(static_cast<int>(code));
-    return LeftPart(text, StringLength(text), resultStart);
+// The C library's words; none for the platform's own codes.
+int32_t FailureText(uint32_t code, char *text, int32_t capacity) {
+    if (capacity <= 0) return 0;
+    text[0] = 0;
+    if (code == FAILURE_CODE_NOT_REGULAR || code == FAILURE_CODE_CHANGED) return 0;
+    const char *words = std::strerror(static_cast<int>(code));
+    int32_t length = 0;
+    while (words[length] && length + 1 < capacity) {
+        text[length] = words[length];
+        ++length;
+    }
+    text[length] = 0;
+    return length;
 }
 
 // ---- Arguments: as main got them ----
@@ -242,8 +280,13 @@ int32_t PlatformArgumentCount() {
 bool PlatformArgument(int32_t index, const char **text, int32_t *length) {
     if (index < 0 || index >= argumentCount || !arguments[index]) return false;
     *text = arguments[index];
-    *length = StringLength(arguments[index]);
+    size_t size = std::strlen(arguments[index]);
+    *length = size < INT32_MAX / 2 ? static_cast<int32_t>(size) : INT32_MAX / 2;
     return true;
+}
+
+const char *PlatformCommandLine() {
+    return nullptr;
 }
 
 // ---- The standard streams: descriptors 1 and 2 ----

@@ -1,10 +1,7 @@
-// The platform layer on Windows: heaps, files, the command line, the standard streams.
+// The platform layer on Windows: heaps, files, the command line, the standard streams, and
+// the conversion between UTF-8 and UTF-16 that paths take. What it allocates for itself comes
+// from the process heap.
 #include "runtime/platform.h"
-
-#include "runtime/arguments.h"
-#include "runtime/registry.h"
-#include "runtime/strings.h"
-#include "runtime/wide_text.h"
 
 #include <windows.h>
 
@@ -34,6 +31,216 @@ void FreePlatformBlock(PlatformHeap heap, void *block) {
 void EndProcess(uint32_t exitCode) {
     ExitProcess(exitCode);
 }
+
+// ---- UTF-8 and UTF-16 ----
+
+namespace {
+
+constexpr uint32_t REPLACEMENT = 0xFFFD;
+
+// The code point of the sequence at p and its byte count. A lone surrogate's three bytes are
+// taken like any other three-byte sequence. A byte that starts no sequence (also the zero byte
+// inside one) gives U+FFFD and counts 1, so that nothing behind a zero byte is read.
+uint32_t DecodeUtf8(const unsigned char *p, int32_t *size) {
+    unsigned char lead = p[0];
+    *size = 1;
+    if (lead < 0x80) return lead;
+    int32_t count = lead >= 0xF8 ? 0 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    if (count == 0) return REPLACEMENT;
+    uint32_t value = lead & (0x7Fu >> count);
+    for (int32_t i = 1; i < count; ++i) {
+        if ((p[i] & 0xC0) != 0x80) return REPLACEMENT;
+        value = (value << 6) | (p[i] & 0x3Fu);
+    }
+    const uint32_t smallest = count == 2 ? 0x80 : count == 3 ? 0x800 : 0x10000;
+    if (value < smallest || value > 0x10FFFF) return REPLACEMENT; // overlong or beyond Unicode
+    *size = count;
+    return value;
+}
+
+} // namespace
+
+int32_t Utf16FromUtf8(const char *text, wchar_t *out) {
+    const auto *p = reinterpret_cast<const unsigned char *>(text ? text : "");
+    int32_t units = 0;
+    while (*p) {
+        int32_t size = 0;
+        uint32_t value = DecodeUtf8(p, &size);
+        p += size;
+        if (value >= 0x10000) {
+            if (out) {
+                out[units] = static_cast<wchar_t>(0xD800 + ((value - 0x10000) >> 10));
+                out[units + 1] = static_cast<wchar_t>(0xDC00 + ((value - 0x10000) & 0x3FF));
+            }
+            units += 2;
+        } else {
+            if (out) out[units] = static_cast<wchar_t>(value);
+            units += 1;
+        }
+    }
+    return units;
+}
+
+// A surrogate without its partner is written as if it were a character of its own.
+int64_t Utf8FromUtf16(const wchar_t *text, int32_t units, char *out) {
+    int64_t bytes = 0;
+    for (int32_t i = 0; i < units; ++i) {
+        uint32_t value = static_cast<uint16_t>(text[i]);
+        if (value >= 0xD800 && value < 0xDC00 && i + 1 < units) {
+            uint32_t low = static_cast<uint16_t>(text[i + 1]);
+            if (low >= 0xDC00 && low < 0xE000) {
+                value = 0x10000 + ((value - 0xD800) << 10) + (low - 0xDC00);
+                ++i;
+            }
+        }
+        int32_t size = value < 0x80 ? 1 : value < 0x800 ? 2 : value < 0x10000 ? 3 : 4;
+        if (out) {
+            char *at = out + bytes;
+            if (size == 1) {
+                at[0] = static_cast<char>(value);
+            } else {
+                static const unsigned char LEAD[] = {0, 0, 0xC0, 0xE0, 0xF0};
+                for (int32_t k = size - 1; k > 0; --k, value >>= 6)
+                    at[k] = static_cast<char>(0x80 | (value & 0x3F));
+                at[0] = static_cast<char>(LEAD[size] | value);
+            }
+        }
+        bytes += size;
+    }
+    return bytes;
+}
+
+namespace {
+
+void *ProcessAlloc(size_t size) {
+    return HeapAlloc(GetProcessHeap(), 0, size);
+}
+
+void ProcessFree(void *block) {
+    if (block) HeapFree(GetProcessHeap(), 0, block);
+}
+
+// A path in UTF-16 for the file calls, in a process-heap block that it frees: when its absolute
+// form (GetFullPathNameW) is MAX_PATH characters or longer, that with the prefix \\?\ (or
+// \\?\UNC\ for a share), which lifts the limit; other paths go as they are. Null when out of
+// memory.
+class PathName {
+  public:
+    explicit PathName(const char *path);
+    PathName(const PathName &) = delete;
+    PathName &operator=(const PathName &) = delete;
+    ~PathName() { ProcessFree(text_); }
+    const wchar_t *Get() const { return text_; }
+    int32_t Length() const { return length_; }
+
+  private:
+    void Lengthen();
+    wchar_t *text_ = nullptr; // owned, process heap
+    int32_t length_ = 0;
+};
+
+PathName::PathName(const char *path) {
+    int32_t units = Utf16FromUtf8(path, nullptr);
+    text_ = static_cast<wchar_t *>(ProcessAlloc((static_cast<size_t>(units) + 1) * 2));
+    if (!text_) return;
+    Utf16FromUtf8(path, text_);
+    text_[units] = 0;
+    length_ = units;
+    if (length_ > 0) Lengthen();
+}
+
+void PathName::Lengthen() {
+    DWORD size = GetFullPathNameW(text_, 0, nullptr, nullptr); // with its zero
+    if (size <= MAX_PATH) return;
+    constexpr DWORD PREFIX = 8; // \\?\UNC\ is the longer prefix
+    auto *full = static_cast<wchar_t *>(ProcessAlloc((size + PREFIX) * sizeof(wchar_t)));
+    if (!full) return;
+    DWORD got = GetFullPathNameW(text_, size, full + PREFIX, nullptr);
+    const wchar_t *name = full + PREFIX;
+    bool device = name[0] == '\\' && name[1] == '\\' && (name[2] == '?' || name[2] == '.');
+    if (got == 0 || got >= size || device) {
+        ProcessFree(full);
+        return;
+    }
+    wchar_t *start = full + 4;
+    const wchar_t *prefix = L"\\\\?\\";
+    if (name[0] == '\\' && name[1] == '\\') { // \\server\share: its two backslashes go
+        start = full + 2;
+        prefix = L"\\\\?\\UNC\\";
+    }
+    for (int32_t i = 0; prefix[i]; ++i)
+        start[i] = prefix[i];
+    length_ = static_cast<int32_t>(got + (full + PREFIX - start));
+    for (int32_t i = 0; i <= length_; ++i) // the text starts at the block's start
+        full[i] = start[i];
+    ProcessFree(text_);
+    text_ = full;
+}
+
+wchar_t Lower(wchar_t c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<wchar_t>(c - 'A' + 'a') : c;
+}
+
+bool StartsWith(const wchar_t *text, const wchar_t *start) {
+    for (; *start; ++text, ++start)
+        if (Lower(*text) != Lower(*start)) return false;
+    return true;
+}
+
+bool Equals(const wchar_t *text, const wchar_t *other) {
+    for (; *other; ++text, ++other)
+        if (Lower(*text) != Lower(*other)) return false;
+    return *text == 0;
+}
+
+// The names that Windows gives to devices in every folder, with or without an extension and
+// blanks before it: CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, CONIN$ and CONOUT$.
+bool IsDeviceName(const wchar_t *path, int32_t length) {
+    int32_t start = length;
+    while (start > 0 && path[start - 1] != '\\' && path[start - 1] != '/' && path[start - 1] != ':')
+        --start;
+    int32_t end = start;
+    while (end < length && path[end] != '.')
+        ++end;
+    while (end > start && (path[end - 1] == ' ' || path[end - 1] == '.'))
+        --end;
+    wchar_t base[8] = {};
+    if (end - start < 3 || end - start > 7) return false;
+    for (int32_t i = start; i < end; ++i)
+        base[i - start] = Lower(path[i]);
+    static const wchar_t *const NAMES[] = {L"con", L"prn", L"aux", L"nul", L"conin$", L"conout$"};
+    for (const wchar_t *name : NAMES)
+        if (Equals(base, name)) return true;
+    bool numbered = StartsWith(base, L"com") || StartsWith(base, L"lpt");
+    return numbered && base[3] >= '1' && base[3] <= '9' && base[4] == 0;
+}
+
+// Names that reach devices rather than files: the device names, the device namespaces \\.\ and
+// \??\, and \\?\ before anything but a path on a drive (X:\...) or a share (UNC\...), such as
+// \\?\GLOBALROOT, a volume (\\?\Volume{...}, \\?\C:) or a disk.
+bool NamesDevice(const wchar_t *path, int32_t length) {
+    if (StartsWith(path, L"\\\\.\\") || StartsWith(path, L"//./") || StartsWith(path, L"\\??\\"))
+        return true;
+    if (StartsWith(path, L"\\\\?\\")) {
+        const wchar_t *rest = path + 4;
+        bool drive = ((rest[0] >= 'a' && rest[0] <= 'z') || (rest[0] >= 'A' && rest[0] <= 'Z')) &&
+                     rest[1] == ':' && rest[2] == '\\' && rest[3] != 0;
+        if (!drive && !StartsWith(rest, L"UNC\\")) return true;
+    }
+    return IsDeviceName(path, length);
+}
+
+// A handle is a regular file when it is one on a disk: not a console, pipe or character device,
+// and not a folder, volume or disk itself (which have no file's standard information, or have
+// it marked as a folder).
+bool IsRegularFile(HANDLE handle) {
+    if (GetFileType(handle) != FILE_TYPE_DISK) return false;
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!GetFileInformationByHandle(handle, &information)) return false;
+    return (information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+}
+
+} // namespace
 
 // ---- Files ----
 
@@ -99,10 +306,15 @@ uint32_t LastFailure() {
 } // namespace
 
 PlatformFile OpenPlatformFile(const char *path, Opening opening, uint32_t *failure) {
-    WideText name;
-    name.FromPath(path);
-    if (name.Length() == 0) {
-        *failure = ERROR_PATH_NOT_FOUND;
+    PathName name(path);
+    if (!name.Get() || name.Length() == 0) {
+        *failure = name.Get() ? ERROR_PATH_NOT_FOUND : ERROR_NOT_ENOUGH_MEMORY;
+        return 0;
+    }
+    // A device is refused by its name, before an open that could wait on it (COM1) or be
+    // answered by it (NUL).
+    if (NamesDevice(name.Get(), name.Length())) {
+        *failure = FAILURE_CODE_NOT_REGULAR;
         return 0;
     }
     HANDLE handle = CreateFor(name.Get(), opening);
@@ -110,7 +322,17 @@ PlatformFile OpenPlatformFile(const char *path, Opening opening, uint32_t *failu
         *failure = OpenFailure(name.Get());
         return 0;
     }
+    if (!IsRegularFile(handle)) {
+        CloseHandle(handle);
+        *failure = FAILURE_CODE_NOT_REGULAR;
+        return 0;
+    }
     return reinterpret_cast<PlatformFile>(handle);
+}
+
+int64_t PlatformFileSize(PlatformFile file) {
+    LARGE_INTEGER size{};
+    return GetFileSizeEx(HandleOf(file), &size) ? size.QuadPart : -1;
 }
 
 int32_t ReadPlatformFile(PlatformFile file, void *destination, int32_t length, uint32_t *failure) {
@@ -137,15 +359,19 @@ int32_t WritePlatformFile(PlatformFile file, const void *source, int32_t length,
 }
 
 // One step back, and writes that end where the file pointer was (the benchmark counts both).
+// A step back that fails writes nothing; a write that fails leaves the file pointer where it
+// was before the bytes were written, as far as it can.
 int32_t WriteBehindPlatformFile(PlatformFile file, const void *source, int32_t length, int64_t,
                                 uint32_t *failure) {
-    MovePlatformFile(file, -static_cast<int64_t>(length), MOVE_FROM_HERE);
+    if (MovePlatformFile(file, -static_cast<int64_t>(length), MOVE_FROM_HERE, failure) < 0)
+        return -1;
     const auto *bytes = static_cast<const char *>(source);
     int32_t done = 0;
     while (done < length) {
         int32_t written = WritePlatformFile(file, bytes + done, length - done, failure);
         if (written < 0) {
-            MovePlatformFile(file, length - done, MOVE_FROM_HERE);
+            uint32_t ignored = 0;
+            MovePlatformFile(file, length - done, MOVE_FROM_HERE, &ignored);
             return -1;
         }
         done += written;
@@ -154,12 +380,15 @@ int32_t WriteBehindPlatformFile(PlatformFile file, const void *source, int32_t l
 }
 
 // One SetFilePointer (which the benchmark counts): the new position, or -1.
-int64_t MovePlatformFile(PlatformFile file, int64_t distance, MoveFrom from) {
+int64_t MovePlatformFile(PlatformFile file, int64_t distance, MoveFrom from, uint32_t *failure) {
     LONG high = static_cast<LONG>(distance >> 32);
     SetLastError(NO_ERROR); // a low half with all bits set is also a position
     DWORD low = SetFilePointer(HandleOf(file), static_cast<LONG>(distance & 0xFFFFFFFF), &high,
                                from == MOVE_FROM_START ? FILE_BEGIN : FILE_CURRENT);
-    if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) return -1;
+    if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) {
+        *failure = LastFailure();
+        return -1;
+    }
     return (static_cast<int64_t>(high) << 32) | low;
 }
 
@@ -188,12 +417,14 @@ FailureKind ClassifyFailure(uint32_t code) {
     case ERROR_UNEXP_NET_ERR:
     case ERROR_DEV_NOT_EXIST:
     case ERROR_NETWORK_UNREACHABLE: return FAILURE_NETWORK_GONE;
+    case FAILURE_CODE_NOT_REGULAR: return FAILURE_NOT_REGULAR;
+    case FAILURE_CODE_CHANGED: return FAILURE_CHANGED;
     default: return FAILURE_OTHER;
     }
 }
 
 // The system's message for code in the user's language, without its line end and full stop.
-char *FailureText(uint32_t code, int32_t resultStart) {
+int32_t FailureText(uint32_t code, char *text, int32_t capacity) {
     wchar_t message[512];
     DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                                   nullptr, code, 0, message, 512, nullptr);
@@ -203,38 +434,44 @@ char *FailureText(uint32_t code, int32_t resultStart) {
         --length;
     for (DWORD i = 0; i < length; ++i)
         if (message[i] == '\r' || message[i] == '\n') message[i] = ' ';
-    return Utf8FromWide(message, static_cast<int32_t>(length), resultStart);
+    auto units = static_cast<int32_t>(length);
+    while (units > 0 && Utf8FromUtf16(message, units, nullptr) >= capacity) // whole characters
+        --units;
+    int64_t bytes = capacity > 0 ? Utf8FromUtf16(message, units, text) : 0;
+    if (capacity > 0) text[bytes] = 0;
+    return static_cast<int32_t>(bytes);
 }
 
 // ---- Arguments ----
 
 namespace {
-
-char *commandLine = nullptr; // owned, main heap: the command line in UTF-8, once asked for
-
-// The command line comes from the system in UTF-16 and is kept in UTF-8, which splits by the
-// same rules: blanks and quotes are single bytes that no longer character contains. Taken at
-// the first call, once the string library stands.
-const char *CommandLine() {
-    if (commandLine) return commandLine;
-    WorkspaceScope scope;
-    const char *line = Utf8FromWide(GetCommandLineW(), -1, scope.Start());
-    size_t size = static_cast<size_t>(StringLength(line)) + 1;
-    commandLine = static_cast<char *>(MainHeapAlloc(size));
-    std::memcpy(commandLine, line, size);
-    return commandLine;
-}
-
+char *commandLine = nullptr; // owned, process heap: the command line in UTF-8, once asked for
 } // namespace
 
 void SetPlatformArguments(int, char **) {}
 
 int32_t PlatformArgumentCount() {
-    return CountTokens(CommandLine());
+    return 0;
 }
 
-bool PlatformArgument(int32_t index, const char **text, int32_t *length) {
-    return FindToken(CommandLine(), index, text, length);
+bool PlatformArgument(int32_t, const char **, int32_t *) {
+    return false;
+}
+
+// The command line comes from the system in UTF-16 and is kept in UTF-8, which splits by the
+// same rules: blanks and quotes are single bytes that no longer character contains.
+const char *PlatformCommandLine() {
+    if (commandLine) return commandLine;
+    const wchar_t *line = GetCommandLineW();
+    int32_t units = 0;
+    while (line[units])
+        ++units;
+    int64_t bytes = Utf8FromUtf16(line, units, nullptr);
+    commandLine = static_cast<char *>(ProcessAlloc(static_cast<size_t>(bytes) + 1));
+    if (!commandLine) return "";
+    Utf8FromUtf16(line, units, commandLine);
+    commandLine[bytes] = 0;
+    return commandLine;
 }
 
 // ---- The standard streams ----
@@ -266,14 +503,18 @@ int32_t WholeSequences(const char *bytes, int32_t length) {
 }
 
 bool WriteConsoleBytes(HANDLE console, const char *bytes, int32_t length) {
-    auto *copy = static_cast<char *>(MainHeapAlloc(static_cast<size_t>(length) + 1));
-    std::memcpy(copy, bytes, static_cast<size_t>(length));
-    WideText text;
-    text.FromUtf8(copy);
-    MainHeapFree(copy);
-    DWORD written = 0;
-    return WriteConsoleW(console, text.Get(), static_cast<DWORD>(text.Length()), &written,
-                         nullptr) != 0;
+    auto *copy = static_cast<char *>(ProcessAlloc(static_cast<size_t>(length) + 1));
+    auto *text = static_cast<wchar_t *>(ProcessAlloc((static_cast<size_t>(length) + 1) * 2));
+    bool written = false;
+    if (copy && text) {
+        std::memcpy(copy, bytes, static_cast<size_t>(length));
+        copy[length] = 0;
+        DWORD units = static_cast<DWORD>(Utf16FromUtf8(copy, text)), done = 0;
+        written = WriteConsoleW(console, text, units, &done, nullptr) != 0;
+    }
+    ProcessFree(copy);
+    ProcessFree(text);
+    return written;
 }
 
 } // namespace

@@ -48,9 +48,6 @@ unsigned char *Entry(const ObjectRegistry *registry, int32_t number) {
 
 } // namespace
 
-// Test seam, declared in tests/support/seams.h: while set, MainHeapTryAlloc finds no room.
-bool mainHeapShortForTesting = false;
-
 void *CreateMainHeap() {
     if (!mainHeap) mainHeap = Checked(CreatePlatformHeap(4096));
     return mainHeap;
@@ -75,7 +72,7 @@ void *MainHeapAlloc(size_t size) {
 }
 
 void *MainHeapTryAlloc(size_t size) {
-    return mainHeapShortForTesting ? nullptr : AllocatePlatformBlock(mainHeap, size);
+    return AllocatePlatformBlock(mainHeap, size);
 }
 
 void MainHeapFree(void *block) {

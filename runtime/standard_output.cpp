@@ -3,9 +3,12 @@
 #include "runtime/platform.h"
 #include "runtime/strings.h"
 
+#include <cstring>
+
 namespace {
 
-constexpr int32_t OUTPUT_BUFFER_SIZE = 4096;
+// As large as a file channel's: a long report goes out in as few writes as a file is read in.
+constexpr int32_t OUTPUT_BUFFER_SIZE = FILE_BUFFER_SIZE;
 
 // The report's stream and the errors' stream, each with its own buffer.
 struct Output {
@@ -32,8 +35,9 @@ void WritePending(Output &output, bool all) {
         output.broken = true;
         taken = output.pending;
     }
-    for (int32_t i = taken; i < output.pending; ++i)
-        output.buffer[i - taken] = output.buffer[i];
+    if (taken < output.pending)
+        std::memmove(output.buffer, output.buffer + taken,
+                     static_cast<size_t>(output.pending - taken));
     output.pending -= taken;
 }
 
@@ -54,13 +58,27 @@ void WriteOutputBytes(const char *bytes, int32_t length, StreamKind kind) {
     while (length > 0) {
         int32_t room = OUTPUT_BUFFER_SIZE - output.pending;
         int32_t part = length < room ? length : room;
-        for (int32_t i = 0; i < part; ++i)
-            output.buffer[output.pending + i] = bytes[i];
+        std::memcpy(output.buffer + output.pending, bytes, static_cast<size_t>(part));
         output.pending += part;
         bytes += part;
         length -= part;
         if (output.pending == OUTPUT_BUFFER_SIZE) WritePending(output, false);
     }
+}
+
+char *OutputRoom(int32_t length, StreamKind kind) {
+    Output &output = Of(kind);
+    if (!output.stream || output.broken || length < 0 || length > OUTPUT_BUFFER_SIZE)
+        return nullptr;
+    if (OUTPUT_BUFFER_SIZE - output.pending < length) WritePending(output, false);
+    if (OUTPUT_BUFFER_SIZE - output.pending < length) return nullptr; // a console kept too much
+    return output.buffer + output.pending;
+}
+
+void OutputFilled(int32_t length, StreamKind kind) {
+    Output &output = Of(kind);
+    output.pending += length;
+    if (output.pending == OUTPUT_BUFFER_SIZE) WritePending(output, false);
 }
 
 void WriteOutput(const char *text, StreamKind kind) {

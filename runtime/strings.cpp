@@ -118,34 +118,52 @@ char *LeftPart(const char *s, int32_t count, int32_t resultStart) {
 }
 
 char *HexText(uint32_t value, int32_t resultStart) {
-    static const char DIGITS[] = "0123456789ABCDEF";
     char *result = ReserveResult(8, resultStart);
     int32_t length = 0;
     for (int shift = 28; shift >= 0; shift -= 4) {
         uint32_t group = (value >> shift) & 15u;
         if (length == 0 && group == 0 && shift != 0) continue;
-        result[length++] = DIGITS[group];
+        result[length++] = HEX_DIGITS[group];
     }
     result[length] = 0;
     GiveBackResult(8 - length);
     return result;
 }
 
+// Written from its last digit back, two digits at a time from a table of the hundred pairs.
 int32_t FormatDecimal(int64_t value, char *out) {
-    char digits[20];
-    int32_t count = 0;
-    int32_t length = 0;
+    static constexpr char PAIRS[] = "00010203040506070809101112131415161718192021222324252627282930"
+                                    "31323334353637383940414243444546474849505152535455565758596061"
+                                    "62636465666768697071727374757677787980818283848586878889909192"
+                                    "93949596979899";
     // Work on the magnitude as unsigned, so that the lowest value needs no special digits.
     uint64_t magnitude =
         value < 0 ? 0u - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-    do {
-        digits[count++] = static_cast<char>('0' + magnitude % 10u);
-        magnitude /= 10u;
-    } while (magnitude != 0);
-    if (value < 0) out[length++] = '-';
-    while (count > 0)
-        out[length++] = digits[--count];
+    int32_t length = value < 0 ? 2 : 1;
+    for (uint64_t power = 10; magnitude >= power; power *= 10) {
+        ++length;
+        if (power > UINT64_MAX / 10) break; // 20 digits
+    }
+    out[0] = '-';
     out[length] = 0;
+    char *at = out + length;
+    // A hundredth by multiplication where the number fits in 32 bits (a line number, a count):
+    // exact for every such number, and no division even where this code is made small.
+    while (magnitude >= 100) {
+        uint64_t rest =
+            magnitude < (uint64_t{1} << 32) ? (magnitude * 0x51EB851Fu) >> 37 : magnitude / 100u;
+        auto pair = static_cast<uint32_t>(magnitude - rest * 100u);
+        magnitude = rest;
+        at -= 2;
+        at[0] = PAIRS[2 * pair];
+        at[1] = PAIRS[2 * pair + 1];
+    }
+    if (magnitude >= 10) {
+        at[-2] = PAIRS[2 * magnitude];
+        at[-1] = PAIRS[2 * magnitude + 1];
+    } else {
+        at[-1] = static_cast<char>('0' + magnitude);
+    }
     return length;
 }
 

@@ -29,6 +29,7 @@ int32_t StringLength(const char *s);
 char *Substring(const char *s, int32_t start, int32_t count, int32_t resultStart);
 char *LeftPart(const char *s, int32_t count, int32_t resultStart);
 char *HexText(uint32_t value, int32_t resultStart);
+inline constexpr char HEX_DIGITS[] = "0123456789ABCDEF"; // the digits of every hexadecimal text
 char *DecimalText(int32_t value, int32_t resultStart);
 // The decimal digits of any 64-bit value written to out, which has room for DECIMAL_TEXT_SIZE
 // bytes, with a zero byte behind them; returns their length.

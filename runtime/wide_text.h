@@ -9,9 +9,10 @@
  * negative; a null text gives "".
  *
  * Paths go both ways unchanged, also names that are not valid UTF-16: a lone surrogate is kept
- * as its own three-byte sequence (the form that UTF-8 would give it) and comes back as it was.
- * Bytes that are no UTF-8 become U+FFFD. A character that Windows-1252 lacks becomes "?".
- * Memory shortage ends the process (exit code 3), as for every String.
+ * as its own three-byte sequence (the form that UTF-8 would give it) and comes back as it was
+ * (the platform's conversion, runtime/platform.h). Bytes that are no UTF-8 become U+FFFD. A
+ * character that Windows-1252 lacks becomes "?". Memory shortage ends the process (exit code 3), as
+ * for every String.
  */
 #pragma once
 
@@ -28,10 +29,6 @@ class WideText {
     const wchar_t *FromWindows1252(const char *text);
     // Exactly length bytes, zero bytes among them.
     const wchar_t *FromWindows1252(const char *bytes, int32_t length);
-    // A UTF-8 path for the file calls. When the absolute path (GetFullPathNameW) is MAX_PATH
-    // characters or longer, that with the prefix \\?\ (\\?\UNC\ for a share), which lifts
-    // the limit; other paths go as they are.
-    const wchar_t *FromPath(const char *path);
     const wchar_t *Get() const { return text_ ? text_ : L""; }
     int32_t Length() const { return length_; } // UTF-16 units, without the zero
 

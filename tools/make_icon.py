@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Writes app/checksumme.ico: one 32 x 32 image with a 256-colour palette.
+"""Writes app/checksumme.ico: one 32 x 32 image of 256 colours (eight bits a pixel) whose palette
+lists only the colours the drawing uses, so that the program carries no unused ones.
 
 The picture: a dark chip with gold pins and a green check mark. Run it again after changing
 the drawing; the .ico beside the resource script is committed.
@@ -51,7 +52,6 @@ def draw():
 def ico_bytes():
     px, mask = draw()
     palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in PALETTE)
-    palette += b"\0" * (256 * 4 - len(palette))
     xor = b"".join(bytes(px[y]) for y in reversed(range(SIZE)))
     and_rows = []
     for y in reversed(range(SIZE)):
@@ -60,7 +60,7 @@ def ico_bytes():
             bits = (bits << 1) | mask[y][x]
         and_rows.append(struct.pack(">I", bits))
     header = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE * 2, 1, 8, 0,
-                         len(xor) + SIZE * 4, 0, 0, 256, 0)
+                         len(xor) + SIZE * 4, 0, 0, len(PALETTE), 0)
     image = header + palette + xor + b"".join(and_rows)
     directory = struct.pack("<HHH", 0, 1, 1)
     entry = struct.pack("<BBBBHHII", SIZE, SIZE, 0, 0, 1, 8, len(image), 6 + 16)

@@ -367,15 +367,3 @@ void ReleaseBrush(HBRUSH brush) {
     }
     LeaveCriticalSection(&brushLock);
 }
-
-// Test seam, declared in tests/support/seams.h.
-int32_t BrushReferences(HBRUSH brush) {
-    int32_t count = 0;
-    EnterCriticalSection(&brushLock);
-    for (ListNode *node = brushes; node && !count; node = node->next) {
-        auto *entry = static_cast<BrushEntry *>(RecordOf(node));
-        if (entry->brush == brush) count = entry->count;
-    }
-    LeaveCriticalSection(&brushLock);
-    return count;
-}

@@ -1,5 +1,7 @@
 #include "ui/requesters.h"
 
+#include "ui/dialog_texts.h"
+
 #include "runtime/registry.h"
 #include "runtime/strings.h"
 #include "runtime/wide_text.h"
@@ -83,20 +85,6 @@ int32_t IsValidFileName(const char *name) {
     for (const unsigned char *p = reinterpret_cast<const unsigned char *>(name); *p; ++p)
         if (*p < 32 || std::strchr("\"\\/:*?<>|", *p)) return 0;
     return 1;
-}
-
-void ConvertFilter(const char *filter, char *out) {
-    size_t length = filter ? std::strlen(filter) : 0;
-    for (size_t i = 0; i < length; ++i)
-        out[i] = filter[i] == '|' ? 0 : filter[i];
-    out[length] = 0;
-    out[length + 1] = 0;
-}
-
-void SplitDefaultPath(const char *path, int32_t *folderLength, int32_t *nameOffset) {
-    const char *slash = path[0] ? std::strrchr(path + 1, '\\') : nullptr;
-    *folderLength = slash ? static_cast<int32_t>(slash - path) : 0;
-    *nameOffset = slash ? *folderLength + 1 : 0;
 }
 
 namespace {

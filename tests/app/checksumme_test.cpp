@@ -281,6 +281,18 @@ TEST_F(Checksumme, PatchesAFileChosenInTheDialog) {
     EXPECT_EQ(box.text, texts::NO_VALID_FILE);
     EXPECT_TRUE(box.icon);
     EXPECT_EQ(testfiles::Read(path), RECORDS_RIGHT);
+
+    // A device's name: refused, and the box says why.
+    Activate(tool.Window());
+    ClickControl(tool.Control(FILE_BUTTON));
+    dialog = WaitForWindow("#32770", texts::CHOOSE_FILE_TITLE, tool.ProcessId());
+    ASSERT_NE(dialog, nullptr);
+    Activate(dialog);
+    TypeText(testfiles::Folder("checksumme dialog") + "nul.hex");
+    PressKey(VK_RETURN);
+    box = AnswerBox(texts::PATCH_ERROR_TITLE);
+    EXPECT_EQ(box.text, texts::NOT_REGULAR_FILE);
+    EXPECT_TRUE(box.icon);
     Quit();
     DeleteFileA(path.c_str());
 }
@@ -374,7 +386,12 @@ enum Kind {
     LONG_PATH,  // deep in folders, over MAX_PATH
     UNREADABLE, // every read fails
     DISK_FULL,  // the last byte of a full disk
+    DEVICE,     // a name that reaches a device, not a file
 };
+
+// Names of devices, in the forms Windows takes them.
+const char *const DEVICES[] = {"NUL", "nul.hex",  "\\\\.\\NUL", "COM1",
+                               "aux", "Con .txt", "LPT9.eep"};
 
 std::string Before(Kind kind) {
     switch (kind) {
@@ -402,6 +419,7 @@ std::string Report(Kind kind, const std::string &p, bool checking) {
                               ? "in use by another program"
                           : kind == READ_ONLY && !checking ? "read-only"
                                                            : nullptr;
+    if (kind == DEVICE) refused = "not a regular file";
     if (refused) return p + ": cannot be opened (" + refused + ")\r\n";
     if (kind == UNREADABLE)
         return p + ": could not be read completely, stopped after line 0 (Not ready)\r\n";
@@ -446,6 +464,11 @@ TEST(CommandLine, PatchesOrChecksEveryNamedFileAndReports) {
         {"held open for writing", "", {HELD, READ_ONLY}, true, 1},
         {"an unreadable one", "", {UNREADABLE, RIGHT}, true, 1},
         {"a full disk", "", {DISK_FULL}, true, 1},
+        {"devices",
+         "",
+         {DEVICE, DEVICE, DEVICE, DEVICE, MIXED_CRLF, DEVICE, DEVICE, DEVICE},
+         true,
+         1},
         {"no standard output", "", {MIXED_LF_MARK, RIGHT}, false, 0},
         {"check", "/check", {MIXED_CRLF, RIGHT}, true, 2},
         {"check, all right", "/CHECK", {RIGHT}, true, 0},
@@ -453,11 +476,16 @@ TEST(CommandLine, PatchesOrChecksEveryNamedFileAndReports) {
         {"check, in use", "/check", {LOCKED}, true, 1},
         {"check, held open and read-only", "--check", {HELD, READ_ONLY, LONG_PATH}, true, 2},
         {"check, an unreadable one", "/check", {UNREADABLE}, true, 1},
+        {"check, devices", "/check", {DEVICE, DEVICE, DEVICE, DEVICE, RIGHT}, true, 1},
         {"check, no standard output", "/check", {MIXED_CRLF}, false, 2},
         {"no window", "", {MIXED_CRLF, MISSING}, true, 1, true},
         {"usage", "/?", {}, true, 0},
         {"usage, spelled out", "--HELP", {}, true, 0},
         {"check of nothing", "/check", {}, true, 1},
+        {"quiet: failures alone", "/Q", {MIXED_CRLF, MISSING}, true, 1},
+        {"check, quiet", "-q /check", {MIXED_LF_MARK, RIGHT}, true, 2},
+        {"version", "/Version", {}, true, 0},
+        {"version, spelled out", "--version /check", {MIXED_CRLF}, true, 0},
     };
     const char *NAMES[] = {"datei ä", "прошивка файл", "固件 主程序", "łódź 🔧"};
     std::string folder = testfiles::Folder("Prüf Ordner");
@@ -476,8 +504,12 @@ TEST(CommandLine, PatchesOrChecksEveryNamedFileAndReports) {
             std::printf("no small disk to fill (not root?): row \"%s\" skipped\n", row.name);
             continue;
         }
-        bool checking = row.switches == "/check" || row.switches == "--check" ||
-                        row.switches == "/CHECK" || row.switches == "/Check";
+        auto given = [&](const char *name) {
+            return (" " + row.switches + " ").find(std::string(" ") + name + " ") !=
+                   std::string::npos;
+        };
+        bool checking = given("/check") || given("--check") || given("/CHECK") || given("/Check");
+        bool quiet = given("/Q") || given("-q"), version = given("/Version") || given("--version");
         std::string arguments = row.switches, expected;
         std::vector<std::string> paths;
         std::vector<int64_t> times;
@@ -488,7 +520,9 @@ TEST(CommandLine, PatchesOrChecksEveryNamedFileAndReports) {
             if (kind == LONG_PATH) path = deep + "\\" + NAMES[i % 4] + ".hex";
             if (kind == UNREADABLE) path = "Z:\\proc\\self\\mem";
             if (kind == DISK_FULL) path = smallDisk + "\\voll.hex";
-            if (kind != UNREADABLE) {
+            if (kind == DEVICE) path = DEVICES[i % std::size(DEVICES)];
+            if (kind == DEVICE && i % 2) path = folder + "\\" + path; // in a folder too
+            if (kind != UNREADABLE && kind != DEVICE) {
                 testfiles::Remove(path);
                 if (kind != MISSING) {
                     ASSERT_TRUE(testfiles::Write(path, Before(kind))) << path;
@@ -502,9 +536,10 @@ TEST(CommandLine, PatchesOrChecksEveryNamedFileAndReports) {
             paths.push_back(path);
             times.push_back(testfiles::WrittenAt(path));
             arguments += (arguments.empty() ? "\"" : " \"") + path + "\"";
-            expected += Report(kind, path, checking);
+            if (!quiet || kind == MISSING) expected += Report(kind, path, checking);
         }
         if (row.files.empty()) expected = texts::USAGE;
+        if (version) expected = texts::VERSION;
         testfiles::Remove(outputPath);
         Tool tool;
         char display[256] = {};
@@ -517,7 +552,7 @@ TEST(CommandLine, PatchesOrChecksEveryNamedFileAndReports) {
         EXPECT_EQ(testfiles::Read(outputPath), row.output ? expected : "<missing>");
         for (size_t i = 0; i < paths.size(); ++i) {
             Kind kind = row.files[i];
-            if (kind == UNREADABLE) continue;
+            if (kind == UNREADABLE || kind == DEVICE) continue;
             EXPECT_EQ(testfiles::Read(paths[i]), After(kind, checking)) << paths[i];
             int64_t now = testfiles::WrittenAt(paths[i]);
             // (The test's own write handle on a held file may touch its time under Wine, and so

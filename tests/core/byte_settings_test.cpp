@@ -5,7 +5,7 @@
 #include "core/patcher.h"
 #include "runtime/file_channels.h"
 #include "tests/support/hex_model.h"
-#include "tests/support/seams.h"
+#include "tests/support/faulty_platform.h"
 #include "tests/support/temp_files.h"
 
 #include <gtest/gtest.h>
@@ -106,7 +106,7 @@ TEST(ByteSettings, RandomizedAgainstTheModel) {
         ASSERT_EQ(SortByteSettings(settings) >= 0, overlap) << round;
         model::SetResult expected = model::Set(file, bytes);
         ASSERT_TRUE(testfiles::Write(path, file));
-        std::optional<MainHeapShortage> unbuffered;
+        std::optional<faults::NoChannelBuffers> unbuffered;
         if (round % 5 == 0) unbuffered.emplace();
         BeginSetWalk(settings, WALK_CHECK);
         WalkTally first{};

@@ -1,10 +1,10 @@
 #include "core/patcher.h"
 
-#include "core/checksum.h"
+#include "core/record.h"
 #include "runtime/file_channels.h"
 #include "runtime/strings.h"
+#include "tests/support/faulty_platform.h"
 #include "tests/support/hex_model.h"
-#include "tests/support/seams.h"
 #include "tests/support/temp_files.h"
 
 #include <gtest/gtest.h>
@@ -158,7 +158,7 @@ TEST_F(Patcher, RecordFilesMatchTheCompletionWalk) {
 
 // The same walk with channels that get no buffer (one system call per byte).
 TEST_F(Patcher, RandomizedUnbuffered) {
-    MainHeapShortage shortage;
+    faults::NoChannelBuffers unbuffered;
     std::mt19937 rng(815);
     for (int round = 0; round < 40; ++round)
         ExpectAsTheReference(RandomFile(rng), round);
@@ -175,7 +175,8 @@ TEST_F(Patcher, FailedReadOrWriteAtAnyCallKeepsTheFileValid) {
         // last record has no line end, which patching appends.
         const std::string ends[] = {"\r\n", "\n", "\r"};
         std::string bytes = "; start\r\n";
-        while (bytes.size() < 12000)
+        bool unbuffered = round >= 4; // a system call per byte: a smaller file
+        while (bytes.size() < (unbuffered ? 12000 : 3 * FILE_BUFFER_SIZE))
             bytes += (rng() % 8 ? RandomRecord(rng, rng() % 4 == 0) : ":10G") + ends[rng() % 3];
         bytes += RandomRecord(rng, false);
         Walked expected = Reference(bytes);
@@ -187,37 +188,35 @@ TEST_F(Patcher, FailedReadOrWriteAtAnyCallKeepsTheFileValid) {
             lines.push_back({i, end});
             i = end + (bytes.compare(end, 2, "\r\n") == 0 ? 2 : 1);
         }
-        bool unbuffered = round >= 4;
-        std::optional<MainHeapShortage> shortage;
-        if (unbuffered) shortage.emplace();
-        for (auto [countdown, writing, mode] :
-             {std::tuple{&failingReadForTesting, false, WALK_PATCH},
-              std::tuple{&failingWriteForTesting, true, WALK_PATCH},
-              std::tuple{&failingReadForTesting, false, WALK_CHECK}}) {
-            // How many such calls the walk makes (the countdown set high, and how far it came),
-            // and which of them fail in turn: all of them, or a sample and the last few.
+        std::optional<faults::NoChannelBuffers> noBuffers;
+        if (unbuffered) noBuffers.emplace();
+        for (auto [call, writing, mode] : {std::tuple{faults::READ, false, WALK_PATCH},
+                                           std::tuple{faults::WRITE, true, WALK_PATCH},
+                                           std::tuple{faults::SEEK, true, WALK_PATCH},
+                                           std::tuple{faults::READ, false, WALK_CHECK}}) {
+            // How many such calls the walk makes, and which of them fail in turn: all of them,
+            // or a sample and the last few.
             ASSERT_TRUE(testfiles::Write(path, bytes));
-            *countdown = INT32_MAX;
+            faults::Fail(call, 0);
             WalkHexFile(path.c_str(), mode, nullptr, nullptr, nullptr);
-            int32_t calls = INT32_MAX - *countdown;
-            *countdown = 0;
+            auto calls = static_cast<int32_t>(faults::Calls(call));
             std::vector<int32_t> failing;
-            for (int32_t call = 1; call <= calls + 1;
-                 call += unbuffered ? 1 + static_cast<int32_t>(rng() % 700) : 1)
-                failing.push_back(call);
-            for (int32_t call = calls - 2; unbuffered && call <= calls + 1; ++call)
-                failing.push_back(call);
-            for (int32_t call : failing) {
-                SCOPED_TRACE(testing::Message() << "round " << round << ", writing " << writing
-                                                << ", mode " << mode << ", call " << call);
+            for (int32_t n = 1; n <= calls + 1;
+                 n += unbuffered ? 1 + static_cast<int32_t>(rng() % 700) : 1)
+                failing.push_back(n);
+            for (int32_t n = calls - 2; unbuffered && n <= calls + 1; ++n)
+                if (n > 0) failing.push_back(n);
+            for (int32_t n : failing) {
+                SCOPED_TRACE(testing::Message() << "round " << round << ", call kind " << call
+                                                << ", mode " << mode << ", call " << n);
                 ASSERT_TRUE(testfiles::Write(path, bytes));
                 std::vector<std::string> findings;
                 WalkTally tally{};
-                failureCodeForTesting = writing ? 1001 : 1002; // any code of the platform's
-                *countdown = call;
+                uint32_t code = writing ? 1001 : 1002; // any code of the platform's
+                faults::Fail(call, n, code);
                 int32_t walked = WalkHexFile(path.c_str(), mode, Collect, &findings, &tally);
-                bool failed = *countdown == 0;
-                *countdown = 0;
+                bool failed = faults::Fired(call);
+                faults::Fail(call, 0);
                 std::string now = testfiles::Read(path);
                 if (!failed) {
                     ASSERT_EQ(walked, 1);
@@ -225,7 +224,7 @@ TEST_F(Patcher, FailedReadOrWriteAtAnyCallKeepsTheFileValid) {
                     continue;
                 }
                 ASSERT_EQ(walked, -1);
-                ASSERT_EQ(tally.failure, failureCodeForTesting);
+                ASSERT_EQ(tally.failure, code);
                 ASSERT_EQ(tally.failedWriting, writing);
                 ASSERT_LE(tally.linesDone, static_cast<int64_t>(lines.size()));
                 // (A read that fails after the last record got its CR LF finds the file whole.)
@@ -253,7 +252,7 @@ TEST_F(Patcher, FailedReadOrWriteAtAnyCallKeepsTheFileValid) {
             }
         }
     }
-    failureCodeForTesting = 0;
+    faults::Clear();
 }
 
 // Records at every place across the ends of the channel's buffer loads, with each kind of line
@@ -265,20 +264,21 @@ TEST_F(Patcher, RecordsAcrossBufferEnds) {
                                    ":FF000000" + std::string(2 * 255, '7') + "00"}; // the longest
     const std::string ends[] = {"\r\n", "\n", "\r", std::string(1, '\0'), ""};
     std::vector<size_t> leads;
-    for (size_t lead = 4096 - 50; lead <= 4096 + 2; ++lead)
+    constexpr size_t BUFFER = FILE_BUFFER_SIZE;
+    for (size_t lead = BUFFER - 50; lead <= BUFFER + 2; ++lead)
         leads.push_back(lead);
-    for (size_t lead : {size_t{8190}, size_t{8193}, size_t{12000}})
+    for (size_t lead : {2 * BUFFER - 2, 2 * BUFFER + 1, 3 * BUFFER - 288})
         leads.push_back(lead);
     for (const std::string &record : records) {
         for (size_t lead : leads) {
             for (const std::string &end : ends) {
                 std::string file = ":" + std::string(lead - 1, 'A') + "\n";
-                for (size_t size = 0; size < 12000; size += record.size() + end.size())
+                for (size_t size = 0; size < lead + 2048; size += record.size() + end.size())
                     file += record + end;
                 file += record;
                 ASSERT_EQ(Patch(file), Reference(file).out) << lead << " " << int(end[0]);
                 if (lead % 17 == 0) {
-                    MainHeapShortage shortage;
+                    faults::NoChannelBuffers unbuffered;
                     ASSERT_EQ(Patch(file), Reference(file).out) << lead << " " << int(end[0]);
                 }
             }
@@ -294,6 +294,42 @@ TEST_F(Patcher, RightFilesAreNotWritten) {
     int64_t before = testfiles::MakeOld(path);
     EXPECT_EQ(PatchFileInPlace(path.c_str()), 1);
     EXPECT_EQ(testfiles::WrittenAt(path), before);
+}
+
+// A file that another program makes longer or shorter while it is walked fails as a failed read
+// does. (Windows lets nobody write to a file that is being patched: there only the check.)
+TEST_F(Patcher, FileResizedWhileWalkedFailsAsARead) {
+    std::string bytes;
+    while (bytes.size() < 3 * FILE_BUFFER_SIZE)
+        bytes += ":0000000100\r\n";
+    struct Change {
+        std::string path;
+        int64_t size;
+        bool done;
+    };
+    for (int64_t size : {bytes.size() + 100, bytes.size() / 2}) {
+        for (WalkMode mode : {WALK_CHECK, WALK_PATCH}) {
+            ASSERT_TRUE(testfiles::Write(path, bytes));
+            Change change{path, size, false};
+            faults::Scope scope;
+            faults::Before(
+                faults::READ, 2,
+                [](void *context) {
+                    auto &wanted = *static_cast<Change *>(context);
+                    wanted.done = testfiles::Resize(wanted.path, wanted.size);
+                },
+                &change);
+            WalkTally tally{};
+            int32_t walked = WalkHexFile(path.c_str(), mode, nullptr, nullptr, &tally);
+            if (!change.done) {
+                EXPECT_EQ(mode, WALK_PATCH) << "a check shares writing";
+                continue;
+            }
+            EXPECT_EQ(walked, -1) << size << " " << mode;
+            EXPECT_EQ(tally.failure, FAILURE_CODE_CHANGED);
+            EXPECT_FALSE(tally.failedWriting);
+        }
+    }
 }
 
 TEST_F(Patcher, RefusesWhatIsNoFile) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -40,6 +41,7 @@ Outcome RunTool(const std::vector<std::string> &arguments, const std::string &fo
         dup2(out, 1);
         dup2(err, 2);
         if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(98);
+        alarm(60); // a run that hangs fails
         execv(CHECKSUMME_EXE, argv.data());
         _exit(99);
     }
@@ -83,8 +85,9 @@ std::pair<std::string, std::string> Report(Kind kind, const std::string &p, bool
 }
 
 // Patching and checking one and several files, names in three scripts, a byte-order mark,
-// missing and read-only files and a folder, the options alone and --: the exit code, both
-// streams line by line, and the files (those left alone keep their modification time).
+// missing and read-only files and a folder, the options alone and --, quiet (errors alone) and
+// the version: the exit code, both streams line by line, and the files (those left alone keep
+// their modification time).
 TEST(NativeCommandLine, PatchesOrChecksEveryNamedFileAndReports) {
     struct Row {
         const char *name;
@@ -107,13 +110,20 @@ TEST(NativeCommandLine, PatchesOrChecksEveryNamedFileAndReports) {
         {"an unknown option", {"-x"}, {MIXED_CRLF}, 1},
         {"help", {"--help"}, {}, 0},
         {"help, short", {"-h", "--check"}, {}, 0},
+        {"quiet: errors alone", {"-q"}, {MIXED_CRLF, MISSING}, 1},
+        {"check, quiet", {"--quiet", "--check"}, {MIXED_LF_MARK, FOLDER}, 1},
+        {"version", {"--version", "--check"}, {MIXED_CRLF}, 0},
+        {"version, short", {"-V"}, {}, 0},
     };
     const char *NAMES[] = {"datei ä.hex", "прошивка файл.hex", "固件 主程序.hex", "łódź 🔧.hex"};
     std::string folder = testfiles::Folder("checksumme native");
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
-        bool checking = !row.options.empty() && row.options[0] == "--check";
-        bool unknown = !row.options.empty() && row.options[0] == "-x";
+        auto given = [&](const char *option) {
+            return std::find(row.options.begin(), row.options.end(), option) != row.options.end();
+        };
+        bool checking = given("--check"), unknown = given("-x");
+        bool quiet = given("-q") || given("--quiet"), version = given("--version") || given("-V");
         std::vector<std::string> arguments = row.options, paths;
         std::vector<int64_t> times;
         std::string out, err;
@@ -139,13 +149,15 @@ TEST(NativeCommandLine, PatchesOrChecksEveryNamedFileAndReports) {
         if (usage) out = err = "";
         if (row.exitCode == 0 && usage) out = texts::USAGE;
         if (row.exitCode == 1 && usage) err = texts::USAGE;
+        if (quiet) out = "";
+        if (version) out = texts::VERSION, err = "";
         Outcome run = RunTool(arguments, row.relative ? folder : "");
         EXPECT_EQ(run.exitCode, row.exitCode);
         EXPECT_EQ(run.out, out);
         EXPECT_EQ(run.err, err);
         for (size_t i = 0; i < paths.size(); ++i) {
             Kind kind = row.files[i];
-            std::string expected = unknown ? Before(kind) : After(kind, checking);
+            std::string expected = unknown || version ? Before(kind) : After(kind, checking);
             if (kind == FOLDER) {
                 EXPECT_TRUE(testfiles::IsFolder(paths[i]));
             } else {
@@ -209,6 +221,35 @@ TEST(NativeCommandLine, SetsEveryFileOrNone) {
         for (const std::string &path : paths)
             testfiles::Remove(path);
     }
+}
+
+// Only regular files are opened: a character device and a FIFO without a writer are refused at
+// once, the other files are still done, and a symbolic link to a regular file is followed.
+TEST(NativeCommandLine, OnlyRegularFilesAreOpened) {
+    std::string folder = testfiles::Folder("checksumme native special");
+    std::string fifo = folder + "fifo.hex", target = folder + "target.hex",
+                link = folder + "link.hex";
+    testfiles::Remove(fifo);
+    testfiles::Remove(link);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+    for (bool checking : {false, true}) {
+        ASSERT_TRUE(testfiles::Write(target, mixed::File("\r\n", false)));
+        std::vector<std::string> arguments{"/dev/null", fifo, "/dev/zero", link};
+        if (checking) arguments.insert(arguments.begin(), "--check");
+        Outcome run = RunTool(arguments);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.err, "checksumme: /dev/null: not a regular file\n"
+                           "checksumme: " +
+                               fifo +
+                               ": not a regular file\n"
+                               "checksumme: /dev/zero: not a regular file\n");
+        EXPECT_EQ(run.out, mixed::Report(link, checking));
+        EXPECT_EQ(testfiles::Read(target),
+                  checking ? mixed::File("\r\n", false) : mixed::File("\r\n", false, "40"));
+    }
+    testfiles::Remove(fifo);
+    testfiles::Remove(link);
 }
 
 // A path longer than the system takes whole (PATH_MAX, 4096 bytes on Linux) is patched all the

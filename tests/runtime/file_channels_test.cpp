@@ -2,7 +2,7 @@
 
 #include "runtime/registry.h"
 #include "runtime/strings.h"
-#include "tests/support/seams.h"
+#include "tests/support/faulty_platform.h"
 #include "tests/support/temp_files.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 #include <windows.h>
 #endif
 
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -21,12 +22,12 @@ class FileChannels : public testing::TestWithParam<bool> { // parameter: unbuffe
   protected:
     void SetUp() override {
         InitFileChannels();
-        mainHeapShortForTesting = GetParam(); // no buffer: the channel works unbuffered
+        if (GetParam()) unbuffered.emplace(); // no buffer: the channel works unbuffered
         path = testfiles::Folder("channels") + "c.txt";
     }
     void TearDown() override {
         EndFileChannels();
-        mainHeapShortForTesting = false;
+        unbuffered.reset();
     }
     std::vector<std::string> Lines(const std::string &bytes) {
         testfiles::Write(path, bytes);
@@ -41,6 +42,7 @@ class FileChannels : public testing::TestWithParam<bool> { // parameter: unbuffe
         return lines;
     }
     std::string path;
+    std::optional<faults::NoChannelBuffers> unbuffered;
 };
 
 using LineList = std::vector<std::string>;
@@ -179,16 +181,18 @@ TEST_P(FileChannels, SpanChangesLandWhereTheyWereRead) {
             byte = static_cast<char>(rng());
         testfiles::Write(path, expected);
         ASSERT_NE(OpenChannelUpdate(1, path.c_str()), 0);
-        int32_t consumed = 0, length = 0, added = 0;
+        int32_t consumed = 0, length = 0;
+        SpanRead read = SPAN_READ;
         if (GetParam()) { // no buffer, no span
-            EXPECT_EQ(ReadChannelSpan(1, 0, &length, &added), nullptr);
+            EXPECT_EQ(ReadChannelSpan(1, 0, &length, &read), nullptr);
             EXPECT_EQ(length, 0);
             CloseChannel(1);
             return;
         }
         int64_t start = 0; // file offset of the span's first byte
         for (;;) {
-            char *span = ReadChannelSpan(1, consumed, &length, &added);
+            char *span = ReadChannelSpan(1, consumed, &length, &read);
+            ASSERT_NE(read, SPAN_FAILED);
             ASSERT_NE(span, nullptr);
             start += consumed;
             ASSERT_LE(start + length, static_cast<int64_t>(expected.size()));
@@ -203,7 +207,7 @@ TEST_P(FileChannels, SpanChangesLandWhereTheyWereRead) {
                 first = at < first ? at : first;
             }
             if (first < length) NoteSpanChange(1, first);
-            consumed = added == 0 || rng() % 4 == 0
+            consumed = read == SPAN_END || rng() % 4 == 0
                            ? length
                            : length - static_cast<int32_t>(rng() % (length < 600 ? length : 600));
             if (rng() % 8 == 0) { // a seek drops the span once the changes are written
@@ -241,16 +245,32 @@ TEST(FileChannelBuffer, FlushesBeforeTheLastByte) {
     InitFileChannels();
     std::string path = testfiles::Folder("channels") + "flush.txt";
     ASSERT_NE(OpenChannelNew(1, path.c_str()), 0);
-    std::string block(4095, 'b');
-    EXPECT_EQ(WriteChannelBytes(1, block.data(), 4095), 4095);
+    constexpr int32_t BUFFER = FILE_BUFFER_SIZE;
+    std::string block(BUFFER - 1, 'b');
+    EXPECT_EQ(WriteChannelBytes(1, block.data(), BUFFER - 1), BUFFER - 1);
     EXPECT_EQ(testfiles::Read(path), "");
     EXPECT_EQ(WriteChannelBytes(1, "c", 1), 1);
     EXPECT_EQ(testfiles::Read(path), block);
-    EXPECT_EQ(ChannelPosition(1), 4096);
-    std::string big(5000, 'd');
-    EXPECT_EQ(WriteChannelBytes(1, big.data(), 5000), 5000);
+    EXPECT_EQ(ChannelPosition(1), BUFFER);
+    std::string big(BUFFER + 904, 'd');
+    EXPECT_EQ(WriteChannelBytes(1, big.data(), BUFFER + 904), BUFFER + 904);
     EndFileChannels(); // closes and writes out what is left
     EXPECT_EQ(testfiles::Read(path), block + "c" + big);
+}
+
+// A write that fails in the last flush, at the close, is the close's failure; it is not dropped.
+TEST(FileChannelBuffer, FailedFlushAtTheCloseIsReported) {
+    InitFileChannels();
+    std::string path = testfiles::Folder("channels") + "flush.txt";
+    for (uint32_t code : {1001u, 0u}) {
+        ASSERT_NE(OpenChannelNew(1, path.c_str()), 0);
+        EXPECT_EQ(WriteChannelBytes(1, "abc", 3), 3);
+        faults::Scope scope;
+        if (code) faults::Fail(faults::WRITE, 1, code);
+        CloseChannel(1);
+        EXPECT_EQ(ChannelCloseFailure(), code);
+        EXPECT_EQ(testfiles::Read(path), code ? "" : "abc");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(BufferedAndNot, FileChannels, testing::Bool());

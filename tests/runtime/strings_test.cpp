@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -80,6 +81,17 @@ TEST(Strings, HexAndDecimalText) {
     for (const auto &pair : dec) {
         int32_t value = pair.first;
         EXPECT_EQ(Produce([&](int32_t r) { return DecimalText(value, r); }), pair.second);
+    }
+    // Every length of 64-bit number, at and around each power of ten, both signs.
+    std::vector<int64_t> values{INT64_MIN, INT64_MAX};
+    for (int64_t power = 1; power <= INT64_MAX / 10; power *= 10)
+        for (int64_t value : {power - 1, power, power + 1, 10 * power - 1})
+            values.insert(values.end(), {value, -value});
+    for (int64_t value : values) {
+        char digits[DECIMAL_TEXT_SIZE];
+        int32_t length = FormatDecimal(value, digits);
+        EXPECT_EQ(std::string(digits), std::to_string(value));
+        EXPECT_EQ(length, static_cast<int32_t>(std::to_string(value).size()));
     }
 }
 

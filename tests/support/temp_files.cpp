@@ -59,6 +59,18 @@ bool Write(const std::string &path, const std::string &bytes) {
     return written == bytes.size();
 }
 
+bool Resize(const std::string &path, int64_t size) {
+    HANDLE file =
+        CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER at{};
+    at.QuadPart = size;
+    bool done = SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    CloseHandle(file);
+    return done;
+}
+
 std::string Read(const std::string &path) {
     HANDLE file =
         CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -126,6 +138,10 @@ std::string Folder(const char *name) {
 
 bool MakeFolder(const std::string &path) {
     return mkdir(path.c_str(), 0777) == 0;
+}
+
+bool Resize(const std::string &path, int64_t size) {
+    return truncate(path.c_str(), static_cast<off_t>(size)) == 0;
 }
 
 bool Write(const std::string &path, const std::string &bytes) {

@@ -24,6 +24,8 @@ bool IsFolder(const std::string &path);
 bool Remove(const std::string &path); // a file or an empty folder
 bool MakeFolder(const std::string &path);
 bool SetReadOnly(const std::string &path, bool readOnly);
+// Makes the file size bytes long, sharing it as another program would; false when it cannot.
+bool Resize(const std::string &path, int64_t size);
 // The modification time, in the system's units (0 when there is no such file); MakeOld sets it
 // back to 2001 and returns it, so that any write shows.
 int64_t WrittenAt(const std::string &path);

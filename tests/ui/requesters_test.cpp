@@ -2,11 +2,12 @@
 // dialog opened for real in the test thread and answered from a second thread with real
 // clicks and keys, as a user would.
 #include "ui/requesters.h"
+#include "ui/dialog_texts.h"
 
 #include "app/texts.h"
 #include "runtime/strings.h"
 #include "tests/support/gui.h"
-#include "tests/support/seams.h"
+#include "tests/support/faulty_platform.h"
 #include "tests/support/temp_files.h"
 
 #include <gtest/gtest.h>
@@ -460,9 +461,12 @@ TEST_F(FileDialog, DefaultPathOf260CharactersOrNoMemoryGivesNothingWithoutDialog
         bool dialogSeen = false;
         std::string result = WithUser<std::string>(
             [&] {
-                mainHeapShortForTesting = length == 0;
+                faults::Scope scope;
+                if (length == 0) { // the dialog's path block of 32,768 UTF-16 units
+                    faults::OnlyAllocationsOf(32768 * sizeof(wchar_t));
+                    faults::Fail(faults::ALLOCATE, -1);
+                }
                 std::string path = Choose(tooLong.c_str());
-                mainHeapShortForTesting = false;
                 returned = true;
                 return path;
             },

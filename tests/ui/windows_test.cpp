@@ -1,7 +1,7 @@
 // Numbered windows and the event queue, with real windows under the test display.
 #include "runtime/registry.h"
 #include "tests/support/gui.h"
-#include "tests/support/seams.h"
+#include "tests/support/faulty_platform.h"
 #include "ui/numbered_windows.h"
 
 #include <gtest/gtest.h>
@@ -248,8 +248,10 @@ TEST_F(WindowsTest, QueueDropsOnlyARepeatOfTheNewestEvent) {
     }
     // An event that finds no room is lost; the queue goes on.
     {
-        MainHeapShortage shortage;
+        faults::Scope scope;
+        faults::Fail(faults::ALLOCATE, 1); // the entry's
         QueueEvent(EVENT_WINDOW_MOVED, 4);
+        EXPECT_TRUE(faults::Fired(faults::ALLOCATE));
     }
     QueueEvent(EVENT_REDRAW, 4);
     EXPECT_EQ(Drain(), std::vector<EventCode>{EVENT_REDRAW});

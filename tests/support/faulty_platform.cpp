@@ -1,0 +1,119 @@
+// The real platform, its file calls and allocations renamed, and wrappers under their names
+// that fail on demand (tests/support/faulty_platform.h).
+#define ReadPlatformFile RealReadPlatformFile
+#define WritePlatformFile RealWritePlatformFile
+#define WriteBehindPlatformFile RealWriteBehindPlatformFile
+#define MovePlatformFile RealMovePlatformFile
+#define ClosePlatformFile RealClosePlatformFile
+#define AllocatePlatformBlock RealAllocatePlatformBlock
+#ifdef _WIN32
+#include "runtime/platform_win32.cpp"
+#else
+#include "runtime/platform_posix.cpp"
+#endif
+#undef ReadPlatformFile
+#undef WritePlatformFile
+#undef WriteBehindPlatformFile
+#undef MovePlatformFile
+#undef ClosePlatformFile
+#undef AllocatePlatformBlock
+
+#include "tests/support/faulty_platform.h"
+
+namespace faults {
+namespace {
+
+struct Armed {
+    int64_t nth; // the call that fails; negative: every call; 0: none
+    int64_t calls;
+    uint32_t code;
+    bool fired;
+    int64_t actionAt; // the call that action runs before; 0: none
+    void (*action)(void *context);
+    void *context;
+};
+Armed armed[CLOSE + 1] = {};
+size_t allocationSize = 0;
+
+// Counts the call; true when it is to fail (its code then in *failure).
+bool Failing(Call call, uint32_t *failure) {
+    Armed &state = armed[call];
+    state.calls += 1;
+    if (state.action && state.calls == state.actionAt) state.action(state.context);
+    bool fails = state.nth < 0 || (state.nth > 0 && state.calls == state.nth);
+    if (!fails) return false;
+    state.fired = true;
+    if (failure) *failure = state.code;
+    return true;
+}
+
+} // namespace
+
+void Fail(Call call, int64_t nth, uint32_t code) {
+    armed[call] = Armed{nth, 0, code, false, 0, nullptr, nullptr};
+}
+
+void Before(Call call, int64_t nth, void (*action)(void *context), void *context) {
+    armed[call] = Armed{0, 0, 0, false, nth, action, context};
+}
+
+int64_t Calls(Call call) {
+    return armed[call].calls;
+}
+
+bool Fired(Call call) {
+    return armed[call].fired;
+}
+
+void OnlyAllocationsOf(size_t size) {
+    allocationSize = size;
+}
+
+void Clear() {
+    for (Armed &state : armed)
+        state = Armed{};
+    allocationSize = 0;
+}
+
+NoChannelBuffers::NoChannelBuffers() {
+    OnlyAllocationsOf(FILE_BUFFER_SIZE);
+    Fail(ALLOCATE, -1);
+}
+
+} // namespace faults
+
+int32_t ReadPlatformFile(PlatformFile file, void *destination, int32_t length, uint32_t *failure) {
+    if (faults::Failing(faults::READ, failure)) return -1;
+    return RealReadPlatformFile(file, destination, length, failure);
+}
+
+int32_t WritePlatformFile(PlatformFile file, const void *source, int32_t length,
+                          uint32_t *failure) {
+    if (faults::Failing(faults::WRITE, failure)) return -1;
+    return RealWritePlatformFile(file, source, length, failure);
+}
+
+int32_t WriteBehindPlatformFile(PlatformFile file, const void *source, int32_t length,
+                                int64_t pointer, uint32_t *failure) {
+    if (faults::Failing(faults::WRITE, failure)) return -1;
+    return RealWriteBehindPlatformFile(file, source, length, pointer, failure);
+}
+
+int64_t MovePlatformFile(PlatformFile file, int64_t distance, MoveFrom from, uint32_t *failure) {
+    if (faults::Failing(faults::SEEK, failure)) return -1;
+    return RealMovePlatformFile(file, distance, from, failure);
+}
+
+uint32_t ClosePlatformFile(PlatformFile file) {
+    uint32_t failure = 0;
+    bool fails = faults::Failing(faults::CLOSE, &failure);
+    uint32_t closed = RealClosePlatformFile(file);
+    return fails ? failure : closed;
+}
+
+void *AllocatePlatformBlock(PlatformHeap heap, size_t size) {
+    if ((faults::allocationSize == 0 || size == faults::allocationSize) &&
+        faults::Failing(faults::ALLOCATE, nullptr))
+        return nullptr;
+    return RealAllocatePlatformBlock(heap, size);
+}
