@@ -36,8 +36,7 @@ int32_t PatchFileInPlace(const char *path);
  * The visitor, when one is given, sees every well-formed record in line order before its
  * checksum is looked at (and before that line's finding goes to the sink): the line, where the
  * record starts in the file, and its characters from ":" to its checksum field, without a
- * comment. When patching it may
- * change digits of the record's byte count, address, type or data to other hexadecimal digits in
+ * comment. When patching it may change the record's data digits to other hexadecimal digits in
  * place and return the position of the first it changed (":" being 0): the record's checksum is
  * then made right for its new bytes, without a finding, and the changes go back to the file with
  * it. Otherwise, and always when checking, it changes nothing and returns 0.

@@ -2,6 +2,7 @@
 
 #include "tests/support/reference.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace model {
@@ -101,88 +102,76 @@ Patched Patch(const std::string &in) {
 
 std::map<uint64_t, std::vector<int64_t>> Holders(const std::string &file) {
     std::map<uint64_t, std::vector<int64_t>> holders;
-    for (const Record &record : Records(file))
-        for (int i = 0; record.type == 0 && i < record.count; ++i)
-            holders[record.address + static_cast<uint64_t>(i)].push_back(record.line);
+    for (const Record &r : Records(file))
+        for (int i = 0; r.type == 0 && i < r.count; ++i)
+            holders[r.address + static_cast<uint64_t>(i)].push_back(r.line);
     return holders;
 }
 
 std::vector<std::string> Structure(const std::string &file) {
     std::vector<std::string> findings;
-    std::map<uint64_t, int64_t> held;
+    auto find = [&](int64_t line, int kind, int type, int count, int64_t other, uint64_t at) {
+        findings.push_back(std::to_string(line) + " " + std::to_string(kind) + " " +
+                           std::to_string(type) + " " + std::to_string(count) + " " +
+                           std::to_string(other) + " " + std::to_string(at));
+    };
+    std::map<uint64_t, int64_t> held; // the first line that holds each address
     int64_t endLine = 0;
     const int SHOULD[] = {0, 0, 2, 4, 2, 4};
     for (const Record &r : Records(file)) {
-        std::string n = std::to_string(r.line) + " ";
-        if (endLine) findings.push_back(n + "after-end " + std::to_string(endLine));
+        if (endLine) find(r.line, 0, r.type, r.count, endLine, 0);
         if (!endLine && r.type == 1) endLine = r.line;
-        if (r.type > 5) findings.push_back(n + "type " + std::to_string(r.type));
+        if (r.type > 5) find(r.line, 1, r.type, r.count, 0, 0);
         if (r.type >= 1 && r.type <= 5 && r.count != SHOULD[r.type])
-            findings.push_back(n + "count " + std::to_string(r.type) + " " +
-                               std::to_string(r.count) + " " + std::to_string(SHOULD[r.type]));
+            find(r.line, 2, r.type, r.count, SHOULD[r.type], 0);
         bool found = false;
-        for (int i = 0; r.type == 0 && i < r.count; ++i) {
-            uint64_t address = r.address + static_cast<uint64_t>(i);
-            if (held.count(address) && !found)
-                findings.push_back(n + "overlap " + std::to_string(address) + " " +
-                                   std::to_string(held[address]));
-            found = found || held.count(address);
-            held.emplace(address, r.line);
+        for (uint64_t at = r.address; r.type == 0 && at < r.address + r.count; ++at) {
+            if (held.count(at) && !found) find(r.line, 3, 0, r.count, held[at], at);
+            found = found || held.count(at);
+            held.emplace(at, r.line);
         }
     }
     if (!endLine)
-        findings.push_back(std::to_string(Split(file).empty() ? 1 : Split(file).size()) +
-                           " no-end");
+        find(std::max<int64_t>(1, static_cast<int64_t>(Split(file).size())), 4, 0, 0, 0, 0);
     return findings;
 }
 
 SetResult Set(const std::string &file, const std::map<uint64_t, uint8_t> &bytes) {
     SetResult result;
     std::map<uint64_t, std::vector<int64_t>> holders = Holders(file);
-    for (const auto &[address, value] : bytes) {
-        const std::vector<int64_t> &lines = holders[address];
-        if (lines.size() != 1) {
+    for (const auto &[address, value] : bytes)
+        if (std::vector<int64_t> &lines = holders[address]; lines.size() != 1) {
             result.refusal = std::to_string(address) + " " +
                              std::to_string(lines.empty() ? 0 : lines[0]) + " " +
                              std::to_string(lines.size() > 1 ? lines[1] : 0);
             return result;
         }
-    }
     std::string out = file;
     for (const Record &r : Records(file)) {
-        bool lower = false, upper = false;
-        for (char c : r.text.substr(1)) {
-            lower = lower || (c >= 'a' && c <= 'f');
-            upper = upper || (c >= 'A' && c <= 'F');
-        }
-        const char *digits = lower && !upper ? "0123456789abcdef" : "0123456789ABCDEF";
-        uint64_t from = 0, to = 0;
-        auto stretch = [&] {
-            if (to > from)
-                result.stretches.push_back(std::to_string(r.line) + " " + std::to_string(from) +
-                                           " " + std::to_string(to - 1));
-            from = to = 0;
-        };
+        bool lower = r.text.find_first_of("abcdef") != std::string::npos &&
+                     r.text.find_first_of("ABCDEF") == std::string::npos;
+        const char *digits = lower ? "0123456789abcdef" : "0123456789ABCDEF";
         for (int i = 0; r.type == 0 && i < r.count; ++i) {
-            uint64_t address = r.address + static_cast<uint64_t>(i);
-            auto set = bytes.find(address);
+            uint64_t at = r.address + static_cast<uint64_t>(i);
+            auto set = bytes.find(at);
             if (set == bytes.end()) continue;
-            if (address != to) stretch();
-            if (to == from) from = address;
-            to = address + 1;
+            if (i == 0 || !bytes.count(at - 1)) // a stretch begins: "LINE FROM "
+                result.stretches.push_back(std::to_string(r.line) + " " + std::to_string(at) + " ");
+            std::string &stretch = result.stretches.back(); // its last address so far
+            stretch.erase(stretch.rfind(' ') + 1);
+            stretch += std::to_string(at);
             out[r.start + 9 + 2 * static_cast<size_t>(i)] = digits[set->second >> 4];
             out[r.start + 10 + 2 * static_cast<size_t>(i)] = digits[set->second & 15];
         }
-        stretch();
     }
     result.out = Patch(out).out;
     return result;
 }
 
 std::string RandomLayout(std::mt19937 &rng) {
-    bool lower = rng() % 4 == 0, right = rng() % 2 == 0; // every checksum right
-    std::string end = rng() % 2 ? "\r\n" : "\n";
-    std::string file = rng() % 5 == 0 ? "\xEF\xBB\xBF" : "";
+    auto draw = [&](unsigned n) { return static_cast<unsigned>(rng() % n); };
+    bool lower = draw(4) == 0, right = draw(2) == 0; // every checksum right
+    std::string end = draw(2) ? "\r\n" : "\n", file = draw(5) ? "" : "\xEF\xBB\xBF";
     auto hex = [&](unsigned value, int digits) {
         std::string text;
         for (int k = digits - 1; k >= 0; --k)
@@ -194,37 +183,34 @@ std::string RandomLayout(std::mt19937 &rng) {
             ":" + hex(static_cast<unsigned>(data.size()), 2) + hex(offset, 4) + hex(type, 2);
         for (unsigned byte : data)
             line += hex(byte, 2);
-        line += right || rng() % 3 ? reference::RightDigits(line + "00") : hex(rng() % 256, 2);
-        if (rng() % 6 == 0) line += rng() % 2 ? " // " + hex(rng(), 8) + " ..3@" : "\t;";
-        return line;
+        line += right || draw(3) ? reference::RightDigits(line + "00") : hex(draw(256), 2);
+        return line + (draw(6) ? "" : draw(2) ? " // " + hex(rng(), 8) + " ..3@" : "\t;");
     };
-    unsigned next = rng() % 64;
-    for (int n = static_cast<int>(rng() % 60); n > 0; --n) {
-        unsigned kind = rng() % 40, count = 1 + rng() % 32;
-        std::vector<unsigned> data;
-        for (unsigned k = 0; k < count; ++k)
-            data.push_back(rng() % 256);
-        if (kind < 26) { // data: next to the one before, or somewhere near it
-            unsigned offset = rng() % 2 ? next : next - 48 + rng() % 96;
-            next = (offset + count) & 0xFFFF;
-            file += record(0, offset & 0xFFFF, data);
-        } else if (kind < 32) { // address records, mostly with two bytes
-            data.resize(rng() % 6 ? 2 : rng() % 5);
-            if (data.size() == 2) // bases that meet again, and one where addresses pass 4 GiB
-                data = rng() % 5 ? std::vector<unsigned>{0, static_cast<unsigned>(rng() % 3)}
-                                 : std::vector<unsigned>{0xFF, 0xFF};
+    unsigned next = draw(64);
+    for (int n = static_cast<int>(draw(60)); n > 0; --n) {
+        unsigned kind = draw(40);
+        std::vector<unsigned> data(1 + draw(32));
+        for (unsigned &byte : data)
+            byte = draw(256);
+        if (kind < 26) { // data: right behind the record before, or somewhere near it
+            unsigned offset = (draw(2) ? next : next - 48 + draw(96)) & 0xFFFF;
+            next = (offset + static_cast<unsigned>(data.size())) & 0xFFFF;
+            file += record(0, offset, data);
+        } else if (kind < 32) { // address records: bases that meet again, one past 4 GiB
+            data.resize(draw(6) ? 2 : draw(5));
+            if (data.size() == 2)
+                data =
+                    draw(5) ? std::vector<unsigned>{0, draw(3)} : std::vector<unsigned>{0xFF, 0xFF};
             file += record(kind < 30 ? 4 : 2, 0, data);
-        } else if (kind < 36) { // end-of-file, start address and unknown types
-            data.resize(rng() % 4 ? std::vector<size_t>{0, 4, 4, 0}[kind - 32] : rng() % 5);
-            file += record(
-                std::vector<unsigned>{1, 3, 5, 6 + static_cast<unsigned>(rng() % 250)}[kind - 32],
-                0, data);
+        } else if (kind < 36) { // end-of-file, start addresses, unknown types
+            data.resize(draw(4) ? std::vector<size_t>{0, 4, 4, 0}[kind - 32] : draw(5));
+            file += record(std::vector<unsigned>{1, 3, 5, 6 + draw(250)}[kind - 32], 0, data);
         } else {
-            file += rng() % 2 ? "; note" : "";
+            file += draw(2) ? "; note" : "";
         }
         file += end;
     }
-    return file + (rng() % 3 ? ":00000001FF" + end : "");
+    return file + (draw(3) ? ":00000001FF" + end : "");
 }
 
 } // namespace model

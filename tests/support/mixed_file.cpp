@@ -42,90 +42,37 @@ std::vector<EditRow> EditRows() {
                                ":080008000102030405060708CC\n:03000004000000F9\n:00000001FF\n"
                                ":00000001FF\n";
     auto at = [](int line) { return "%F" + AT_LINE + std::to_string(line) + AT_LINE_END; };
-    std::string unchanged = FAILED + "%F: ",
+    std::string refused = FAILED + "%F: ", bad = FAILED + SET_NAME,
                 checked = ", 0 wrong, 0 lines not well-formed records, ";
+    // A row, or two, for each case.
+    // clang-format off
     return {
-        {"set, across two records",
-         {SET, "0x0800FFF2=AABB0c", SET, "0x0800FFF0=11"},
-         serial,
-         set,
-         0,
+        {"set, across two records", {SET, "0x0800FFF2=AABB0c", SET, "0x0800FFF0=11"}, serial, set, 0,
          at(2) + "set 0x0800FFF0" + END + at(2) + "set 0x0800FFF2 to 0x0800FFF3" + END + at(3) +
-             "set 0x0800FFF4" + END + at(4) + "checksum 00 corrected to FF" + END +
-             "%F: 4 records, 2 set, 1 corrected, 0 lines left unchanged" + END,
-         ""},
-        {"set, the file right otherwise",
-         {SET, "0x0800FFF4=AB"},
-         set,
-         ":020000040800F2\r\n:04FFF00011ADAABBEA // serial\r\n:02fff400AB025E\r\n:00000001FF\r\n",
-         0,
-         at(3) + "set 0x0800FFF4" + END +
-             "%F: 4 records, 1 set, 0 corrected, 0 lines left unchanged" + END,
-         ""},
-        {"set, a byte in no record",
-         {SET, "0x0800FFF0=11", SET, "134283254=01"},
-         serial,
-         serial,
-         1,
-         "",
-         unchanged + "0x0800FFF6 is in no data record, nothing set" + END},
-        {"set, a byte in two records",
-         {SET, "8=FF"},
-         layout,
-         layout,
-         1,
-         "",
-         unchanged + "0x00000008 is in the data records of lines 2 and 3, nothing set" + END},
-        {"set, no ADDRESS=BYTES",
-         {SET, "0x10=ABC"},
-         serial,
-         serial,
-         1,
-         "",
-         FAILED + SET_NAME +
-             "0x10=ABC: not ADDRESS=BYTES (ADDRESS up to 0xFFFFFFFF, 1 to 255 bytes)" + END},
-        {"set, values that overlap",
-         {SET, "0x11=CC", SET, "0x10=AABB"},
-         serial,
-         serial,
-         1,
-         "",
-         FAILED + SET_NAME + "0x10=AABB and 0x11=CC overlap" + END},
+         "set 0x0800FFF4" + END + at(4) + "checksum 00 corrected to FF" + END +
+         "%F: 4 records, 2 set, 1 corrected, 0 lines left unchanged" + END, ""},
+        {"set, the file right otherwise", {SET, "0x0800FFF4=AB"}, set,
+         ":020000040800F2\r\n:04FFF00011ADAABBEA // serial\r\n:02fff400AB025E\r\n:00000001FF\r\n", 0,
+         at(3) + "set 0x0800FFF4" + END + "%F: 4 records, 1 set, 0 corrected, 0 lines left unchanged" + END, ""},
+        {"set, a byte in no record", {SET, "0x0800FFF0=11", SET, "134283254=01"}, serial, serial, 1, "",
+         refused + "0x0800FFF6 is in no data record, nothing set" + END},
+        {"set, a byte in two records", {SET, "8=FF"}, layout, layout, 1, "",
+         refused + "0x00000008 is in the data records of lines 2 and 3, nothing set" + END},
+        {"set, no ADDRESS=BYTES", {SET, "0x10=ABC"}, serial, serial, 1, "",
+         bad + "0x10=ABC: not ADDRESS=BYTES (ADDRESS up to 0xFFFFFFFF, 1 to 255 bytes)" + END},
+        {"set, values that overlap", {SET, "0x11=CC", SET, "0x10=AABB"}, serial, serial, 1, "",
+         bad + "0x10=AABB and 0x11=CC overlap" + END},
         {"set with a check", {SET, "1=01", CHECK}, serial, serial, 1, "", texts::USAGE},
-        {"strict, all right",
-         {STRICT},
-         set,
-         set,
-         0,
-         "%F: 4 records" + checked + "0 structure findings" + END,
-         ""},
-        {"strict, every finding",
-         {STRICT},
-         layout,
-         layout,
-         2,
-         at(1) + "record type 0A is none of 00 to 05" + END + at(3) +
-             "data at 0x00000008 that line 2 holds already" + END + at(4) +
-             "record type 04 with 3 data bytes, should have 2" + END + at(6) +
-             "record after the end-of-file record of line 5" + END + "%F: 6 records" + checked +
-             "4 structure findings" + END,
-         ""},
-        {"strict, no end-of-file record",
-         {STRICT},
-         ":0100000000FF\n",
-         ":0100000000FF\n",
-         2,
-         at(1) + "no end-of-file record" + END + "%F: 1 record" + checked + "1 structure finding" +
-             END,
-         ""},
-        {"check, the same layout",
-         {CHECK},
-         layout,
-         layout,
-         0,
-         "%F: 6 records, 0 wrong, 0 lines not well-formed records" + END,
-         ""},
+        {"strict, all right", {STRICT}, set, set, 0, "%F: 4 records" + checked + "0 structure findings" + END, ""},
+        {"strict, every finding", {STRICT}, layout, layout, 2,
+         at(1) + "record type 0A is none of 00 to 05" + END + at(3) + "data at 0x00000008 that line 2 holds already" +
+         END + at(4) + "record type 04 with 3 data bytes, should have 2" + END + at(6) +
+         "record after the end-of-file record of line 5" + END + "%F: 6 records" + checked + "4 structure findings" + END, ""},
+        {"strict, no end-of-file record", {STRICT}, ":0100000000FF\n", ":0100000000FF\n", 2,
+         at(1) + "no end-of-file record" + END + "%F: 1 record" + checked + "1 structure finding" + END, ""},
+        {"check, the same layout", {CHECK}, layout, layout, 0, "%F: 6 records, 0 wrong, 0 lines not well-formed records" + END, ""},
     };
+    // clang-format on
 }
 
 std::string WithPath(std::string report, const std::string &path) {
