@@ -1,7 +1,9 @@
 #include "app/command_line.h"
 
 #include "app/texts.h"
+#include "core/byte_settings.h"
 #include "core/patcher.h"
+#include "core/structure_check.h"
 #include "runtime/arguments.h"
 #include "runtime/file_channels.h"
 #include "runtime/standard_output.h"
@@ -28,6 +30,15 @@ bool IsSwitch(const char *argument, const char *name) {
     return *argument == 0;
 }
 
+// --set and --strict, and on Windows /set and /strict.
+bool IsSetSwitch(const char *argument) {
+    return IsSwitch(argument, "--set") || (!NATIVE && IsSwitch(argument, "/set"));
+}
+
+bool IsStrictSwitch(const char *argument) {
+    return IsSwitch(argument, "--strict") || (!NATIVE && IsSwitch(argument, "/strict"));
+}
+
 // The argument with the given index, kept; "" past the last one.
 void TakeArgument(int32_t index, OwnedString &argument) {
     int32_t start = WorkspacePosition();
@@ -40,7 +51,7 @@ void TakeArgument(int32_t index, OwnedString &argument) {
 CommandLine ReadCommandLine() {
     CommandLine command{COMMAND_WINDOW, 0, false};
     int32_t count = ArgumentCount();
-    bool check = false;
+    bool check = false, strict = false, set = false;
     int32_t index = 0;
     for (; index < count; ++index) {
         OwnedString argument;
@@ -60,6 +71,11 @@ CommandLine ReadCommandLine() {
             check = true;
             continue;
         }
+        if (IsStrictSwitch(text) || IsSetSwitch(text)) { // --set takes the next argument
+            (IsSetSwitch(text) ? set : strict) = true;
+            index += IsSetSwitch(text) ? 1 : 0;
+            continue;
+        }
         if (NATIVE && IsSwitch(text, "--")) {
             ++index;
             break;
@@ -74,8 +90,13 @@ CommandLine ReadCommandLine() {
         TakeArgument(index, argument);
         files = StringLength(argument.Get()) > 0;
     }
-    if (check)
-        command.mode = files ? COMMAND_CHECK : COMMAND_MISUSED;
+    if (set && (check || strict))
+        command.mode = COMMAND_MISUSED;
+    else if (check || strict || set)
+        command.mode = !files   ? COMMAND_MISUSED
+                       : set    ? COMMAND_SET
+                       : strict ? COMMAND_STRICT
+                                : COMMAND_CHECK;
     else if (files)
         command.mode = COMMAND_PATCH;
     else if (NATIVE)
@@ -316,9 +337,11 @@ void ReportFailure(const Report &report, int32_t walked, const WalkTally &tally)
     if (NATIVE) FlushStandardOutput(kind);
 }
 
-// SUMMARY_PATCHED or SUMMARY_CHECKED: "FILE: 1042 records, 3 corrected, 1 line left unchanged".
-void ReportSummary(const Report &report, const WalkTally &tally) {
-    OwnedString records, lines;
+// SUMMARY_PATCHED or SUMMARY_CHECKED: "FILE: 1042 records, 3 corrected, 1 line left unchanged";
+// SUMMARY_SET ("FILE: 1042 records, 1 set, 0 corrected, 0 lines left unchanged") with the records
+// set as extra, SUMMARY_STRICT with the structure findings.
+void ReportSummary(const Report &report, const WalkTally &tally, const char *text, int64_t extra) {
+    OwnedString records, lines, more;
     int32_t start = WorkspacePosition();
     FormatCount(tally.records, texts::ONE_RECORD, texts::RECORDS, start);
     records.TakeResult(start);
@@ -327,17 +350,66 @@ void ReportSummary(const Report &report, const WalkTally &tally) {
     else
         FormatCount(tally.malformed, texts::ONE_LINE_MALFORMED, texts::LINES_MALFORMED, start);
     lines.TakeResult(start);
-    WriteTemplate(report.patching ? texts::SUMMARY_PATCHED : texts::SUMMARY_CHECKED,
-                  {report.path, records.Text(), Decimal(tally.checksums), lines.Text()});
+    bool strict = text == texts::SUMMARY_STRICT;
+    FormatCount(extra, strict ? texts::ONE_STRUCTURE_FINDING : nullptr,
+                strict ? texts::STRUCTURE_FINDINGS : "%1", start);
+    more.TakeResult(start);
+    WriteTemplate(
+        text, {report.path, records.Text(), Decimal(tally.checksums), lines.Text(), more.Text()});
+}
+
+// ---- --strict and --set ----
+
+// An address as a template's field: 0x and at least eight upper-case hexadecimal digits.
+struct Address {
+    explicit Address(uint64_t value) {
+        int32_t digits = 8;
+        while (digits < 16 && value >> 4 * digits)
+            ++digits;
+        text[0] = '0';
+        text[1] = 'x';
+        for (int32_t i = 0; i < digits; ++i)
+            text[2 + i] = HEX_DIGITS[value >> 4 * (digits - 1 - i) & 15];
+        length = 2 + digits;
+    }
+    operator Field() const { return {text, length}; } // NOLINT: an address is a field
+    char text[18];
+    int32_t length;
+};
+
+// One finding on the structure, as app/texts.h words it.
+void ReportStructure(void *context, const StructureFinding &finding) {
+    static constexpr const char *TEXTS[] = {texts::AFTER_END, texts::UNKNOWN_TYPE,
+                                            texts::WRONG_BYTE_COUNT, texts::HELD_BEFORE,
+                                            texts::NO_END};
+    const Report &report = *static_cast<const Report *>(context);
+    const char type[2] = {HEX_DIGITS[finding.type >> 4 & 15], HEX_DIGITS[finding.type & 15]};
+    WriteTemplate(TEXTS[finding.kind], {report.path,
+                                        Decimal(finding.line),
+                                        {type, 2},
+                                        Decimal(finding.count),
+                                        Decimal(finding.other),
+                                        Address(finding.address)});
+}
+
+// One stretch of addresses set in a record: BYTE_SET or BYTES_SET.
+void ReportStretch(void *context, int64_t line, uint64_t from, uint64_t to) {
+    const Report &report = *static_cast<const Report *>(context);
+    WriteTemplate(to - from == 1 ? texts::BYTE_SET : texts::BYTES_SET,
+                  {report.path, Decimal(line), Address(from), Address(to - 1)});
 }
 
 // Walks every named file in order; the report goes out only when someone can read it, and
-// quiet, without findings and summaries: they are not even formatted. Returns
-// EXIT_FAILED when a file could not be opened, read or written, else EXIT_FOUND_WRONG when
-// checking found something, else EXIT_DONE.
-int32_t WalkNamedFiles(const CommandLine &command, WalkMode mode) {
+// quiet, without findings and summaries: they are not even formatted. A strict check also
+// checks each file's structure; given byte settings, patching sets them (their first walk is
+// done; the file with the argument index shortcut needs only its records that hold set bytes).
+// Returns EXIT_FAILED when a file could not be opened, read or written, else EXIT_FOUND_WRONG
+// when checking found something, else EXIT_DONE.
+int32_t WalkNamedFiles(const CommandLine &command, WalkMode mode, ByteSettings *settings = nullptr,
+                       int32_t shortcut = -1) {
     bool reporting = !command.quiet && OpenStandardOutput() != 0;
     bool failed = false, found = false;
+    bool strict = command.mode == COMMAND_STRICT;
     for (int32_t index = command.firstFile; index < ArgumentCount(); ++index) {
         OwnedString path;
         TakeArgument(index, path);
@@ -346,19 +418,80 @@ int32_t WalkNamedFiles(const CommandLine &command, WalkMode mode) {
         TakeApart(report.patching ? texts::CHECKSUM_CORRECTED : texts::CHECKSUM_WRONG,
                   report.checksumLine);
         WalkTally tally{};
+        StructureCheck check{};
+        check.sink = reporting ? ReportStructure : nullptr;
+        check.context = &report;
+        if (settings) {
+            BeginSetWalk(*settings, WALK_PATCH);
+            settings->sink = reporting ? ReportStretch : nullptr;
+            settings->context = &report;
+        }
+        RecordVisitor visitor = settings ? SetHeldBytes : strict ? CheckRecordStructure : nullptr;
         int32_t walked =
-            WalkHexFile(path.Get(), mode, reporting ? ReportFinding : nullptr, &report, &tally);
+            index == shortcut
+                ? SetFoundBytes(path.Get(), *settings, &tally)
+                : WalkHexFile(path.Get(), mode, reporting ? ReportFinding : nullptr, &report,
+                              &tally, visitor, settings ? static_cast<void *>(settings) : &check);
+        if (strict) EndStructureCheck(check, walked == 1 ? tally.linesDone : -1);
         if (walked != 1)
             ReportFailure(report, walked, tally);
         else if (reporting)
-            ReportSummary(report, tally);
+            ReportSummary(report, tally,
+                          settings          ? texts::SUMMARY_SET
+                          : strict          ? texts::SUMMARY_STRICT
+                          : report.patching ? texts::SUMMARY_PATCHED
+                                            : texts::SUMMARY_CHECKED,
+                          settings ? settings->records : check.findings);
         failed = failed || walked != 1;
-        found = found || tally.checksums > 0 || tally.malformed > 0;
+        found = found || tally.checksums > 0 || tally.malformed > 0 || check.findings > 0;
     }
     FlushStandardOutput();
     FlushStandardOutput(STREAM_ERROR);
     if (failed) return EXIT_FAILED;
     return mode == WALK_CHECK && found ? EXIT_FOUND_WRONG : EXIT_DONE;
+}
+
+// A --set value that is no ADDRESS=BYTES (SET_INVALID), or two that overlap (SET_OVERLAP).
+void ReportSetValues(const char *text, int32_t first, int32_t second) {
+    StreamKind kind = NATIVE ? STREAM_ERROR : STREAM_OUTPUT;
+    if (!OpenStandardOutput(kind)) return;
+    OwnedString one, other;
+    TakeArgument(first, one);
+    TakeArgument(second, other);
+    WriteTemplate(text, {one.Text(), other.Text()}, kind);
+    FlushStandardOutput(kind);
+}
+
+// The first walk of --set over every named file, which only reads: true when every file could
+// be read and every byte set lies in exactly one data record of each; else the failures and
+// refusals are reported. The second walk over the file walked last may take the shortcut when
+// patching would change nothing else in it: then *shortcut is its argument index, else -1.
+bool FindSetBytes(const CommandLine &command, ByteSettings &settings, int32_t *shortcut) {
+    StreamKind kind = NATIVE ? STREAM_ERROR : STREAM_OUTPUT;
+    bool found = true;
+    for (int32_t index = command.firstFile; index < ArgumentCount(); ++index) {
+        OwnedString path;
+        TakeArgument(index, path);
+        if (StringLength(path.Get()) == 0) continue;
+        Report report{Field(path.Get()), false, {}};
+        WalkTally tally{};
+        BeginSetWalk(settings, WALK_CHECK);
+        int32_t walked = WalkHexFile(path.Get(), WALK_CHECK, nullptr, nullptr, &tally,
+                                     FindSetHolders, &settings);
+        SetRefusal refusal = FindSetRefusal(settings);
+        *shortcut = tally.unsettled || tally.malformed ? -1 : index;
+        if (walked != 1) {
+            ReportFailure(report, walked, tally);
+        } else if (refusal.refused && OpenStandardOutput(kind)) {
+            WriteTemplate(refusal.first ? texts::SET_IN_TWO_RECORDS : texts::SET_IN_NO_RECORD,
+                          {report.path, Address(refusal.address), Decimal(refusal.first),
+                           Decimal(refusal.second)},
+                          kind);
+        }
+        found = found && walked == 1 && !refusal.refused;
+    }
+    FlushStandardOutput(kind);
+    return found;
 }
 
 } // namespace
@@ -369,6 +502,31 @@ int32_t PatchNamedFiles(const CommandLine &command) {
 
 int32_t CheckNamedFiles(const CommandLine &command) {
     return WalkNamedFiles(command, WALK_CHECK);
+}
+
+// The settings from the switches, then a walk over every file that finds the bytes, then, if
+// all are found, one that sets them.
+int32_t SetNamedBytes(const CommandLine &command) {
+    ByteSettings settings{};
+    int32_t exitCode = EXIT_FAILED;
+    for (int32_t index = 0; index + 1 < command.firstFile; ++index) {
+        OwnedString argument, value;
+        TakeArgument(index, argument);
+        if (!IsSetSwitch(argument.Text())) continue;
+        TakeArgument(++index, value);
+        if (!AddByteSetting(settings, value.Text(), index)) {
+            ReportSetValues(texts::SET_INVALID, index, index);
+            ReleaseByteSettings(settings);
+            return EXIT_FAILED;
+        }
+    }
+    if (int32_t overlap = SortByteSettings(settings); overlap >= 0)
+        ReportSetValues(texts::SET_OVERLAP, settings.items[overlap].argument,
+                        settings.items[overlap + 1].argument);
+    else if (int32_t shortcut = -1; FindSetBytes(command, settings, &shortcut))
+        exitCode = WalkNamedFiles(command, WALK_PATCH, &settings, shortcut);
+    ReleaseByteSettings(settings);
+    return exitCode;
 }
 
 void PrintUsage(StreamKind kind) {

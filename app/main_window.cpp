@@ -150,7 +150,9 @@ int32_t RunMainWindow() {
         PrintVersion();
         return EXIT_DONE;
     }
-    if (command.mode == COMMAND_CHECK) return CheckNamedFiles(command);
+    if (command.mode == COMMAND_CHECK || command.mode == COMMAND_STRICT)
+        return CheckNamedFiles(command);
+    if (command.mode == COMMAND_SET) return SetNamedBytes(command);
     if (!OpenNumberedWindow(MAIN_WINDOW, WINDOW_X, WINDOW_Y, WINDOW_WIDTH, WINDOW_HEIGHT,
                             texts::WINDOW_TITLE, MAIN_WINDOW_OPTIONS)) {
         // Named files need no window: they are patched all the same, silently as always, and

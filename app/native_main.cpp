@@ -15,7 +15,9 @@ int32_t RunCommandLine() {
     CommandLine command = ReadCommandLine();
     switch (command.mode) {
     case COMMAND_PATCH: return PatchNamedFiles(command);
-    case COMMAND_CHECK: return CheckNamedFiles(command);
+    case COMMAND_CHECK:
+    case COMMAND_STRICT: return CheckNamedFiles(command);
+    case COMMAND_SET: return SetNamedBytes(command);
     case COMMAND_USAGE: PrintUsage(STREAM_OUTPUT); return EXIT_DONE;
     case COMMAND_VERSION: PrintVersion(); return EXIT_DONE;
     default: PrintUsage(STREAM_ERROR); return EXIT_FAILED;

@@ -47,36 +47,42 @@ inline constexpr char NOT_REGULAR_FILE[] = "No valid file was selected: not a re
 // standard error as "checksumme: FILE: reason".
 #ifdef _WIN32
 inline constexpr char USAGE[] =
-    "Usage: checksumme [/check] [/q] FILE...\r\n"
-    "  checksumme FILE...         rewrites the checksum of every record of each file in place\r\n"
-    "  checksumme /check FILE...  checks each file and changes nothing\r\n"
-    "  checksumme                 opens the window\r\n"
-    "/q reports failures alone, /version prints the version. --check, -q, -V and --help\r\n"
-    "are /check, /q, /version and /?. Each finding is reported as FILE(LINE): message, then\r\n"
-    "one summary line per file, in UTF-8.\r\n"
-    "Exit codes: 0 done (every record right, or corrected); 1 a file could not be opened,\r\n"
-    "read or written, or /check was given no file; 2 (/check only) a wrong checksum, or a\r\n"
-    "line starting with \":\" that is not a well-formed record.\r\n";
+    "Usage: checksumme [/check | /strict | /set ADDRESS=BYTES...] [/q] FILE...\r\n"
+    "  checksumme FILE...          rewrites the checksum of every record of each file in place\r\n"
+    "  checksumme /check FILE...   checks each file and changes nothing\r\n"
+    "  checksumme /strict FILE...  checks each file and its structure, changes nothing\r\n"
+    "  checksumme /set ADDRESS=BYTES FILE...  sets the bytes (hexadecimal) at ADDRESS (0x...\r\n"
+    "                              or decimal) in the data records, all or nothing, and patches\r\n"
+    "  checksumme                  opens the window\r\n"
+    "/q reports failures alone, /version prints the version; --check, --strict, --set, -q, -V\r\n"
+    "and --help are the same. Findings read FILE(LINE): message, then a summary per file, in\r\n"
+    "UTF-8. Exit codes: 0 done; 1 a file not opened, read or written, no file, or /set refused;\r\n"
+    "2 (/check, /strict) a wrong checksum, a malformed record or a finding on the structure.\r\n";
 inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\r\n";
 #define CHECKSUMME_AT_LINE "%1(%2): "
 #define CHECKSUMME_FAILED "%1: "
+#define CHECKSUMME_SET "/set "
 #define CHECKSUMME_BECAUSE(field) " (" field ")"
 #define CHECKSUMME_OPENING "cannot be opened (%2)"
 #define CHECKSUMME_END "\r\n"
 #else
 inline constexpr char USAGE[] =
-    "Usage: checksumme [--check] [-q] [--] FILE...\n"
-    "  checksumme FILE...          rewrites the checksum of every record of each file in place\n"
-    "  checksumme --check FILE...  checks each file and changes nothing\n"
-    "  checksumme --version        prints the version (also -V)\n"
+    "Usage: checksumme [--check | --strict | --set ADDRESS=BYTES...] [-q] [--] FILE...\n"
+    "  checksumme FILE...           rewrites the checksum of every record of each file in place\n"
+    "  checksumme --check FILE...   checks each file and changes nothing\n"
+    "  checksumme --strict FILE...  checks each file and its structure, changes nothing\n"
+    "  checksumme --set ADDRESS=BYTES FILE...  sets the bytes (hexadecimal) at ADDRESS\n"
+    "      (decimal or 0x...) in the data records, all or nothing, and every checksum\n"
+    "  checksumme --version         prints the version (also -V)\n"
     "Each finding is reported as FILE:LINE: message on the standard output, then one summary\n"
     "line per file; errors go to the standard error. -q (--quiet) prints the errors alone.\n"
-    "Exit codes: 0 done (every record right, or corrected); 1 a file could not be opened, read\n"
-    "or written, or no file was given; 2 (--check only) a wrong checksum, or a line starting\n"
-    "with \":\" that is not a well-formed record.\n";
+    "Exit codes: 0 done; 1 a file could not be opened, read or written, no file was given, or\n"
+    "--set was refused; 2 (--check, --strict) a wrong checksum, a malformed record or\n"
+    "(--strict) a finding on the structure.\n";
 inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\n";
 #define CHECKSUMME_AT_LINE "%1:%2: "
 #define CHECKSUMME_FAILED "checksumme: %1: "
+#define CHECKSUMME_SET "checksumme: --set "
 #define CHECKSUMME_BECAUSE(field) ": " field
 #define CHECKSUMME_OPENING "%2"
 #define CHECKSUMME_END "\n"
@@ -116,10 +122,47 @@ inline constexpr char NOT_READ[] = CHECKSUMME_FAILED
 inline constexpr char NOT_WRITTEN[] = CHECKSUMME_FAILED
     "could not be written completely, stopped after line %2" CHECKSUMME_BECAUSE("%3")
         CHECKSUMME_END;
+
+// --strict, each finding with the same fields, of which it takes what it needs: %1 file, %2 line,
+// %3 the record's type (two digits), %4 its data bytes, %5 the end-of-file record's line (after
+// it), the data bytes the type should have (a wrong byte count) or the line that holds the
+// address already (data held twice), %6 the lowest address held twice (0x and at least 8 digits)
+inline constexpr char AFTER_END[] =
+    CHECKSUMME_AT_LINE "record after the end-of-file record of line %5" CHECKSUMME_END;
+inline constexpr char UNKNOWN_TYPE[] =
+    CHECKSUMME_AT_LINE "record type %3 is none of 00 to 05" CHECKSUMME_END;
+inline constexpr char WRONG_BYTE_COUNT[] =
+    CHECKSUMME_AT_LINE "record type %3 with %4 data bytes, should have %5" CHECKSUMME_END;
+inline constexpr char HELD_BEFORE[] =
+    CHECKSUMME_AT_LINE "data at %6 that line %5 holds already" CHECKSUMME_END;
+inline constexpr char NO_END[] = CHECKSUMME_AT_LINE "no end-of-file record" CHECKSUMME_END;
+// %1 file, %2 RECORDS, %3 the checksums wrong, %4 LINES_MALFORMED, %5 STRUCTURE_FINDINGS
+inline constexpr char SUMMARY_STRICT[] = "%1: %2, %3 wrong, %4, %5" CHECKSUMME_END;
+inline constexpr char ONE_STRUCTURE_FINDING[] = "1 structure finding";
+inline constexpr char STRUCTURE_FINDINGS[] = "%1 structure findings";
+
+// --set: %1 file, %2 line, %3 the first address set in the record, %4 the last
+inline constexpr char BYTE_SET[] = CHECKSUMME_AT_LINE "set %3" CHECKSUMME_END;
+inline constexpr char BYTES_SET[] = CHECKSUMME_AT_LINE "set %3 to %4" CHECKSUMME_END;
+// %1 file, %2 RECORDS, %3 the checksums corrected besides, %4 LINES_LEFT, %5 the records with
+// bytes set
+inline constexpr char SUMMARY_SET[] = "%1: %2, %5 set, %3 corrected, %4" CHECKSUMME_END;
+// A refusal, nothing written in any file: %1 file, %2 the lowest address held by no data record
+// or by two, %3 and %4 their lines
+inline constexpr char SET_IN_NO_RECORD[] =
+    CHECKSUMME_FAILED "%2 is in no data record, nothing set" CHECKSUMME_END;
+inline constexpr char SET_IN_TWO_RECORDS[] =
+    CHECKSUMME_FAILED "%2 is in the data records of lines %3 and %4, nothing set" CHECKSUMME_END;
+// %1 the value given
+inline constexpr char SET_INVALID[] = CHECKSUMME_SET
+    "%1: not ADDRESS=BYTES (ADDRESS up to 0xFFFFFFFF, 1 to 255 bytes)" CHECKSUMME_END;
+// %1 and %2 the values given
+inline constexpr char SET_OVERLAP[] = CHECKSUMME_SET "%1 and %2 overlap" CHECKSUMME_END;
 #undef CHECKSUMME_AT_LINE
 #undef CHECKSUMME_FAILED
 #undef CHECKSUMME_BECAUSE
 #undef CHECKSUMME_OPENING
+#undef CHECKSUMME_SET
 #undef CHECKSUMME_END
 
 // Why a file could not be opened, read or written; the system's own words where none fits.

@@ -28,9 +28,13 @@ struct Walk {
     bool patching;
     FindingSink sink; // may be null
     void *context;
-    WalkTally tally; // with the lines done and the failure that ended the walk, if one did
-    int64_t line;    // the number of the line looked at next, from 1
-    bool afterCR;    // the last line ended in CR: an LF right behind it ends no further line
+    WalkTally tally;       // with the lines done and the failure that ended the walk, if one did
+    int64_t line;          // the number of the line looked at next, from 1
+    bool afterCR;          // the last line ended in CR: an LF right behind it ends no further line
+    RecordVisitor visitor; // may be null
+    void *visitorContext;
+    int64_t changedFrom, changedTo; // of the line patched last: its characters to write back
+    int64_t position;               // in the file, of the line looked at
 };
 
 // Writes out what the channel still holds. Then, if no read or write has failed, the first
@@ -71,24 +75,40 @@ int64_t MarkLength(const Walk &walk, const char *text, int64_t stored) {
 }
 
 // Looks at one line's text (without its line end), of which the first `stored` bytes are at
-// hand: a record's checksum is checked, and when patching its right digits are put in place of
-// the ones written where they differ; a line that starts with ":" but is no record is reported.
+// hand (all of it, or more than any record and a blank): the visitor sees a record first, then
+// its checksum is checked, and when patching its right digits are put in place of the ones
+// written where they differ (the characters to write back are noted in the walk); a line that
+// starts with ":" but holds no record is reported.
 Outcome LookAt(Walk &walk, char *text, int64_t length, int64_t stored) {
     int64_t mark = MarkLength(walk, text, stored);
     text += mark;
     length -= mark;
     stored -= mark;
     uint8_t sum = 0;
-    if (ClassifyRecord(text, length, &sum) != RECORD_WITH_CHECKSUM) {
+    int64_t record = RecordInLine(text, stored, &sum);
+    if (!record) {
         if (length > 0 && text[0] == ':')
             ReportMalformed(walk, length, DiagnoseRecord(text, stored));
         return NO_RECORD;
     }
     walk.tally.records += 1;
+    char *field = text + record - 2;
+    walk.changedFrom = mark + record - 2;
+    walk.changedTo = mark + record;
+    if (int32_t changed = walk.visitor
+                              ? walk.visitor(walk.visitorContext, walk.line, walk.position + mark,
+                                             text, static_cast<int32_t>(record))
+                              : 0;
+        changed > 0 && walk.patching) {
+        ClassifyRecord(text, record, &sum);
+        ChecksumDigits(sum, field);
+        walk.changedFrom = mark + changed;
+        return RECORD_PATCHED;
+    }
     char right[2];
     ChecksumDigits(sum, right);
-    char *field = text + length - 2;
     if (field[0] == right[0] && field[1] == right[1]) return RECORD_RIGHT;
+    walk.tally.unsettled += 1;
     if (walk.patching || UpperDigit(field[0]) != right[0] || UpperDigit(field[1]) != right[1]) {
         walk.tally.checksums += 1;
         if (walk.sink)
@@ -151,9 +171,11 @@ int32_t FindLineEnd(const char *bytes, int32_t from, int32_t length) {
 // A line that goes on beyond any record's length: what is known of it so far.
 struct LongLine {
     bool open;         // the span starts inside such a line
-    bool colon;        // it starts with ":" (behind a byte-order mark on the first line)
+    bool colon;        // it starts with ":" (behind a byte-order mark on the first line) and
+                       // holds no record
     int64_t length;    // its characters so far (without a byte-order mark)
     RecordFault fault; // from its first characters
+    bool record;       // it is a record with a comment behind it
 };
 
 // A span keeps the start of a line that goes on in the file for the next span, so the longest
@@ -169,7 +191,20 @@ static_assert(LONGEST_RECORD + 2 < FILE_BUFFER_SIZE, "a record and its line end 
 struct SpanWalk {
     LongLine longLine;
     bool lastRecordOpen; // the span's last line is a record without a line end (so far)
+    int64_t at;          // where the span starts in the file
 };
+
+// The start of a line too long for a record alone, at start in the span: a record with a
+// comment behind it is looked at now, while it is in the span. True for such a record.
+bool LookAtCommentedRecord(Walk &walk, char *span, int32_t start, int32_t length) {
+    char *text = span + start;
+    int64_t stored = length - start, mark = MarkLength(walk, text, stored);
+    uint8_t sum = 0;
+    if (!RecordInLine(text + mark, stored - mark, &sum)) return false;
+    if (LookAt(walk, text, stored, stored) == RECORD_PATCHED)
+        NoteSpanChange(PATCH_CHANNEL, start + static_cast<int32_t>(walk.changedFrom));
+    return true;
+}
 
 // Looks at the whole lines of one span; at the end of the file also at its last line. Returns
 // where the unfinished line at the span's end starts (length when there is none).
@@ -185,10 +220,13 @@ int32_t WalkLines(Walk &walk, SpanWalk &spans, char *span, int32_t length, bool 
             spans.longLine.open = false;
             if (spans.longLine.colon)
                 ReportMalformed(walk, spans.longLine.length + end, spans.longLine.fault);
+            spans.lastRecordOpen = spans.longLine.record && end == length;
             walk.line += EndsLine(walk, ending, false);
         } else if (EndsLine(walk, ending, start == end)) {
+            walk.position = spans.at + start;
             Outcome outcome = LookAt(walk, span + start, end - start, end - start);
-            if (outcome == RECORD_PATCHED && end - 2 < firstChange) firstChange = end - 2;
+            if (outcome == RECORD_PATCHED && start + walk.changedFrom < firstChange)
+                firstChange = start + static_cast<int32_t>(walk.changedFrom);
             spans.lastRecordOpen = outcome != NO_RECORD && end == length;
             walk.line += 1;
         }
@@ -200,7 +238,8 @@ int32_t WalkLines(Walk &walk, SpanWalk &spans, char *span, int32_t length, bool 
 }
 
 // The unfinished line at the span's end, from start on: kept for the next span while it may
-// still be a record; else counted and passed over. Returns the bytes of the span consumed.
+// still be a record alone; else counted and passed over (a record with a comment behind it is
+// looked at first). Returns the bytes of the span consumed.
 int32_t PassLongLine(Walk &walk, SpanWalk &spans, char *span, int32_t start, int32_t length) {
     if (spans.longLine.open) {
         spans.longLine.length += length - start;
@@ -209,8 +248,10 @@ int32_t PassLongLine(Walk &walk, SpanWalk &spans, char *span, int32_t start, int
     if (length - start <= LONGEST_RECORD) return start;
     char *text = span + start;
     int64_t stored = length - start, mark = MarkLength(walk, text, stored);
-    spans.longLine = {true, text[mark] == ':', stored - mark,
-                      DiagnoseRecord(text + mark, stored - mark)};
+    walk.position = spans.at + start;
+    bool record = LookAtCommentedRecord(walk, span, start, length);
+    spans.longLine = {true, text[mark] == ':' && !record, stored - mark,
+                      DiagnoseRecord(text + mark, stored - mark), record};
     walk.afterCR = false;
     return length;
 }
@@ -233,8 +274,10 @@ bool WalkInSpans(Walk &walk) {
         int32_t start = WalkLines(walk, spans, span, length, atEnd);
         if (atEnd) break;
         consumed = PassLongLine(walk, spans, span, start, length);
+        spans.at += consumed;
     }
     // A last record without a line end is done once its CR LF is written too.
+    walk.tally.unsettled += spans.lastRecordOpen;
     bool appendLineEnd = walk.patching && spans.lastRecordOpen;
     if (!Settled(walk, walk.line - 1 - (appendLineEnd ? 1 : 0)) || !appendLineEnd) return true;
     WriteChannelBytes(PATCH_CHANNEL, "\r\n", 2);
@@ -242,10 +285,12 @@ bool WalkInSpans(Walk &walk) {
     return true;
 }
 
-// The walk of a channel without a buffer, a line at a time: each changed checksum is written
+// The walk of a channel without a buffer, a line at a time: each changed record is written
 // with a seek there and back. A last record without a line end gets CR LF.
 void WalkLineByLine(Walk &walk) {
-    constexpr int32_t LINE_ROOM = LONGEST_RECORD + 2; // a record and its line end
+    // A byte-order mark, a record and a blank or its line end: enough to tell a record with a
+    // comment behind it.
+    constexpr int32_t LINE_ROOM = 3 + LONGEST_RECORD + 2;
     char line[LINE_ROOM];
     int64_t position = 0;
     int64_t length = 0;
@@ -254,14 +299,20 @@ void WalkLineByLine(Walk &walk) {
     while (ReadChannelLineBytes(PATCH_CHANNEL, line, LINE_ROOM, &length, &terminator) &&
            Settled(walk, walk.line - 1)) {
         int64_t next = position + length + terminator;
+        walk.position = position;
         Outcome outcome = LookAt(walk, line, length, length < LINE_ROOM ? length : LINE_ROOM);
         walk.line += 1;
+        walk.tally.unsettled += outcome != NO_RECORD && terminator == 0;
         if (walk.patching &&
             (outcome == RECORD_PATCHED || (outcome == RECORD_RIGHT && terminator == 0))) {
             // A seek that fails is kept on the channel as a failed write, which ends the walk.
-            if (SeekChannel(PATCH_CHANNEL, position + length - 2) < 0) break;
-            WriteChannelBytes(PATCH_CHANNEL, line + length - 2, 2);
+            if (outcome == RECORD_PATCHED) {
+                if (SeekChannel(PATCH_CHANNEL, position + walk.changedFrom) < 0) break;
+                WriteChannelBytes(PATCH_CHANNEL, line + walk.changedFrom,
+                                  static_cast<int32_t>(walk.changedTo - walk.changedFrom));
+            }
             if (terminator == 0) { // the CR LF written is no further line
+                if (SeekChannel(PATCH_CHANNEL, position + length) < 0) break;
                 WriteChannelBytes(PATCH_CHANNEL, "\r\n", 2);
                 next += 2;
             }
@@ -279,7 +330,7 @@ int32_t PatchFileInPlace(const char *path) {
 }
 
 int32_t WalkHexFile(const char *path, WalkMode mode, FindingSink sink, void *context,
-                    WalkTally *tally) {
+                    WalkTally *tally, RecordVisitor visitor, void *visitorContext) {
     if (tally) *tally = WalkTally{};
     bool patching = mode == WALK_PATCH;
     if (!path || !path[0] ||
@@ -288,7 +339,7 @@ int32_t WalkHexFile(const char *path, WalkMode mode, FindingSink sink, void *con
         if (tally) tally->failure = path && path[0] ? ChannelOpenFailure() : 0;
         return 0;
     }
-    Walk walk{patching, sink, context, {}, 1, false};
+    Walk walk{patching, sink, context, {}, 1, false, visitor, visitorContext, 0, 0, 0};
     if (!WalkInSpans(walk)) WalkLineByLine(walk);
     CloseChannel(PATCH_CHANNEL);
     // A write that fails only at the close (as on some network shares) leaves no line surely in

@@ -3,12 +3,13 @@
  *
  * PatchFileInPlace walks the file at path through file channel 1 and rewrites, in place, the
  * two checksum characters of every well-formed record line: ":" followed only by hexadecimal
- * digits, exactly 11 + 2 x its byte count long. The new checksum is upper case; a checksum that
+ * digits, exactly 11 + 2 x its byte count long, perhaps followed by a blank or a tab and any
+ * text, a comment (RecordInLine, core/record.h). The new checksum is upper case; a checksum that
  * is already right as written is not written again. Every other byte stays as it is: line ends
- * (CR LF, LF, CR, zero byte), blank lines, other lines. A last record without a line end gets
- * CR LF. Returns 1 when the file was patched, 0 when it could not be opened (empty path,
- * missing file, folder, no access, sharing conflict), -1 when a read or write failed on the way;
- * a missing file is never created. A failure ends the walk, and what was written before it
+ * (CR LF, LF, CR, zero byte), blank lines, other lines, comments. A last record line without a
+ * line end gets CR LF. Returns 1 when the file was patched, 0 when it could not be opened (empty
+ * path, missing file, folder, no access, sharing conflict), -1 when a read or write failed on the
+ * way; a missing file is never created. A failure ends the walk, and what was written before it
  * stays: every record has either its old checksum or its right one.
  */
 #pragma once
@@ -31,6 +32,14 @@ int32_t PatchFileInPlace(const char *path);
  * whose value is wrong). Lines count from 1; CR LF, LF, CR and a zero byte each end a line. The
  * tally, when given, counts the well-formed records and both kinds of finding, and tells how
  * the walk ended. Returns as PatchFileInPlace: 1, 0 (no findings then) or -1.
+ *
+ * The visitor, when one is given, sees every well-formed record in line order before its
+ * checksum is looked at (and before that line's finding goes to the sink): the line, where the
+ * record starts in the file, and its characters from ":" to its checksum field, without a
+ * comment. When patching it may change the record's data digits to other hexadecimal digits in
+ * place and return the position of the first it changed (":" being 0): the record's checksum is
+ * then made right for its new bytes, without a finding, and the changes go back to the file with
+ * it. Otherwise, and always when checking, it changes nothing and returns 0.
  */
 enum WalkMode : int32_t { WALK_PATCH, WALK_CHECK };
 enum FindingKind : int32_t { FINDING_CHECKSUM, FINDING_MALFORMED };
@@ -49,12 +58,17 @@ struct WalkTally {
     int64_t records;   // well-formed records
     int64_t checksums; // checksum findings
     int64_t malformed; // malformed findings
+    int64_t unsettled; // records patching changes (in either mode): their checksum as written is
+                       // not the right one in upper case, or the last has no line end
     int64_t linesDone; // lines read and, when patching, written as they should be
     uint32_t failure;  // the system's code of the failed open, read or write; 0: none
     bool failedWriting;
 };
 
 using FindingSink = void (*)(void *context, const Finding &finding);
+using RecordVisitor = int32_t (*)(void *context, int64_t line, int64_t position, char *record,
+                                  int32_t length);
 
 int32_t WalkHexFile(const char *path, WalkMode mode, FindingSink sink, void *context,
-                    WalkTally *tally);
+                    WalkTally *tally, RecordVisitor visitor = nullptr,
+                    void *visitorContext = nullptr);

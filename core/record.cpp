@@ -97,6 +97,20 @@ RecordShape ClassifyRecord(const char *line, int64_t length, uint8_t *checksum) 
     return shape;
 }
 
+int64_t RecordInLine(const char *line, int64_t stored, uint8_t *checksum) {
+    if (ClassifyRecord(line, stored, checksum) == RECORD_WITH_CHECKSUM) return stored;
+    if (stored < 12 || line[0] != ':') return 0; // ":", 10 digits and a blank at least
+    if (!pairsFilled) FillPairs();
+    if (Pair(line + 1) & NOT_A_PAIR) return 0;
+    int64_t length = 11 + 2 * Pair(line + 1);
+    if (stored <= length || (line[length] != ' ' && line[length] != '\t')) return 0;
+    return ClassifyRecord(line, length, checksum) == RECORD_WITH_CHECKSUM ? length : 0;
+}
+
+uint8_t RecordPair(const char *record, int32_t index) {
+    return static_cast<uint8_t>(Pair(record + 1 + 2 * index));
+}
+
 int32_t HexDigitValue(int c) {
     return c >= '0' && c <= '9'   ? c - '0'
            : c >= 'A' && c <= 'F' ? c - 'A' + 10

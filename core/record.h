@@ -51,6 +51,17 @@ int32_t HexPairValue(const char *pair);
 char *CompleteRecordChecksum(const char *line, int32_t resultStart);
 char *CompleteRecordLine(const char *text, int32_t resultStart);
 
+// The record a line holds, as files patch and check it: a line that is a record with its
+// checksum field, or such a record followed by a blank or a tab and any text (a comment, as
+// some programmer tools write behind each record so that people can read the file). Of the
+// line the first `stored` bytes are at hand: all of it, or more than LONGEST_RECORD bytes.
+// Returns the record's length (the whole line, or the part before the blank), 0 when the line
+// holds no record; *checksum as ClassifyRecord gives it.
+int64_t RecordInLine(const char *line, int64_t stored, uint8_t *checksum);
+// The value of the digit pair with the given index of a record (0: its byte count, 1 and 2: its
+// address, 3: its type, 4 on: its data), for records RecordInLine found.
+uint8_t RecordPair(const char *record, int32_t index);
+
 // Why a line of the given length that starts with ":" is not a well-formed record, from its
 // first `stored` bytes (at most the whole line; no more than LONGEST_RECORD + 2 are looked at):
 // the position, counted from 1 with the ":" as 1, of its first character that is not a

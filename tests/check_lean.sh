@@ -2,7 +2,9 @@
 # Usage: check_lean.sh NM SHIPPED_EXE UNSTRIPPED_EXE
 # Fails when the shipped program is larger than 64 KiB, or when the program links any part of
 # the C++ runtime that the product never means to use: guarded statics and exception support
-# (__cxa_*), threads (pthread_*) or the printf family (__mingw_pformat).
+# (__cxa_*), threads (pthread_*) or the printf family (__mingw_pformat); or when it has
+# dynamically initialised statics (_GLOBAL__sub_I_*), which nothing would run: the program
+# starts without the C runtime's start-up code.
 set -euo pipefail
 nm=$1 shipped=$2 unstripped=$3
 size=$(stat -c %s "$shipped")
@@ -11,9 +13,10 @@ if [ "$size" -gt 65536 ]; then
     echo "$shipped is $size bytes, more than 64 KiB"
     bad=1
 fi
-runtime=$("$nm" "$unstripped" | grep -E ' (_{1,2}cxa_|_?pthread_|_{1,2}mingw_pformat)' || true)
+runtime=$("$nm" "$unstripped" |
+    grep -E ' (_{1,2}cxa_|_?pthread_|_{1,2}mingw_pformat|_?_GLOBAL__sub_I_)' || true)
 if [ -n "$runtime" ]; then
-    echo "$unstripped links C++ runtime parts:"
+    echo "$unstripped links C++ runtime parts or static constructors:"
     echo "$runtime" | head -20
     bad=1
 fi

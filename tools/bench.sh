@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # ./dev bench: times the patcher and the check in-process, the whole tool patching and checking
-# (/check), the native command line patching and checking (--check), srec_cat and a plain copy on three 16 MiB-data Intel HEX files (about 47 MB each: all
+# (/check), the native command line patching and checking (--check), on the all-right file also
+# both setting 4 bytes (--set) and checking strictly (--strict), srec_cat and a plain copy on
+# three 16 MiB-data Intel HEX files (about 47 MB each: all
 # checksums right, all wrong, all wrong with LF line ends) and on a 160 MiB-data all-wrong file
 # (about 470 MB), and prints medians, the spread of the rounds, the file calls of the patcher and
 # the check, peak memory and the machine's load.
@@ -173,6 +175,33 @@ for ((r = 0; r < (ROUNDS > BIG_ROUNDS ? ROUNDS : BIG_ROUNDS); r++)); do
             [ "$before" != "$(mtime "$work")" ] && fail "native checksumme --check wrote $f"
             rm -f "$work" "$DIR/report.txt"
 
+            # On the all-right file: 4 bytes set in the middle of it (one record changes, every
+            # checksum stays right), and the strict check with its report going to a file (it
+            # finds nothing: one summary line), by the tool and natively
+            if [ "$f" = right ]; then
+                for runner in exe-set native-set exe-strict native-strict; do
+                    cp "$src" "$work"
+                    touch -d '2020-01-01 00:00:00' "$work"
+                    before=$(mtime "$work")
+                    case $runner in
+                        exe-set) run $pass wine "$TOOL_EXE" /set 0x00800000=DEADBEEF "$(winpath "$work")" >&- ;;
+                        native-set) run $pass "$NATIVE_EXE" --set 0x00800000=DEADBEEF "$work" >&- ;;
+                        exe-strict) run $pass sh -c 'wine "$1" /strict "$2" >"$3"' - "$TOOL_EXE" "$(winpath "$work")" "$DIR/report.txt" ;;
+                        native-strict) run $pass sh -c '"$1" --strict "$2" >"$3"' - "$NATIVE_EXE" "$work" "$DIR/report.txt" ;;
+                    esac
+                    add "$f" $runner $pass
+                    [ $code -eq 0 ] || fail "$runner on $f: exit code $code"
+                    if [ "${runner#*-}" = set ]; then
+                        "$NATIVE_EXE" --check "$work" >/dev/null || fail "$runner left a wrong checksum"
+                        changed=$(cmp -l "$src" "$work" | wc -l || true) # cmp fails: they differ
+                        [ "$changed" -ge 1 ] && [ "$changed" -le 10 ] || fail "$runner changed $changed bytes"
+                    else
+                        [ "$before" != "$(mtime "$work")" ] && fail "$runner wrote $f"
+                    fi
+                    rm -f "$work" "$DIR/report.txt"
+                done
+            fi
+
             if [ "$f" != wrong-lf ]; then
                 rm -f "$DIR/$f.srec"
                 run $pass srec_cat "$src" -intel -ignore-checksums -o "$DIR/$f.srec" -intel -obs=16 \
@@ -208,9 +237,10 @@ per4k() { awk -v n="$1" -v b="$2" 'BEGIN { printf "%.3f", n * 4096 / b }'; }
 
 printf '\n%s build, %d rounds (470 MB file: %d), medians; load average (1/5/15 min) at the start %s, at the end %s\n' \
     "$ARCH" "$ROUNDS" "$BIG_ROUNDS" "$LOAD_START" "$LOAD_END"
-printf '%-9s %-19s %8s %7s %6s %7s %7s %9s %s\n' file runner ms MB/s spread /cp /srec peak-KiB same-as-srec_cat
+printf '%-9s %-22s %8s %7s %6s %7s %7s %9s %s\n' file runner ms MB/s spread /cp /srec peak-KiB same-as-srec_cat
 for f in "${FLAVOURS[@]}"; do
-    for runner in ours check exe exe-check native native-check srec copy; do
+    for runner in ours check exe exe-check exe-set exe-strict native native-check native-set \
+        native-strict srec copy; do
         [ -n "${RUNS[$f,$runner]:-}" ] || continue
         ms=$(med "$f" "$runner")
         srec=""; [ -n "${RUNS[$f,srec]:-}" ] && srec=$(med "$f" srec)
@@ -221,10 +251,14 @@ for f in "${FLAVOURS[@]}"; do
             exe-check) name="exe /check >file"; same="${REPORT_LINES[$f]} report lines" ;;
             native) name="native"; same="" ;;
             native-check) name="native --check >file"; same="" ;;
+            exe-set) name="exe /set 4 bytes"; same="$(ratio "$ms" "$(med "$f" exe-check)") x /check" ;;
+            exe-strict) name="exe /strict >file"; same="$(ratio "$ms" "$(med "$f" exe-check)") x /check" ;;
+            native-set) name="native --set 4 bytes"; same="$(ratio "$ms" "$(med "$f" native-check)") x --check" ;;
+            native-strict) name="native --strict >file"; same="$(ratio "$ms" "$(med "$f" native-check)") x --check" ;;
             srec) name="srec_cat"; same="" ;;
             copy) name="cp (new file)"; same="" ;;
         esac
-        printf '%-9s %-19s %8s %7s %6s %7s %7s %9s %s\n' "$f" "$name" "$ms" "$(mbs "${SIZE[$f]}" "$ms")" \
+        printf '%-9s %-22s %8s %7s %6s %7s %7s %9s %s\n' "$f" "$name" "$ms" "$(mbs "${SIZE[$f]}" "$ms")" \
             "$(echo ${RUNS[$f,$runner]} | spread)" "$(ratio "$ms" "$(med "$f" copy)")" \
             "$(ratio "$ms" "$srec")" "${MEM[$f,$runner]:-}" "$same"
     done
@@ -289,5 +323,11 @@ for f in wrong big; do
     check "$(med $f native)" "$(med $f copy)" 6 || { echo "TARGET MISSED: native on $f > 6 x cp"; status=1; }
 done
 check "$(med right native-check)" "$(med right copy)" 4 || { echo "TARGET MISSED: native --check (right) > 4 x cp"; status=1; }
+# Setting 4 bytes and the strict check of the all-right file: each at most 2 x the plain check.
+for runner in exe-set exe-strict native-set native-strict; do
+    base=native-check; [ "${runner%%-*}" = exe ] && base=exe-check
+    check "$(med right $runner)" "$(med right $base)" 2 ||
+        { echo "TARGET MISSED: $runner (right) > 2 x $base"; status=1; }
+done
 [ $status -eq 0 ] && echo "all targets met, results identical"
 exit $status

@@ -617,6 +617,31 @@ TEST(CommandLine, PatchesOrChecksEveryNamedFileAndReports) {
         testfiles::Remove(deep);
 }
 
+// --set and --strict (tests/support/mixed_file.h), /Set in mixed case: the exit code, the report,
+// the file's bytes, and its modification time where it stays as it was.
+TEST(CommandLine, SetsBytesAndChecksTheStructure) {
+    std::string path = testfiles::Folder("Prüf Ordner") + "seriennummer ä.hex";
+    std::string outputPath = testfiles::Folder("checksumme output") + "report.txt";
+    for (const mixed::EditRow &row : mixed::EditRows()) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(testfiles::Write(path, row.before));
+        int64_t before = testfiles::MakeOld(path);
+        std::string arguments;
+        for (const std::string &option : row.options)
+            arguments += option + " ";
+        testfiles::Remove(outputPath);
+        Tool tool;
+        ASSERT_TRUE(tool.Start(arguments + "\"" + path + "\"", outputPath));
+        EXPECT_EQ(tool.WaitForExit(), row.exitCode);
+        EXPECT_EQ(testfiles::Read(outputPath), mixed::WithPath(row.err + row.out, path));
+        EXPECT_EQ(testfiles::Read(path), row.after);
+        if (row.after == row.before) {
+            EXPECT_EQ(testfiles::WrittenAt(path), before);
+        }
+    }
+    testfiles::Remove(path);
+}
+
 // With Windows set to another language (code page 1251), every text reads as it does on German
 // Windows. (Wine takes the code page from the Unix locale a process starts with, so the tool is
 // started from a shell.)

@@ -3,8 +3,8 @@
 #include "core/record.h"
 #include "runtime/file_channels.h"
 #include "runtime/strings.h"
-#include "tests/support/reference.h"
 #include "tests/support/faulty_platform.h"
+#include "tests/support/hex_model.h"
 #include "tests/support/temp_files.h"
 
 #include <gtest/gtest.h>
@@ -24,65 +24,10 @@
 
 namespace {
 
-// Independent reference of the walk: split at CR LF, LF, CR and zero bytes; a byte-order mark in
-// front of the first line is kept apart. A line that is ":" and hex digits only, 11 + 2 x count
-// long, gets its last two characters replaced by the upper-case two's complement of its byte
-// sum; a last such line without an end gets CR LF. The findings, as "line kind details": a
-// record whose checksum characters change (patching) or whose value is wrong (checking), and a
-// line that starts with ":" but is no record, with its length, the position of its first
-// character that is no digit among its first 523, and the length its byte count asks for.
-struct Walked {
-    std::string out; // the file after patching
-    std::vector<std::string> patching, checking;
-};
-
+// The independent reference of the walk (tests/support/hex_model.h).
+using Walked = model::Patched;
 Walked Reference(const std::string &in) {
-    Walked walked;
-    auto hex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
-    size_t i = 0;
-    for (int number = 1; i < in.size(); ++number) {
-        size_t end = i;
-        while (end < in.size() && in[end] != '\r' && in[end] != '\n' && in[end] != '\0')
-            ++end;
-        std::string line = in.substr(i, end - i), mark;
-        if (number == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0) {
-            mark = line.substr(0, 3);
-            line = line.substr(3);
-        }
-        size_t term = end == in.size()                                                  ? 0
-                      : (in[end] == '\r' && end + 1 < in.size() && in[end + 1] == '\n') ? 2
-                                                                                        : 1;
-        bool digits = !line.empty() && line[0] == ':';
-        size_t notDigit = 0;
-        for (size_t k = 1; digits && k < line.size(); ++k)
-            if (!hex(line[k])) {
-                digits = false;
-                notDigit = k < 523 ? k + 1 : 0;
-            }
-        bool counted = line.size() >= 3 && hex(line[1]) && hex(line[2]);
-        size_t asked = counted ? 11 + 2 * std::stoul(line.substr(1, 2), nullptr, 16) : 0;
-        bool record = reference::ShapeOf(line) == reference::WITH_CHECKSUM;
-        std::string n = std::to_string(number);
-        if (record) {
-            std::string right = reference::RightDigits(line);
-            std::string written = line.substr(line.size() - 2);
-            std::string finding = n + " checksum " + written + " " + right;
-            if (written != right) walked.patching.push_back(finding);
-            if (std::stoul(written, nullptr, 16) != std::stoul(right, nullptr, 16))
-                walked.checking.push_back(finding);
-            line.replace(line.size() - 2, 2, right);
-        } else if (!line.empty() && line[0] == ':') {
-            std::string finding = n + " malformed " + std::to_string(line.size()) + " " +
-                                  std::to_string(notDigit) + " " +
-                                  (counted ? std::to_string(asked) : "-1");
-            walked.patching.push_back(finding);
-            walked.checking.push_back(finding);
-        }
-        walked.out += mark + line + in.substr(end, term);
-        if (record && term == 0) walked.out += "\r\n";
-        i = end + term;
-    }
-    return walked;
+    return model::Patch(in);
 }
 
 void Collect(void *context, const Finding &finding) {
@@ -121,6 +66,9 @@ std::string RandomFile(std::mt19937 &rng) {
             file += "";
         else if (kind == 7)
             file += rng() % 2 ? "; comment :1000" : ":10" + std::to_string(rng() % 100000) + "G";
+        else if (kind == 8 && rng() % 2) // a record with a comment behind it, long or short
+            file += RandomRecord(rng, false) + (rng() % 2 ? " " : "\t") +
+                    std::string(rng() % 2 ? 3 : 4000 + rng() % 5000, rng() % 2 ? 'c' : ' ');
         else if (kind == 8)
             file += std::string(4000 + rng() % 5000, 'Z');
         else

@@ -172,6 +172,57 @@ TEST(NativeCommandLine, PatchesOrChecksEveryNamedFileAndReports) {
     }
 }
 
+// --set and --strict (tests/support/mixed_file.h): the exit code, both streams, the file's bytes,
+// and its modification time where it stays as it was.
+TEST(NativeCommandLine, SetsBytesAndChecksTheStructure) {
+    std::string path = testfiles::Folder("checksumme native") + "serial \xC3\xA4.hex";
+    for (const mixed::EditRow &row : mixed::EditRows()) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(testfiles::Write(path, row.before));
+        int64_t before = testfiles::MakeOld(path);
+        std::vector<std::string> arguments = row.options;
+        arguments.push_back(path);
+        Outcome run = RunTool(arguments);
+        EXPECT_EQ(run.exitCode, row.exitCode);
+        EXPECT_EQ(run.out, mixed::WithPath(row.out, path));
+        EXPECT_EQ(run.err, mixed::WithPath(row.err, path));
+        EXPECT_EQ(testfiles::Read(path), row.after);
+        if (row.after == row.before) {
+            EXPECT_EQ(testfiles::WrittenAt(path), before);
+        }
+    }
+    testfiles::Remove(path);
+}
+
+// --set on several files: all of them set, or, when one refuses, none (not even its time).
+TEST(NativeCommandLine, SetsEveryFileOrNone) {
+    std::string folder = testfiles::Folder("checksumme native");
+    const std::vector<mixed::EditRow> rows = mixed::EditRows();
+    const mixed::EditRow &right = rows[1], &refused = rows[3]; // a right file; a layout
+    for (bool refusing : {false, true}) {
+        std::vector<std::string> arguments = right.options, paths;
+        std::vector<int64_t> times;
+        for (const char *name : {"eins.hex", "zwei.hex"}) {
+            paths.push_back(folder + name);
+            ASSERT_TRUE(testfiles::Write(paths.back(), refusing && name[0] == 'z' ? refused.before
+                                                                                  : right.before));
+            times.push_back(testfiles::MakeOld(paths.back()));
+            arguments.push_back(paths.back());
+        }
+        Outcome run = RunTool(arguments);
+        EXPECT_EQ(run.exitCode, refusing ? 1 : 0);
+        EXPECT_EQ(testfiles::Read(paths[0]), refusing ? right.before : right.after);
+        if (refusing) {
+            EXPECT_EQ(testfiles::WrittenAt(paths[0]), times[0]);
+            EXPECT_EQ(testfiles::WrittenAt(paths[1]), times[1]);
+        } else {
+            EXPECT_EQ(testfiles::Read(paths[1]), right.after);
+        }
+        for (const std::string &path : paths)
+            testfiles::Remove(path);
+    }
+}
+
 // Only regular files are opened: a character device and a FIFO without a writer are refused at
 // once, the other files are still done, and a symbolic link to a regular file is followed.
 TEST(NativeCommandLine, OnlyRegularFilesAreOpened) {

@@ -1,11 +1,15 @@
 #include "tests/support/mixed_file.h"
 
+#include "app/texts.h"
+
 namespace mixed {
 
 #ifdef _WIN32
-const std::string END = "\r\n", AT_LINE = "(", AT_LINE_END = "): ";
+const std::string END = "\r\n", AT_LINE = "(", AT_LINE_END = "): ", FAILED = "";
+const std::string SET = "/Set", STRICT = "/strict", CHECK = "/check", SET_NAME = "/set ";
 #else
-const std::string END = "\n", AT_LINE = ":", AT_LINE_END = ": ";
+const std::string END = "\n", AT_LINE = ":", AT_LINE_END = ": ", FAILED = "checksumme: ";
+const std::string SET = "--set", STRICT = "--strict", CHECK = "--check", SET_NAME = "--set ";
 #endif
 
 std::string File(const std::string &end, bool mark, const char *firstChecksum) {
@@ -23,6 +27,59 @@ std::string Report(const std::string &path, bool checking) {
                ": 3 records, 1 wrong, 1 line not a well-formed record" + END;
     return line1 + "checksum 00 corrected to 40" + END + line3 + malformed + ", left unchanged" +
            END + path + ": 3 records, 1 corrected, 1 line left unchanged" + END;
+}
+
+// A serial number across two records, one in lower case, one with a comment behind it (as a
+// programmer tool writes them), and a wrong checksum elsewhere; a layout with every finding on
+// the structure, record type 0A among them (as "universal" files hold), which a plain check
+// passes.
+std::vector<EditRow> EditRows() {
+    const std::string serial = ":020000040800F2\r\n:04FFF000DEADBEEFD5 // serial\r\n"
+                               ":02fff400010208\r\n:0000000100\r\n";
+    const std::string set = ":020000040800F2\r\n:04FFF00011ADAABBEA // serial\r\n"
+                            ":02fff4000c02FD\r\n:00000001FF\r\n";
+    const std::string layout = ":0400000A9900C0DEBB\n:1000000000112233445566778899AABBCCDDEEFFF8\n"
+                               ":080008000102030405060708CC\n:03000004000000F9\n:00000001FF\n"
+                               ":00000001FF\n";
+    auto at = [](int line) { return "%F" + AT_LINE + std::to_string(line) + AT_LINE_END; };
+    std::string refused = FAILED + "%F: ", bad = FAILED + SET_NAME,
+                checked = ", 0 wrong, 0 lines not well-formed records, ";
+    // A row, or two, for each case.
+    // clang-format off
+    return {
+        {"set, across two records", {SET, "0x0800FFF2=AABB0c", SET, "0x0800FFF0=11"}, serial, set, 0,
+         at(2) + "set 0x0800FFF0" + END + at(2) + "set 0x0800FFF2 to 0x0800FFF3" + END + at(3) +
+         "set 0x0800FFF4" + END + at(4) + "checksum 00 corrected to FF" + END +
+         "%F: 4 records, 2 set, 1 corrected, 0 lines left unchanged" + END, ""},
+        {"set, the file right otherwise", {SET, "0x0800FFF4=AB"}, set,
+         ":020000040800F2\r\n:04FFF00011ADAABBEA // serial\r\n:02fff400AB025E\r\n:00000001FF\r\n", 0,
+         at(3) + "set 0x0800FFF4" + END + "%F: 4 records, 1 set, 0 corrected, 0 lines left unchanged" + END, ""},
+        {"set, a byte in no record", {SET, "0x0800FFF0=11", SET, "134283254=01"}, serial, serial, 1, "",
+         refused + "0x0800FFF6 is in no data record, nothing set" + END},
+        {"set, a byte in two records", {SET, "8=FF"}, layout, layout, 1, "",
+         refused + "0x00000008 is in the data records of lines 2 and 3, nothing set" + END},
+        {"set, no ADDRESS=BYTES", {SET, "0x10=ABC"}, serial, serial, 1, "",
+         bad + "0x10=ABC: not ADDRESS=BYTES (ADDRESS up to 0xFFFFFFFF, 1 to 255 bytes)" + END},
+        {"set, values that overlap", {SET, "0x11=CC", SET, "0x10=AABB"}, serial, serial, 1, "",
+         bad + "0x10=AABB and 0x11=CC overlap" + END},
+        {"set with a check", {SET, "1=01", CHECK}, serial, serial, 1, "", texts::USAGE},
+        {"strict, all right", {STRICT}, set, set, 0, "%F: 4 records" + checked + "0 structure findings" + END, ""},
+        {"strict, every finding", {STRICT}, layout, layout, 2,
+         at(1) + "record type 0A is none of 00 to 05" + END + at(3) + "data at 0x00000008 that line 2 holds already" +
+         END + at(4) + "record type 04 with 3 data bytes, should have 2" + END + at(6) +
+         "record after the end-of-file record of line 5" + END + "%F: 6 records" + checked + "4 structure findings" + END, ""},
+        {"strict, no end-of-file record", {STRICT}, ":0100000000FF\n", ":0100000000FF\n", 2,
+         at(1) + "no end-of-file record" + END + "%F: 1 record" + checked + "1 structure finding" + END, ""},
+        {"check, the same layout", {CHECK}, layout, layout, 0, "%F: 6 records, 0 wrong, 0 lines not well-formed records" + END, ""},
+    };
+    // clang-format on
+}
+
+std::string WithPath(std::string report, const std::string &path) {
+    for (size_t at = report.find("%F"); at != std::string::npos;
+         at = report.find("%F", at + path.size()))
+        report.replace(at, 2, path);
+    return report;
 }
 
 } // namespace mixed

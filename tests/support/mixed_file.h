@@ -1,11 +1,12 @@
 /*
  * The file both end-to-end tables of the command line patch and check, and what the tool
  * reports of it, in the platform's form ("FILE(LINE): " and CR LF on Windows, "FILE:LINE: " and
- * LF natively).
+ * LF natively); and the rows of --set and --strict that both tables run.
  */
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace mixed {
 
@@ -14,5 +15,18 @@ namespace mixed {
 // patched, only line 1 changes (its checksum becomes 40).
 std::string File(const std::string &end, bool mark, const char *firstChecksum = "00");
 std::string Report(const std::string &path, bool checking); // its findings and summary
+
+// One run on one file, named last: the file before and after, the exit code, and the report
+// (%F for the path) on the standard output and, natively, on the standard error (on Windows
+// both go to the standard output).
+struct EditRow {
+    const char *name;
+    std::vector<std::string> options;
+    std::string before, after;
+    int exitCode;
+    std::string out, err;
+};
+std::vector<EditRow> EditRows();
+std::string WithPath(std::string report, const std::string &path); // %F made the path
 
 } // namespace mixed

@@ -1,0 +1,56 @@
+/*
+ * The structure of an Intel HEX file beyond the shape and checksum of each record.
+ *
+ * CheckRecordStructure is a RecordVisitor (core/patcher.h) whose context is a StructureCheck: it
+ * takes the well-formed records of a file in line order, changes nothing, and finds
+ * - a record after the end-of-file record (type 01), naming the first end-of-file record's line;
+ * - a record type other than 00 to 05;
+ * - a record of type 01, 02, 03, 04 or 05 whose byte count is not 0, 2, 4, 2 or 4;
+ * - data at addresses that an earlier data record holds (addresses as core/addresses.h places
+ *   them, held as core/address_ranges.h keeps them): the lowest such address of the record, and
+ *   the line that holds it.
+ * EndStructureCheck, given the number of the file's last line, finds a file without an
+ * end-of-file record (on that line, or on line 1 in an empty file); given -1 (the walk did not
+ * reach the end) it finds nothing. Either way it frees the check's memory.
+ * Each finding goes to the sink at once, in line order (those of one record in the order above),
+ * and is counted. A zero-filled StructureCheck, its sink set or not, is ready for a file. A
+ * shortage of memory ends the process (exit code 3).
+ */
+#pragma once
+
+#include "core/address_ranges.h"
+
+#include <cstdint>
+
+enum StructureKind : int32_t {
+    STRUCTURE_AFTER_END,
+    STRUCTURE_TYPE,
+    STRUCTURE_BYTE_COUNT,
+    STRUCTURE_OVERLAP,
+    STRUCTURE_NO_END,
+};
+
+struct StructureFinding {
+    int64_t line;
+    StructureKind kind;
+    int32_t type;     // type, byte count: the record's type
+    int32_t count;    // byte count: the record's byte count
+    uint64_t address; // overlap: the lowest address held before
+    int64_t other;    // overlap: the line that holds it; after the end: the end-of-file record's;
+                      // byte count: the byte count of such a record
+};
+
+using StructureSink = void (*)(void *context, const StructureFinding &finding);
+
+struct StructureCheck {
+    StructureSink sink;
+    void *context;
+    uint64_t base;      // core/addresses.h
+    int64_t endLine;    // of the first end-of-file record; 0: none yet
+    HeldAddresses held; // owned; freed by EndStructureCheck
+    int64_t findings;
+};
+
+int32_t CheckRecordStructure(void *check, int64_t line, int64_t position, char *record,
+                             int32_t length);
+void EndStructureCheck(StructureCheck &check, int64_t lastLine);

@@ -1,0 +1,216 @@
+#include "tests/support/hex_model.h"
+
+#include "tests/support/reference.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace model {
+
+namespace {
+
+struct Line {
+    size_t start, length; // of its text, without a byte-order mark and its line end
+    size_t end;           // its line end's bytes (0, 1 or 2)
+};
+
+std::vector<Line> Split(const std::string &in) {
+    std::vector<Line> lines;
+    for (size_t i = 0; i < in.size();) {
+        size_t end = in.find_first_of(std::string("\r\n\0", 3), i);
+        if (end == std::string::npos) end = in.size();
+        size_t mark = lines.empty() && in.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+        size_t term = end == in.size() ? 0 : in.compare(end, 2, "\r\n") == 0 ? 2 : 1;
+        lines.push_back({i + mark, end - i - mark, term});
+        i = end + term;
+    }
+    return lines;
+}
+
+// The record of a line, without a comment; "" when it holds none.
+std::string RecordOf(const std::string &line) {
+    if (reference::ShapeOf(line) == reference::WITH_CHECKSUM) return line;
+    std::string front = line.substr(0, line.find_first_of(" \t"));
+    bool commented = front.size() < line.size();
+    return commented && reference::ShapeOf(front) == reference::WITH_CHECKSUM ? front : "";
+}
+
+struct Record {
+    int64_t line;
+    size_t start; // in the file
+    std::string text;
+    int count, type;
+    uint64_t address; // of data byte 0
+};
+
+std::vector<Record> Records(const std::string &file) {
+    std::vector<Record> records;
+    uint64_t base = 0;
+    int64_t number = 0;
+    for (const Line &line : Split(file)) {
+        std::string text = RecordOf(file.substr(line.start, line.length));
+        ++number;
+        if (text.empty()) continue;
+        auto pair = [&](size_t k) { return reference::PairValue(text, 1 + 2 * k); };
+        int count = pair(0), type = pair(3);
+        records.push_back({number, line.start, text, count, type,
+                           base + static_cast<uint64_t>(pair(1) * 256 + pair(2))});
+        if (count == 2 && (type == 2 || type == 4))
+            base = static_cast<uint64_t>(pair(4) * 256 + pair(5)) * (type == 4 ? 65536 : 16);
+    }
+    return records;
+}
+
+} // namespace
+
+Patched Patch(const std::string &in) {
+    Patched patched;
+    std::vector<Line> lines = Split(in);
+    size_t copied = 0;
+    for (size_t k = 0; k < lines.size(); ++k) {
+        const Line &line = lines[k];
+        std::string text = in.substr(line.start, line.length), n = std::to_string(k + 1);
+        std::string record = RecordOf(text);
+        patched.out += in.substr(copied, line.start - copied);
+        copied = line.start + line.length;
+        if (!record.empty()) {
+            std::string right = reference::RightDigits(record);
+            std::string written = record.substr(record.size() - 2);
+            std::string finding = n + " checksum " + written + " " + right;
+            if (written != right) patched.patching.push_back(finding);
+            if (std::stoul(written, nullptr, 16) != std::stoul(right, nullptr, 16))
+                patched.checking.push_back(finding);
+            text.replace(record.size() - 2, 2, right);
+        } else if (!text.empty() && text[0] == ':') {
+            size_t notDigit = 0;
+            for (size_t i = 1; i < text.size() && i < 523 && !notDigit; ++i)
+                if (!std::isxdigit(static_cast<unsigned char>(text[i]))) notDigit = i + 1;
+            bool counted = text.size() >= 3 && std::isxdigit(static_cast<unsigned char>(text[1])) &&
+                           std::isxdigit(static_cast<unsigned char>(text[2]));
+            std::string finding =
+                n + " malformed " + std::to_string(text.size()) + " " + std::to_string(notDigit) +
+                " " + (counted ? std::to_string(11 + 2 * reference::PairValue(text, 1)) : "-1");
+            patched.patching.push_back(finding);
+            patched.checking.push_back(finding);
+        }
+        patched.out += text;
+        if (!record.empty() && line.end == 0) patched.out += "\r\n";
+    }
+    patched.out += in.substr(copied);
+    return patched;
+}
+
+std::map<uint64_t, std::vector<int64_t>> Holders(const std::string &file) {
+    std::map<uint64_t, std::vector<int64_t>> holders;
+    for (const Record &r : Records(file))
+        for (int i = 0; r.type == 0 && i < r.count; ++i)
+            holders[r.address + static_cast<uint64_t>(i)].push_back(r.line);
+    return holders;
+}
+
+std::vector<std::string> Structure(const std::string &file) {
+    std::vector<std::string> findings;
+    auto find = [&](int64_t line, int kind, int type, int count, int64_t other, uint64_t at) {
+        findings.push_back(std::to_string(line) + " " + std::to_string(kind) + " " +
+                           std::to_string(type) + " " + std::to_string(count) + " " +
+                           std::to_string(other) + " " + std::to_string(at));
+    };
+    std::map<uint64_t, int64_t> held; // the first line that holds each address
+    int64_t endLine = 0;
+    const int SHOULD[] = {0, 0, 2, 4, 2, 4};
+    for (const Record &r : Records(file)) {
+        if (endLine) find(r.line, 0, r.type, r.count, endLine, 0);
+        if (!endLine && r.type == 1) endLine = r.line;
+        if (r.type > 5) find(r.line, 1, r.type, r.count, 0, 0);
+        if (r.type >= 1 && r.type <= 5 && r.count != SHOULD[r.type])
+            find(r.line, 2, r.type, r.count, SHOULD[r.type], 0);
+        bool found = false;
+        for (uint64_t at = r.address; r.type == 0 && at < r.address + r.count; ++at) {
+            if (held.count(at) && !found) find(r.line, 3, 0, r.count, held[at], at);
+            found = found || held.count(at);
+            held.emplace(at, r.line);
+        }
+    }
+    if (!endLine)
+        find(std::max<int64_t>(1, static_cast<int64_t>(Split(file).size())), 4, 0, 0, 0, 0);
+    return findings;
+}
+
+SetResult Set(const std::string &file, const std::map<uint64_t, uint8_t> &bytes) {
+    SetResult result;
+    std::map<uint64_t, std::vector<int64_t>> holders = Holders(file);
+    for (const auto &[address, value] : bytes)
+        if (std::vector<int64_t> &lines = holders[address]; lines.size() != 1) {
+            result.refusal = std::to_string(address) + " " +
+                             std::to_string(lines.empty() ? 0 : lines[0]) + " " +
+                             std::to_string(lines.size() > 1 ? lines[1] : 0);
+            return result;
+        }
+    std::string out = file;
+    for (const Record &r : Records(file)) {
+        bool lower = r.text.find_first_of("abcdef") != std::string::npos &&
+                     r.text.find_first_of("ABCDEF") == std::string::npos;
+        const char *digits = lower ? "0123456789abcdef" : "0123456789ABCDEF";
+        for (int i = 0; r.type == 0 && i < r.count; ++i) {
+            uint64_t at = r.address + static_cast<uint64_t>(i);
+            auto set = bytes.find(at);
+            if (set == bytes.end()) continue;
+            if (i == 0 || !bytes.count(at - 1)) // a stretch begins: "LINE FROM "
+                result.stretches.push_back(std::to_string(r.line) + " " + std::to_string(at) + " ");
+            std::string &stretch = result.stretches.back(); // its last address so far
+            stretch.erase(stretch.rfind(' ') + 1);
+            stretch += std::to_string(at);
+            out[r.start + 9 + 2 * static_cast<size_t>(i)] = digits[set->second >> 4];
+            out[r.start + 10 + 2 * static_cast<size_t>(i)] = digits[set->second & 15];
+        }
+    }
+    result.out = Patch(out).out;
+    return result;
+}
+
+std::string RandomLayout(std::mt19937 &rng) {
+    auto draw = [&](unsigned n) { return static_cast<unsigned>(rng() % n); };
+    bool lower = draw(4) == 0, right = draw(2) == 0; // every checksum right
+    std::string end = draw(2) ? "\r\n" : "\n", file = draw(5) ? "" : "\xEF\xBB\xBF";
+    auto hex = [&](unsigned value, int digits) {
+        std::string text;
+        for (int k = digits - 1; k >= 0; --k)
+            text += (lower ? "0123456789abcdef" : "0123456789ABCDEF")[value >> 4 * k & 15];
+        return text;
+    };
+    auto record = [&](unsigned type, unsigned offset, std::vector<unsigned> data) {
+        std::string line =
+            ":" + hex(static_cast<unsigned>(data.size()), 2) + hex(offset, 4) + hex(type, 2);
+        for (unsigned byte : data)
+            line += hex(byte, 2);
+        line += right || draw(3) ? reference::RightDigits(line + "00") : hex(draw(256), 2);
+        return line + (draw(6) ? "" : draw(2) ? " // " + hex(rng(), 8) + " ..3@" : "\t;");
+    };
+    unsigned next = draw(64);
+    for (int n = static_cast<int>(draw(60)); n > 0; --n) {
+        unsigned kind = draw(40);
+        std::vector<unsigned> data(1 + draw(32));
+        for (unsigned &byte : data)
+            byte = draw(256);
+        if (kind < 26) { // data: right behind the record before, or somewhere near it
+            unsigned offset = (draw(2) ? next : next - 48 + draw(96)) & 0xFFFF;
+            next = (offset + static_cast<unsigned>(data.size())) & 0xFFFF;
+            file += record(0, offset, data);
+        } else if (kind < 32) { // address records: bases that meet again, one past 4 GiB
+            data.resize(draw(6) ? 2 : draw(5));
+            if (data.size() == 2)
+                data =
+                    draw(5) ? std::vector<unsigned>{0, draw(3)} : std::vector<unsigned>{0xFF, 0xFF};
+            file += record(kind < 30 ? 4 : 2, 0, data);
+        } else if (kind < 36) { // end-of-file, start addresses, unknown types
+            data.resize(draw(4) ? std::vector<size_t>{0, 4, 4, 0}[kind - 32] : draw(5));
+            file += record(std::vector<unsigned>{1, 3, 5, 6 + draw(250)}[kind - 32], 0, data);
+        } else {
+            file += draw(2) ? "; note" : "";
+        }
+        file += end;
+    }
+    return file + (draw(3) ? ":00000001FF" + end : "");
+}
+
+} // namespace model

@@ -1,0 +1,46 @@
+/*
+ * The tests' model of whole Intel HEX files, written apart from the product on top of the
+ * record rule of tests/support/reference.h. Lines split at CR LF, LF, CR and zero bytes, a UTF-8
+ * byte-order mark in front of the first left out; a line holds a record when it is one, or one
+ * followed by a blank or a tab and any text. Addresses: the base is 0, then the latest type 04
+ * record with 2 data bytes makes it their value times 65536, a type 02 one times 16; data byte
+ * i of a type 00 record lies at base + offset + i.
+ */
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace model {
+
+struct Patched {
+    std::string out;                             // the file after patching
+    std::vector<std::string> patching, checking; // findings: "LINE checksum OLD NEW",
+                                                 // "LINE malformed LENGTH NOT-DIGIT ASKED"
+};
+Patched Patch(const std::string &file);
+
+// The strict check's findings in line order, each "LINE KIND TYPE COUNT OTHER ADDRESS" (kinds as
+// core/structure_check.h numbers them; fields as it fills them; decimal).
+std::vector<std::string> Structure(const std::string &file);
+
+// Every data byte: its address and the lines of the records that hold it.
+std::map<uint64_t, std::vector<int64_t>> Holders(const std::string &file);
+
+// --set: the refusal ("ADDRESS FIRST-LINE SECOND-LINE", 0 for none; "" when set), else the
+// file with the bytes set and every checksum right, and each stretch set ("LINE FROM LAST").
+struct SetResult {
+    std::string refusal, out;
+    std::vector<std::string> stretches;
+};
+SetResult Set(const std::string &file, const std::map<uint64_t, uint8_t> &bytes);
+
+// Address records (02, 04; sometimes past 4 GiB), data records of 1 to 32 bytes that meet,
+// overlap or leave gaps, end-of-file records, types 03, 05 and unknown ones, byte counts right
+// and wrong, comments, upper or lower case, LF or CR LF, sometimes a byte-order mark.
+std::string RandomLayout(std::mt19937 &rng);
+
+} // namespace model
