@@ -161,11 +161,9 @@ POINT Centre(HWND window) {
 }
 
 // The pointer is moved first and the button pressed only once the pointer is there: under Wine
-// a press sent together with its move is now and then lost. Each press and release still carries
-// its point as a move, which the platform drops while the pointer is there: a button event
-// without one lands wherever the pointer is when it is queued, and Wine moves the pointer on its
-// own when the thread of the window under it replays an X pointer event (a crossing or motion)
-// that X made before the test's last move.
+// a press sent together with its move is now and then lost. Press and release still carry their
+// point (a move the platform drops while the pointer is there): without it they land where the
+// pointer is, and Wine moves it back when a window's thread replays an older X pointer event.
 bool MoveTo(int x, int y) {
     SendMouse(MOUSEEVENTF_MOVE, x, y);
     return WaitUntil(
