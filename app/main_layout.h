@@ -13,15 +13,13 @@
 #include "ui/controls.h"
 #include "ui/numbered_windows.h"
 
-#include <windows.h>
-
 #include <cstdint>
 
 namespace layout {
 
 constexpr int32_t MAIN_WINDOW = 0;
 // A caption with the system menu and close box, no sizing border, centred on the screen.
-constexpr uint32_t MAIN_WINDOW_OPTIONS = WS_CAPTION | WS_SYSMENU | WINDOW_CENTER_SCREEN;
+constexpr uint32_t MAIN_WINDOW_OPTIONS = WINDOW_CAPTION | WINDOW_SYSTEM_MENU | WINDOW_CENTER_SCREEN;
 static_assert(MAIN_WINDOW_OPTIONS == 0xC80001);
 constexpr int32_t WINDOW_X = 100, WINDOW_Y = 100, WINDOW_WIDTH = 350, WINDOW_HEIGHT = 180;
 

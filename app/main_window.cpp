@@ -11,24 +11,20 @@
 #include "ui/requesters.h"
 #include "ui/numbered_windows.h"
 
-#include <windows.h>
-
 namespace {
 
 using namespace layout;
 
 struct AppState {
-    HWND inputField;      // borrowed from the window; valid while window 0 is open
     StringVar chosenPath; // owned: the path from the file-open dialog
     int32_t quit;
     int32_t exitCode;
 };
 
-void BuildControls(AppState &app) {
+void BuildControls() {
     OpenControlList(GetWindowHandle(MAIN_WINDOW));
     for (const Placement &p : MAIN_CONTROLS) {
-        intptr_t created = CreatePlacedControl(p, p.number);
-        if (p.number == INPUT_FIELD) app.inputField = reinterpret_cast<HWND>(created);
+        CreatePlacedControl(p, p.number);
         if (p.toolTip && p.number != INPUT_FIELD) SetToolTip(p.number, p.toolTip);
         if (p.number == INPUT_TIP_AFTER) SetToolTip(INPUT_FIELD, texts::INPUT_TIP);
     }
@@ -91,7 +87,7 @@ void ShowPatchOutcome(int32_t patched) {
     const char *text = patched == NOT_REGULAR ? texts::NOT_REGULAR_FILE
                        : patched < 0          ? texts::NOT_COMPLETE
                                               : texts::NO_VALID_FILE;
-    ShowMessageBox(texts::PATCH_ERROR_TITLE, text, MB_ICONHAND);
+    ShowMessageBox(texts::PATCH_ERROR_TITLE, text, MESSAGE_ERROR_ICON);
 }
 
 void PatchChosenFile(AppState &app) {
@@ -135,10 +131,9 @@ void RunCommand(AppState &app, int32_t control) {
 void RunEventLoop(AppState &app) {
     do {
         EventCode event = WaitForEvent();
-        if (event == EVENT_CLOSE_WINDOW) app.quit = 1;
+        if (event == EVENT_CLOSE_WINDOW || event == EVENT_QUIT) app.quit = 1;
         if (event == EVENT_CONTROL) RunCommand(app, GetEventControl());
         if (event == EVENT_FILES_DROPPED) PatchDroppedFiles();
-        if (GetAsyncKeyState(VK_ESCAPE) != 0) app.quit = 1;
     } while (app.quit != 1);
 }
 
@@ -164,10 +159,10 @@ int32_t RunMainWindow() {
         // the exit code tells how that went.
         if (command.mode == COMMAND_PATCH) return PatchNamedFiles(command);
         ShowMessageBox(texts::ERROR_TITLE, texts::START_FAILED, 0);
-        return EXIT_DONE;
+        return EXIT_FAILED;
     }
-    BuildControls(app);
-    SendMessageA(app.inputField, EM_SETSEL, 0x0FFFFFFF, 0x0FFFFFFF);
+    BuildControls();
+    PlaceCaretAtEnd(INPUT_FIELD);
     SetControlFocus(INPUT_FIELD);
     AcceptDroppedFiles(MAIN_WINDOW);
 

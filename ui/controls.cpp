@@ -21,10 +21,8 @@ static_assert(LABEL_STYLE == 0x50020000 && TEXT_FIELD_STYLE == 0x50030080 &&
               BUTTON_STYLE == 0x50030000 && COMMON_CONTROL_CLASSES == 0xB08);
 
 struct ControlContext {
-    HWND parent;   // borrowed: the window of the last OpenControlList
-    HFONT font;    // stock object, never deleted: the font at the system's DPI
-    HFONT dpiFont; // owned: the font at fontDpi when that is not the system's; else null
-    uint32_t fontDpi;
+    HWND parent;  // borrowed: the window of the last OpenControlList
+    HFONT font;   // stock object, never deleted: the font at the system's DPI
     HWND toolTip; // the one tooltip window; lives to the end of the process
 };
 
@@ -56,6 +54,53 @@ struct BrushEntry {
 };
 ListNode *brushes = nullptr;
 CRITICAL_SECTION brushLock;
+
+// The font cache: list nodes carry FontEntry records, one for each DPI other than the system's
+// that some control is drawn at. One thread, no lock.
+struct FontEntry {
+    uint32_t dpi;
+    HFONT font; // owned; deleted when the count reaches 0
+    int32_t count;
+};
+ListNode *fonts = nullptr;
+
+// The default GUI font at dpi, for one more control: the stock font at the system's DPI, else
+// the cache's font made from it at that DPI. Every control at one DPI shares one font, which
+// goes when the last of them lets it go (ReleaseFont), so no control ever holds a deleted font,
+// whatever DPIs its window passes through and however many windows there are.
+HFONT AcquireFont(uint32_t dpi) {
+    uint32_t systemDpi = GetWindowDpi(nullptr);
+    if (dpi == systemDpi) return context->font;
+    for (ListNode *node = fonts; node; node = node->next) {
+        auto *entry = static_cast<FontEntry *>(RecordOf(node));
+        if (entry->dpi != dpi) continue;
+        entry->count += 1;
+        return entry->font;
+    }
+    LOGFONTW face{};
+    GetObjectW(context->font, sizeof face, &face);
+    face.lfHeight = MulDiv(face.lfHeight, static_cast<int>(dpi), static_cast<int>(systemDpi));
+    HFONT font = CreateFontIndirectW(&face);
+    if (!font) return context->font; // drawn in the system DPI's font rather than none
+    auto *entry = static_cast<FontEntry *>(AllocListNode(&fonts, sizeof(FontEntry)));
+    entry->dpi = dpi;
+    entry->font = font;
+    entry->count = 1;
+    return font;
+}
+
+// A font from AcquireFont that one control no longer uses; the stock font is never deleted.
+void ReleaseFont(HFONT font) {
+    for (ListNode *node = fonts; node; node = node->next) {
+        auto *entry = static_cast<FontEntry *>(RecordOf(node));
+        if (entry->font != font) continue;
+        if (--entry->count == 0) {
+            DeleteObject(font);
+            FreeListNode(&fonts, entry);
+        }
+        return;
+    }
+}
 
 LRESULT ColorHandler(ControlRecord *record, WPARAM wParam, int systemColor) {
     HDC dc = reinterpret_cast<HDC>(wParam);
@@ -94,6 +139,7 @@ LRESULT CALLBACK ControlProc(HWND handle, UINT message, WPARAM wParam, LPARAM lP
     if (message == WM_NCDESTROY) {
         record = LookupControl(number);
         if (record && record->kind->destroyHook) record->kind->destroyHook(record);
+        if (record) ReleaseFont(record->font);
         RemovePropA(handle, QV_ID);
         if (RemovePropA(handle, QV_DROP_ACCEPT)) RevokeDragDrop(handle);
         SetWindowLongPtrA(handle, GWLP_ID, -1);
@@ -118,23 +164,6 @@ LRESULT CALLBACK ToolTipProc(HWND handle, UINT message, WPARAM wParam, LPARAM lP
     return CallWindowProcW(previous, handle, message, wParam, lParam);
 }
 
-// The default GUI font at a window's DPI: the stock font at the system's DPI, else one made
-// from it at that DPI, kept until another DPI asks for another. The font it replaces is not
-// deleted here: controls may still use it (RescaleControls deletes it once they do not).
-HFONT FontForDpi(uint32_t dpi) {
-    uint32_t systemDpi = GetWindowDpi(nullptr);
-    if (dpi == systemDpi) return context->font;
-    if (context->dpiFont && context->fontDpi == dpi) return context->dpiFont;
-    LOGFONTW face{};
-    GetObjectW(context->font, sizeof face, &face);
-    face.lfHeight = MulDiv(face.lfHeight, static_cast<int>(dpi), static_cast<int>(systemDpi));
-    HFONT font = CreateFontIndirectW(&face);
-    if (!font) return context->font;
-    context->dpiFont = font;
-    context->fontDpi = dpi;
-    return font;
-}
-
 intptr_t RegisterControl(int32_t number, ControlRecord *record, HWND handle,
                          const ControlKind *kind) {
     bool generated = number == AUTO_NUMBER;
@@ -145,8 +174,8 @@ intptr_t RegisterControl(int32_t number, ControlRecord *record, HWND handle,
         SetWindowLongPtrW(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlProc)));
     SetWindowLongPtrA(handle, GWLP_ID, number);
     SetPropA(handle, QV_ID, reinterpret_cast<HANDLE>(static_cast<intptr_t>(number)));
-    SendMessageA(handle, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(FontForDpi(GetWindowDpi(context->parent))), 1);
+    record->font = AcquireFont(GetWindowDpi(context->parent));
+    SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(record->font), 1);
     return generated ? number : reinterpret_cast<intptr_t>(handle);
 }
 
@@ -223,8 +252,10 @@ BOOL CALLBACK RescaleStep(HWND child, LPARAM dpi) {
     if (!record || record->handle != child) return TRUE;
     const RECT &p = record->place;
     auto scaled = [&](LONG value) { return ScaleToDpi(value, static_cast<uint32_t>(dpi)); };
-    SendMessageA(child, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(FontForDpi(static_cast<uint32_t>(dpi))), 1);
+    HFONT font = AcquireFont(static_cast<uint32_t>(dpi));
+    SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), 1);
+    ReleaseFont(record->font);
+    record->font = font;
     SetWindowPos(child, nullptr, scaled(p.left), scaled(p.top), scaled(p.right - p.left),
                  scaled(p.bottom - p.top), SWP_NOZORDER | SWP_NOACTIVATE);
     return TRUE;
@@ -232,13 +263,10 @@ BOOL CALLBACK RescaleStep(HWND child, LPARAM dpi) {
 
 } // namespace
 
-// The font made for the window's old DPI goes once its controls have the new one.
+// Each control takes the font for the new DPI before it lets go of its old one.
 void RescaleControls(HWND window, uint32_t dpi) {
     if (dpi == 0) return;
-    HFONT old = context->dpiFont;
-    HFONT font = FontForDpi(dpi);
     EnumChildWindows(window, RescaleStep, static_cast<LPARAM>(dpi));
-    if (old && old != font) DeleteObject(old);
 }
 
 HWND FindNumberedWindow(HWND handle) {
@@ -284,6 +312,13 @@ HWND SetControlFocus(int32_t number) {
     if (number == -1) return SetFocus(nullptr);
     ControlRecord *record = LookupControl(number);
     return record ? SetFocus(record->handle) : nullptr;
+}
+
+int32_t PlaceCaretAtEnd(int32_t number) {
+    ControlRecord *record = LookupControl(number);
+    if (!record) return 0;
+    SendMessageW(record->handle, EM_SETSEL, 0x0FFFFFFF, 0x0FFFFFFF); // both ends beyond the text
+    return 1;
 }
 
 int32_t SetControlText(int32_t number, const char *text) {

@@ -1,11 +1,12 @@
 /*
  * Child controls (labels, one-line text fields, push buttons) under object numbers, with one
- * shared tooltip window and a reference-counted cache of background brushes.
+ * shared tooltip window and reference-counted caches of background brushes and of fonts.
  *
  * Every control carries its number as window identifier and as the property QV_ID, uses the
  * default GUI font, and leaves the registry when its window is destroyed, however that happens.
  * Places and sizes are given at 96 DPI and scale with the parent window's DPI, and so does the
- * font; RescaleControls lays a window's controls out anew for a new DPI.
+ * font; RescaleControls lays a window's controls out anew for a new DPI. Controls at one DPI
+ * share one font, which is deleted once no control uses it.
  * Creation returns the control's window handle (or, for AUTO_NUMBER, the generated number) and
  * 0 when the platform refuses the window or the number is negative (a generated number cannot
  * be given as a fixed one); then a control that held the number stays. A text
@@ -37,6 +38,7 @@ struct ControlRecord {
     COLORREF backColor;
     COLORREF frontColor;
     HBRUSH backBrush; // shared through the brush cache; null while backColor is COLOR_DEFAULT
+    HFONT font;       // shared through the font cache (the stock font at the system's DPI)
     RECT place;       // at 96 DPI, in the parent's client area
 };
 
@@ -67,6 +69,9 @@ void RescaleControls(HWND window, uint32_t dpi);
 intptr_t SetToolTip(int32_t number, const char *text);
 HWND ToolTipWindow();
 HWND SetControlFocus(int32_t number);
+// Puts a text field's caret behind its last character, with nothing selected; 0 when number
+// names no control.
+int32_t PlaceCaretAtEnd(int32_t number);
 int32_t SetControlText(int32_t number, const char *text);
 char *GetControlText(int32_t number, int32_t resultStart);
 

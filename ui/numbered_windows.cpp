@@ -24,11 +24,20 @@ struct QueuedEvent {
     int32_t window;
 };
 
-struct EventState {
-    int32_t control;
+// A control or drop event that waits to be handed out by a retrieval.
+struct PendingEvent {
+    int32_t waiting; // 1 until handed out
     int32_t window;
+    int32_t control; // a control event's control and kind
     int32_t eventType;
-    EventCode pending; // the pending control or drop event, or 0
+};
+
+struct EventState {
+    int32_t control;   // of the control event handed out last
+    int32_t window;    // of the current event (and of each message as it is handled)
+    int32_t eventType; // of the control event handed out by the current retrieval, else -1
+    PendingEvent pendingControl;
+    PendingEvent pendingDrop;
     HDROP drop;        // owned: the files of the newest drop, until EndDrop or the next drop
     QueuedEvent *head; // oldest; main heap
     QueuedEvent *tail; // newest
@@ -72,9 +81,9 @@ LRESULT OnCommand(WPARAM wParam, LPARAM lParam, HWND handle) {
     HWND control = reinterpret_cast<HWND>(lParam);
     if (ForwardToControl(control, handle, WM_COMMAND, wParam, lParam) != NOT_HANDLED) return 0;
     if (control) {
-        events->pending = EVENT_CONTROL;
-        events->eventType = HIWORD(wParam);
-        events->control = static_cast<int32_t>(GetWindowLongPtrA(control, GWLP_ID));
+        events->pendingControl =
+            PendingEvent{1, events->window,
+                         static_cast<int32_t>(GetWindowLongPtrA(control, GWLP_ID)), HIWORD(wParam)};
     } else if (HIWORD(wParam) != 0) {
         if (LOWORD(wParam) == CMD_FOCUS_NEXT) MoveFocus(0);
         if (LOWORD(wParam) == CMD_FOCUS_PREVIOUS) MoveFocus(1);
@@ -159,6 +168,33 @@ OuterPlace PlaceWindow(int32_t x, int32_t y, int32_t width, int32_t height, DWOR
         }
     }
     return place;
+}
+
+// The control event, else the drop, that waits; 0 when none does. Events raised inside modal
+// loops (a message box, the file dialog) wait here until the retrieval after the loop, behind
+// the window events that the loop queued.
+EventCode HandOutPending() {
+    PendingEvent *pending = events->pendingControl.waiting ? &events->pendingControl
+                            : events->pendingDrop.waiting  ? &events->pendingDrop
+                                                           : nullptr;
+    if (!pending) return 0;
+    pending->waiting = 0;
+    events->window = pending->window;
+    if (pending == &events->pendingDrop) return EVENT_FILES_DROPPED;
+    events->control = pending->control;
+    events->eventType = pending->eventType;
+    return EVENT_CONTROL;
+}
+
+// Escape pressed in a numbered window or one of its controls asks to close that window, as its
+// close box does, and goes no further. Escape in a message box or a dialog never comes here:
+// their own modal loops take it and close them.
+bool TakeEscape(const MSG &message) {
+    if (message.message != WM_KEYDOWN || message.wParam != VK_ESCAPE) return false;
+    int32_t number = WindowNumberOf(message.hwnd);
+    if (number == -1) return false;
+    QueueEvent(EVENT_CLOSE_WINDOW, number);
+    return true;
 }
 
 } // namespace
@@ -314,25 +350,25 @@ EventCode WaitForEvent() {
     events->eventType = -1;
     if (QueuedEvent *entry = events->head) {
         events->window = entry->window;
-        events->pending = 0;
         events->head = entry->next;
         if (!events->head) events->tail = nullptr;
         EventCode code = entry->code;
         MainHeapFree(entry);
         return code;
     }
+    if (EventCode pending = HandOutPending()) return pending;
     MSG message{};
-    GetMessageW(&message, nullptr, 0, 0);
-    HWND active = GetActiveWindow();
-    HACCEL table = SelectAccelerators(active);
-    if (!table || !TranslateAcceleratorW(active, table, &message)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
+    BOOL got = GetMessageW(&message, nullptr, 0, 0);
+    if (got == 0 || got == -1) return EVENT_QUIT;
+    if (!TakeEscape(message)) {
+        HWND active = GetActiveWindow();
+        HACCEL table = SelectAccelerators(active);
+        if (!table || !TranslateAcceleratorW(active, table, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
     }
-    if (EventCode pending = events->pending) {
-        events->pending = 0;
-        return pending;
-    }
+    if (EventCode pending = HandOutPending()) return pending;
     return static_cast<EventCode>(message.message);
 }
 
@@ -404,13 +440,12 @@ LRESULT CALLBACK NumberedWindowProc(HWND handle, UINT message, WPARAM wParam, LP
     case WM_DROPFILES:
         EndDrop();
         events->drop = reinterpret_cast<HDROP>(wParam);
-        events->pending = EVENT_FILES_DROPPED;
+        events->pendingDrop = PendingEvent{1, number, 0, 0};
         result = 0;
         break;
     case MSG_CONTROL_FOCUS:
-        events->pending = EVENT_CONTROL;
-        events->control = static_cast<int32_t>(wParam);
-        events->eventType = static_cast<int32_t>(lParam);
+        events->pendingControl =
+            PendingEvent{1, number, static_cast<int32_t>(wParam), static_cast<int32_t>(lParam)};
         result = 0;
         break;
     default: break;

@@ -6,9 +6,16 @@
  * width and height are the client size. NumberedWindowProc turns platform messages into events:
  * window events (moved 3, sized 5, redraw 15, close 16, activated 13104) go to a first-in
  * first-out queue in which a repeat of the newest entry is dropped; a control event (13100)
- * becomes the one pending control event, and so does a drop of files (563). WaitForEvent hands
- * out the oldest queued event, or takes one platform message and returns the pending control
- * or drop event or the message's number.
+ * becomes the pending control event (a newer one replaces it), and a drop of files (563) the
+ * pending drop. WaitForEvent hands out the oldest queued event; else a pending control event,
+ * then a pending drop, each kept until it is handed out (so also one raised inside a message
+ * box or the file dialog); else it takes one platform message and returns the control or drop
+ * event that its dispatch raised, or the message's number. WM_QUIT, and a retrieval that
+ * fails, return EVENT_QUIT undispatched.
+ *
+ * Escape pressed in a numbered window or one of its controls is not dispatched: it queues a
+ * close event for that window, as the close box does. Escape in a message box or a dialog
+ * closes just that (their own modal loops take it), and Escape in another program is no event.
  *
  * Sizes and places are given at 96 DPI (100 %) and scale with the window's DPI: the system's
  * when the window opens, the monitor's as it moves (WM_DPICHANGED, which also lays out its
@@ -38,6 +45,7 @@ constexpr EventCode EVENT_CLOSE_WINDOW = 16;
 constexpr EventCode EVENT_CONTROL = 13100;
 constexpr EventCode EVENT_WINDOW_ACTIVATED = 13104;
 constexpr EventCode EVENT_FILES_DROPPED = 563; // the number of WM_DROPFILES
+constexpr EventCode EVENT_QUIT = 18;           // the number of WM_QUIT
 
 constexpr UINT MSG_CONTROL_FOCUS = 13103;
 constexpr int32_t EVENT_TYPE_FOCUS = 14000;
@@ -45,6 +53,8 @@ constexpr int32_t EVENT_TYPE_LOST_FOCUS = 14001;
 
 constexpr LRESULT NOT_HANDLED = static_cast<LRESULT>(0xD0D0D0D1u);
 
+constexpr uint32_t WINDOW_CAPTION = WS_CAPTION;     // a caption (title bar)
+constexpr uint32_t WINDOW_SYSTEM_MENU = WS_SYSMENU; // the system menu and close box
 constexpr uint32_t WINDOW_CENTER_SCREEN = 1;
 constexpr uint32_t WINDOW_CENTER_PARENT = 2;
 constexpr uint32_t WINDOW_INVISIBLE = 0x10000000;

@@ -17,6 +17,7 @@
 
 #include <cstdint>
 
+constexpr uint32_t MESSAGE_ERROR_ICON = MB_ICONHAND; // 16: a box with the error icon
 int32_t ShowMessageBox(const char *title, const char *text, uint32_t flags = 0);
 char *ChooseFileToOpen(const char *title, const char *defaultPath, const char *filter,
                        int32_t patternIndex, int32_t resultStart);

@@ -336,15 +336,63 @@ TEST_F(Checksumme, PatchesFilesDroppedOntoTheWindow) {
     EXPECT_EQ(box.text, texts::NOT_COMPLETE);
     EXPECT_TRUE(box.icon);
     EXPECT_EQ(testfiles::Read(WindowsPath(folder + "/wrong.hex")), RECORDS_RIGHT);
+
+    // A file dropped while a message box is up (here: Copy with an empty output field) is
+    // patched once the box is closed.
+    ASSERT_TRUE(testfiles::Write(WindowsPath(folder + "/wrong.hex"), RECORDS_WRONG));
+    ClickControl(tool.Control(COPY_BUTTON));
+    ASSERT_NE(WaitForWindow("#32770", texts::ERROR_TITLE, tool.ProcessId()), nullptr);
+    ASSERT_TRUE(drop(folder + "/wrong.hex"));
+    EXPECT_EQ(AnswerBox(texts::ERROR_TITLE).text, texts::NO_OUTPUT);
+    EXPECT_EQ(AnswerBox(texts::PATCHED).text, texts::PATCHED);
+    EXPECT_EQ(testfiles::Read(WindowsPath(folder + "/wrong.hex")), RECORDS_RIGHT);
     Quit();
     for (const char *name : {"/wrong.hex", "/right.eep"})
         DeleteFileA(WindowsPath(folder + name).c_str());
     RemoveDirectoryA(WindowsPath(folder).c_str());
 }
 
-TEST_F(Checksumme, EndsOnEscape) {
+// Escape in another program does nothing to the tool, and in a message box or the file dialog
+// it closes just that: the tool then still completes a record. Escape in its window ends it.
+TEST_F(Checksumme, EndsOnEscapeInItsWindowOnly) {
+    {
+        ThreadWindow other{[] {
+            return CreateWindowExA(0, "Static", "", WS_POPUP | WS_VISIBLE, 0, 0, 99, 99, nullptr,
+                                   nullptr, GetModuleHandleA(nullptr), nullptr);
+        }};
+        ASSERT_TRUE(Activate(other.Handle()));
+        PressKey(VK_ESCAPE); // in another program, before the tool starts
+    }
     StartIdle();
-    PressKey(VK_ESCAPE);
+    // The box of a click on Compute with an empty input field, and the file dialog.
+    const int32_t buttons[] = {0, COMPUTE_BUTTON, FILE_BUTTON};
+    const char *titles[] = {"another program", texts::ERROR_TITLE, texts::CHOOSE_FILE_TITLE};
+    const std::string completed[] = {":00000002FE", ":00000003FD", ":00000004FC"};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(titles[i]);
+        if (i > 0) {
+            TypeInput("");
+            ClickControl(tool.Control(buttons[i]));
+            HWND box = WaitForWindow("#32770", titles[i], tool.ProcessId());
+            ASSERT_TRUE(box && Activate(box));
+            PressKey(VK_ESCAPE);
+            EXPECT_TRUE(WaitClosed(box));
+        }
+        EXPECT_TRUE(i != 2 || AnswerBox(texts::PATCH_ERROR_TITLE).text == texts::NO_VALID_FILE);
+        ASSERT_TRUE(Activate(tool.Window())) << "the tool ended";
+        TypeInput(completed[i].substr(0, 9));
+        ClickControl(tool.Control(COMPUTE_BUTTON));
+        ASSERT_TRUE(WaitUntil([&] { return tool.Text(OUTPUT_FIELD) == completed[i]; }))
+            << "the tool ended";
+    }
+    PressKey(VK_ESCAPE); // the focus on the Compute button
+    EXPECT_EQ(tool.WaitForExit(), 0);
+}
+
+// A quit message ends the tool, as it ends every message loop.
+TEST_F(Checksumme, EndsOnAQuitMessage) {
+    StartIdle();
+    PostThreadMessageA(tool.ThreadId(), WM_QUIT, 0, 0);
     EXPECT_EQ(tool.WaitForExit(), 0);
 }
 
@@ -637,6 +685,17 @@ TEST(CommandLine, TextsReadRightOnARussianWindows) {
     RegSetValueExA(substitutes, "MS Shell Dlg", 0, REG_SZ, reinterpret_cast<const BYTE *>(FACE),
                    sizeof FACE);
     RegCloseKey(substitutes);
+}
+
+// Without a display the window cannot open: the tool shows why if it can (here it cannot) and
+// fails. (Started from a shell: a display taken from the tool's environment on Windows' side is
+// still there on Wine's.)
+TEST(CommandLine, FailsWhenTheWindowCannotOpen) {
+    std::string code = "/tmp/checksumme_exit_" + std::to_string(GetCurrentProcessId());
+    ASSERT_TRUE(RunUnixCommand(
+        "env -u DISPLAY wine " CHECKSUMME_EXE " >/dev/null 2>&1; echo $? >" + code, 30000));
+    EXPECT_EQ(testfiles::Read(WindowsPath(code)), "1\n");
+    DeleteFileA(WindowsPath(code).c_str());
 }
 
 // An empty quoted argument is no argument: the window stays for the user.

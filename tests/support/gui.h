@@ -109,6 +109,7 @@ class Tool {
     std::string Text(int number) const { return WindowText(Control(number)); }
     HWND Focus() const { return FocusOf(window_); }
     DWORD ProcessId() const { return process_.dwProcessId; }
+    DWORD ThreadId() const { return process_.dwThreadId; } // the thread of its window
 
   private:
     PROCESS_INFORMATION process_{}; // owned; closed by the destructor

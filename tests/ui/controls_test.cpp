@@ -122,7 +122,8 @@ TEST_F(MainControls, EveryTextFitsItsControl) {
 
 // A move to a screen of another scale (WM_DPICHANGED): the window takes the place Windows
 // suggests, its controls are placed and sized anew from their 96-DPI places, and their font
-// grows with them; back at 96 DPI all is as it was.
+// grows with them; back at 96 DPI all is as it was. Every control's font stays a live one, also
+// on the way back to a scale the window had before.
 TEST_F(MainControls, AnotherScreensDpiLaysTheControlsOutAnew) {
     auto fontHeight = [](HWND control) {
         LOGFONTA face{};
@@ -131,7 +132,7 @@ TEST_F(MainControls, AnotherScreensDpiLaysTheControlsOutAnew) {
         return face.lfHeight;
     };
     LONG height96 = fontHeight(Handle(PASTE_BUTTON));
-    for (UINT dpi : {144u, 96u}) {
+    for (UINT dpi : {144u, 96u, 144u}) {
         RECT suggested{40, 50, 40 + MulDiv(360, dpi, 96), 50 + MulDiv(210, dpi, 96)};
         SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                      reinterpret_cast<LPARAM>(&suggested));
@@ -144,6 +145,7 @@ TEST_F(MainControls, AnotherScreensDpiLaysTheControlsOutAnew) {
             MapWindowPoints(nullptr, window, reinterpret_cast<POINT *>(&rect), 2);
             EXPECT_EQ(rect.left, MulDiv(p.x, dpi, 96)) << dpi << " " << p.number;
             EXPECT_EQ(rect.bottom - rect.top, MulDiv(p.height, dpi, 96)) << dpi << " " << p.number;
+            EXPECT_NE(fontHeight(Handle(p.number)), 0) << dpi << " " << p.number << ": no font";
         }
         EXPECT_EQ(fontHeight(Handle(PASTE_BUTTON)), MulDiv(height96, dpi, 96)) << dpi;
     }

@@ -293,9 +293,9 @@ TEST_F(WindowsTest, ClickedButtonIsAControlEventAndOtherMessagesComeByNumber) {
     EXPECT_EQ(GetEventControl(), 6);
     EXPECT_EQ(GetEventType(), EVENT_TYPE_FOCUS);
 
-    // A quit message is handled like any other.
+    // A quit message comes back undispatched.
     PostQuitMessage(0);
-    EXPECT_EQ(WaitForEvent(), static_cast<EventCode>(WM_QUIT));
+    EXPECT_EQ(WaitForEvent(), EVENT_QUIT);
 }
 
 } // namespace
