@@ -3,8 +3,8 @@
 # Fails when the shipped program is larger than 64 KiB, or when the program links any part of
 # the C++ runtime that the product never means to use: guarded statics and exception support
 # (__cxa_*), threads (pthread_*) or the printf family (__mingw_pformat); or when it has
-# dynamically initialised statics (_GLOBAL__sub_I_*), which nothing would run: the program
-# starts without the C runtime's start-up code.
+# dynamically initialised statics (_GLOBAL__sub_I_*) or pseudo-relocations, which nothing would
+# run or apply: the program starts without the C runtime's start-up code.
 set -euo pipefail
 nm=$1 shipped=$2 unstripped=$3
 size=$(stat -c %s "$shipped")
@@ -18,6 +18,13 @@ runtime=$("$nm" "$unstripped" |
 if [ -n "$runtime" ]; then
     echo "$unstripped links C++ runtime parts or static constructors:"
     echo "$runtime" | head -20
+    bad=1
+fi
+# Nothing would apply pseudo-relocations (references to data in DLLs) either: their list is empty.
+relocs=$("$nm" "$unstripped" | grep -E ' _?__RUNTIME_PSEUDO_RELOC_LIST(_END)?__$' | cut -d' ' -f1 |
+    sort -u | wc -l)
+if [ "$relocs" -ne 1 ]; then
+    echo "$unstripped has pseudo-relocations, which nothing applies without the start-up code"
     bad=1
 fi
 [ $bad -eq 0 ] && echo "$shipped: $size bytes, no C++ runtime"
