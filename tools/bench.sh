@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # ./dev bench: times the patcher and the check in-process, the whole tool patching and checking
 # (/check), the native command line patching and checking (--check), on the all-right file also
 # both setting 4 bytes (--set) and checking strictly (--strict), srec_cat and a plain copy on

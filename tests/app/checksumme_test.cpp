@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // End-to-end: the real checksumme.exe, driven with real mouse clicks and keystrokes.
 #include "app/texts.h"
 #include "tests/support/gui.h"
@@ -301,7 +302,7 @@ TEST_F(Checksumme, PatchesAFileChosenInTheDialog) {
 // them) are patched like a chosen one; one box says whether all of them could be. A folder
 // cannot be patched, and a file that fails to be read is not patched completely.
 TEST_F(Checksumme, PatchesFilesDroppedOntoTheWindow) {
-    std::string folder = "/tmp/checksumme_drop_" + std::to_string(GetCurrentProcessId());
+    std::string folder = UnixScratch("drop");
     CreateDirectoryA(WindowsPath(folder).c_str(), nullptr);
     ASSERT_TRUE(testfiles::Write(WindowsPath(folder + "/wrong.hex"), RECORDS_WRONG));
     ASSERT_TRUE(testfiles::Write(WindowsPath(folder + "/right.eep"), RECORDS_RIGHT));
@@ -471,7 +472,7 @@ std::string Report(Kind kind, const std::string &p, bool checking) {
 }
 
 // A tmpfs of 64 KiB, mounted where root may; "" where not.
-const std::string SMALL_DISK = "/tmp/checksumme_full_" + std::to_string(GetCurrentProcessId());
+const std::string SMALL_DISK = UnixScratch("full");
 std::string MountSmallDisk() {
     const std::string &unixPath = SMALL_DISK;
     RunUnixCommand("umount " + unixPath + " 2>/dev/null; mkdir -p " + unixPath +
@@ -682,7 +683,7 @@ TEST(CommandLine, TextsReadRightOnARussianWindows) {
 // fails. (Started from a shell: a display taken from the tool's environment on Windows' side is
 // still there on Wine's.)
 TEST(CommandLine, FailsWhenTheWindowCannotOpen) {
-    std::string code = "/tmp/checksumme_exit_" + std::to_string(GetCurrentProcessId());
+    std::string code = UnixScratch("exit");
     ASSERT_TRUE(RunUnixCommand(
         "env -u DISPLAY wine " CHECKSUMME_EXE " >/dev/null 2>&1; echo $? >" + code, 30000));
     EXPECT_EQ(testfiles::Read(WindowsPath(code)), "1\n");

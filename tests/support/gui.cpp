@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/support/gui.h"
 
 #include "tests/support/temp_files.h"
@@ -331,10 +332,16 @@ bool StartProcess(const std::string &commandLine, PROCESS_INFORMATION &process, 
                           nullptr, &startup, &process) != 0;
 }
 
+std::string UnixScratch(const std::string &name) {
+    char prefix[1024] = {};
+    DWORD got = GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix);
+    std::string base = got > 0 && got < sizeof prefix ? prefix : "/tmp";
+    return base + "/checksumme_" + name + "_" + std::to_string(GetCurrentProcessId());
+}
+
 bool RunUnixCommand(const std::string &command, DWORD timeoutMs) {
     static int runs = 0;
-    std::string done = "/tmp/checksumme_done_" + std::to_string(GetCurrentProcessId()) + "_" +
-                       std::to_string(++runs);
+    std::string done = UnixScratch("done") + "_" + std::to_string(++runs);
     PROCESS_INFORMATION process{};
     if (!StartProcess("/bin/sh -c \"" + command + "; : > " + done + "\"", process)) return false;
     CloseHandle(process.hProcess);
