@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /*
  * The tool's command line: which files to patch or check, and how the run ends.
  *

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/main_layout.h"
 
 namespace layout {

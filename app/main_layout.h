@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /*
  * The main window and its nine controls: numbers, kinds, places, texts and tooltips, in the
  * order the window creates them (which is also the order of Tab navigation). Places are pixels

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /*
  * The main routine: window 0 with its nine controls, the patch of a file named on the command
  * line, and the event loop that carries out the five buttons and ends on the window's close

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Process entry of the native command line (Linux, macOS): the heaps and the libraries it needs,
 // the files patched or checked, the libraries' ends, and the exit code (app/command_line.h).
 #include "app/command_line.h"

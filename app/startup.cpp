@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Process entry: the heaps and every library in their fixed order, the main routine, then the
 // libraries' ends in reverse and the process's end with the main routine's exit code. Built
 // with mingw-w64 the process starts right here, without the C runtime's start-up code (which is

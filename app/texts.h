@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /*
  * Every text the user sees, byte-exact in Windows-1252. Escaped bytes carry the readable text
  * beside them. Nothing else in the program spells out a user-visible text.

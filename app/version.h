@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one place that names the program's version: the resource script, --version, the window's
 // title and the build (CMake reads the two numbers from here, for the release files' names and
 // the Debian package) all take it from here.

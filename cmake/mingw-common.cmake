@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shared part of the two mingw-w64 toolchain files; TOOLCHAIN_PREFIX is set by the caller.
 set(CMAKE_C_COMPILER ${TOOLCHAIN_PREFIX}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/address_ranges.h"
 
 #include "runtime/registry.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /*
  * The addresses that the data records of a file hold, and on which lines: sorted ranges, each
  * merged with its neighbours where that keeps the lines known.

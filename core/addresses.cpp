@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/addresses.h"
 
 #include "core/record.h"

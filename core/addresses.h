@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /*
  * Where the data of Intel HEX records lies.
  *

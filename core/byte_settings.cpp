@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/byte_settings.h"
 
 #include "core/addresses.h"

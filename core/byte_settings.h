@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /*
  * Bytes set at addresses in the data records of a file (--set ADDRESS=BYTES), all or nothing.
  *

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /*
  * In-place checksum patcher for Intel HEX files.
  *

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /*
  * The one rule for what an Intel HEX record line is, and its checksum.
  *

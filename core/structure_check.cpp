@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/structure_check.h"
 
 #include "core/addresses.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /*
  * The structure of an Intel HEX file beyond the shape and checksum of each record.
  *

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/arguments.h"
 
 #include "runtime/platform.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/file_channels.h"
 
 #include "runtime/platform.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /*
  * Buffered file channels.
  *

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /*
  * The platform under the runtime, in one small layer: heaps, files, the arguments the process
  * was started with, its standard output and error, and its end. Two implementations share this

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The platform layer on Linux, macOS and other POSIX systems: POSIX calls only, no extensions.
 #include "runtime/platform.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The platform layer on Windows: heaps, files, the command line, the standard streams, and
 // the conversion between UTF-8 and UTF-16 that paths take. What it allocates for itself comes
 // from the process heap.

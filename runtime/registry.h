@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /*
  * Numbered objects and the shared heaps.
  *

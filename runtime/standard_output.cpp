@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/standard_output.h"
 
 #include "runtime/platform.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /*
  * The process's standard output and error, for reports that a script, a log or a console reads.
  *

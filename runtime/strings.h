@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /*
  * Strings and the one shared result workspace.
  *

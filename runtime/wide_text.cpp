@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/wide_text.h"
 
 #include "runtime/platform.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /*
  * Texts at the platform boundary.
  *

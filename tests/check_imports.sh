@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Usage: check_imports.sh OBJDUMP EXE... [DIR...]
 # Fails when any given .exe (or any .exe found under a given folder) imports a DLL that is not
 # part of Windows itself, such as a compiler runtime left dynamically linked.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Usage: check_lean.sh NM SHIPPED_EXE UNSTRIPPED_EXE
 # Fails when the shipped program is larger than 64 KiB, or when the program links any part of
 # the C++ runtime that the product never means to use: guarded statics and exception support

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes an Intel HEX file of SIZE random data bytes (16 per record, an extended linear
 address record before every 64 KiB, end record) to standard output, in one of three flavours:
 right (CR LF, all checksums right), wrong (CR LF, every checksum wrong), wrong-lf (every

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes app/checksumme.ico: one 32 x 32 image of 256 colours (eight bits a pixel) whose palette
 lists only the colours the drawing uses, so that the program carries no unused ones.
 

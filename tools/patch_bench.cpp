@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Times PatchFileInPlace on one file inside this process: start-up of the runtime as the tool
 // does it, one patch, and on standard output the elapsed wall-clock time in milliseconds followed
 // by the number of ReadFile, WriteFile and SetFilePointer calls the patch made. With --check the

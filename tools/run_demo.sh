@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Shows what the tool does, on a virtual display: checks and patches a copy of
 # examples/sample.hex through the real exe's command line, prints each changed line before and
 # after, then opens the window and saves a screenshot of the screen and one of the window alone.

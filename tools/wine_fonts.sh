@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Puts Windows' dialog fonts into a Wine prefix (from Debian's fonts-wine): Tahoma and Tahoma
 # Bold, MS Sans Serif (bitmap and TrueType), and Marlett for the caption buttons. "MS Shell
 # Dlg", the face of the default GUI font, then stands for MS Sans Serif as on Windows, so that

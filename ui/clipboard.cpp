@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/clipboard.h"
 
 #include "runtime/strings.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /*
  * Clipboard text: CF_UNICODETEXT, exchanged as Windows-1252 Strings (a character that it lacks
  * reads as "?"); line ends and all other characters as they are.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/controls.h"
 
 #include "runtime/registry.h"

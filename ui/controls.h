@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /*
  * Child controls (labels, one-line text fields, push buttons) under object numbers, with one
  * shared tooltip window and reference-counted caches of background brushes and of fonts.

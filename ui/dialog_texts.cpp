@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/dialog_texts.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /*
  * The texts of the file-open dialog as the system takes them, made from the program's own.
  *

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/navigation.h"
 
 #include "ui/numbered_windows.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /*
  * Tab and Shift+Tab between the tab stops (enabled, visible, WS_TABSTOP) of the active window,
  * in the platform's order of its descendants, wrapping at both ends. A window inside an MDI

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/numbered_windows.h"
 
 #include "runtime/registry.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /*
  * Numbered top-level windows and the event queue.
  *

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/requesters.h"
 
 #include "ui/dialog_texts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /*
  * Modal requesters: message boxes and the file-open dialog.
  *

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // End-to-end: the real checksumme.exe, driven with real mouse clicks and keystrokes.
 #include "app/texts.h"
 #include "tests/support/gui.h"
@@ -301,7 +302,7 @@ TEST_F(Checksumme, PatchesAFileChosenInTheDialog) {
 // them) are patched like a chosen one; one box says whether all of them could be. A folder
 // cannot be patched, and a file that fails to be read is not patched completely.
 TEST_F(Checksumme, PatchesFilesDroppedOntoTheWindow) {
-    std::string folder = "/tmp/checksumme_drop_" + std::to_string(GetCurrentProcessId());
+    std::string folder = UnixScratch("drop");
     CreateDirectoryA(WindowsPath(folder).c_str(), nullptr);
     ASSERT_TRUE(testfiles::Write(WindowsPath(folder + "/wrong.hex"), RECORDS_WRONG));
     ASSERT_TRUE(testfiles::Write(WindowsPath(folder + "/right.eep"), RECORDS_RIGHT));
@@ -364,15 +365,13 @@ TEST_F(Checksumme, EndsOnEscapeInItsWindowOnly) {
         PressKey(VK_ESCAPE); // in another program, before the tool starts
     }
     StartIdle();
-    // The box of a click on Compute with an empty input field, and the file dialog.
-    const int32_t buttons[] = {0, COMPUTE_BUTTON, FILE_BUTTON};
     const char *titles[] = {"another program", texts::ERROR_TITLE, texts::CHOOSE_FILE_TITLE};
     const std::string completed[] = {":00000002FE", ":00000003FD", ":00000004FC"};
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(titles[i]);
-        if (i > 0) {
+        if (i > 0) { // the box of Compute with an empty input field; the file dialog
             TypeInput("");
-            ClickControl(tool.Control(buttons[i]));
+            ClickControl(tool.Control(i == 1 ? COMPUTE_BUTTON : FILE_BUTTON));
             HWND box = WaitForWindow("#32770", titles[i], tool.ProcessId());
             ASSERT_TRUE(box && Activate(box));
             PressKey(VK_ESCAPE);
@@ -386,13 +385,6 @@ TEST_F(Checksumme, EndsOnEscapeInItsWindowOnly) {
             << "the tool ended";
     }
     PressKey(VK_ESCAPE); // the focus on the Compute button
-    EXPECT_EQ(tool.WaitForExit(), 0);
-}
-
-// A quit message ends the tool, as it ends every message loop.
-TEST_F(Checksumme, EndsOnAQuitMessage) {
-    StartIdle();
-    PostThreadMessageA(tool.ThreadId(), WM_QUIT, 0, 0);
     EXPECT_EQ(tool.WaitForExit(), 0);
 }
 
@@ -480,7 +472,7 @@ std::string Report(Kind kind, const std::string &p, bool checking) {
 }
 
 // A tmpfs of 64 KiB, mounted where root may; "" where not.
-const std::string SMALL_DISK = "/tmp/checksumme_full_" + std::to_string(GetCurrentProcessId());
+const std::string SMALL_DISK = UnixScratch("full");
 std::string MountSmallDisk() {
     const std::string &unixPath = SMALL_DISK;
     RunUnixCommand("umount " + unixPath + " 2>/dev/null; mkdir -p " + unixPath +
@@ -691,7 +683,7 @@ TEST(CommandLine, TextsReadRightOnARussianWindows) {
 // fails. (Started from a shell: a display taken from the tool's environment on Windows' side is
 // still there on Wine's.)
 TEST(CommandLine, FailsWhenTheWindowCannotOpen) {
-    std::string code = "/tmp/checksumme_exit_" + std::to_string(GetCurrentProcessId());
+    std::string code = UnixScratch("exit");
     ASSERT_TRUE(RunUnixCommand(
         "env -u DISPLAY wine " CHECKSUMME_EXE " >/dev/null 2>&1; echo $? >" + code, 30000));
     EXPECT_EQ(testfiles::Read(WindowsPath(code)), "1\n");
@@ -704,7 +696,7 @@ TEST(CommandLine, EmptyArgumentKeepsTheWindow) {
     ASSERT_TRUE(tool.Start("\"\""));
     ASSERT_TRUE(tool.WaitForWindow());
     EXPECT_TRUE(tool.Running());
-    PostMessageA(tool.Window(), WM_CLOSE, 0, 0);
+    PostThreadMessageA(tool.ThreadId(), WM_QUIT, 0, 0); // which ends it, as any message loop
     EXPECT_EQ(tool.WaitForExit(), 0);
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/patcher.h"
 
 #include "core/record.h"

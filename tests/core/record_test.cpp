@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/record.h"
 
 #include "runtime/strings.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The strict check of whole files against the model (tests/support/hex_model.h), and the held
 // address ranges on large layouts.
 #include "core/structure_check.h"

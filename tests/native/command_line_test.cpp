@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // End-to-end: the native checksumme binary on real files, its exit code, both streams and the
 // bytes and times on disk.
 #include "app/texts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/registry.h"
 
 #include <gtest/gtest.h>

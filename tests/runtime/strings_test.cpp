@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "runtime/strings.h"
 
 #include <gtest/gtest.h>

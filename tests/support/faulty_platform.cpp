@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real platform, its file calls and allocations renamed, and wrappers under their names
 // that fail on demand (tests/support/faulty_platform.h).
 #define ReadPlatformFile RealReadPlatformFile

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /*
  * The platform the tests link in place of the product's: the real one (runtime/platform_*.cpp,
  * compiled into it whole), with failures on demand at its boundary, so that no product object

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/support/gui.h"
 
 #include "tests/support/temp_files.h"
@@ -161,11 +162,9 @@ POINT Centre(HWND window) {
 }
 
 // The pointer is moved first and the button pressed only once the pointer is there: under Wine
-// a press sent together with its move is now and then lost. Each press and release still carries
-// its point as a move, which the platform drops while the pointer is there: a button event
-// without one lands wherever the pointer is when it is queued, and Wine moves the pointer on its
-// own when the thread of the window under it replays an X pointer event (a crossing or motion)
-// that X made before the test's last move.
+// a press sent together with its move is now and then lost. Press and release still carry their
+// point (a move the platform drops while the pointer is there): without it they land where the
+// pointer is, and Wine moves it back when a window's thread replays an older X pointer event.
 bool MoveTo(int x, int y) {
     SendMouse(MOUSEEVENTF_MOVE, x, y);
     return WaitUntil(
@@ -333,10 +332,16 @@ bool StartProcess(const std::string &commandLine, PROCESS_INFORMATION &process, 
                           nullptr, &startup, &process) != 0;
 }
 
+std::string UnixScratch(const std::string &name) {
+    char prefix[1024] = {};
+    DWORD got = GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix);
+    std::string base = got > 0 && got < sizeof prefix ? prefix : "/tmp";
+    return base + "/checksumme_" + name + "_" + std::to_string(GetCurrentProcessId());
+}
+
 bool RunUnixCommand(const std::string &command, DWORD timeoutMs) {
     static int runs = 0;
-    std::string done = "/tmp/checksumme_done_" + std::to_string(GetCurrentProcessId()) + "_" +
-                       std::to_string(++runs);
+    std::string done = UnixScratch("done") + "_" + std::to_string(++runs);
     PROCESS_INFORMATION process{};
     if (!StartProcess("/bin/sh -c \"" + command + "; : > " + done + "\"", process)) return false;
     CloseHandle(process.hProcess);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /*
  * What every GUI test needs, written once: waits with a deadline, the windows of the display,
  * real mouse and keyboard input (SendInput), the clipboard read and written past the product,
@@ -81,6 +82,10 @@ struct Box {
     bool icon = false;
 };
 Box ReadBox(HWND box);
+
+// A Unix path of this run's own for name: in the folder of the run's Wine prefix, which no
+// other checkout or architecture shares (in /tmp where there is none), with the process id.
+std::string UnixScratch(const std::string &name);
 
 std::string WindowsPath(const std::string &unixPath); // Wine maps / to Z:\ .
 // Starts a program; with an output handle, that is its standard output and error.

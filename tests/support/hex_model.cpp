@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/support/hex_model.h"
 
 #include "tests/support/reference.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /*
  * The tests' model of whole Intel HEX files, written apart from the product on top of the
  * record rule of tests/support/reference.h. Lines split at CR LF, LF, CR and zero bytes, a UTF-8

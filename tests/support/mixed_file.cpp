@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tests/support/mixed_file.h"
 
 #include "app/texts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /*
  * The file both end-to-end tables of the command line patch and check, and what the tool
  * reports of it, in the platform's form ("FILE(LINE): " and CR LF on Windows, "FILE:LINE: " and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /*
  * The tests' one rule for Intel HEX records, written apart from the product. A record line is
  * ":" followed only by hexadecimal digits of either case, 11 + 2 x its byte count long with its

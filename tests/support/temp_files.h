@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /*
  * Scratch files for tests, in the system's temporary folder: written, read back, timed and
  * removed by path. Paths are UTF-8 and of any length (on Windows long ones get the \\?\ prefix

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Entry point of every test executable: the runtime is initialised once, as start-up does.
 #include "runtime/arguments.h"
 #include "runtime/platform.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 """Drops files onto an X11 window the way a file manager does (the XDND protocol).
 
 Usage: xdnd_drop.py WINDOW_ID X Y FILE...

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Clipboard text: written and read through the real clipboard, checked against an independent
 // reader and writer, against a clipboard held open elsewhere, and against X11 programs, whose
 // CLIPBOARD selection Wine mirrors.
@@ -142,7 +143,7 @@ class X11Clipboard : public testing::Test {
         return testfiles::Write(WindowsFile("in"), bytes) &&
                Run("xclip -selection clipboard -i " + File("in") + " >/dev/null 2>&1");
     }
-    const std::string folder = "/tmp/checksumme_clipboard_" + std::to_string(GetCurrentProcessId());
+    const std::string folder = gui::UnixScratch("clipboard");
 };
 
 // The same text on both sides: Wine gives X11 programs Unix line ends and UTF-8, and gives

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The control library in a real window: the nine controls of the main window built in the test,
 // driven with real mouse input and keystrokes, and read back from the platform (window texts,
 // the tooltip window, painted pixels).

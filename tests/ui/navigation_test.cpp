@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Keyboard navigation in a real window: real Tab keystrokes (SendInput) move the focus among the
 // nine controls of the main window, with the event loop of the window library translating them.
 #include "tests/support/gui.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Requesters: the filter, path and name rules called directly; message boxes and the file-open
 // dialog opened for real in the test thread and answered from a second thread with real
 // clicks and keys, as a user would.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Numbered windows and the event queue, with real windows under the test display.
 #include "runtime/registry.h"
 #include "tests/support/gui.h"
