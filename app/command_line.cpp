@@ -130,13 +130,17 @@ struct Pieces {
     int32_t fixed; // the length of the runs together
 };
 
+bool IsFieldMark(const char *at) {
+    return at[0] == '%' && at[1] >= '1' && at[1] <= '9';
+}
+
 void TakeApart(const char *text, Pieces &out) {
     out.count = 0;
     out.fixed = 0;
     const char *run = text;
     for (const char *at = text;; ++at) {
         bool end = *at == 0;
-        if (!end && !(at[0] == '%' && at[1] >= '1' && at[1] <= '9')) continue;
+        if (!end && !IsFieldMark(at)) continue;
         if (out.count == Pieces::MOST) return; // no template has more fields
         auto length = static_cast<int32_t>(at - run);
         out.pieces[out.count++] = {run, length, end ? -1 : at[1] - '1'};
@@ -152,79 +156,28 @@ struct Report {
     bool patching;
     Pieces checksumLine; // CHECKSUM_CORRECTED or CHECKSUM_WRONG
 };
+
 using Put = void (*)(const char *bytes, int32_t length, StreamKind kind);
 
-bool IsFieldMark(const char *at) {
-    return at[0] == '%' && at[1] >= '1' && at[1] <= '9';
-}
-
-// A report template (app/texts.h) with its fields put in where %1 to %9 stand, handed to put a
-// run at a time.
-void ExpandTemplate(const char *text, Fields fields, Put put, StreamKind kind) {
-    const char *run = text;
-    const char *at = text;
-    for (; *at; ++at) {
-        if (!IsFieldMark(at)) continue;
-        put(run, static_cast<int32_t>(at - run), kind);
-        size_t field = static_cast<size_t>(at[1] - '1');
-        if (field < fields.size())
-            put(fields.begin()[field].text, fields.begin()[field].length, kind);
-        run = ++at + 1;
-    }
-    put(run, static_cast<int32_t>(at - run), kind);
-}
-
-// The same into out, which has room for it (at most the template's length and its fields'):
-// runs of the template copied whole. Returns the length.
-int32_t ExpandInto(const char *text, Fields fields, char *out) {
-    int32_t length = 0;
-    for (;;) {
-        const char *mark = std::strchr(text, '%');
-        auto run = static_cast<size_t>(mark ? mark - text : StringLength(text));
-        std::memcpy(out + length, text, run);
-        length += static_cast<int32_t>(run);
-        if (!mark) return length;
-        if (!IsFieldMark(mark)) {
-            out[length++] = '%';
-            text = mark + 1;
-            continue;
-        }
-        if (size_t field = static_cast<size_t>(mark[1] - '1'); field < fields.size()) {
-            const Field &put = fields.begin()[field];
-            std::memcpy(out + length, put.text, static_cast<size_t>(put.length));
-            length += put.length;
-        }
-        text = mark + 2;
+// A line of a template taken apart, its runs and fields handed to put one at a time.
+void PutPieces(const Pieces &line, Fields fields, Put put, StreamKind kind) {
+    for (int32_t i = 0; i < line.count; ++i) {
+        const Pieces::Piece &piece = line.pieces[i];
+        put(piece.text, piece.length, kind);
+        if (piece.field >= 0 && static_cast<size_t>(piece.field) < fields.size())
+            put(fields.begin()[piece.field].text, fields.begin()[piece.field].length, kind);
     }
 }
 
-// A report line is made in the output's buffer itself; only a line longer than the buffer goes
-// out in pieces.
-void WriteTemplate(const char *text, Fields fields, StreamKind kind = STREAM_OUTPUT) {
-    int32_t most = StringLength(text);
-    for (const Field &field : fields)
-        most += field.length;
-    if (char *room = OutputRoom(most, kind)) {
-        OutputFilled(ExpandInto(text, fields, room), kind);
-        return;
-    }
-    ExpandTemplate(text, fields, WriteOutputBytes, kind);
-}
-
-// A line of a template taken apart, made in the output's buffer with one copy for each piece.
+// A line of a template taken apart, made in the output's buffer with one copy for each piece;
+// only a line longer than the buffer goes out piece by piece.
 void WritePieces(const Pieces &line, Fields fields, StreamKind kind = STREAM_OUTPUT) {
     int32_t length = line.fixed;
     for (const Field &field : fields)
         length += field.length;
     char *out = OutputRoom(length, kind);
     if (!out) {
-        for (int32_t i = 0; i < line.count; ++i) {
-            const Pieces::Piece &piece = line.pieces[i];
-            WriteOutputBytes(piece.text, piece.length, kind);
-            if (piece.field >= 0 && static_cast<size_t>(piece.field) < fields.size())
-                WriteOutputBytes(fields.begin()[piece.field].text,
-                                 fields.begin()[piece.field].length, kind);
-        }
+        PutPieces(line, fields, WriteOutputBytes, kind);
         return;
     }
     char *at = out;
@@ -240,11 +193,20 @@ void WritePieces(const Pieces &line, Fields fields, StreamKind kind = STREAM_OUT
     OutputFilled(static_cast<int32_t>(at - out), kind);
 }
 
+// A report template (app/texts.h) with its fields put in where %1 to %9 stand.
+void WriteTemplate(const char *text, Fields fields, StreamKind kind = STREAM_OUTPUT) {
+    Pieces line;
+    TakeApart(text, line);
+    WritePieces(line, fields, kind);
+}
+
 // The same as a String at the result start.
 void FormatTemplate(const char *text, Fields fields, int32_t resultStart) {
+    Pieces line;
+    TakeApart(text, line);
     LeftPart("", 0, resultStart);
-    ExpandTemplate(
-        text, fields,
+    PutPieces(
+        line, fields,
         [](const char *bytes, int32_t length, StreamKind) {
             LeftPart(bytes, length, WorkspacePosition());
         },

@@ -47,23 +47,47 @@ const ControlKind TEXT_FIELD_KIND = {
 const ControlKind BUTTON_KIND = {KIND_BUTTON, nullptr, nullptr, GetButtonState, SetButtonState,
                                  nullptr,     nullptr, nullptr, nullptr};
 
-// The brush cache: list nodes carry BrushEntry records, newest first, under one lock.
-struct BrushEntry {
-    COLORREF color;
-    HBRUSH brush; // owned; deleted when the count reaches 0
+// Drawing objects shared by key (a brush by its colour, a font by its DPI): list nodes carry
+// SharedObject records, newest first; each object is deleted when its last user lets it go.
+struct SharedObject {
+    uint32_t key;
+    HGDIOBJ object; // owned; deleted when the count reaches 0
     int32_t count;
 };
-ListNode *brushes = nullptr;
-CRITICAL_SECTION brushLock;
 
-// The font cache: list nodes carry FontEntry records, one for each DPI other than the system's
-// that some control is drawn at. One thread, no lock.
-struct FontEntry {
-    uint32_t dpi;
-    HFONT font; // owned; deleted when the count reaches 0
-    int32_t count;
-};
-ListNode *fonts = nullptr;
+// The object under key, with one more user; null when the list holds none.
+HGDIOBJ TakeShared(ListNode *list, uint32_t key) {
+    for (ListNode *node = list; node; node = node->next) {
+        auto *entry = static_cast<SharedObject *>(RecordOf(node));
+        if (entry->key != key) continue;
+        entry->count += 1;
+        return entry->object;
+    }
+    return nullptr;
+}
+
+HGDIOBJ AddShared(ListNode **list, uint32_t key, HGDIOBJ object) {
+    auto *entry = static_cast<SharedObject *>(AllocListNode(list, sizeof(SharedObject)));
+    *entry = SharedObject{key, object, 1};
+    return object;
+}
+
+// One user fewer for object; an object the list does not hold is left alone.
+void LetGoShared(ListNode **list, HGDIOBJ object) {
+    for (ListNode *node = *list; node; node = node->next) {
+        auto *entry = static_cast<SharedObject *>(RecordOf(node));
+        if (entry->object != object) continue;
+        if (--entry->count == 0) {
+            DeleteObject(object);
+            FreeListNode(list, entry);
+        }
+        return;
+    }
+}
+
+ListNode *brushes = nullptr; // by colour, under one lock
+CRITICAL_SECTION brushLock;
+ListNode *fonts = nullptr; // by DPI, for each DPI other than the system's; one thread, no lock
 
 // The default GUI font at dpi, for one more control: the stock font at the system's DPI, else
 // the cache's font made from it at that DPI. Every control at one DPI shares one font, which
@@ -72,35 +96,18 @@ ListNode *fonts = nullptr;
 HFONT AcquireFont(uint32_t dpi) {
     uint32_t systemDpi = GetWindowDpi(nullptr);
     if (dpi == systemDpi) return context->font;
-    for (ListNode *node = fonts; node; node = node->next) {
-        auto *entry = static_cast<FontEntry *>(RecordOf(node));
-        if (entry->dpi != dpi) continue;
-        entry->count += 1;
-        return entry->font;
-    }
+    if (HGDIOBJ shared = TakeShared(fonts, dpi)) return static_cast<HFONT>(shared);
     LOGFONTW face{};
     GetObjectW(context->font, sizeof face, &face);
     face.lfHeight = MulDiv(face.lfHeight, static_cast<int>(dpi), static_cast<int>(systemDpi));
     HFONT font = CreateFontIndirectW(&face);
     if (!font) return context->font; // drawn in the system DPI's font rather than none
-    auto *entry = static_cast<FontEntry *>(AllocListNode(&fonts, sizeof(FontEntry)));
-    entry->dpi = dpi;
-    entry->font = font;
-    entry->count = 1;
-    return font;
+    return static_cast<HFONT>(AddShared(&fonts, dpi, font));
 }
 
 // A font from AcquireFont that one control no longer uses; the stock font is never deleted.
 void ReleaseFont(HFONT font) {
-    for (ListNode *node = fonts; node; node = node->next) {
-        auto *entry = static_cast<FontEntry *>(RecordOf(node));
-        if (entry->font != font) continue;
-        if (--entry->count == 0) {
-            DeleteObject(font);
-            FreeListNode(&fonts, entry);
-        }
-        return;
-    }
+    LetGoShared(&fonts, font);
 }
 
 LRESULT ColorHandler(ControlRecord *record, WPARAM wParam, int systemColor) {
@@ -373,33 +380,14 @@ void SetButtonState(ControlRecord *record, int32_t state) {
 
 HBRUSH AcquireBrush(COLORREF color) {
     EnterCriticalSection(&brushLock);
-    HBRUSH brush = nullptr;
-    for (ListNode *node = brushes; node && !brush; node = node->next) {
-        auto *entry = static_cast<BrushEntry *>(RecordOf(node));
-        if (entry->color != color) continue;
-        entry->count += 1;
-        brush = entry->brush;
-    }
-    if (!brush) {
-        auto *entry = static_cast<BrushEntry *>(AllocListNode(&brushes, sizeof(BrushEntry)));
-        entry->color = color;
-        entry->brush = brush = CreateSolidBrush(color);
-        entry->count = 1;
-    }
+    auto brush = static_cast<HBRUSH>(TakeShared(brushes, color));
+    if (!brush) brush = static_cast<HBRUSH>(AddShared(&brushes, color, CreateSolidBrush(color)));
     LeaveCriticalSection(&brushLock);
     return brush;
 }
 
 void ReleaseBrush(HBRUSH brush) {
     EnterCriticalSection(&brushLock);
-    for (ListNode *node = brushes; node; node = node->next) {
-        auto *entry = static_cast<BrushEntry *>(RecordOf(node));
-        if (entry->brush != brush) continue;
-        if (--entry->count == 0) {
-            DeleteObject(brush);
-            FreeListNode(&brushes, entry);
-        }
-        break;
-    }
+    LetGoShared(&brushes, brush);
     LeaveCriticalSection(&brushLock);
 }
