@@ -6,6 +6,7 @@
 #include "app/texts.h"
 #include "core/patcher.h"
 #include "core/record.h"
+#include "runtime/platform.h"
 #include "runtime/strings.h"
 #include "ui/clipboard.h"
 #include "ui/controls.h"
@@ -143,24 +144,22 @@ void RunEventLoop(AppState &app) {
 int32_t RunMainWindow() {
     AppState app{};
     CommandLine command = ReadCommandLine();
-    if (command.mode == COMMAND_USAGE || command.mode == COMMAND_MISUSED) {
-        PrintUsage();
-        return command.mode == COMMAND_USAGE ? EXIT_DONE : EXIT_FAILED;
+    if (command.mode != COMMAND_WINDOW && command.mode != COMMAND_PATCH) {
+        int32_t exitCode = RunCommand(command);
+        ReleaseCommandLine(command);
+        return exitCode;
     }
-    if (command.mode == COMMAND_VERSION) {
-        PrintVersion();
-        return EXIT_DONE;
-    }
-    if (command.mode == COMMAND_CHECK || command.mode == COMMAND_STRICT)
-        return CheckNamedFiles(command);
-    if (command.mode == COMMAND_SET) return SetNamedBytes(command);
     if (!OpenNumberedWindow(MAIN_WINDOW, WINDOW_X, WINDOW_Y, WINDOW_WIDTH, WINDOW_HEIGHT,
                             texts::WINDOW_TITLE, MAIN_WINDOW_OPTIONS)) {
         // Named files need no window: they are patched all the same, silently as always, and
         // the exit code tells how that went.
-        if (command.mode == COMMAND_PATCH) return PatchNamedFiles(command);
-        ShowMessageBox(texts::ERROR_TITLE, texts::START_FAILED, 0);
-        return EXIT_FAILED;
+        int32_t exitCode = EXIT_FAILED;
+        if (command.mode == COMMAND_PATCH)
+            exitCode = PatchNamedFiles(command);
+        else
+            ShowMessageBox(texts::ERROR_TITLE, texts::START_FAILED, 0);
+        ReleaseCommandLine(command);
+        return exitCode;
     }
     BuildControls();
     PlaceCaretAtEnd(INPUT_FIELD);
@@ -169,6 +168,7 @@ int32_t RunMainWindow() {
 
     bool fromCommandLine = command.mode == COMMAND_PATCH;
     if (fromCommandLine) app.exitCode = PatchNamedFiles(command);
+    ReleaseCommandLine(command);
     app.quit = fromCommandLine ? 1 : 0;
     RunEventLoop(app);
 

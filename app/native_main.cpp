@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 // Process entry of the native command line (Linux, macOS): the heaps and the libraries it needs,
-// the files patched or checked, the libraries' ends, and the exit code (app/command_line.h).
+// the call understood whole and done, the libraries' ends, and the exit code
+// (app/command_line.h).
 #include "app/command_line.h"
+#include "app/options.h"
 #include "runtime/arguments.h"
 #include "runtime/file_channels.h"
 #include "runtime/platform.h"
@@ -9,23 +11,6 @@
 #include "runtime/strings.h"
 
 #include <csignal>
-
-namespace {
-
-int32_t RunCommandLine() {
-    CommandLine command = ReadCommandLine();
-    switch (command.mode) {
-    case COMMAND_PATCH: return PatchNamedFiles(command);
-    case COMMAND_CHECK:
-    case COMMAND_STRICT: return CheckNamedFiles(command);
-    case COMMAND_SET: return SetNamedBytes(command);
-    case COMMAND_USAGE: PrintUsage(STREAM_OUTPUT); return EXIT_DONE;
-    case COMMAND_VERSION: PrintVersion(); return EXIT_DONE;
-    default: PrintUsage(STREAM_ERROR); return EXIT_FAILED;
-    }
-}
-
-} // namespace
 
 int main(int argc, char **argv) {
     // A reader that goes away (checksumme --check *.hex | head) ends the report, not the work.
@@ -37,7 +22,9 @@ int main(int argc, char **argv) {
     InitArguments();
     InitStrings();
 
-    int32_t exitCode = RunCommandLine();
+    CommandLine command = ReadCommandLine();
+    int32_t exitCode = RunCommand(command);
+    ReleaseCommandLine(command);
 
     EndFileChannels();
     DestroyListHeap();

@@ -66,6 +66,7 @@ inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\r\n";
 #define CHECKSUMME_BECAUSE(field) " (" field ")"
 #define CHECKSUMME_OPENING "cannot be opened (%2)"
 #define CHECKSUMME_END "\r\n"
+#define CHECKSUMME_TRY "Try 'checksumme /?' for more information.\r\n"
 #else
 inline constexpr char USAGE[] =
     "Usage: checksumme [--check | --strict | --set ADDRESS=BYTES...] [-q] [--] FILE...\n"
@@ -87,6 +88,7 @@ inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\n";
 #define CHECKSUMME_BECAUSE(field) ": " field
 #define CHECKSUMME_OPENING "%2"
 #define CHECKSUMME_END "\n"
+#define CHECKSUMME_TRY "Try 'checksumme --help' for more information.\n"
 #endif
 
 // %1 file, %2 line, %3 the checksum as written, %4 the right one
@@ -105,6 +107,10 @@ inline constexpr char NO_BYTE_COUNT[] =
 inline constexpr char WRONG_LENGTH[] = CHECKSUMME_AT_LINE
     "not a well-formed record (%3 characters, the byte count asks for %4)%5" CHECKSUMME_END;
 inline constexpr char LEFT_UNCHANGED[] = ", left unchanged";
+// %1 file, %2 line: a last record without a line end got the file's own
+inline constexpr char LINE_END_ADDED[] = CHECKSUMME_AT_LINE "line end added" CHECKSUMME_END;
+// %1 file, %2 line 1: a file that holds not one record (an empty file, a text, a binary)
+inline constexpr char NO_RECORDS[] = CHECKSUMME_AT_LINE "no records" CHECKSUMME_END;
 // %1 file, %2 RECORDS, %3 the checksums corrected or wrong, %4 LINES_LEFT or LINES_MALFORMED
 inline constexpr char SUMMARY_PATCHED[] = "%1: %2, %3 corrected, %4" CHECKSUMME_END;
 inline constexpr char SUMMARY_CHECKED[] = "%1: %2, %3 wrong, %4" CHECKSUMME_END;
@@ -154,11 +160,37 @@ inline constexpr char SET_IN_NO_RECORD[] =
     CHECKSUMME_FAILED "%2 is in no data record, nothing set" CHECKSUMME_END;
 inline constexpr char SET_IN_TWO_RECORDS[] =
     CHECKSUMME_FAILED "%2 is in the data records of lines %3 and %4, nothing set" CHECKSUMME_END;
+// %1 file, %2 the address, %3 the line of the record that would hold it but does not count
+inline constexpr char SET_AFTER_END[] = CHECKSUMME_FAILED
+    "%2 is in no data record (line %3 is after the end-of-file record), nothing set" CHECKSUMME_END;
+inline constexpr char SET_IN_MALFORMED[] = CHECKSUMME_FAILED
+    "%2 is in no data record (line %3 is not a well-formed record), nothing set" CHECKSUMME_END;
+// %1 file: changed since the first walk read it, found before anything was written, or while
+// its bytes were set
+inline constexpr char SET_CHANGED[] =
+    CHECKSUMME_FAILED "changed by another program since it was read, nothing set" CHECKSUMME_END;
+inline constexpr char SET_INCOMPLETE[] = CHECKSUMME_FAILED
+    "changed by another program while its bytes were set, not every byte set" CHECKSUMME_END;
+// %1 the value given
+inline constexpr char SET_PAST_END[] =
+    CHECKSUMME_SET "%1: the bytes run past 0xFFFFFFFF" CHECKSUMME_END;
 // %1 the value given
 inline constexpr char SET_INVALID[] = CHECKSUMME_SET
     "%1: not ADDRESS=BYTES (ADDRESS up to 0xFFFFFFFF, 1 to 255 bytes)" CHECKSUMME_END;
 // %1 and %2 the values given
 inline constexpr char SET_OVERLAP[] = CHECKSUMME_SET "%1 and %2 overlap" CHECKSUMME_END;
+// The command line's faults, each with the argument: %1
+inline constexpr char UNKNOWN_OPTION[] =
+    "checksumme: unknown option '%1'" CHECKSUMME_END CHECKSUMME_TRY;
+inline constexpr char NO_SET_VALUE[] =
+    "checksumme: %1 needs a value ADDRESS=BYTES" CHECKSUMME_END CHECKSUMME_TRY;
+inline constexpr char STANDARD_INPUT[] =
+    "checksumme: '-': the standard input is not read; name a file" CHECKSUMME_END CHECKSUMME_TRY;
+// %1 why
+inline constexpr char REPORT_NOT_WRITTEN[] =
+    "checksumme: the report could not be written completely" CHECKSUMME_BECAUSE("%1")
+        CHECKSUMME_END;
+#undef CHECKSUMME_TRY
 #undef CHECKSUMME_AT_LINE
 #undef CHECKSUMME_FAILED
 #undef CHECKSUMME_BECAUSE

@@ -10,6 +10,8 @@
 
 namespace {
 
+constexpr uint64_t HIGHEST_ADDRESS = 0xFFFFFFFFu;
+
 uint64_t EndOf(const ByteSetting &setting) {
     return setting.address + static_cast<uint64_t>(setting.count);
 }
@@ -17,13 +19,12 @@ uint64_t EndOf(const ByteSetting &setting) {
 // Calls visit(setting, index of its first byte among all set bytes, address) for every set byte
 // in [start, end), in rising order.
 template <typename Visit>
-void EachSetByte(const ByteSettings &settings, uint64_t start, uint64_t end, Visit visit) {
-    if (!settings.count || end <= settings.items[0].address ||
-        start >= EndOf(settings.items[settings.count - 1]))
+void EachSetByte(const ByteSettingList &list, uint64_t start, uint64_t end, Visit visit) {
+    if (!list.count || end <= list.items[0].address || start >= EndOf(list.items[list.count - 1]))
         return; // the way of most records
     int64_t first = 0;
-    for (int32_t i = 0; i < settings.count; ++i) {
-        const ByteSetting &setting = settings.items[i];
+    for (int32_t i = 0; i < list.count; ++i) {
+        const ByteSetting &setting = list.items[i];
         if (setting.address >= end) break;
         for (uint64_t at = setting.address > start ? setting.address : start;
              at < end && at < EndOf(setting); ++at)
@@ -32,20 +33,32 @@ void EachSetByte(const ByteSettings &settings, uint64_t start, uint64_t end, Vis
     }
 }
 
-// The digits to write into a record: lower case when its digits hold lower case and no upper
-// case, else upper case.
-const char *DigitsOf(const char *record, int32_t length) {
-    bool lower = false, upper = false;
-    for (int32_t i = 1; i < length; ++i) {
-        lower = lower || (record[i] >= 'a' && record[i] <= 'f');
-        upper = upper || (record[i] >= 'A' && record[i] <= 'F');
-    }
-    return lower && !upper ? "0123456789abcdef" : HEX_DIGITS;
+// The holders of the set byte at address of setting, whose first byte has the given index.
+SetHolders &HoldersOf(const SetSearch &search, const ByteSetting &setting, int64_t first,
+                      uint64_t address) {
+    return search.holders[first + static_cast<int64_t>(address - setting.address)];
+}
+
+// FNV-1a over a record's characters: tells the record the first walk saw from any other.
+uint64_t Fingerprint(const char *record, int32_t length) {
+    uint64_t hash = 0xCBF29CE484222325u;
+    for (int32_t i = 0; i < length; ++i)
+        hash = (hash ^ static_cast<unsigned char>(record[i])) * 0x100000001B3u;
+    return hash;
+}
+
+// Where a well-formed record's data lies, up to the end-of-file record: type TYPE_END (and no
+// data) for every record from it on. Moves the base and notes the end-of-file record.
+RecordPlace PlaceUpToEnd(uint64_t *base, int64_t *endLine, int64_t line, const char *record) {
+    if (*endLine) return {TYPE_END, 0, 0};
+    RecordPlace place = PlaceRecord(base, record);
+    if (place.type == TYPE_END) *endLine = line;
+    return place;
 }
 
 } // namespace
 
-bool AddByteSetting(ByteSettings &settings, const char *text, int32_t argument) {
+SettingRead AddByteSetting(ByteSettingList &list, const char *text, int32_t argument) {
     ByteSetting setting{};
     setting.argument = argument;
     bool hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
@@ -53,189 +66,237 @@ bool AddByteSetting(ByteSettings &settings, const char *text, int32_t argument) 
     const char *digits = at;
     for (; *at != '='; ++at) {
         int32_t value = HexDigitValue(static_cast<unsigned char>(*at));
-        if (value < 0 || (!hex && value > 9)) return false;
+        if (value < 0 || (!hex && value > 9)) return SETTING_INVALID;
         setting.address = setting.address * (hex ? 16 : 10) + static_cast<uint64_t>(value);
-        if (setting.address > 0xFFFFFFFFu) return false;
+        if (setting.address > HIGHEST_ADDRESS) return SETTING_INVALID;
     }
-    if (at == digits) return false;
+    if (at == digits) return SETTING_INVALID;
     for (++at; at[0]; at += 2) {
         int32_t high = HexDigitValue(static_cast<unsigned char>(at[0]));
         int32_t low = at[1] ? HexDigitValue(static_cast<unsigned char>(at[1])) : -1;
-        if (high < 0 || low < 0 || setting.count == 255) return false;
+        if (high < 0 || low < 0 || setting.count == 255) return SETTING_INVALID;
         setting.bytes[setting.count++] = static_cast<uint8_t>(high << 4 | low);
     }
-    if (!setting.count) return false;
-    if (settings.count == settings.capacity) {
-        int32_t capacity = settings.capacity ? 2 * settings.capacity : 4;
+    if (!setting.count) return SETTING_INVALID;
+    if (EndOf(setting) - 1 > HIGHEST_ADDRESS) return SETTING_PAST_END;
+    if (list.count == list.capacity) {
+        int32_t capacity = list.capacity ? 2 * list.capacity : 4;
         auto *items = static_cast<ByteSetting *>(
             MainHeapAlloc(static_cast<size_t>(capacity) * sizeof(ByteSetting)));
-        if (settings.items) {
-            std::memcpy(items, settings.items,
-                        static_cast<size_t>(settings.count) * sizeof(ByteSetting));
-            MainHeapFree(settings.items);
+        if (list.items) {
+            std::memcpy(items, list.items, static_cast<size_t>(list.count) * sizeof(ByteSetting));
+            MainHeapFree(list.items);
         }
-        settings.items = items;
-        settings.capacity = capacity;
+        list.items = items;
+        list.capacity = capacity;
     }
-    settings.items[settings.count++] = setting;
-    settings.bytes += setting.count;
-    return true;
+    list.items[list.count++] = setting;
+    list.bytes += setting.count;
+    return SETTING_ADDED;
 }
 
 // By insertion: the settings are few.
-int32_t SortByteSettings(ByteSettings &settings) {
-    ByteSetting *items = settings.items;
-    for (int32_t i = 1; i < settings.count; ++i) {
+int32_t SortByteSettings(ByteSettingList &list) {
+    ByteSetting *items = list.items;
+    for (int32_t i = 1; i < list.count; ++i) {
         ByteSetting moved = items[i];
         int32_t j = i;
         for (; j > 0 && items[j - 1].address > moved.address; --j)
             items[j] = items[j - 1];
         items[j] = moved;
     }
-    for (int32_t i = 0; i + 1 < settings.count; ++i)
+    for (int32_t i = 0; i + 1 < list.count; ++i)
         if (EndOf(items[i]) > items[i + 1].address) return i;
     return -1;
 }
 
-void BeginSetWalk(ByteSettings &settings, WalkMode walk) {
-    settings.base = 0;
-    settings.records = 0;
-    if (walk == WALK_PATCH) return; // what the first walk found stays
-    settings.seen = 0;
-    settings.foundCount = 0;
-    size_t bytes = static_cast<size_t>(settings.bytes);
-    if (!settings.holders) {
-        settings.holders = static_cast<int64_t *>(MainHeapAlloc(2 * bytes * sizeof(int64_t)));
-        settings.found = static_cast<SetRecord *>(MainHeapAlloc(bytes * sizeof(SetRecord)));
-    } else {
-        std::memset(settings.holders, 0, 2 * bytes * sizeof(int64_t));
-    }
+void ReleaseByteSettings(ByteSettingList &list) {
+    if (list.items) MainHeapFree(list.items);
+    list = ByteSettingList{};
+}
+
+// ---- the first walk ----
+
+void BeginSetSearch(SetSearch &search, const ByteSettingList &list) {
+    ReleaseSetSearch(search);
+    size_t bytes = static_cast<size_t>(list.bytes);
+    search.list = &list;
+    search.holders = static_cast<SetHolders *>(MainHeapAlloc(bytes * sizeof(SetHolders)));
+    search.found = static_cast<SetRecord *>(MainHeapAlloc(bytes * sizeof(SetRecord)));
 }
 
 int32_t FindSetHolders(void *context, int64_t line, int64_t position, char *record,
                        int32_t length) {
-    ByteSettings &settings = *static_cast<ByteSettings *>(context);
-    settings.seen += 1;
-    RecordPlace place = PlaceRecord(&settings.base, record);
+    SetSearch &search = *static_cast<SetSearch *>(context);
+    bool afterEnd = search.endLine != 0;
+    RecordPlace place = afterEnd ? PlaceRecord(&search.base, record)
+                                 : PlaceUpToEnd(&search.base, &search.endLine, line, record);
     if (place.type != TYPE_DATA) return 0;
     bool holds = false;
-    EachSetByte(settings, place.address, place.address + static_cast<uint64_t>(place.count),
+    EachSetByte(*search.list, place.address, place.address + static_cast<uint64_t>(place.count),
                 [&](const ByteSetting &setting, int64_t first, uint64_t at) {
+                    SetHolders &holders = HoldersOf(search, setting, first, at);
+                    if (afterEnd) {
+                        if (!holders.excluded) holders.excluded = line;
+                        return;
+                    }
                     holds = true;
-                    int64_t *lines =
-                        settings.holders + 2 * (first + static_cast<int64_t>(at - setting.address));
-                    if (!lines[0])
-                        lines[0] = line;
-                    else if (!lines[1])
-                        lines[1] = line;
+                    if (!holders.first)
+                        holders.first = line;
+                    else if (!holders.second)
+                        holders.second = line;
                 });
     // (More records than set bytes hold some of them twice: the settings are refused.)
-    if (holds && settings.foundCount < settings.bytes)
-        settings.found[settings.foundCount++] = {line, position, place.address, length};
+    if (holds && search.foundCount < search.list->bytes)
+        search.found[search.foundCount++] = {line, position, place.address, length,
+                                             Fingerprint(record, length)};
     return 0;
 }
 
-SetRefusal FindSetRefusal(const ByteSettings &settings) {
+// A line that starts with ":" but is no well-formed record: when the start of a data record can
+// be read from it, the set bytes it would hold are noted against it.
+void NoteSetMalformed(void *context, const Finding &finding) {
+    SetSearch &search = *static_cast<SetSearch *>(context);
+    const RecordFault &fault = finding.fault;
+    if (finding.kind != FINDING_MALFORMED || !fault.headed || fault.type != TYPE_DATA ||
+        search.endLine)
+        return;
+    uint64_t start = search.base + static_cast<uint64_t>(fault.offset);
+    EachSetByte(*search.list, start, start + static_cast<uint64_t>(fault.count),
+                [&](const ByteSetting &setting, int64_t first, uint64_t at) {
+                    SetHolders &holders = HoldersOf(search, setting, first, at);
+                    if (!holders.excluded) holders.excluded = -finding.line;
+                });
+}
+
+SetRefusal FindSetRefusal(const SetSearch &search) {
+    const ByteSettingList &list = *search.list;
     int64_t index = 0;
-    for (int32_t i = 0; i < settings.count; ++i)
-        for (int32_t k = 0; k < settings.items[i].count; ++k, ++index) {
-            const int64_t *lines = settings.holders + 2 * index;
-            if (!lines[0] || lines[1])
-                return {true, settings.items[i].address + static_cast<uint64_t>(k), lines[0],
-                        lines[1]};
+    for (int32_t i = 0; i < list.count; ++i)
+        for (int32_t k = 0; k < list.items[i].count; ++k, ++index) {
+            const SetHolders &holders = search.holders[index];
+            if (!holders.first || holders.second)
+                return {true, list.items[i].address + static_cast<uint64_t>(k), holders.first,
+                        holders.second, holders.first ? 0 : holders.excluded};
         }
-    return {false, 0, 0, 0};
+    return {false, 0, 0, 0, 0};
+}
+
+void ReleaseSetSearch(SetSearch &search) {
+    if (search.holders) MainHeapFree(search.holders);
+    if (search.found) MainHeapFree(search.found);
+    search = SetSearch{};
+}
+
+// ---- the second walk ----
+
+SetWrite BeginSetWrite(const SetSearch &search, SetStretchSink sink, void *context) {
+    SetWrite write{};
+    write.search = &search;
+    write.sink = sink;
+    write.context = context;
+    return write;
 }
 
 namespace {
 
-// Writes the set bytes that the data record on line holds into its digits, and hands each
-// stretch of them to the sink. The position of the first digit changed, 0 when none was.
-int32_t SetBytesOf(ByteSettings &settings, int64_t line, uint64_t address, char *record,
-                   int32_t length) {
-    const char *digits = nullptr; // the record's case, once it holds a byte set
+// The record found next, if the data record on line at position is that record, unchanged.
+bool IsNextFound(SetWrite &write, int64_t line, int64_t position, uint64_t address,
+                 const char *record, int32_t length) {
+    const SetSearch &search = *write.search;
+    if (write.next >= search.foundCount) return false;
+    const SetRecord &found = search.found[write.next];
+    return found.line == line && found.position == position && found.address == address &&
+           found.length == length && found.fingerprint == Fingerprint(record, length);
+}
+
+// Writes the set bytes that the data record on line holds into its digits, in the record's
+// case, and hands each stretch of them to the sink. The position of the first digit changed, 0
+// when none was.
+int32_t SetBytesOf(SetWrite &write, int64_t line, uint64_t address, char *record, int32_t length) {
+    const char *digits = RecordDigitSet(record, length);
     int32_t changed = 0;
     uint64_t from = 0, to = 0; // the stretch so far
     auto flush = [&] {
-        if (from < to && settings.sink) settings.sink(settings.context, line, from, to);
+        if (from < to && write.sink) write.sink(write.context, line, from, to);
         from = to = 0;
     };
-    int64_t held = 0;
     uint64_t end = address + static_cast<uint64_t>(RecordPair(record, 0));
-    EachSetByte(settings, address, end, [&](const ByteSetting &setting, int64_t, uint64_t at) {
-        if (!held++) digits = DigitsOf(record, length);
-        if (at != to) flush();
-        if (from == to) from = at;
-        to = at + 1;
-        uint8_t value = setting.bytes[at - setting.address];
-        char *pair = record + 9 + 2 * (at - address);
-        char high = digits[value >> 4], low = digits[value & 15];
-        if (pair[0] == high && pair[1] == low) return;
-        if (!changed) changed = static_cast<int32_t>(pair - record);
-        pair[0] = high;
-        pair[1] = low;
-    });
+    EachSetByte(*write.search->list, address, end,
+                [&](const ByteSetting &setting, int64_t, uint64_t at) {
+                    if (at != to) flush();
+                    if (from == to) from = at;
+                    to = at + 1;
+                    write.placed += 1;
+                    uint8_t value = setting.bytes[at - setting.address];
+                    char *pair = record + 9 + 2 * (at - address);
+                    char high = digits[value >> 4], low = digits[value & 15];
+                    if (pair[0] == high && pair[1] == low) return;
+                    if (!changed) changed = static_cast<int32_t>(pair - record);
+                    pair[0] = high;
+                    pair[1] = low;
+                });
     flush();
-    if (held) settings.records += 1;
+    write.records += 1;
+    write.next += 1;
     return changed;
 }
 
 } // namespace
 
-int32_t SetHeldBytes(void *context, int64_t line, int64_t, char *record, int32_t length) {
-    ByteSettings &settings = *static_cast<ByteSettings *>(context);
-    RecordPlace place = PlaceRecord(&settings.base, record);
+// A record that holds set bytes but is not the one found next is left as it is: the write is
+// then incomplete, which its caller reports.
+int32_t SetHeldBytes(void *context, int64_t line, int64_t position, char *record, int32_t length) {
+    SetWrite &write = *static_cast<SetWrite *>(context);
+    RecordPlace place = PlaceUpToEnd(&write.base, &write.endLine, line, record);
     if (place.type != TYPE_DATA) return 0;
-    return SetBytesOf(settings, line, place.address, record, length);
-}
-
-// The walks' channel (core/patcher.h), free between them.
-constexpr int32_t SET_CHANNEL = 1;
-
-int32_t SetFoundBytes(const char *path, ByteSettings &settings, WalkTally *tally) {
-    *tally = WalkTally{};
-    tally->records = settings.seen;
-    if (!OpenChannelUpdate(SET_CHANNEL, path)) {
-        tally->failure = ChannelOpenFailure();
+    bool holds = false;
+    EachSetByte(*write.search->list, place.address,
+                place.address + static_cast<uint64_t>(place.count),
+                [&](const ByteSetting &, int64_t, uint64_t) { holds = true; });
+    if (!holds) return 0;
+    if (!IsNextFound(write, line, position, place.address, record, length)) {
+        write.differed = true;
         return 0;
     }
-    settings.records = 0;
+    return SetBytesOf(write, line, place.address, record, length);
+}
+
+int32_t SetFoundBytes(int32_t channel, SetWrite &write, WalkTally *tally) {
+    const SetSearch &search = *write.search;
     bool writing = false;
-    for (int64_t k = 0; k < settings.foundCount && !tally->failure; ++k) {
-        const SetRecord &found = settings.found[k];
+    int64_t linesDone = tally->linesDone;
+    for (int64_t k = 0; k < search.foundCount && !tally->failure; ++k) {
+        const SetRecord &found = search.found[k];
         char record[LONGEST_RECORD + 1];
         int64_t length = 0;
         int32_t terminator = 0;
         uint8_t sum = 0;
         tally->linesDone = found.line - 1;
-        SeekChannel(SET_CHANNEL, found.position);
-        // (A record that is not there any more, in a file changed since, is left alone.)
-        if (ReadChannelLineBytes(SET_CHANNEL, record, found.length + 1, &length, &terminator) &&
-            RecordInLine(record, length < found.length + 1 ? length : found.length + 1, &sum) ==
-                found.length) {
-            if (int32_t changed =
-                    SetBytesOf(settings, found.line, found.address, record, found.length)) {
-                ClassifyRecord(record, found.length, &sum);
-                ChecksumDigits(sum, record + found.length - 2);
-                SeekChannel(SET_CHANNEL, found.position + changed);
-                WriteChannelBytes(SET_CHANNEL, record + changed, found.length - changed);
-            }
+        if (SeekChannel(channel, found.position) < 0) break;
+        bool read = ReadChannelLineBytes(channel, record, found.length + 1, &length, &terminator);
+        int64_t stored = length < found.length + 1 ? length : found.length + 1;
+        if (!read || RecordInLine(record, stored, &sum) != found.length ||
+            !IsNextFound(write, found.line, found.position, found.address, record, found.length)) {
+            tally->failure = ChannelFailure(channel, &writing);
+            if (!tally->failure) tally->failure = FAILURE_CODE_CHANGED;
+            break;
         }
-        tally->failure = ChannelFailure(SET_CHANNEL, &writing);
+        if (int32_t changed = SetBytesOf(write, found.line, found.address, record, found.length)) {
+            ClassifyRecord(record, found.length, &sum);
+            ChecksumDigits(sum, record + found.length - 2, RecordDigitSet(record, found.length));
+            if (SeekChannel(channel, found.position + changed) < 0) break;
+            WriteChannelBytes(channel, record + changed, found.length - changed);
+        }
+        tally->failure = ChannelFailure(channel, &writing);
     }
-    CloseChannel(SET_CHANNEL);
-    if (uint32_t closing = ChannelCloseFailure(); closing && !tally->failure) {
-        tally->failure = closing;
-        writing = true;
-        tally->linesDone = 0;
-    }
+    if (!tally->failure) tally->failure = ChannelFailure(channel, &writing);
     tally->failedWriting = writing;
+    if (!tally->failure) tally->linesDone = linesDone;
     return tally->failure ? -1 : 1;
 }
 
-void ReleaseByteSettings(ByteSettings &settings) {
-    if (settings.items) MainHeapFree(settings.items);
-    if (settings.holders) MainHeapFree(settings.holders);
-    if (settings.found) MainHeapFree(settings.found);
-    settings = ByteSettings{};
+bool SetWriteComplete(const SetWrite &write) {
+    return !write.differed && write.next == write.search->foundCount &&
+           write.placed == write.search->list->bytes;
 }

@@ -1,29 +1,38 @@
 // SPDX-License-Identifier: MIT
 /*
- * Bytes set at addresses in the data records of a file (--set ADDRESS=BYTES), all or nothing.
+ * Bytes set at addresses in the data records of files (--set ADDRESS=BYTES), all or nothing.
  *
- * AddByteSetting reads ADDRESS=BYTES: ADDRESS decimal or 0x hexadecimal (0X too), at most
- * 0xFFFFFFFF; BYTES an even number of hexadecimal digits of either case, 1 to 255 bytes, the
- * first at ADDRESS and each next one at the next address. It keeps the setting with its argument
- * number and returns true, or false for text that is no such thing. SortByteSettings orders the
- * settings by address and returns the index of the first that overlaps the next, or -1.
+ * A ByteSettingList holds the values as given. AddByteSetting reads ADDRESS=BYTES: ADDRESS
+ * decimal or 0x hexadecimal (0X too); BYTES an even number of hexadecimal digits of either case,
+ * 1 to 255 bytes, the first at ADDRESS and each next one at the next address, the last at
+ * 0xFFFFFFFF at most. It keeps the setting with its argument number, or says why not.
+ * SortByteSettings orders the settings by address and returns the index of the first that
+ * overlaps the next, or -1.
  *
- * Two walks over a file (core/patcher.h) take the settings, addresses as core/addresses.h places
- * them; BeginSetWalk starts each. The first (WALK_CHECK) only reads, with FindSetHolders as its
- * visitor: it notes for every set byte the lines of the first two data records that hold it, and
- * where in the file each record that holds set bytes lies. FindSetRefusal then gives the lowest
- * address held by no record or by two, if any: the settings may be written only when there is none.
- * The second patches. Each byte goes in as two hexadecimal digits over the data digits that hold
- * it, in upper case, unless the record's digits hold lower case and no upper case; each stretch of
- * set addresses in a record goes to the sink, and the records that hold set bytes are counted.
- * A file that patching would otherwise leave as it is (its first walk's tally counts nothing
- * unsettled and no malformed line) needs only those records: SetFoundBytes reads each one where
- * the first walk found it and writes it back; it returns as WalkHexFile, and its tally counts
- * the records of the first walk (the last first walk: second walks over other files keep what it
- * found). Any other file is walked again, patched, with SetHeldBytes as the visitor.
+ * Each file is walked twice (core/patcher.h), through one channel that stays open for writing
+ * from before the first walk to after the second. Addresses are placed as core/addresses.h
+ * places them, up to the file's end-of-file record: a record after it holds no address, since
+ * no loader reads it.
+ *
+ * The first walk only reads; FindSetHolders is its visitor and NoteSetMalformed its sink, both
+ * with a SetSearch. For every set byte it notes the lines of the first two data records that
+ * hold it, or else the line of a record after the end-of-file record or of a malformed record
+ * that would, and it notes each record that holds set bytes as it stood: line, position,
+ * address, length and a fingerprint of its characters. FindSetRefusal then gives the lowest
+ * address that no record holds or two hold, if any: the settings may be written only when there
+ * is none.
+ *
+ * The second walk writes, with a SetWrite made from the search: SetHeldBytes as the visitor of a
+ * patching walk, or SetFoundBytes, which reads back only the records found and writes them, for a
+ * file that patching would otherwise leave as it is. Each byte goes in as two hexadecimal digits
+ * in the record's case (core/record.h), over the digits that hold it, only in a record that is
+ * still the one the first walk found, unchanged; each stretch of set addresses in a record goes
+ * to the sink. SetWriteComplete tells whether every record found was met so and every set byte
+ * placed; SetFoundBytes itself stops at the first record that differs, as a failed read
+ * (FAILURE_CODE_CHANGED), before writing it.
  *
  * Memory comes from the main heap (runtime/registry.h): a shortage ends the process (exit code
- * 3); ReleaseByteSettings frees it. A zero-filled ByteSettings is empty.
+ * 3). Zero-filled, each type is empty; each Release frees its own.
  */
 #pragma once
 
@@ -38,44 +47,73 @@ struct ByteSetting {
     uint8_t bytes[255];
 };
 
+struct ByteSettingList {
+    ByteSetting *items; // owned, main heap; freed by ReleaseByteSettings
+    int32_t count;
+    int32_t capacity;
+    int64_t bytes; // set in all
+};
+
+enum SettingRead : int32_t { SETTING_ADDED, SETTING_INVALID, SETTING_PAST_END };
+
 // A data record that holds set bytes, as the first walk found it.
 struct SetRecord {
     int64_t line;
     int64_t position; // in the file
     uint64_t address; // of its data byte 0
     int32_t length;   // from ":" to its checksum field
+    uint64_t fingerprint;
 };
 
-// One stretch [from, to) of set addresses in the data record on line.
-using SetStretchSink = void (*)(void *context, int64_t line, uint64_t from, uint64_t to);
+// The records that hold one set byte: the lines of the first two data records, and the line of
+// the first record that would hold it but does not count (after the end-of-file record: > 0;
+// malformed: < 0, negated).
+struct SetHolders {
+    int64_t first, second, excluded;
+};
 
-struct ByteSettings {
-    ByteSetting *items; // owned, main heap; freed by ReleaseByteSettings
-    int32_t count;
-    int32_t capacity;
-    int64_t bytes;    // set in all
-    int64_t *holders; // owned, main heap: for each set byte in order, the first two lines
-    SetRecord *found; // owned, main heap: room for one per set byte
+struct SetSearch {
+    const ByteSettingList *list; // borrowed
+    SetHolders *holders;         // owned, main heap: one for each set byte in address order
+    SetRecord *found;            // owned, main heap: room for one for each set byte
     int64_t foundCount;
-    int64_t seen;  // records the walk saw
-    uint64_t base; // of the walk (core/addresses.h)
-    SetStretchSink sink;
-    void *context;
-    int64_t records; // records of the second walk that hold set bytes
+    uint64_t base;   // of the walk (core/addresses.h)
+    int64_t endLine; // of the end-of-file record; 0: none yet
 };
 
 struct SetRefusal {
     bool refused;
     uint64_t address;
     int64_t first, second; // the lines of the records that hold it; 0: none
+    int64_t excluded;      // as in SetHolders, when none holds it
 };
 
-bool AddByteSetting(ByteSettings &settings, const char *text, int32_t argument);
-int32_t SortByteSettings(ByteSettings &settings);
-void BeginSetWalk(ByteSettings &settings, WalkMode walk); // WALK_CHECK: the first
-int32_t FindSetHolders(void *settings, int64_t line, int64_t position, char *record,
-                       int32_t length);
-SetRefusal FindSetRefusal(const ByteSettings &settings);
-int32_t SetHeldBytes(void *settings, int64_t line, int64_t position, char *record, int32_t length);
-int32_t SetFoundBytes(const char *path, ByteSettings &settings, WalkTally *tally);
-void ReleaseByteSettings(ByteSettings &settings);
+// One stretch [from, to) of set addresses in the data record on line.
+using SetStretchSink = void (*)(void *context, int64_t line, uint64_t from, uint64_t to);
+
+struct SetWrite {
+    const SetSearch *search; // borrowed
+    uint64_t base;
+    int64_t endLine;
+    int64_t next;   // the record found that comes next
+    int64_t placed; // set bytes placed
+    bool differed;  // a record that holds set bytes is not as the first walk found it
+    SetStretchSink sink;
+    void *context;
+    int64_t records; // records that hold set bytes
+};
+
+SettingRead AddByteSetting(ByteSettingList &list, const char *text, int32_t argument);
+int32_t SortByteSettings(ByteSettingList &list);
+void ReleaseByteSettings(ByteSettingList &list);
+
+void BeginSetSearch(SetSearch &search, const ByteSettingList &list);
+int32_t FindSetHolders(void *search, int64_t line, int64_t position, char *record, int32_t length);
+void NoteSetMalformed(void *search, const Finding &finding);
+SetRefusal FindSetRefusal(const SetSearch &search);
+void ReleaseSetSearch(SetSearch &search);
+
+SetWrite BeginSetWrite(const SetSearch &search, SetStretchSink sink, void *context);
+int32_t SetHeldBytes(void *write, int64_t line, int64_t position, char *record, int32_t length);
+int32_t SetFoundBytes(int32_t channel, SetWrite &write, WalkTally *tally);
+bool SetWriteComplete(const SetWrite &write);

@@ -20,12 +20,11 @@
 
 namespace {
 
-constexpr int32_t PATCH_CHANNEL = 1;
-
 enum Outcome { NO_RECORD, RECORD_RIGHT, RECORD_PATCHED };
 
 // One walk over a file: its mode, where its findings go, and where it stands.
 struct Walk {
+    int32_t channel;
     bool patching;
     FindingSink sink; // may be null
     void *context;
@@ -42,7 +41,7 @@ struct Walk {
 // linesDone lines are in the file as they should be; else the failure ends the walk.
 bool Settled(Walk &walk, int64_t linesDone) {
     bool writing = false;
-    uint32_t failure = ChannelFailure(PATCH_CHANNEL, &writing);
+    uint32_t failure = ChannelFailure(walk.channel, &writing);
     if (!failure) {
         walk.tally.linesDone = linesDone;
         return true;
@@ -62,9 +61,14 @@ char UpperDigit(char c) {
 void ReportMalformed(Walk &walk, int64_t length, RecordFault fault) {
     walk.tally.malformed += 1;
     if (walk.sink)
-        walk.sink(
-            walk.context,
-            Finding{walk.line, FINDING_MALFORMED, {}, {}, length, fault.notDigit, fault.expected});
+        walk.sink(walk.context, Finding{walk.line,
+                                        FINDING_MALFORMED,
+                                        {},
+                                        {},
+                                        length,
+                                        fault.notDigit,
+                                        fault.expected,
+                                        fault});
 }
 
 // A byte-order mark in front of the first line is not part of its record.
@@ -119,7 +123,8 @@ Outcome LookAt(Walk &walk, char *text, int64_t length, int64_t stored) {
                                             {right[0], right[1]},
                                             0,
                                             0,
-                                            0});
+                                            0,
+                                            {}});
     }
     if (!walk.patching) return RECORD_RIGHT;
     field[0] = right[0];
@@ -203,7 +208,7 @@ bool LookAtCommentedRecord(Walk &walk, char *span, int32_t start, int32_t length
     uint8_t sum = 0;
     if (!RecordInLine(text + mark, stored - mark, &sum)) return false;
     if (LookAt(walk, text, stored, stored) == RECORD_PATCHED)
-        NoteSpanChange(PATCH_CHANNEL, start + static_cast<int32_t>(walk.changedFrom));
+        NoteSpanChange(walk.channel, start + static_cast<int32_t>(walk.changedFrom));
     return true;
 }
 
@@ -234,7 +239,7 @@ int32_t WalkLines(Walk &walk, SpanWalk &spans, char *span, int32_t length, bool 
         if (end == length) break;
         start = end + 1;
     }
-    if (firstChange < length) NoteSpanChange(PATCH_CHANNEL, firstChange);
+    if (firstChange < length) NoteSpanChange(walk.channel, firstChange);
     return start;
 }
 
@@ -262,7 +267,7 @@ bool WalkInSpans(Walk &walk) {
     SpanRead read = SPAN_READ;
     SpanWalk spans{};
     for (;;) {
-        char *span = ReadChannelSpan(PATCH_CHANNEL, consumed, &length, &read);
+        char *span = ReadChannelSpan(walk.channel, consumed, &length, &read);
         if (!span) return false;
         // The changes of the span before went back to the file before this read: the lines
         // up to it are done, unless that write or this read failed, which ends the walk.
@@ -281,7 +286,7 @@ bool WalkInSpans(Walk &walk) {
     walk.tally.unsettled += spans.lastRecordOpen;
     bool appendLineEnd = walk.patching && spans.lastRecordOpen;
     if (!Settled(walk, walk.line - 1 - (appendLineEnd ? 1 : 0)) || !appendLineEnd) return true;
-    WriteChannelBytes(PATCH_CHANNEL, "\r\n", 2);
+    WriteChannelBytes(walk.channel, "\r\n", 2);
     Settled(walk, walk.line - 1);
     return true;
 }
@@ -297,7 +302,7 @@ void WalkLineByLine(Walk &walk) {
     int64_t length = 0;
     int32_t terminator = 0;
     // A line cut short by a failed read is not looked at.
-    while (ReadChannelLineBytes(PATCH_CHANNEL, line, LINE_ROOM, &length, &terminator) &&
+    while (ReadChannelLineBytes(walk.channel, line, LINE_ROOM, &length, &terminator) &&
            Settled(walk, walk.line - 1)) {
         int64_t next = position + length + terminator;
         walk.position = position;
@@ -308,16 +313,16 @@ void WalkLineByLine(Walk &walk) {
             (outcome == RECORD_PATCHED || (outcome == RECORD_RIGHT && terminator == 0))) {
             // A seek that fails is kept on the channel as a failed write, which ends the walk.
             if (outcome == RECORD_PATCHED) {
-                if (SeekChannel(PATCH_CHANNEL, position + walk.changedFrom) < 0) break;
-                WriteChannelBytes(PATCH_CHANNEL, line + walk.changedFrom,
+                if (SeekChannel(walk.channel, position + walk.changedFrom) < 0) break;
+                WriteChannelBytes(walk.channel, line + walk.changedFrom,
                                   static_cast<int32_t>(walk.changedTo - walk.changedFrom));
             }
             if (terminator == 0) { // the CR LF written is no further line
-                if (SeekChannel(PATCH_CHANNEL, position + length) < 0) break;
-                WriteChannelBytes(PATCH_CHANNEL, "\r\n", 2);
+                if (SeekChannel(walk.channel, position + length) < 0) break;
+                WriteChannelBytes(walk.channel, "\r\n", 2);
                 next += 2;
             }
-            if (SeekChannel(PATCH_CHANNEL, next) < 0) break;
+            if (SeekChannel(walk.channel, next) < 0) break;
         }
         position = next;
     }
@@ -334,22 +339,30 @@ int32_t WalkHexFile(const char *path, WalkMode mode, FindingSink sink, void *con
                     WalkTally *tally, RecordVisitor visitor, void *visitorContext) {
     if (tally) *tally = WalkTally{};
     bool patching = mode == WALK_PATCH;
-    if (!path || !path[0] ||
-        !(patching ? OpenChannelUpdate(PATCH_CHANNEL, path)
-                   : OpenChannelReadShared(PATCH_CHANNEL, path))) {
-        if (tally) tally->failure = path && path[0] ? ChannelOpenFailure() : 0;
+    if (!path || !(patching ? OpenChannelUpdate(WALK_CHANNEL, path)
+                            : OpenChannelReadShared(WALK_CHANNEL, path))) {
+        if (tally) tally->failure = path ? ChannelOpenFailure() : 0;
         return 0;
     }
-    Walk walk{patching, sink, context, {}, 1, false, visitor, visitorContext, 0, 0, 0};
-    if (!WalkInSpans(walk)) WalkLineByLine(walk);
-    CloseChannel(PATCH_CHANNEL);
+    WalkTally walked{};
+    WalkHexChannel(WALK_CHANNEL, mode, sink, context, &walked, visitor, visitorContext);
+    CloseChannel(WALK_CHANNEL);
     // A write that fails only at the close (as on some network shares) leaves no line surely in
     // the file.
-    if (uint32_t closing = ChannelCloseFailure(); closing && patching && !walk.tally.failure) {
-        walk.tally.failure = closing;
-        walk.tally.failedWriting = true;
-        walk.tally.linesDone = 0;
+    if (uint32_t closing = ChannelCloseFailure(); closing && patching && !walked.failure) {
+        walked.failure = closing;
+        walked.failedWriting = true;
+        walked.linesDone = 0;
     }
-    if (tally) *tally = walk.tally;
+    if (tally) *tally = walked;
+    return walked.failure ? -1 : 1;
+}
+
+int32_t WalkHexChannel(int32_t channel, WalkMode mode, FindingSink sink, void *context,
+                       WalkTally *tally, RecordVisitor visitor, void *visitorContext) {
+    Walk walk{channel, mode == WALK_PATCH, sink, context, {}, 1, false,
+              visitor, visitorContext,     0,    0,       0};
+    if (!WalkInSpans(walk)) WalkLineByLine(walk);
+    *tally = walk.tally;
     return walk.tally.failure ? -1 : 1;
 }

@@ -15,6 +15,8 @@
  */
 #pragma once
 
+#include "core/record.h"
+
 #include <cstdint>
 
 int32_t PatchFileInPlace(const char *path);
@@ -43,16 +45,17 @@ int32_t PatchFileInPlace(const char *path);
  * it. Otherwise, and always when checking, it changes nothing and returns 0.
  */
 enum WalkMode : int32_t { WALK_PATCH, WALK_CHECK };
-enum FindingKind : int32_t { FINDING_CHECKSUM, FINDING_MALFORMED };
+enum FindingKind : int32_t { FINDING_CHECKSUM, FINDING_MALFORMED, FINDING_LINE_END };
 
 struct Finding {
     int64_t line; // counted from 1
     FindingKind kind;
-    char written[2];  // checksum: the two characters as they stood
-    char right[2];    // checksum: the right ones, upper case
-    int64_t length;   // malformed: the line's characters (without a byte-order mark)
-    int64_t notDigit; // malformed: position of its first character that is no digit, or 0
-    int64_t expected; // malformed: the length its byte count asks for, or -1 without one
+    char written[2];   // checksum: the two characters as they stood
+    char right[2];     // checksum: the right ones, upper case
+    int64_t length;    // malformed: the line's characters (without a byte-order mark)
+    int64_t notDigit;  // malformed: position of its first character that is no digit, or 0
+    int64_t expected;  // malformed: the length its byte count asks for, or -1 without one
+    RecordFault fault; // malformed: all that is known of it (core/record.h)
 };
 
 struct WalkTally {
@@ -64,6 +67,7 @@ struct WalkTally {
     int64_t linesDone; // lines read and, when patching, written as they should be
     uint32_t failure;  // the system's code of the failed open, read or write; 0: none
     bool failedWriting;
+    bool lastRecordOpen; // the file's last line is a record without a line end
 };
 
 using FindingSink = void (*)(void *context, const Finding &finding);
@@ -73,3 +77,14 @@ using RecordVisitor = int32_t (*)(void *context, int64_t line, int64_t position,
 int32_t WalkHexFile(const char *path, WalkMode mode, FindingSink sink, void *context,
                     WalkTally *tally, RecordVisitor visitor = nullptr,
                     void *visitorContext = nullptr);
+
+/*
+ * WalkHexChannel is the same walk over a channel that is open already (for WALK_PATCH, open for
+ * reading and writing), from where it stands; it leaves the channel open, and the tally, which
+ * must be given, tells how the walk went: 1, or -1 when a read or write failed. WalkHexFile uses
+ * the channel WALK_CHANNEL, which is free between its calls.
+ */
+constexpr int32_t WALK_CHANNEL = 1;
+int32_t WalkHexChannel(int32_t channel, WalkMode mode, FindingSink sink, void *context,
+                       WalkTally *tally, RecordVisitor visitor = nullptr,
+                       void *visitorContext = nullptr);

@@ -108,6 +108,15 @@ int64_t RecordInLine(const char *line, int64_t stored, uint8_t *checksum) {
     return ClassifyRecord(line, length, checksum) == RECORD_WITH_CHECKSUM ? length : 0;
 }
 
+const char *RecordDigitSet(const char *record, int64_t length) {
+    bool lower = false;
+    for (int64_t i = 1; i < length; ++i) {
+        if (record[i] >= 'A' && record[i] <= 'F') return HEX_DIGITS;
+        lower = lower || (record[i] >= 'a' && record[i] <= 'f');
+    }
+    return lower ? "0123456789abcdef" : HEX_DIGITS;
+}
+
 uint8_t RecordPair(const char *record, int32_t index) {
     return static_cast<uint8_t>(Pair(record + 1 + 2 * index));
 }
@@ -120,13 +129,18 @@ int32_t HexDigitValue(int c) {
 }
 
 RecordFault DiagnoseRecord(const char *line, int64_t stored) {
-    RecordFault fault{0, -1};
+    RecordFault fault{0, -1, false, 0, 0, 0};
     if (stored > LONGEST_RECORD + 2) stored = LONGEST_RECORD + 2;
     for (int64_t i = 1; i < stored && fault.notDigit == 0; ++i)
         if (HexDigitValue(static_cast<unsigned char>(line[i])) < 0) fault.notDigit = i + 1;
     if (stored >= 3 && fault.notDigit != 2 && fault.notDigit != 3)
-        fault.expected = 11 + 2 * (HexDigitValue(static_cast<unsigned char>(line[1])) * 16 +
-                                   HexDigitValue(static_cast<unsigned char>(line[2])));
+        fault.expected = 11 + 2 * RecordPair(line, 0);
+    fault.headed = stored >= 9 && (fault.notDigit == 0 || fault.notDigit > 9);
+    if (fault.headed) {
+        fault.count = RecordPair(line, 0);
+        fault.offset = RecordPair(line, 1) << 8 | RecordPair(line, 2);
+        fault.type = RecordPair(line, 3);
+    }
     return fault;
 }
 

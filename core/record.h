@@ -41,11 +41,15 @@ enum RecordShape : int32_t {
 };
 
 RecordShape ClassifyRecord(const char *line, int64_t length, uint8_t *checksum); // set for records
-// The checksum in two upper-case hexadecimal digits.
-inline void ChecksumDigits(uint8_t checksum, char digits[2]) {
-    digits[0] = HEX_DIGITS[checksum >> 4];
-    digits[1] = HEX_DIGITS[checksum & 15];
+// The checksum in two hexadecimal digits, upper case unless a digit set says otherwise.
+inline void ChecksumDigits(uint8_t checksum, char digits[2], const char *set = HEX_DIGITS) {
+    digits[0] = set[checksum >> 4];
+    digits[1] = set[checksum & 15];
 }
+// The digits a record's new digits are written in: lower case ("0123456789abcdef") when its
+// hexadecimal letters, from its byte count to its checksum field, are lower case and it has at
+// least one; else upper case (HEX_DIGITS).
+const char *RecordDigitSet(const char *record, int64_t length);
 int32_t HexDigitValue(int c); // 0 to 15 for a hexadecimal digit of either case, else -1
 
 int32_t HexPairValue(const char *pair);
@@ -67,9 +71,12 @@ uint8_t RecordPair(const char *record, int32_t index);
 // first `stored` bytes (at most the whole line; no more than LONGEST_RECORD + 2 are looked at):
 // the position, counted from 1 with the ":" as 1, of its first character that is not a
 // hexadecimal digit (0 when there is none among them); and
-// the length its byte count asks for (11 + 2 x byte count), or -1 when it has no byte count.
+// the length its byte count asks for (11 + 2 x byte count), or -1 when it has no byte count;
+// and, when its first nine characters are digits, the byte count, address and type they give.
 struct RecordFault {
     int64_t notDigit;
     int64_t expected;
+    bool headed; // count, offset and type are known
+    int32_t count, offset, type;
 };
 RecordFault DiagnoseRecord(const char *line, int64_t stored);

@@ -300,6 +300,12 @@ uint32_t ChannelFailure(int32_t number, bool *writing) {
     return channel->failure;
 }
 
+bool ChannelStamp(int32_t number, FileStamp *stamp) {
+    if (!Lookup(number)) return false;
+    ChannelFailure(number);
+    return PlatformFileStamp(Lookup(number)->file, stamp);
+}
+
 void CloseChannel(int32_t number) {
     if (number == AUTO_NUMBER) return;
     FileChannel *channel = Lookup(number);

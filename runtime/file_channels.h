@@ -51,6 +51,10 @@ uint32_t ChannelCloseFailure();
 // and in *writing whether that was a write. 0 for a number that is not open.
 uint32_t ChannelFailure(int32_t number, bool *writing = nullptr);
 
+// The channel's file as it stands now (runtime/platform.h), after writing out what the channel
+// holds; false when the number is not open or the system cannot tell.
+bool ChannelStamp(int32_t number, FileStamp *stamp);
+
 void CloseChannel(int32_t number);
 int32_t ChannelAtEnd(int32_t number);
 // The new position, all 64 bits of it (so that a seek to 4 GiB does not read as "not open");

@@ -68,7 +68,16 @@ int32_t WriteBehindPlatformFile(PlatformFile file, const void *source, int32_t l
                                 int64_t pointer, uint32_t *failure);
 // The new position, or -1 when the move failed (*failure then says why).
 int64_t MovePlatformFile(PlatformFile file, int64_t distance, MoveFrom from, uint32_t *failure);
-int64_t PlatformFileSize(PlatformFile file);   // -1 when it cannot be had
+int64_t PlatformFileSize(PlatformFile file); // -1 when it cannot be had
+// What tells one state of a file from a later one: its size and the times of its last change
+// (natively also of its status), as fine as the system keeps them. False when they cannot be had.
+struct FileStamp {
+    int64_t size;
+    int64_t changed;
+    int64_t statusChanged;
+    bool operator==(const FileStamp &) const = default;
+};
+bool PlatformFileStamp(PlatformFile file, FileStamp *stamp);
 uint32_t ClosePlatformFile(PlatformFile file); // 0, or why the close failed
 
 enum FailureKind : int32_t {
@@ -111,5 +120,9 @@ int64_t Utf8FromUtf16(const wchar_t *text, int32_t units, char *out);
 // A write takes UTF-8 and returns the bytes taken (a console may leave the start of a character
 // cut at the end for the next write, unless all is set), or -1 when the reader is gone.
 enum StreamKind : int32_t { STREAM_OUTPUT = 1, STREAM_ERROR = 2 };
+// A write that fails puts its code into *failure; ReaderGone tells a reader that went away (a
+// closed pipe) from a failure of the stream itself (a full disk).
 intptr_t OpenPlatformStream(StreamKind kind);
-int32_t WritePlatformStream(intptr_t stream, const char *bytes, int32_t length, bool all);
+int32_t WritePlatformStream(intptr_t stream, const char *bytes, int32_t length, bool all,
+                            uint32_t *failure);
+bool ReaderGone(uint32_t code);

@@ -296,14 +296,38 @@ intptr_t OpenPlatformStream(StreamKind kind) {
     return fcntl(kind, F_GETFD) != -1 ? kind : 0;
 }
 
-int32_t WritePlatformStream(intptr_t stream, const char *bytes, int32_t length, bool) {
+int32_t WritePlatformStream(intptr_t stream, const char *bytes, int32_t length, bool,
+                            uint32_t *failure) {
     int32_t done = 0;
     while (done < length) {
         ssize_t written =
             write(static_cast<int>(stream), bytes + done, static_cast<size_t>(length - done));
         if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return -1;
+        if (written <= 0) {
+            *failure = static_cast<uint32_t>(written < 0 ? errno : ENOSPC);
+            return -1;
+        }
         done += static_cast<int32_t>(written);
     }
     return done;
+}
+
+bool ReaderGone(uint32_t code) {
+    return code == EPIPE;
+}
+
+// ---- Stamps ----
+
+bool PlatformFileStamp(PlatformFile file, FileStamp *stamp) {
+    struct stat status {};
+    if (fstat(DescriptorOf(file), &status) != 0) return false;
+#ifdef __APPLE__
+    const struct timespec &changed = status.st_mtimespec, &statusChanged = status.st_ctimespec;
+#else
+    const struct timespec &changed = status.st_mtim, &statusChanged = status.st_ctim;
+#endif
+    *stamp = {static_cast<int64_t>(status.st_size),
+              static_cast<int64_t>(changed.tv_sec) * 1000000000 + changed.tv_nsec,
+              static_cast<int64_t>(statusChanged.tv_sec) * 1000000000 + statusChanged.tv_nsec};
+    return true;
 }

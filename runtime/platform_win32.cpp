@@ -541,22 +541,48 @@ intptr_t OpenPlatformStream(StreamKind kind) {
     return stream.handle ? kind : 0;
 }
 
-int32_t WritePlatformStream(intptr_t kind, const char *bytes, int32_t length, bool all) {
+int32_t WritePlatformStream(intptr_t kind, const char *bytes, int32_t length, bool all,
+                            uint32_t *failure) {
     const Stream &stream = streams[kind == STREAM_ERROR ? 1 : 0];
+    *failure = ERROR_INVALID_HANDLE;
     if (!stream.handle) return -1;
     if (stream.console) {
         int32_t whole = all ? length : WholeSequences(bytes, length);
-        if (whole > 0 && !WriteConsoleBytes(stream.handle, bytes, whole)) return -1;
+        if (whole > 0 && !WriteConsoleBytes(stream.handle, bytes, whole)) {
+            *failure = LastFailure();
+            return -1;
+        }
         return whole;
     }
     int32_t done = 0;
     while (done < length) {
         DWORD written = 0;
         if (!WriteFile(stream.handle, bytes + done, static_cast<DWORD>(length - done), &written,
-                       nullptr) ||
-            written == 0)
+                       nullptr)) {
+            *failure = LastFailure();
             return -1;
+        }
+        if (written == 0) {
+            *failure = ERROR_DISK_FULL;
+            return -1;
+        }
         done += static_cast<int32_t>(written);
     }
     return done;
+}
+
+bool ReaderGone(uint32_t code) {
+    return code == ERROR_NO_DATA || code == ERROR_BROKEN_PIPE;
+}
+
+// ---- Stamps ----
+
+bool PlatformFileStamp(PlatformFile file, FileStamp *stamp) {
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!GetFileInformationByHandle(HandleOf(file), &information)) return false;
+    *stamp = {static_cast<int64_t>(information.nFileSizeHigh) << 32 | information.nFileSizeLow,
+              static_cast<int64_t>(information.ftLastWriteTime.dwHighDateTime) << 32 |
+                  information.ftLastWriteTime.dwLowDateTime,
+              0};
+    return true;
 }

@@ -15,7 +15,8 @@ constexpr int32_t OUTPUT_BUFFER_SIZE = FILE_BUFFER_SIZE;
 struct Output {
     intptr_t stream; // from the platform, 0 when the process has none
     bool looked;
-    bool broken; // a write failed: the reader is gone
+    bool broken;      // a write failed: nothing more goes out
+    uint32_t failure; // the code of that write's failure
     int32_t pending;
     char buffer[OUTPUT_BUFFER_SIZE];
 };
@@ -29,9 +30,9 @@ Output &Of(StreamKind kind) {
 // is to go.
 void WritePending(Output &output, bool all) {
     if (!output.stream || output.pending == 0) return;
-    int32_t taken = output.broken
-                        ? output.pending
-                        : WritePlatformStream(output.stream, output.buffer, output.pending, all);
+    int32_t taken = output.broken ? output.pending
+                                  : WritePlatformStream(output.stream, output.buffer,
+                                                        output.pending, all, &output.failure);
     if (taken < 0) {
         output.broken = true;
         taken = output.pending;
@@ -93,4 +94,8 @@ void WriteOutputNumber(int64_t value, StreamKind kind) {
 
 void FlushStandardOutput(StreamKind kind) {
     WritePending(Of(kind), true);
+}
+
+uint32_t StandardOutputFailure(StreamKind kind) {
+    return Of(kind).broken ? Of(kind).failure : 0;
 }

@@ -11,8 +11,9 @@
  * OutputRoom gives room for length bytes (null when nothing goes to the stream, or when length
  * is more than the buffer holds), and OutputFilled hands over the bytes put there. The bytes are
  * UTF-8: to a file or a pipe they go out as they are, to a Windows console as UTF-16, so that every
- * script reads right whatever the console's code page. A failed write is not reported: a closed
- * pipe ends the output, not the work. One thread only.
+ * script reads right whatever the console's code page. A failed write ends the output, not the
+ * work: nothing more goes to that stream, and StandardOutputFailure gives the failure's code
+ * (runtime/platform.h; 0 while every write went out), for the caller to report. One thread only.
  */
 #pragma once
 
@@ -27,3 +28,4 @@ void WriteOutputNumber(int64_t value, StreamKind kind = STREAM_OUTPUT); // decim
 char *OutputRoom(int32_t length, StreamKind kind = STREAM_OUTPUT);
 void OutputFilled(int32_t length, StreamKind kind = STREAM_OUTPUT);
 void FlushStandardOutput(StreamKind kind = STREAM_OUTPUT);
+uint32_t StandardOutputFailure(StreamKind kind = STREAM_OUTPUT);

@@ -493,8 +493,12 @@ TEST(CommandLine, PatchesOrChecksEveryNamedFileAndReports) {
         std::vector<Kind> files;
         bool output; // the tool is given a standard output
         int exitCode;
-        bool noDisplay = false; // the tool cannot open its window
+        bool noDisplay = false;      // the tool cannot open its window
+        std::string after = "";      // switches after the files
+        const char *fault = nullptr; // the command line's fault, its argument put in at %1
     };
+    const char *UNKNOWN =
+        "checksumme: unknown option '%1'\r\nTry 'checksumme /?' for more information.\r\n";
     const Row rows[] = {
         {"one file", "", {MIXED_CRLF}, true, 0},
         {"several, one missing", "", {MIXED_LF_MARK, MISSING, RIGHT}, true, 1},
@@ -526,6 +530,10 @@ TEST(CommandLine, PatchesOrChecksEveryNamedFileAndReports) {
         {"check, quiet", "-q /check", {MIXED_LF_MARK, RIGHT}, true, 2},
         {"version", "/Version", {}, true, 0},
         {"version, spelled out", "--version /check", {MIXED_CRLF}, true, 0},
+        {"a switch after the files", "", {MIXED_CRLF, RIGHT}, true, 2, false, "/check"},
+        {"an unknown switch", "", {MIXED_CRLF}, true, 1, false, "/chek", UNKNOWN},
+        {"an unknown option", "--Chek", {MIXED_CRLF}, true, 1, false, "", UNKNOWN},
+        {"an empty name", "/check \"\"", {RIGHT}, true, 1},
     };
     const char *NAMES[] = {"datei ä", "прошивка файл", "固件 主程序", "łódź 🔧"};
     std::string folder = testfiles::Folder("Prüf Ordner");
@@ -548,7 +556,8 @@ TEST(CommandLine, PatchesOrChecksEveryNamedFileAndReports) {
             return (" " + row.switches + " ").find(std::string(" ") + name + " ") !=
                    std::string::npos;
         };
-        bool checking = given("/check") || given("--check") || given("/CHECK") || given("/Check");
+        bool checking = given("/check") || given("--check") || given("/CHECK") || given("/Check") ||
+                        row.after == "/check";
         bool quiet = given("/Q") || given("-q"), version = given("/Version") || given("--version");
         std::string arguments = row.switches, expected;
         std::vector<std::string> paths;
@@ -578,8 +587,14 @@ TEST(CommandLine, PatchesOrChecksEveryNamedFileAndReports) {
             arguments += (arguments.empty() ? "\"" : " \"") + path + "\"";
             if (!quiet || kind == MISSING) expected += Report(kind, path, checking);
         }
+        if (given("\"\"")) expected = ": cannot be opened (not found)\r\n" + expected;
         if (row.files.empty()) expected = texts::USAGE;
         if (version) expected = texts::VERSION;
+        if (row.fault) {
+            expected = row.fault;
+            expected.replace(expected.find("%1"), 2, row.after.empty() ? row.switches : row.after);
+        }
+        if (!row.after.empty()) arguments += " " + row.after;
         testfiles::Remove(outputPath);
         Tool tool;
         char display[256] = {};
@@ -593,12 +608,12 @@ TEST(CommandLine, PatchesOrChecksEveryNamedFileAndReports) {
         for (size_t i = 0; i < paths.size(); ++i) {
             Kind kind = row.files[i];
             if (kind == UNREADABLE || kind == DEVICE) continue;
-            EXPECT_EQ(testfiles::Read(paths[i]), After(kind, checking)) << paths[i];
+            std::string after = row.fault ? Before(kind) : After(kind, checking);
+            EXPECT_EQ(testfiles::Read(paths[i]), after) << paths[i];
             int64_t now = testfiles::WrittenAt(paths[i]);
             // (The test's own write handle on a held file may touch its time under Wine, and so
             // does a write that the full disk refuses.)
-            if (After(kind, checking) == Before(kind) && kind != LOCKED && kind != HELD &&
-                kind != DISK_FULL) {
+            if (after == Before(kind) && kind != LOCKED && kind != HELD && kind != DISK_FULL) {
                 EXPECT_EQ(now, times[i]) << paths[i] << " was written";
             }
             testfiles::Remove(paths[i]);

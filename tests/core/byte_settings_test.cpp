@@ -28,6 +28,9 @@ TEST(ByteSettings, ReadsAddressEqualsBytes) {
         {"0x0800FFF0=DEADbeef", "134283248 DEADBEEF"},
         {"16=01", "16 01"},
         {"0XffffFFFF=0a", "4294967295 0A"},
+        {"0xFFFFFFFE=0102", "4294967294 0102"},
+        {"0xFFFFFFFF=0102", "past"},
+        {"4294967042=" + std::string(510, '7'), "past"},
         {"4294967295=00", "4294967295 00"},
         {"0x000000000010=FF", "16 FF"},
         {"0=" + std::string(510, '7'), "0 " + std::string(510, '7')},
@@ -37,9 +40,11 @@ TEST(ByteSettings, ReadsAddressEqualsBytes) {
                                 "1=0g", " 1=00", "-1=00", "1=00=", "0xG=00", "1A=00", "12", ""})
         cases.push_back({refused, ""});
     for (const auto &[text, expected] : cases) {
-        ByteSettings settings{};
+        ByteSettingList settings{};
         std::string read;
-        if (AddByteSetting(settings, text.c_str(), 7)) {
+        SettingRead added = AddByteSetting(settings, text.c_str(), 7);
+        if (added == SETTING_PAST_END) read = "past";
+        if (added == SETTING_ADDED) {
             const ByteSetting &setting = settings.items[0];
             read = std::to_string(setting.address) + " ";
             for (int32_t k = 0; k < setting.count; ++k)
@@ -70,14 +75,14 @@ TEST(ByteSettings, RandomizedAgainstTheModel) {
         std::string file = model::RandomLayout(rng);
         auto holders = model::Holders(file);
         if (holders.empty()) continue;
-        ByteSettings settings{};
+        ByteSettingList settings{};
         std::map<uint64_t, uint8_t> bytes;
         bool overlap = false;
         for (int n = 1 + static_cast<int>(rng() % 3); n > 0; --n) {
             auto held = holders.begin();
             std::advance(held, static_cast<long>(rng() % holders.size()));
             uint64_t address = held->first - (rng() % 4 == 0 ? rng() % 3 : 0);
-            if (address > 0xFFFFFFFF) address = 0xFFFFFFFF; // the highest ADDRESS there is
+            if (address > 0xFFFFFF00) address = 0xFFFFFF00; // the last byte set at most 0xFFFFFFFF
             char hex[24];
             std::snprintf(hex, sizeof hex, rng() % 2 ? "0x%llX=" : "%llu=",
                           static_cast<unsigned long long>(address));
@@ -89,7 +94,7 @@ TEST(ByteSettings, RandomizedAgainstTheModel) {
                 overlap = overlap || bytes.count(address + k);
                 bytes[address + k] = value;
             }
-            ASSERT_TRUE(AddByteSetting(settings, text.c_str(), n)) << text;
+            ASSERT_EQ(AddByteSetting(settings, text.c_str(), n), SETTING_ADDED) << text;
         }
         ASSERT_EQ(SortByteSettings(settings) >= 0, overlap) << round;
         if (overlap) {
@@ -100,37 +105,45 @@ TEST(ByteSettings, RandomizedAgainstTheModel) {
         ASSERT_TRUE(testfiles::Write(path, file));
         std::optional<faults::NoChannelBuffers> unbuffered;
         if (round % 5 == 0) unbuffered.emplace();
-        BeginSetWalk(settings, WALK_CHECK);
+        SetSearch search{};
+        BeginSetSearch(search, settings);
         WalkTally first{};
-        ASSERT_EQ(WalkHexFile(path.c_str(), WALK_CHECK, nullptr, nullptr, &first, FindSetHolders,
-                              &settings),
+        ASSERT_EQ(WalkHexFile(path.c_str(), WALK_CHECK, NoteSetMalformed, &search, &first,
+                              FindSetHolders, &search),
                   1);
-        bool settled = first.unsettled == 0 && first.malformed == 0, shortcut = round % 2 == 0;
+        bool settled = first.unsettled == 0 && first.malformed == 0 && !first.lastRecordOpen;
+        bool shortcut = round % 2 == 0;
         ASSERT_EQ(settled, model::Patch(file).out == file) << round;
-        SetRefusal refusal = FindSetRefusal(settings);
+        SetRefusal refusal = FindSetRefusal(search);
         ASSERT_EQ(refusal.refused
                       ? std::to_string(refusal.address) + " " + std::to_string(refusal.first) +
-                            " " + std::to_string(refusal.second)
+                            " " + std::to_string(refusal.second) + " " +
+                            std::to_string(refusal.excluded)
                       : "",
                   expected.refusal)
             << "round " << round << "\n"
             << file;
         if (!refusal.refused) {
             std::vector<std::string> stretches;
-            WalkTally tally{};
-            BeginSetWalk(settings, WALK_PATCH);
-            settings.sink = CollectStretch;
-            settings.context = &stretches;
-            ASSERT_EQ(settled && shortcut ? SetFoundBytes(path.c_str(), settings, &tally)
-                                          : WalkHexFile(path.c_str(), WALK_PATCH, nullptr, nullptr,
-                                                        &tally, SetHeldBytes, &settings),
-                      1);
+            WalkTally tally = first;
+            SetWrite write = BeginSetWrite(search, CollectStretch, &stretches);
+            if (settled && shortcut) {
+                ASSERT_NE(OpenChannelUpdate(WALK_CHANNEL, path.c_str()), 0);
+                ASSERT_EQ(SetFoundBytes(WALK_CHANNEL, write, &tally), 1);
+                CloseChannel(WALK_CHANNEL);
+            } else {
+                ASSERT_EQ(WalkHexFile(path.c_str(), WALK_PATCH, nullptr, nullptr, &tally,
+                                      SetHeldBytes, &write),
+                          1);
+            }
+            ASSERT_TRUE(SetWriteComplete(write));
             ASSERT_EQ(tally.records, first.records);
             shortcuts += settled && shortcut;
             ASSERT_EQ(testfiles::Read(path), expected.out) << "round " << round << "\n" << file;
             ASSERT_EQ(stretches, expected.stretches) << "round " << round;
             set += 1;
         }
+        ReleaseSetSearch(search);
         ReleaseByteSettings(settings);
     }
     EXPECT_GT(set, 300); // enough rounds got as far as setting, in both ways

@@ -95,8 +95,12 @@ TEST(NativeCommandLine, PatchesOrChecksEveryNamedFileAndReports) {
         std::vector<std::string> options;
         std::vector<Kind> files;
         int exitCode;
-        bool relative = false; // named without a folder, from inside it
+        bool relative = false;               // named without a folder, from inside it
+        std::vector<std::string> after = {}; // options after the files
+        const char *fault = nullptr;         // the command line's fault, its argument put in at %1
     };
+    const char *UNKNOWN = "checksumme: unknown option '%1'\nTry 'checksumme --help' for more "
+                          "information.\n";
     const Row rows[] = {
         {"one file", {}, {MIXED_CRLF}, 0},
         {"several, one missing", {}, {MIXED_LF_MARK, MISSING, RIGHT}, 1},
@@ -108,7 +112,27 @@ TEST(NativeCommandLine, PatchesOrChecksEveryNamedFileAndReports) {
         {"-- ends the options", {"--check", "--"}, {MIXED_LF_MARK, RIGHT}, 2, true},
         {"check alone", {"--check"}, {}, 1},
         {"nothing", {}, {}, 1},
-        {"an unknown option", {"-x"}, {MIXED_CRLF}, 1},
+        {"an unknown option", {"-x"}, {MIXED_CRLF}, 1, false, {}, UNKNOWN},
+        {"an option after a file", {}, {MIXED_CRLF, RIGHT}, 2, false, {"--check"}},
+        {"a misspelt option after a file", {}, {MIXED_CRLF}, 1, false, {"--chek"}, UNKNOWN},
+        {"--set= is no option", {}, {MIXED_CRLF}, 1, false, {"--set-1=AA"}, UNKNOWN},
+        {"--set without its value",
+         {},
+         {MIXED_CRLF},
+         1,
+         false,
+         {"--set"},
+         "checksumme: --set needs a value ADDRESS=BYTES\nTry 'checksumme --help' for more "
+         "information.\n"},
+        {"the standard input",
+         {"-"},
+         {MIXED_CRLF},
+         1,
+         false,
+         {},
+         "checksumme: '-': the standard input is not read; name a file\nTry 'checksumme "
+         "--help' for more information.\n"},
+        {"an empty name", {"--check", ""}, {RIGHT}, 1},
         {"help", {"--help"}, {}, 0},
         {"help, short", {"-h", "--check"}, {}, 0},
         {"quiet: errors alone", {"-q"}, {MIXED_CRLF, MISSING}, 1},
@@ -123,7 +147,9 @@ TEST(NativeCommandLine, PatchesOrChecksEveryNamedFileAndReports) {
         auto given = [&](const char *option) {
             return std::find(row.options.begin(), row.options.end(), option) != row.options.end();
         };
-        bool checking = given("--check"), unknown = given("-x");
+        bool checking = given("--check") ||
+                        std::find(row.after.begin(), row.after.end(), "--check") != row.after.end();
+        bool unknown = row.fault != nullptr;
         bool quiet = given("-q") || given("--quiet"), version = given("--version") || given("-V");
         std::vector<std::string> arguments = row.options, paths;
         std::vector<int64_t> times;
@@ -146,10 +172,17 @@ TEST(NativeCommandLine, PatchesOrChecksEveryNamedFileAndReports) {
             out += lines;
             err += errors;
         }
-        bool usage = row.files.empty() || unknown;
-        if (usage) out = err = "";
+        arguments.insert(arguments.end(), row.after.begin(), row.after.end());
+        if (given("")) err = "checksumme: : No such file or directory\n" + err;
+        bool usage = row.files.empty();
+        if (usage || unknown) out = err = "";
         if (row.exitCode == 0 && usage) out = texts::USAGE;
         if (row.exitCode == 1 && usage) err = texts::USAGE;
+        if (unknown) {
+            std::string named = row.after.empty() ? row.options[0] : row.after[0];
+            err = row.fault;
+            if (size_t at = err.find("%1"); at != std::string::npos) err.replace(at, 2, named);
+        }
         if (quiet) out = "";
         if (version) out = texts::VERSION, err = "";
         Outcome run = RunTool(arguments, row.relative ? folder : "");

@@ -7,6 +7,7 @@
 #define MovePlatformFile RealMovePlatformFile
 #define ClosePlatformFile RealClosePlatformFile
 #define AllocatePlatformBlock RealAllocatePlatformBlock
+#define PlatformFileStamp RealPlatformFileStamp
 #ifdef _WIN32
 #include "runtime/platform_win32.cpp"
 #else
@@ -18,6 +19,7 @@
 #undef MovePlatformFile
 #undef ClosePlatformFile
 #undef AllocatePlatformBlock
+#undef PlatformFileStamp
 
 #include "tests/support/faulty_platform.h"
 
@@ -33,7 +35,7 @@ struct Armed {
     void (*action)(void *context);
     void *context;
 };
-Armed armed[CLOSE + 1] = {};
+Armed armed[STAMP + 1] = {};
 size_t allocationSize = 0;
 
 // Counts the call; true when it is to fail (its code then in *failure).
@@ -117,4 +119,9 @@ void *AllocatePlatformBlock(PlatformHeap heap, size_t size) {
         faults::Failing(faults::ALLOCATE, nullptr))
         return nullptr;
     return RealAllocatePlatformBlock(heap, size);
+}
+
+bool PlatformFileStamp(PlatformFile file, FileStamp *stamp) {
+    if (faults::Failing(faults::STAMP, nullptr)) return false;
+    return RealPlatformFileStamp(file, stamp);
 }

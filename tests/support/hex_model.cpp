@@ -139,16 +139,27 @@ std::vector<std::string> Structure(const std::string &file) {
 
 SetResult Set(const std::string &file, const std::map<uint64_t, uint8_t> &bytes) {
     SetResult result;
-    std::map<uint64_t, std::vector<int64_t>> holders = Holders(file);
+    // Only records before the end-of-file record hold addresses; one after it is named when
+    // nothing else holds the byte.
+    std::map<uint64_t, std::vector<int64_t>> holders, after;
+    int64_t endLine = 0;
+    for (const Record &r : Records(file)) {
+        if (!endLine && r.type == 1) endLine = r.line;
+        for (int i = 0; r.type == 0 && i < r.count; ++i)
+            (endLine ? after : holders)[r.address + static_cast<uint64_t>(i)].push_back(r.line);
+    }
     for (const auto &[address, value] : bytes)
         if (std::vector<int64_t> &lines = holders[address]; lines.size() != 1) {
+            std::vector<int64_t> &late = after[address];
             result.refusal = std::to_string(address) + " " +
                              std::to_string(lines.empty() ? 0 : lines[0]) + " " +
-                             std::to_string(lines.size() > 1 ? lines[1] : 0);
+                             std::to_string(lines.size() > 1 ? lines[1] : 0) + " " +
+                             std::to_string(lines.empty() && !late.empty() ? late[0] : 0);
             return result;
         }
     std::string out = file;
     for (const Record &r : Records(file)) {
+        if (r.line >= endLine && endLine) break;
         bool lower = r.text.find_first_of("abcdef") != std::string::npos &&
                      r.text.find_first_of("ABCDEF") == std::string::npos;
         const char *digits = lower ? "0123456789abcdef" : "0123456789ABCDEF";

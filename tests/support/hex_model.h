@@ -31,8 +31,9 @@ std::vector<std::string> Structure(const std::string &file);
 // Every data byte: its address and the lines of the records that hold it.
 std::map<uint64_t, std::vector<int64_t>> Holders(const std::string &file);
 
-// --set: the refusal ("ADDRESS FIRST-LINE SECOND-LINE", 0 for none; "" when set), else the
-// file with the bytes set and every checksum right, and each stretch set ("LINE FROM LAST").
+// --set: the refusal ("ADDRESS FIRST-LINE SECOND-LINE AFTER-END-LINE", 0 for none; "" when
+// set), else the file with the bytes set and every checksum right, and each stretch set ("LINE
+// FROM LAST"). Records after the first end-of-file record hold no address.
 struct SetResult {
     std::string refusal, out;
     std::vector<std::string> stretches;

@@ -1,0 +1,327 @@
+// SPDX-License-Identifier: MIT
+#include "app/report.h"
+
+#include "app/texts.h"
+#include "runtime/arguments.h"
+#include "runtime/standard_output.h"
+#include "runtime/strings.h"
+
+#include <cstring>
+#include <initializer_list>
+
+namespace {
+
+#ifdef _WIN32
+constexpr bool NATIVE = false;
+#else
+constexpr bool NATIVE = true;
+#endif
+
+// Failures natively on the standard error; on Windows in the report, with the rest.
+constexpr StreamKind FAILURES = NATIVE ? STREAM_ERROR : STREAM_OUTPUT;
+
+// One field of a report template, with its length.
+struct Field {
+    Field(const char *field) : text(field), length(StringLength(field)) {} // NOLINT: a text is one
+    Field(const char *field, int32_t size) : text(field), length(size) {}
+    const char *text;
+    int32_t length;
+};
+
+using Fields = std::initializer_list<Field>;
+
+bool IsFieldMark(const char *at) {
+    return at[0] == '%' && at[1] >= '1' && at[1] <= '9';
+}
+
+void TakeApart(const char *text, Pieces &out) {
+    out.count = 0;
+    out.fixed = 0;
+    const char *run = text;
+    for (const char *at = text;; ++at) {
+        bool end = *at == 0;
+        if (!end && !IsFieldMark(at)) continue;
+        if (out.count == Pieces::MOST) return; // no template has more fields
+        auto length = static_cast<int32_t>(at - run);
+        out.pieces[out.count++] = {run, length, end ? -1 : at[1] - '1'};
+        out.fixed += length;
+        if (end) return;
+        run = ++at + 1;
+    }
+}
+
+using Put = void (*)(const char *bytes, int32_t length, StreamKind kind);
+
+// A line of a template taken apart, its runs and fields handed to put one at a time.
+void PutPieces(const Pieces &line, Fields fields, Put put, StreamKind kind) {
+    for (int32_t i = 0; i < line.count; ++i) {
+        const Pieces::Piece &piece = line.pieces[i];
+        put(piece.text, piece.length, kind);
+        if (piece.field >= 0 && static_cast<size_t>(piece.field) < fields.size())
+            put(fields.begin()[piece.field].text, fields.begin()[piece.field].length, kind);
+    }
+}
+
+// A line of a template taken apart, made in the output's buffer with one copy for each piece;
+// only a line longer than the buffer goes out piece by piece.
+void WritePieces(const Pieces &line, Fields fields, StreamKind kind = STREAM_OUTPUT) {
+    int32_t length = line.fixed;
+    for (const Field &field : fields)
+        length += field.length;
+    char *out = OutputRoom(length, kind);
+    if (!out) {
+        PutPieces(line, fields, WriteOutputBytes, kind);
+        return;
+    }
+    char *at = out;
+    for (int32_t i = 0; i < line.count; ++i) {
+        const Pieces::Piece &piece = line.pieces[i];
+        std::memcpy(at, piece.text, static_cast<size_t>(piece.length));
+        at += piece.length;
+        if (piece.field < 0 || static_cast<size_t>(piece.field) >= fields.size()) continue;
+        const Field &field = fields.begin()[piece.field];
+        std::memcpy(at, field.text, static_cast<size_t>(field.length));
+        at += field.length;
+    }
+    OutputFilled(static_cast<int32_t>(at - out), kind);
+}
+
+// A report template (app/texts.h) with its fields put in where %1 to %9 stand.
+void WriteTemplate(const char *text, Fields fields, StreamKind kind = STREAM_OUTPUT) {
+    Pieces line;
+    TakeApart(text, line);
+    WritePieces(line, fields, kind);
+}
+
+// The same as a String at the result start.
+void FormatTemplate(const char *text, Fields fields, int32_t resultStart) {
+    Pieces line;
+    TakeApart(text, line);
+    LeftPart("", 0, resultStart);
+    PutPieces(
+        line, fields,
+        [](const char *bytes, int32_t length, StreamKind) {
+            LeftPart(bytes, length, WorkspacePosition());
+        },
+        STREAM_OUTPUT);
+}
+
+// A number as a template's field.
+struct Decimal {
+    explicit Decimal(int64_t value) : length(FormatDecimal(value, digits)) {}
+    operator Field() const { return {digits, length}; } // NOLINT: a number is a field
+    char digits[DECIMAL_TEXT_SIZE];
+    int32_t length;
+};
+
+// An address as a template's field: 0x and at least eight upper-case hexadecimal digits.
+struct Address {
+    explicit Address(uint64_t value) {
+        int32_t digits = 8;
+        while (digits < 16 && value >> 4 * digits)
+            ++digits;
+        text[0] = '0';
+        text[1] = 'x';
+        for (int32_t i = 0; i < digits; ++i)
+            text[2 + i] = HEX_DIGITS[value >> 4 * (digits - 1 - i) & 15];
+        length = 2 + digits;
+    }
+    operator Field() const { return {text, length}; } // NOLINT: an address is a field
+    char text[18];
+    int32_t length;
+};
+
+Field PathOf(const Report &report) {
+    return {report.path, report.pathLength};
+}
+
+// A count with its noun, from the template for 1 (when there is one) or the one for any other
+// number, at the result start.
+void FormatCount(int64_t count, const char *one, const char *more, int32_t resultStart) {
+    FormatTemplate(count == 1 && one ? one : more, {Decimal(count)}, resultStart);
+}
+
+// Why an open, read or write failed, in words at the result start; natively the system's own
+// (strerror), but for the refusals that are the tool's own.
+void FormatReason(uint32_t failure, int32_t resultStart) {
+    static constexpr const char *REASONS[] = {
+        nullptr,
+        texts::REASON_NOT_FOUND,
+        texts::REASON_FOLDER,
+        texts::REASON_READ_ONLY,
+        texts::REASON_ACCESS_DENIED,
+        texts::REASON_IN_USE,
+        texts::REASON_LOCKED,
+        texts::REASON_PATH_TOO_LONG,
+        texts::REASON_DISK_FULL,
+        texts::REASON_NETWORK_GONE,
+        texts::REASON_NOT_REGULAR,
+        texts::REASON_CHANGED,
+    };
+    static_assert(sizeof REASONS / sizeof REASONS[0] == FAILURE_CHANGED + 1);
+    FailureKind kind = ClassifyFailure(failure);
+    bool own = kind == FAILURE_NOT_REGULAR || kind == FAILURE_CHANGED;
+    if (const char *reason = NATIVE && !own ? nullptr : REASONS[kind]) {
+        LeftPart(reason, StringLength(reason), resultStart);
+        return;
+    }
+    char words[512];
+    if (int32_t length = FailureText(failure, words, sizeof words); length > 0) {
+        LeftPart(words, length, resultStart);
+        return;
+    }
+    FormatCount(failure, nullptr, texts::REASON_SYSTEM_ERROR, resultStart);
+}
+
+// A line on the failures' stream, in its place among the findings on a terminal.
+void WriteFailure(const char *text, Fields fields) {
+    if (!OpenStandardOutput(FAILURES)) return;
+    if (NATIVE) FlushStandardOutput();
+    WriteTemplate(text, fields, FAILURES);
+    if (NATIVE) FlushStandardOutput(FAILURES);
+}
+
+// The argument with the given index, kept.
+void TakeArgument(int32_t index, OwnedString &argument) {
+    int32_t start = WorkspacePosition();
+    ArgumentAt(index, start);
+    argument.TakeResult(start);
+}
+
+} // namespace
+
+void BeginReport(Report &report, const char *path, bool patching) {
+    report.path = path;
+    report.pathLength = StringLength(path);
+    report.patching = patching;
+    TakeApart(patching ? texts::CHECKSUM_CORRECTED : texts::CHECKSUM_WRONG, report.checksumLine);
+}
+
+// One finding: CHECKSUM_CORRECTED or CHECKSUM_WRONG for a checksum, LINE_END_ADDED, or
+// NOT_A_DIGIT, NO_BYTE_COUNT or WRONG_LENGTH for a line that is not a well-formed record.
+void ReportFinding(void *context, const Finding &finding) {
+    const Report &report = *static_cast<const Report *>(context);
+    Decimal line(finding.line);
+    if (finding.kind == FINDING_CHECKSUM) {
+        WritePieces(report.checksumLine,
+                    {PathOf(report), line, {finding.written, 2}, {finding.right, 2}});
+        return;
+    }
+    if (finding.kind == FINDING_LINE_END) {
+        WriteTemplate(texts::LINE_END_ADDED, {PathOf(report), line});
+        return;
+    }
+    const char *left = report.patching ? texts::LEFT_UNCHANGED : "";
+    if (finding.notDigit > 0) {
+        WriteTemplate(texts::NOT_A_DIGIT, {PathOf(report), line, Decimal(finding.notDigit), left});
+    } else if (finding.expected < 0) {
+        WriteTemplate(texts::NO_BYTE_COUNT, {PathOf(report), line, left});
+    } else {
+        WriteTemplate(texts::WRONG_LENGTH, {PathOf(report), line, Decimal(finding.length),
+                                            Decimal(finding.expected), left});
+    }
+}
+
+void ReportStructure(void *context, const StructureFinding &finding) {
+    static constexpr const char *TEXTS[] = {texts::AFTER_END, texts::UNKNOWN_TYPE,
+                                            texts::WRONG_BYTE_COUNT, texts::HELD_BEFORE,
+                                            texts::NO_END};
+    const Report &report = *static_cast<const Report *>(context);
+    const char type[2] = {HEX_DIGITS[finding.type >> 4 & 15], HEX_DIGITS[finding.type & 15]};
+    WriteTemplate(TEXTS[finding.kind], {PathOf(report),
+                                        Decimal(finding.line),
+                                        {type, 2},
+                                        Decimal(finding.count),
+                                        Decimal(finding.other),
+                                        Address(finding.address)});
+}
+
+void ReportStretch(void *context, int64_t line, uint64_t from, uint64_t to) {
+    const Report &report = *static_cast<const Report *>(context);
+    WriteTemplate(to - from == 1 ? texts::BYTE_SET : texts::BYTES_SET,
+                  {PathOf(report), Decimal(line), Address(from), Address(to - 1)});
+}
+
+void ReportFailure(const Report &report, int32_t walked, const WalkTally &tally) {
+    OwnedString reason;
+    int32_t start = WorkspacePosition();
+    FormatReason(tally.failure, start);
+    reason.TakeResult(start);
+    if (walked == 0)
+        WriteFailure(texts::CANNOT_BE_OPENED, {PathOf(report), reason.Text()});
+    else
+        WriteFailure(tally.failedWriting ? texts::NOT_WRITTEN : texts::NOT_READ,
+                     {PathOf(report), Decimal(tally.linesDone), reason.Text()});
+}
+
+void ReportSummary(const Report &report, const WalkTally &tally, const char *text, int64_t extra) {
+    if (tally.records == 0) WriteTemplate(texts::NO_RECORDS, {PathOf(report), Decimal(1)});
+    OwnedString records, lines, more;
+    int32_t start = WorkspacePosition();
+    FormatCount(tally.records, texts::ONE_RECORD, texts::RECORDS, start);
+    records.TakeResult(start);
+    if (report.patching)
+        FormatCount(tally.malformed, texts::ONE_LINE_LEFT, texts::LINES_LEFT, start);
+    else
+        FormatCount(tally.malformed, texts::ONE_LINE_MALFORMED, texts::LINES_MALFORMED, start);
+    lines.TakeResult(start);
+    bool strict = text == texts::SUMMARY_STRICT;
+    FormatCount(extra, strict ? texts::ONE_STRUCTURE_FINDING : nullptr,
+                strict ? texts::STRUCTURE_FINDINGS : "%1", start);
+    more.TakeResult(start);
+    WriteTemplate(text, {PathOf(report), records.Text(), Decimal(tally.checksums), lines.Text(),
+                         more.Text()});
+}
+
+void ReportSetRefusal(const Report &report, const SetRefusal &refusal) {
+    const char *text = refusal.first          ? texts::SET_IN_TWO_RECORDS
+                       : refusal.excluded > 0 ? texts::SET_AFTER_END
+                       : refusal.excluded < 0 ? texts::SET_IN_MALFORMED
+                                              : texts::SET_IN_NO_RECORD;
+    int64_t excluded = refusal.excluded < 0 ? -refusal.excluded : refusal.excluded;
+    WriteFailure(text,
+                 {PathOf(report), Address(refusal.address),
+                  Decimal(refusal.first ? refusal.first : excluded), Decimal(refusal.second)});
+}
+
+void ReportSetChanged(const Report &report) {
+    WriteFailure(texts::SET_CHANGED, {PathOf(report)});
+}
+
+void ReportSetIncomplete(const Report &report) {
+    WriteFailure(texts::SET_INCOMPLETE, {PathOf(report)});
+}
+
+void ReportCommandFault(const CommandLine &command) {
+    static constexpr const char *TEXTS[] = {nullptr,
+                                            texts::UNKNOWN_OPTION,
+                                            texts::NO_SET_VALUE,
+                                            texts::STANDARD_INPUT,
+                                            texts::SET_INVALID,
+                                            texts::SET_PAST_END,
+                                            texts::SET_OVERLAP};
+    OwnedString one, other;
+    TakeArgument(command.faultArgument, one);
+    TakeArgument(command.otherArgument, other);
+    WriteFailure(TEXTS[command.fault], {one.Text(), other.Text()});
+}
+
+bool EndReport() {
+    FlushStandardOutput();
+    FlushStandardOutput(STREAM_ERROR);
+    uint32_t failure = StandardOutputFailure();
+    if (!failure) failure = StandardOutputFailure(STREAM_ERROR);
+    if (!failure) return true;
+    if (ReaderGone(failure)) return false;
+    OwnedString reason;
+    int32_t start = WorkspacePosition();
+    FormatReason(failure, start);
+    reason.TakeResult(start);
+    // The line goes where it still can: the error stream, or on Windows a working output.
+    StreamKind kind = StandardOutputFailure(STREAM_ERROR) ? STREAM_OUTPUT : STREAM_ERROR;
+    if (OpenStandardOutput(kind)) {
+        WriteTemplate(texts::REPORT_NOT_WRITTEN, {reason.Text()}, kind);
+        FlushStandardOutput(kind);
+    }
+    return false;
+}

@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: MIT
+/*
+ * The report of a call, in the words of app/texts.h: each file's findings, summary and failure,
+ * and the command line's own faults.
+ *
+ * A Report is one file's, each line led by its path as given; BeginReport makes it. Its sinks
+ * (ReportFinding, ReportStructure, ReportStretch) take what the walks find, one line each; the
+ * line of a finding that a report may hold a million times is made in the output's buffer
+ * without taking its template apart again. Findings and summaries go to the standard output;
+ * failures natively to the standard error, on Windows with the rest (runtime/standard_output.h).
+ * Nothing fails: where there is no stream, nothing is written.
+ *
+ * EndReport writes out what is left. It returns true when every byte of the report went out;
+ * else false, after a line on the error stream, where that still works, that says why the
+ * report could not be written; a reader that went away (a closed pipe, as behind "| head")
+ * needs no such line.
+ */
+#pragma once
+
+#include "app/options.h"
+#include "core/byte_settings.h"
+#include "core/patcher.h"
+#include "core/structure_check.h"
+#include "runtime/platform.h"
+
+#include <cstdint>
+
+// A report template taken apart once: each run of its text and the field behind it (-1 after
+// the last run).
+struct Pieces {
+    static constexpr int32_t MOST = 10; // nine fields and the run after the last
+    struct Piece {
+        const char *text;
+        int32_t length;
+        int32_t field;
+    } pieces[MOST];
+    int32_t count;
+    int32_t fixed; // the length of the runs together
+};
+
+struct Report {
+    const char *path; // borrowed
+    int32_t pathLength;
+    bool patching;
+    Pieces checksumLine; // CHECKSUM_CORRECTED or CHECKSUM_WRONG
+};
+
+void BeginReport(Report &report, const char *path, bool patching);
+void ReportFinding(void *report, const Finding &finding);
+void ReportStructure(void *report, const StructureFinding &finding);
+void ReportStretch(void *report, int64_t line, uint64_t from, uint64_t to);
+// A file that could not be opened (walked 0), or whose walk a failure ended.
+void ReportFailure(const Report &report, int32_t walked, const WalkTally &tally);
+// The file's summary: SUMMARY_PATCHED, SUMMARY_CHECKED, SUMMARY_STRICT with the structure
+// findings as extra, SUMMARY_SET with the records set as extra.
+void ReportSummary(const Report &report, const WalkTally &tally, const char *text, int64_t extra);
+// A file that --set refuses, nothing written.
+void ReportSetRefusal(const Report &report, const SetRefusal &refusal);
+// A file of --set changed by another program: before anything was written (nothing set), or
+// while its bytes were set (not every byte set).
+void ReportSetChanged(const Report &report);
+void ReportSetIncomplete(const Report &report);
+// A fault of the command line, on the error stream (on Windows the output), with its argument.
+void ReportCommandFault(const CommandLine &command);
+bool EndReport();
