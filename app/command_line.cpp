@@ -86,6 +86,10 @@ int32_t WalkNamedFiles(const CommandLine &command, WalkMode mode, SetFile *set =
         check.context = &report;
         int32_t walked;
         int64_t setRecords = 0;
+        if (set && failed) { // not one more file is written
+            ReportSetSkipped(report);
+            continue;
+        }
         if (set) {
             walked = WriteSetFile(set[i], report, reporting, &tally, &setRecords);
         } else {

@@ -292,6 +292,10 @@ void ReportSetIncomplete(const Report &report) {
     WriteFailure(texts::SET_INCOMPLETE, {PathOf(report)});
 }
 
+void ReportSetSkipped(const Report &report) {
+    WriteFailure(texts::SET_SKIPPED, {PathOf(report)});
+}
+
 void ReportCommandFault(const CommandLine &command) {
     static constexpr const char *TEXTS[] = {nullptr,
                                             texts::UNKNOWN_OPTION,

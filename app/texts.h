@@ -53,12 +53,15 @@ inline constexpr char USAGE[] =
     "  checksumme /check FILE...   checks each file and changes nothing\r\n"
     "  checksumme /strict FILE...  checks each file and its structure, changes nothing\r\n"
     "  checksumme /set ADDRESS=BYTES FILE...  sets the bytes (hexadecimal) at ADDRESS (0x...\r\n"
-    "                              or decimal) in the data records, all or nothing, and patches\r\n"
+    "                              or decimal) in the data records of every file, all or\r\n"
+    "                              nothing, and patches\r\n"
     "  checksumme                  opens the window\r\n"
-    "/q reports failures alone, /version prints the version; --check, --strict, --set, -q, -V\r\n"
-    "and --help are the same. Findings read FILE(LINE): message, then a summary per file, in\r\n"
-    "UTF-8. Exit codes: 0 done; 1 a file not opened, read or written, no file, or /set refused;\r\n"
-    "2 (/check, /strict) a wrong checksum, a malformed record or a finding on the structure.\r\n";
+    "Switches and files come in any order; -- ends the switches. /q reports failures alone,\r\n"
+    "/version prints the version; --check, --strict, --set, -q, -V and --help are the same.\r\n"
+    "A checksum right in either case stays; digits written take the record's case. Findings\r\n"
+    "read FILE(LINE): message, then a summary per file, in UTF-8. Exit codes: 0 done; 1 a file\r\n"
+    "not opened, read or written, no file, /set refused, or the report not written; 2 (/check,\r\n"
+    "/strict) a wrong checksum, a malformed record, no records, or a finding on the structure.\r\n";
 inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\r\n";
 #define CHECKSUMME_AT_LINE "%1(%2): "
 #define CHECKSUMME_FAILED "%1: "
@@ -74,13 +77,17 @@ inline constexpr char USAGE[] =
     "  checksumme --check FILE...   checks each file and changes nothing\n"
     "  checksumme --strict FILE...  checks each file and its structure, changes nothing\n"
     "  checksumme --set ADDRESS=BYTES FILE...  sets the bytes (hexadecimal) at ADDRESS\n"
-    "      (decimal or 0x...) in the data records, all or nothing, and every checksum\n"
+    "      (decimal or 0x...) in the data records of every file, all or nothing, and every\n"
+    "      checksum\n"
     "  checksumme --version         prints the version (also -V)\n"
-    "Each finding is reported as FILE:LINE: message on the standard output, then one summary\n"
-    "line per file; errors go to the standard error. -q (--quiet) prints the errors alone.\n"
-    "Exit codes: 0 done; 1 a file could not be opened, read or written, no file was given, or\n"
-    "--set was refused; 2 (--check, --strict) a wrong checksum, a malformed record or\n"
-    "(--strict) a finding on the structure.\n";
+    "Options and files come in any order; -- ends the options. A checksum that is right in\n"
+    "either case stays; digits written take the record's case. Each finding is reported as\n"
+    "FILE:LINE: message on the standard output, then one summary line per file; errors go to\n"
+    "the standard error. -q (--quiet) prints the errors alone.\n"
+    "Exit codes: 0 done; 1 a file could not be opened, read or written, no file was given,\n"
+    "--set was refused, or the report could not be written; 2 (--check, --strict) a wrong\n"
+    "checksum, a malformed record, a file without records or (--strict) a finding on the\n"
+    "structure.\n";
 inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\n";
 #define CHECKSUMME_AT_LINE "%1:%2: "
 #define CHECKSUMME_FAILED "checksumme: %1: "
@@ -171,6 +178,9 @@ inline constexpr char SET_CHANGED[] =
     CHECKSUMME_FAILED "changed by another program since it was read, nothing set" CHECKSUMME_END;
 inline constexpr char SET_INCOMPLETE[] = CHECKSUMME_FAILED
     "changed by another program while its bytes were set, not every byte set" CHECKSUMME_END;
+// %1 file, not written since a file before it failed
+inline constexpr char SET_SKIPPED[] =
+    CHECKSUMME_FAILED "nothing set, since a file before it failed" CHECKSUMME_END;
 // %1 the value given
 inline constexpr char SET_PAST_END[] =
     CHECKSUMME_SET "%1: the bytes run past 0xFFFFFFFF" CHECKSUMME_END;

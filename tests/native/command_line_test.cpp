@@ -26,9 +26,13 @@ struct Outcome {
     std::string out, err;
 };
 
+enum Output { OUTPUT_FILE, OUTPUT_FULL, OUTPUT_CLOSED_PIPE };
+
 // Runs the binary with the arguments, in folder when one is given; its output and error go to
-// files that are read back.
-Outcome RunTool(const std::vector<std::string> &arguments, const std::string &folder = "") {
+// files that are read back (its output elsewhere when asked: a full device, a pipe whose reader
+// is gone).
+Outcome RunTool(const std::vector<std::string> &arguments, const std::string &folder = "",
+                Output output = OUTPUT_FILE) {
     std::string outPath = testfiles::Folder("checksumme native output") + "out";
     std::string errPath = outPath.substr(0, outPath.size() - 3) + "err";
     std::vector<char *> argv{const_cast<char *>(CHECKSUMME_EXE)};
@@ -37,7 +41,12 @@ Outcome RunTool(const std::vector<std::string> &arguments, const std::string &fo
     argv.push_back(nullptr);
     pid_t child = fork();
     if (child == 0) {
-        int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int out = open(output == OUTPUT_FULL ? "/dev/full" : outPath.c_str(),
+                       O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (int ends[2]; output == OUTPUT_CLOSED_PIPE && pipe(ends) == 0) {
+            close(ends[0]);
+            out = ends[1];
+        }
         int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(out, 1);
         dup2(err, 2);
@@ -228,18 +237,25 @@ TEST(NativeCommandLine, SetsBytesAndChecksTheStructure) {
     testfiles::Remove(path);
 }
 
-// --set on several files: all of them set, or, when one refuses, none (not even its time).
+// --set on several files: all of them set, or, when one refuses (a byte in two records, a file
+// that cannot be written, first or last), none (not even its time).
 TEST(NativeCommandLine, SetsEveryFileOrNone) {
     std::string folder = testfiles::Folder("checksumme native");
     const std::vector<mixed::EditRow> rows = mixed::EditRows();
     const mixed::EditRow &right = rows[1], &refused = rows[3]; // a right file; a layout
-    for (bool refusing : {false, true}) {
+    enum { NONE, LAYOUT, READ_ONLY_FIRST, READ_ONLY_LAST };
+    for (int refusing : {NONE, LAYOUT, READ_ONLY_FIRST, READ_ONLY_LAST}) {
         std::vector<std::string> arguments = right.options, paths;
         std::vector<int64_t> times;
         for (const char *name : {"eins.hex", "zwei.hex"}) {
             paths.push_back(folder + name);
-            ASSERT_TRUE(testfiles::Write(paths.back(), refusing && name[0] == 'z' ? refused.before
-                                                                                  : right.before));
+            testfiles::SetReadOnly(paths.back(), false);
+            ASSERT_TRUE(testfiles::Write(paths.back(), refusing == LAYOUT && name[0] == 'z'
+                                                           ? refused.before
+                                                           : right.before));
+            if ((refusing == READ_ONLY_FIRST && name[0] == 'e') ||
+                (refusing == READ_ONLY_LAST && name[0] == 'z'))
+                testfiles::SetReadOnly(paths.back(), true);
             times.push_back(testfiles::MakeOld(paths.back()));
             arguments.push_back(paths.back());
         }
@@ -252,9 +268,28 @@ TEST(NativeCommandLine, SetsEveryFileOrNone) {
         } else {
             EXPECT_EQ(testfiles::Read(paths[1]), right.after);
         }
-        for (const std::string &path : paths)
+        for (const std::string &path : paths) {
+            testfiles::SetReadOnly(path, false);
             testfiles::Remove(path);
+        }
     }
+}
+
+// A report that cannot be written fails the call once every file is done: a full disk says so
+// on the standard error, a reader that went away (a closed pipe, as behind "| head") needs no
+// word.
+TEST(NativeCommandLine, AReportNotWrittenFailsTheCall) {
+    std::string path = testfiles::Folder("checksumme native") + "report.hex";
+    for (Output output : {OUTPUT_FULL, OUTPUT_CLOSED_PIPE}) {
+        ASSERT_TRUE(testfiles::Write(path, mixed::File("\n", false)));
+        Outcome run = RunTool({path}, "", output);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.err, output == OUTPUT_FULL ? "checksumme: the report could not be written "
+                                                   "completely: No space left on device\n"
+                                                 : "");
+        EXPECT_EQ(testfiles::Read(path), mixed::File("\n", false, "40"));
+    }
+    testfiles::Remove(path);
 }
 
 // Only regular files are opened: a character device and a FIFO without a writer are refused at

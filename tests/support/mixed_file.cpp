@@ -42,6 +42,9 @@ std::vector<EditRow> EditRows() {
     const std::string layout = ":0400000A9900C0DEBB\n:1000000000112233445566778899AABBCCDDEEFFF8\n"
                                ":080008000102030405060708CC\n:03000004000000F9\n:00000001FF\n"
                                ":00000001FF\n";
+    const std::string lateData = ":0100000000FF\n:00000001FF\n:0100100011DE\n";
+    const std::string malformed = ":0400000001020304\n:00000001FF\n";
+    const std::string lower = ":0400000001020304f2\n:00000001ff";
     auto at = [](int line) { return "%F" + AT_LINE + std::to_string(line) + AT_LINE_END; };
     std::string refused = FAILED + "%F: ", bad = FAILED + SET_NAME,
                 checked = ", 0 wrong, 0 lines not well-formed records, ";
@@ -64,6 +67,18 @@ std::vector<EditRow> EditRows() {
         {"set, values that overlap", {SET, "0x11=CC", SET, "0x10=AABB"}, serial, serial, 1, "",
          bad + "0x10=AABB and 0x11=CC overlap" + END},
         {"set with a check", {SET, "1=01", CHECK}, serial, serial, 1, "", texts::USAGE},
+        {"set, past 0xFFFFFFFF", {SET, "0xFFFFFFFF=0102"}, serial, serial, 1, "",
+         bad + "0xFFFFFFFF=0102: the bytes run past 0xFFFFFFFF" + END},
+        {"set, only after the end-of-file record", {SET, "0x10=AA"}, lateData, lateData, 1, "",
+         refused + "0x00000010 is in no data record (line 3 is after the end-of-file record), nothing set" + END},
+        {"set, in a malformed record", {SET, "1=AA"}, malformed, malformed, 1, "",
+         refused + "0x00000001 is in no data record (line 1 is not a well-formed record), nothing set" + END},
+        {"set, lower case", {SET, "1=aa"}, lower, ":0400000001aa03044a\n:00000001ff", 0,
+         at(1) + "set 0x00000001" + END + "%F: 2 records, 1 set, 0 corrected, 0 lines left unchanged" + END, ""},
+        {"check, no records", {CHECK}, "text\n", "text\n", 2,
+         at(1) + "no records" + END + "%F: 0 records, 0 wrong, 0 lines not well-formed records" + END, ""},
+        {"patch, no records", {}, "", "", 0,
+         at(1) + "no records" + END + "%F: 0 records, 0 corrected, 0 lines left unchanged" + END, ""},
         {"strict, all right", {STRICT}, set, set, 0, "%F: 4 records" + checked + "0 structure findings" + END, ""},
         {"strict, every finding", {STRICT}, layout, layout, 2,
          at(1) + "record type 0A is none of 00 to 05" + END + at(3) + "data at 0x00000008 that line 2 holds already" +
