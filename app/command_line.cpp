@@ -123,13 +123,25 @@ bool OpenSetFiles(const CommandLine &command, SetFile *files) {
         OwnedString path;
         TakeArgument(command.files[i], path);
         files[i].channel = static_cast<int32_t>(OpenChannelUpdate(AUTO_NUMBER, path.Text()));
-        if (files[i].channel && ChannelStamp(files[i].channel, &files[i].stamp)) continue;
-        WalkTally tally{};
-        tally.failure = files[i].channel ? FAILURE_CODE_CHANGED : ChannelOpenFailure();
+        bool stamped = files[i].channel && ChannelStamp(files[i].channel, &files[i].stamp);
+        int32_t twice = -1; // an earlier name of the same file
+        for (int32_t k = 0; stamped && k < i && twice < 0; ++k)
+            if (files[k].channel && files[k].stamp.volume == files[i].stamp.volume &&
+                files[k].stamp.index == files[i].stamp.index)
+                twice = k;
+        if (stamped && twice < 0) continue;
+        opened = false;
         Report report{};
         BeginReport(report, path.Text(), false);
+        if (twice >= 0) {
+            OwnedString earlier;
+            TakeArgument(command.files[twice], earlier);
+            ReportSetNamedTwice(report, earlier.Text());
+            continue;
+        }
+        WalkTally tally{};
+        tally.failure = files[i].channel ? FAILURE_CODE_CHANGED : ChannelOpenFailure();
         ReportFailure(report, 0, tally);
-        opened = false;
     }
     return opened;
 }

@@ -292,6 +292,10 @@ void ReportSetIncomplete(const Report &report) {
     WriteFailure(texts::SET_INCOMPLETE, {PathOf(report)});
 }
 
+void ReportSetNamedTwice(const Report &report, const char *earlier) {
+    WriteFailure(texts::SET_NAMED_TWICE, {PathOf(report), earlier});
+}
+
 void ReportSetSkipped(const Report &report) {
     WriteFailure(texts::SET_SKIPPED, {PathOf(report)});
 }

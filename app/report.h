@@ -60,6 +60,8 @@ void ReportSetRefusal(const Report &report, const SetRefusal &refusal);
 // while its bytes were set (not every byte set).
 void ReportSetChanged(const Report &report);
 void ReportSetIncomplete(const Report &report);
+// A file of --set that an earlier argument names already: nothing set.
+void ReportSetNamedTwice(const Report &report, const char *earlier);
 // A file of --set not written, since one before it failed.
 void ReportSetSkipped(const Report &report);
 // A fault of the command line, on the error stream (on Windows the output), with its argument.

@@ -178,6 +178,9 @@ inline constexpr char SET_CHANGED[] =
     CHECKSUMME_FAILED "changed by another program since it was read, nothing set" CHECKSUMME_END;
 inline constexpr char SET_INCOMPLETE[] = CHECKSUMME_FAILED
     "changed by another program while its bytes were set, not every byte set" CHECKSUMME_END;
+// %1 file, %2 the name given before it for the same file
+inline constexpr char SET_NAMED_TWICE[] =
+    CHECKSUMME_FAILED "the same file as %2, nothing set" CHECKSUMME_END;
 // %1 file, not written since a file before it failed
 inline constexpr char SET_SKIPPED[] =
     CHECKSUMME_FAILED "nothing set, since a file before it failed" CHECKSUMME_END;

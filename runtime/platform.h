@@ -70,11 +70,13 @@ int32_t WriteBehindPlatformFile(PlatformFile file, const void *source, int32_t l
 int64_t MovePlatformFile(PlatformFile file, int64_t distance, MoveFrom from, uint32_t *failure);
 int64_t PlatformFileSize(PlatformFile file); // -1 when it cannot be had
 // What tells one state of a file from a later one: its size and the times of its last change
-// (natively also of its status), as fine as the system keeps them. False when they cannot be had.
+// (natively also of its status), as fine as the system keeps them; and which file it is (two
+// names of one file give the same volume and index). False when they cannot be had.
 struct FileStamp {
     int64_t size;
     int64_t changed;
     int64_t statusChanged;
+    uint64_t volume, index;
     bool operator==(const FileStamp &) const = default;
 };
 bool PlatformFileStamp(PlatformFile file, FileStamp *stamp);

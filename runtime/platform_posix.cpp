@@ -328,6 +328,7 @@ bool PlatformFileStamp(PlatformFile file, FileStamp *stamp) {
 #endif
     *stamp = {static_cast<int64_t>(status.st_size),
               static_cast<int64_t>(changed.tv_sec) * 1000000000 + changed.tv_nsec,
-              static_cast<int64_t>(statusChanged.tv_sec) * 1000000000 + statusChanged.tv_nsec};
+              static_cast<int64_t>(statusChanged.tv_sec) * 1000000000 + statusChanged.tv_nsec,
+              static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)};
     return true;
 }

@@ -583,6 +583,7 @@ bool PlatformFileStamp(PlatformFile file, FileStamp *stamp) {
     *stamp = {static_cast<int64_t>(information.nFileSizeHigh) << 32 | information.nFileSizeLow,
               static_cast<int64_t>(information.ftLastWriteTime.dwHighDateTime) << 32 |
                   information.ftLastWriteTime.dwLowDateTime,
-              0};
+              0, information.dwVolumeSerialNumber,
+              static_cast<uint64_t>(information.nFileIndexHigh) << 32 | information.nFileIndexLow};
     return true;
 }

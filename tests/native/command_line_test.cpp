@@ -273,6 +273,21 @@ TEST(NativeCommandLine, SetsEveryFileOrNone) {
             testfiles::Remove(path);
         }
     }
+    // One file under two names is refused, not set twice.
+    std::string path = folder + "eins.hex", link = folder + "link.hex";
+    ASSERT_TRUE(testfiles::Write(path, right.before));
+    testfiles::Remove(link);
+    ASSERT_EQ(symlink(path.c_str(), link.c_str()), 0);
+    int64_t time = testfiles::MakeOld(path);
+    std::vector<std::string> arguments = right.options;
+    arguments.insert(arguments.end(), {path, link});
+    Outcome run = RunTool(arguments);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "checksumme: " + link + ": the same file as " + path + ", nothing set\n");
+    EXPECT_EQ(testfiles::Read(path), right.before);
+    EXPECT_EQ(testfiles::WrittenAt(path), time);
+    testfiles::Remove(link);
+    testfiles::Remove(path);
 }
 
 // A report that cannot be written fails the call once every file is done: a full disk says so

@@ -75,10 +75,10 @@ TEST(SetCommand, NothingWrittenOrAFailureWhenAFileChanges) {
         testing::internal::GetCapturedStdout();
         EXPECT_TRUE(faults::Fired(row.call) || faults::Calls(row.call) >= row.nth);
         EXPECT_EQ(exitCode, EXIT_FAILED);
-        std::string skipped = row.changed == 0 && row.call == faults::SEEK
-                                  ? "checksumme: " + paths[1] +
-                                        ": nothing set, since a file before it failed\n"
-                                  : "";
+        std::string skipped =
+            row.changed == 0 && row.call == faults::SEEK
+                ? "checksumme: " + paths[1] + ": nothing set, since a file before it failed\n"
+                : "";
         EXPECT_EQ(error, "checksumme: " + paths[row.changed] + row.error + skipped);
         EXPECT_EQ(testfiles::Read(paths[row.changed]), moved);
         int other = 1 - row.changed;
