@@ -69,7 +69,7 @@ inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\r\n";
 #define CHECKSUMME_BECAUSE(field) " (" field ")"
 #define CHECKSUMME_OPENING "cannot be opened (%2)"
 #define CHECKSUMME_END "\r\n"
-#define CHECKSUMME_TRY "Try 'checksumme /?' for more information.\r\n"
+#define CHECKSUMME_TRY "Try 'checksumme --help' for more information.\r\n"
 #else
 inline constexpr char USAGE[] =
     "Usage: checksumme [--check | --strict | --set ADDRESS=BYTES...] [-q] [--] FILE...\n"

@@ -498,7 +498,7 @@ TEST(CommandLine, PatchesOrChecksEveryNamedFileAndReports) {
         const char *fault = nullptr; // the command line's fault, its argument put in at %1
     };
     const char *UNKNOWN =
-        "checksumme: unknown option '%1'\r\nTry 'checksumme /?' for more information.\r\n";
+        "checksumme: unknown option '%1'\r\nTry 'checksumme --help' for more information.\r\n";
     const Row rows[] = {
         {"one file", "", {MIXED_CRLF}, true, 0},
         {"several, one missing", "", {MIXED_LF_MARK, MISSING, RIGHT}, true, 1},
