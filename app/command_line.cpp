@@ -14,12 +14,6 @@
 
 namespace {
 
-#ifdef _WIN32
-constexpr bool NATIVE = false;
-#else
-constexpr bool NATIVE = true;
-#endif
-
 // One file of --set, from its open to its close.
 struct SetFile {
     int32_t channel;  // owned, auto-numbered; 0 when it could not be opened; closed by the end

@@ -9,12 +9,6 @@
 
 namespace {
 
-#ifdef _WIN32
-constexpr bool NATIVE = false; // Windows' switches, in any letter case
-#else
-constexpr bool NATIVE = true; // the platform's options, as spelled
-#endif
-
 enum Option : int32_t {
     OPTION_NONE, // a file
     OPTION_UNKNOWN,

@@ -29,6 +29,13 @@
 
 #include <cstdint>
 
+// Natively the platform's conventions: options as spelled, failures on the standard error.
+#ifdef _WIN32
+constexpr bool NATIVE = false;
+#else
+constexpr bool NATIVE = true;
+#endif
+
 enum CommandMode : int32_t {
     COMMAND_WINDOW,
     COMMAND_PATCH,

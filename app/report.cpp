@@ -11,12 +11,6 @@
 
 namespace {
 
-#ifdef _WIN32
-constexpr bool NATIVE = false;
-#else
-constexpr bool NATIVE = true;
-#endif
-
 // Failures natively on the standard error; on Windows in the report, with the rest.
 constexpr StreamKind FAILURES = NATIVE ? STREAM_ERROR : STREAM_OUTPUT;
 
