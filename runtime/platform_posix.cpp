@@ -3,6 +3,7 @@
 #include "runtime/platform.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -63,50 +64,78 @@ int FlagsFor(Opening opening) {
 // A folder opened to look names up in it: searching needs no right to read it where the system
 // has a way to say so.
 #if defined(O_SEARCH)
-constexpr int FOLDER_ACCESS = O_SEARCH | O_DIRECTORY;
+constexpr int FOLDER_ACCESS = O_SEARCH | O_DIRECTORY | O_CLOEXEC;
 #elif defined(O_PATH)
-constexpr int FOLDER_ACCESS = O_PATH | O_DIRECTORY;
+constexpr int FOLDER_ACCESS = O_PATH | O_DIRECTORY | O_CLOEXEC;
 #else
-constexpr int FOLDER_ACCESS = O_RDONLY | O_DIRECTORY;
+constexpr int FOLDER_ACCESS = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 #endif
 
-// A path longer than the system takes whole (PATH_MAX) is opened a folder at a time, each one
-// relative to the one before it.
-int OpenInParts(const char *path, int flags) {
-    int folder = path[0] == '/' ? open("/", FOLDER_ACCESS) : AT_FDCWD;
-    const char *part = path;
-    for (;;) {
-        while (*part == '/')
-            ++part;
-        const char *end = std::strchr(part, '/');
-        if (!end) break; // part is the file's own name
-        char name[256];  // the longest name a file system takes, and its zero
-        size_t length = static_cast<size_t>(end - part);
+// The longest path the system takes in one call, with its zero.
+#if defined(PATH_MAX)
+constexpr size_t WHOLE_PATH = PATH_MAX;
+#else
+constexpr size_t WHOLE_PATH = 4096;
+#endif
+
+// Where the last name of path starts: behind the last slash that has a name behind it. A path of
+// slashes alone is a name of its own.
+size_t LastNameAt(const char *path) {
+    size_t end = std::strlen(path);
+    while (end > 0 && path[end - 1] == '/')
+        --end;
+    size_t start = end;
+    while (start > 0 && path[start - 1] != '/')
+        --start;
+    return end == 0 ? 0 : start;
+}
+
+// The folder of the first length bytes of path into *folder: the current one (AT_FDCWD) for
+// none, else opened, as a whole when it fits in one call, else a folder at a time, each one
+// relative to the one before it, so that no call sees more than PATH_MAX. Symbolic links to
+// folders are followed. False, with errno, when a folder cannot be opened.
+bool OpenHoldingFolder(const char *path, size_t length, int *folder) {
+    *folder = AT_FDCWD;
+    if (length == 0) return true;
+    if (length < WHOLE_PATH) {
+        char whole[WHOLE_PATH];
+        std::memcpy(whole, path, length);
+        whole[length] = 0;
+        int opened;
+        do {
+            opened = open(whole, FOLDER_ACCESS);
+        } while (opened < 0 && errno == EINTR);
+        if (opened >= 0 || errno != ENAMETOOLONG) {
+            *folder = opened;
+            return opened >= 0;
+        }
+    }
+    int current = path[0] == '/' ? open("/", FOLDER_ACCESS) : AT_FDCWD;
+    for (size_t at = 0; current != -1;) {
+        while (at < length && path[at] == '/')
+            ++at;
+        size_t end = at;
+        while (end < length && path[end] != '/')
+            ++end;
+        if (end == at) break;
+        char name[256]; // the longest name a file system takes, and its zero
         int next = -1;
-        if (length < sizeof name) {
-            std::memcpy(name, part, length);
-            name[length] = 0;
-            next = openat(folder, name, FOLDER_ACCESS);
+        if (end - at < sizeof name) {
+            std::memcpy(name, path + at, end - at);
+            name[end - at] = 0;
+            next = openat(current, name, FOLDER_ACCESS);
         } else {
             errno = ENAMETOOLONG;
         }
         int saved = errno;
-        if (folder != AT_FDCWD) close(folder);
+        if (current != AT_FDCWD) close(current);
         errno = saved;
-        if (next < 0) return -1;
-        folder = next;
-        part = end;
+        current = next;
+        at = end;
     }
-    int file = openat(folder, part, flags, 0666);
-    int saved = errno;
-    if (folder != AT_FDCWD) close(folder);
-    errno = saved;
-    return file;
+    *folder = current;
+    return current != -1;
 }
-
-} // namespace
-
-namespace {
 
 // Why a file of this kind is refused, or 0 for a regular file.
 int Refusal(const struct stat &status) {
@@ -114,40 +143,68 @@ int Refusal(const struct stat &status) {
     return S_ISREG(status.st_mode) ? 0 : static_cast<int>(FAILURE_CODE_NOT_REGULAR);
 }
 
+// Opens name in folder only when fstatat finds a regular file there, and keeps the descriptor
+// only when fstat finds that same file behind it (not something put in its place in between):
+// the descriptor and, in *opened, its status; else -1 and why in *refusal. A missing name that
+// flags create is made here, exclusively, so that the open can only reach the new file; a
+// symbolic link that leads nowhere has its target made, as open has always done.
+int OpenRegular(int folder, const char *name, int flags, struct stat *opened, int *refusal) {
+    struct stat named {};
+    bool found = fstatat(folder, name, &named, 0) == 0;
+    bool toMake = !found && errno == ENOENT && (flags & O_CREAT);
+    *refusal = found ? Refusal(named) : toMake ? 0 : errno;
+    if (*refusal) return -1;
+    struct stat link {};
+    if (!found &&
+        !(fstatat(folder, name, &link, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(link.st_mode)))
+        flags |= O_EXCL;
+    int descriptor;
+    do {
+        descriptor = openat(folder, name, flags, 0666);
+    } while (descriptor < 0 && errno == EINTR);
+    if (descriptor < 0) {
+        *refusal = errno;
+        return -1;
+    }
+    if (fstat(descriptor, opened) != 0)
+        *refusal = errno;
+    else if (!S_ISREG(opened->st_mode) ||
+             (found && (opened->st_dev != named.st_dev || opened->st_ino != named.st_ino)))
+        *refusal = static_cast<int>(FAILURE_CODE_NOT_REGULAR);
+    else
+        return descriptor;
+    close(descriptor);
+    return -1;
+}
+
 } // namespace
 
-// Only a regular file is opened: what the name leads to is looked at first, so that no device
-// is even opened (opening one can have effects of its own), and again once open, for a name
-// that changed in between. The open does not wait (a FIFO would wait for a writer) and takes no
-// controlling terminal. A file without any write permission is refused when it is to be updated
-// (a process with full rights would get write access to it all the same).
+// Only a regular file is opened: the name is looked at in its folder first, so that no device is
+// even opened (opening one can have effects of its own), and what the open reached is looked at
+// again, for a name that changed in between. The open does not wait (a FIFO would wait for a
+// writer) and takes no controlling terminal. A file without any write permission is refused when
+// it is to be updated (a process with full rights would get write access to it all the same).
 PlatformFile OpenPlatformFile(const char *path, Opening opening, uint32_t *failure) {
     if (!path || !path[0]) {
         *failure = ENOENT;
         return 0;
     }
-    struct stat named {};
-    if (stat(path, &named) == 0 && Refusal(named)) {
-        *failure = static_cast<uint32_t>(Refusal(named));
-        return 0;
-    }
-    int descriptor;
-    int flags = FlagsFor(opening) | O_NOCTTY | O_NONBLOCK;
-    do {
-        descriptor = open(path, flags, 0666);
-        if (descriptor < 0 && errno == ENAMETOOLONG) descriptor = OpenInParts(path, flags);
-    } while (descriptor < 0 && errno == EINTR);
-    if (descriptor < 0) {
+    size_t nameAt = LastNameAt(path);
+    int folder = AT_FDCWD;
+    if (!OpenHoldingFolder(path, nameAt, &folder)) {
         *failure = static_cast<uint32_t>(errno);
         return 0;
     }
     struct stat status {};
     int refusal = 0;
-    if (fstat(descriptor, &status) != 0)
-        refusal = errno;
-    else if (Refusal(status))
-        refusal = Refusal(status);
-    else if (opening == OPENING_UPDATE && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+    int descriptor = OpenRegular(folder, path + nameAt, FlagsFor(opening) | O_NOCTTY | O_NONBLOCK,
+                                 &status, &refusal);
+    if (folder != AT_FDCWD) close(folder);
+    if (descriptor < 0) {
+        *failure = static_cast<uint32_t>(refusal);
+        return 0;
+    }
+    if (opening == OPENING_UPDATE && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
         refusal = EACCES;
     int mode = fcntl(descriptor, F_GETFL);
     if (!refusal && (mode < 0 || fcntl(descriptor, F_SETFL, mode & ~O_NONBLOCK) < 0))

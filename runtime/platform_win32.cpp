@@ -121,10 +121,10 @@ void ProcessFree(void *block) {
     if (block) HeapFree(GetProcessHeap(), 0, block);
 }
 
-// A path in UTF-16 for the file calls, in a process-heap block that it frees: when its absolute
-// form (GetFullPathNameW) is MAX_PATH characters or longer, that with the prefix \\?\ (or
-// \\?\UNC\ for a share), which lifts the limit; other paths go as they are. Null when out of
-// memory.
+// A path in UTF-16 for the file calls, in a process-heap block that it frees, as it was given;
+// Lengthen makes it, when its absolute form (GetFullPathNameW) is MAX_PATH characters or longer,
+// that with the prefix \\?\ (or \\?\UNC\ for a share), which lifts the limit. Null when out
+// of memory.
 class PathName {
   public:
     explicit PathName(const char *path);
@@ -133,9 +133,9 @@ class PathName {
     ~PathName() { ProcessFree(text_); }
     const wchar_t *Get() const { return text_; }
     int32_t Length() const { return length_; }
+    void Lengthen();
 
   private:
-    void Lengthen();
     wchar_t *text_ = nullptr; // owned, process heap
     int32_t length_ = 0;
 };
@@ -147,10 +147,10 @@ PathName::PathName(const char *path) {
     Utf16FromUtf8(path, text_);
     text_[units] = 0;
     length_ = units;
-    if (length_ > 0) Lengthen();
 }
 
 void PathName::Lengthen() {
+    if (length_ == 0) return;
     DWORD size = GetFullPathNameW(text_, 0, nullptr, nullptr); // with its zero
     if (size <= MAX_PATH) return;
     constexpr DWORD PREFIX = 8; // \\?\UNC\ is the longer prefix
@@ -182,53 +182,58 @@ wchar_t Lower(wchar_t c) {
     return c >= 'A' && c <= 'Z' ? static_cast<wchar_t>(c - 'A' + 'a') : c;
 }
 
-bool StartsWith(const wchar_t *text, const wchar_t *start) {
-    for (; *start; ++text, ++start)
-        if (Lower(*text) != Lower(*start)) return false;
-    return true;
+// Whether text starts with pattern (is pattern, when whole): letters in either case, a backslash
+// for either slash, and '#' for a device's number: 1 to 9, or superscript 1, 2 or 3.
+bool Like(const wchar_t *text, const wchar_t *pattern, bool whole) {
+    for (; *pattern; ++text, ++pattern) {
+        wchar_t c = *text;
+        bool same = *pattern == '\\' ? c == '\\' || c == '/'
+                    : *pattern == '#'
+                        ? (c >= '1' && c <= '9') || c == 0xB9 || c == 0xB2 || c == 0xB3
+                        : Lower(c) == *pattern;
+        if (!same) return false;
+    }
+    return !whole || *text == 0;
 }
 
-bool Equals(const wchar_t *text, const wchar_t *other) {
-    for (; *other; ++text, ++other)
-        if (Lower(*text) != Lower(*other)) return false;
-    return *text == 0;
-}
-
-// The names that Windows gives to devices in every folder, with or without an extension and
-// blanks before it: CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, CONIN$ and CONOUT$.
-bool IsDeviceName(const wchar_t *path, int32_t length) {
-    int32_t start = length;
-    while (start > 0 && path[start - 1] != '\\' && path[start - 1] != '/' && path[start - 1] != ':')
-        --start;
-    int32_t end = start;
-    while (end < length && path[end] != '.')
-        ++end;
-    while (end > start && (path[end - 1] == ' ' || path[end - 1] == '.'))
-        --end;
-    wchar_t base[8] = {};
-    if (end - start < 3 || end - start > 7) return false;
-    for (int32_t i = start; i < end; ++i)
-        base[i - start] = Lower(path[i]);
-    static const wchar_t *const NAMES[] = {L"con", L"prn", L"aux", L"nul", L"conin$", L"conout$"};
-    for (const wchar_t *name : NAMES)
-        if (Equals(base, name)) return true;
-    bool numbered = StartsWith(base, L"com") || StartsWith(base, L"lpt");
-    return numbered && base[3] >= '1' && base[3] <= '9' && base[4] == 0;
-}
-
-// Names that reach devices rather than files: the device names, the device namespaces \\.\ and
-// \??\, and \\?\ before anything but a path on a drive (X:\...) or a share (UNC\...), such as
-// \\?\GLOBALROOT, a volume (\\?\Volume{...}, \\?\C:) or a disk.
+// Whether a path reaches a device rather than a file, as Windows 10 and 11 read paths:
+// - \\?\ written with backslashes hands the rest to the system as it is: a path on a drive
+//   (X:\...) or a share (UNC\...) there holds files whatever their names; anything else, such as
+//   GLOBALROOT, a volume (\\?\Volume{...}, \\?\C:) or a disk, is a device;
+// - the device namespaces \\.\ and \??\, and \\?\ with a forward slash (the system reads it as
+//   \\.\), either slash counting in them, reach pipes, ports, disks and the like;
+// - in any other path the last name is a device, in any folder, when what comes before its
+//   first "." or ":", without the blanks at its end, is a device name: CON, PRN, AUX, NUL, COM
+//   and LPT with a number, CONIN$ or CONOUT$.
 bool NamesDevice(const wchar_t *path, int32_t length) {
-    if (StartsWith(path, L"\\\\.\\") || StartsWith(path, L"//./") || StartsWith(path, L"\\??\\"))
-        return true;
-    if (StartsWith(path, L"\\\\?\\")) {
+    static const wchar_t *const NAMESPACES[] = {L"\\\\.\\", L"\\\\?\\", L"\\??\\"};
+    static const wchar_t *const DEVICES[] = {L"con",  L"prn",  L"aux",    L"nul",
+                                             L"com#", L"lpt#", L"conin$", L"conout$"};
+    if (path[0] == '\\' && path[1] == '\\' && path[2] == '?' && path[3] == '\\') {
         const wchar_t *rest = path + 4;
         bool drive = ((rest[0] >= 'a' && rest[0] <= 'z') || (rest[0] >= 'A' && rest[0] <= 'Z')) &&
                      rest[1] == ':' && rest[2] == '\\' && rest[3] != 0;
-        if (!drive && !StartsWith(rest, L"UNC\\")) return true;
+        return !drive && !Like(rest, L"unc\\", false);
     }
-    return IsDeviceName(path, length);
+    for (const wchar_t *space : NAMESPACES)
+        if (Like(path, space, false)) return true;
+    int32_t start = length;
+    while (start > 0 && path[start - 1] != '\\' && path[start - 1] != '/')
+        --start;
+    if (start == 0 && length >= 2 && path[1] == ':')
+        start = 2; // X:name, on a drive's current folder
+    int32_t end = start;
+    while (end < length && path[end] != '.' && path[end] != ':')
+        ++end;
+    while (end > start && path[end - 1] == ' ')
+        --end;
+    if (end - start < 3 || end - start > 7) return false;
+    wchar_t base[8] = {};
+    for (int32_t i = start; i < end; ++i)
+        base[i - start] = path[i];
+    for (const wchar_t *device : DEVICES)
+        if (Like(base, device, true)) return true;
+    return false;
 }
 
 // A handle is a regular file when it is one on a disk: not a console, pipe or character device,
@@ -312,12 +317,13 @@ PlatformFile OpenPlatformFile(const char *path, Opening opening, uint32_t *failu
         *failure = name.Get() ? ERROR_PATH_NOT_FOUND : ERROR_NOT_ENOUGH_MEMORY;
         return 0;
     }
-    // A device is refused by its name, before an open that could wait on it (COM1) or be
-    // answered by it (NUL).
+    // A device is refused by its name as given, before an open that could wait on it (COM1) or
+    // be answered by it (NUL), and before a long path's \\?\ takes its names literally.
     if (NamesDevice(name.Get(), name.Length())) {
         *failure = FAILURE_CODE_NOT_REGULAR;
         return 0;
     }
+    name.Lengthen();
     HANDLE handle = CreateFor(name.Get(), opening);
     if (handle == INVALID_HANDLE_VALUE || handle == nullptr) {
         *failure = OpenFailure(name.Get());

@@ -16,6 +16,9 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#ifdef __linux__
+#include <sys/inotify.h>
+#endif
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -336,8 +339,9 @@ TEST(NativeCommandLine, OnlyRegularFilesAreOpened) {
     testfiles::Remove(link);
 }
 
-// A path longer than the system takes whole (PATH_MAX, 4096 bytes on Linux) is patched all the
-// same, and reported as given.
+// A path longer than the system takes whole (PATH_MAX, 4096 bytes on Linux) is patched and
+// checked all the same, and reported as given; a FIFO at such a path is refused without being
+// opened (on Linux, inotify sees every open).
 TEST(NativeCommandLine, PathLongerThanTheSystemTakesWhole) {
     std::string top = testfiles::Folder("checksumme native long");
     std::string path = top.substr(0, top.size() - 1);
@@ -354,16 +358,33 @@ TEST(NativeCommandLine, PathLongerThanTheSystemTakesWhole) {
     };
     ASSERT_TRUE(enter(25));
     ASSERT_TRUE(testfiles::Write("f.hex", ":0000000100\n"));
+    unlink("fifo.hex");
+    ASSERT_EQ(mkfifo("fifo.hex", 0644), 0);
+#ifdef __linux__
+    int opens = inotify_init1(IN_NONBLOCK);
+    ASSERT_GE(inotify_add_watch(opens, "fifo.hex", IN_OPEN), 0);
+#endif
     ASSERT_EQ(chdir(here), 0);
     for (int level = 0; level < 25; ++level)
         path += "/" + name;
+    std::string fifo = path + "/fifo.hex";
     path += "/f.hex";
     ASSERT_GT(path.size(), 4096u);
-    Outcome run = RunTool({path});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, path + ":1: checksum 00 corrected to FF\n" + path +
-                           ": 1 record, 1 corrected, 0 lines left unchanged\n");
-    EXPECT_EQ(run.err, "");
+    for (bool checking : {false, true}) {
+        Outcome run = RunTool(checking ? std::vector<std::string>{"--check", path, fifo}
+                                       : std::vector<std::string>{path, fifo});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.out, checking
+                               ? path + ": 1 record, 0 wrong, 0 lines not well-formed records\n"
+                               : path + ":1: checksum 00 corrected to FF\n" + path +
+                                     ": 1 record, 1 corrected, 0 lines left unchanged\n");
+        EXPECT_EQ(run.err, "checksumme: " + fifo + ": not a regular file\n");
+    }
+#ifdef __linux__
+    char event[512];
+    EXPECT_EQ(read(opens, event, sizeof event), -1) << "the FIFO was opened";
+    close(opens);
+#endif
     ASSERT_EQ(chdir(top.c_str()), 0);
     ASSERT_TRUE(enter(25));
     EXPECT_EQ(testfiles::Read("f.hex"), ":00000001FF\n");

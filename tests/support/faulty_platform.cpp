@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The real platform, its file calls and allocations renamed, and wrappers under their names
-// that fail on demand (tests/support/faulty_platform.h).
+// that fail on demand (tests/support/faulty_platform.h); on Windows its opens reach the system
+// through a wrapper too.
 #define ReadPlatformFile RealReadPlatformFile
 #define WritePlatformFile RealWritePlatformFile
 #define WriteBehindPlatformFile RealWriteBehindPlatformFile
@@ -9,7 +10,12 @@
 #define AllocatePlatformBlock RealAllocatePlatformBlock
 #define PlatformFileStamp RealPlatformFileStamp
 #ifdef _WIN32
+#include <windows.h>
+HANDLE FaultyCreateFileW(LPCWSTR name, DWORD access, DWORD sharing, LPSECURITY_ATTRIBUTES security,
+                         DWORD disposition, DWORD attributes, HANDLE model);
+#define CreateFileW FaultyCreateFileW
 #include "runtime/platform_win32.cpp"
+#undef CreateFileW
 #else
 #include "runtime/platform_posix.cpp"
 #endif
@@ -35,7 +41,7 @@ struct Armed {
     void (*action)(void *context);
     void *context;
 };
-Armed armed[STAMP + 1] = {};
+Armed armed[OPEN + 1] = {};
 size_t allocationSize = 0;
 
 // Counts the call; true when it is to fail (its code then in *failure).
@@ -125,3 +131,15 @@ bool PlatformFileStamp(PlatformFile file, FileStamp *stamp) {
     if (faults::Failing(faults::STAMP, nullptr)) return false;
     return RealPlatformFileStamp(file, stamp);
 }
+
+#ifdef _WIN32
+HANDLE FaultyCreateFileW(LPCWSTR name, DWORD access, DWORD sharing, LPSECURITY_ATTRIBUTES security,
+                         DWORD disposition, DWORD attributes, HANDLE model) {
+    uint32_t failure = 0;
+    if (faults::Failing(faults::OPEN, &failure)) {
+        SetLastError(failure);
+        return INVALID_HANDLE_VALUE;
+    }
+    return CreateFileW(name, access, sharing, security, disposition, attributes, model);
+}
+#endif
