@@ -222,12 +222,15 @@ TEST(NativeCommandLine, PatchesOrChecksEveryNamedFileAndReports) {
 // and its modification time where it stays as it was.
 TEST(NativeCommandLine, SetsBytesAndChecksTheStructure) {
     std::string path = testfiles::Folder("checksumme native") + "serial \xC3\xA4.hex";
-    for (const mixed::EditRow &row : mixed::EditRows()) {
+    const std::vector<mixed::EditRow> rows = mixed::EditRows();
+    for (const mixed::EditRow &row : rows) {
         SCOPED_TRACE(row.name);
         ASSERT_TRUE(testfiles::Write(path, row.before));
         int64_t before = testfiles::MakeOld(path);
+        // Every other row names the file first: options after it mean the same.
+        bool fileFirst = (&row - rows.data()) % 2 == 1;
         std::vector<std::string> arguments = row.options;
-        arguments.push_back(path);
+        arguments.insert(fileFirst ? arguments.begin() : arguments.end(), path);
         Outcome run = RunTool(arguments);
         EXPECT_EQ(run.exitCode, row.exitCode);
         EXPECT_EQ(run.out, mixed::WithPath(row.out, path));
