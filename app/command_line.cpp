@@ -230,6 +230,7 @@ void FormatCount(int64_t count, const char *one, const char *more, int32_t resul
 // One finding, as app/texts.h words it: CHECKSUM_CORRECTED or CHECKSUM_WRONG for a checksum,
 // NOT_A_DIGIT, NO_BYTE_COUNT or WRONG_LENGTH for a line that is not a well-formed record.
 void ReportFinding(void *context, const Finding &finding) {
+    if (finding.kind == FINDING_LINE_END) return;
     const Report &report = *static_cast<const Report *>(context);
     Decimal line(finding.line);
     if (finding.kind == FINDING_CHECKSUM) {
