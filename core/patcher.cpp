@@ -20,6 +20,8 @@
 
 namespace {
 
+constexpr char UNKNOWN_END = 1;
+
 enum Outcome { NO_RECORD, RECORD_RIGHT, RECORD_PATCHED };
 
 // One walk over a file: its mode, where its findings go, and where it stands.
@@ -33,8 +35,16 @@ struct Walk {
     bool afterCR;          // the last line ended in CR: an LF right behind it ends no further line
     RecordVisitor visitor; // may be null
     void *visitorContext;
-    int64_t changedFrom, changedTo; // of the line patched last: its characters to write back
-    int64_t position;               // in the file, of the line looked at
+    int64_t changedFrom = 0, changedTo = 0; // of the line patched last: what to write back
+    int64_t position = 0;                   // in the file, of the line looked at
+    // The line end a last record without one gets when it is written: that of the line before
+    // it, as the byte that ended it: LF or CR alone, else (CR LF, a zero byte, no line) CR LF.
+    // UNKNOWN_END in the line-by-line walk when that line was too long to keep its lone line
+    // end byte, which lies at lineEndAt in the file.
+    char lineEnd = 0;
+    int64_t lineEndAt = 0;
+    Outcome lastOpen = NO_RECORD; // the last line looked at, a record without a line end: how it
+                                  // was looked at; NO_RECORD for any other line
 };
 
 // Writes out what the channel still holds. Then, if no read or write has failed, the first
@@ -53,9 +63,9 @@ bool Settled(Walk &walk, int64_t linesDone) {
     return false;
 }
 
-// Checksum digits of either case compare by value.
-char UpperDigit(char c) {
-    return c >= 'a' && c <= 'f' ? static_cast<char>(c - 'a' + 'A') : c;
+// Hexadecimal digits of either case compare by value with bit 5 set: digits have it already.
+bool SameDigit(char a, char b) {
+    return (a | 0x20) == (b | 0x20);
 }
 
 void ReportMalformed(Walk &walk, int64_t length, RecordFault fault) {
@@ -81,9 +91,10 @@ int64_t MarkLength(const Walk &walk, const char *text, int64_t stored) {
 
 // Looks at one line's text (without its line end), of which the first `stored` bytes are at
 // hand (all of it, or more than any record and a blank): the visitor sees a record first, then
-// its checksum is checked, and when patching its right digits are put in place of the ones
-// written where they differ (the characters to write back are noted in the walk); a line that
-// starts with ":" but holds no record is reported.
+// its checksum is checked, and when patching its right digits, in the record's case, are put in
+// place of the ones written where they differ in value (the characters to write back are noted
+// in the walk); a line that starts with ":" but holds no record is reported. A right checksum
+// costs no more than its two digits compared.
 Outcome LookAt(Walk &walk, char *text, int64_t length, int64_t stored) {
     int64_t mark = MarkLength(walk, text, stored);
     text += mark;
@@ -105,38 +116,41 @@ Outcome LookAt(Walk &walk, char *text, int64_t length, int64_t stored) {
                                              text, static_cast<int32_t>(record))
                               : 0;
         changed > 0 && walk.patching) {
+        // (The visitor writes in the record's case: the case is taken after its changes.)
         ClassifyRecord(text, record, &sum);
-        ChecksumDigits(sum, field);
+        ChecksumDigits(sum, field, RecordDigitSet(text, static_cast<int32_t>(record)));
         walk.changedFrom = mark + changed;
         return RECORD_PATCHED;
     }
     char right[2];
     ChecksumDigits(sum, right);
-    if (field[0] == right[0] && field[1] == right[1]) return RECORD_RIGHT;
+    if (SameDigit(field[0], right[0]) && SameDigit(field[1], right[1])) return RECORD_RIGHT;
+    ChecksumDigits(sum, right, RecordDigitSet(text, static_cast<int32_t>(record)));
     walk.tally.unsettled += 1;
-    if (walk.patching || UpperDigit(field[0]) != right[0] || UpperDigit(field[1]) != right[1]) {
-        walk.tally.checksums += 1;
-        if (walk.sink)
-            walk.sink(walk.context, Finding{walk.line,
-                                            FINDING_CHECKSUM,
-                                            {field[0], field[1]},
-                                            {right[0], right[1]},
-                                            0,
-                                            0,
-                                            0,
-                                            {}});
-    }
+    walk.tally.checksums += 1;
+    if (walk.sink)
+        walk.sink(walk.context, Finding{walk.line,
+                                        FINDING_CHECKSUM,
+                                        {field[0], field[1]},
+                                        {right[0], right[1]},
+                                        0,
+                                        0,
+                                        0,
+                                        {}});
     if (!walk.patching) return RECORD_RIGHT;
     field[0] = right[0];
     field[1] = right[1];
     return RECORD_PATCHED;
 }
 
-// Counts the line end at end of text (CR, LF or zero byte; none at the end of the file): an LF
-// right behind a CR, with no text between them, belongs to the CR. False for such an LF.
-bool EndsLine(Walk &walk, char ending, bool empty) {
-    bool belongsToCR = walk.afterCR && empty && ending == '\n';
-    walk.afterCR = !belongsToCR && ending == '\r';
+// Counts the line end at ending (CR, LF or zero byte; null at the end of the file): an LF right
+// behind a CR, with no text between them, belongs to the CR. False for such an LF. The line end
+// is noted for a last record behind it.
+bool EndsLine(Walk &walk, const char *ending, bool empty) {
+    char byte = ending ? *ending : 0;
+    bool belongsToCR = walk.afterCR && empty && byte == '\n';
+    walk.afterCR = !belongsToCR && byte == '\r';
+    if (ending) walk.lineEnd = belongsToCR ? 0 : byte;
     return !belongsToCR;
 }
 
@@ -181,7 +195,7 @@ struct LongLine {
                        // holds no record
     int64_t length;    // its characters so far (without a byte-order mark)
     RecordFault fault; // from its first characters
-    bool record;       // it is a record with a comment behind it
+    Outcome record;    // how it was looked at, when it is a record with a comment behind it
 };
 
 // A span keeps the start of a line that goes on in the file for the next span, so the longest
@@ -193,23 +207,24 @@ static_assert(LONGEST_RECORD + 2 < FILE_BUFFER_SIZE, "a record and its line end 
 // read; the start of a line that goes on in the file is kept for the next span, unless it is
 // already too long for a record, which it then is not. When patching, checksums are changed in
 // the span, and the channel writes the changed stretch back once per span; a last record
-// without a line end gets CR LF. False when the channel has no buffer (nothing was read then).
+// without a line end that is written gets the walk's line end. False when the channel has no
+// buffer (nothing was read then).
 struct SpanWalk {
     LongLine longLine;
-    bool lastRecordOpen; // the span's last line is a record without a line end (so far)
-    int64_t at;          // where the span starts in the file
+    int64_t at; // where the span starts in the file
 };
 
 // The start of a line too long for a record alone, at start in the span: a record with a
-// comment behind it is looked at now, while it is in the span. True for such a record.
-bool LookAtCommentedRecord(Walk &walk, char *span, int32_t start, int32_t length) {
+// comment behind it is looked at now, while it is in the span. NO_RECORD for any other line.
+Outcome LookAtCommentedRecord(Walk &walk, char *span, int32_t start, int32_t length) {
     char *text = span + start;
     int64_t stored = length - start, mark = MarkLength(walk, text, stored);
     uint8_t sum = 0;
-    if (!RecordInLine(text + mark, stored - mark, &sum)) return false;
-    if (LookAt(walk, text, stored, stored) == RECORD_PATCHED)
+    if (!RecordInLine(text + mark, stored - mark, &sum)) return NO_RECORD;
+    Outcome outcome = LookAt(walk, text, stored, stored);
+    if (outcome == RECORD_PATCHED)
         NoteSpanChange(walk.channel, start + static_cast<int32_t>(walk.changedFrom));
-    return true;
+    return outcome;
 }
 
 // Looks at the whole lines of one span; at the end of the file also at its last line. Returns
@@ -221,19 +236,19 @@ int32_t WalkLines(Walk &walk, SpanWalk &spans, char *span, int32_t length, bool 
         int32_t end = FindLineEnd(span, start, length);
         if (end == length && !atEnd) break;                               // goes on in the file
         if (end == length && start == end && !spans.longLine.open) break; // nothing after the end
-        char ending = end < length ? span[end] : 0;
+        const char *ending = end < length ? span + end : nullptr;
         if (spans.longLine.open) {
             spans.longLine.open = false;
             if (spans.longLine.colon)
                 ReportMalformed(walk, spans.longLine.length + end, spans.longLine.fault);
-            spans.lastRecordOpen = spans.longLine.record && end == length;
+            walk.lastOpen = ending ? NO_RECORD : spans.longLine.record;
             walk.line += EndsLine(walk, ending, false);
         } else if (EndsLine(walk, ending, start == end)) {
             walk.position = spans.at + start;
             Outcome outcome = LookAt(walk, span + start, end - start, end - start);
             if (outcome == RECORD_PATCHED && start + walk.changedFrom < firstChange)
                 firstChange = start + static_cast<int32_t>(walk.changedFrom);
-            spans.lastRecordOpen = outcome != NO_RECORD && end == length;
+            walk.lastOpen = ending ? NO_RECORD : outcome;
             walk.line += 1;
         }
         if (end == length) break;
@@ -255,8 +270,8 @@ int32_t PassLongLine(Walk &walk, SpanWalk &spans, char *span, int32_t start, int
     char *text = span + start;
     int64_t stored = length - start, mark = MarkLength(walk, text, stored);
     walk.position = spans.at + start;
-    bool record = LookAtCommentedRecord(walk, span, start, length);
-    spans.longLine = {true, text[mark] == ':' && !record, stored - mark,
+    Outcome record = LookAtCommentedRecord(walk, span, start, length);
+    spans.longLine = {true, text[mark] == ':' && record == NO_RECORD, stored - mark,
                       DiagnoseRecord(text + mark, stored - mark), record};
     walk.afterCR = false;
     return length;
@@ -271,10 +286,7 @@ bool WalkInSpans(Walk &walk) {
         if (!span) return false;
         // The changes of the span before went back to the file before this read: the lines
         // up to it are done, unless that write or this read failed, which ends the walk.
-        if (read == SPAN_FAILED) {
-            Settled(walk, walk.line - 1);
-            return true;
-        }
+        if (read == SPAN_FAILED) return true;
         walk.tally.linesDone = walk.line - 1;
         bool atEnd = read == SPAN_END;
         int32_t start = WalkLines(walk, spans, span, length, atEnd);
@@ -282,17 +294,12 @@ bool WalkInSpans(Walk &walk) {
         consumed = PassLongLine(walk, spans, span, start, length);
         spans.at += consumed;
     }
-    // A last record without a line end is done once its CR LF is written too.
-    walk.tally.unsettled += spans.lastRecordOpen;
-    bool appendLineEnd = walk.patching && spans.lastRecordOpen;
-    if (!Settled(walk, walk.line - 1 - (appendLineEnd ? 1 : 0)) || !appendLineEnd) return true;
-    WriteChannelBytes(walk.channel, "\r\n", 2);
-    Settled(walk, walk.line - 1);
     return true;
 }
 
 // The walk of a channel without a buffer, a line at a time: each changed record is written
-// with a seek there and back. A last record without a line end gets CR LF.
+// with a seek there and back. The line end a last record without one gets, when only a line too
+// long to keep told it, is read again from the file (a read that fails ends the walk).
 void WalkLineByLine(Walk &walk) {
     // A byte-order mark, a record and a blank or its line end: enough to tell a record with a
     // comment behind it.
@@ -307,25 +314,40 @@ void WalkLineByLine(Walk &walk) {
         int64_t next = position + length + terminator;
         walk.position = position;
         Outcome outcome = LookAt(walk, line, length, length < LINE_ROOM ? length : LINE_ROOM);
+        if (outcome == RECORD_PATCHED && terminator == 0 && walk.lineEnd == UNKNOWN_END &&
+            SeekChannel(walk.channel, walk.lineEndAt) >= 0) {
+            int64_t none = 0;
+            int32_t one = 0;
+            ReadChannelLineBytes(walk.channel, &walk.lineEnd, 1, &none, &one);
+        }
         walk.line += 1;
-        walk.tally.unsettled += outcome != NO_RECORD && terminator == 0;
-        if (walk.patching &&
-            (outcome == RECORD_PATCHED || (outcome == RECORD_RIGHT && terminator == 0))) {
+        walk.lastOpen = terminator ? NO_RECORD : outcome;
+        if (outcome == RECORD_PATCHED) {
             // A seek that fails is kept on the channel as a failed write, which ends the walk.
-            if (outcome == RECORD_PATCHED) {
-                if (SeekChannel(walk.channel, position + walk.changedFrom) < 0) break;
-                WriteChannelBytes(walk.channel, line + walk.changedFrom,
-                                  static_cast<int32_t>(walk.changedTo - walk.changedFrom));
-            }
-            if (terminator == 0) { // the CR LF written is no further line
-                if (SeekChannel(walk.channel, position + length) < 0) break;
-                WriteChannelBytes(walk.channel, "\r\n", 2);
-                next += 2;
-            }
+            if (SeekChannel(walk.channel, position + walk.changedFrom) < 0) break;
+            WriteChannelBytes(walk.channel, line + walk.changedFrom,
+                              static_cast<int32_t>(walk.changedTo - walk.changedFrom));
             if (SeekChannel(walk.channel, next) < 0) break;
         }
+        if (terminator)
+            walk.lineEnd = terminator == 2 ? 0 : length < LINE_ROOM ? line[length] : UNKNOWN_END;
+        walk.lineEndAt = position + length;
         position = next;
     }
+}
+
+// Settles the walk, which stands at the end of the file unless a read or write failed. A last
+// record without a line end that was written is done once its line end is written there too,
+// and reported.
+void EndWalk(Walk &walk) {
+    walk.tally.lastRecordOpen = walk.lastOpen != NO_RECORD;
+    bool adding = walk.lastOpen == RECORD_PATCHED;
+    if (!Settled(walk, walk.line - 1 - (adding ? 1 : 0)) || !adding) return;
+    walk.tally.lineEndsAdded += 1;
+    if (walk.sink)
+        walk.sink(walk.context, Finding{walk.line - 1, FINDING_LINE_END, {}, {}, 0, 0, 0, {}});
+    bool alone = walk.lineEnd == '\n' || walk.lineEnd == '\r'; // else CR LF
+    WriteChannelBytes(walk.channel, alone ? &walk.lineEnd : "\r\n", alone ? 1 : 2);
     Settled(walk, walk.line - 1);
 }
 
@@ -360,9 +382,9 @@ int32_t WalkHexFile(const char *path, WalkMode mode, FindingSink sink, void *con
 
 int32_t WalkHexChannel(int32_t channel, WalkMode mode, FindingSink sink, void *context,
                        WalkTally *tally, RecordVisitor visitor, void *visitorContext) {
-    Walk walk{channel, mode == WALK_PATCH, sink, context, {}, 1, false,
-              visitor, visitorContext,     0,    0,       0};
+    Walk walk{channel, mode == WALK_PATCH, sink, context, {}, 1, false, visitor, visitorContext};
     if (!WalkInSpans(walk)) WalkLineByLine(walk);
+    EndWalk(walk);
     *tally = walk.tally;
     return walk.tally.failure ? -1 : 1;
 }

@@ -5,12 +5,15 @@
  * PatchFileInPlace walks the file at path through file channel 1 and rewrites, in place, the
  * two checksum characters of every well-formed record line: ":" followed only by hexadecimal
  * digits, exactly 11 + 2 x its byte count long, perhaps followed by a blank or a tab and any
- * text, a comment (RecordInLine, core/record.h). The new checksum is upper case; a checksum that
- * is already right as written is not written again. Every other byte stays as it is: line ends
- * (CR LF, LF, CR, zero byte), blank lines, other lines, comments. A last record line without a
- * line end gets CR LF. Returns 1 when the file was patched, 0 when it could not be opened (empty
- * path, missing file, folder, no access, sharing conflict), -1 when a read or write failed on the
- * way; a missing file is never created. A failure ends the walk, and what was written before it
+ * text, a comment (RecordInLine, core/record.h). A checksum that is right in value is right in
+ * either case and is not written; a wrong one is written in the record's case (RecordDigitSet,
+ * core/record.h). Every other byte stays as it is: line ends (CR LF, LF, CR, zero byte), blank
+ * lines, other lines, comments; a file whose checksums are all right is not written at all, and
+ * keeps its modification time. A last record line without a line end that is written gets the
+ * line end of the line before it: LF, CR LF or CR; CR LF when there is none or that one is a zero
+ * byte. Returns 1 when the file was patched, 0 when it could not be opened (empty path, missing
+ * file, folder, no access, sharing conflict), -1 when a read or write failed on the way; a
+ * missing file is never created. A failure ends the walk, and what was written before it
  * stays: every record has either its old checksum or its right one.
  */
 #pragma once
@@ -30,28 +33,30 @@ int32_t PatchFileInPlace(const char *path);
  * line's record.
  *
  * Findings go to the sink, when one is given, one by one in line order, as they are found:
- * every line that starts with ":" but is not a well-formed record, and every record whose
- * checksum the mode objects to (patching: one whose two characters it rewrites; checking: one
- * whose value is wrong). Lines count from 1; CR LF, LF, CR and a zero byte each end a line. The
- * tally, when given, counts the well-formed records and both kinds of finding, and tells how
- * the walk ended. Returns as PatchFileInPlace: 1, 0 (no findings then) or -1.
+ * every line that starts with ":" but is not a well-formed record, every record whose checksum
+ * is wrong in value (in both modes: patching rewrites those), and, when patching, the line end
+ * added behind a last record (right after that record's finding, if it has one). Lines count
+ * from 1; CR LF, LF, CR and a zero byte each end a line. The tally, when given, counts the
+ * well-formed records and each kind of finding, and tells how the walk ended. Returns as
+ * PatchFileInPlace: 1, 0 (no findings then) or -1.
  *
  * The visitor, when one is given, sees every well-formed record in line order before its
  * checksum is looked at (and before that line's finding goes to the sink): the line, where the
  * record starts in the file, and its characters from ":" to its checksum field, without a
  * comment. When patching it may change the record's data digits to other hexadecimal digits in
  * place and return the position of the first it changed (":" being 0): the record's checksum is
- * then made right for its new bytes, without a finding, and the changes go back to the file with
- * it. Otherwise, and always when checking, it changes nothing and returns 0.
+ * then made right for its new bytes, in the record's case as the visitor left it, without a
+ * finding, and the changes go back to the file with it (a last record without a line end gets
+ * one then). Otherwise, and always when checking, it changes nothing and returns 0.
  */
 enum WalkMode : int32_t { WALK_PATCH, WALK_CHECK };
 enum FindingKind : int32_t { FINDING_CHECKSUM, FINDING_MALFORMED, FINDING_LINE_END };
 
 struct Finding {
-    int64_t line; // counted from 1
+    int64_t line; // counted from 1; line end: the last record's
     FindingKind kind;
     char written[2];   // checksum: the two characters as they stood
-    char right[2];     // checksum: the right ones, upper case
+    char right[2];     // checksum: the right ones, as written: in the record's case
     int64_t length;    // malformed: the line's characters (without a byte-order mark)
     int64_t notDigit;  // malformed: position of its first character that is no digit, or 0
     int64_t expected;  // malformed: the length its byte count asks for, or -1 without one
@@ -59,15 +64,17 @@ struct Finding {
 };
 
 struct WalkTally {
-    int64_t records;   // well-formed records
-    int64_t checksums; // checksum findings
-    int64_t malformed; // malformed findings
-    int64_t unsettled; // records patching changes (in either mode): their checksum as written is
-                       // not the right one in upper case, or the last has no line end
-    int64_t linesDone; // lines read and, when patching, written as they should be
-    uint32_t failure;  // the system's code of the failed open, read or write; 0: none
+    int64_t records;       // well-formed records
+    int64_t checksums;     // checksum findings
+    int64_t malformed;     // malformed findings
+    int64_t unsettled;     // records a patch without a visitor changes (in either mode): their
+                           // checksum is wrong in value; a last record without a line end gets
+                           // one only then
+    int64_t lineEndsAdded; // line-end findings: 0, or 1 for the last record
+    int64_t linesDone;     // lines read and, when patching, written as they should be
+    uint32_t failure;      // the system's code of the failed open, read or write; 0: none
     bool failedWriting;
-    bool lastRecordOpen; // the file's last line is a record without a line end
+    bool lastRecordOpen; // the file's last line is a record without a line end (in either mode)
 };
 
 using FindingSink = void (*)(void *context, const Finding &finding);

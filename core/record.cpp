@@ -3,6 +3,8 @@
 
 #include "runtime/strings.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr uint16_t NOT_A_PAIR = 0x100;
@@ -108,13 +110,20 @@ int64_t RecordInLine(const char *line, int64_t stored, uint8_t *checksum) {
     return ClassifyRecord(line, length, checksum) == RECORD_WITH_CHECKSUM ? length : 0;
 }
 
-const char *RecordDigitSet(const char *record, int64_t length) {
-    bool lower = false;
-    for (int64_t i = 1; i < length; ++i) {
-        if (record[i] >= 'A' && record[i] <= 'F') return HEX_DIGITS;
-        lower = lower || (record[i] >= 'a' && record[i] <= 'f');
+// Eight digits at a time, the last eight for what is left (a record has at least eleven
+// characters). Of hexadecimal digits only letters have bit 6 set, and only lower-case letters
+// bit 5 as well; shifted left by one, each byte's bit 5 lands on its bit 6.
+const char *RecordDigitSet(const char *record, int32_t length) {
+    constexpr uint64_t BIT_6 = 0x4040404040404040u;
+    uint64_t lower = 0;
+    for (int32_t i = 1; i < length; i += 8) {
+        uint64_t eight = 0;
+        std::memcpy(&eight, record + (i + 8 <= length ? i : length - 8), 8);
+        uint64_t letters = eight & BIT_6, lowerCase = eight << 1 & BIT_6;
+        if (letters & ~lowerCase) return HEX_DIGITS;
+        lower |= letters;
     }
-    return lower ? "0123456789abcdef" : HEX_DIGITS;
+    return lower ? LOWER_HEX_DIGITS : HEX_DIGITS;
 }
 
 uint8_t RecordPair(const char *record, int32_t index) {

@@ -17,6 +17,11 @@
  * the byte count and then count + 3 such pairs after it (address, type, data), the ones beyond
  * the text counting 0. For a well-formed record both readings give the same checksum.
  *
+ * A record keeps its case: RecordDigitSet gives the digits that are written into a record, lower
+ * case (LOWER_HEX_DIGITS) when its hexadecimal letters, from the byte count through the checksum
+ * field as they stand, are all lower case, else upper case (HEX_DIGITS), also when it has no
+ * letters at all. ChecksumDigits writes a checksum in the digits given, upper case unless told.
+ *
  * CompleteRecordChecksum takes a line that ends in its old two-character checksum and a
  * two-character line end (CR LF), and gives the line without those four characters followed by
  * the lenient checksum in two upper-case digits (":" and "" give "00"). CompleteRecordLine is
@@ -40,16 +45,16 @@ enum RecordShape : int32_t {
     RECORD_WITHOUT_CHECKSUM = 2, // 9 + 2 x byte count characters
 };
 
+inline constexpr char LOWER_HEX_DIGITS[] = "0123456789abcdef";
+
 RecordShape ClassifyRecord(const char *line, int64_t length, uint8_t *checksum); // set for records
-// The checksum in two hexadecimal digits, upper case unless a digit set says otherwise.
-inline void ChecksumDigits(uint8_t checksum, char digits[2], const char *set = HEX_DIGITS) {
-    digits[0] = set[checksum >> 4];
-    digits[1] = set[checksum & 15];
+// The digits of a record's case; length: its characters from ":" through its checksum field.
+const char *RecordDigitSet(const char *record, int32_t length);
+// The checksum in two hexadecimal digits of the digit set (HEX_DIGITS or LOWER_HEX_DIGITS).
+inline void ChecksumDigits(uint8_t checksum, char digits[2], const char *digitSet = HEX_DIGITS) {
+    digits[0] = digitSet[checksum >> 4];
+    digits[1] = digitSet[checksum & 15];
 }
-// The digits a record's new digits are written in: lower case ("0123456789abcdef") when its
-// hexadecimal letters, from its byte count to its checksum field, are lower case and it has at
-// least one; else upper case (HEX_DIGITS).
-const char *RecordDigitSet(const char *record, int64_t length);
 int32_t HexDigitValue(int c); // 0 to 15 for a hexadecimal digit of either case, else -1
 
 int32_t HexPairValue(const char *pair);

@@ -406,13 +406,13 @@ TEST_F(Checksumme, EndsOnTheCloseBox) {
 
 // ---- The command line: files patched or checked, with a report for scripts ----
 
-// Right records that fill 64 KiB to the last byte; the last one has no line end, which patching
-// would add.
-std::string FillsTheDisk() {
+// Right records that fill 64 KiB to the last byte; the last one, with the checksum given, has no
+// line end, which patching adds when it corrects that checksum.
+std::string FillsTheDisk(const char *last = "00") {
     std::string file = "; x\r\n";
     for (int n = 0; n < 1456; ++n)
         file += ":10010000214601360121470136007EFE09D2190140\r\n";
-    return file + ":00000001FF";
+    return file + ":00000001" + last;
 }
 
 enum Kind {
@@ -444,11 +444,12 @@ std::string Before(Kind kind) {
 }
 
 bool Changes(Kind kind) {
-    return kind == MIXED_CRLF || kind == MIXED_LF_MARK || kind == LONG_PATH;
+    return kind == MIXED_CRLF || kind == MIXED_LF_MARK || kind == LONG_PATH || kind == DISK_FULL;
 }
 
 std::string After(Kind kind, bool checking) {
     if (checking || !Changes(kind)) return Before(kind);
+    if (kind == DISK_FULL) return FillsTheDisk("FF"); // corrected, with no room for its line end
     return kind == MIXED_LF_MARK ? mixed::File("\n", true, "40") : mixed::File("\r\n", false, "40");
 }
 
@@ -464,7 +465,8 @@ std::string Report(Kind kind, const std::string &p, bool checking) {
     if (kind == UNREADABLE)
         return p + ": could not be read completely, stopped after line 0 (Not ready)\r\n";
     if (kind == DISK_FULL)
-        return p + ": could not be written completely, stopped after line 1457 (disk full)\r\n";
+        return p + "(1458): checksum 00 corrected to FF\r\n" + p +
+               ": could not be written completely, stopped after line 1457 (disk full)\r\n";
     if (kind == RIGHT)
         return checking ? p + ": 3 records, 0 wrong, 0 lines not well-formed records\r\n"
                         : p + ": 3 records, 0 corrected, 0 lines left unchanged\r\n";

@@ -28,6 +28,23 @@ std::vector<Line> Split(const std::string &in) {
     return lines;
 }
 
+// The line end a record on line k gets when it is written without one: that of the line before
+// it, CR LF for a zero byte or when there is none.
+std::string AddedEnd(const std::string &in, const std::vector<Line> &lines, size_t k) {
+    std::string end =
+        k ? in.substr(lines[k - 1].start + lines[k - 1].length, lines[k - 1].end) : "";
+    return end == "\n" || end == "\r" ? end : "\r\n";
+}
+
+// The right checksum of a record, in its case: lower case when its letters are.
+std::string InItsCase(const std::string &record, std::string digits) {
+    bool lower = record.find_first_of("abcdef") != std::string::npos &&
+                 record.find_first_of("ABCDEF") == std::string::npos;
+    for (char &c : digits)
+        c = lower ? static_cast<char>(std::tolower(static_cast<unsigned char>(c))) : c;
+    return digits;
+}
+
 // The record of a line, without a comment; "" when it holds none.
 std::string RecordOf(const std::string &line) {
     if (reference::ShapeOf(line) == reference::WITH_CHECKSUM) return line;
@@ -74,14 +91,19 @@ Patched Patch(const std::string &in) {
         std::string record = RecordOf(text);
         patched.out += in.substr(copied, line.start - copied);
         copied = line.start + line.length;
+        patched.lastRecordOpen = !record.empty() && line.end == 0;
         if (!record.empty()) {
-            std::string right = reference::RightDigits(record);
             std::string written = record.substr(record.size() - 2);
-            std::string finding = n + " checksum " + written + " " + right;
-            if (written != right) patched.patching.push_back(finding);
-            if (std::stoul(written, nullptr, 16) != std::stoul(right, nullptr, 16))
-                patched.checking.push_back(finding);
-            text.replace(record.size() - 2, 2, right);
+            std::string right = InItsCase(record, reference::RightDigits(record));
+            if (std::stoul(written, nullptr, 16) != std::stoul(right, nullptr, 16)) {
+                patched.patching.push_back(n + " checksum " + written + " " + right);
+                patched.checking.push_back(patched.patching.back());
+                text.replace(record.size() - 2, 2, right);
+                if (line.end == 0) {
+                    patched.patching.push_back(n + " line end");
+                    text += AddedEnd(in, lines, k);
+                }
+            }
         } else if (!text.empty() && text[0] == ':') {
             size_t notDigit = 0;
             for (size_t i = 1; i < text.size() && i < 523 && !notDigit; ++i)
@@ -95,7 +117,6 @@ Patched Patch(const std::string &in) {
             patched.checking.push_back(finding);
         }
         patched.out += text;
-        if (!record.empty() && line.end == 0) patched.out += "\r\n";
     }
     patched.out += in.substr(copied);
     return patched;
@@ -158,6 +179,7 @@ SetResult Set(const std::string &file, const std::map<uint64_t, uint8_t> &bytes)
             return result;
         }
     std::string out = file;
+    std::vector<Line> lines = Split(file);
     for (const Record &r : Records(file)) {
         if (r.line >= endLine && endLine) break;
         bool lower = r.text.find_first_of("abcdef") != std::string::npos &&
@@ -175,6 +197,13 @@ SetResult Set(const std::string &file, const std::map<uint64_t, uint8_t> &bytes)
             out[r.start + 9 + 2 * static_cast<size_t>(i)] = digits[set->second >> 4];
             out[r.start + 10 + 2 * static_cast<size_t>(i)] = digits[set->second & 15];
         }
+        // A record whose digits changed is written: its checksum made right in its new case, and
+        // a line end added behind it on the last line when it has none.
+        std::string now = out.substr(r.start, r.text.size());
+        if (now == r.text) continue;
+        out.replace(r.start + now.size() - 2, 2, InItsCase(now, reference::RightDigits(now)));
+        if (r.line == static_cast<int64_t>(lines.size()) && lines.back().end == 0)
+            out += AddedEnd(file, lines, lines.size() - 1);
     }
     result.out = Patch(out).out;
     return result;

@@ -3,7 +3,10 @@
  * The tests' model of whole Intel HEX files, written apart from the product on top of the
  * record rule of tests/support/reference.h. Lines split at CR LF, LF, CR and zero bytes, a UTF-8
  * byte-order mark in front of the first left out; a line holds a record when it is one, or one
- * followed by a blank or a tab and any text. Addresses: the base is 0, then the latest type 04
+ * followed by a blank or a tab and any text. Patching writes the checksums that are wrong in
+ * value, in the record's case (lower when its letters are all lower case), and a record so
+ * written on the last line without a line end gets the line end of the line before it (CR LF
+ * for none or a zero byte). Addresses: the base is 0, then the latest type 04
  * record with 2 data bytes makes it their value times 65536, a type 02 one times 16; data byte
  * i of a type 00 record lies at base + offset + i.
  */
@@ -20,7 +23,9 @@ namespace model {
 struct Patched {
     std::string out;                             // the file after patching
     std::vector<std::string> patching, checking; // findings: "LINE checksum OLD NEW",
-                                                 // "LINE malformed LENGTH NOT-DIGIT ASKED"
+                                                 // "LINE malformed LENGTH NOT-DIGIT ASKED",
+                                                 // "LINE line end" (patching only)
+    bool lastRecordOpen = false;                 // the last line is a record without a line end
 };
 Patched Patch(const std::string &file);
 

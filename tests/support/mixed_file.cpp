@@ -38,7 +38,10 @@ std::vector<EditRow> EditRows() {
     const std::string serial = ":020000040800F2\r\n:04FFF000DEADBEEFD5 // serial\r\n"
                                ":02fff400010208\r\n:0000000100\r\n";
     const std::string set = ":020000040800F2\r\n:04FFF00011ADAABBEA // serial\r\n"
-                            ":02fff4000c02FD\r\n:00000001FF\r\n";
+                            ":02fff4000c02fd\r\n:00000001FF\r\n";
+    // The same, with a record in mixed case: set in upper case.
+    const std::string mixedCase = ":020000040800F2\r\n:04FFF00011ADAABBEA // serial\r\n"
+                                  ":02fff4000c02FD\r\n:00000001FF\r\n";
     const std::string layout = ":0400000A9900C0DEBB\n:1000000000112233445566778899AABBCCDDEEFFF8\n"
                                ":080008000102030405060708CC\n:03000004000000F9\n:00000001FF\n"
                                ":00000001FF\n";
@@ -55,7 +58,7 @@ std::vector<EditRow> EditRows() {
          at(2) + "set 0x0800FFF0" + END + at(2) + "set 0x0800FFF2 to 0x0800FFF3" + END + at(3) +
          "set 0x0800FFF4" + END + at(4) + "checksum 00 corrected to FF" + END +
          "%F: 4 records, 2 set, 1 corrected, 0 lines left unchanged" + END, ""},
-        {"set, the file right otherwise", {SET, "0x0800FFF4=AB"}, set,
+        {"set, the file right otherwise", {SET, "0x0800FFF4=AB"}, mixedCase,
          ":020000040800F2\r\n:04FFF00011ADAABBEA // serial\r\n:02fff400AB025E\r\n:00000001FF\r\n", 0,
          at(3) + "set 0x0800FFF4" + END + "%F: 4 records, 1 set, 0 corrected, 0 lines left unchanged" + END, ""},
         {"set, a byte in no record", {SET, "0x0800FFF0=11", SET, "134283254=01"}, serial, serial, 1, "",
