@@ -343,12 +343,13 @@ void EndWalk(Walk &walk) {
     walk.tally.lastRecordOpen = walk.lastOpen != NO_RECORD;
     bool adding = walk.lastOpen == RECORD_PATCHED;
     if (!Settled(walk, walk.line - 1 - (adding ? 1 : 0)) || !adding) return;
+    bool alone = walk.lineEnd == '\n' || walk.lineEnd == '\r'; // else CR LF
+    WriteChannelBytes(walk.channel, alone ? &walk.lineEnd : "\r\n", alone ? 1 : 2);
+    // Reported once it is in the file.
+    if (!Settled(walk, walk.line - 1)) return;
     walk.tally.lineEndsAdded += 1;
     if (walk.sink)
         walk.sink(walk.context, Finding{walk.line - 1, FINDING_LINE_END, {}, {}, 0, 0, 0, {}});
-    bool alone = walk.lineEnd == '\n' || walk.lineEnd == '\r'; // else CR LF
-    WriteChannelBytes(walk.channel, alone ? &walk.lineEnd : "\r\n", alone ? 1 : 2);
-    Settled(walk, walk.line - 1);
 }
 
 } // namespace

@@ -283,6 +283,9 @@ TEST_F(Patcher, FailedReadOrWriteAtAnyCallKeepsTheFileValid) {
                 if (now.size() > bytes.size()) {
                     ASSERT_EQ(now, expected.out);
                 }
+                // A line end is reported once it is in the file.
+                bool reported = !findings.empty() && findings.back().ends_with(" line end");
+                ASSERT_EQ(reported, mode == WALK_PATCH && now.size() > bytes.size());
                 ASSERT_GE(now.size(), bytes.size());
                 for (size_t k = 0; k < lines.size(); ++k) {
                     auto [start, end] = lines[k];
