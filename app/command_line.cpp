@@ -22,8 +22,10 @@ struct SetFile {
     WalkTally first;  // of the first walk
 };
 
-// The walk of a file whose bytes were set, but for a record that was not as it had been found.
+// The walk of a file whose bytes were set, but for a record that was not as it had been found;
+// a file that changed since it was opened, and is not written.
 constexpr int32_t SET_INCOMPLETE = -2;
+constexpr int32_t SET_CHANGED = -3;
 
 // The argument with the given index, kept.
 void TakeArgument(int32_t index, OwnedString &argument) {
@@ -37,6 +39,9 @@ void TakeArgument(int32_t index, OwnedString &argument) {
 // checksums change with them); any other is walked whole.
 int32_t WriteSetFile(SetFile &file, Report &report, bool reporting, WalkTally *tally,
                      int64_t *records) {
+    // Another program may have changed it while the files before it were written.
+    if (FileStamp now{}; !ChannelStamp(file.channel, &now) || !(now == file.stamp))
+        return SET_CHANGED;
     SetWrite write = BeginSetWrite(file.search, reporting ? ReportStretch : nullptr, &report);
     bool shortcut = !file.first.unsettled && !file.first.malformed && !file.first.lastRecordOpen;
     int32_t walked;
@@ -93,6 +98,8 @@ int32_t WalkNamedFiles(const CommandLine &command, WalkMode mode, SetFile *set =
         if (strict) EndStructureCheck(check, walked == 1 ? tally.linesDone : -1);
         if (walked == SET_INCOMPLETE)
             ReportSetIncomplete(report);
+        else if (walked == SET_CHANGED)
+            ReportSetChanged(report);
         else if (walked != 1)
             ReportFailure(report, walked, tally);
         else if (reporting)

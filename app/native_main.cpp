@@ -15,6 +15,7 @@
 int main(int argc, char **argv) {
     // A reader that goes away (checksumme --check *.hex | head) ends the report, not the work.
     std::signal(SIGPIPE, SIG_IGN);
+    ReserveStandardStreams();
     SetPlatformArguments(argc, argv);
     CreateMainHeap();
     CreateListHeap();

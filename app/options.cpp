@@ -144,6 +144,11 @@ CommandLine ReadCommandLine() {
     return command;
 }
 
+const char *SettingText(const char *argument) {
+    const char *value = nullptr;
+    return OptionOf(argument, &value) == OPTION_SET && value ? value : argument;
+}
+
 void ReleaseCommandLine(CommandLine &command) {
     if (command.files) MainHeapFree(command.files);
     ReleaseByteSettings(command.settings);

@@ -68,4 +68,6 @@ struct CommandLine {
 };
 
 CommandLine ReadCommandLine();
+// The value of an argument that names a --set value: VALUE of --set=VALUE, else all of it.
+const char *SettingText(const char *argument);
 void ReleaseCommandLine(CommandLine &command);

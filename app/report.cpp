@@ -305,7 +305,7 @@ void ReportCommandFault(const CommandLine &command) {
     OwnedString one, other;
     TakeArgument(command.faultArgument, one);
     TakeArgument(command.otherArgument, other);
-    WriteFailure(TEXTS[command.fault], {one.Text(), other.Text()});
+    WriteFailure(TEXTS[command.fault], {SettingText(one.Text()), SettingText(other.Text())});
 }
 
 bool EndReport() {
@@ -319,8 +319,9 @@ bool EndReport() {
     int32_t start = WorkspacePosition();
     FormatReason(failure, start);
     reason.TakeResult(start);
-    // The line goes where it still can: the error stream, or on Windows a working output.
-    StreamKind kind = StandardOutputFailure(STREAM_ERROR) ? STREAM_OUTPUT : STREAM_ERROR;
+    // The line goes where it still can: the error stream, or on Windows, where failures are
+    // part of the report, a working output.
+    StreamKind kind = !NATIVE && StandardOutputFailure(STREAM_ERROR) ? STREAM_OUTPUT : STREAM_ERROR;
     if (OpenStandardOutput(kind)) {
         WriteTemplate(texts::REPORT_NOT_WRITTEN, {reason.Text()}, kind);
         FlushStandardOutput(kind);

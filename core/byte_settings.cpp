@@ -282,9 +282,10 @@ int32_t SetFoundBytes(int32_t channel, SetWrite &write, WalkTally *tally) {
             if (!tally->failure) tally->failure = FAILURE_CODE_CHANGED;
             break;
         }
+        const char *digitSet = RecordDigitSet(record, found.length); // the case as found
         if (int32_t changed = SetBytesOf(write, found.line, found.address, record, found.length)) {
             ClassifyRecord(record, found.length, &sum);
-            ChecksumDigits(sum, record + found.length - 2, RecordDigitSet(record, found.length));
+            ChecksumDigits(sum, record + found.length - 2, digitSet);
             if (SeekChannel(channel, found.position + changed) < 0) break;
             WriteChannelBytes(channel, record + changed, found.length - changed);
         }

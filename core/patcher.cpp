@@ -111,14 +111,17 @@ Outcome LookAt(Walk &walk, char *text, int64_t length, int64_t stored) {
     char *field = text + record - 2;
     walk.changedFrom = mark + record - 2;
     walk.changedTo = mark + record;
+    // The record's case as found: the visitor may change the very digits that tell it.
+    const char *digitSet = walk.visitor && walk.patching
+                               ? RecordDigitSet(text, static_cast<int32_t>(record))
+                               : HEX_DIGITS;
     if (int32_t changed = walk.visitor
                               ? walk.visitor(walk.visitorContext, walk.line, walk.position + mark,
                                              text, static_cast<int32_t>(record))
                               : 0;
         changed > 0 && walk.patching) {
-        // (The visitor writes in the record's case: the case is taken after its changes.)
         ClassifyRecord(text, record, &sum);
-        ChecksumDigits(sum, field, RecordDigitSet(text, static_cast<int32_t>(record)));
+        ChecksumDigits(sum, field, digitSet);
         walk.changedFrom = mark + changed;
         return RECORD_PATCHED;
     }

@@ -122,6 +122,12 @@ int64_t Utf8FromUtf16(const wchar_t *text, int32_t units, char *out);
 // A write takes UTF-8 and returns the bytes taken (a console may leave the start of a character
 // cut at the end for the next write, unless all is set), or -1 when the reader is gone.
 enum StreamKind : int32_t { STREAM_OUTPUT = 1, STREAM_ERROR = 2 };
+#ifndef _WIN32
+// A standard stream that the process was started without (closed) is opened on the null device
+// before any file, so that no file takes its number and gets a report written into it; it then
+// counts as no stream. Called first thing.
+void ReserveStandardStreams();
+#endif
 // A write that fails puts its code into *failure; ReaderGone tells a reader that went away (a
 // closed pipe) from a failure of the stream itself (a full disk).
 intptr_t OpenPlatformStream(StreamKind kind);

@@ -349,8 +349,20 @@ const char *PlatformCommandLine() {
 
 // ---- The standard streams: descriptors 1 and 2 ----
 
+namespace {
+bool reserved[3] = {}; // the streams opened on the null device
+} // namespace
+
+void ReserveStandardStreams() {
+    for (int stream = 0; stream < 3; ++stream) {
+        if (fcntl(stream, F_GETFD) != -1 || errno != EBADF) continue;
+        // The lowest free number: this one.
+        reserved[stream] = open("/dev/null", stream == 0 ? O_RDONLY : O_WRONLY) == stream;
+    }
+}
+
 intptr_t OpenPlatformStream(StreamKind kind) {
-    return fcntl(kind, F_GETFD) != -1 ? kind : 0;
+    return !reserved[kind] && fcntl(kind, F_GETFD) != -1 ? kind : 0;
 }
 
 int32_t WritePlatformStream(intptr_t stream, const char *bytes, int32_t length, bool,

@@ -196,6 +196,19 @@ bool Like(const wchar_t *text, const wchar_t *pattern, bool whole) {
     return !whole || *text == 0;
 }
 
+// Whether a path on a server, from the server's name on, is on its share PIPE or MAILSLOT.
+bool PipeShare(const wchar_t *server) {
+    static const wchar_t *const SHARES[] = {L"\\pipe", L"\\mailslot"};
+    while (*server && *server != '\\' && *server != '/')
+        ++server;
+    for (const wchar_t *share : SHARES) {
+        if (!Like(server, share, false)) continue;
+        wchar_t after = server[lstrlenW(share)];
+        if (after == 0 || after == '\\' || after == '/') return true;
+    }
+    return false;
+}
+
 // Whether a path reaches a device rather than a file, as Windows 10 and 11 read paths:
 // - \\?\ written with backslashes hands the rest to the system as it is: a path on a drive
 //   (X:\...) or a share (UNC\...) there holds files whatever their names; anything else, such as
@@ -204,7 +217,9 @@ bool Like(const wchar_t *text, const wchar_t *pattern, bool whole) {
 //   \\.\), either slash counting in them, reach pipes, ports, disks and the like;
 // - in any other path the last name is a device, in any folder, when what comes before its
 //   first "." or ":", without the blanks at its end, is a device name: CON, PRN, AUX, NUL, COM
-//   and LPT with a number, CONIN$ or CONOUT$.
+//   and LPT with a number, CONIN$ or CONOUT$;
+// - on a share (\\server\share\..., also behind \\?\UNC\), the shares PIPE and MAILSLOT are
+//   a server's named pipes and mailslots, not files.
 bool NamesDevice(const wchar_t *path, int32_t length) {
     static const wchar_t *const NAMESPACES[] = {L"\\\\.\\", L"\\\\?\\", L"\\??\\"};
     static const wchar_t *const DEVICES[] = {L"con",  L"prn",  L"aux",    L"nul",
@@ -213,10 +228,12 @@ bool NamesDevice(const wchar_t *path, int32_t length) {
         const wchar_t *rest = path + 4;
         bool drive = ((rest[0] >= 'a' && rest[0] <= 'z') || (rest[0] >= 'A' && rest[0] <= 'Z')) &&
                      rest[1] == ':' && rest[2] == '\\' && rest[3] != 0;
-        return !drive && !Like(rest, L"unc\\", false);
+        if (Like(rest, L"unc\\", false)) return PipeShare(rest + 4);
+        return !drive;
     }
     for (const wchar_t *space : NAMESPACES)
         if (Like(path, space, false)) return true;
+    if (Like(path, L"\\\\", false) && PipeShare(path + 2)) return true;
     int32_t start = length;
     while (start > 0 && path[start - 1] != '\\' && path[start - 1] != '/')
         --start;

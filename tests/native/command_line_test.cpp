@@ -29,11 +29,11 @@ struct Outcome {
     std::string out, err;
 };
 
-enum Output { OUTPUT_FILE, OUTPUT_FULL, OUTPUT_CLOSED_PIPE };
+enum Output { OUTPUT_FILE, OUTPUT_FULL, OUTPUT_CLOSED_PIPE, ERROR_FULL, BOTH_CLOSED };
 
 // Runs the binary with the arguments, in folder when one is given; its output and error go to
-// files that are read back (its output elsewhere when asked: a full device, a pipe whose reader
-// is gone).
+// files that are read back (elsewhere when asked: its output to a full device or a pipe whose
+// reader is gone, its error to a full device, or both closed).
 Outcome RunTool(const std::vector<std::string> &arguments, const std::string &folder = "",
                 Output output = OUTPUT_FILE) {
     std::string outPath = testfiles::Folder("checksumme native output") + "out";
@@ -50,9 +50,11 @@ Outcome RunTool(const std::vector<std::string> &arguments, const std::string &fo
             close(ends[0]);
             out = ends[1];
         }
-        int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int err = open(output == ERROR_FULL ? "/dev/full" : errPath.c_str(),
+                       O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(out, 1);
         dup2(err, 2);
+        if (output == BOTH_CLOSED) close(1), close(2);
         if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(98);
         alarm(60); // a run that hangs fails
         execv(CHECKSUMME_EXE, argv.data());
@@ -299,6 +301,8 @@ TEST(NativeCommandLine, SetsEveryFileOrNone) {
 // A report that cannot be written fails the call once every file is done: a full disk says so
 // on the standard error, a reader that went away (a closed pipe, as behind "| head") needs no
 // word.
+// A full error stream keeps its line out of the report. Closed streams are no streams: a file
+// opened in their place gets no report written into it.
 TEST(NativeCommandLine, AReportNotWrittenFailsTheCall) {
     std::string path = testfiles::Folder("checksumme native") + "report.hex";
     for (Output output : {OUTPUT_FULL, OUTPUT_CLOSED_PIPE}) {
@@ -309,6 +313,20 @@ TEST(NativeCommandLine, AReportNotWrittenFailsTheCall) {
                                                    "completely: No space left on device\n"
                                                  : "");
         EXPECT_EQ(testfiles::Read(path), mixed::File("\n", false, "40"));
+    }
+    ASSERT_TRUE(testfiles::Write(path, mixed::File("\n", false)));
+    Outcome run = RunTool({"--check", path, path + ".missing"}, "", ERROR_FULL);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, mixed::Report(path, true));
+    for (bool refused : {true, false}) {
+        ASSERT_TRUE(testfiles::Write(path, mixed::File("\n", false)));
+        std::vector<std::string> arguments{"--set", "0x100=AA", path};
+        if (refused) arguments.push_back(path + ".missing");
+        run = RunTool(arguments, "", BOTH_CLOSED);
+        EXPECT_EQ(run.exitCode, refused ? 1 : 0);
+        std::string set = mixed::File("\n", false, "B7");
+        set.replace(9, 2, "AA"); // the first data byte
+        EXPECT_EQ(testfiles::Read(path), refused ? mixed::File("\n", false) : set);
     }
     testfiles::Remove(path);
 }

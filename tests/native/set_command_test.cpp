@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
-// --set over two files while another program changes one of them (through the test platform):
-// before the first write nothing is written; during the writes the change is never reported as
-// success. The call runs in this process, its report on the standard error read back.
+// --set over two files while another program changes one of them, or a system call fails
+// (through the test platform): before the first write nothing is written; during the writes
+// the change is never reported as success, and no file after it is written. The call runs in
+// this process, its report on the standard error read back.
 #include "app/command_line.h"
 #include "app/options.h"
 #include "runtime/arguments.h"
@@ -12,43 +13,147 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace {
 
 struct Change {
     std::string path, bytes;
+    bool keepTime; // its modification time put back, as a careful program does
 };
 
 void ChangeFile(void *context) {
     const Change &change = *static_cast<const Change *>(context);
+    struct stat before {};
+    stat(change.path.c_str(), &before);
     testfiles::Write(change.path, change.bytes);
+    if (!change.keepTime) return;
+    const struct timespec times[2] = {before.st_atim, before.st_mtim};
+    utimensat(AT_FDCWD, change.path.c_str(), times, 0);
 }
 
 // The first file is right (only its set record is written back), the second has a wrong
-// checksum (walked whole). Another program rewrites one of them before a stamp is taken (the
-// check before the first write: 3 and 4) or before the first seek (the first write).
+// checksum (walked whole). Stamps are taken at each open (1, 2), before the first write (3, 4)
+// and before each file's write (5, 6); seeks come first in the writes.
 TEST(SetCommand, NothingWrittenOrAFailureWhenAFileChanges) {
     const std::string right = ":0400000001020304F2\n:00000001FF\n";
     const std::string wrong = ":0400000001020304F2\n:00000001AA\n";
-    const std::string moved = ":00000001FF\n:0400000001020304F2\n"; // the same bytes, other lines
+    const std::string rightSet = ":0400000001AA03044A\n:00000001FF\n";
+    const std::string wrongSet = ":0400000001AA03044A\n:00000001FF\n";
+    const std::string moved = ":00000001FF\n:0400000001020304F2\n";  // the same bytes, other lines
+    const std::string edited = ":0400000009020304EA\n:00000001FF\n"; // another byte in place
+    const std::string since = ": changed by another program since it was read, nothing set\n";
+    const std::string whileSet =
+        ": changed by another program while its bytes were set, not every byte set\n";
+    const std::string reread = ": could not be read completely, stopped after line 0: changed by "
+                               "another program while being read\n";
     struct Row {
         const char *name;
         faults::Call call;
         int nth;
-        int changed; // the file another program changes
-        std::string error;
+        bool failing; // the call fails (with EIO), else another program changes a file first
+        int file;     // the file changed, or whose report tells the failure
+        std::string change;
+        bool keepTime;
+        std::string error; // behind "checksumme: FILE"
+        std::string after[2];
     };
-    const std::string since = ": changed by another program since it was read, nothing set\n";
     const Row rows[] = {
-        {"before the writes, the first", faults::STAMP, 3, 0, since},
-        {"before the writes, the second", faults::STAMP, 4, 1, since},
-        {"while the first is written", faults::SEEK, 1, 0,
-         ": could not be read completely, stopped after line 0: changed by another program while "
-         "being read\n"},
-        {"while the second is written", faults::SEEK, 2, 1,
-         ": changed by another program while its bytes were set, not every byte set\n"},
+        {"changed before the writes",
+         faults::STAMP,
+         3,
+         false,
+         0,
+         moved,
+         false,
+         since,
+         {moved, wrong}},
+        {"the second changed before the writes",
+         faults::STAMP,
+         4,
+         false,
+         1,
+         moved,
+         false,
+         since,
+         {right, moved}},
+        {"changed, its time put back",
+         faults::STAMP,
+         3,
+         false,
+         0,
+         edited,
+         true,
+         since,
+         {edited, wrong}},
+        {"the second changed while the first was written",
+         faults::STAMP,
+         6,
+         false,
+         1,
+         moved,
+         false,
+         since,
+         {rightSet, moved}},
+        {"a line moved under the short write",
+         faults::SEEK,
+         1,
+         false,
+         0,
+         moved,
+         false,
+         reread,
+         {moved, wrong}},
+        {"a byte changed under the short write",
+         faults::SEEK,
+         1,
+         false,
+         0,
+         edited,
+         false,
+         reread,
+         {edited, wrong}},
+        {"changed under the whole walk",
+         faults::SEEK,
+         3,
+         false,
+         1,
+         moved,
+         false,
+         whileSet,
+         {rightSet, moved}},
+        {"no stamp at the open",
+         faults::STAMP,
+         1,
+         true,
+         0,
+         "",
+         false,
+         ": changed by another program while being read\n",
+         {right, wrong}},
+        {"a failed read in the first walk",
+         faults::READ,
+         1,
+         true,
+         0,
+         "",
+         false,
+         ": could not be read completely, stopped after line 0: Input/output error\n",
+         {right, wrong}},
+        {"a failed close after the write",
+         faults::CLOSE,
+         2,
+         true,
+         1,
+         "",
+         false,
+         ": could not be written completely, stopped after line 0: Input/output error\n",
+         {rightSet, wrongSet}},
     };
     std::string folder = testfiles::Folder("set command");
     std::vector<std::string> paths = {folder + "right.hex", folder + "wrong.hex"};
@@ -62,8 +167,11 @@ TEST(SetCommand, NothingWrittenOrAFailureWhenAFileChanges) {
             ASSERT_TRUE(testfiles::Write(paths[i], i == 0 ? right : wrong));
             times.push_back(testfiles::MakeOld(paths[i]));
         }
-        Change change{paths[row.changed], moved};
-        faults::Before(row.call, row.nth, ChangeFile, &change);
+        Change change{paths[row.file], row.change, row.keepTime};
+        if (row.failing)
+            faults::Fail(row.call, row.nth, EIO);
+        else
+            faults::Before(row.call, row.nth, ChangeFile, &change);
         const char *argv[] = {"checksumme", "--set", "1=AA", paths[0].c_str(), paths[1].c_str()};
         SetPlatformArguments(5, const_cast<char **>(argv));
         testing::internal::CaptureStdout();
@@ -73,18 +181,19 @@ TEST(SetCommand, NothingWrittenOrAFailureWhenAFileChanges) {
         ReleaseCommandLine(command);
         std::string error = testing::internal::GetCapturedStderr();
         testing::internal::GetCapturedStdout();
-        EXPECT_TRUE(faults::Fired(row.call) || faults::Calls(row.call) >= row.nth);
+        EXPECT_GE(faults::Calls(row.call), row.nth);
         EXPECT_EQ(exitCode, EXIT_FAILED);
+        // The second file is not written once the first failed while it was written.
         std::string skipped =
-            row.changed == 0 && row.call == faults::SEEK
+            row.file == 0 && row.call == faults::SEEK
                 ? "checksumme: " + paths[1] + ": nothing set, since a file before it failed\n"
                 : "";
-        EXPECT_EQ(error, "checksumme: " + paths[row.changed] + row.error + skipped);
-        EXPECT_EQ(testfiles::Read(paths[row.changed]), moved);
-        int other = 1 - row.changed;
-        if (row.call == faults::STAMP || other == 1) {
-            EXPECT_EQ(testfiles::Read(paths[other]), other == 0 ? right : wrong);
-            EXPECT_EQ(testfiles::WrittenAt(paths[other]), times[other]);
+        EXPECT_EQ(error, "checksumme: " + paths[row.file] + row.error + skipped);
+        for (size_t i = 0; i < paths.size(); ++i) {
+            EXPECT_EQ(testfiles::Read(paths[i]), row.after[i]) << paths[i];
+            if (row.after[i] == (i == 0 ? right : wrong)) {
+                EXPECT_EQ(testfiles::WrittenAt(paths[i]), times[i]) << paths[i] << " written";
+            }
         }
     }
     for (const std::string &path : paths)

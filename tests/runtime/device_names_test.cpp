@@ -30,7 +30,8 @@ TEST(DeviceNames, RefusedUnopenedWhileFilesNamedLikeThemOpen) {
         "LPT\xC2\xB9", folder + "lpt\xC2\xB2 .eep", "LPT\xC2\xB3",
         "//./NUL", "\\/.\\NUL", "/\\.\\pipe\\x", "\\\\.\\pipe\\x", "\\??\\C:\\x", "\\\\?\\C:",
         "\\\\?\\GLOBALROOT\\Device\\Null", "//?/GLOBALROOT/Device/HarddiskVolume1/x.hex",
-        "\\\\?/" + folder + "x"};
+        "\\\\?/" + folder + "x", "\\\\server\\pipe\\x", "//localhost/PIPE/x",
+        "\\\\?\\UNC\\host\\pipe\\x", "\\\\server\\MailSlot\\m"};
     const std::vector<std::string> files = {
         verbatim + "nul.hex", verbatim + "CON", folder + "console.hex", folder + "com10.hex",
         folder + "nul1.hex", folder + "lpt.hex"};

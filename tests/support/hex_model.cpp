@@ -197,11 +197,11 @@ SetResult Set(const std::string &file, const std::map<uint64_t, uint8_t> &bytes)
             out[r.start + 9 + 2 * static_cast<size_t>(i)] = digits[set->second >> 4];
             out[r.start + 10 + 2 * static_cast<size_t>(i)] = digits[set->second & 15];
         }
-        // A record whose digits changed is written: its checksum made right in its new case, and
-        // a line end added behind it on the last line when it has none.
+        // A record whose digits changed is written: its checksum made right in its case as it
+        // was, and a line end added behind it on the last line when it has none.
         std::string now = out.substr(r.start, r.text.size());
         if (now == r.text) continue;
-        out.replace(r.start + now.size() - 2, 2, InItsCase(now, reference::RightDigits(now)));
+        out.replace(r.start + now.size() - 2, 2, InItsCase(r.text, reference::RightDigits(now)));
         if (r.line == static_cast<int64_t>(lines.size()) && lines.back().end == 0)
             out += AddedEnd(file, lines, lines.size() - 1);
     }
