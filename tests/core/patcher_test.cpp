@@ -387,6 +387,41 @@ TEST_F(Patcher, FileResizedWhileWalkedFailsAsARead) {
     }
 }
 
+// A close that fails after a patch (a late write error, as on some network shares) leaves no
+// line surely in the file; after a check it changes nothing. A failure before it stays the one
+// reported, also when another program resized the file on the way.
+TEST_F(Patcher, AFailedCloseFailsAPatchOnly) {
+    const std::string bytes = ":0000000100\r\n:00000001FF\r\n";
+    for (bool resized : {false, true}) {
+        for (WalkMode mode : {WALK_CHECK, WALK_PATCH}) {
+            SCOPED_TRACE(testing::Message() << "resized " << resized << ", mode " << mode);
+            ASSERT_TRUE(testfiles::Write(path, bytes + std::string(FILE_BUFFER_SIZE, ';')));
+            faults::Scope scope;
+            faults::Fail(faults::CLOSE, 1, 1005);
+            // (Windows lets nobody resize a file that is being patched.)
+            std::pair<std::string, bool> grown{path, false};
+            if (resized)
+                faults::Before(
+                    faults::READ, 2,
+                    [](void *context) {
+                        auto &[file, done] = *static_cast<std::pair<std::string, bool> *>(context);
+                        done = testfiles::Resize(file, 3 * FILE_BUFFER_SIZE);
+                    },
+                    &grown);
+            WalkTally tally{};
+            int32_t walked = WalkHexFile(path.c_str(), mode, nullptr, nullptr, &tally);
+            EXPECT_TRUE(faults::Fired(faults::CLOSE));
+            uint32_t failure = grown.second ? FAILURE_CODE_CHANGED : mode == WALK_PATCH ? 1005 : 0;
+            EXPECT_EQ(walked, failure ? -1 : 1);
+            EXPECT_EQ(tally.failure, failure);
+            EXPECT_EQ(tally.failedWriting, failure == 1005);
+            if (failure == 1005) {
+                EXPECT_EQ(tally.linesDone, 0);
+            }
+        }
+    }
+}
+
 TEST_F(Patcher, RefusesWhatIsNoFile) {
     std::string missing = testfiles::Folder("patcher") + "missing.hex";
     EXPECT_EQ(PatchFileInPlace(missing.c_str()), 0);

@@ -341,6 +341,8 @@ TEST(NativeCommandLine, OnlyRegularFilesAreOpened) {
     testfiles::Remove(link);
     ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
     ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+    int opens = inotify_init1(IN_NONBLOCK); // sees every open of the FIFO
+    ASSERT_GE(inotify_add_watch(opens, fifo.c_str(), IN_OPEN), 0);
     for (bool checking : {false, true}) {
         ASSERT_TRUE(testfiles::Write(target, mixed::File("\r\n", false)));
         std::vector<std::string> arguments{"/dev/null", fifo, "/dev/zero", link};
@@ -356,6 +358,9 @@ TEST(NativeCommandLine, OnlyRegularFilesAreOpened) {
         EXPECT_EQ(testfiles::Read(target),
                   checking ? mixed::File("\r\n", false) : mixed::File("\r\n", false, "40"));
     }
+    char events[4096];
+    EXPECT_LT(read(opens, events, sizeof events), 1) << "the FIFO was opened";
+    close(opens);
     testfiles::Remove(fifo);
     testfiles::Remove(link);
 }

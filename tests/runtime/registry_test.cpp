@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "runtime/registry.h"
 
+#include "runtime/strings.h"
+#include "tests/support/faulty_platform.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -131,5 +134,24 @@ TEST(StateBlocks, ZeroFilledThenInitialised) {
     EXPECT_EQ(block[1], 42);
     EXPECT_EQ(block[15], 0);
 }
+
+#ifndef _WIN32 // (death tests start the test again as a new process on Windows)
+// A heap block that cannot grow, a registry's entry table or the strings' workspace, ends the
+// process with exit code 3 rather than let it go on without the record or the text.
+TEST(Heaps, AGrowthThatFailsEndsTheProcess) {
+    EXPECT_EXIT(
+        {
+            faults::Fail(faults::RESIZE, 1);
+            AllocateObject(CreateObjectRegistry(sizeof(Record), 4, nullptr), 1000);
+        },
+        testing::ExitedWithCode(OUT_OF_MEMORY_EXIT), "");
+    EXPECT_EXIT(
+        {
+            faults::Fail(faults::RESIZE, 1);
+            ReserveResult(1 << 24, WorkspacePosition());
+        },
+        testing::ExitedWithCode(OUT_OF_MEMORY_EXIT), "");
+}
+#endif
 
 } // namespace

@@ -8,6 +8,7 @@
 #define MovePlatformFile RealMovePlatformFile
 #define ClosePlatformFile RealClosePlatformFile
 #define AllocatePlatformBlock RealAllocatePlatformBlock
+#define ResizePlatformBlock RealResizePlatformBlock
 #define PlatformFileStamp RealPlatformFileStamp
 #ifdef _WIN32
 #include <windows.h>
@@ -25,6 +26,7 @@ HANDLE FaultyCreateFileW(LPCWSTR name, DWORD access, DWORD sharing, LPSECURITY_A
 #undef MovePlatformFile
 #undef ClosePlatformFile
 #undef AllocatePlatformBlock
+#undef ResizePlatformBlock
 #undef PlatformFileStamp
 
 #include "tests/support/faulty_platform.h"
@@ -32,23 +34,30 @@ HANDLE FaultyCreateFileW(LPCWSTR name, DWORD access, DWORD sharing, LPSECURITY_A
 namespace faults {
 namespace {
 
+// Each kind of call has two slots that count on their own: a failure, and an action of another
+// program's.
 struct Armed {
     int64_t nth; // the call that fails; negative: every call; 0: none
     int64_t calls;
     uint32_t code;
     bool fired;
-    int64_t actionAt; // the call that action runs before; 0: none
-    void (*action)(void *context);
+};
+struct Action {
+    int64_t at; // the call that action runs before; 0: none
+    int64_t calls;
+    void (*run)(void *context);
     void *context;
 };
-Armed armed[OPEN + 1] = {};
+Armed armed[RESIZE + 1] = {};
+Action actions[RESIZE + 1] = {};
 size_t allocationSize = 0;
 
 // Counts the call; true when it is to fail (its code then in *failure).
 bool Failing(Call call, uint32_t *failure) {
+    Action &action = actions[call];
+    if (action.run && ++action.calls == action.at) action.run(action.context);
     Armed &state = armed[call];
     state.calls += 1;
-    if (state.action && state.calls == state.actionAt) state.action(state.context);
     bool fails = state.nth < 0 || (state.nth > 0 && state.calls == state.nth);
     if (!fails) return false;
     state.fired = true;
@@ -59,11 +68,11 @@ bool Failing(Call call, uint32_t *failure) {
 } // namespace
 
 void Fail(Call call, int64_t nth, uint32_t code) {
-    armed[call] = Armed{nth, 0, code, false, 0, nullptr, nullptr};
+    armed[call] = Armed{nth, 0, code, false};
 }
 
 void Before(Call call, int64_t nth, void (*action)(void *context), void *context) {
-    armed[call] = Armed{0, 0, 0, false, nth, action, context};
+    actions[call] = Action{nth, 0, action, context};
 }
 
 int64_t Calls(Call call) {
@@ -81,6 +90,8 @@ void OnlyAllocationsOf(size_t size) {
 void Clear() {
     for (Armed &state : armed)
         state = Armed{};
+    for (Action &action : actions)
+        action = Action{};
     allocationSize = 0;
 }
 
@@ -143,3 +154,8 @@ HANDLE FaultyCreateFileW(LPCWSTR name, DWORD access, DWORD sharing, LPSECURITY_A
     return CreateFileW(name, access, sharing, security, disposition, attributes, model);
 }
 #endif
+
+void *ResizePlatformBlock(PlatformHeap heap, void *block, size_t oldSize, size_t newSize) {
+    if (faults::Failing(faults::RESIZE, nullptr)) return nullptr;
+    return RealResizePlatformBlock(heap, block, oldSize, newSize);
+}
