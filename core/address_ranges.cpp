@@ -30,34 +30,23 @@ int64_t LastLine(const AddressRange &range) {
     return static_cast<int64_t>(range.line + (range.end - range.start) / range.size) - 1;
 }
 
-// The range with the lowest addresses of those that end above address; 0 when none does.
-int32_t FirstEndingAbove(const HeldAddresses &held, uint64_t address) {
-    int32_t found = 0;
-    for (int32_t at = held.root; at;) {
-        const AddressRange &range = held.ranges[at];
-        if (range.end > address) {
-            found = at;
-            at = range.child[0];
-        } else {
-            at = range.child[1];
-        }
-    }
-    return found;
-}
+// Where an address stands among the ranges: the range with the highest start below it and the
+// one with the lowest start at or above it (0: none), and the path down the tree to there, for
+// an insert. An AVL tree of fewer than 2^31 ranges is less than 46 levels deep.
+struct Place {
+    int32_t below, above;
+    int32_t depth; // -1: the path is not known yet
+    int32_t path[48];
+};
 
-// The range with the highest addresses of those that start below address; 0 when none does.
-int32_t LastStartingBelow(const HeldAddresses &held, uint64_t address) {
-    int32_t found = 0;
-    for (int32_t at = held.root; at;) {
-        const AddressRange &range = held.ranges[at];
-        if (range.start < address) {
-            found = at;
-            at = range.child[1];
-        } else {
-            at = range.child[0];
-        }
+void Locate(const HeldAddresses &held, uint64_t address, Place &place) {
+    place.below = place.above = place.depth = 0;
+    for (int32_t at = held.root; at && place.depth < 48;) {
+        place.path[place.depth++] = at;
+        bool higher = held.ranges[at].start < address;
+        (higher ? place.below : place.above) = at;
+        at = held.ranges[at].child[higher];
     }
-    return found;
 }
 
 int32_t Height(const AddressRange *ranges, int32_t at) {
@@ -94,41 +83,35 @@ int32_t Rebalance(AddressRange *ranges, int32_t at) {
     return Lift(ranges, at, side);
 }
 
-// Puts range `added` into the tree by its start: down a path, then back up it, rebalancing. An
-// AVL tree of fewer than 2^31 ranges is less than 46 levels deep.
-void Insert(HeldAddresses &held, int32_t added) {
+// Puts range `added` into the tree where place leads: back up the path, rebalancing, until a
+// subtree keeps its top and its height (nothing above it changes then).
+void Insert(HeldAddresses &held, int32_t added, const Place &place) {
     AddressRange *ranges = held.ranges;
-    int32_t path[48];
-    int32_t depth = 0;
-    for (int32_t at = held.root; at && depth < 48;
-         at = ranges[at].child[ranges[added].start > ranges[at].start])
-        path[depth++] = at;
     int32_t top = added;
-    while (depth--) {
-        int32_t at = path[depth];
+    for (int32_t depth = place.depth; depth--;) {
+        int32_t at = place.path[depth];
+        uint64_t height = ranges[at].height;
         ranges[at].child[ranges[added].start > ranges[at].start] = top;
         top = Rebalance(ranges, at);
+        if (top == at && ranges[at].height == height) return;
     }
     held.root = top;
 }
 
-// Holds [start, end) for line, where no address is held yet: as part of a range next to it, or
-// as a range of its own.
-void HoldFree(HeldAddresses &held, uint64_t start, uint64_t end, int64_t line) {
+// Holds [start, end) for line, where no address is held yet, place being start's: as part of a
+// range next to it, or as a range of its own.
+void HoldFree(HeldAddresses &held, uint64_t start, uint64_t end, int64_t line, Place &place) {
     uint64_t size = end - start;
-    int32_t below = held.highest && held.ranges[held.highest].end <= start
-                        ? held.highest
-                        : LastStartingBelow(held, start);
-    if (below) {
-        AddressRange &range = held.ranges[below];
+    if (place.below) {
+        AddressRange &range = held.ranges[place.below];
         if (range.end == start && range.size == size && !range.falling &&
             LastLine(range) == line - 1) {
             range.end = end;
             return;
         }
     }
-    if (int32_t above = below == held.highest && below ? 0 : FirstEndingAbove(held, start)) {
-        AddressRange &range = held.ranges[above];
+    if (place.above) {
+        AddressRange &range = held.ranges[place.above];
         if (range.start == end && range.size == size &&
             (range.falling || range.end - range.start == size) && LastLine(range) == line - 1) {
             range.start = start;
@@ -149,30 +132,25 @@ void HoldFree(HeldAddresses &held, uint64_t start, uint64_t end, int64_t line) {
     }
     int32_t added = ++held.count;
     held.ranges[added] = {start, end, {0, 0}, static_cast<uint64_t>(line), size, 1, 0};
-    Insert(held, added);
+    if (place.depth < 0) Locate(held, start, place);
+    Insert(held, added, place);
     if (!held.highest || start > held.ranges[held.highest].start) held.highest = added;
 }
 
 } // namespace
 
+// One descent of the tree for each stretch of the record, held or free; none where the record
+// lies above every range (the way of a file written in address order) and continues the highest.
 HeldBefore HoldAddresses(HeldAddresses &held, uint64_t start, uint64_t end, int64_t line) {
     HeldBefore before{0, 0};
-    // Above every range: nothing held before (the way of a file written in address order).
-    if (!held.highest || held.ranges[held.highest].end <= start) {
-        if (start < end) HoldFree(held, start, end, line);
-        return before;
-    }
     for (uint64_t at = start; at < end;) {
-        int32_t next = FirstEndingAbove(held, at);
-        uint64_t taken = next ? held.ranges[next].start : end;
-        if (taken >= end) {
-            HoldFree(held, at, end, line);
-            break;
-        }
-        if (taken > at)
-            HoldFree(held, at, taken, line);
-        else
-            taken = at;
+        Place place{held.highest, 0, -1, {}};
+        if (held.highest && held.ranges[held.highest].end > at) Locate(held, at, place);
+        const AddressRange *ranges = held.ranges;
+        int32_t next = place.below && ranges[place.below].end > at ? place.below : place.above;
+        uint64_t taken = next && ranges[next].start > at ? ranges[next].start : at;
+        if (!next || taken > at) HoldFree(held, at, next && taken < end ? taken : end, line, place);
+        if (!next || taken >= end) break;
         if (!before.line) before = {taken, LineAt(held.ranges[next], taken)};
         at = held.ranges[next].end;
     }
