@@ -217,9 +217,10 @@ void ReportFinding(void *context, const Finding &finding) {
 }
 
 void ReportStructure(void *context, const StructureFinding &finding) {
-    static constexpr const char *TEXTS[] = {texts::AFTER_END, texts::UNKNOWN_TYPE,
-                                            texts::WRONG_BYTE_COUNT, texts::HELD_BEFORE,
-                                            texts::NO_END};
+    static constexpr const char *TEXTS[] = {
+        texts::AFTER_END,     texts::UNKNOWN_TYPE, texts::WRONG_BYTE_COUNT,
+        texts::HELD_BEFORE,   texts::NO_END,       texts::NOT_RECORD,
+        texts::ADDRESS_FIELD, texts::PAST_4G,      texts::NO_DATA};
     const Report &report = *static_cast<const Report *>(context);
     const char type[2] = {HEX_DIGITS[finding.type >> 4 & 15], HEX_DIGITS[finding.type & 15]};
     WriteTemplate(TEXTS[finding.kind], {PathOf(report),

@@ -140,7 +140,8 @@ inline constexpr char NOT_WRITTEN[] = CHECKSUMME_FAILED
 // --strict, each finding with the same fields, of which it takes what it needs: %1 file, %2 line,
 // %3 the record's type (two digits), %4 its data bytes, %5 the end-of-file record's line (after
 // it), the data bytes the type should have (a wrong byte count) or the line that holds the
-// address already (data held twice), %6 the lowest address held twice (0x and at least 8 digits)
+// address already (data held twice), %6 the lowest address held twice or the last byte's past
+// 0xFFFFFFFF (0x and at least 8 digits)
 inline constexpr char AFTER_END[] =
     CHECKSUMME_AT_LINE "record after the end-of-file record of line %5" CHECKSUMME_END;
 inline constexpr char UNKNOWN_TYPE[] =
@@ -150,6 +151,12 @@ inline constexpr char WRONG_BYTE_COUNT[] =
 inline constexpr char HELD_BEFORE[] =
     CHECKSUMME_AT_LINE "data at %6 that line %5 holds already" CHECKSUMME_END;
 inline constexpr char NO_END[] = CHECKSUMME_AT_LINE "no end-of-file record" CHECKSUMME_END;
+inline constexpr char NOT_RECORD[] = CHECKSUMME_AT_LINE "not a record" CHECKSUMME_END;
+inline constexpr char ADDRESS_FIELD[] =
+    CHECKSUMME_AT_LINE "record type %3 with an address other than 0000" CHECKSUMME_END;
+inline constexpr char PAST_4G[] =
+    CHECKSUMME_AT_LINE "data up to %6, past 0xFFFFFFFF" CHECKSUMME_END;
+inline constexpr char NO_DATA[] = CHECKSUMME_AT_LINE "no data records" CHECKSUMME_END;
 // %1 file, %2 RECORDS, %3 the checksums wrong, %4 LINES_MALFORMED, %5 STRUCTURE_FINDINGS
 inline constexpr char SUMMARY_STRICT[] = "%1: %2, %3 wrong, %4, %5" CHECKSUMME_END;
 inline constexpr char ONE_STRUCTURE_FINDING[] = "1 structure finding";

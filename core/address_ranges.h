@@ -25,7 +25,7 @@ struct HeldAddresses {
     AddressRange *ranges; // owned, main heap; freed by ReleaseAddresses; ranges[0] is unused
     int32_t count;        // ranges[1] to ranges[count] are in use
     int32_t capacity;
-    int32_t root;    // of a binary search tree by address (a treap); 0: none
+    int32_t root;    // of a binary search tree by start, balanced (AVL); 0: none
     int32_t highest; // the range of the highest addresses; 0: none
 };
 

@@ -128,6 +128,7 @@ void BeginSetSearch(SetSearch &search, const ByteSettingList &list) {
 int32_t FindSetHolders(void *context, int64_t line, int64_t position, char *record,
                        int32_t length) {
     SetSearch &search = *static_cast<SetSearch *>(context);
+    if (!length) return 0; // a line that is no record
     bool afterEnd = search.endLine != 0;
     RecordPlace place = afterEnd ? PlaceRecord(&search.base, record)
                                  : PlaceUpToEnd(&search.base, &search.endLine, line, record);
@@ -248,6 +249,7 @@ int32_t SetBytesOf(SetWrite &write, int64_t line, uint64_t address, char *record
 // then incomplete, which its caller reports.
 int32_t SetHeldBytes(void *context, int64_t line, int64_t position, char *record, int32_t length) {
     SetWrite &write = *static_cast<SetWrite *>(context);
+    if (!length) return 0; // a line that is no record
     RecordPlace place = PlaceUpToEnd(&write.base, &write.endLine, line, record);
     if (place.type != TYPE_DATA) return 0;
     bool holds = false;

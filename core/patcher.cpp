@@ -89,6 +89,17 @@ int64_t MarkLength(const Walk &walk, const char *text, int64_t stored) {
                : 0;
 }
 
+// A line that holds no record and does not start with ":", its first `stored` bytes at hand:
+// the visitor sees it unless they are all blanks and tabs.
+void VisitOtherLine(Walk &walk, char *text, int64_t stored) {
+    if (!walk.visitor) return;
+    for (int64_t at = 0; at < stored; ++at)
+        if (text[at] != ' ' && text[at] != '\t') {
+            walk.visitor(walk.visitorContext, walk.line, walk.position, text, 0);
+            return;
+        }
+}
+
 // Looks at one line's text (without its line end), of which the first `stored` bytes are at
 // hand (all of it, or more than any record and a blank): the visitor sees a record first, then
 // its checksum is checked, and when patching its right digits, in the record's case, are put in
@@ -105,6 +116,8 @@ Outcome LookAt(Walk &walk, char *text, int64_t length, int64_t stored) {
     if (!record) {
         if (length > 0 && text[0] == ':')
             ReportMalformed(walk, length, DiagnoseRecord(text, stored));
+        else
+            VisitOtherLine(walk, text, stored);
         return NO_RECORD;
     }
     walk.tally.records += 1;
@@ -274,6 +287,7 @@ int32_t PassLongLine(Walk &walk, SpanWalk &spans, char *span, int32_t start, int
     int64_t stored = length - start, mark = MarkLength(walk, text, stored);
     walk.position = spans.at + start;
     Outcome record = LookAtCommentedRecord(walk, span, start, length);
+    if (record == NO_RECORD && text[mark] != ':') VisitOtherLine(walk, text + mark, stored - mark);
     spans.longLine = {true, text[mark] == ':' && record == NO_RECORD, stored - mark,
                       DiagnoseRecord(text + mark, stored - mark), record};
     walk.afterCR = false;

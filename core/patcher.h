@@ -47,7 +47,10 @@ int32_t PatchFileInPlace(const char *path);
  * place and return the position of the first it changed (":" being 0): the record's checksum is
  * then made right for its new bytes, in the record's case as the visitor left it, without a
  * finding, and the changes go back to the file with it (a last record without a line end gets
- * one then). Otherwise, and always when checking, it changes nothing and returns 0.
+ * one then). Otherwise, and always when checking, it changes nothing and returns 0. It also
+ * sees, with length 0, every other line that does not start with ":" and holds more than blanks
+ * and tabs (among its first LONGEST_RECORD characters at least): record points to the line's
+ * text, which it leaves as it is, and it returns 0.
  */
 enum WalkMode : int32_t { WALK_PATCH, WALK_CHECK };
 enum FindingKind : int32_t { FINDING_CHECKSUM, FINDING_MALFORMED, FINDING_LINE_END };

@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # ./dev bench: times the patcher and the check in-process, the whole tool patching and checking
 # (/check), the native command line patching and checking (--check), on the all-right file also
-# both setting 4 bytes (--set) and checking strictly (--strict), srec_cat and a plain copy on
+# both setting 4 bytes (--set) and checking strictly (--strict; also on the same layout with the
+# data records of each 64 KiB shuffled), srec_cat and a plain copy on
 # three 16 MiB-data Intel HEX files (about 47 MB each: all
 # checksums right, all wrong, all wrong with LF line ends) and on a 160 MiB-data all-wrong file
 # (about 470 MB), and prints medians, the spread of the rounds, the file calls of the patcher and
@@ -44,6 +45,8 @@ for f in "${FLAVOURS[@]}"; do
     [ -s "$DIR/$f.hex" ] || python3 "$TOOLS/make_bench_hex.py" "${KIND[$f]}" "${DATA[$f]}" >"$DIR/$f.hex"
     SIZE[$f]=$(stat -c %s "$DIR/$f.hex")
 done
+SHUFFLED="$DIR/shuffled.hex" # the strict check's address ranges in an order of no help to them
+[ -s "$SHUFFLED" ] || python3 "$TOOLS/make_bench_hex.py" shuffled "${DATA[right]}" >"$SHUFFLED"
 
 # The runs use their own Wine prefix whose windows live in a Wine virtual desktop: on a bare X
 # server without a window manager, Wine waits 2 s for every shown window to be withdrawn when it
@@ -199,6 +202,15 @@ for ((r = 0; r < (ROUNDS > BIG_ROUNDS ? ROUNDS : BIG_ROUNDS); r++)); do
                     esac
                     add "$f" $runner $pass
                     [ $code -eq 0 ] || fail "$runner on $f: exit code $code"
+                    # The same layout shuffled (read only)
+                    case $runner in
+                        exe-strict) run $pass sh -c 'wine "$1" /strict "$2" >"$3"' - "$TOOL_EXE" "$(winpath "$SHUFFLED")" "$DIR/report.txt" ;;
+                        native-strict) run $pass sh -c '"$1" --strict "$2" >"$3"' - "$NATIVE_EXE" "$SHUFFLED" "$DIR/report.txt" ;;
+                    esac
+                    if [ "${runner#*-}" = strict ]; then
+                        add "$f" $runner-shuffled $pass
+                        [ $code -eq 0 ] || fail "$runner on the shuffled file: exit code $code"
+                    fi
                     if [ "${runner#*-}" = set ]; then
                         "$NATIVE_EXE" --check "$work" >/dev/null || fail "$runner left a wrong checksum"
                         changed=$(cmp -l "$src" "$work" | wc -l || true) # cmp fails: they differ
@@ -247,8 +259,8 @@ printf '\n%s build, %d rounds (470 MB file: %d), medians; load average (1/5/15 m
     "$ARCH" "$ROUNDS" "$BIG_ROUNDS" "$LOAD_START" "$LOAD_END"
 printf '%-9s %-22s %8s %7s %6s %7s %7s %9s %s\n' file runner ms MB/s spread /cp /srec peak-KiB same-as-srec_cat
 for f in "${FLAVOURS[@]}"; do
-    for runner in ours check exe exe-check exe-set exe-strict native native-quiet native-check \
-        native-set native-strict srec copy; do
+    for runner in ours check exe exe-check exe-set exe-strict exe-strict-shuffled native \
+        native-quiet native-check native-set native-strict native-strict-shuffled srec copy; do
         [ -n "${RUNS[$f,$runner]:-}" ] || continue
         ms=$(med "$f" "$runner")
         srec=""; [ -n "${RUNS[$f,srec]:-}" ] && srec=$(med "$f" srec)
@@ -264,6 +276,8 @@ for f in "${FLAVOURS[@]}"; do
             exe-strict) name="exe /strict >file"; same="$(ratio "$ms" "$(med "$f" exe-check)") x /check" ;;
             native-set) name="native --set 4 bytes"; same="$(ratio "$ms" "$(med "$f" native-check)") x --check" ;;
             native-strict) name="native --strict >file"; same="$(ratio "$ms" "$(med "$f" native-check)") x --check" ;;
+            exe-strict-shuffled) name="exe /strict shuffled"; same="$(ratio "$ms" "$(med "$f" exe-strict)") x in order" ;;
+            native-strict-shuffled) name="native --strict shuffled"; same="$(ratio "$ms" "$(med "$f" native-strict)") x in order" ;;
             srec) name="srec_cat"; same="" ;;
             copy) name="cp (new file)"; same="" ;;
         esac
@@ -339,6 +353,13 @@ for runner in exe-set exe-strict native-set native-strict; do
     base=native-check; [ "${runner%%-*}" = exe ] && base=exe-check
     check "$(med right $runner)" "$(med right $base)" 2 ||
         { echo "TARGET MISSED: $runner (right) > 2 x $base"; status=1; }
+done
+# The strict check of the shuffled file: at most 5 x that of the file in order, under 64 MiB.
+for runner in exe-strict native-strict; do
+    check "$(med right $runner-shuffled)" "$(med right $runner)" 5 ||
+        { echo "TARGET MISSED: $runner shuffled > 5 x in order"; status=1; }
+    [ "${MEM[right,$runner-shuffled]:-0}" -lt 65536 ] ||
+        { echo "TARGET MISSED: $runner shuffled peak memory >= 64 MiB"; status=1; }
 done
 [ $status -eq 0 ] && echo "all targets met, results identical"
 exit $status

@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: MIT
 """Writes an Intel HEX file of SIZE random data bytes (16 per record, an extended linear
-address record before every 64 KiB, end record) to standard output, in one of three flavours:
+address record before every 64 KiB, end record) to standard output, in one of four flavours:
 right (CR LF, all checksums right), wrong (CR LF, every checksum wrong), wrong-lf (every
-checksum wrong, LF line ends). The file is written 64 KiB of data at a time, so that large sizes
+checksum wrong, LF line ends), shuffled (as right, the data records of each 64 KiB in random
+order). The file is written 64 KiB of data at a time, so that large sizes
 need little memory. Usage: make_bench_hex.py FLAVOUR [SIZE]"""
 import random
 import sys
@@ -34,6 +35,8 @@ def main():
         lines = [record(4, 0, (segment >> 16).to_bytes(2, "big"))]
         for offset in range(0, len(data), 16):
             lines.append(record(0, offset, data[offset:offset + 16]))
+        if flavour == "shuffled":
+            lines[1:] = rng.sample(lines[1:], len(lines) - 1)
         out.write("".join(lines).encode("ascii"))
     out.write(record(1, 0, b"").encode("ascii"))
 

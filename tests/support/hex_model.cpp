@@ -139,6 +139,7 @@ std::vector<std::string> Structure(const std::string &file) {
     };
     std::map<uint64_t, int64_t> held; // the first line that holds each address
     int64_t endLine = 0;
+    bool data = false;
     const int SHOULD[] = {0, 0, 2, 4, 2, 4};
     for (const Record &r : Records(file)) {
         if (endLine) find(r.line, 0, r.type, r.count, endLine, 0);
@@ -146,6 +147,11 @@ std::vector<std::string> Structure(const std::string &file) {
         if (r.type > 5) find(r.line, 1, r.type, r.count, 0, 0);
         if (r.type >= 1 && r.type <= 5 && r.count != SHOULD[r.type])
             find(r.line, 2, r.type, r.count, SHOULD[r.type], 0);
+        if ((r.type == 2 || r.type == 4) && r.text.compare(3, 4, "0000") != 0)
+            find(r.line, 6, r.type, r.count, 0, 0);
+        if (r.type == 0 && r.count > 0 && r.address + r.count - 1 > 0xFFFFFFFFu)
+            find(r.line, 7, 0, r.count, 0, r.address + r.count - 1);
+        data = data || r.type == 0;
         bool found = false;
         for (uint64_t at = r.address; r.type == 0 && at < r.address + r.count; ++at) {
             if (held.count(at) && !found) find(r.line, 3, 0, r.count, held[at], at);
@@ -153,8 +159,20 @@ std::vector<std::string> Structure(const std::string &file) {
             held.emplace(at, r.line);
         }
     }
-    if (!endLine)
-        find(std::max<int64_t>(1, static_cast<int64_t>(Split(file).size())), 4, 0, 0, 0, 0);
+    // Lines that hold no record, do not start with ":" and are not blank: each on its line.
+    std::vector<Line> lines = Split(file);
+    for (size_t k = 0; k < lines.size(); ++k) {
+        std::string text = file.substr(lines[k].start, lines[k].length);
+        if (RecordOf(text).empty() && text.find_first_not_of(" \t") != std::string::npos &&
+            text[0] != ':')
+            find(static_cast<int64_t>(k + 1), 5, 0, 0, 0, 0);
+    }
+    int64_t last = std::max<int64_t>(1, static_cast<int64_t>(lines.size()));
+    if (!endLine) find(last, 4, 0, 0, 0, 0);
+    if (!data) find(last, 8, 0, 0, 0, 0);
+    std::stable_sort(
+        findings.begin(), findings.end(),
+        [](const std::string &a, const std::string &b) { return std::stoll(a) < std::stoll(b); });
     return findings;
 }
 
@@ -242,12 +260,12 @@ std::string RandomLayout(std::mt19937 &rng) {
             if (data.size() == 2)
                 data =
                     draw(5) ? std::vector<unsigned>{0, draw(3)} : std::vector<unsigned>{0xFF, 0xFF};
-            file += record(kind < 30 ? 4 : 2, 0, data);
+            file += record(kind < 30 ? 4 : 2, draw(8) ? 0 : draw(3) << 4 * draw(4), data);
         } else if (kind < 36) { // end-of-file, start addresses, unknown types
             data.resize(draw(4) ? std::vector<size_t>{0, 4, 4, 0}[kind - 32] : draw(5));
             file += record(std::vector<unsigned>{1, 3, 5, 6 + draw(250)}[kind - 32], 0, data);
         } else {
-            file += draw(2) ? "; note" : "";
+            file += std::vector<std::string>{"; note", "", " \t", "  :00000001FF"}[draw(4)];
         }
         file += end;
     }

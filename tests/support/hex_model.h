@@ -47,7 +47,8 @@ SetResult Set(const std::string &file, const std::map<uint64_t, uint8_t> &bytes)
 
 // Address records (02, 04; sometimes past 4 GiB), data records of 1 to 32 bytes that meet,
 // overlap or leave gaps, end-of-file records, types 03, 05 and unknown ones, byte counts right
-// and wrong, comments, upper or lower case, LF or CR LF, sometimes a byte-order mark.
+// and wrong, address fields other than 0000 in 02 and 04, text and blank lines, comments, upper or
+// lower case, LF or CR LF, sometimes a byte-order mark.
 std::string RandomLayout(std::mt19937 &rng);
 
 } // namespace model

@@ -33,7 +33,8 @@ std::string Report(const std::string &path, bool checking) {
 // A serial number across two records, one in lower case, one with a comment behind it (as a
 // programmer tool writes them), and a wrong checksum elsewhere; a layout with every finding on
 // the structure, record type 0A among them (as "universal" files hold), which a plain check
-// passes.
+// passes; text, an address field other than 0000 and data past 0xFFFFFFFF, which other tools
+// refuse.
 std::vector<EditRow> EditRows() {
     const std::string serial = ":020000040800F2\r\n:04FFF000DEADBEEFD5 // serial\r\n"
                                ":02fff400010208\r\n:0000000100\r\n";
@@ -45,6 +46,8 @@ std::vector<EditRow> EditRows() {
     const std::string layout = ":0400000A9900C0DEBB\n:1000000000112233445566778899AABBCCDDEEFFF8\n"
                                ":080008000102030405060708CC\n:03000004000000F9\n:00000001FF\n"
                                ":00000001FF\n";
+    const std::string refusedLines = "hello\n  :00000001FF\n:020010040000EA\n:02000004FFFFFC\n"
+                                     ":04FFFE0001020304F5\n:00000001FF\n";
     const std::string lateData = ":0100000000FF\n:00000001FF\n:0100100011DE\n";
     const std::string malformed = ":0400000001020304\n:00000001FF\n";
     const std::string lower = ":0400000001020304f2\n:00000001ff";
@@ -104,6 +107,12 @@ std::vector<EditRow> EditRows() {
          "record after the end-of-file record of line 5" + END + "%F: 6 records" + checked + "4 structure findings" + END, ""},
         {"strict, no end-of-file record", {STRICT}, ":0100000000FF\n", ":0100000000FF\n", 2,
          at(1) + "no end-of-file record" + END + "%F: 1 record" + checked + "1 structure finding" + END, ""},
+        {"strict, lines and records other tools refuse", {STRICT}, refusedLines, refusedLines, 2,
+         at(1) + "not a record" + END + at(2) + "not a record" + END + at(3) +
+         "record type 04 with an address other than 0000" + END + at(5) +
+         "data up to 0x100000001, past 0xFFFFFFFF" + END + "%F: 4 records" + checked + "4 structure findings" + END, ""},
+        {"strict, no data records", {STRICT}, ":00000001FF\n", ":00000001FF\n", 2,
+         at(1) + "no data records" + END + "%F: 1 record" + checked + "1 structure finding" + END, ""},
         {"check, the same layout", {CHECK}, layout, layout, 0, "%F: 6 records, 0 wrong, 0 lines not well-formed records" + END, ""},
     };
     // clang-format on
