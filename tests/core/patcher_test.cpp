@@ -74,8 +74,7 @@ std::string RandomFile(std::mt19937 &rng) {
         } else if (kind < 6) {
             bool lower = rng() % 4 == 0;
             file += RandomRecord(rng, lower);
-        }
-        else if (kind == 6)
+        } else if (kind == 6)
             file += "";
         else if (kind == 7)
             file += rng() % 2 ? "; comment :1000" : ":10" + std::to_string(rng() % 100000) + "G";
@@ -84,8 +83,7 @@ std::string RandomFile(std::mt19937 &rng) {
             file += rng() % 2 ? " " : "\t";
             size_t length = rng() % 2 ? 3 : 4000 + rng() % 5000;
             file += std::string(length, rng() % 2 ? 'c' : ' ');
-        }
-        else if (kind == 8)
+        } else if (kind == 8)
             file += std::string(4000 + rng() % 5000, 'Z');
         else
             for (int k = rng() % 60; k > 0; --k)
