@@ -65,21 +65,25 @@ std::string RandomFile(std::mt19937 &rng) {
     for (int n = 0; n < lines; ++n) {
         int kind = static_cast<int>(rng() % 10);
         if (kind < 6 && rng() % 3 == 0) { // its checksum right, in either case
-            std::string record = RandomRecord(rng, rng() % 4 == 0);
+            bool lower = rng() % 4 == 0;
+            std::string record = RandomRecord(rng, lower);
             std::string right = reference::RightDigits(record);
             for (char &c : right)
                 c = rng() % 2 ? static_cast<char>(std::tolower(c)) : c;
             file += record.replace(record.size() - 2, 2, right);
-        } else if (kind < 6)
-            file += RandomRecord(rng, rng() % 4 == 0);
-        else if (kind == 6)
+        } else if (kind < 6) {
+            bool lower = rng() % 4 == 0;
+            file += RandomRecord(rng, lower);
+        } else if (kind == 6)
             file += "";
         else if (kind == 7)
             file += rng() % 2 ? "; comment :1000" : ":10" + std::to_string(rng() % 100000) + "G";
-        else if (kind == 8 && rng() % 2) // a record with a comment behind it, long or short
-            file += RandomRecord(rng, false) + (rng() % 2 ? " " : "\t") +
-                    std::string(rng() % 2 ? 3 : 4000 + rng() % 5000, rng() % 2 ? 'c' : ' ');
-        else if (kind == 8)
+        else if (kind == 8 && rng() % 2) { // a record with a comment behind it, long or short
+            file += RandomRecord(rng, false);
+            file += rng() % 2 ? " " : "\t";
+            size_t length = rng() % 2 ? 3 : 4000 + rng() % 5000;
+            file += std::string(length, rng() % 2 ? 'c' : ' ');
+        } else if (kind == 8)
             file += std::string(4000 + rng() % 5000, 'Z');
         else
             for (int k = rng() % 60; k > 0; --k)
@@ -122,7 +126,8 @@ class Patcher : public testing::Test {
                 << "round " << round;
             ASSERT_EQ(tally.checksums + tally.malformed + tally.lineEndsAdded,
                       static_cast<int64_t>(findings.size()));
-            ASSERT_EQ(tally.unsettled == 0 && tally.malformed == 0, expected.out == bytes);
+            // Malformed lines stay as they are: only a wrong checksum changes the file.
+            ASSERT_EQ(tally.unsettled == 0, expected.out == bytes) << "round " << round;
             ASSERT_EQ(tally.lastRecordOpen, expected.lastRecordOpen) << "round " << round;
         }
     }
@@ -228,9 +233,16 @@ TEST_F(Patcher, FailedReadOrWriteAtAnyCallKeepsTheFileValid) {
         const std::string ends[] = {"\r\n", "\n", "\r"};
         std::string bytes = "; start\r\n";
         bool unbuffered = round >= 4; // a system call per byte: a smaller file
-        while (bytes.size() < (unbuffered ? 12000 : 3 * FILE_BUFFER_SIZE))
-            bytes += (rng() % 8 ? RandomRecord(rng, rng() % 4 == 0) : ":10G") + ends[rng() % 3];
-        bytes += std::string(600, ';') + ends[rng() % 3] + RandomRecord(rng, false);
+        while (bytes.size() < (unbuffered ? 12000 : 3 * FILE_BUFFER_SIZE)) {
+            if (rng() % 8) {
+                bool lower = rng() % 4 == 0;
+                bytes += RandomRecord(rng, lower);
+            } else
+                bytes += ":10G";
+            bytes += ends[rng() % 3];
+        }
+        bytes += std::string(600, ';') + ends[rng() % 3];
+        bytes += RandomRecord(rng, false);
         Walked expected = Reference(bytes);
         // The text of every line (as the reference splits them), and where the first n end.
         std::vector<std::pair<size_t, size_t>> lines;

@@ -40,6 +40,19 @@ class Registry : public testing::Test {
         released.clear();
         asked.clear();
     }
+    // The product keeps its registries until the heaps go at the end; a test's registry goes
+    // with the test, records and entry table first.
+    void TearDown() override {
+        int32_t number = 0;
+        BeginObjectWalk(current);
+        while (NextObject(current, &number))
+            ReleaseObject(current, number);
+        while (current->autoRecords) // records whose owner never stored a handle
+            FreeListNode(&current->autoRecords, RecordOf(current->autoRecords));
+        MainHeapFree(current->entries);
+        MainHeapFree(current);
+        current = nullptr;
+    }
 };
 
 TEST_F(Registry, GrowsToNumberPlusStepWithZeroedEntries) {
@@ -133,6 +146,7 @@ TEST(StateBlocks, ZeroFilledThenInitialised) {
     EXPECT_EQ(block[0], 0);
     EXPECT_EQ(block[1], 42);
     EXPECT_EQ(block[15], 0);
+    MainHeapFree(block);
 }
 
 #ifndef _WIN32 // (death tests start the test again as a new process on Windows)
