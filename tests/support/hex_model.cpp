@@ -59,20 +59,29 @@ struct Record {
     std::string text;
     int count, type;
     uint64_t address; // of data byte 0
+    bool malformed;   // no record, but ":" and eight digits: its count, address and type
 };
 
-std::vector<Record> Records(const std::string &file) {
+// The records in line order; with headed, also the lines that are no records but start with
+// ":" and eight hexadecimal digits (they place nothing).
+std::vector<Record> Records(const std::string &file, bool headed = false) {
     std::vector<Record> records;
     uint64_t base = 0;
     int64_t number = 0;
     for (const Line &line : Split(file)) {
-        std::string text = RecordOf(file.substr(line.start, line.length));
+        std::string whole = file.substr(line.start, line.length), text = RecordOf(whole);
         ++number;
+        bool malformed = text.empty() && headed && whole.size() >= 9 && whole[0] == ':' &&
+                         std::all_of(whole.begin() + 1, whole.begin() + 9, [](char c) {
+                             return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+                         });
+        if (malformed) text = whole;
         if (text.empty()) continue;
         auto pair = [&](size_t k) { return reference::PairValue(text, 1 + 2 * k); };
         int count = pair(0), type = pair(3);
         records.push_back({number, line.start, text, count, type,
-                           base + static_cast<uint64_t>(pair(1) * 256 + pair(2))});
+                           base + static_cast<uint64_t>(pair(1) * 256 + pair(2)), malformed});
+        if (malformed) continue;
         if (count == 2 && (type == 2 || type == 4))
             base = static_cast<uint64_t>(pair(4) * 256 + pair(5)) * (type == 4 ? 65536 : 16);
     }
@@ -178,22 +187,30 @@ std::vector<std::string> Structure(const std::string &file) {
 
 SetResult Set(const std::string &file, const std::map<uint64_t, uint8_t> &bytes) {
     SetResult result;
-    // Only records before the end-of-file record hold addresses; one after it is named when
-    // nothing else holds the byte.
-    std::map<uint64_t, std::vector<int64_t>> holders, after;
+    // Only records before the end-of-file record hold addresses. When nothing holds a byte, the
+    // first malformed data line before it that would hold it is named (negated), else the
+    // first record after it.
+    std::map<uint64_t, std::vector<int64_t>> holders, after, malformed;
     int64_t endLine = 0;
-    for (const Record &r : Records(file)) {
-        if (!endLine && r.type == 1) endLine = r.line;
+    for (const Record &r : Records(file, true)) {
+        if (r.malformed && endLine) continue;
+        if (!endLine && r.type == 1 && !r.malformed) endLine = r.line;
         for (int i = 0; r.type == 0 && i < r.count; ++i)
-            (endLine ? after : holders)[r.address + static_cast<uint64_t>(i)].push_back(r.line);
+            (r.malformed ? malformed
+             : endLine   ? after
+                         : holders)[r.address + static_cast<uint64_t>(i)]
+                .push_back(r.line);
     }
     for (const auto &[address, value] : bytes)
         if (std::vector<int64_t> &lines = holders[address]; lines.size() != 1) {
-            std::vector<int64_t> &late = after[address];
-            result.refusal = std::to_string(address) + " " +
-                             std::to_string(lines.empty() ? 0 : lines[0]) + " " +
-                             std::to_string(lines.size() > 1 ? lines[1] : 0) + " " +
-                             std::to_string(lines.empty() && !late.empty() ? late[0] : 0);
+            std::vector<int64_t> &late = after[address], &broken = malformed[address];
+            int64_t excluded = !lines.empty()    ? 0
+                               : !broken.empty() ? -broken[0]
+                               : !late.empty()   ? late[0]
+                                                 : 0;
+            result.refusal =
+                std::to_string(address) + " " + std::to_string(lines.empty() ? 0 : lines[0]) + " " +
+                std::to_string(lines.size() > 1 ? lines[1] : 0) + " " + std::to_string(excluded);
             return result;
         }
     std::string out = file;

@@ -36,9 +36,12 @@ std::vector<std::string> Structure(const std::string &file);
 // Every data byte: its address and the lines of the records that hold it.
 std::map<uint64_t, std::vector<int64_t>> Holders(const std::string &file);
 
-// --set: the refusal ("ADDRESS FIRST-LINE SECOND-LINE AFTER-END-LINE", 0 for none; "" when
+// --set: the refusal ("ADDRESS FIRST-LINE SECOND-LINE EXCLUDED-LINE", 0 for none; "" when
 // set), else the file with the bytes set and every checksum right, and each stretch set ("LINE
-// FROM LAST"). Records after the first end-of-file record hold no address.
+// FROM LAST"). Records after the first end-of-file record hold no address. A byte that no record
+// holds names the first line that would hold it but does not count: negated, a malformed line
+// before the end-of-file record that starts with ":" and the eight digits of a data record's
+// count, address and type; else a record after the end-of-file record.
 struct SetResult {
     std::string refusal, out;
     std::vector<std::string> stretches;

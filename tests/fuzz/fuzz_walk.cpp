@@ -1,0 +1,233 @@
+// SPDX-License-Identifier: MIT
+/*
+ * The file walk in every mode on a scratch file of the fuzzer's bytes, against the model of
+ * whole files (tests/support/hex_model.h): patching (the file after, the findings, the tally),
+ * checking (findings; the file untouched), the strict check (structure findings), and --set
+ * (the refusal of the first walk, else the file and stretches after the second).
+ *
+ * The input: a flags byte, then, when --set is asked for, a count byte and four bytes for each
+ * setting (the record that holds it, a shift, its length), then the file. Flags: 1 the walks run
+ * without channel buffers (the test platform refuses them), 2 --set, 4 a settled file is set
+ * through the records found alone (SetFoundBytes), as the command line does. This build's
+ * channels have buffers of 524 bytes (cmake/fuzz.cmake), so that records straddle spans.
+ */
+#include "core/byte_settings.h"
+#include "core/patcher.h"
+#include "core/structure_check.h"
+#include "runtime/file_channels.h"
+#include "tests/fuzz/fuzz_start.h"
+#include "tests/support/faulty_platform.h"
+#include "tests/support/hex_model.h"
+#include "tests/support/temp_files.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <iterator>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+enum Flags : uint8_t { UNBUFFERED = 1, SETTING = 2, SHORTCUT = 4 };
+
+void Collect(void *context, const Finding &finding) {
+    auto &findings = *static_cast<std::vector<std::string> *>(context);
+    std::string n = std::to_string(finding.line);
+    if (finding.kind == FINDING_CHECKSUM)
+        findings.push_back(n + " checksum " + std::string(finding.written, 2) + " " +
+                           std::string(finding.right, 2));
+    else if (finding.kind == FINDING_LINE_END)
+        findings.push_back(n + " line end");
+    else
+        findings.push_back(n + " malformed " + std::to_string(finding.length) + " " +
+                           std::to_string(finding.notDigit) + " " +
+                           std::to_string(finding.expected));
+}
+
+void CollectStructure(void *context, const StructureFinding &f) {
+    static_cast<std::vector<std::string> *>(context)->push_back(
+        std::to_string(f.line) + " " + std::to_string(f.kind) + " " + std::to_string(f.type) + " " +
+        std::to_string(f.count) + " " + std::to_string(f.other) + " " + std::to_string(f.address));
+}
+
+void CollectStretch(void *context, int64_t line, uint64_t from, uint64_t to) {
+    static_cast<std::vector<std::string> *>(context)->push_back(
+        std::to_string(line) + " " + std::to_string(from) + " " + std::to_string(to - 1));
+}
+
+void WriteScratch(const std::string &file) {
+    if (!testfiles::Write(fuzz::ScratchPath(), file))
+        fuzz::Differs("writing the scratch file", "written", "not written");
+}
+
+void ExpectWalked(const char *what, int32_t walked) {
+    fuzz::Expect(what, "1", std::to_string(walked));
+}
+
+// Patching and checking: the file after, the findings of each, the tally.
+void PatchAndCheck(const std::string &file, const model::Patched &expected) {
+    const char *path = fuzz::ScratchPath().c_str();
+    for (WalkMode mode : {WALK_CHECK, WALK_PATCH}) {
+        bool patching = mode == WALK_PATCH;
+        const char *what = patching ? "patching" : "checking";
+        WriteScratch(file);
+        std::vector<std::string> findings;
+        WalkTally tally{};
+        ExpectWalked(what, WalkHexFile(path, mode, Collect, &findings, &tally));
+        fuzz::Expect(what, patching ? expected.out : file, testfiles::Read(path));
+        fuzz::Expect(what, fuzz::Lines(patching ? expected.patching : expected.checking),
+                     fuzz::Lines(findings));
+        if (tally.checksums + tally.malformed + tally.lineEndsAdded !=
+            static_cast<int64_t>(findings.size()))
+            fuzz::Differs(what, "the tally counts the findings", "it does not");
+        // Malformed lines are reported, never changed: only unsettled records change the file.
+        if ((tally.unsettled == 0) != (expected.out == file))
+            fuzz::Differs(what, expected.out == file ? "settled" : "unsettled",
+                          expected.out == file ? "unsettled" : "settled");
+        fuzz::Expect(what, expected.lastRecordOpen ? "last record open" : "closed",
+                     tally.lastRecordOpen ? "last record open" : "closed");
+    }
+}
+
+void Strict(const std::string &file) {
+    WriteScratch(file);
+    std::vector<std::string> findings;
+    StructureCheck check{};
+    check.sink = CollectStructure;
+    check.context = &findings;
+    WalkTally tally{};
+    ExpectWalked("the strict check", WalkHexFile(fuzz::ScratchPath().c_str(), WALK_CHECK, nullptr,
+                                                 nullptr, &tally, CheckRecordStructure, &check));
+    EndStructureCheck(check, tally.linesDone);
+    fuzz::Expect("the strict check", fuzz::Lines(model::Structure(file)), fuzz::Lines(findings));
+    fuzz::Expect("the strict check's count", std::to_string(findings.size()),
+                 std::to_string(check.findings));
+}
+
+// The settings of the input's header: each at a byte that a record holds (or near it), or
+// anywhere; of 1 to 40 bytes. Values the product must refuse are checked and left out; overlaps
+// are checked and end the run. False when nothing is left to set.
+bool ReadSettings(const uint8_t *header, int count, const std::string &file,
+                  ByteSettingList &settings, std::map<uint64_t, uint8_t> &bytes) {
+    auto holders = model::Holders(file);
+    bool overlap = false;
+    for (int n = 0; n < count; ++n, header += 4) {
+        unsigned pick = header[0] << 8 | header[1], shift = header[2];
+        uint64_t length = 1 + header[3] % 40, address = pick * 16u + (shift & 15);
+        if (!holders.empty() && !(shift & 0x80)) {
+            auto held = holders.begin();
+            std::advance(held, static_cast<long>(pick % holders.size()));
+            address = held->first - std::min<uint64_t>(held->first, shift % 4);
+        }
+        char text[24];
+        std::snprintf(text, sizeof text,
+                      shift & 0x40 ? "0x%llX=" : "%llu=", static_cast<unsigned long long>(address));
+        std::string value = text;
+        std::map<uint64_t, uint8_t> these;
+        for (uint64_t k = 0; k < length; ++k) {
+            uint8_t byte = static_cast<uint8_t>(pick * 7 + k * 29 + shift);
+            std::snprintf(text, sizeof text, shift & 0x20 ? "%02x" : "%02X", byte);
+            value += text;
+            these[address + k] = byte;
+        }
+        SettingRead expected = address > 0xFFFFFFFFu                ? SETTING_INVALID
+                               : address + length - 1 > 0xFFFFFFFFu ? SETTING_PAST_END
+                                                                    : SETTING_ADDED;
+        SettingRead read = AddByteSetting(settings, value.c_str(), n + 1);
+        fuzz::Expect("reading a --set value", value + " " + std::to_string(expected),
+                     value + " " + std::to_string(read));
+        if (read != SETTING_ADDED) continue;
+        for (const auto &[at, byte] : these) {
+            overlap = overlap || bytes.count(at);
+            bytes[at] = byte;
+        }
+    }
+    if (settings.count == 0) return false;
+    bool found = SortByteSettings(settings) >= 0;
+    fuzz::Expect("overlapping --set values", overlap ? "overlap" : "apart",
+                 found ? "overlap" : "apart");
+    return !overlap;
+}
+
+// --set: the first walk's refusal, else the second walk's file and stretches.
+void Set(const std::string &file, const ByteSettingList &settings,
+         const std::map<uint64_t, uint8_t> &bytes, bool shortcut) {
+    const char *path = fuzz::ScratchPath().c_str();
+    model::SetResult expected = model::Set(file, bytes);
+    WriteScratch(file);
+    SetSearch search{};
+    BeginSetSearch(search, settings);
+    WalkTally first{};
+    ExpectWalked("the first --set walk", WalkHexFile(path, WALK_CHECK, NoteSetMalformed, &search,
+                                                     &first, FindSetHolders, &search));
+    fuzz::Expect("the first --set walk's tally", first.unsettled == 0 ? "untouched" : "patched",
+                 model::Patch(file).out == file ? "untouched" : "patched");
+    // As the command line decides it: a file without malformed lines that patching leaves as
+    // it is, whose last record has its line end, may be set through the records found alone.
+    bool settled = first.unsettled == 0 && first.malformed == 0 && !first.lastRecordOpen;
+    SetRefusal refusal = FindSetRefusal(search);
+    fuzz::Expect("the --set refusal", expected.refusal,
+                 refusal.refused
+                     ? std::to_string(refusal.address) + " " + std::to_string(refusal.first) + " " +
+                           std::to_string(refusal.second) + " " + std::to_string(refusal.excluded)
+                     : "");
+    if (!refusal.refused) {
+        std::vector<std::string> stretches;
+        WalkTally tally = first;
+        SetWrite write = BeginSetWrite(search, CollectStretch, &stretches);
+        if (settled && shortcut) {
+            if (OpenChannelUpdate(WALK_CHANNEL, path) == 0)
+                fuzz::Differs("--set", "the file opens", "it does not");
+            ExpectWalked("setting the records found", SetFoundBytes(WALK_CHANNEL, write, &tally));
+            CloseChannel(WALK_CHANNEL);
+        } else {
+            ExpectWalked("the second --set walk", WalkHexFile(path, WALK_PATCH, nullptr, nullptr,
+                                                              &tally, SetHeldBytes, &write));
+        }
+        if (!SetWriteComplete(write)) fuzz::Differs("--set", "complete", "incomplete");
+        fuzz::Expect("the second --set walk's records", std::to_string(first.records),
+                     std::to_string(tally.records));
+        fuzz::Expect("the file after --set", expected.out, testfiles::Read(path));
+        fuzz::Expect("the --set stretches", fuzz::Lines(expected.stretches),
+                     fuzz::Lines(stretches));
+    }
+    ReleaseSetSearch(search);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***) {
+    fuzz::StartRuntime();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    if (size < 1) return 0;
+    uint8_t flags = data[0];
+    size_t header = 1;
+    int count = 0;
+    if (flags & SETTING) {
+        if (size < 2) return 0;
+        count = 1 + data[1] % 3;
+        header = 2 + 4 * static_cast<size_t>(count);
+        if (size < header) return 0;
+    }
+    std::string file(reinterpret_cast<const char *>(data) + header, size - header);
+    std::optional<faults::NoChannelBuffers> unbuffered;
+    if (flags & UNBUFFERED) unbuffered.emplace();
+
+    PatchAndCheck(file, model::Patch(file));
+    if (unbuffered && !faults::Fired(faults::ALLOCATE))
+        fuzz::Differs("the unbuffered walk", "no channel buffer", "a buffer");
+    Strict(file);
+    if (flags & SETTING) {
+        ByteSettingList settings{};
+        std::map<uint64_t, uint8_t> bytes;
+        if (ReadSettings(data + 2, count, file, settings, bytes))
+            Set(file, settings, bytes, flags & SHORTCUT);
+        ReleaseByteSettings(settings);
+    }
+    return 0;
+}
