@@ -72,7 +72,7 @@ TEST(ByteSettings, RandomizedAgainstTheModel) {
     std::string path = testfiles::Folder("byte settings") + "b.hex";
     std::mt19937 rng(31337);
     int set = 0, shortcuts = 0;
-    for (int round = 0; round < 1500; ++round) {
+    for (int round = 0; round < 2000; ++round) {
         std::string file = model::RandomLayout(rng);
         auto holders = model::Holders(file);
         if (holders.empty()) continue;

@@ -251,33 +251,7 @@ TEST(NativeCommandLine, SetsBytesAndChecksTheStructure) {
 // k alone at the address Scrambled(k), behind its own extended address record. It takes well
 // under a second, not minutes or a stack overflow.
 TEST(NativeCommandLine, StrictCheckTakesRecordsInAnyOrder) {
-    auto scrambled = [](uint32_t number) {
-        number ^= number >> 16;
-        number *= 0x85EBCA6Bu;
-        number ^= number >> 13;
-        number *= 0xC2B2AE35u;
-        return number ^ number >> 16;
-    };
-    auto record = [](std::vector<uint32_t> bytes) {
-        std::string line = ":";
-        uint32_t sum = 0;
-        bytes.push_back(0);
-        for (uint32_t &byte : bytes) {
-            if (&byte == &bytes.back()) byte = -sum & 255;
-            sum += byte;
-            line += "0123456789ABCDEF"[byte >> 4];
-            line += "0123456789ABCDEF"[byte & 15];
-        }
-        return line + "\n";
-    };
-    constexpr uint32_t RECORDS = 200000;
-    std::string file;
-    for (uint32_t k = 1; k <= RECORDS; ++k) {
-        uint32_t at = scrambled(k);
-        file += record({2, 0, 0, 4, at >> 24, at >> 16 & 255});
-        file += record({1, at >> 8 & 255, at & 255, 0, k & 255});
-    }
-    file += ":00000001FF\n";
+    std::string file = mixed::ScrambledLayout(200000);
     std::string path = testfiles::Folder("checksumme native") + "scrambled.hex";
     ASSERT_TRUE(testfiles::Write(path, file));
     auto started = std::chrono::steady_clock::now();

@@ -118,6 +118,35 @@ std::vector<EditRow> EditRows() {
     // clang-format on
 }
 
+std::string ScrambledLayout(uint32_t records) {
+    auto scrambled = [](uint32_t number) {
+        number ^= number >> 16;
+        number *= 0x85EBCA6Bu;
+        number ^= number >> 13;
+        number *= 0xC2B2AE35u;
+        return number ^ number >> 16;
+    };
+    auto record = [](std::vector<uint32_t> bytes) {
+        std::string line = ":";
+        uint32_t sum = 0;
+        bytes.push_back(0);
+        for (uint32_t &byte : bytes) {
+            if (&byte == &bytes.back()) byte = -sum & 255;
+            sum += byte;
+            line += "0123456789ABCDEF"[byte >> 4];
+            line += "0123456789ABCDEF"[byte & 15];
+        }
+        return line + "\n";
+    };
+    std::string file;
+    for (uint32_t k = 1; k <= records; ++k) {
+        uint32_t at = scrambled(k);
+        file += record({2, 0, 0, 4, at >> 24, at >> 16 & 255});
+        file += record({1, at >> 8 & 255, at & 255, 0, k & 255});
+    }
+    return file + ":00000001FF\n";
+}
+
 std::string WithPath(std::string report, const std::string &path) {
     for (size_t at = report.find("%F"); at != std::string::npos;
          at = report.find("%F", at + path.size()))

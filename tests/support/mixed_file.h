@@ -6,6 +6,7 @@
  */
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -29,5 +30,11 @@ struct EditRow {
 };
 std::vector<EditRow> EditRows();
 std::string WithPath(std::string report, const std::string &path); // %F made the path
+
+// Data records in the one order that made the strict check's address ranges a chain when they
+// were balanced by chance (a treap whose priorities were each range's number, scrambled): data
+// record k alone at the address Scrambled(k), behind its own extended address record; then the
+// end-of-file record. All right, in order of lines: 2 x records + 1 of them.
+std::string ScrambledLayout(uint32_t records);
 
 } // namespace mixed
