@@ -17,10 +17,10 @@ uint64_t EndOf(const ByteSetting &setting) {
 }
 
 // Calls visit(setting, index of its first byte among all set bytes, address) for every set byte
-// in [start, end), in rising order.
+// in [start, end), in rising order. The list holds one setting at least (--set takes a value).
 template <typename Visit>
 void EachSetByte(const ByteSettingList &list, uint64_t start, uint64_t end, Visit visit) {
-    if (!list.count || end <= list.items[0].address || start >= EndOf(list.items[list.count - 1]))
+    if (end <= list.items[0].address || start >= EndOf(list.items[list.count - 1]))
         return; // the way of most records
     int64_t first = 0;
     for (int32_t i = 0; i < list.count; ++i) {

@@ -162,6 +162,7 @@ TEST_F(Patcher, KnownFiles) {
          ":00000001FF\n\n:00000001FF\r",
          {"1 checksum 00 FF", "3 checksum 00 FF"}},
         {":000000010", ":000000010", {"1 malformed 10 0 11"}}, // too short for its count
+        {":\n:1\n", ":\n:1\n", {"1 malformed 1 0 -1", "2 malformed 2 0 -1"}}, // no count
         {"", "", {}},
     };
     for (bool unbuffered : {false, true}) {
