@@ -57,6 +57,22 @@ TEST(ByteSettings, ReadsAddressEqualsBytes) {
     }
 }
 
+// Settings in any number and order come out sorted; the first of two that overlap is named.
+TEST(ByteSettings, SortsAnyNumberAndFindsOverlaps) {
+    for (bool overlapping : {false, true}) {
+        ByteSettingList list{};
+        for (int32_t k = 9; k >= 0; --k) {
+            std::string text = std::to_string(10 * k) + "=0102" +
+                               (overlapping && k == 4 ? "03040506070809AABB" : "");
+            ASSERT_EQ(AddByteSetting(list, text.c_str(), k), SETTING_ADDED);
+        }
+        EXPECT_EQ(SortByteSettings(list), overlapping ? 4 : -1);
+        for (int32_t k = 0; k < list.count; ++k)
+            EXPECT_EQ(list.items[k].argument, k);
+        ReleaseByteSettings(list);
+    }
+}
+
 void CollectStretch(void *context, int64_t line, uint64_t from, uint64_t to) {
     static_cast<std::vector<std::string> *>(context)->push_back(
         std::to_string(line) + " " + std::to_string(from) + " " + std::to_string(to - 1));

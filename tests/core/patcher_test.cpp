@@ -163,6 +163,8 @@ TEST_F(Patcher, KnownFiles) {
          {"1 checksum 00 FF", "3 checksum 00 FF"}},
         {":000000010", ":000000010", {"1 malformed 10 0 11"}}, // too short for its count
         {":\n:1\n", ":\n:1\n", {"1 malformed 1 0 -1", "2 malformed 2 0 -1"}}, // no count
+        {"\xEF\xBB:00000001FF\n", "\xEF\xBB:00000001FF\n", {}},          // half a byte-order mark
+        {":0000000G00 x\n", ":0000000G00 x\n", {"1 malformed 13 9 11"}}, // no digit, a comment
         {"", "", {}},
     };
     for (bool unbuffered : {false, true}) {

@@ -79,6 +79,10 @@ TEST(SetCommand, NothingWrittenOrAFailureWhenAFileChanges) {
          ": changed by another program while being read\n", {right, wrong}},
         {"a failed read in the first walk", faults::READ, 1, true, 0, "", false,
          ": could not be read completely, stopped after line 0: Input/output error\n", {right, wrong}},
+        {"a failed seek to the record", faults::SEEK, 1, true, 0, "", false,
+         ": could not be written completely, stopped after line 0: Input/output error\n", {right, wrong}},
+        {"a failed seek back to write it", faults::SEEK, 2, true, 0, "", false,
+         ": could not be written completely, stopped after line 0: Input/output error\n", {right, wrong}},
         {"a failed close after the write", faults::CLOSE, 2, true, 1, "", false,
          ": could not be written completely, stopped after line 0: Input/output error\n", {rightSet, wrongSet}},
     };
