@@ -45,7 +45,7 @@ int32_t PatchFileInPlace(const char *path);
  * record starts in the file, and its characters from ":" to its checksum field, without a
  * comment. When patching it may change the record's data digits to other hexadecimal digits in
  * place and return the position of the first it changed (":" being 0): the record's checksum is
- * then made right for its new bytes, in the record's case as the visitor left it, without a
+ * then made right for its new bytes, in the record's case as it was found, without a
  * finding, and the changes go back to the file with it (a last record without a line end gets
  * one then). Otherwise, and always when checking, it changes nothing and returns 0. It also
  * sees, with length 0, every other line that does not start with ":" and holds more than blanks
