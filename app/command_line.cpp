@@ -27,13 +27,6 @@ struct SetFile {
 constexpr int32_t SET_INCOMPLETE = -2;
 constexpr int32_t SET_CHANGED = -3;
 
-// The argument with the given index, kept.
-void TakeArgument(int32_t index, OwnedString &argument) {
-    int32_t start = WorkspacePosition();
-    ArgumentAt(index, start);
-    argument.TakeResult(start);
-}
-
 // The second walk of --set over one file, through its channel, which it closes. A file that
 // patching would leave as it is but for the set bytes needs only the records found (their
 // checksums change with them); any other is walked whole.
@@ -53,15 +46,8 @@ int32_t WriteSetFile(SetFile &file, Report &report, bool reporting, WalkTally *t
         walked = WalkHexChannel(file.channel, WALK_PATCH, reporting ? ReportFinding : nullptr,
                                 &report, tally, SetHeldBytes, &write);
     }
-    CloseChannel(file.channel);
+    walked = CloseWalkChannel(file.channel, WALK_PATCH, tally);
     file.channel = 0;
-    // A write that fails only at the close leaves no line surely in the file.
-    if (uint32_t closing = ChannelCloseFailure(); closing && !tally->failure) {
-        tally->failure = closing;
-        tally->failedWriting = true;
-        tally->linesDone = 0;
-        walked = -1;
-    }
     *records = write.records;
     if (walked == 1 && !SetWriteComplete(write)) return SET_INCOMPLETE;
     return walked;

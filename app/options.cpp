@@ -65,13 +65,6 @@ Option OptionOf(const char *text, const char **value) {
     return OPTION_UNKNOWN;
 }
 
-// The argument with the given index, kept; "" past the last one.
-void TakeArgument(int32_t index, OwnedString &argument) {
-    int32_t start = WorkspacePosition();
-    ArgumentAt(index, start);
-    argument.TakeResult(start);
-}
-
 CommandLine Faulty(CommandLine &command, CommandFault fault, int32_t argument, int32_t other) {
     command.mode = COMMAND_MISUSED;
     command.fault = fault;
@@ -142,6 +135,12 @@ CommandLine ReadCommandLine() {
     else
         command.mode = named ? COMMAND_PATCH : COMMAND_WINDOW;
     return command;
+}
+
+void TakeArgument(int32_t index, OwnedString &argument) {
+    int32_t start = WorkspacePosition();
+    ArgumentAt(index, start);
+    argument.TakeResult(start);
 }
 
 const char *SettingText(const char *argument) {

@@ -26,6 +26,7 @@
 #pragma once
 
 #include "core/byte_settings.h"
+#include "runtime/strings.h"
 
 #include <cstdint>
 
@@ -68,6 +69,8 @@ struct CommandLine {
 };
 
 CommandLine ReadCommandLine();
+// The argument with the given index, kept; "" past the last one.
+void TakeArgument(int32_t index, OwnedString &argument);
 // The value of an argument that names a --set value: VALUE of --set=VALUE, else all of it.
 const char *SettingText(const char *argument);
 void ReleaseCommandLine(CommandLine &command);

@@ -175,13 +175,6 @@ void WriteFailure(const char *text, Fields fields) {
     if (NATIVE) FlushStandardOutput(FAILURES);
 }
 
-// The argument with the given index, kept.
-void TakeArgument(int32_t index, OwnedString &argument) {
-    int32_t start = WorkspacePosition();
-    ArgumentAt(index, start);
-    argument.TakeResult(start);
-}
-
 } // namespace
 
 void BeginReport(Report &report, const char *path, bool patching) {

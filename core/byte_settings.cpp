@@ -212,10 +212,10 @@ bool IsNextFound(SetWrite &write, int64_t line, int64_t position, uint64_t addre
 }
 
 // Writes the set bytes that the data record on line holds into its digits, in the record's
-// case, and hands each stretch of them to the sink. The position of the first digit changed, 0
-// when none was.
-int32_t SetBytesOf(SetWrite &write, int64_t line, uint64_t address, char *record, int32_t length) {
-    const char *digits = RecordDigitSet(record, length);
+// case (its digit set as found), and hands each stretch of them to the sink. The position of the
+// first digit changed, 0 when none was.
+int32_t SetBytesOf(SetWrite &write, int64_t line, uint64_t address, char *record,
+                   const char *digits) {
     int32_t changed = 0;
     uint64_t from = 0, to = 0; // the stretch so far
     auto flush = [&] {
@@ -261,7 +261,7 @@ int32_t SetHeldBytes(void *context, int64_t line, int64_t position, char *record
         write.differed = true;
         return 0;
     }
-    return SetBytesOf(write, line, place.address, record, length);
+    return SetBytesOf(write, line, place.address, record, RecordDigitSet(record, length));
 }
 
 int32_t SetFoundBytes(int32_t channel, SetWrite &write, WalkTally *tally) {
@@ -285,7 +285,7 @@ int32_t SetFoundBytes(int32_t channel, SetWrite &write, WalkTally *tally) {
             break;
         }
         const char *digitSet = RecordDigitSet(record, found.length); // the case as found
-        if (int32_t changed = SetBytesOf(write, found.line, found.address, record, found.length)) {
+        if (int32_t changed = SetBytesOf(write, found.line, found.address, record, digitSet)) {
             ClassifyRecord(record, found.length, &sum);
             ChecksumDigits(sum, record + found.length - 2, digitSet);
             if (SeekChannel(channel, found.position + changed) < 0) break;

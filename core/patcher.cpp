@@ -386,16 +386,22 @@ int32_t WalkHexFile(const char *path, WalkMode mode, FindingSink sink, void *con
     }
     WalkTally walked{};
     WalkHexChannel(WALK_CHANNEL, mode, sink, context, &walked, visitor, visitorContext);
-    CloseChannel(WALK_CHANNEL);
-    // A write that fails only at the close (as on some network shares) leaves no line surely in
-    // the file.
-    if (uint32_t closing = ChannelCloseFailure(); closing && patching && !walked.failure) {
-        walked.failure = closing;
-        walked.failedWriting = true;
-        walked.linesDone = 0;
-    }
+    int32_t outcome = CloseWalkChannel(WALK_CHANNEL, mode, &walked);
     if (tally) *tally = walked;
-    return walked.failure ? -1 : 1;
+    return outcome;
+}
+
+// A write that fails only at the close (as on some network shares) leaves no line surely in the
+// file.
+int32_t CloseWalkChannel(int32_t channel, WalkMode mode, WalkTally *tally) {
+    CloseChannel(channel);
+    if (uint32_t closing = ChannelCloseFailure();
+        closing && mode == WALK_PATCH && !tally->failure) {
+        tally->failure = closing;
+        tally->failedWriting = true;
+        tally->linesDone = 0;
+    }
+    return tally->failure ? -1 : 1;
 }
 
 int32_t WalkHexChannel(int32_t channel, WalkMode mode, FindingSink sink, void *context,

@@ -95,6 +95,9 @@ int32_t WalkHexFile(const char *path, WalkMode mode, FindingSink sink, void *con
  * the channel WALK_CHANNEL, which is free between its calls.
  */
 constexpr int32_t WALK_CHANNEL = 1;
+// Closes a walk's channel: a close that fails after patching fails the walk, with no line surely
+// done. The walk's outcome, 1 or -1.
+int32_t CloseWalkChannel(int32_t channel, WalkMode mode, WalkTally *tally);
 int32_t WalkHexChannel(int32_t channel, WalkMode mode, FindingSink sink, void *context,
                        WalkTally *tally, RecordVisitor visitor = nullptr,
                        void *visitorContext = nullptr);

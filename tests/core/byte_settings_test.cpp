@@ -7,6 +7,7 @@
 #include "runtime/file_channels.h"
 #include "runtime/strings.h"
 #include "tests/support/hex_model.h"
+#include "tests/support/collect.h"
 #include "tests/support/faulty_platform.h"
 #include "tests/support/temp_files.h"
 
@@ -71,11 +72,6 @@ TEST(ByteSettings, SortsAnyNumberAndFindsOverlaps) {
             EXPECT_EQ(list.items[k].argument, k);
         ReleaseByteSettings(list);
     }
-}
-
-void CollectStretch(void *context, int64_t line, uint64_t from, uint64_t to) {
-    static_cast<std::vector<std::string> *>(context)->push_back(
-        std::to_string(line) + " " + std::to_string(from) + " " + std::to_string(to - 1));
 }
 
 // Random layouts and one to three settings each, mostly at held addresses, of 1 to 40 bytes (so
@@ -144,7 +140,7 @@ TEST(ByteSettings, RandomizedAgainstTheModel) {
         if (!refusal.refused) {
             std::vector<std::string> stretches;
             WalkTally tally = first;
-            SetWrite write = BeginSetWrite(search, CollectStretch, &stretches);
+            SetWrite write = BeginSetWrite(search, collect::Stretch, &stretches);
             if (settled && shortcut) {
                 ASSERT_NE(OpenChannelUpdate(WALK_CHANNEL, path.c_str()), 0);
                 ASSERT_EQ(SetFoundBytes(WALK_CHANNEL, write, &tally), 1);

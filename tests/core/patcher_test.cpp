@@ -4,6 +4,7 @@
 #include "core/record.h"
 #include "runtime/file_channels.h"
 #include "runtime/strings.h"
+#include "tests/support/collect.h"
 #include "tests/support/faulty_platform.h"
 #include "tests/support/hex_model.h"
 #include "tests/support/reference.h"
@@ -30,20 +31,6 @@ namespace {
 using Walked = model::Patched;
 Walked Reference(const std::string &in) {
     return model::Patch(in);
-}
-
-void Collect(void *context, const Finding &finding) {
-    auto &findings = *static_cast<std::vector<std::string> *>(context);
-    std::string n = std::to_string(finding.line);
-    if (finding.kind == FINDING_CHECKSUM)
-        findings.push_back(n + " checksum " + std::string(finding.written, 2) + " " +
-                           std::string(finding.right, 2));
-    else if (finding.kind == FINDING_LINE_END)
-        findings.push_back(n + " line end");
-    else
-        findings.push_back(n + " malformed " + std::to_string(finding.length) + " " +
-                           std::to_string(finding.notDigit) + " " +
-                           std::to_string(finding.expected));
 }
 
 std::string RandomRecord(std::mt19937 &rng, bool lower) {
@@ -120,7 +107,7 @@ class Patcher : public testing::Test {
             testfiles::Write(path, bytes);
             std::vector<std::string> findings;
             WalkTally tally{};
-            ASSERT_EQ(WalkHexFile(path.c_str(), mode, Collect, &findings, &tally), 1);
+            ASSERT_EQ(WalkHexFile(path.c_str(), mode, collect::Finding, &findings, &tally), 1);
             ASSERT_EQ(testfiles::Read(path), patching ? expected.out : bytes) << "round " << round;
             ASSERT_EQ(findings, patching ? expected.patching : expected.checking)
                 << "round " << round;
@@ -179,7 +166,7 @@ TEST_F(Patcher, KnownFiles) {
                 std::vector<std::string> findings, expected = patchFindings;
                 if (mode == WALK_CHECK)
                     std::erase_if(expected, [](auto &finding) { return finding.ends_with("end"); });
-                EXPECT_EQ(WalkHexFile(path.c_str(), mode, Collect, &findings, nullptr), 1);
+                EXPECT_EQ(WalkHexFile(path.c_str(), mode, collect::Finding, &findings, nullptr), 1);
                 EXPECT_EQ(findings, expected);
                 EXPECT_EQ(testfiles::Read(path), mode == WALK_PATCH ? out : in);
                 if (mode == WALK_CHECK || out == in) {
@@ -281,7 +268,8 @@ TEST_F(Patcher, FailedReadOrWriteAtAnyCallKeepsTheFileValid) {
                 WalkTally tally{};
                 uint32_t code = writing ? 1001 : 1002; // any code of the platform's
                 faults::Fail(call, n, code);
-                int32_t walked = WalkHexFile(path.c_str(), mode, Collect, &findings, &tally);
+                int32_t walked =
+                    WalkHexFile(path.c_str(), mode, collect::Finding, &findings, &tally);
                 bool failed = faults::Fired(call);
                 faults::Fail(call, 0);
                 std::string now = testfiles::Read(path);

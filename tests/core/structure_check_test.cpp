@@ -6,6 +6,7 @@
 #include "core/address_ranges.h"
 #include "core/patcher.h"
 #include "runtime/file_channels.h"
+#include "tests/support/collect.h"
 #include "tests/support/hex_model.h"
 #include "tests/support/temp_files.h"
 
@@ -19,12 +20,6 @@
 
 namespace {
 
-void Collect(void *context, const StructureFinding &f) {
-    static_cast<std::vector<std::string> *>(context)->push_back(
-        std::to_string(f.line) + " " + std::to_string(f.kind) + " " + std::to_string(f.type) + " " +
-        std::to_string(f.count) + " " + std::to_string(f.other) + " " + std::to_string(f.address));
-}
-
 TEST(StructureCheck, RandomizedAgainstTheModel) {
     InitFileChannels();
     std::string path = testfiles::Folder("structure") + "s.hex";
@@ -34,7 +29,7 @@ TEST(StructureCheck, RandomizedAgainstTheModel) {
         ASSERT_TRUE(testfiles::Write(path, file));
         std::vector<std::string> findings;
         StructureCheck check{};
-        check.sink = Collect;
+        check.sink = collect::Structure;
         check.context = &findings;
         WalkTally tally{};
         ASSERT_EQ(WalkHexFile(path.c_str(), WALK_CHECK, nullptr, nullptr, &tally,

@@ -16,6 +16,7 @@
 #include "core/structure_check.h"
 #include "runtime/file_channels.h"
 #include "tests/fuzz/fuzz_start.h"
+#include "tests/support/collect.h"
 #include "tests/support/faulty_platform.h"
 #include "tests/support/hex_model.h"
 #include "tests/support/temp_files.h"
@@ -31,31 +32,6 @@
 namespace {
 
 enum Flags : uint8_t { UNBUFFERED = 1, SETTING = 2, SHORTCUT = 4 };
-
-void Collect(void *context, const Finding &finding) {
-    auto &findings = *static_cast<std::vector<std::string> *>(context);
-    std::string n = std::to_string(finding.line);
-    if (finding.kind == FINDING_CHECKSUM)
-        findings.push_back(n + " checksum " + std::string(finding.written, 2) + " " +
-                           std::string(finding.right, 2));
-    else if (finding.kind == FINDING_LINE_END)
-        findings.push_back(n + " line end");
-    else
-        findings.push_back(n + " malformed " + std::to_string(finding.length) + " " +
-                           std::to_string(finding.notDigit) + " " +
-                           std::to_string(finding.expected));
-}
-
-void CollectStructure(void *context, const StructureFinding &f) {
-    static_cast<std::vector<std::string> *>(context)->push_back(
-        std::to_string(f.line) + " " + std::to_string(f.kind) + " " + std::to_string(f.type) + " " +
-        std::to_string(f.count) + " " + std::to_string(f.other) + " " + std::to_string(f.address));
-}
-
-void CollectStretch(void *context, int64_t line, uint64_t from, uint64_t to) {
-    static_cast<std::vector<std::string> *>(context)->push_back(
-        std::to_string(line) + " " + std::to_string(from) + " " + std::to_string(to - 1));
-}
 
 void WriteScratch(const std::string &file) {
     if (!testfiles::Write(fuzz::ScratchPath(), file))
@@ -75,7 +51,7 @@ void PatchAndCheck(const std::string &file, const model::Patched &expected) {
         WriteScratch(file);
         std::vector<std::string> findings;
         WalkTally tally{};
-        ExpectWalked(what, WalkHexFile(path, mode, Collect, &findings, &tally));
+        ExpectWalked(what, WalkHexFile(path, mode, collect::Finding, &findings, &tally));
         fuzz::Expect(what, patching ? expected.out : file, testfiles::Read(path));
         fuzz::Expect(what, fuzz::Lines(patching ? expected.patching : expected.checking),
                      fuzz::Lines(findings));
@@ -95,7 +71,7 @@ void Strict(const std::string &file) {
     WriteScratch(file);
     std::vector<std::string> findings;
     StructureCheck check{};
-    check.sink = CollectStructure;
+    check.sink = collect::Structure;
     check.context = &findings;
     WalkTally tally{};
     ExpectWalked("the strict check", WalkHexFile(fuzz::ScratchPath().c_str(), WALK_CHECK, nullptr,
@@ -176,7 +152,7 @@ void Set(const std::string &file, const ByteSettingList &settings,
     if (!refusal.refused) {
         std::vector<std::string> stretches;
         WalkTally tally = first;
-        SetWrite write = BeginSetWrite(search, CollectStretch, &stretches);
+        SetWrite write = BeginSetWrite(search, collect::Stretch, &stretches);
         if (settled && shortcut) {
             if (OpenChannelUpdate(WALK_CHANNEL, path) == 0)
                 fuzz::Differs("--set", "the file opens", "it does not");
