@@ -138,6 +138,7 @@ int32_t HexDigitValue(int c) {
 }
 
 RecordFault DiagnoseRecord(const char *line, int64_t stored) {
+    if (!pairsFilled) FillPairs(); // (a short line may be the first the process looks at)
     RecordFault fault{0, -1, false, 0, 0, 0};
     if (stored > LONGEST_RECORD + 2) stored = LONGEST_RECORD + 2;
     for (int64_t i = 1; i < stored && fault.notDigit == 0; ++i)

@@ -96,6 +96,9 @@ std::vector<EditRow> EditRows() {
          END + "%F: 1 record, 1 set, 0 corrected, 1 line left unchanged" + END, ""},
         {"set, with a value given twice", {SET, "0x11=CC", SET + "=0x10=AABB"}, serial, serial, 1, "",
          bad + "0x10=AABB and 0x11=CC overlap" + END},
+        {"check, a short line first", {CHECK}, "\xEF\xBB\xBF:1000\r\n", "\xEF\xBB\xBF:1000\r\n", 2,
+         at(1) + "not a well-formed record (5 characters, the byte count asks for 43)" + END + at(1) + "no records" +
+         END + "%F: 0 records, 0 wrong, 1 line not a well-formed record" + END, ""},
         {"check, no records", {CHECK}, "text\n", "text\n", 2,
          at(1) + "no records" + END + "%F: 0 records, 0 wrong, 0 lines not well-formed records" + END, ""},
         {"patch, no records", {}, "", "", 0,
