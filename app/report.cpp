@@ -24,6 +24,19 @@ struct Field {
 
 using Fields = std::initializer_list<Field>;
 
+// A report template taken apart: each run of its text and the field behind it (-1 after the
+// last run).
+struct Pieces {
+    static constexpr int32_t MOST = 10; // nine fields and the run after the last
+    struct Piece {
+        const char *text;
+        int32_t length;
+        int32_t field;
+    } pieces[MOST];
+    int32_t count;
+    int32_t fixed; // the length of the runs together
+};
+
 bool IsFieldMark(const char *at) {
     return at[0] == '%' && at[1] >= '1' && at[1] <= '9';
 }
@@ -175,25 +188,96 @@ void WriteFailure(const char *text, Fields fields) {
     if (NATIVE) FlushStandardOutput(FAILURES);
 }
 
+// The line number in digits at at: the last one's digits with the difference added, digit by
+// digit, which costs little where lines follow each other closely. The last digits are copied
+// whole first and kept up to date a byte at a time, so that no copy reads bytes stored just
+// before it. Returns the number of digits.
+int32_t PutLineNumber(FindingLine &line, int64_t value, char *at) {
+    std::memcpy(at, line.number, 16);
+    if (line.numberLength > 16) std::memcpy(at + 16, line.number + 16, 16);
+    int64_t add = value - line.numberValue;
+    line.numberValue = value;
+    for (int32_t i = line.numberLength - 1; add > 0 && add < 1000000 && i >= 0; --i) {
+        int64_t digit = line.number[i] - '0' + add;
+        at[i] = line.number[i] = static_cast<char>('0' + digit % 10);
+        add = digit / 10;
+    }
+    if (add != 0) {
+        line.numberLength = FormatDecimal(value, line.number);
+        std::memcpy(at, line.number, static_cast<size_t>(line.numberLength));
+    }
+    return line.numberLength;
+}
+
+// A checksum finding's line, a million of which may follow each other: its three parts copied
+// in whole sixteen bytes into the output's buffer (the room asked for covers what is copied
+// past the line's end) and the checksums put in their places.
+void WriteChecksumLine(Report &report, const Finding &finding) {
+    FindingLine &line = report.checksumLine;
+    constexpr int32_t MOST =
+        FindingLine::HEAD_ROOM + FindingLine::NUMBER_ROOM + FindingLine::TAIL_ROOM;
+    char *out = line.headLength < 0 ? nullptr : OutputRoom(MOST);
+    if (!out) {
+        WriteTemplate(
+            report.patching ? texts::CHECKSUM_CORRECTED : texts::CHECKSUM_WRONG,
+            {PathOf(report), Decimal(finding.line), {finding.written, 2}, {finding.right, 2}});
+        return;
+    }
+    for (int32_t i = 0; i < line.headLength; i += 16)
+        std::memcpy(out + i, line.head + i, 16);
+    char *at = out + line.headLength;
+    at += PutLineNumber(line, finding.line, at);
+    std::memcpy(at, line.tail, FindingLine::TAIL_ROOM);
+    // A byte at a time, as the finding was just made.
+    at[line.writtenAt] = finding.written[0];
+    at[line.writtenAt + 1] = finding.written[1];
+    at[line.rightAt] = finding.right[0];
+    at[line.rightAt + 1] = finding.right[1];
+    OutputFilled(static_cast<int32_t>(at + line.tailLength - out));
+}
+
 } // namespace
 
+// The checksum finding's template, "%1" and "%2" in front, the other fields two characters wide,
+// put together in advance: the path with the runs around it, and the rest with two places.
 void BeginReport(Report &report, const char *path, bool patching) {
     report.path = path;
     report.pathLength = StringLength(path);
     report.patching = patching;
-    TakeApart(patching ? texts::CHECKSUM_CORRECTED : texts::CHECKSUM_WRONG, report.checksumLine);
+    FindingLine &line = report.checksumLine;
+    line = FindingLine{};
+    line.number[0] = '0';
+    line.numberLength = 1;
+    Pieces pieces;
+    TakeApart(patching ? texts::CHECKSUM_CORRECTED : texts::CHECKSUM_WRONG, pieces);
+    const Pieces::Piece *piece = pieces.pieces;
+    int32_t head = piece[0].length + report.pathLength + piece[1].length;
+    line.headLength =
+        head <= FindingLine::HEAD_ROOM && pieces.fixed + 4 <= FindingLine::TAIL_ROOM ? head : -1;
+    if (line.headLength < 0) return;
+    std::memcpy(line.head, piece[0].text, static_cast<size_t>(piece[0].length));
+    std::memcpy(line.head + piece[0].length, path, static_cast<size_t>(report.pathLength));
+    std::memcpy(line.head + head - piece[1].length, piece[1].text,
+                static_cast<size_t>(piece[1].length));
+    for (int32_t i = 2; i < pieces.count; ++i) {
+        std::memcpy(line.tail + line.tailLength, piece[i].text,
+                    static_cast<size_t>(piece[i].length));
+        line.tailLength += piece[i].length;
+        if (piece[i].field < 0) break;
+        (piece[i].field == 2 ? line.writtenAt : line.rightAt) = line.tailLength;
+        line.tailLength += 2;
+    }
 }
 
 // One finding: CHECKSUM_CORRECTED or CHECKSUM_WRONG for a checksum, LINE_END_ADDED, or
 // NOT_A_DIGIT, NO_BYTE_COUNT or WRONG_LENGTH for a line that is not a well-formed record.
 void ReportFinding(void *context, const Finding &finding) {
-    const Report &report = *static_cast<const Report *>(context);
-    Decimal line(finding.line);
+    Report &report = *static_cast<Report *>(context);
     if (finding.kind == FINDING_CHECKSUM) {
-        WritePieces(report.checksumLine,
-                    {PathOf(report), line, {finding.written, 2}, {finding.right, 2}});
+        WriteChecksumLine(report, finding);
         return;
     }
+    Decimal line(finding.line);
     if (finding.kind == FINDING_LINE_END) {
         WriteTemplate(texts::LINE_END_ADDED, {PathOf(report), line});
         return;

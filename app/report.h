@@ -25,24 +25,24 @@
 
 #include <cstdint>
 
-// A report template taken apart once: each run of its text and the field behind it (-1 after
-// the last run).
-struct Pieces {
-    static constexpr int32_t MOST = 10; // nine fields and the run after the last
-    struct Piece {
-        const char *text;
-        int32_t length;
-        int32_t field;
-    } pieces[MOST];
-    int32_t count;
-    int32_t fixed; // the length of the runs together
+// The line of a checksum finding, made ready once per file: what stands before its line number
+// (while the path fits in head) and after it, with the places of the two checksums; and the
+// line number written last, in digits.
+struct FindingLine {
+    static constexpr int32_t HEAD_ROOM = 256, TAIL_ROOM = 64, NUMBER_ROOM = 32;
+    char head[HEAD_ROOM];
+    char tail[TAIL_ROOM];
+    char number[NUMBER_ROOM];
+    int32_t headLength; // -1: the line is made from its template
+    int32_t tailLength, writtenAt, rightAt, numberLength;
+    int64_t numberValue;
 };
 
 struct Report {
     const char *path; // borrowed
     int32_t pathLength;
     bool patching;
-    Pieces checksumLine; // CHECKSUM_CORRECTED or CHECKSUM_WRONG
+    FindingLine checksumLine; // CHECKSUM_CORRECTED or CHECKSUM_WRONG
 };
 
 void BeginReport(Report &report, const char *path, bool patching);

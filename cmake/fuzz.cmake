@@ -11,6 +11,6 @@ if(CHECKSUMME_FUZZ)
     add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
         -fno-omit-frame-pointer -g)
     add_link_options(-fsanitize=address,undefined)
-    add_compile_definitions(CHECKSUMME_SMALL_BUFFERS)
+    add_compile_definitions(CHECKSUMME_BUFFER_SIZE=524)
     set(CHECKSUMME_TESTS OFF CACHE BOOL "" FORCE)
 endif()

@@ -2,20 +2,16 @@
 #include "core/patcher.h"
 
 #include "core/record.h"
+#include "core/record_sum.h"
 #include "runtime/file_channels.h"
 
 #include <bit>
 
-// SSE2 is part of every x64 processor; the 32-bit build enables it for the line-end scan alone.
-// Other processors (ARM) scan a byte at a time.
-#if defined(__x86_64__) || defined(_M_X64) || defined(__i386__) || defined(_M_IX86)
+// SSE2 is part of every x64 processor; elsewhere (32-bit x86, which may lack it, and ARM) line
+// ends are looked for a byte at a time.
+#if defined(__x86_64__) || defined(_M_X64)
 #define LINE_END_SCAN_SSE2 1
 #include <emmintrin.h>
-#endif
-#if defined(__GNUC__) && defined(__i386__)
-#define SSE2_FUNCTION __attribute__((target("sse2")))
-#else
-#define SSE2_FUNCTION
 #endif
 
 namespace {
@@ -100,6 +96,29 @@ void VisitOtherLine(Walk &walk, char *text, int64_t stored) {
         }
 }
 
+// A checksum finding: the two characters as they stand, and the right ones.
+void ReportChecksum(const Walk &walk, const char *field, const char *right) {
+    walk.sink(
+        walk.context,
+        Finding{
+            walk.line, FINDING_CHECKSUM, {field[0], field[1]}, {right[0], right[1]}, 0, 0, 0, {}});
+}
+
+// A record of the given length whose checksum field differs in value from the right checksum:
+// reported, and when patching given the right digits in the record's case (digitSet).
+Outcome Mend(Walk &walk, char *text, int32_t record, uint8_t checksum, const char *digitSet) {
+    char *field = text + record - 2;
+    char right[2];
+    ChecksumDigits(checksum, right, digitSet);
+    walk.tally.unsettled += 1;
+    walk.tally.checksums += 1;
+    if (walk.sink) ReportChecksum(walk, field, right);
+    if (!walk.patching) return RECORD_RIGHT;
+    field[0] = right[0];
+    field[1] = right[1];
+    return RECORD_PATCHED;
+}
+
 // Looks at one line's text (without its line end), of which the first `stored` bytes are at
 // hand (all of it, or more than any record and a blank): the visitor sees a record first, then
 // its checksum is checked, and when patching its right digits, in the record's case, are put in
@@ -141,22 +160,8 @@ Outcome LookAt(Walk &walk, char *text, int64_t length, int64_t stored) {
     char right[2];
     ChecksumDigits(sum, right);
     if (SameDigit(field[0], right[0]) && SameDigit(field[1], right[1])) return RECORD_RIGHT;
-    ChecksumDigits(sum, right, RecordDigitSet(text, static_cast<int32_t>(record)));
-    walk.tally.unsettled += 1;
-    walk.tally.checksums += 1;
-    if (walk.sink)
-        walk.sink(walk.context, Finding{walk.line,
-                                        FINDING_CHECKSUM,
-                                        {field[0], field[1]},
-                                        {right[0], right[1]},
-                                        0,
-                                        0,
-                                        0,
-                                        {}});
-    if (!walk.patching) return RECORD_RIGHT;
-    field[0] = right[0];
-    field[1] = right[1];
-    return RECORD_PATCHED;
+    return Mend(walk, text, static_cast<int32_t>(record), sum,
+                RecordDigitSet(text, static_cast<int32_t>(record)));
 }
 
 // Counts the line end at ending (CR, LF or zero byte; null at the end of the file): an LF right
@@ -172,7 +177,7 @@ bool EndsLine(Walk &walk, const char *ending, bool empty) {
 
 #ifdef LINE_END_SCAN_SSE2
 // Bit n set when byte n of the sixteen at bytes is a line-end byte (CR, LF or zero).
-SSE2_FUNCTION unsigned LineEndBits(const char *bytes) {
+unsigned LineEndBits(const char *bytes) {
     const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes));
     const __m128i cr = _mm_cmpeq_epi8(block, _mm_set1_epi8('\r'));
     const __m128i lf = _mm_cmpeq_epi8(block, _mm_set1_epi8('\n'));
@@ -183,7 +188,7 @@ SSE2_FUNCTION unsigned LineEndBits(const char *bytes) {
 // Offset of the first line-end byte in bytes[from, length), or length. Sixteen bytes at a time;
 // what is left at the end is looked at among the range's last sixteen bytes, so that nothing
 // outside the range is read.
-SSE2_FUNCTION int32_t FindLineEnd(const char *bytes, int32_t from, int32_t length) {
+int32_t FindLineEnd(const char *bytes, int32_t from, int32_t length) {
     int32_t at = from;
     for (; at + 16 <= length; at += 16)
         if (unsigned bits = LineEndBits(bytes + at)) return at + std::countr_zero(bits);
@@ -243,12 +248,76 @@ Outcome LookAtCommentedRecord(Walk &walk, char *span, int32_t start, int32_t len
     return outcome;
 }
 
+// The lines from start that are each a record alone followed by its line end in the span, all of
+// one length with one kind of line end, as a file's data records mostly are: the commonest lines
+// by far, taken whole. The first line's byte count tells where its line end must be; behind it
+// each line must be the same, so that where the next one starts is known before its digits are
+// read. A visitor that may change records gets them from LookAt instead. Returns where the
+// first other line starts (start when the first line is no such record); a CR that ended the
+// last record taken is noted, so that an LF right behind it ends no further line.
+int32_t WalkRecordRun(Walk &walk, const SpanWalk &spans, char *span, int32_t start, int32_t length,
+                      int32_t &firstChange) {
+    if (start >= length || spans.longLine.open || (walk.visitor && walk.patching)) return start;
+    if (span[start] != ':' || length - start < 12) return start;
+    auto record = static_cast<int32_t>(11 + 2 * DigitPair(span + start + 1));
+    if (record >= length - start) return start;
+    char ending = span[start + record];
+    if (ending != '\r' && ending != '\n' && ending != 0) return start;
+    bool pair = ending == '\r' && start + record + 1 < length && span[start + record + 1] == '\n';
+    int32_t stride = record + 1 + (pair ? 1 : 0), at = start;
+    const char count[2] = {span[start + 1], span[start + 2]};
+    // The records and lines are counted here, not in the walk, so that no count waits for the
+    // one before it to be stored; a visitor and a finding see the line's number.
+    const int64_t first = walk.line;
+    int64_t line = first, wrong = 0;
+    uint8_t total = 0;
+    const char *digitSet = HEX_DIGITS;
+    for (;;) {
+        char *text = span + at;
+        if (!RecordDigitsSum(text, record, &total, &digitSet)) break;
+        if (walk.visitor) walk.visitor(walk.visitorContext, line, spans.at + at, text, record);
+        if (total) {
+            // Mended as Mend mends it, in the loop.
+            char *field = text + record - 2;
+            char right[2];
+            ChecksumDigits(static_cast<uint8_t>(DigitPair(text + record - 2) - total), right,
+                           digitSet);
+            ++wrong;
+            if (walk.sink) {
+                walk.line = line;
+                ReportChecksum(walk, field, right);
+            }
+            if (walk.patching) {
+                field[0] = right[0];
+                field[1] = right[1];
+                if (at + record - 2 < firstChange) firstChange = at + record - 2;
+            }
+        }
+        ++line;
+        at += stride;
+        if (at + stride > length || span[at] != ':' || span[at + 1] != count[0] ||
+            span[at + 2] != count[1] || span[at + record] != ending ||
+            (pair && span[at + record + 1] != '\n'))
+            break;
+    }
+    if (at == start) return start;
+    walk.tally.records += line - first;
+    walk.tally.checksums += wrong;
+    walk.tally.unsettled += wrong;
+    walk.line = line;
+    walk.lastOpen = NO_RECORD;
+    walk.afterCR = ending == '\r' && !pair;
+    walk.lineEnd = pair ? 0 : ending;
+    return at;
+}
+
 // Looks at the whole lines of one span; at the end of the file also at its last line. Returns
 // where the unfinished line at the span's end starts (length when there is none).
 int32_t WalkLines(Walk &walk, SpanWalk &spans, char *span, int32_t length, bool atEnd) {
     int32_t firstChange = length;
     int32_t start = 0;
     for (;;) {
+        start = WalkRecordRun(walk, spans, span, start, length, firstChange);
         int32_t end = FindLineEnd(span, start, length);
         if (end == length && !atEnd) break;                               // goes on in the file
         if (end == length && start == end && !spans.longLine.open) break; // nothing after the end

@@ -81,6 +81,19 @@ unsigned SumPairs(const char *digits, int64_t pairs) {
 
 } // namespace
 
+int32_t RecordSum(const char *line, int64_t stored, uint8_t *total) {
+    if (stored < 11 || line[0] != ':') return 0;
+    if (!pairsFilled) FillPairs();
+    unsigned count = Pair(line + 1);
+    if (count & NOT_A_PAIR) return 0;
+    auto length = static_cast<int32_t>(11 + 2 * count);
+    if (length > stored) return 0;
+    unsigned sum = SumPairs(line + 1, (length - 1) / 2);
+    if (sum & NOT_A_PAIR) return 0;
+    *total = static_cast<uint8_t>(sum);
+    return length;
+}
+
 // The pairs after the ":" summed in one pass: every pair must be two digits; the checksum
 // field's own value is taken back out of the sum.
 RecordShape ClassifyRecord(const char *line, int64_t length, uint8_t *checksum) {
@@ -126,7 +139,9 @@ const char *RecordDigitSet(const char *record, int32_t length) {
     return lower ? LOWER_HEX_DIGITS : HEX_DIGITS;
 }
 
+// (Records may have been found without the table: core/record_sum.h.)
 uint8_t RecordPair(const char *record, int32_t index) {
+    if (!pairsFilled) FillPairs();
     return static_cast<uint8_t>(Pair(record + 1 + 2 * index));
 }
 

@@ -68,6 +68,11 @@ char *CompleteRecordLine(const char *text, int32_t resultStart);
 // Returns the record's length (the whole line, or the part before the blank), 0 when the line
 // holds no record; *checksum as ClassifyRecord gives it.
 int64_t RecordInLine(const char *line, int64_t stored, uint8_t *checksum);
+// The record at the start of a line, taken fast: when the line starts with ":" and a byte count,
+// and its first 11 + 2 x byte count characters, no more than stored, are digits after the ":",
+// returns that length, and in *total the sum of the record's bytes with its checksum field,
+// modulo 256: 0 when the checksum is right. What follows the record is not looked at. Else 0.
+int32_t RecordSum(const char *line, int64_t stored, uint8_t *total);
 // The value of the digit pair with the given index of a record (0: its byte count, 1 and 2: its
 // address, 3: its type, 4 on: its data), for records RecordInLine found.
 uint8_t RecordPair(const char *record, int32_t index);

@@ -10,8 +10,10 @@ namespace {
 PlatformHeap mainHeap = nullptr; // owned; destroyed by DestroyMainHeap
 PlatformHeap listHeap = nullptr; // owned; destroyed by DestroyListHeap
 
-// Generated numbers count down from -2; they are negative, so no entry table reaches them.
-int32_t nextGeneratedNumber = -2;
+// Generated numbers count down from -2; they are negative, so no entry table reaches them. Kept
+// as how many were handed out since -2 (zero-initialised: the program carries no data section
+// for it).
+uint32_t generatedSinceStart = 0;
 
 [[noreturn]] void OutOfMemory() {
     EndProcess(OUT_OF_MEMORY_EXIT);
@@ -36,8 +38,8 @@ ListNode *FindAutoNode(const ObjectRegistry *registry, int32_t number) {
 
 int32_t GenerateNumber(const ObjectRegistry *registry) {
     for (;;) {
-        int32_t number = nextGeneratedNumber;
-        nextGeneratedNumber = number == INT32_MIN ? -2 : number - 1;
+        auto number = static_cast<int32_t>(-2 - static_cast<int64_t>(generatedSinceStart));
+        generatedSinceStart = number == INT32_MIN ? 0 : generatedSinceStart + 1;
         if (!FindAutoNode(registry, number)) return number;
     }
 }
