@@ -197,7 +197,7 @@ int32_t PutLineNumber(FindingLine &line, int64_t value, char *at) {
     if (line.numberLength > 16) std::memcpy(at + 16, line.number + 16, 16);
     int64_t add = value - line.numberValue;
     line.numberValue = value;
-    for (int32_t i = line.numberLength - 1; add > 0 && add < 1000000 && i >= 0; --i) {
+    for (int32_t i = line.numberLength - 1; add > 0 && i >= 0; --i) {
         int64_t digit = line.number[i] - '0' + add;
         at[i] = line.number[i] = static_cast<char>('0' + digit % 10);
         add = digit / 10;

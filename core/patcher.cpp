@@ -254,7 +254,8 @@ Outcome LookAtCommentedRecord(Walk &walk, char *span, int32_t start, int32_t len
 // each line must be the same, so that where the next one starts is known before its digits are
 // read. A visitor that may change records gets them from LookAt instead. Returns where the
 // first other line starts (start when the first line is no such record); a CR that ended the
-// last record taken is noted, so that an LF right behind it ends no further line.
+// last record taken is noted, so that an LF right behind it ends no further line. (When none was
+// taken, the walk of other lines notes the line end of that same line over it.)
 int32_t WalkRecordRun(Walk &walk, const SpanWalk &spans, char *span, int32_t start, int32_t length,
                       int32_t &firstChange) {
     if (start >= length || spans.longLine.open || (walk.visitor && walk.patching)) return start;
@@ -300,7 +301,6 @@ int32_t WalkRecordRun(Walk &walk, const SpanWalk &spans, char *span, int32_t sta
             (pair && span[at + record + 1] != '\n'))
             break;
     }
-    if (at == start) return start;
     walk.tally.records += line - first;
     walk.tally.checksums += wrong;
     walk.tally.unsettled += wrong;

@@ -203,6 +203,27 @@ TEST_F(Patcher, RecordFilesMatchTheCompletionWalk) {
     }
 }
 
+// Where a run of records of one length ends: a line of the same length whose byte count differs
+// in either digit, or that holds a character that is no digit, or whose line end differs; and a
+// line too long for a record whose part in the next span looks like one. Each as the reference
+// makes it.
+TEST_F(Patcher, RunsOfRecordsEndWhereALineDiffers) {
+    const std::string run = ":10010000214601360121470136007EFE09D21901FF\r\n"
+                            ":100110002146017E17C20001FF5F16002148011928\r\n";
+    const std::string others[] = {
+        ":11010000214601360121470136007EFE09D21901FF\r\n", // asks for 45 characters
+        ":00010000214601360121470136007EFE09D21901FF\r\n", // asks for 11
+        ":10010000214601360121470136007EFE09D2190G00\r\n",
+        ":10010000214601360121470136007EFE09D2190100\r:00000001FE\r\n",
+        ":10010000214601360121470136007EFE09D2190100\n\r:00000001FE\n",
+        std::string(FILE_BUFFER_SIZE, ';') + ":00000001FE\r\n",
+        std::string(2 * FILE_BUFFER_SIZE - 90, ';') + ":00000001FE\r\n",
+    };
+    for (const std::string &other : others)
+        for (const std::string &file : {run + other + run, other + run})
+            ExpectAsTheReference(file, static_cast<int>(other.size()));
+}
+
 // The same walk with channels that get no buffer (one system call per byte).
 TEST_F(Patcher, RandomizedUnbuffered) {
     faults::NoChannelBuffers unbuffered;

@@ -52,6 +52,14 @@ std::vector<EditRow> EditRows() {
     const std::string malformed = ":0400000001020304\n:00000001FF\n";
     const std::string lower = ":0400000001020304f2\n:00000001ff";
     auto at = [](int line) { return "%F" + AT_LINE + std::to_string(line) + AT_LINE_END; };
+    // Wrong checksums on lines of one to three digits, one after another and far apart.
+    std::string numbered, numberedOut, numberedReport;
+    for (int line = 1; line <= 195; ++line) {
+        bool wrong = line <= 11 || line == 100 || line == 195;
+        numbered += wrong ? ":0000000100\n" : "; x\n";
+        numberedOut += wrong ? ":00000001FF\n" : "; x\n";
+        if (wrong) numberedReport += at(line) + "checksum 00 corrected to FF" + END;
+    }
     std::string refused = FAILED + "%F: ", bad = FAILED + SET_NAME,
                 checked = ", 0 wrong, 0 lines not well-formed records, ";
     // A row, or two, for each case.
@@ -117,6 +125,8 @@ std::vector<EditRow> EditRows() {
         {"strict, no data records", {STRICT}, ":00000001FF\n", ":00000001FF\n", 2,
          at(1) + "no data records" + END + "%F: 1 record" + checked + "1 structure finding" + END, ""},
         {"check, the same layout", {CHECK}, layout, layout, 0, "%F: 6 records, 0 wrong, 0 lines not well-formed records" + END, ""},
+        {"patch, line numbers of one to three digits", {}, numbered, numberedOut, 0,
+         numberedReport + "%F: 13 records, 13 corrected, 0 lines left unchanged" + END, ""},
     };
     // clang-format on
 }
