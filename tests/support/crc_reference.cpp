@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: MIT
+#include "tests/support/crc_reference.h"
+
+namespace reference {
+
+// Each byte's bits enter at the register's top, most significant first (least when refIn).
+uint32_t Checksum(const CrcModel &model, const std::string &bytes) {
+    uint64_t top = uint64_t{1} << (model.bits - 1), crc = model.init, sum = 0, out = 0;
+    for (unsigned char byte : bytes) {
+        sum += byte;
+        for (int k = 0; k < 8; ++k) {
+            bool feedback = ((crc & top) != 0) != (byte >> (model.refIn ? k : 7 - k) & 1);
+            crc = (crc << 1 & (2 * top - 1)) ^ (feedback ? model.poly : 0);
+        }
+    }
+    for (int k = 0; k < model.bits; ++k)
+        out |= (crc >> k & 1) << (model.refOut ? model.bits - 1 - k : k);
+    return model.poly ? static_cast<uint32_t>(out ^ model.xorOut)
+                      : static_cast<uint32_t>(sum & (2 * top - 1));
+}
+
+} // namespace reference
