@@ -131,7 +131,9 @@ enum StreamKind : int32_t { STREAM_OUTPUT = 1, STREAM_ERROR = 2 };
 void ReserveStandardStreams();
 #endif
 // A write that fails puts its code into *failure; ReaderGone tells a reader that went away (a
-// closed pipe) from a failure of the stream itself (a full disk).
+// closed pipe) from a failure of the stream itself (a full disk). On Windows a handle that the
+// first write finds to be no handle at all is no stream: the write takes the bytes and drops
+// them, as the writes to a missing stream do.
 intptr_t OpenPlatformStream(StreamKind kind);
 int32_t WritePlatformStream(intptr_t stream, const char *bytes, int32_t length, bool all,
                             uint32_t *failure);

@@ -506,6 +506,7 @@ struct Stream {
     HANDLE handle; // borrowed from the process, or opened on the attached console
     bool looked;
     bool console; // takes UTF-16 (WriteConsoleW)
+    bool written; // a write went through
 };
 Stream streams[2] = {};
 
@@ -566,9 +567,9 @@ intptr_t OpenPlatformStream(StreamKind kind) {
 
 int32_t WritePlatformStream(intptr_t kind, const char *bytes, int32_t length, bool all,
                             uint32_t *failure) {
-    const Stream &stream = streams[kind == STREAM_ERROR ? 1 : 0];
+    Stream &stream = streams[kind == STREAM_ERROR ? 1 : 0];
     *failure = ERROR_INVALID_HANDLE;
-    if (!stream.handle) return -1;
+    if (!stream.handle) return length; // no stream (below): the bytes are dropped
     if (stream.console) {
         int32_t whole = all ? length : WholeSequences(bytes, length);
         if (whole > 0 && !WriteConsoleBytes(stream.handle, bytes, whole)) {
@@ -583,8 +584,15 @@ int32_t WritePlatformStream(intptr_t kind, const char *bytes, int32_t length, bo
         if (!WriteFile(stream.handle, bytes + done, static_cast<DWORD>(length - done), &written,
                        nullptr)) {
             *failure = LastFailure();
+            // A handle that was never a stream (as Wine gives a program started with that
+            // descriptor closed): no stream, as when there is none, and nothing written.
+            if (*failure == ERROR_INVALID_HANDLE && !stream.written) {
+                stream.handle = nullptr;
+                return length;
+            }
             return -1;
         }
+        stream.written = true;
         if (written == 0) {
             *failure = ERROR_DISK_FULL;
             return -1;
