@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "core/record.h"
+#include "core/record_sum.h"
 
 #include "runtime/strings.h"
 
@@ -99,6 +100,41 @@ std::string Complete(const std::string &line) {
     EXPECT_EQ(WorkspacePosition(), start + static_cast<int32_t>(text.size()));
     SetWorkspacePosition(start);
     return text;
+}
+
+// The walk's reading of whole records, sixteen digits at a time where the processor can: every
+// byte count, digits of either case, only letters (up to 33 at one place of the sixteen) or none,
+// and a character that is no digit at any place (bytes that differ from digits by one bit among
+// them), against the reference.
+TEST(Record, DigitsSummedAsTheReference) {
+    std::mt19937 rng(1729);
+    const char notDigits[] = {':', '/', '@', 'G', '`', 'g', '\x10', '\x19', '\xB0', ' '};
+    for (int count = 0; count < 256; ++count) {
+        for (int round = 0; round < 8; ++round) {
+            const char *digits = round % 4 == 0 ? "0123456789abcdef" : "0123456789ABCDEF";
+            std::string line = ":";
+            line += digits[count >> 4];
+            line += digits[count & 15];
+            for (int k = 0; k < 2 * count + 6; ++k) // address, type and data
+                line += digits[round % 4 == 3   ? rng() % 10
+                               : round % 4 == 2 ? 10 + rng() % 6
+                                                : rng() % 16];
+            line += reference::RightDigits(line);
+            if (round % 2) line.back() = line.back() == '0' ? '1' : '0'; // a wrong checksum
+            auto length = static_cast<int32_t>(line.size());
+            uint8_t total = 0, sum = 0;
+            const char *digitSet = nullptr;
+            ASSERT_TRUE(RecordDigitsSum(line.c_str(), length, &total, &digitSet)) << line;
+            ASSERT_EQ(RecordSum(line.c_str(), length, &sum), length);
+            ASSERT_EQ(total, sum) << line;
+            ASSERT_EQ(total != 0, round % 2 == 1) << line;
+            if (total) {
+                ASSERT_EQ(digitSet, RecordDigitSet(line.c_str(), length)) << line;
+            }
+            line[1 + rng() % (length - 1)] = notDigits[rng() % sizeof notDigits];
+            ASSERT_FALSE(RecordDigitsSum(line.c_str(), length, &total, &digitSet)) << line;
+        }
+    }
 }
 
 TEST(LenientCompletion, HexPairValue) {
