@@ -139,6 +139,17 @@ std::map<uint64_t, std::vector<int64_t>> Holders(const std::string &file) {
     return holders;
 }
 
+std::map<uint64_t, std::vector<std::pair<int64_t, uint8_t>>> Image(const std::string &file) {
+    std::map<uint64_t, std::vector<std::pair<int64_t, uint8_t>>> image;
+    for (const Record &r : Records(file)) {
+        if (r.type == 1) break;
+        for (int i = 0; r.type == 0 && i < r.count; ++i)
+            image[r.address + static_cast<uint64_t>(i)].emplace_back(
+                r.line, static_cast<uint8_t>(reference::PairValue(r.text, 9 + 2 * i)));
+    }
+    return image;
+}
+
 std::vector<std::string> Structure(const std::string &file) {
     std::vector<std::string> findings;
     auto find = [&](int64_t line, int kind, int type, int count, int64_t other, uint64_t at) {

@@ -36,6 +36,10 @@ std::vector<std::string> Structure(const std::string &file);
 // Every data byte: its address and the lines of the records that hold it.
 std::map<uint64_t, std::vector<int64_t>> Holders(const std::string &file);
 
+// Every data byte up to the first end-of-file record: its address, and the line and value of
+// each record that holds it, in line order.
+std::map<uint64_t, std::vector<std::pair<int64_t, uint8_t>>> Image(const std::string &file);
+
 // --set: the refusal ("ADDRESS FIRST-LINE SECOND-LINE EXCLUDED-LINE", 0 for none; "" when
 // set), else the file with the bytes set and every checksum right, and each stretch set ("LINE
 // FROM LAST"). Records after the first end-of-file record hold no address. A byte that no record

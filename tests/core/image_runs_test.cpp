@@ -1,0 +1,129 @@
+// SPDX-License-Identifier: MIT
+#include "core/image_runs.h"
+#include "core/patcher.h"
+#include "runtime/file_channels.h"
+#include "tests/support/crc_reference.h"
+#include "tests/support/hex_model.h"
+#include "tests/support/temp_files.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Random layouts of the tests' model, sometimes with their lines in another order, and ranges
+// around the bytes they hold: the lowest byte that two records hold with different values, and
+// otherwise every algorithm's checksum over each range (the fill where no record holds a byte),
+// before and after bytes are put over them, against the model and the catalogue's parameters.
+TEST(ImageRuns, RandomizedAgainstTheModel) {
+    const struct {
+        ChecksumAlgorithm algorithm;
+        reference::CrcModel model;
+    } algorithms[] = {
+        {CHECKSUM_CRC32, {32, 0x04C11DB7u, 0xFFFFFFFFu, true, true, 0xFFFFFFFFu}},
+        {CHECKSUM_CRC32_MPEG2, {32, 0x04C11DB7u, 0xFFFFFFFFu}},
+        {CHECKSUM_CRC16_XMODEM, {16, 0x1021u}},
+        {CHECKSUM_CRC16_CCITT, {16, 0x1021u, 0xFFFFu}},
+        {CHECKSUM_SUM8, {8}},
+        {CHECKSUM_SUM16, {16}},
+        {CHECKSUM_SUM32, {32}},
+    };
+    InitFileChannels();
+    std::string path = testfiles::Folder("image runs") + "i.hex";
+    std::mt19937 rng(4242);
+    int conflicts = 0, summed = 0;
+    for (int round = 0; round < 400; ++round) {
+        std::string file = model::RandomLayout(rng);
+        if (round % 3 == 0) { // the lines in another order
+            std::vector<std::string> lines;
+            for (size_t at = 0, end; at < file.size(); at = end + 1) {
+                end = file.find('\n', at);
+                if (end == std::string::npos) end = file.size() - 1;
+                lines.push_back(file.substr(at, end + 1 - at));
+            }
+            std::shuffle(lines.begin(), lines.end(), rng);
+            file.clear();
+            for (const std::string &line : lines)
+                file += line;
+        }
+        auto image = model::Image(file);
+        if (image.empty()) continue;
+        std::vector<ImageRange> ranges;
+        for (int n = 1 + static_cast<int>(rng() % 3); n > 0; --n) {
+            auto held = image.begin();
+            std::advance(held, static_cast<long>(rng() % image.size()));
+            uint64_t first = held->first - std::min<uint64_t>(held->first, rng() % 8);
+            ranges.push_back({first, first + rng() % 96});
+        }
+        ASSERT_TRUE(testfiles::Write(path, file));
+        ImageRuns runs{};
+        BeginImageRuns(runs, ranges.data(), static_cast<int32_t>(ranges.size()));
+        WalkTally tally{};
+        ASSERT_EQ(WalkHexFile(path.c_str(), WALK_CHECK, nullptr, nullptr, &tally, CollectImageRuns,
+                              &runs),
+                  1);
+        ImageConflict conflict = SortImageRuns(runs);
+        // The model's lowest address in a range whose holders disagree.
+        uint64_t lowest = UINT64_MAX;
+        for (const auto &[address, holders] : image)
+            for (const ImageRange &range : ranges)
+                if (address >= range.first && address <= range.last &&
+                    std::any_of(holders.begin(), holders.end(),
+                                [&](auto h) { return h.second != holders[0].second; }))
+                    lowest = std::min(lowest, address);
+        if (lowest != UINT64_MAX) {
+            ++conflicts;
+            ASSERT_EQ(conflict.address, lowest) << "round " << round;
+            const auto &holders = image[lowest];
+            auto valueOf = [&](int64_t line) {
+                auto h = std::find_if(holders.begin(), holders.end(),
+                                      [&](auto one) { return one.first == line; });
+                return h == holders.end() ? -1 : h->second;
+            };
+            ASSERT_LT(conflict.first, conflict.second);
+            ASSERT_NE(valueOf(conflict.first), -1);
+            ASSERT_NE(valueOf(conflict.second), -1);
+            ASSERT_NE(valueOf(conflict.first), valueOf(conflict.second));
+            ReleaseImageRuns(runs);
+            continue;
+        }
+        ASSERT_EQ(conflict.first, 0) << "round " << round;
+        // Bytes put over a range's start (as --set or a stored checksum does), then checksums.
+        uint8_t over[3] = {static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng()), 0x5A};
+        OverlayImageBytes(runs, ranges[0].first + 1, over, 3);
+        for (uint64_t k = 0; k < 3; ++k)
+            if (image.count(ranges[0].first + 1 + k))
+                image[ranges[0].first + 1 + k][0].second = over[k];
+        uint8_t fill = rng() % 2 ? 0xFF : static_cast<uint8_t>(rng());
+        for (const ImageRange &range : ranges) {
+            std::string bytes;
+            for (uint64_t at = range.first; at <= range.last; ++at)
+                bytes += static_cast<char>(image.count(at) ? image[at][0].second : fill);
+            for (const auto &one : algorithms)
+                ASSERT_EQ(ImageChecksumOver(runs, one.algorithm, range.first, range.last, fill),
+                          reference::Checksum(one.model, bytes))
+                    << "round " << round << " " << ChecksumShortName(one.algorithm);
+            // A stored value's bytes, read back: held or not, as the model holds them.
+            uint8_t read[4] = {};
+            int64_t line = 0;
+            uint64_t at = range.first;
+            int32_t count = range.last > at ? 2 : 1;
+            bool held = image.count(at) && (count == 1 || image.count(at + 1));
+            ASSERT_EQ(ReadImageBytes(runs, at, count, read, &line), held);
+            if (held) {
+                ASSERT_EQ(read[count - 1], image[at + count - 1][0].second);
+                ASSERT_EQ(line, image[at][0].first);
+            }
+            ++summed;
+        }
+        ReleaseImageRuns(runs);
+    }
+    EXPECT_GT(conflicts, 20);
+    EXPECT_GT(summed, 200);
+}
+
+} // namespace
