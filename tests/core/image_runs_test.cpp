@@ -69,12 +69,12 @@ TEST(ImageRuns, RandomizedAgainstTheModel) {
         ImageConflict conflict = SortImageRuns(runs);
         // The model's lowest address in a range whose holders disagree.
         uint64_t lowest = UINT64_MAX;
-        for (const auto &[address, holders] : image)
+        for (const auto &held : image)
             for (const ImageRange &range : ranges)
-                if (address >= range.first && address <= range.last &&
-                    std::any_of(holders.begin(), holders.end(),
-                                [&](auto h) { return h.second != holders[0].second; }))
-                    lowest = std::min(lowest, address);
+                if (held.first >= range.first && held.first <= range.last &&
+                    std::any_of(held.second.begin(), held.second.end(),
+                                [&](auto h) { return h.second != held.second[0].second; }))
+                    lowest = std::min(lowest, held.first);
         if (lowest != UINT64_MAX) {
             ++conflicts;
             ASSERT_EQ(conflict.address, lowest) << "round " << round;
