@@ -4,6 +4,7 @@
 #include "app/report.h"
 #include "app/texts.h"
 #include "core/byte_settings.h"
+#include "core/image_runs.h"
 #include "core/patcher.h"
 #include "core/structure_check.h"
 #include "runtime/arguments.h"
@@ -11,6 +12,8 @@
 #include "runtime/registry.h"
 #include "runtime/standard_output.h"
 #include "runtime/strings.h"
+
+#include <cstring>
 
 namespace {
 
@@ -20,7 +23,80 @@ struct SetFile {
     FileStamp stamp;  // as opened
     SetSearch search; // owned; the first walk's
     WalkTally first;  // of the first walk
+    uint32_t *values; // owned, main heap: each --checksum value's, from the first walk
+    int64_t *lines;   // owned, main heap: the line of the record that holds each value's place
+    ByteSettingList *settings; // borrowed: the call's own copy, this file's values put in
 };
+
+// The ranges of the --checksum values, then the places of the values: what a file's image
+// holds. Owned, main heap; ranges[0] == nullptr without --checksum.
+struct ChecksumRanges {
+    ImageRange *ranges;
+    int32_t count;
+};
+
+ChecksumRanges RangesOf(const CommandLine &command) {
+    ChecksumRanges made{nullptr, 2 * command.checksumCount};
+    if (!command.checksumCount) return made;
+    made.ranges = static_cast<ImageRange *>(
+        MainHeapAlloc(static_cast<size_t>(made.count) * sizeof(ImageRange)));
+    for (int32_t k = 0; k < command.checksumCount; ++k) {
+        const ChecksumSpec &spec = command.checksums[k];
+        made.ranges[k] = {spec.first, spec.last};
+        made.ranges[command.checksumCount + k] = {
+            spec.address, spec.address + static_cast<uint32_t>(ChecksumWidth(spec.algorithm)) - 1};
+    }
+    return made;
+}
+
+// The value stored at a spec's place, as its bytes are ordered; false when no record holds
+// them all.
+bool StoredValue(const ImageRuns &image, const ChecksumSpec &spec, uint32_t *value, int64_t *line) {
+    uint8_t bytes[4] = {};
+    int32_t width = ChecksumWidth(spec.algorithm);
+    if (!ReadImageBytes(image, spec.address, width, bytes, line)) return false;
+    *value = 0;
+    for (int32_t k = 0; k < width; ++k)
+        *value |= static_cast<uint32_t>(bytes[spec.bigEndian ? width - 1 - k : k]) << 8 * k;
+    return true;
+}
+
+// Each --checksum value over a file's sorted image, in the order given: the bytes set by --set
+// first, then each value over its range, put in its place before the next is taken (a range
+// may hold another's value).
+void ComputeChecksums(const CommandLine &command, ImageRuns &image, SetFile &file) {
+    for (int32_t i = 0; i < command.settings.count; ++i) {
+        const ByteSetting &setting = command.settings.items[i];
+        bool place = false;
+        for (int32_t k = 0; k < command.checksumCount; ++k)
+            place = place || command.checksums[k].argument == setting.argument;
+        if (!place) OverlayImageBytes(image, setting.address, setting.bytes, setting.count);
+    }
+    for (int32_t k = 0; k < command.checksumCount; ++k) {
+        const ChecksumSpec &spec = command.checksums[k];
+        uint32_t value =
+            ImageChecksumOver(image, spec.algorithm, spec.first, spec.last, command.fill);
+        uint8_t bytes[4] = {};
+        ChecksumBytes(value, ChecksumWidth(spec.algorithm), spec.bigEndian, bytes);
+        OverlayImageBytes(image, spec.address, bytes, ChecksumWidth(spec.algorithm));
+        file.values[k] = value;
+        uint32_t stored = 0;
+        StoredValue(image, spec, &stored, &file.lines[k]);
+    }
+}
+
+// The first walk's visitor with --checksum: the set bytes' holders and the image.
+struct FirstWalk {
+    SetSearch *search;
+    ImageRuns *image;
+};
+
+int32_t FindHoldersAndImage(void *context, int64_t line, int64_t position, char *record,
+                            int32_t length) {
+    auto &walk = *static_cast<FirstWalk *>(context);
+    FindSetHolders(walk.search, line, position, record, length);
+    return CollectImageRuns(walk.image, line, position, record, length);
+}
 
 // The walk of a file whose bytes were set, but for a record that was not as it had been found;
 // a file that changed since it was opened, and is not written.
@@ -30,11 +106,18 @@ constexpr int32_t SET_CHANGED = -3;
 // The second walk of --set over one file, through its channel, which it closes. A file that
 // patching would leave as it is but for the set bytes needs only the records found (their
 // checksums change with them); any other is walked whole.
-int32_t WriteSetFile(SetFile &file, Report &report, bool reporting, WalkTally *tally,
-                     int64_t *records) {
+int32_t WriteSetFile(const CommandLine &command, SetFile &file, Report &report, bool reporting,
+                     WalkTally *tally, int64_t *records) {
     // Another program may have changed it while the files before it were written.
     if (FileStamp now{}; !ChannelStamp(file.channel, &now) || !(now == file.stamp))
         return SET_CHANGED;
+    // This file's --checksum values in their places.
+    ByteSettingList &settings = *file.settings;
+    for (int32_t i = 0; i < settings.count && file.values; ++i)
+        for (int32_t k = 0; k < command.checksumCount; ++k)
+            if (settings.items[i].argument == command.checksums[k].argument)
+                ChecksumBytes(file.values[k], settings.items[i].count,
+                              command.checksums[k].bigEndian, settings.items[i].bytes);
     SetWrite write = BeginSetWrite(file.search, reporting ? ReportStretch : nullptr, &report);
     bool shortcut = !file.first.unsettled && !file.first.malformed && !file.first.lastRecordOpen;
     int32_t walked;
@@ -53,6 +136,32 @@ int32_t WriteSetFile(SetFile &file, Report &report, bool reporting, WalkTally *t
     return walked;
 }
 
+// --check --checksum over a file's image: each value computed and compared with the one
+// stored, and reported. -1 when a range holds conflicting bytes or a value's place is in no
+// record, else 1 when a value stored differs, else 0.
+int32_t CheckChecksums(const CommandLine &command, ImageRuns &image, const Report &report,
+                       bool reporting) {
+    if (ImageConflict conflict = SortImageRuns(image); conflict.first) {
+        ReportChecksumConflict(report, conflict, false);
+        return -1;
+    }
+    int32_t outcome = 0;
+    for (int32_t k = 0; k < command.checksumCount; ++k) {
+        const ChecksumSpec &spec = command.checksums[k];
+        uint32_t value =
+            ImageChecksumOver(image, spec.algorithm, spec.first, spec.last, command.fill);
+        uint32_t stored = 0;
+        int64_t line = 0;
+        if (!StoredValue(image, spec, &stored, &line)) {
+            ReportChecksumNotStored(report, spec.address);
+            return -1;
+        }
+        if (reporting) ReportChecksumChecked(report, line, spec, value, stored);
+        if (value != stored) outcome = 1;
+    }
+    return outcome;
+}
+
 // Walks every named file in order (given set files, writes them). Returns EXIT_FAILED when a file
 // could not be opened, read or written, or the report not written, else EXIT_FOUND_WRONG when
 // checking found something, else EXIT_DONE.
@@ -60,6 +169,7 @@ int32_t WalkNamedFiles(const CommandLine &command, WalkMode mode, SetFile *set =
     bool reporting = !command.quiet && OpenStandardOutput() != 0;
     bool failed = false, found = false;
     bool strict = command.mode == COMMAND_STRICT;
+    ChecksumRanges ranges = set ? ChecksumRanges{} : RangesOf(command);
     for (int32_t i = 0; i < command.fileCount; ++i) {
         OwnedString path;
         TakeArgument(command.files[i], path);
@@ -75,12 +185,30 @@ int32_t WalkNamedFiles(const CommandLine &command, WalkMode mode, SetFile *set =
             ReportSetSkipped(report);
             continue;
         }
+        ImageRuns image{};
+        BeginImageRuns(image, ranges.ranges, ranges.count);
         if (set) {
-            walked = WriteSetFile(set[i], report, reporting, &tally, &setRecords);
+            walked = WriteSetFile(command, set[i], report, reporting, &tally, &setRecords);
+            for (int32_t k = 0; walked == 1 && reporting && k < command.checksumCount; ++k)
+                ReportChecksumStored(report, set[i].lines[k], command.checksums[k],
+                                     set[i].values[k]);
         } else {
+            RecordVisitor visitor = strict                  ? CheckRecordStructure
+                                    : command.checksumCount ? CollectImageRuns
+                                                            : nullptr;
             walked = WalkHexFile(path.Text(), mode, reporting ? ReportFinding : nullptr, &report,
-                                 &tally, strict ? CheckRecordStructure : nullptr, &check);
+                                 &tally, visitor, strict ? static_cast<void *>(&check) : &image);
+            if (walked == 1 && command.checksumCount) {
+                int32_t checked = CheckChecksums(command, image, report, reporting);
+                found = found || checked > 0;
+                if (checked < 0) { // no summary, as for a refused --set
+                    failed = true;
+                    ReleaseImageRuns(image);
+                    continue;
+                }
+            }
         }
+        ReleaseImageRuns(image);
         if (strict) EndStructureCheck(check, walked == 1 ? tally.linesDone : -1);
         if (walked == SET_INCOMPLETE)
             ReportSetIncomplete(report);
@@ -99,6 +227,7 @@ int32_t WalkNamedFiles(const CommandLine &command, WalkMode mode, SetFile *set =
         found = found || tally.checksums > 0 || tally.malformed > 0 || check.findings > 0 ||
                 (walked == 1 && tally.records == 0);
     }
+    if (ranges.ranges) MainHeapFree(ranges.ranges);
     if (!EndReport() || failed) return EXIT_FAILED;
     return mode == WALK_CHECK && found ? EXIT_FOUND_WRONG : EXIT_DONE;
 }
@@ -136,7 +265,7 @@ bool OpenSetFiles(const CommandLine &command, SetFile *files) {
 // The first walk over every file, which only reads: true when every file could be read and
 // every byte set lies in exactly one data record of each; else the failures and refusals are
 // reported.
-bool FindSetBytes(const CommandLine &command, SetFile *files) {
+bool FindSetBytes(const CommandLine &command, const ChecksumRanges &ranges, SetFile *files) {
     bool found = true;
     for (int32_t i = 0; i < command.fileCount; ++i) {
         OwnedString path;
@@ -144,15 +273,27 @@ bool FindSetBytes(const CommandLine &command, SetFile *files) {
         Report report{};
         BeginReport(report, path.Text(), false);
         SetFile &file = files[i];
-        BeginSetSearch(file.search, command.settings);
-        int32_t walked = WalkHexChannel(file.channel, WALK_CHECK, NoteSetMalformed, &file.search,
-                                        &file.first, FindSetHolders, &file.search);
+        BeginSetSearch(file.search, *file.settings);
+        ImageRuns image{};
+        BeginImageRuns(image, ranges.ranges, ranges.count);
+        FirstWalk both{&file.search, &image};
+        int32_t walked =
+            ranges.ranges ? WalkHexChannel(file.channel, WALK_CHECK, NoteSetMalformed, &file.search,
+                                           &file.first, FindHoldersAndImage, &both)
+                          : WalkHexChannel(file.channel, WALK_CHECK, NoteSetMalformed, &file.search,
+                                           &file.first, FindSetHolders, &file.search);
         SetRefusal refusal = FindSetRefusal(file.search);
+        ImageConflict conflict = SortImageRuns(image);
         if (walked != 1)
             ReportFailure(report, walked, file.first);
         else if (refusal.refused)
             ReportSetRefusal(report, refusal);
-        found = found && walked == 1 && !refusal.refused;
+        else if (conflict.first)
+            ReportChecksumConflict(report, conflict, true);
+        else if (ranges.ranges)
+            ComputeChecksums(command, image, file);
+        ReleaseImageRuns(image);
+        found = found && walked == 1 && !refusal.refused && !conflict.first;
     }
     return found;
 }
@@ -177,8 +318,22 @@ bool SetFilesUnchanged(const CommandLine &command, SetFile *files) {
 int32_t SetNamedBytes(const CommandLine &command) {
     auto *files = static_cast<SetFile *>(
         MainHeapAlloc(static_cast<size_t>(command.fileCount) * sizeof(SetFile)));
+    // The call's own copy of the settings, each file's --checksum values put in before its
+    // bytes are written.
+    ByteSettingList settings = command.settings;
+    size_t listed = static_cast<size_t>(settings.count) * sizeof(ByteSetting);
+    settings.items = static_cast<ByteSetting *>(MainHeapAlloc(listed + 1));
+    if (listed) std::memcpy(settings.items, command.settings.items, listed);
+    ChecksumRanges ranges = RangesOf(command);
+    auto values = static_cast<size_t>(command.checksumCount);
+    for (int32_t i = 0; i < command.fileCount; ++i) {
+        files[i].settings = &settings;
+        if (!values) continue;
+        files[i].values = static_cast<uint32_t *>(MainHeapAlloc(values * sizeof(uint32_t)));
+        files[i].lines = static_cast<int64_t *>(MainHeapAlloc(values * sizeof(int64_t)));
+    }
     int32_t exitCode = EXIT_FAILED;
-    if (OpenSetFiles(command, files) && FindSetBytes(command, files) &&
+    if (OpenSetFiles(command, files) && FindSetBytes(command, ranges, files) &&
         SetFilesUnchanged(command, files))
         exitCode = WalkNamedFiles(command, WALK_PATCH, files);
     else
@@ -186,7 +341,11 @@ int32_t SetNamedBytes(const CommandLine &command) {
     for (int32_t i = 0; i < command.fileCount; ++i) {
         if (files[i].channel) CloseChannel(files[i].channel);
         ReleaseSetSearch(files[i].search);
+        if (files[i].values) MainHeapFree(files[i].values);
+        if (files[i].lines) MainHeapFree(files[i].lines);
     }
+    if (ranges.ranges) MainHeapFree(ranges.ranges);
+    ReleaseByteSettings(settings);
     MainHeapFree(files);
     return exitCode;
 }

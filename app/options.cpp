@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/options.h"
 
+#include "core/record.h"
 #include "runtime/arguments.h"
 #include "runtime/registry.h"
 #include "runtime/strings.h"
@@ -16,6 +17,8 @@ enum Option : int32_t {
     OPTION_CHECK,
     OPTION_STRICT,
     OPTION_SET,
+    OPTION_CHECKSUM,
+    OPTION_FILL,
     OPTION_QUIET,
     OPTION_VERSION,
     OPTION_HELP,
@@ -29,14 +32,26 @@ struct Spelling {
     bool windowsOnly;
 };
 constexpr Spelling SPELLINGS[] = {
-    {"--", OPTION_END, false},        {"--check", OPTION_CHECK, false},
-    {"/check", OPTION_CHECK, true},   {"--strict", OPTION_STRICT, false},
-    {"/strict", OPTION_STRICT, true}, {"--set", OPTION_SET, false},
-    {"/set", OPTION_SET, true},       {"-q", OPTION_QUIET, false},
-    {"--quiet", OPTION_QUIET, false}, {"/q", OPTION_QUIET, true},
-    {"-V", OPTION_VERSION, false},    {"--version", OPTION_VERSION, false},
-    {"-v", OPTION_VERSION, true},     {"/version", OPTION_VERSION, true},
-    {"-h", OPTION_HELP, false},       {"--help", OPTION_HELP, false},
+    {"--", OPTION_END, false},
+    {"--check", OPTION_CHECK, false},
+    {"/check", OPTION_CHECK, true},
+    {"--strict", OPTION_STRICT, false},
+    {"/strict", OPTION_STRICT, true},
+    {"--set", OPTION_SET, false},
+    {"/set", OPTION_SET, true},
+    {"--checksum", OPTION_CHECKSUM, false},
+    {"/checksum", OPTION_CHECKSUM, true},
+    {"--fill", OPTION_FILL, false},
+    {"/fill", OPTION_FILL, true},
+    {"-q", OPTION_QUIET, false},
+    {"--quiet", OPTION_QUIET, false},
+    {"/q", OPTION_QUIET, true},
+    {"-V", OPTION_VERSION, false},
+    {"--version", OPTION_VERSION, false},
+    {"-v", OPTION_VERSION, true},
+    {"/version", OPTION_VERSION, true},
+    {"-h", OPTION_HELP, false},
+    {"--help", OPTION_HELP, false},
     {"/?", OPTION_HELP, true},
 };
 
@@ -59,10 +74,41 @@ Option OptionOf(const char *text, const char **value) {
     for (const Spelling &spelling : SPELLINGS) {
         if (NATIVE && spelling.windowsOnly) continue;
         bool anyCase = !NATIVE;
-        const char **setValue = spelling.option == OPTION_SET ? value : nullptr;
+        bool valued = spelling.option == OPTION_SET || spelling.option == OPTION_CHECKSUM ||
+                      spelling.option == OPTION_FILL;
+        const char **setValue = valued ? value : nullptr;
         if (Matches(text, spelling.name, anyCase, setValue)) return spelling.option;
     }
     return OPTION_UNKNOWN;
+}
+
+// ALGORITHM:START-END@ADDRESS, :be after it for big-endian.
+bool ReadChecksumSpec(const char *text, ChecksumSpec &spec) {
+    const char *colon = std::strchr(text, ':');
+    if (!colon) return false;
+    spec.algorithm = ChecksumAlgorithmNamed(text, static_cast<int32_t>(colon - text));
+    const char *at = colon + 1;
+    uint64_t first = 0, last = 0, address = 0;
+    if (!spec.algorithm || !ReadSettingNumber(&at, "-", 0xFFFFFFFF, &first) || *at++ != '-' ||
+        !ReadSettingNumber(&at, "@", 0xFFFFFFFF, &last) || *at++ != '@' ||
+        !ReadSettingNumber(&at, ":", 0xFFFFFFFF, &address))
+        return false;
+    spec.bigEndian = at[0] == ':';
+    if (spec.bigEndian ? std::strcmp(at, ":be") != 0 : *at != 0) return false;
+    spec.first = static_cast<uint32_t>(first);
+    spec.last = static_cast<uint32_t>(last);
+    spec.address = static_cast<uint32_t>(address);
+    uint64_t end = address + static_cast<uint64_t>(ChecksumWidth(spec.algorithm)) - 1;
+    return first <= last && end <= 0xFFFFFFFF && (end < first || address > last);
+}
+
+// The value's place joins the --set values, its bytes 0 until they are known.
+SettingRead AddChecksumPlace(ByteSettingList &settings, const ChecksumSpec &spec) {
+    ByteSetting place{};
+    place.address = spec.address;
+    place.count = ChecksumWidth(spec.algorithm);
+    place.argument = spec.argument;
+    return AddByteSettingValue(settings, place);
 }
 
 CommandLine Faulty(CommandLine &command, CommandFault fault, int32_t argument, int32_t other) {
@@ -78,9 +124,13 @@ CommandLine Faulty(CommandLine &command, CommandFault fault, int32_t argument, i
 CommandLine ReadCommandLine() {
     CommandLine command{};
     int32_t count = ArgumentCount();
-    if (count > 0)
+    command.fill = 0xFF;
+    if (count > 0) {
         command.files =
             static_cast<int32_t *>(MainHeapAlloc(static_cast<size_t>(count) * sizeof(int32_t)));
+        command.checksums = static_cast<ChecksumSpec *>(
+            MainHeapAlloc(static_cast<size_t>(count) * sizeof(ChecksumSpec)));
+    }
     bool check = false, strict = false, set = false, options = true, named = false;
     for (int32_t index = 0; index < count; ++index) {
         OwnedString argument;
@@ -101,15 +151,38 @@ CommandLine ReadCommandLine() {
         case OPTION_QUIET: command.quiet = true; break;
         case OPTION_VERSION: command.mode = COMMAND_VERSION; return command;
         case OPTION_HELP: command.mode = COMMAND_USAGE; return command;
-        case OPTION_SET: {
-            set = true;
+        case OPTION_SET:
+        case OPTION_CHECKSUM:
+        case OPTION_FILL: {
             OwnedString next;
             int32_t at = index;
             if (!value) {
-                if (++index == count) return Faulty(command, FAULT_NO_VALUE, at, at);
+                if (++index == count)
+                    return Faulty(command,
+                                  option == OPTION_SET        ? FAULT_NO_VALUE
+                                  : option == OPTION_CHECKSUM ? FAULT_NO_CHECKSUM
+                                                              : FAULT_NO_FILL,
+                                  at, at);
                 TakeArgument(index, next);
                 value = next.Text();
             }
+            if (option == OPTION_FILL) {
+                uint64_t fill = 0;
+                if (!ReadSettingNumber(&value, "", 0xFF, &fill))
+                    return Faulty(command, FAULT_FILL_VALUE, index, index);
+                command.fill = static_cast<uint8_t>(fill);
+                break;
+            }
+            if (option == OPTION_CHECKSUM) {
+                ChecksumSpec spec{};
+                spec.argument = index;
+                if (!ReadChecksumSpec(value, spec) ||
+                    AddChecksumPlace(command.settings, spec) != SETTING_ADDED)
+                    return Faulty(command, FAULT_CHECKSUM_VALUE, index, index);
+                command.checksums[command.checksumCount++] = spec;
+                break;
+            }
+            set = true;
             SettingRead read = AddByteSetting(command.settings, value, index);
             if (read != SETTING_ADDED)
                 return Faulty(command,
@@ -123,7 +196,9 @@ CommandLine ReadCommandLine() {
         return Faulty(command, FAULT_SET_OVERLAP, command.settings.items[overlap].argument,
                       command.settings.items[overlap + 1].argument);
     bool files = command.fileCount > 0;
-    if (set && (check || strict))
+    // A --checksum value is set unless it is checked.
+    set = set || (command.checksumCount > 0 && !check);
+    if ((set && (check || strict)) || (command.checksumCount > 0 && strict))
         command.mode = COMMAND_MISUSED;
     else if (check || strict || set)
         command.mode = !files   ? COMMAND_MISUSED
@@ -145,11 +220,13 @@ void TakeArgument(int32_t index, OwnedString &argument) {
 
 const char *SettingText(const char *argument) {
     const char *value = nullptr;
-    return OptionOf(argument, &value) == OPTION_SET && value ? value : argument;
+    OptionOf(argument, &value);
+    return value ? value : argument;
 }
 
 void ReleaseCommandLine(CommandLine &command) {
     if (command.files) MainHeapFree(command.files);
+    if (command.checksums) MainHeapFree(command.checksums);
     ReleaseByteSettings(command.settings);
     command = CommandLine{};
 }

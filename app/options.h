@@ -6,26 +6,32 @@
  * Options and file names come in any order; "--" ends the options, and every argument after it
  * names a file. The options, natively as spelled: --check (check the files and change nothing),
  * --strict (check them and their structure), --set with the next argument or as --set=VALUE
- * (ADDRESS=BYTES; may come several times), -q or --quiet (report failures alone), -V or
- * --version, -h or --help. On Windows also, in any letter case: /check, /strict, /set, /q,
- * /version, /? and -v; there an argument that starts with "/" and holds no further "/", "\",
+ * (ADDRESS=BYTES; may come several times), --checksum so (ALGORITHM:START-END@ADDRESS with
+ * :be after it for big-endian; may come several times), --fill so (BYTE), -q or --quiet (report
+ * failures alone), -V or --version, -h or --help. On Windows also, in any letter case: /check,
+ * /strict, /set, /checksum, /fill, /q, /version, /? and -v; there an argument that starts with "/"
+ * and holds no further "/", "\",
  * "." or ":" is a switch, so that "/chek" is refused rather than taken for a file. Any other
  * argument that starts with "-" is an unknown option; "-" alone (the standard input) is refused.
  *
  * The first of these that comes decides, and nothing after it is looked at: the usage or the
- * version, or a fault (an unknown option, a --set without its value, "-", a value that is no
- * ADDRESS=BYTES or whose bytes run past 0xFFFFFFFF), which names its argument. Then --set
- * values that overlap are a fault too, and --set with a check is a misuse, as is a check or
- * --set of no file, and natively a call without a file; without one the window opens on
- * Windows. Every other argument names a file, in order, even an empty one (which then cannot
- * be opened); on Windows a call of nothing but empty arguments opens the window, as one without
- * arguments does.
+ * version, or a fault (an unknown option, a --set, --checksum or --fill without its value, "-",
+ * a value that is no ADDRESS=BYTES or whose bytes run past 0xFFFFFFFF, no --checksum value (an
+ * unknown algorithm, addresses past 0xFFFFFFFF, START after END, the value's bytes in the range
+ * or past 0xFFFFFFFF), no BYTE), which names its argument. A --checksum value's bytes join the
+ * --set values, and values that overlap are a fault too. --set with a check is a misuse, as is
+ * --checksum with --strict and a check or --set of no file, and natively a call without a file;
+ * --checksum with --check checks the values stored, else it sets them (COMMAND_SET); without one
+ * the window opens on Windows. Every other argument names a file, in order, even an empty one
+ * (which then cannot be opened); on Windows a call of nothing but empty arguments opens the window,
+ * as one without arguments does.
  *
  * ReleaseCommandLine frees what the description holds (main heap; a shortage ends the process).
  */
 #pragma once
 
 #include "core/byte_settings.h"
+#include "core/image_checksum.h"
 #include "runtime/strings.h"
 
 #include <cstdint>
@@ -56,6 +62,18 @@ enum CommandFault : int32_t {
     FAULT_SET_VALUE,      // the value
     FAULT_SET_PAST_END,   // the value
     FAULT_SET_OVERLAP,    // the two values
+    FAULT_NO_CHECKSUM,    // the --checksum at the end
+    FAULT_NO_FILL,        // the --fill at the end
+    FAULT_CHECKSUM_VALUE, // the value
+    FAULT_FILL_VALUE,     // the value
+};
+
+// A --checksum value: the algorithm's checksum over first to last, stored at address.
+struct ChecksumSpec {
+    ChecksumAlgorithm algorithm;
+    bool bigEndian;
+    int32_t argument; // the number of the argument that named it
+    uint32_t first, last, address;
 };
 
 struct CommandLine {
@@ -63,7 +81,11 @@ struct CommandLine {
     bool quiet;
     int32_t *files; // owned, main heap: the argument index of every file, in order
     int32_t fileCount;
-    ByteSettingList settings; // owned: the --set values, in address order
+    ByteSettingList settings; // owned: the --set values and the places of the --checksum
+                              // values (0 until a file's are known), in address order
+    ChecksumSpec *checksums;  // owned, main heap: the --checksum values, in order
+    int32_t checksumCount;
+    uint8_t fill; // the --fill byte, 0xFF without one
     CommandFault fault;
     int32_t faultArgument, otherArgument; // their indices
 };
@@ -71,6 +93,7 @@ struct CommandLine {
 CommandLine ReadCommandLine();
 // The argument with the given index, kept; "" past the last one.
 void TakeArgument(int32_t index, OwnedString &argument);
-// The value of an argument that names a --set value: VALUE of --set=VALUE, else all of it.
+// The value of an argument that names a value: VALUE of --set=VALUE (--checksum=, --fill=), else
+// all of it.
 const char *SettingText(const char *argument);
 void ReleaseCommandLine(CommandLine &command);

@@ -216,7 +216,7 @@ void WriteChecksumLine(Report &report, const Finding &finding) {
     FindingLine &line = report.checksumLine;
     constexpr int32_t MOST =
         FindingLine::HEAD_ROOM + FindingLine::NUMBER_ROOM + FindingLine::TAIL_ROOM;
-    char *out = line.headLength < 0 ? nullptr : OutputRoom(MOST);
+    char *out = !NATIVE || line.headLength < 0 ? nullptr : OutputRoom(MOST);
     if (!out) {
         WriteTemplate(
             report.patching ? texts::CHECKSUM_CORRECTED : texts::CHECKSUM_WRONG,
@@ -248,6 +248,7 @@ void BeginReport(Report &report, const char *path, bool patching) {
     line = FindingLine{};
     line.number[0] = '0';
     line.numberLength = 1;
+    if (!NATIVE) return;
     Pieces pieces;
     TakeApart(patching ? texts::CHECKSUM_CORRECTED : texts::CHECKSUM_WRONG, pieces);
     const Pieces::Piece *piece = pieces.pieces;
@@ -372,6 +373,54 @@ void ReportSetSkipped(const Report &report) {
     WriteFailure(texts::SET_SKIPPED, {PathOf(report)});
 }
 
+namespace {
+
+// A value of a checksum's width: 0x and two upper-case hexadecimal digits a byte.
+struct Value {
+    Value(uint32_t value, int32_t width) : length(2 + 2 * width) {
+        text[0] = '0';
+        text[1] = 'x';
+        for (int32_t i = 0; i < 2 * width; ++i)
+            text[2 + i] = HEX_DIGITS[value >> 4 * (2 * width - 1 - i) & 15];
+    }
+    operator Field() const { return {text, length}; } // NOLINT: a value is a field
+    char text[10];
+    int32_t length;
+};
+
+void WriteImageChecksumLine(const char *text, const Report &report, int64_t line,
+                            const ChecksumSpec &spec, uint32_t value, uint32_t stored) {
+    int32_t width = ChecksumWidth(spec.algorithm);
+    WriteTemplate(text, {PathOf(report), Decimal(line), ChecksumShortName(spec.algorithm),
+                         Address(spec.first), Address(spec.last), Value(value, width),
+                         Address(spec.address),
+                         spec.bigEndian ? texts::BIG_ENDIAN_ORDER : texts::LITTLE_ENDIAN_ORDER,
+                         Value(stored, width)});
+}
+
+} // namespace
+
+void ReportChecksumStored(const Report &report, int64_t line, const ChecksumSpec &spec,
+                          uint32_t value) {
+    WriteImageChecksumLine(texts::CHECKSUM_STORED, report, line, spec, value, value);
+}
+
+void ReportChecksumChecked(const Report &report, int64_t line, const ChecksumSpec &spec,
+                           uint32_t value, uint32_t stored) {
+    WriteImageChecksumLine(value == stored ? texts::CHECKSUM_MATCHES : texts::CHECKSUM_DIFFERS,
+                           report, line, spec, value, stored);
+}
+
+void ReportChecksumConflict(const Report &report, const ImageConflict &conflict, bool setting) {
+    WriteFailure(texts::CHECKSUM_CONFLICT,
+                 {PathOf(report), Address(conflict.address), Decimal(conflict.first),
+                  Decimal(conflict.second), setting ? texts::NOTHING_SET : ""});
+}
+
+void ReportChecksumNotStored(const Report &report, uint64_t address) {
+    WriteFailure(texts::CHECKSUM_NOT_STORED, {PathOf(report), Address(address)});
+}
+
 void ReportCommandFault(const CommandLine &command) {
     static constexpr const char *TEXTS[] = {nullptr,
                                             texts::UNKNOWN_OPTION,
@@ -379,7 +428,11 @@ void ReportCommandFault(const CommandLine &command) {
                                             texts::STANDARD_INPUT,
                                             texts::SET_INVALID,
                                             texts::SET_PAST_END,
-                                            texts::SET_OVERLAP};
+                                            texts::SET_OVERLAP,
+                                            texts::NO_CHECKSUM_VALUE,
+                                            texts::NO_FILL_VALUE,
+                                            texts::CHECKSUM_INVALID,
+                                            texts::FILL_INVALID};
     OwnedString one, other;
     TakeArgument(command.faultArgument, one);
     TakeArgument(command.otherArgument, other);

@@ -19,6 +19,7 @@
 
 #include "app/options.h"
 #include "core/byte_settings.h"
+#include "core/image_runs.h"
 #include "core/patcher.h"
 #include "core/structure_check.h"
 #include "runtime/platform.h"
@@ -64,6 +65,16 @@ void ReportSetIncomplete(const Report &report);
 void ReportSetNamedTwice(const Report &report, const char *earlier);
 // A file of --set not written, since one before it failed.
 void ReportSetSkipped(const Report &report);
+// --checksum: the value computed over the spec's range, at the line of the record that holds
+// its place: stored there (when writing), or found there as stored, or another value stored.
+void ReportChecksumStored(const Report &report, int64_t line, const ChecksumSpec &spec,
+                          uint32_t value);
+void ReportChecksumChecked(const Report &report, int64_t line, const ChecksumSpec &spec,
+                           uint32_t value, uint32_t stored);
+// Two records that hold a byte of a range with different values (setting: nothing set); a
+// value's place in no record.
+void ReportChecksumConflict(const Report &report, const ImageConflict &conflict, bool setting);
+void ReportChecksumNotStored(const Report &report, uint64_t address);
 // A fault of the command line, on the error stream (on Windows the output), with its argument.
 void ReportCommandFault(const CommandLine &command);
 bool EndReport();

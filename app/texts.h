@@ -55,43 +55,57 @@ inline constexpr char USAGE[] =
     "  checksumme /set ADDRESS=BYTES FILE...  sets the bytes (hexadecimal) at ADDRESS (0x...\r\n"
     "                              or decimal) in the data records of every file, all or\r\n"
     "                              nothing, and patches\r\n"
+    "  checksumme /checksum ALGORITHM:START-END@ADDRESS FILE...  stores a CRC or sum of the\r\n"
+    "      bytes START to END at ADDRESS (:be big-endian); /check compares it. ALGORITHM:\r\n"
+    "      crc32, crc32-mpeg2, crc16-xmodem, crc16-ccitt, sum8/16/32; /fill BYTE (0xFF)\r\n"
     "  checksumme                  opens the window\r\n"
     "Switches and files come in any order; -- ends the switches. /q reports failures alone,\r\n"
     "/version prints the version; --check, --strict, --set, -q, -V and --help are the same.\r\n"
     "A checksum right in either case stays; digits written take the record's case. Findings\r\n"
     "read FILE(LINE): message, then a summary per file, in UTF-8. Exit codes: 0 done; 1 a file\r\n"
-    "not opened, read or written, no file, /set refused, or the report not written; 2 (/check,\r\n"
+    "not opened, read or written, no file, a refusal, or the report not written; 2 (/check,\r\n"
     "/strict) a wrong checksum, a malformed record, no records, or a finding on the structure.\r\n";
 inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\r\n";
 #define CHECKSUMME_AT_LINE "%1(%2): "
 #define CHECKSUMME_FAILED "%1: "
 #define CHECKSUMME_SET "/set "
+#define CHECKSUMME_CHECKSUM "/checksum "
+#define CHECKSUMME_FILL "/fill "
 #define CHECKSUMME_BECAUSE(field) " (" field ")"
 #define CHECKSUMME_OPENING "cannot be opened (%2)"
 #define CHECKSUMME_END "\r\n"
 #define CHECKSUMME_TRY "Try 'checksumme --help' for more information.\r\n"
 #else
 inline constexpr char USAGE[] =
-    "Usage: checksumme [--check | --strict | --set ADDRESS=BYTES...] [-q] [--] FILE...\n"
+    "Usage: checksumme [--check | --strict] [--set ADDRESS=BYTES...] [--checksum SPEC...]\n"
+    "                  [--fill BYTE] [-q] [--] FILE...\n"
     "  checksumme FILE...           rewrites the checksum of every record of each file in place\n"
     "  checksumme --check FILE...   checks each file and changes nothing\n"
     "  checksumme --strict FILE...  checks each file and its structure, changes nothing\n"
     "  checksumme --set ADDRESS=BYTES FILE...  sets the bytes (hexadecimal) at ADDRESS\n"
     "      (decimal or 0x...) in the data records of every file, all or nothing, and every\n"
     "      checksum\n"
+    "  checksumme --checksum ALGORITHM:START-END@ADDRESS FILE...  stores the algorithm's value\n"
+    "      over the bytes START to END (inclusive) at ADDRESS, little-endian (:be after it for\n"
+    "      big-endian), as --set would set it; with --check, compares it with the value stored.\n"
+    "      ALGORITHM: crc32, crc32-mpeg2, crc16-xmodem, crc16-ccitt (or their names in the CRC\n"
+    "      catalogue), sum8, sum16, sum32. Bytes that no record holds count as --fill BYTE\n"
+    "      (0xFF without it). After --set values; several may come, in the order given\n"
     "  checksumme --version         prints the version (also -V)\n"
     "Options and files come in any order; -- ends the options. A checksum that is right in\n"
     "either case stays; digits written take the record's case. Each finding is reported as\n"
     "FILE:LINE: message on the standard output, then one summary line per file; errors go to\n"
     "the standard error. -q (--quiet) prints the errors alone.\n"
     "Exit codes: 0 done; 1 a file could not be opened, read or written, no file was given,\n"
-    "--set was refused, or the report could not be written; 2 (--check, --strict) a wrong\n"
-    "checksum, a malformed record, a file without records or (--strict) a finding on the\n"
-    "structure.\n";
+    "--set or --checksum was refused, or the report could not be written; 2 (--check,\n"
+    "--strict) a wrong checksum, a malformed record, a file without records, (--strict) a\n"
+    "finding on the structure or (--checksum) another value stored.\n";
 inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\n";
 #define CHECKSUMME_AT_LINE "%1:%2: "
 #define CHECKSUMME_FAILED "checksumme: %1: "
 #define CHECKSUMME_SET "checksumme: --set "
+#define CHECKSUMME_CHECKSUM "checksumme: --checksum "
+#define CHECKSUMME_FILL "checksumme: --fill "
 #define CHECKSUMME_BECAUSE(field) ": " field
 #define CHECKSUMME_OPENING "%2"
 #define CHECKSUMME_END "\n"
@@ -199,11 +213,39 @@ inline constexpr char SET_INVALID[] = CHECKSUMME_SET
     "%1: not ADDRESS=BYTES (ADDRESS up to 0xFFFFFFFF, 1 to 255 bytes)" CHECKSUMME_END;
 // %1 and %2 the values given
 inline constexpr char SET_OVERLAP[] = CHECKSUMME_SET "%1 and %2 overlap" CHECKSUMME_END;
+// --checksum: %1 file, %2 the line of the record that holds the value's first byte, %3 the
+// algorithm, %4 and %5 the range's first and last address, %6 the value computed, %7 the
+// address of the value, %8 its byte order (LITTLE_ENDIAN or BIG_ENDIAN), %9 the value stored
+inline constexpr char CHECKSUM_STORED[] =
+    CHECKSUMME_AT_LINE "%3 of %4-%5 = %6, stored at %7 (%8)" CHECKSUMME_END;
+inline constexpr char CHECKSUM_MATCHES[] =
+    CHECKSUMME_AT_LINE "%3 of %4-%5 = %6, as stored at %7 (%8)" CHECKSUMME_END;
+inline constexpr char CHECKSUM_DIFFERS[] =
+    CHECKSUMME_AT_LINE "%3 of %4-%5 = %6, but %9 is stored at %7 (%8)" CHECKSUMME_END;
+inline constexpr char LITTLE_ENDIAN_ORDER[] = "little-endian";
+inline constexpr char BIG_ENDIAN_ORDER[] = "big-endian";
+// %1 file, %2 the lowest address in a range that two data records hold with different values,
+// %3 and %4 their lines, %5 NOTHING_SET when writing, else ""
+inline constexpr char CHECKSUM_CONFLICT[] = CHECKSUMME_FAILED
+    "%2 is in the data records of lines %3 and %4 with different values%5" CHECKSUMME_END;
+inline constexpr char NOTHING_SET[] = ", nothing set";
+// %1 file, %2 the lowest address of a value to check that no data record holds
+inline constexpr char CHECKSUM_NOT_STORED[] =
+    CHECKSUMME_FAILED "%2 is in no data record, no checksum to compare" CHECKSUMME_END;
+// %1 the value given
+inline constexpr char CHECKSUM_INVALID[] = CHECKSUMME_CHECKSUM
+    "%1: not ALGORITHM:START-END@ADDRESS[:be] with ADDRESS outside START-END" CHECKSUMME_END;
+inline constexpr char FILL_INVALID[] =
+    CHECKSUMME_FILL "%1: not a byte (0 to 255, or 0x00 to 0xFF)" CHECKSUMME_END;
 // The command line's faults, each with the argument: %1
 inline constexpr char UNKNOWN_OPTION[] =
     "checksumme: unknown option '%1'" CHECKSUMME_END CHECKSUMME_TRY;
 inline constexpr char NO_SET_VALUE[] =
     "checksumme: %1 needs a value ADDRESS=BYTES" CHECKSUMME_END CHECKSUMME_TRY;
+inline constexpr char NO_CHECKSUM_VALUE[] =
+    "checksumme: %1 needs a value ALGORITHM:START-END@ADDRESS" CHECKSUMME_END CHECKSUMME_TRY;
+inline constexpr char NO_FILL_VALUE[] =
+    "checksumme: %1 needs a value BYTE" CHECKSUMME_END CHECKSUMME_TRY;
 inline constexpr char STANDARD_INPUT[] =
     "checksumme: '-': the standard input is not read; name a file" CHECKSUMME_END CHECKSUMME_TRY;
 // %1 why
@@ -216,6 +258,8 @@ inline constexpr char REPORT_NOT_WRITTEN[] =
 #undef CHECKSUMME_BECAUSE
 #undef CHECKSUMME_OPENING
 #undef CHECKSUMME_SET
+#undef CHECKSUMME_CHECKSUM
+#undef CHECKSUMME_FILL
 #undef CHECKSUMME_END
 
 // Why a file could not be opened, read or written; the system's own words where none fits.

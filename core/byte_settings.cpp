@@ -58,25 +58,37 @@ RecordPlace PlaceUpToEnd(uint64_t *base, int64_t *endLine, int64_t line, const c
 
 } // namespace
 
+bool ReadSettingNumber(const char **at, const char *ends, uint64_t most, uint64_t *number) {
+    const char *text = *at;
+    bool hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const char *digits = hex ? text + 2 : text, *end = digits;
+    *number = 0;
+    for (; *end && !std::strchr(ends, *end); ++end) {
+        int32_t value = HexDigitValue(static_cast<unsigned char>(*end));
+        if (value < 0 || (!hex && value > 9)) return false;
+        *number = *number * (hex ? 16 : 10) + static_cast<uint64_t>(value);
+        if (*number > most) return false;
+    }
+    *at = end;
+    return end > digits;
+}
+
 SettingRead AddByteSetting(ByteSettingList &list, const char *text, int32_t argument) {
     ByteSetting setting{};
     setting.argument = argument;
-    bool hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    const char *at = hex ? text + 2 : text;
-    const char *digits = at;
-    for (; *at != '='; ++at) {
-        int32_t value = HexDigitValue(static_cast<unsigned char>(*at));
-        if (value < 0 || (!hex && value > 9)) return SETTING_INVALID;
-        setting.address = setting.address * (hex ? 16 : 10) + static_cast<uint64_t>(value);
-        if (setting.address > HIGHEST_ADDRESS) return SETTING_INVALID;
-    }
-    if (at == digits) return SETTING_INVALID;
+    const char *at = text;
+    if (!ReadSettingNumber(&at, "=", HIGHEST_ADDRESS, &setting.address) || *at != '=')
+        return SETTING_INVALID;
     for (++at; at[0]; at += 2) {
         int32_t high = HexDigitValue(static_cast<unsigned char>(at[0]));
         int32_t low = at[1] ? HexDigitValue(static_cast<unsigned char>(at[1])) : -1;
         if (high < 0 || low < 0 || setting.count == 255) return SETTING_INVALID;
         setting.bytes[setting.count++] = static_cast<uint8_t>(high << 4 | low);
     }
+    return AddByteSettingValue(list, setting);
+}
+
+SettingRead AddByteSettingValue(ByteSettingList &list, const ByteSetting &setting) {
     if (!setting.count) return SETTING_INVALID;
     if (EndOf(setting) - 1 > HIGHEST_ADDRESS) return SETTING_PAST_END;
     if (list.count == list.capacity) {

@@ -104,6 +104,12 @@ struct SetWrite {
 };
 
 SettingRead AddByteSetting(ByteSettingList &list, const char *text, int32_t argument);
+// A value made otherwise (the place of a --checksum value), kept as AddByteSetting keeps one.
+SettingRead AddByteSettingValue(ByteSettingList &list, const ByteSetting &setting);
+// A number, decimal or 0x (0X) hexadecimal, from *at up to one of the characters of ends (or
+// the text's end): false when it is empty, holds another character or is more than most; *at
+// is moved past it. ADDRESS of ADDRESS=BYTES is such a number.
+bool ReadSettingNumber(const char **at, const char *ends, uint64_t most, uint64_t *number);
 int32_t SortByteSettings(ByteSettingList &list);
 void ReleaseByteSettings(ByteSettingList &list);
 

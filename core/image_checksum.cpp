@@ -71,8 +71,15 @@ uint32_t Big32(const uint8_t *at) {
     return static_cast<uint32_t>(at[0]) << 24 | at[1] << 16 | at[2] << 8 | at[3];
 }
 
+// The Windows program, which has to fit in 72 KiB, takes a byte at a time.
+#ifdef _WIN32
+constexpr bool SLICED = false;
+#else
+constexpr bool SLICED = true;
+#endif
+
 uint32_t AddReflected(const uint32_t (&t)[8][256], uint32_t crc, const uint8_t *at, int64_t count) {
-    for (; count >= 8; count -= 8, at += 8) {
+    for (; SLICED && count >= 8; count -= 8, at += 8) {
         uint32_t low = crc ^ Little32(at), high = Little32(at + 4);
         crc = t[7][low & 255] ^ t[6][low >> 8 & 255] ^ t[5][low >> 16 & 255] ^ t[4][low >> 24] ^
               t[3][high & 255] ^ t[2][high >> 8 & 255] ^ t[1][high >> 16 & 255] ^ t[0][high >> 24];
@@ -83,7 +90,7 @@ uint32_t AddReflected(const uint32_t (&t)[8][256], uint32_t crc, const uint8_t *
 }
 
 uint32_t AddForward(const uint32_t (&t)[8][256], uint32_t crc, const uint8_t *at, int64_t count) {
-    for (; count >= 8; count -= 8, at += 8) {
+    for (; SLICED && count >= 8; count -= 8, at += 8) {
         uint32_t high = crc ^ Big32(at), low = Big32(at + 4);
         crc = t[7][high >> 24] ^ t[6][high >> 16 & 255] ^ t[5][high >> 8 & 255] ^ t[4][high & 255] ^
               t[3][low >> 24] ^ t[2][low >> 16 & 255] ^ t[1][low >> 8 & 255] ^ t[0][low & 255];
@@ -155,7 +162,7 @@ void AddImageBytes(ImageChecksum &sum, const uint8_t *bytes, int64_t count) {
 // takes it from a buffer of fill bytes, again and again.
 void AddImageFill(ImageChecksum &sum, uint8_t fill, uint64_t count) {
     ChecksumKind kind = AlgorithmOf(sum.algorithm).kind;
-    if (kind == KIND_NONE) return;
+    if (kind == KIND_NONE || count == 0) return;
     if (kind == BYTE_SUM) {
         sum.state += fill * static_cast<uint32_t>(count);
         return;

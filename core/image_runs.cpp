@@ -3,6 +3,7 @@
 
 #include "core/addresses.h"
 #include "core/record.h"
+#include "core/record_sum.h"
 #include "runtime/registry.h"
 
 #include <cstring>
@@ -30,20 +31,23 @@ bool Before(const ImageRun &a, const ImageRun &b) {
 
 // Heap sort: in place, O(n log n) for records in any order.
 void SiftDown(ImageRun *runs, int64_t at, int64_t count) {
-    for (;;) {
-        int64_t child = 2 * at + 1;
-        if (child >= count) return;
+    for (int64_t child; (child = 2 * at + 1) < count; at = child) {
         if (child + 1 < count && Before(runs[child], runs[child + 1])) ++child;
         if (!Before(runs[at], runs[child])) return;
         ImageRun moved = runs[at];
         runs[at] = runs[child];
         runs[child] = moved;
-        at = child;
     }
 }
 
+// The address after a run's last byte (4 GiB after a run that ends at 0xFFFFFFFF).
 uint64_t EndOf(const ImageRun &run) {
-    return run.address + run.count;
+    return uint64_t{run.address} + run.count;
+}
+
+// The byte a run holds at an address inside it.
+uint8_t &ByteAt(const ImageRuns &image, const ImageRun &run, uint64_t address) {
+    return image.bytes[run.at + (address - run.address)];
 }
 
 } // namespace
@@ -60,104 +64,94 @@ int32_t CollectImageRuns(void *context, int64_t line, int64_t, char *record, int
     if (!length || image.endLine) return 0; // a line that is no record, or after the end
     RecordPlace place = PlaceRecord(&image.base, record);
     if (place.type == TYPE_END) image.endLine = line;
-    if (place.type != TYPE_DATA || place.count == 0) return 0;
-    uint64_t last = place.address + static_cast<uint64_t>(place.count) - 1;
+    if (place.type != TYPE_DATA) return 0;
+    uint64_t end = place.address + static_cast<uint64_t>(place.count); // after its last byte
     for (int32_t r = 0; r < image.rangeCount; ++r) {
         const ImageRange &range = image.ranges[r];
         uint64_t from = place.address > range.first ? place.address : range.first;
-        uint64_t to = last < range.last ? last : range.last;
-        if (from > to) continue;
-        auto count = static_cast<uint32_t>(to - from + 1);
+        uint64_t to = end < uint64_t{range.last} + 1 ? end : uint64_t{range.last} + 1;
+        if (from >= to) continue;
+        auto count = static_cast<uint32_t>(to - from);
         Reserve(image.runs, image.runCapacity, image.runCount, image.runCount + 1);
         Reserve(image.bytes, image.byteCapacity, image.byteCount, image.byteCount + count);
-        image.runs[image.runCount++] = {from, line, count, static_cast<uint32_t>(image.byteCount)};
-        auto skip = static_cast<int32_t>(from - place.address);
-        for (uint32_t i = 0; i < count; ++i)
-            image.bytes[image.byteCount++] = RecordPair(record, 4 + skip + static_cast<int32_t>(i));
+        image.runs[image.runCount++] = {static_cast<uint32_t>(from), count, line,
+                                        static_cast<uint32_t>(image.byteCount)};
+        const char *digits = record + 9 + 2 * (from - place.address);
+        for (uint32_t k = 0; k < count; ++k, digits += 2)
+            image.bytes[image.byteCount++] = static_cast<uint8_t>(DigitPair(digits));
     }
     return 0;
 }
 
 ImageConflict SortImageRuns(ImageRuns &image) {
     ImageRun *runs = image.runs;
-    int64_t count = image.runCount;
-    for (int64_t at = count / 2; at-- > 0;)
+    int64_t count = image.runCount, ordered = 1;
+    while (ordered < count && !Before(runs[ordered], runs[ordered - 1]))
+        ++ordered;
+    for (int64_t at = ordered < count ? count / 2 : 0; at-- > 0;) // (in order, as most are: as is)
         SiftDown(runs, at, count);
-    for (int64_t end = count; end-- > 1;) {
+    for (int64_t end = ordered < count ? count : 0; end-- > 1;) {
         ImageRun moved = runs[0];
         runs[0] = runs[end];
         runs[end] = moved;
         SiftDown(runs, 0, end);
     }
-    // Two records hold a byte with different values: the lowest such address. A run is held
-    // against the one that reaches furthest among those before it, which holds whatever the
-    // others before it hold there.
+    // Each run against the one before it that reaches furthest, which holds what the others
+    // before it hold where it overlaps them (or two of those differ already): the lowest
+    // address where two differ, and their lines.
     ImageConflict conflict{0, 0, 0};
-    int64_t reach = -1;
-    for (int64_t i = 0; i < count; ++i) {
-        if (reach >= 0 && EndOf(runs[reach]) > runs[i].address) {
-            const ImageRun &held = runs[reach];
-            uint64_t end = EndOf(held) < EndOf(runs[i]) ? EndOf(held) : EndOf(runs[i]);
-            for (uint64_t at = runs[i].address; at < end; ++at) {
-                uint8_t a = image.bytes[held.at + (at - held.address)];
-                uint8_t b = image.bytes[runs[i].at + (at - runs[i].address)];
-                if (a == b) continue;
-                if (!conflict.first || at < conflict.address) {
-                    bool earlier = held.line < runs[i].line;
-                    conflict = {at, earlier ? held.line : runs[i].line,
-                                earlier ? runs[i].line : held.line};
-                }
-                break;
-            }
+    for (int64_t i = 1, reach = 0; i < count; ++i) {
+        const ImageRun &held = runs[reach], &run = runs[i];
+        for (uint64_t at = run.address; at < EndOf(held) && at < EndOf(run); ++at) {
+            if (ByteAt(image, held, at) == ByteAt(image, run, at)) continue;
+            if (!conflict.first || at < conflict.address)
+                conflict = {static_cast<uint32_t>(at), held.line < run.line ? held.line : run.line,
+                            held.line < run.line ? run.line : held.line};
+            break;
         }
-        if (reach < 0 || EndOf(runs[i]) > EndOf(runs[reach])) reach = i;
+        if (EndOf(run) > EndOf(held)) reach = i;
     }
     return conflict;
 }
 
-void OverlayImageBytes(ImageRuns &image, uint64_t address, const uint8_t *bytes, int32_t count) {
-    uint64_t end = address + static_cast<uint64_t>(count);
-    for (int64_t i = 0; i < image.runCount; ++i) {
-        const ImageRun &run = image.runs[i];
-        for (uint64_t at = run.address > address ? run.address : address;
-             at < end && at < EndOf(run); ++at)
-            image.bytes[run.at + (at - run.address)] = bytes[at - address];
-    }
+void OverlayImageBytes(ImageRuns &image, uint32_t address, const uint8_t *bytes, int32_t count) {
+    for (int64_t i = 0; i < image.runCount; ++i)
+        for (int32_t k = 0; k < count; ++k) {
+            const ImageRun &run = image.runs[i];
+            uint64_t at = uint64_t{address} + static_cast<uint64_t>(k);
+            if (at >= run.address && at < EndOf(run)) ByteAt(image, run, at) = bytes[k];
+        }
 }
 
-bool ReadImageBytes(const ImageRuns &image, uint64_t address, int32_t count, uint8_t *out,
+bool ReadImageBytes(const ImageRuns &image, uint32_t address, int32_t count, uint8_t *out,
                     int64_t *line) {
-    for (int32_t k = 0; k < count; ++k) {
-        uint64_t at = address + static_cast<uint64_t>(k);
-        bool held = false;
-        for (int64_t i = 0; i < image.runCount && !held; ++i) {
-            const ImageRun &run = image.runs[i];
-            if (at < run.address || at >= EndOf(run)) continue;
-            out[k] = image.bytes[run.at + (at - run.address)];
-            if (k == 0) *line = run.line;
-            held = true;
-        }
-        if (!held) return false;
+    for (int32_t k = count; k-- > 0;) {
+        uint64_t at = uint64_t{address} + static_cast<uint64_t>(k);
+        int64_t i = 0;
+        while (i < image.runCount && (at < image.runs[i].address || at >= EndOf(image.runs[i])))
+            ++i;
+        if (i == image.runCount) return false;
+        out[k] = ByteAt(image, image.runs[i], at);
+        *line = image.runs[i].line; // the first byte's, last
     }
     return true;
 }
 
-uint32_t ImageChecksumOver(const ImageRuns &image, ChecksumAlgorithm algorithm, uint64_t first,
-                           uint64_t last, uint8_t fill) {
+uint32_t ImageChecksumOver(const ImageRuns &image, ChecksumAlgorithm algorithm, uint32_t first,
+                           uint32_t last, uint8_t fill) {
     ImageChecksum sum{};
     BeginImageChecksum(sum, algorithm);
-    uint64_t next = first; // the first address not yet taken
-    for (int64_t i = 0; i < image.runCount && next <= last; ++i) {
+    uint64_t next = first, end = uint64_t{last} + 1; // the first address not yet taken
+    for (int64_t i = 0; i < image.runCount; ++i) {
         const ImageRun &run = image.runs[i];
-        if (EndOf(run) <= next || run.address > last) continue;
-        if (run.address > next) AddImageFill(sum, fill, run.address - next);
         uint64_t from = run.address > next ? run.address : next;
-        uint64_t to = EndOf(run) - 1 < last ? EndOf(run) - 1 : last;
-        AddImageBytes(sum, image.bytes + run.at + (from - run.address),
-                      static_cast<int64_t>(to - from + 1));
-        next = to + 1;
+        uint64_t to = EndOf(run) < end ? EndOf(run) : end;
+        if (from >= to) continue;
+        AddImageFill(sum, fill, from - next);
+        AddImageBytes(sum, &ByteAt(image, run, from), static_cast<int64_t>(to - from));
+        next = to;
     }
-    if (next <= last) AddImageFill(sum, fill, last - next + 1);
+    AddImageFill(sum, fill, end - next);
     return EndImageChecksum(sum);
 }
 

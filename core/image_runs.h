@@ -27,14 +27,15 @@
 
 #include <cstdint>
 
+// Ranges lie at 0xFFFFFFFF at most, and so do the runs in them.
 struct ImageRange {
-    uint64_t first, last;
+    uint32_t first, last;
 };
 
 struct ImageRun {
-    uint64_t address;
-    int64_t line;
+    uint32_t address;
     uint32_t count;
+    int64_t line;
     uint32_t at; // of its first byte in the image's bytes
 };
 
@@ -50,7 +51,7 @@ struct ImageRuns {
 };
 
 struct ImageConflict {
-    uint64_t address;
+    uint32_t address;
     int64_t first, second; // lines; 0: no conflict
 };
 
@@ -58,9 +59,9 @@ void BeginImageRuns(ImageRuns &image, const ImageRange *ranges, int32_t rangeCou
 int32_t CollectImageRuns(void *context, int64_t line, int64_t position, char *record,
                          int32_t length);
 ImageConflict SortImageRuns(ImageRuns &image);
-void OverlayImageBytes(ImageRuns &image, uint64_t address, const uint8_t *bytes, int32_t count);
-bool ReadImageBytes(const ImageRuns &image, uint64_t address, int32_t count, uint8_t *out,
+void OverlayImageBytes(ImageRuns &image, uint32_t address, const uint8_t *bytes, int32_t count);
+bool ReadImageBytes(const ImageRuns &image, uint32_t address, int32_t count, uint8_t *out,
                     int64_t *line);
-uint32_t ImageChecksumOver(const ImageRuns &image, ChecksumAlgorithm algorithm, uint64_t first,
-                           uint64_t last, uint8_t fill);
+uint32_t ImageChecksumOver(const ImageRuns &image, ChecksumAlgorithm algorithm, uint32_t first,
+                           uint32_t last, uint8_t fill);
 void ReleaseImageRuns(ImageRuns &image);

@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # ./dev bench: times reading each file once (cat, the floor), the patcher and the check
 # in-process, the whole tool patching and checking (/check), the native command line patching
-# and checking (--check), on the all-right file also both setting 4 bytes (--set) and checking
+# and checking (--check), on the all-right file also setting 4 bytes (--set), storing a crc32
+# over the whole image (--checksum) and checking
 # strictly (--strict; also on the same layout with the data records of each 64 KiB shuffled),
 # srec_cat and a plain copy on three 16 MiB-data Intel HEX files (about 47 MB each: all checksums
 # right, all wrong, all wrong with LF line ends) and on ten copies of the all-wrong file's records
@@ -220,13 +221,14 @@ for ((r = 0; r < (ROUNDS > BIG_ROUNDS ? ROUNDS : BIG_ROUNDS); r++)); do
             # checksum stays right), and the strict check with its report going to a file (it
             # finds nothing: one summary line), by the tool and natively
             if [ "$f" = right ]; then
-                for runner in exe-set native-set exe-strict native-strict; do
+                for runner in exe-set native-set native-crc exe-strict native-strict; do
                     cp "$src" "$work"
                     touch -d '2020-01-01 00:00:00' "$work"
                     before=$(mtime "$work")
                     case $runner in
                         exe-set) run $pass wine "$TOOL_EXE" /set 0x00800000=DEADBEEF "$(winpath "$work")" >&- ;;
                         native-set) run $pass "$NATIVE_EXE" --set 0x00800000=DEADBEEF "$work" >&- ;;
+                        native-crc) run $pass "$NATIVE_EXE" --checksum crc32:0-0xFFFFFB@0xFFFFFC "$work" >&- ;;
                         exe-strict) run $pass sh -c 'wine "$1" /strict "$2" >"$3"' - "$TOOL_EXE" "$(winpath "$work")" "$DIR/report.txt" ;;
                         native-strict) run $pass sh -c '"$1" --strict "$2" >"$3"' - "$NATIVE_EXE" "$work" "$DIR/report.txt" ;;
                     esac
@@ -241,7 +243,7 @@ for ((r = 0; r < (ROUNDS > BIG_ROUNDS ? ROUNDS : BIG_ROUNDS); r++)); do
                         add "$f" $runner-shuffled $pass
                         [ $code -eq 0 ] || fail "$runner on the shuffled file: exit code $code"
                     fi
-                    if [ "${runner#*-}" = set ]; then
+                    if [ "${runner#*-}" = set ] || [ "$runner" = native-crc ]; then
                         "$NATIVE_EXE" --check "$work" >/dev/null || fail "$runner left a wrong checksum"
                         changed=$(cmp -l "$src" "$work" | wc -l || true) # cmp fails: they differ
                         [ "$changed" -ge 1 ] && [ "$changed" -le 10 ] || fail "$runner changed $changed bytes"
@@ -293,7 +295,7 @@ printf '\n%s build, %d rounds (470 MB file: %d), medians; load average (1/5/15 m
 printf '%-9s %-22s %8s %7s %6s %7s %7s %9s %s\n' file runner ms MB/s spread /cp /srec peak-KiB same-as-srec_cat
 for f in "${FLAVOURS[@]}"; do
     for runner in cat ours check exe exe-check exe-set exe-strict exe-strict-shuffled native \
-        native-quiet native-check native-set native-strict native-strict-shuffled srec copy; do
+        native-quiet native-check native-set native-crc native-strict native-strict-shuffled srec copy; do
         [ -n "${RUNS[$f,$runner]:-}" ] || continue
         ms=$(med "$f" "$runner")
         srec=""; [ -n "${RUNS[$f,srec]:-}" ] && srec=$(med "$f" srec)
@@ -309,6 +311,7 @@ for f in "${FLAVOURS[@]}"; do
             exe-set) name="exe /set 4 bytes"; same="$(ratio "$ms" "$(med "$f" exe-check)") x /check" ;;
             exe-strict) name="exe /strict >file"; same="$(ratio "$ms" "$(med "$f" exe-check)") x /check" ;;
             native-set) name="native --set 4 bytes"; same="$(ratio "$ms" "$(med "$f" native-check)") x --check" ;;
+            native-crc) name="native --checksum crc32"; same="$(ratio "$ms" "$(med "$f" native-check)") x --check" ;;
             native-strict) name="native --strict >file"; same="$(ratio "$ms" "$(med "$f" native-check)") x --check" ;;
             exe-strict-shuffled) name="exe /strict shuffled"; same="$(ratio "$ms" "$(med "$f" exe-strict)") x in order" ;;
             native-strict-shuffled) name="native --strict shuffled"; same="$(ratio "$ms" "$(med "$f" native-strict)") x in order" ;;
@@ -403,8 +406,9 @@ printf 'checksumme.exe: patch (all wrong) %s ms = %s x srec_cat; /check (all rig
     "$(med right exe-check)" "$(ratio "$(med right exe-check)" "$(med right srec)")"
 check "$(med wrong exe)" 443 0.667 || { echo "TARGET MISSED: checksumme.exe patch (wrong) > 443 / 1.5 ms"; status=1; }
 check "$(med right exe-check)" 376 0.667 || { echo "TARGET MISSED: checksumme.exe /check (right) > 376 / 1.5 ms"; status=1; }
-# Setting 4 bytes and the strict check of the all-right file: each at most 2 x the plain check.
-for runner in exe-set exe-strict native-set native-strict; do
+# Setting 4 bytes, a crc32 over the whole image stored in it and the strict check of the
+# all-right file: each at most 2 x the plain check.
+for runner in exe-set exe-strict native-set native-crc native-strict; do
     base=native-check; [ "${runner%%-*}" = exe ] && base=exe-check
     check "$(med right $runner)" "$(med right $base)" 2 ||
         { echo "TARGET MISSED: $runner (right) > 2 x $base"; status=1; }

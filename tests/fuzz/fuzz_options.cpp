@@ -3,7 +3,8 @@
  * The native command line's reading (ReadCommandLine, app/options.h) on arguments made of the
  * fuzzer's bytes, split at zero bytes (at most 12 arguments), against a model written here from
  * the options' contract: the mode, the fault and the arguments it names, and for a call that is
- * understood, quiet, the files and the --set values in address order.
+ * understood, quiet, the fill byte, the files, and the --set values and --checksum places in
+ * address order.
  */
 #include "app/options.h"
 #include "core/byte_settings.h"
@@ -31,6 +32,7 @@ struct Expected {
     CommandFault fault = FAULT_NONE;
     int32_t faultArgument = 0, otherArgument = 0;
     bool quiet = false;
+    int fill = 0xFF, checksums = 0;
     std::vector<int32_t> files;
     std::vector<Setting> settings;
 };
@@ -62,6 +64,60 @@ CommandFault ReadValue(const std::string &value, int32_t argument, Setting &sett
         c = c >= 'a' ? static_cast<char>(c - 'a' + 'A') : c;
     setting = {at, bytes, argument};
     return FAULT_NONE;
+}
+
+// A number as ADDRESS is one: decimal or 0x / 0X hexadecimal, at most most.
+bool ReadNumber(const std::string &text, uint64_t most, uint64_t &number) {
+    bool hex = text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    std::string digits = hex ? text.substr(2) : text;
+    number = 0;
+    if (digits.empty()) return false;
+    for (char c : digits) {
+        if (hex ? !IsHex(c) : !(c >= '0' && c <= '9')) return false;
+        number = number * (hex ? 16 : 10) +
+                 static_cast<uint64_t>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
+        if (number > most) return false;
+    }
+    return true;
+}
+
+// ALGORITHM:START-END@ADDRESS[:be]: the width of the algorithm's value and its place, or 0.
+int ReadChecksum(const std::string &text, uint64_t &place) {
+    static const struct {
+        const char *name, *catalogue, *alias;
+        int width;
+    } ALGORITHMS[] = {{"crc32", "CRC-32/ISO-HDLC", "", 4},
+                      {"crc32-mpeg2", "CRC-32/MPEG-2", "", 4},
+                      {"crc16-xmodem", "CRC-16/XMODEM", "", 2},
+                      {"crc16-ccitt", "CRC-16/IBM-3740", "CRC-16/CCITT-FALSE", 2},
+                      {"sum8", "", "", 1},
+                      {"sum16", "", "", 2},
+                      {"sum32", "", "", 4}};
+    size_t colon = text.find(':');
+    if (colon == std::string::npos) return 0;
+    std::string name = text.substr(0, colon), upper = name;
+    for (char &c : upper)
+        c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    int width = 0;
+    for (const auto &one : ALGORITHMS)
+        if (name == one.name || (*one.catalogue && upper == one.catalogue) ||
+            (*one.alias && upper == one.alias))
+            width = one.width;
+    std::string rest = text.substr(colon + 1);
+    size_t dash = rest.find('-'), at = rest.find('@', dash == std::string::npos ? 0 : dash);
+    if (!width || dash == std::string::npos || at == std::string::npos) return 0;
+    std::string address = rest.substr(at + 1), suffix;
+    if (size_t be = address.find(':'); be != std::string::npos) {
+        suffix = address.substr(be);
+        address = address.substr(0, be);
+    }
+    uint64_t first = 0, last = 0;
+    if (!ReadNumber(rest.substr(0, dash), 0xFFFFFFFFu, first) ||
+        !ReadNumber(rest.substr(dash + 1, at - dash - 1), 0xFFFFFFFFu, last) ||
+        !ReadNumber(address, 0xFFFFFFFFu, place) || !(suffix.empty() || suffix == ":be"))
+        return 0;
+    uint64_t end = place + static_cast<uint64_t>(width) - 1;
+    return first <= last && end <= 0xFFFFFFFFu && (end < first || place > last) ? width : 0;
 }
 
 Expected Fault(Expected expected, CommandFault fault, int32_t argument, int32_t other) {
@@ -97,6 +153,31 @@ Expected Model(const std::vector<std::string> &arguments) {
         } else if (text == "-h" || text == "--help") {
             expected.mode = COMMAND_USAGE;
             return expected;
+        } else if (text == "--checksum" || text.starts_with("--checksum=") || text == "--fill" ||
+                   text.starts_with("--fill=")) {
+            bool fill = text.starts_with("--fill");
+            size_t named = fill ? 6 : 10;
+            int32_t at = index;
+            std::string value;
+            if (text.size() == named) {
+                if (++index == count)
+                    return Fault(expected, fill ? FAULT_NO_FILL : FAULT_NO_CHECKSUM, at, at);
+                value = arguments[index];
+            } else {
+                value = text.substr(named + 1);
+            }
+            uint64_t number = 0;
+            if (fill) {
+                if (!ReadNumber(value, 0xFF, number))
+                    return Fault(expected, FAULT_FILL_VALUE, index, index);
+                expected.fill = static_cast<int>(number);
+                continue;
+            }
+            int width = ReadChecksum(value, number);
+            if (!width) return Fault(expected, FAULT_CHECKSUM_VALUE, index, index);
+            expected.checksums += 1;
+            expected.settings.push_back(
+                {number, std::string(2 * static_cast<size_t>(width), '0'), index});
         } else if (text == "--set" || text.starts_with("--set=")) {
             set = true;
             int32_t at = index;
@@ -123,7 +204,8 @@ Expected Model(const std::vector<std::string> &arguments) {
             return Fault(expected, FAULT_SET_OVERLAP, a.argument, b.argument);
     }
     bool files = !expected.files.empty();
-    if (set && (check || strict))
+    set = set || (expected.checksums > 0 && !check);
+    if ((set && (check || strict)) || (expected.checksums > 0 && strict))
         expected.mode = COMMAND_MISUSED;
     else if (set)
         expected.mode = files ? COMMAND_SET : COMMAND_MISUSED;
@@ -143,9 +225,10 @@ std::string Describe(CommandMode mode, CommandFault fault, int32_t faultArgument
 }
 
 // Quiet, the files and the settings of a call that is understood.
-std::string Contents(bool quiet, const std::vector<int32_t> &files,
+std::string Contents(bool quiet, int fill, int checksums, const std::vector<int32_t> &files,
                      const std::vector<Setting> &settings) {
-    std::string text = quiet ? "quiet\nfiles" : "files";
+    std::string text = (quiet ? "quiet\nfill " : "fill ") + std::to_string(fill) + " checksums " +
+                       std::to_string(checksums) + "\nfiles";
     for (int32_t file : files)
         text += " " + std::to_string(file);
     for (const Setting &setting : settings)
@@ -202,9 +285,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
                 hex += {UPPER_DIGITS[item.bytes[k] >> 4], UPPER_DIGITS[item.bytes[k] & 15]};
             settings.push_back({item.address, hex, item.argument});
         }
-        fuzz::Expect("the command line",
-                     call + Contents(expected.quiet, expected.files, expected.settings),
-                     call + Contents(command.quiet, files, settings));
+        fuzz::Expect(
+            "the command line",
+            call + Contents(expected.quiet, expected.fill, expected.checksums, expected.files,
+                            expected.settings),
+            call + Contents(command.quiet, command.fill, command.checksumCount, files, settings));
     }
     ReleaseCommandLine(command);
     SetPlatformArguments(0, nullptr);

@@ -2,16 +2,21 @@
 // End-to-end: the native checksumme binary on real files, its exit code, both streams and the
 // bytes and times on disk.
 #include "app/texts.h"
+#include "tests/support/hex_model.h"
 #include "tests/support/mixed_file.h"
+#include "tests/support/reference.h"
 #include "tests/support/temp_files.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -244,6 +249,65 @@ TEST(NativeCommandLine, SetsBytesAndChecksTheStructure) {
         }
     }
     testfiles::Remove(path);
+}
+
+// The jobs of --checksum as srec_cat does them, for crc32 (little-endian) and sum16
+// (big-endian): images of 16-byte records in any order with gaps, behind an extended address
+// record, in either case; every data byte of the two results alike.
+TEST(NativeCommandLine, ChecksumsAsSrecCatStoresThem) {
+    if (std::system("srec_cat --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no srec_cat";
+    std::string folder = testfiles::Folder("checksum as srec_cat");
+    std::string ours = folder + "ours.hex", theirs = folder + "theirs.hex";
+    std::mt19937 rng(2027);
+    auto hex = [](unsigned value, int digits) {
+        std::string text;
+        for (int k = digits - 1; k >= 0; --k)
+            text += "0123456789ABCDEF"[value >> 4 * k & 15];
+        return text;
+    };
+    for (int round = 0; round < 6; ++round) {
+        bool crc = round % 2 == 0;
+        std::vector<std::string> records;
+        for (unsigned offset = 0x1000; offset < 0x1400; offset += 16) {
+            if (rng() % 4 == 0) continue; // a gap
+            std::string line = ":10" + hex(offset, 4) + "00";
+            for (int k = 0; k < 16; ++k)
+                line += hex(rng() % 256, 2);
+            records.push_back(line + reference::RightDigits(line + "00"));
+        }
+        records.push_back(":041400002B2B2B2B" + reference::RightDigits(":041400002B2B2B2B00"));
+        std::shuffle(records.begin(), records.end(), rng);
+        std::string file = ":020000040800F2\n";
+        for (std::string &line : records) {
+            if (round % 3 == 1)
+                std::transform(line.begin(), line.end(), line.begin(),
+                               [](char c) { return static_cast<char>(std::tolower(c)); });
+            file += line + "\n";
+        }
+        file += ":00000001FF\n";
+        ASSERT_TRUE(testfiles::Write(ours, file));
+        ASSERT_TRUE(testfiles::Write(theirs, file));
+        Outcome run = RunTool({"-q", "--checksum",
+                               crc ? "crc32:0x08001000-0x080013FF@0x08001400"
+                                   : "sum16:0x08001000-0x080013FF@0x08001400:be",
+                               ours});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        std::string place = crc ? "0x08001400 0x08001404" : "0x08001400 0x08001402";
+        std::string command =
+            "srec_cat '(' '" + theirs + "' -intel -fill 0xFF 0x08001000 0x08001400 -crop " +
+            "0x08001000 0x08001400 " +
+            (crc ? "-crc32-l-e 0x08001400" : "-checksum-positive-b-e 0x08001400 2 1") +
+            " ')' -crop " + place + " '" + theirs + "' -intel -exclude " + place + " -o '" +
+            theirs + ".out' -intel 2>/dev/null";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        auto bytes = [](const std::string &path) {
+            std::map<uint64_t, int> values;
+            for (const auto &held : model::Image(testfiles::Read(path)))
+                values[held.first] = held.second[0].second;
+            return values;
+        };
+        EXPECT_EQ(bytes(ours), bytes(theirs + ".out")) << "round " << round;
+    }
 }
 
 // --strict on data records in the one order that made the address ranges a chain when they were

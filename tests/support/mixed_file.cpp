@@ -8,9 +8,11 @@ namespace mixed {
 #ifdef _WIN32
 const std::string END = "\r\n", AT_LINE = "(", AT_LINE_END = "): ", FAILED = "";
 const std::string SET = "/Set", STRICT = "/strict", CHECK = "/check", SET_NAME = "/set ";
+const std::string CHECKSUM = "/Checksum", FILL = "/fill", CHECKSUM_NAME = "/checksum ";
 #else
 const std::string END = "\n", AT_LINE = ":", AT_LINE_END = ": ", FAILED = "checksumme: ";
 const std::string SET = "--set", STRICT = "--strict", CHECK = "--check", SET_NAME = "--set ";
+const std::string CHECKSUM = "--checksum", FILL = "--fill", CHECKSUM_NAME = "--checksum ";
 #endif
 
 std::string File(const std::string &end, bool mark, const char *firstChecksum) {
@@ -52,6 +54,18 @@ std::vector<EditRow> EditRows() {
     const std::string malformed = ":0400000001020304\n:00000001FF\n";
     const std::string lower = ":0400000001020304f2\n:00000001ff";
     auto at = [](int line) { return "%F" + AT_LINE + std::to_string(line) + AT_LINE_END; };
+    // An image checksum: 16 bytes, the place of a value at 0x10 (and one at 0x20).
+    const std::string image = ":10000000000102030405060708090A0B0C0D0E0F78\n"
+                              ":04001000FFFFFFFFF0\n:00000001FF\n";
+    const std::string imageStored = ":10000000000102030405060708090A0B0C0D0E0F78\n"
+                                    ":0400100088E2CECEE6\n:00000001FF\n";
+    const std::string twoPlaces = ":10000000000102030405060708090A0B0C0D0E0F78\n"
+                                  ":04001000FFFFFFFFF0\n:02002000FFFFE0\n:00000001FF\n";
+    const std::string conflicting =
+        ":0100000000FF\n:0100000001FE\n:04001000FFFFFFFFF0\n:00000001FF\n";
+    const std::string crc = "crc32 of 0x00000000-0x0000000F = 0xCECEE288";
+    std::string badChecksum = FAILED + CHECKSUM_NAME,
+                setSummary = ", 0 corrected, 0 lines left unchanged";
     // Wrong checksums on lines of one to three digits, one after another and far apart.
     std::string numbered, numberedOut, numberedReport;
     for (int line = 1; line <= 195; ++line) {
@@ -125,6 +139,44 @@ std::vector<EditRow> EditRows() {
         {"strict, no data records", {STRICT}, ":00000001FF\n", ":00000001FF\n", 2,
          at(1) + "no data records" + END + "%F: 1 record" + checked + "1 structure finding" + END, ""},
         {"check, the same layout", {CHECK}, layout, layout, 0, "%F: 6 records, 0 wrong, 0 lines not well-formed records" + END, ""},
+        {"checksum, stored little-endian", {CHECKSUM, "crc32:0-15@16"}, image, imageStored, 0,
+         at(2) + "set 0x00000010 to 0x00000013" + END + at(2) + crc + ", stored at 0x00000010 (little-endian)" + END +
+         "%F: 3 records, 1 set" + setSummary + END, ""},
+        {"checksum, checked", {CHECK, CHECKSUM, "CRC-32/ISO-HDLC:0x0-0x0F@0x10"}, imageStored, imageStored, 0,
+         at(2) + crc + ", as stored at 0x00000010 (little-endian)" + END +
+         "%F: 3 records, 0 wrong, 0 lines not well-formed records" + END, ""},
+        {"checksum, checked big-endian: another value", {CHECK, "--checksum=crc32:0-15@16:be"}, imageStored, imageStored, 2,
+         at(2) + crc + ", but 0x88E2CECE is stored at 0x00000010 (big-endian)" + END +
+         "%F: 3 records, 0 wrong, 0 lines not well-formed records" + END, ""},
+        {"checksum, over a gap with the fill byte, big-endian", {CHECKSUM, "sum16:0-0x1F@0x20:be", FILL, "0x01"},
+         twoPlaces, ":10000000000102030405060708090A0B0C0D0E0F78\n:04001000FFFFFFFFF0\n:0200200004805A\n:00000001FF\n", 0,
+         at(3) + "set 0x00000020 to 0x00000021" + END + at(3) +
+         "sum16 of 0x00000000-0x0000001F = 0x0480, stored at 0x00000020 (big-endian)" + END +
+         "%F: 4 records, 1 set" + setSummary + END, ""},
+        {"checksum, after bytes set", {SET, "0=FF", CHECKSUM, "crc32:0-15@16"}, image,
+         ":10000000FF0102030405060708090A0B0C0D0E0F79\n:040010005FDBBFC330\n:00000001FF\n", 0,
+         at(1) + "set 0x00000000" + END + at(2) + "set 0x00000010 to 0x00000013" + END + at(2) +
+         "crc32 of 0x00000000-0x0000000F = 0xC3BFDB5F, stored at 0x00000010 (little-endian)" + END +
+         "%F: 3 records, 2 set" + setSummary + END, ""},
+        {"checksum, over a range that holds another's value", {CHECKSUM, "crc16-xmodem:0-15@16", CHECKSUM, "sum8:0-0x11@0x20"},
+         twoPlaces, ":10000000000102030405060708090A0B0C0D0E0F78\n:040010003D51FFFF60\n:0200200006FFD9\n:00000001FF\n", 0,
+         at(2) + "set 0x00000010 to 0x00000011" + END + at(3) + "set 0x00000020" + END + at(2) +
+         "crc16-xmodem of 0x00000000-0x0000000F = 0x513D, stored at 0x00000010 (little-endian)" + END + at(3) +
+         "sum8 of 0x00000000-0x00000011 = 0x06, stored at 0x00000020 (little-endian)" + END +
+         "%F: 4 records, 2 set" + setSummary + END, ""},
+        {"checksum, its place in no record", {CHECKSUM, "crc32:0-15@0x40"}, image, image, 1, "",
+         refused + "0x00000040 is in no data record, nothing set" + END},
+        {"checksum, checked: its place in no record", {CHECK, CHECKSUM, "crc32:0-15@0x40"}, image, image, 1, "",
+         refused + "0x00000040 is in no data record, no checksum to compare" + END},
+        {"checksum, bytes that records hold with different values", {CHECKSUM, "sum32:0-3@16"}, conflicting, conflicting, 1, "",
+         refused + "0x00000000 is in the data records of lines 1 and 2 with different values, nothing set" + END},
+        {"checksum, no ALGORITHM:START-END@ADDRESS", {CHECKSUM, "crc33:0-15@16"}, image, image, 1, "",
+         badChecksum + "crc33:0-15@16: not ALGORITHM:START-END@ADDRESS[:be] with ADDRESS outside START-END" + END},
+        {"checksum, its place in the range", {CHECKSUM, "crc32:0-16@16"}, image, image, 1, "",
+         badChecksum + "crc32:0-16@16: not ALGORITHM:START-END@ADDRESS[:be] with ADDRESS outside START-END" + END},
+        {"checksum, no fill byte", {CHECKSUM, "crc32:0-15@16", FILL, "256"}, image, image, 1, "",
+         FAILED + FILL + " 256: not a byte (0 to 255, or 0x00 to 0xFF)" + END},
+        {"checksum with a strict check", {STRICT, CHECKSUM, "crc32:0-15@16"}, image, image, 1, "", texts::USAGE},
         {"patch, line numbers of one to three digits", {}, numbered, numberedOut, 0,
          numberedReport + "%F: 13 records, 13 corrected, 0 lines left unchanged" + END, ""},
     };
