@@ -40,13 +40,22 @@ void SiftDown(ImageRun *runs, int64_t at, int64_t count) {
     }
 }
 
-// The address after a run's last byte (4 GiB after a run that ends at 0xFFFFFFFF).
-uint64_t EndOf(const ImageRun &run) {
-    return uint64_t{run.address} + run.count;
+// Whether a run holds an address (32-bit arithmetic: an address below the run wraps past it).
+bool Holds(const ImageRun &run, uint32_t address) {
+    return address - run.address < run.count;
+}
+
+uint32_t LastOf(const ImageRun &run) {
+    return run.address + (run.count - 1);
+}
+
+// The line of the record of a run that holds an address inside it.
+int64_t LineAt(const ImageRun &run, uint32_t address) {
+    return run.line + (address - run.address) / run.each;
 }
 
 // The byte a run holds at an address inside it.
-uint8_t &ByteAt(const ImageRuns &image, const ImageRun &run, uint64_t address) {
+uint8_t &ByteAt(const ImageRuns &image, const ImageRun &run, uint32_t address) {
     return image.bytes[run.at + (address - run.address)];
 }
 
@@ -56,6 +65,13 @@ void BeginImageRuns(ImageRuns &image, const ImageRange *ranges, int32_t rangeCou
     ReleaseImageRuns(image);
     image.ranges = ranges;
     image.rangeCount = rangeCount;
+    // Room for the ranges' bytes at once (up to 64 MiB), so that they are not copied as they grow.
+    uint64_t bytes = 0;
+    for (int32_t r = 0; r < rangeCount; ++r)
+        bytes += uint64_t{ranges[r].last} - ranges[r].first + 1;
+    if (bytes)
+        Reserve(image.bytes, image.byteCapacity, 0,
+                bytes < (1 << 26) ? static_cast<int64_t>(bytes) : 1 << 26);
 }
 
 // The part of a data record in each range, up to the end-of-file record.
@@ -64,21 +80,31 @@ int32_t CollectImageRuns(void *context, int64_t line, int64_t, char *record, int
     if (!length || image.endLine) return 0; // a line that is no record, or after the end
     RecordPlace place = PlaceRecord(&image.base, record);
     if (place.type == TYPE_END) image.endLine = line;
-    if (place.type != TYPE_DATA) return 0;
-    uint64_t end = place.address + static_cast<uint64_t>(place.count); // after its last byte
+    // Ranges lie below 4 GiB: a record there holds bytes up to 0xFFFFFFFF of them at most.
+    if (place.type != TYPE_DATA || place.count == 0 || place.address > 0xFFFFFFFF) return 0;
+    auto first = static_cast<uint32_t>(place.address);
+    uint64_t end = place.address + static_cast<uint64_t>(place.count) - 1;
+    uint32_t last = end > 0xFFFFFFFF ? 0xFFFFFFFF : static_cast<uint32_t>(end);
     for (int32_t r = 0; r < image.rangeCount; ++r) {
         const ImageRange &range = image.ranges[r];
-        uint64_t from = place.address > range.first ? place.address : range.first;
-        uint64_t to = end < uint64_t{range.last} + 1 ? end : uint64_t{range.last} + 1;
-        if (from >= to) continue;
-        auto count = static_cast<uint32_t>(to - from);
-        Reserve(image.runs, image.runCapacity, image.runCount, image.runCount + 1);
+        uint32_t from = first > range.first ? first : range.first;
+        uint32_t to = last < range.last ? last : range.last;
+        if (from > to) continue;
+        uint32_t count = to - from + 1;
         Reserve(image.bytes, image.byteCapacity, image.byteCount, image.byteCount + count);
-        image.runs[image.runCount++] = {static_cast<uint32_t>(from), count, line,
-                                        static_cast<uint32_t>(image.byteCount)};
-        const char *digits = record + 9 + 2 * (from - place.address);
-        for (uint32_t k = 0; k < count; ++k, digits += 2)
-            image.bytes[image.byteCount++] = static_cast<uint8_t>(DigitPair(digits));
+        ImageRun *run = image.runCount ? &image.runs[image.runCount - 1] : nullptr;
+        if (run && from > run->address && from - run->address == run->count && count == run->each &&
+            image.lastLine + 1 == line && int64_t{run->at} + run->count == image.byteCount) {
+            run->count += count; // the run goes on
+        } else {
+            Reserve(image.runs, image.runCapacity, image.runCount, image.runCount + 1);
+            image.runs[image.runCount++] = {from, count, line,
+                                            static_cast<uint32_t>(image.byteCount), count};
+        }
+        image.lastLine = line;
+        DecodeDigits(record + 9 + 2 * (from - first), image.bytes + image.byteCount,
+                     static_cast<int32_t>(count));
+        image.byteCount += count;
     }
     return 0;
 }
@@ -102,14 +128,15 @@ ImageConflict SortImageRuns(ImageRuns &image) {
     ImageConflict conflict{0, 0, 0};
     for (int64_t i = 1, reach = 0; i < count; ++i) {
         const ImageRun &held = runs[reach], &run = runs[i];
-        for (uint64_t at = run.address; at < EndOf(held) && at < EndOf(run); ++at) {
+        uint32_t last = LastOf(held) < LastOf(run) ? LastOf(held) : LastOf(run);
+        for (uint32_t at = run.address, n = Holds(held, at) ? last - at + 1 : 0; n > 0; ++at, --n) {
             if (ByteAt(image, held, at) == ByteAt(image, run, at)) continue;
+            int64_t one = LineAt(held, at), other = LineAt(run, at);
             if (!conflict.first || at < conflict.address)
-                conflict = {static_cast<uint32_t>(at), held.line < run.line ? held.line : run.line,
-                            held.line < run.line ? run.line : held.line};
+                conflict = {at, one < other ? one : other, one < other ? other : one};
             break;
         }
-        if (EndOf(run) > EndOf(held)) reach = i;
+        if (LastOf(run) > LastOf(held)) reach = i;
     }
     return conflict;
 }
@@ -118,21 +145,21 @@ void OverlayImageBytes(ImageRuns &image, uint32_t address, const uint8_t *bytes,
     for (int64_t i = 0; i < image.runCount; ++i)
         for (int32_t k = 0; k < count; ++k) {
             const ImageRun &run = image.runs[i];
-            uint64_t at = uint64_t{address} + static_cast<uint64_t>(k);
-            if (at >= run.address && at < EndOf(run)) ByteAt(image, run, at) = bytes[k];
+            uint32_t at = address + static_cast<uint32_t>(k);
+            if (Holds(run, at)) ByteAt(image, run, at) = bytes[k];
         }
 }
 
 bool ReadImageBytes(const ImageRuns &image, uint32_t address, int32_t count, uint8_t *out,
                     int64_t *line) {
     for (int32_t k = count; k-- > 0;) {
-        uint64_t at = uint64_t{address} + static_cast<uint64_t>(k);
+        uint32_t at = address + static_cast<uint32_t>(k);
         int64_t i = 0;
-        while (i < image.runCount && (at < image.runs[i].address || at >= EndOf(image.runs[i])))
+        while (i < image.runCount && !Holds(image.runs[i], at))
             ++i;
         if (i == image.runCount) return false;
         out[k] = ByteAt(image, image.runs[i], at);
-        *line = image.runs[i].line; // the first byte's, last
+        *line = LineAt(image.runs[i], at); // the first byte's, last
     }
     return true;
 }
@@ -141,17 +168,18 @@ uint32_t ImageChecksumOver(const ImageRuns &image, ChecksumAlgorithm algorithm, 
                            uint32_t last, uint8_t fill) {
     ImageChecksum sum{};
     BeginImageChecksum(sum, algorithm);
-    uint64_t next = first, end = uint64_t{last} + 1; // the first address not yet taken
+    uint64_t next = first; // the first address not yet taken
     for (int64_t i = 0; i < image.runCount; ++i) {
         const ImageRun &run = image.runs[i];
         uint64_t from = run.address > next ? run.address : next;
-        uint64_t to = EndOf(run) < end ? EndOf(run) : end;
-        if (from >= to) continue;
+        uint64_t to = LastOf(run) < last ? LastOf(run) : last;
+        if (from > to) continue;
         AddImageFill(sum, fill, from - next);
-        AddImageBytes(sum, &ByteAt(image, run, from), static_cast<int64_t>(to - from));
-        next = to;
+        AddImageBytes(sum, &ByteAt(image, run, static_cast<uint32_t>(from)),
+                      static_cast<int64_t>(to - from + 1));
+        next = to + 1;
     }
-    AddImageFill(sum, fill, end - next);
+    AddImageFill(sum, fill, uint64_t{last} + 1 - next);
     return EndImageChecksum(sum);
 }
 

@@ -6,8 +6,8 @@
  * ReleaseImageRuns). CollectImageRuns is the visitor of a checking walk (core/patcher.h): of every
  * data record up to the end-of-file record (core/addresses.h places them; a record after it holds
  * no address, as for --set) it keeps the part in each range as a run: its address, its bytes and
- * the record's line. Records may come in any order; memory grows with the bytes in the ranges
- * (and 24 bytes a run), not with the file.
+ * the record's line (records that follow each other make one run). Records may come in any order;
+ * memory grows with the bytes in the ranges, not with the file.
  *
  * SortImageRuns orders the runs by address (then line) and gives the lowest address that two
  * records hold with different values, and their lines; a conflict with first == 0 is none.
@@ -32,11 +32,14 @@ struct ImageRange {
     uint32_t first, last;
 };
 
+// The bytes of records of `each` bytes on lines one after another, at addresses one after
+// another, as a file's data records mostly are.
 struct ImageRun {
     uint32_t address;
     uint32_t count;
-    int64_t line;
-    uint32_t at; // of its first byte in the image's bytes
+    int64_t line; // of the record that holds its first byte
+    uint32_t at;  // of its first byte in the image's bytes
+    uint32_t each;
 };
 
 struct ImageRuns {
@@ -46,8 +49,9 @@ struct ImageRuns {
     int64_t runCount, runCapacity;
     uint8_t *bytes; // owned, main heap
     int64_t byteCount, byteCapacity;
-    uint64_t base;   // of the walk: the records' address base
-    int64_t endLine; // of the walk: the end-of-file record's line, or 0
+    uint64_t base;    // of the walk: the records' address base
+    int64_t endLine;  // of the walk: the end-of-file record's line, or 0
+    int64_t lastLine; // of the walk: the line of the record that the last run ends with
 };
 
 struct ImageConflict {
