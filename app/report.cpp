@@ -239,7 +239,8 @@ void WriteChecksumLine(Report &report, const Finding &finding) {
 } // namespace
 
 // The checksum finding's template, "%1" and "%2" in front, the other fields two characters wide,
-// put together in advance: the path with the runs around it, and the rest with two places.
+// put together in advance: the path with the runs around it, and the rest with two places. Only
+// natively: the Windows program, which has to fit in 72 KiB, makes each line from its template.
 void BeginReport(Report &report, const char *path, bool patching) {
     report.path = path;
     report.pathLength = StringLength(path);

@@ -4,11 +4,11 @@
  * and the command line's own faults.
  *
  * A Report is one file's, each line led by its path as given; BeginReport makes it. Its sinks
- * (ReportFinding, ReportStructure, ReportStretch) take what the walks find, one line each; the
- * line of a finding that a report may hold a million times is made in the output's buffer
- * without taking its template apart again. Findings and summaries go to the standard output;
- * failures natively to the standard error, on Windows with the rest (runtime/standard_output.h).
- * Nothing fails: where there is no stream, nothing is written.
+ * (ReportFinding, ReportStructure, ReportStretch) take what the walks find, one line each;
+ * natively the line of a checksum finding, which a report may hold a million times, is made in
+ * the output's buffer from a line put together once per file. Findings and summaries go to the
+ * standard output; failures natively to the standard error, on Windows with the rest
+ * (runtime/standard_output.h). Nothing fails: where there is no stream, nothing is written.
  *
  * EndReport writes out what is left. It returns true when every byte of the report went out;
  * else false, after a line on the error stream, where that still works, that says why the
