@@ -728,6 +728,20 @@ TEST(CommandLine, FailsWhenTheWindowCannotOpen) {
     DeleteFileA(WindowsPath(code).c_str());
 }
 
+// Started with its standard output closed, which Wine hands over as a handle that is none, the
+// tool patches the file and has no report to fail on.
+TEST(CommandLine, PatchesWithItsOutputClosed) {
+    std::string path = testfiles::Folder("output closed") + "c.hex";
+    ASSERT_TRUE(testfiles::Write(path, mixed::File("\r\n", false)));
+    std::string code = UnixScratch("exit");
+    ASSERT_TRUE(RunUnixCommand(
+        "wine " CHECKSUMME_EXE " '" + path + "' >&- 2>/dev/null; echo $? >" + code, 30000));
+    EXPECT_EQ(testfiles::Read(WindowsPath(code)), "0\n");
+    EXPECT_EQ(testfiles::Read(path), mixed::File("\r\n", false, "40"));
+    DeleteFileA(WindowsPath(code).c_str());
+    testfiles::Remove(path);
+}
+
 // An empty quoted argument is no argument: the window stays for the user.
 TEST(CommandLine, EmptyArgumentKeepsTheWindow) {
     Tool tool;
