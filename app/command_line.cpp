@@ -41,23 +41,23 @@ ChecksumRanges RangesOf(const CommandLine &command) {
     made.ranges = static_cast<ImageRange *>(
         MainHeapAlloc(static_cast<size_t>(made.count) * sizeof(ImageRange)));
     for (int32_t k = 0; k < command.checksumCount; ++k) {
-        const ChecksumSpec &spec = command.checksums[k];
-        made.ranges[k] = {spec.first, spec.last};
+        const ChecksumJob &job = command.checksums[k];
+        made.ranges[k] = {job.first, job.last};
         made.ranges[command.checksumCount + k] = {
-            spec.address, spec.address + static_cast<uint32_t>(ChecksumWidth(spec.algorithm)) - 1};
+            job.address, job.address + static_cast<uint32_t>(ChecksumWidth(job.algorithm)) - 1};
     }
     return made;
 }
 
-// The value stored at a spec's place, as its bytes are ordered; false when no record holds
+// The value stored at a job's place, as its bytes are ordered; false when no record holds
 // them all.
-bool StoredValue(const ImageRuns &image, const ChecksumSpec &spec, uint32_t *value, int64_t *line) {
+bool StoredValue(const ImageRuns &image, const ChecksumJob &job, uint32_t *value, int64_t *line) {
     uint8_t bytes[4] = {};
-    int32_t width = ChecksumWidth(spec.algorithm);
-    if (!ReadImageBytes(image, spec.address, width, bytes, line)) return false;
+    int32_t width = ChecksumWidth(job.algorithm);
+    if (!ReadImageBytes(image, job.address, width, bytes, line)) return false;
     *value = 0;
     for (int32_t k = 0; k < width; ++k)
-        *value |= static_cast<uint32_t>(bytes[spec.bigEndian ? width - 1 - k : k]) << 8 * k;
+        *value |= static_cast<uint32_t>(bytes[job.bigEndian ? width - 1 - k : k]) << 8 * k;
     return true;
 }
 
@@ -73,15 +73,14 @@ void ComputeChecksums(const CommandLine &command, ImageRuns &image, SetFile &fil
         if (!place) OverlayImageBytes(image, setting.address, setting.bytes, setting.count);
     }
     for (int32_t k = 0; k < command.checksumCount; ++k) {
-        const ChecksumSpec &spec = command.checksums[k];
-        uint32_t value =
-            ImageChecksumOver(image, spec.algorithm, spec.first, spec.last, command.fill);
+        const ChecksumJob &job = command.checksums[k];
+        uint32_t value = ImageChecksumOver(image, job.algorithm, job.first, job.last, command.fill);
         uint8_t bytes[4] = {};
-        ChecksumBytes(value, ChecksumWidth(spec.algorithm), spec.bigEndian, bytes);
-        OverlayImageBytes(image, spec.address, bytes, ChecksumWidth(spec.algorithm));
+        ChecksumBytes(value, ChecksumWidth(job.algorithm), job.bigEndian, bytes);
+        OverlayImageBytes(image, job.address, bytes, ChecksumWidth(job.algorithm));
         file.values[k] = value;
         uint32_t stored = 0;
-        StoredValue(image, spec, &stored, &file.lines[k]);
+        StoredValue(image, job, &stored, &file.lines[k]);
     }
 }
 
@@ -147,16 +146,15 @@ int32_t CheckChecksums(const CommandLine &command, ImageRuns &image, const Repor
     }
     int32_t outcome = 0;
     for (int32_t k = 0; k < command.checksumCount; ++k) {
-        const ChecksumSpec &spec = command.checksums[k];
-        uint32_t value =
-            ImageChecksumOver(image, spec.algorithm, spec.first, spec.last, command.fill);
+        const ChecksumJob &job = command.checksums[k];
+        uint32_t value = ImageChecksumOver(image, job.algorithm, job.first, job.last, command.fill);
         uint32_t stored = 0;
         int64_t line = 0;
-        if (!StoredValue(image, spec, &stored, &line)) {
-            ReportChecksumNotStored(report, spec.address);
+        if (!StoredValue(image, job, &stored, &line)) {
+            ReportChecksumNotStored(report, job.address);
             return -1;
         }
-        if (reporting) ReportChecksumChecked(report, line, spec, value, stored);
+        if (reporting) ReportChecksumChecked(report, line, job, value, stored);
         if (value != stored) outcome = 1;
     }
     return outcome;
@@ -278,10 +276,9 @@ bool FindSetBytes(const CommandLine &command, const ChecksumRanges &ranges, SetF
         BeginImageRuns(image, ranges.ranges, ranges.count);
         FirstWalk both{&file.search, &image};
         int32_t walked =
-            ranges.ranges ? WalkHexChannel(file.channel, WALK_CHECK, NoteSetMalformed, &file.search,
-                                           &file.first, FindHoldersAndImage, &both)
-                          : WalkHexChannel(file.channel, WALK_CHECK, NoteSetMalformed, &file.search,
-                                           &file.first, FindSetHolders, &file.search);
+            WalkHexChannel(file.channel, WALK_CHECK, NoteSetMalformed, &file.search, &file.first,
+                           ranges.ranges ? FindHoldersAndImage : FindSetHolders,
+                           ranges.ranges ? static_cast<void *>(&both) : &file.search);
         SetRefusal refusal = FindSetRefusal(file.search);
         ImageConflict conflict = SortImageRuns(image);
         if (walked != 1)

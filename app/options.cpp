@@ -83,31 +83,31 @@ Option OptionOf(const char *text, const char **value) {
 }
 
 // ALGORITHM:START-END@ADDRESS, :be after it for big-endian.
-bool ReadChecksumSpec(const char *text, ChecksumSpec &spec) {
+bool ReadChecksumJob(const char *text, ChecksumJob &job) {
     const char *colon = std::strchr(text, ':');
     if (!colon) return false;
-    spec.algorithm = ChecksumAlgorithmNamed(text, static_cast<int32_t>(colon - text));
+    job.algorithm = ChecksumAlgorithmNamed(text, static_cast<int32_t>(colon - text));
     const char *at = colon + 1;
     uint64_t first = 0, last = 0, address = 0;
-    if (!spec.algorithm || !ReadSettingNumber(&at, "-", 0xFFFFFFFF, &first) || *at++ != '-' ||
+    if (!job.algorithm || !ReadSettingNumber(&at, "-", 0xFFFFFFFF, &first) || *at++ != '-' ||
         !ReadSettingNumber(&at, "@", 0xFFFFFFFF, &last) || *at++ != '@' ||
         !ReadSettingNumber(&at, ":", 0xFFFFFFFF, &address))
         return false;
-    spec.bigEndian = at[0] == ':';
-    if (spec.bigEndian ? std::strcmp(at, ":be") != 0 : *at != 0) return false;
-    spec.first = static_cast<uint32_t>(first);
-    spec.last = static_cast<uint32_t>(last);
-    spec.address = static_cast<uint32_t>(address);
-    uint64_t end = address + static_cast<uint64_t>(ChecksumWidth(spec.algorithm)) - 1;
+    job.bigEndian = at[0] == ':';
+    if (job.bigEndian ? std::strcmp(at, ":be") != 0 : *at != 0) return false;
+    job.first = static_cast<uint32_t>(first);
+    job.last = static_cast<uint32_t>(last);
+    job.address = static_cast<uint32_t>(address);
+    uint64_t end = address + static_cast<uint64_t>(ChecksumWidth(job.algorithm)) - 1;
     return first <= last && end <= 0xFFFFFFFF && (end < first || address > last);
 }
 
 // The value's place joins the --set values, its bytes 0 until they are known.
-SettingRead AddChecksumPlace(ByteSettingList &settings, const ChecksumSpec &spec) {
+SettingRead AddChecksumPlace(ByteSettingList &settings, const ChecksumJob &job) {
     ByteSetting place{};
-    place.address = spec.address;
-    place.count = ChecksumWidth(spec.algorithm);
-    place.argument = spec.argument;
+    place.address = job.address;
+    place.count = ChecksumWidth(job.algorithm);
+    place.argument = job.argument;
     return AddByteSettingValue(settings, place);
 }
 
@@ -128,8 +128,8 @@ CommandLine ReadCommandLine() {
     if (count > 0) {
         command.files =
             static_cast<int32_t *>(MainHeapAlloc(static_cast<size_t>(count) * sizeof(int32_t)));
-        command.checksums = static_cast<ChecksumSpec *>(
-            MainHeapAlloc(static_cast<size_t>(count) * sizeof(ChecksumSpec)));
+        command.checksums = static_cast<ChecksumJob *>(
+            MainHeapAlloc(static_cast<size_t>(count) * sizeof(ChecksumJob)));
     }
     bool check = false, strict = false, set = false, options = true, named = false;
     for (int32_t index = 0; index < count; ++index) {
@@ -174,12 +174,12 @@ CommandLine ReadCommandLine() {
                 break;
             }
             if (option == OPTION_CHECKSUM) {
-                ChecksumSpec spec{};
-                spec.argument = index;
-                if (!ReadChecksumSpec(value, spec) ||
-                    AddChecksumPlace(command.settings, spec) != SETTING_ADDED)
+                ChecksumJob job{};
+                job.argument = index;
+                if (!ReadChecksumJob(value, job) ||
+                    AddChecksumPlace(command.settings, job) != SETTING_ADDED)
                     return Faulty(command, FAULT_CHECKSUM_VALUE, index, index);
-                command.checksums[command.checksumCount++] = spec;
+                command.checksums[command.checksumCount++] = job;
                 break;
             }
             set = true;

@@ -69,7 +69,7 @@ enum CommandFault : int32_t {
 };
 
 // A --checksum value: the algorithm's checksum over first to last, stored at address.
-struct ChecksumSpec {
+struct ChecksumJob {
     ChecksumAlgorithm algorithm;
     bool bigEndian;
     int32_t argument; // the number of the argument that named it
@@ -83,7 +83,7 @@ struct CommandLine {
     int32_t fileCount;
     ByteSettingList settings; // owned: the --set values and the places of the --checksum
                               // values (0 until a file's are known), in address order
-    ChecksumSpec *checksums;  // owned, main heap: the --checksum values, in order
+    ChecksumJob *checksums;   // owned, main heap: the --checksum values, in order
     int32_t checksumCount;
     uint8_t fill; // the --fill byte, 0xFF without one
     CommandFault fault;

@@ -121,10 +121,11 @@ struct Decimal {
     int32_t length;
 };
 
-// An address as a template's field: 0x and at least eight upper-case hexadecimal digits.
+// A number as a template's field: 0x and at least `fewest` upper-case hexadecimal digits; an
+// address has eight, a checksum's value two a byte.
 struct Address {
-    explicit Address(uint64_t value) {
-        int32_t digits = 8;
+    explicit Address(uint64_t value, int32_t fewest = 8) {
+        int32_t digits = fewest;
         while (digits < 16 && value >> 4 * digits)
             ++digits;
         text[0] = '0';
@@ -234,6 +235,17 @@ void WriteChecksumLine(Report &report, const Finding &finding) {
     at[line.rightAt] = finding.right[0];
     at[line.rightAt + 1] = finding.right[1];
     OutputFilled(static_cast<int32_t>(at + line.tailLength - out));
+}
+
+// A --checksum value's line.
+void WriteImageChecksumLine(const char *text, const Report &report, int64_t line,
+                            const ChecksumJob &job, uint32_t value, uint32_t stored) {
+    int32_t width = ChecksumWidth(job.algorithm);
+    WriteTemplate(text, {PathOf(report), Decimal(line), ChecksumShortName(job.algorithm),
+                         Address(job.first), Address(job.last), Address(value, 2 * width),
+                         Address(job.address),
+                         job.bigEndian ? texts::BIG_ENDIAN_ORDER : texts::LITTLE_ENDIAN_ORDER,
+                         Address(stored, 2 * width)});
 }
 
 } // namespace
@@ -374,42 +386,15 @@ void ReportSetSkipped(const Report &report) {
     WriteFailure(texts::SET_SKIPPED, {PathOf(report)});
 }
 
-namespace {
-
-// A value of a checksum's width: 0x and two upper-case hexadecimal digits a byte.
-struct Value {
-    Value(uint32_t value, int32_t width) : length(2 + 2 * width) {
-        text[0] = '0';
-        text[1] = 'x';
-        for (int32_t i = 0; i < 2 * width; ++i)
-            text[2 + i] = HEX_DIGITS[value >> 4 * (2 * width - 1 - i) & 15];
-    }
-    operator Field() const { return {text, length}; } // NOLINT: a value is a field
-    char text[10];
-    int32_t length;
-};
-
-void WriteImageChecksumLine(const char *text, const Report &report, int64_t line,
-                            const ChecksumSpec &spec, uint32_t value, uint32_t stored) {
-    int32_t width = ChecksumWidth(spec.algorithm);
-    WriteTemplate(text, {PathOf(report), Decimal(line), ChecksumShortName(spec.algorithm),
-                         Address(spec.first), Address(spec.last), Value(value, width),
-                         Address(spec.address),
-                         spec.bigEndian ? texts::BIG_ENDIAN_ORDER : texts::LITTLE_ENDIAN_ORDER,
-                         Value(stored, width)});
-}
-
-} // namespace
-
-void ReportChecksumStored(const Report &report, int64_t line, const ChecksumSpec &spec,
+void ReportChecksumStored(const Report &report, int64_t line, const ChecksumJob &job,
                           uint32_t value) {
-    WriteImageChecksumLine(texts::CHECKSUM_STORED, report, line, spec, value, value);
+    WriteImageChecksumLine(texts::CHECKSUM_STORED, report, line, job, value, value);
 }
 
-void ReportChecksumChecked(const Report &report, int64_t line, const ChecksumSpec &spec,
+void ReportChecksumChecked(const Report &report, int64_t line, const ChecksumJob &job,
                            uint32_t value, uint32_t stored) {
     WriteImageChecksumLine(value == stored ? texts::CHECKSUM_MATCHES : texts::CHECKSUM_DIFFERS,
-                           report, line, spec, value, stored);
+                           report, line, job, value, stored);
 }
 
 void ReportChecksumConflict(const Report &report, const ImageConflict &conflict, bool setting) {

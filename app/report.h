@@ -65,11 +65,11 @@ void ReportSetIncomplete(const Report &report);
 void ReportSetNamedTwice(const Report &report, const char *earlier);
 // A file of --set not written, since one before it failed.
 void ReportSetSkipped(const Report &report);
-// --checksum: the value computed over the spec's range, at the line of the record that holds
+// --checksum: the value computed over the job's range, at the line of the record that holds
 // its place: stored there (when writing), or found there as stored, or another value stored.
-void ReportChecksumStored(const Report &report, int64_t line, const ChecksumSpec &spec,
+void ReportChecksumStored(const Report &report, int64_t line, const ChecksumJob &job,
                           uint32_t value);
-void ReportChecksumChecked(const Report &report, int64_t line, const ChecksumSpec &spec,
+void ReportChecksumChecked(const Report &report, int64_t line, const ChecksumJob &job,
                            uint32_t value, uint32_t stored);
 // Two records that hold a byte of a range with different values (setting: nothing set); a
 // value's place in no record.

@@ -77,7 +77,7 @@ inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\r\n";
 #define CHECKSUMME_TRY "Try 'checksumme --help' for more information.\r\n"
 #else
 inline constexpr char USAGE[] =
-    "Usage: checksumme [--check | --strict] [--set ADDRESS=BYTES...] [--checksum SPEC...]\n"
+    "Usage: checksumme [--check | --strict] [--set ADDRESS=BYTES...] [--checksum CHECKSUM...]\n"
     "                  [--fill BYTE] [-q] [--] FILE...\n"
     "  checksumme FILE...           rewrites the checksum of every record of each file in place\n"
     "  checksumme --check FILE...   checks each file and changes nothing\n"

@@ -7,13 +7,6 @@
 
 #include <bit>
 
-// SSE2 is part of every x64 processor; elsewhere (32-bit x86, which may lack it, and ARM) line
-// ends are looked for a byte at a time.
-#if defined(__x86_64__) || defined(_M_X64)
-#define LINE_END_SCAN_SSE2 1
-#include <emmintrin.h>
-#endif
-
 namespace {
 
 constexpr char UNKNOWN_END = 1;
@@ -175,7 +168,9 @@ bool EndsLine(Walk &walk, const char *ending, bool empty) {
     return !belongsToCR;
 }
 
-#ifdef LINE_END_SCAN_SSE2
+// Line ends sixteen bytes at a time where records are read so too (core/record_sum.h); elsewhere
+// a byte at a time.
+#ifdef RECORD_SUM_SSE2
 // Bit n set when byte n of the sixteen at bytes is a line-end byte (CR, LF or zero).
 unsigned LineEndBits(const char *bytes) {
     const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes));

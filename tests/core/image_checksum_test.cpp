@@ -13,22 +13,9 @@
 
 namespace {
 
-constexpr uint32_t ONES = 0xFFFFFFFF;
 // In the algorithms' order, CHECKSUM_NONE first.
-const struct Case {
-    const char *shortName, *catalogueName; // "" for none
-    reference::CrcModel model;
-    uint32_t check; // of "123456789"
-} CASES[] = {
-    {"", "", {8}, 0},
-    {"crc32", "CRC-32/ISO-HDLC", {32, 0x04C11DB7, ONES, true, true, ONES}, 0xCBF43926},
-    {"crc32-mpeg2", "CRC-32/MPEG-2", {32, 0x04C11DB7, ONES}, 0x0376E6E7},
-    {"crc16-xmodem", "CRC-16/XMODEM", {16, 0x1021}, 0x31C3},
-    {"crc16-ccitt", "CRC-16/IBM-3740", {16, 0x1021, 0xFFFF}, 0x29B1},
-    {"sum8", "", {8}, 0xDD},
-    {"sum16", "", {16}, 0x01DD},
-    {"sum32", "", {32}, 0x000001DD},
-};
+using Case = reference::CatalogueEntry;
+const auto &CASES = reference::CATALOGUE;
 
 ChecksumAlgorithm Named(const std::string &name) {
     return ChecksumAlgorithmNamed(name.data(), static_cast<int32_t>(name.size()));

@@ -41,31 +41,6 @@ bool IsHex(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
-// ADDRESS=BYTES: ADDRESS decimal or 0x / 0X hexadecimal up to 0xFFFFFFFF, BYTES 1 to 255 bytes
-// in pairs of hexadecimal digits, the last at 0xFFFFFFFF at most.
-CommandFault ReadValue(const std::string &value, int32_t argument, Setting &setting) {
-    size_t equals = value.find('=');
-    if (equals == std::string::npos) return FAULT_SET_VALUE;
-    std::string address = value.substr(0, equals), bytes = value.substr(equals + 1);
-    bool hex = address.size() > 2 && address[0] == '0' && (address[1] == 'x' || address[1] == 'X');
-    std::string digits = hex ? address.substr(2) : address;
-    if (digits.empty()) return FAULT_SET_VALUE;
-    uint64_t at = 0;
-    for (char c : digits) {
-        if (hex ? !IsHex(c) : !(c >= '0' && c <= '9')) return FAULT_SET_VALUE;
-        int digit = c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
-        at = at * (hex ? 16 : 10) + static_cast<uint64_t>(digit);
-        if (at > 0xFFFFFFFFu) return FAULT_SET_VALUE;
-    }
-    if (bytes.empty() || bytes.size() % 2 || bytes.size() > 510) return FAULT_SET_VALUE;
-    if (!std::all_of(bytes.begin(), bytes.end(), IsHex)) return FAULT_SET_VALUE;
-    if (at + bytes.size() / 2 - 1 > 0xFFFFFFFFu) return FAULT_SET_PAST_END;
-    for (char &c : bytes)
-        c = c >= 'a' ? static_cast<char>(c - 'a' + 'A') : c;
-    setting = {at, bytes, argument};
-    return FAULT_NONE;
-}
-
 // A number as ADDRESS is one: decimal or 0x / 0X hexadecimal, at most most.
 bool ReadNumber(const std::string &text, uint64_t most, uint64_t &number) {
     bool hex = text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
@@ -79,6 +54,23 @@ bool ReadNumber(const std::string &text, uint64_t most, uint64_t &number) {
         if (number > most) return false;
     }
     return true;
+}
+
+// ADDRESS=BYTES: ADDRESS decimal or 0x / 0X hexadecimal up to 0xFFFFFFFF, BYTES 1 to 255 bytes
+// in pairs of hexadecimal digits, the last at 0xFFFFFFFF at most.
+CommandFault ReadValue(const std::string &value, int32_t argument, Setting &setting) {
+    size_t equals = value.find('=');
+    if (equals == std::string::npos) return FAULT_SET_VALUE;
+    std::string bytes = value.substr(equals + 1);
+    uint64_t at = 0;
+    if (!ReadNumber(value.substr(0, equals), 0xFFFFFFFFu, at)) return FAULT_SET_VALUE;
+    if (bytes.empty() || bytes.size() % 2 || bytes.size() > 510) return FAULT_SET_VALUE;
+    if (!std::all_of(bytes.begin(), bytes.end(), IsHex)) return FAULT_SET_VALUE;
+    if (at + bytes.size() / 2 - 1 > 0xFFFFFFFFu) return FAULT_SET_PAST_END;
+    for (char &c : bytes)
+        c = c >= 'a' ? static_cast<char>(c - 'a' + 'A') : c;
+    setting = {at, bytes, argument};
+    return FAULT_NONE;
 }
 
 // ALGORITHM:START-END@ADDRESS[:be]: the width of the algorithm's value and its place, or 0.
