@@ -4,7 +4,7 @@
 #include "app/report.h"
 #include "app/texts.h"
 #include "core/byte_settings.h"
-#include "core/image_runs.h"
+#include "core/hex_image.h"
 #include "core/patcher.h"
 #include "core/structure_check.h"
 #include "runtime/arguments.h"
@@ -13,45 +13,46 @@
 #include "runtime/standard_output.h"
 #include "runtime/strings.h"
 
+#include <cassert>
 #include <cstring>
+#include <initializer_list>
 
 namespace {
 
-// One file of --set, from its open to its close.
-struct SetFile {
-    int32_t channel;  // owned, auto-numbered; 0 when it could not be opened; closed by the end
-    FileStamp stamp;  // as opened
-    SetSearch search; // owned; the first walk's
-    WalkTally first;  // of the first walk
-    uint32_t *values; // owned, main heap: each --checksum value's, from the first walk
-    int64_t *lines;   // owned, main heap: the line of the record that holds each value's place
-    ByteSettingList *settings; // borrowed: the call's own copy, this file's values put in
-};
-
-// The ranges of the --checksum values, then the places of the values: what a file's image
-// holds. Owned, main heap; ranges[0] == nullptr without --checksum.
-struct ChecksumRanges {
+// The address ranges that the images of a call's files take: each --checksum value's range and
+// place, the place written when storing; when writing, each --set value's bytes. Owned, main
+// heap; ranges == nullptr when there are none.
+struct CallRanges {
     ImageRange *ranges;
     int32_t count;
 };
 
-ChecksumRanges RangesOf(const CommandLine &command) {
-    ChecksumRanges made{nullptr, 2 * command.checksumCount};
-    if (!command.checksumCount) return made;
-    made.ranges = static_cast<ImageRange *>(
-        MainHeapAlloc(static_cast<size_t>(made.count) * sizeof(ImageRange)));
+CallRanges RangesOf(const CommandLine &command, bool writing) {
+    int32_t count = 2 * command.checksumCount + (writing ? command.settings.count : 0);
+    CallRanges made{nullptr, count};
+    if (!count) return made;
+    made.ranges =
+        static_cast<ImageRange *>(MainHeapAlloc(static_cast<size_t>(count) * sizeof(ImageRange)));
+    ImageRange *range = made.ranges;
     for (int32_t k = 0; k < command.checksumCount; ++k) {
         const ChecksumJob &job = command.checksums[k];
-        made.ranges[k] = {job.first, job.last};
-        made.ranges[command.checksumCount + k] = {
-            job.address, job.address + static_cast<uint32_t>(ChecksumWidth(job.algorithm)) - 1};
+        *range++ = {job.first, job.last, false};
+        *range++ = {job.address,
+                    job.address + static_cast<uint32_t>(ChecksumWidth(job.algorithm)) - 1, writing};
+    }
+    for (int32_t i = 0; writing && i < command.settings.count; ++i) {
+        const ByteSetting &setting = command.settings.items[i];
+        *range++ = {static_cast<uint32_t>(setting.address),
+                    static_cast<uint32_t>(setting.address) + static_cast<uint32_t>(setting.count) -
+                        1,
+                    true};
     }
     return made;
 }
 
 // The value stored at a job's place, as its bytes are ordered; false when no record holds
 // them all.
-bool StoredValue(const ImageRuns &image, const ChecksumJob &job, uint32_t *value, int64_t *line) {
+bool StoredValue(const HexImage &image, const ChecksumJob &job, uint32_t *value, int64_t *line) {
     uint8_t bytes[4] = {};
     int32_t width = ChecksumWidth(job.algorithm);
     if (!ReadImageBytes(image, job.address, width, bytes, line)) return false;
@@ -61,40 +62,165 @@ bool StoredValue(const ImageRuns &image, const ChecksumJob &job, uint32_t *value
     return true;
 }
 
-// Each --checksum value over a file's sorted image, in the order given: the bytes set by --set
-// first, then each value over its range, put in its place before the next is taken (a range
-// may hold another's value).
-void ComputeChecksums(const CommandLine &command, ImageRuns &image, SetFile &file) {
-    for (int32_t i = 0; i < command.settings.count; ++i) {
-        const ByteSetting &setting = command.settings.items[i];
-        bool place = false;
-        for (int32_t k = 0; k < command.checksumCount; ++k)
-            place = place || command.checksums[k].argument == setting.argument;
-        if (!place) OverlayImageBytes(image, setting.address, setting.bytes, setting.count);
+// Whether a file's image cannot be read or written by address, reported: an unknown image; when
+// writing, a byte set or a value's place that not exactly one data record holds; bytes read that
+// records hold with different values.
+bool RefuseImage(const CommandLine &command, const HexImage &image, const Report &report,
+                 bool writing) {
+    if (image.addresses.unknownLine) {
+        ReportImageUnknown(report, image.addresses, writing);
+        return true;
     }
+    for (int32_t i = 0; writing && i < command.settings.count; ++i) {
+        const ByteSetting &setting = command.settings.items[i];
+        WriteRefusal refusal =
+            WriteHolders(image, static_cast<uint32_t>(setting.address), setting.count);
+        if (refusal.refused) return ReportSetRefusal(report, refusal), true;
+    }
+    for (int32_t k = 0; writing && k < command.checksumCount; ++k) {
+        const ChecksumJob &job = command.checksums[k];
+        WriteRefusal refusal = WriteHolders(image, job.address, ChecksumWidth(job.algorithm));
+        if (refusal.refused) return ReportSetRefusal(report, refusal), true;
+    }
+    if (ImageConflict conflict = ReadConflict(image); conflict.first) {
+        ReportChecksumConflict(report, conflict, writing);
+        return true;
+    }
+    return false;
+}
+
+// A walk's findings for the report, when there is one, and for the image.
+struct ImageReport {
+    Report *report; // may be null
+    HexImage *image;
+};
+
+void ReportToImage(void *context, const Finding &finding) {
+    auto &both = *static_cast<ImageReport *>(context);
+    HexImageSink(both.image, finding);
+    if (both.report) ReportFinding(both.report, finding);
+}
+
+// --check --checksum over a file's image: each value computed and compared with the one
+// stored, and reported. -1 when the image is refused or a value's place is in no record
+// (reported), else the number of values that differ.
+int32_t CheckChecksums(const CommandLine &command, const HexImage &image, const Report &report,
+                       bool reporting) {
+    if (RefuseImage(command, image, report, false)) return -1;
+    int32_t differ = 0;
     for (int32_t k = 0; k < command.checksumCount; ++k) {
         const ChecksumJob &job = command.checksums[k];
         uint32_t value = ImageChecksumOver(image, job.algorithm, job.first, job.last, command.fill);
-        uint8_t bytes[4] = {};
-        ChecksumBytes(value, ChecksumWidth(job.algorithm), job.bigEndian, bytes);
-        OverlayImageBytes(image, job.address, bytes, ChecksumWidth(job.algorithm));
-        file.values[k] = value;
         uint32_t stored = 0;
-        StoredValue(image, job, &stored, &file.lines[k]);
+        int64_t line = 0;
+        if (!StoredValue(image, job, &stored, &line)) {
+            ReportChecksumNotStored(report, job.address);
+            return -1;
+        }
+        if (reporting) ReportChecksumChecked(report, line, job, value, stored);
+        differ += value != stored ? 1 : 0;
     }
+    return differ;
 }
 
-// The first walk's visitor with --checksum: the set bytes' holders and the image.
-struct FirstWalk {
-    SetSearch *search;
-    ImageRuns *image;
+// Walks every named file in order and patches or checks it. Returns EXIT_FAILED when a file
+// could not be opened, read or written, or an image was refused, or the report not written,
+// else EXIT_FOUND_WRONG when checking found something, else EXIT_DONE.
+int32_t WalkNamedFiles(const CommandLine &command, WalkMode mode) {
+    bool reporting = !command.quiet && OpenStandardOutput() != 0;
+    bool failed = false, found = false;
+    bool strict = command.mode == COMMAND_STRICT;
+    CallRanges ranges = RangesOf(command, false);
+    for (int32_t i = 0; i < command.fileCount; ++i) {
+        OwnedString path;
+        TakeArgument(command.files[i], path);
+        Report report{};
+        BeginReport(report, path.Text(), mode == WALK_PATCH);
+        WalkTally tally{};
+        StructureCheck check{};
+        check.sink = reporting ? ReportStructure : nullptr;
+        check.context = &report;
+        HexImage image{};
+        BeginHexImage(image, ranges.ranges, ranges.count);
+        ImageReport both{reporting ? &report : nullptr, &image};
+        FindingSink sink = ranges.ranges ? ReportToImage : reporting ? ReportFinding : nullptr;
+        void *sinkContext = ranges.ranges ? static_cast<void *>(&both) : &report;
+        RecordVisitor visitor = strict          ? CheckRecordStructure
+                                : ranges.ranges ? HexImageVisitor
+                                                : nullptr;
+        void *visitorContext = strict ? static_cast<void *>(&check) : &image;
+        int32_t walked =
+            WalkHexFile(path.Text(), mode, sink, sinkContext, &tally, visitor, visitorContext);
+        int32_t differ = 0;
+        if (walked == 1 && ranges.ranges) {
+            EndHexImage(image);
+            differ = CheckChecksums(command, image, report, reporting);
+        }
+        ReleaseHexImage(image);
+        if (strict) EndStructureCheck(check, walked == 1 ? tally.linesDone : -1);
+        if (differ < 0) { // no summary, as for a refused --set
+            failed = true;
+            continue;
+        }
+        if (walked != 1)
+            ReportFailure(report, walked, tally);
+        else if (reporting)
+            ReportSummary(report, tally,
+                          strict            ? texts::SUMMARY_STRICT
+                          : ranges.ranges   ? texts::SUMMARY_CHECKSUMS
+                          : report.patching ? texts::SUMMARY_PATCHED
+                                            : texts::SUMMARY_CHECKED,
+                          strict ? check.findings : differ);
+        failed = failed || walked != 1;
+        found = found || tally.checksums > 0 || tally.malformed > 0 || check.findings > 0 ||
+                differ > 0 || (walked == 1 && tally.records == 0);
+    }
+    if (ranges.ranges) MainHeapFree(ranges.ranges);
+    if (!EndReport() || failed) return EXIT_FAILED;
+    return mode == WALK_CHECK && found ? EXIT_FOUND_WRONG : EXIT_DONE;
+}
+
+// ---- --set and --checksum: open every file, read each, verify, write each, close ----
+
+// One file of the call, from its open to its close.
+struct SetFile {
+    int32_t channel;     // owned, auto-numbered; 0 when it could not be opened; closed by the end
+    FileStamp stamp;     // as opened
+    HexImage image;      // owned: what the first walk found
+    WalkTally first;     // of the first walk
+    ByteSettingList own; // owned, with --checksum: the --set values and this file's checksum
+                         // values that are not in place yet, in address order
+    uint32_t *values;    // owned, main heap: each --checksum value's
+    int64_t *lines;      // owned, main heap: the line of the record that holds each value's place
+    bool *inPlace;       // owned, main heap: each value is stored already
 };
 
-int32_t FindHoldersAndImage(void *context, int64_t line, int64_t position, char *record,
-                            int32_t length) {
-    auto &walk = *static_cast<FirstWalk *>(context);
-    FindSetHolders(walk.search, line, position, record, length);
-    return CollectImageRuns(walk.image, line, position, record, length);
+// Each --checksum value over a file's image, in the order of the values (a value whose place lies
+// in another's range comes before it): the --set values put in first, then each value put in its
+// place before the next is taken. A value stored already is not written again.
+void ComputeChecksums(const CommandLine &command, SetFile &file) {
+    HexImage &image = file.image;
+    for (int32_t i = 0; i < command.settings.count; ++i) {
+        const ByteSetting &setting = command.settings.items[i];
+        OverlayImageBytes(image, static_cast<uint32_t>(setting.address), setting.bytes,
+                          setting.count);
+        AddByteSettingValue(file.own, setting);
+    }
+    for (int32_t k = 0; k < command.checksumCount; ++k) {
+        const ChecksumJob &job = command.checksums[k];
+        int32_t width = ChecksumWidth(job.algorithm);
+        uint32_t value = ImageChecksumOver(image, job.algorithm, job.first, job.last, command.fill);
+        uint32_t stored = 0;
+        [[maybe_unused]] bool held = StoredValue(image, job, &stored, &file.lines[k]);
+        assert(held); // every place lies in one record (RefuseImage)
+        ByteSetting place{job.address, width, job.argument, {}};
+        ChecksumBytes(value, width, job.bigEndian, place.bytes);
+        OverlayImageBytes(image, job.address, place.bytes, width);
+        file.values[k] = value;
+        file.inPlace[k] = stored == value;
+        if (!file.inPlace[k]) AddByteSettingValue(file.own, place);
+    }
+    SortByteSettings(file.own);
 }
 
 // The walk of a file whose bytes were set, but for a record that was not as it had been found;
@@ -102,22 +228,16 @@ int32_t FindHoldersAndImage(void *context, int64_t line, int64_t position, char 
 constexpr int32_t SET_INCOMPLETE = -2;
 constexpr int32_t SET_CHANGED = -3;
 
-// The second walk of --set over one file, through its channel, which it closes. A file that
-// patching would leave as it is but for the set bytes needs only the records found (their
-// checksums change with them); any other is walked whole.
+// The second walk over one file, through its channel, which it closes. A file that patching
+// would leave as it is but for the set bytes needs only the records found (their checksums
+// change with them); any other is walked whole.
 int32_t WriteSetFile(const CommandLine &command, SetFile &file, Report &report, bool reporting,
                      WalkTally *tally, int64_t *records) {
     // Another program may have changed it while the files before it were written.
     if (FileStamp now{}; !ChannelStamp(file.channel, &now) || !(now == file.stamp))
         return SET_CHANGED;
-    // This file's --checksum values in their places.
-    ByteSettingList &settings = *file.settings;
-    for (int32_t i = 0; i < settings.count && file.values; ++i)
-        for (int32_t k = 0; k < command.checksumCount; ++k)
-            if (settings.items[i].argument == command.checksums[k].argument)
-                ChecksumBytes(file.values[k], settings.items[i].count,
-                              command.checksums[k].bigEndian, settings.items[i].bytes);
-    SetWrite write = BeginSetWrite(file.search, reporting ? ReportStretch : nullptr, &report);
+    const ByteSettingList &list = command.checksumCount ? file.own : command.settings;
+    SetWrite write = BeginSetWrite(list, file.image, reporting ? ReportStretch : nullptr, &report);
     bool shortcut = !file.first.unsettled && !file.first.malformed && !file.first.lastRecordOpen;
     int32_t walked;
     if (shortcut) {
@@ -133,101 +253,6 @@ int32_t WriteSetFile(const CommandLine &command, SetFile &file, Report &report, 
     *records = write.records;
     if (walked == 1 && !SetWriteComplete(write)) return SET_INCOMPLETE;
     return walked;
-}
-
-// --check --checksum over a file's image: each value computed and compared with the one
-// stored, and reported. -1 when a range holds conflicting bytes or a value's place is in no
-// record, else 1 when a value stored differs, else 0.
-int32_t CheckChecksums(const CommandLine &command, ImageRuns &image, const Report &report,
-                       bool reporting) {
-    if (ImageConflict conflict = SortImageRuns(image); conflict.first) {
-        ReportChecksumConflict(report, conflict, false);
-        return -1;
-    }
-    int32_t outcome = 0;
-    for (int32_t k = 0; k < command.checksumCount; ++k) {
-        const ChecksumJob &job = command.checksums[k];
-        uint32_t value = ImageChecksumOver(image, job.algorithm, job.first, job.last, command.fill);
-        uint32_t stored = 0;
-        int64_t line = 0;
-        if (!StoredValue(image, job, &stored, &line)) {
-            ReportChecksumNotStored(report, job.address);
-            return -1;
-        }
-        if (reporting) ReportChecksumChecked(report, line, job, value, stored);
-        if (value != stored) outcome = 1;
-    }
-    return outcome;
-}
-
-// Walks every named file in order (given set files, writes them). Returns EXIT_FAILED when a file
-// could not be opened, read or written, or the report not written, else EXIT_FOUND_WRONG when
-// checking found something, else EXIT_DONE.
-int32_t WalkNamedFiles(const CommandLine &command, WalkMode mode, SetFile *set = nullptr) {
-    bool reporting = !command.quiet && OpenStandardOutput() != 0;
-    bool failed = false, found = false;
-    bool strict = command.mode == COMMAND_STRICT;
-    ChecksumRanges ranges = set ? ChecksumRanges{} : RangesOf(command);
-    for (int32_t i = 0; i < command.fileCount; ++i) {
-        OwnedString path;
-        TakeArgument(command.files[i], path);
-        Report report{};
-        BeginReport(report, path.Text(), mode == WALK_PATCH);
-        WalkTally tally{};
-        StructureCheck check{};
-        check.sink = reporting ? ReportStructure : nullptr;
-        check.context = &report;
-        int32_t walked;
-        int64_t setRecords = 0;
-        if (set && failed) { // not one more file is written
-            ReportSetSkipped(report);
-            continue;
-        }
-        ImageRuns image{};
-        BeginImageRuns(image, ranges.ranges, ranges.count);
-        if (set) {
-            walked = WriteSetFile(command, set[i], report, reporting, &tally, &setRecords);
-            for (int32_t k = 0; walked == 1 && reporting && k < command.checksumCount; ++k)
-                ReportChecksumStored(report, set[i].lines[k], command.checksums[k],
-                                     set[i].values[k]);
-        } else {
-            RecordVisitor visitor = strict                  ? CheckRecordStructure
-                                    : command.checksumCount ? CollectImageRuns
-                                                            : nullptr;
-            walked = WalkHexFile(path.Text(), mode, reporting ? ReportFinding : nullptr, &report,
-                                 &tally, visitor, strict ? static_cast<void *>(&check) : &image);
-            if (walked == 1 && command.checksumCount) {
-                int32_t checked = CheckChecksums(command, image, report, reporting);
-                found = found || checked > 0;
-                if (checked < 0) { // no summary, as for a refused --set
-                    failed = true;
-                    ReleaseImageRuns(image);
-                    continue;
-                }
-            }
-        }
-        ReleaseImageRuns(image);
-        if (strict) EndStructureCheck(check, walked == 1 ? tally.linesDone : -1);
-        if (walked == SET_INCOMPLETE)
-            ReportSetIncomplete(report);
-        else if (walked == SET_CHANGED)
-            ReportSetChanged(report);
-        else if (walked != 1)
-            ReportFailure(report, walked, tally);
-        else if (reporting)
-            ReportSummary(report, tally,
-                          set               ? texts::SUMMARY_SET
-                          : strict          ? texts::SUMMARY_STRICT
-                          : report.patching ? texts::SUMMARY_PATCHED
-                                            : texts::SUMMARY_CHECKED,
-                          set ? setRecords : check.findings);
-        failed = failed || walked != 1;
-        found = found || tally.checksums > 0 || tally.malformed > 0 || check.findings > 0 ||
-                (walked == 1 && tally.records == 0);
-    }
-    if (ranges.ranges) MainHeapFree(ranges.ranges);
-    if (!EndReport() || failed) return EXIT_FAILED;
-    return mode == WALK_CHECK && found ? EXIT_FOUND_WRONG : EXIT_DONE;
 }
 
 // Every file open for writing, with its stamp; false when one could not be (each is reported).
@@ -260,39 +285,31 @@ bool OpenSetFiles(const CommandLine &command, SetFile *files) {
     return opened;
 }
 
-// The first walk over every file, which only reads: true when every file could be read and
-// every byte set lies in exactly one data record of each; else the failures and refusals are
-// reported.
-bool FindSetBytes(const CommandLine &command, const ChecksumRanges &ranges, SetFile *files) {
-    bool found = true;
+// The first walk over every file, which only reads: true when every file could be read and its
+// image lets every byte be set (RefuseImage); else the failures and refusals are reported. The
+// checksum values are computed then.
+bool ReadSetFiles(const CommandLine &command, const CallRanges &ranges, SetFile *files) {
+    bool ready = true;
     for (int32_t i = 0; i < command.fileCount; ++i) {
         OwnedString path;
         TakeArgument(command.files[i], path);
         Report report{};
         BeginReport(report, path.Text(), false);
         SetFile &file = files[i];
-        BeginSetSearch(file.search, *file.settings);
-        ImageRuns image{};
-        BeginImageRuns(image, ranges.ranges, ranges.count);
-        FirstWalk both{&file.search, &image};
-        int32_t walked =
-            WalkHexChannel(file.channel, WALK_CHECK, NoteSetMalformed, &file.search, &file.first,
-                           ranges.ranges ? FindHoldersAndImage : FindSetHolders,
-                           ranges.ranges ? static_cast<void *>(&both) : &file.search);
-        SetRefusal refusal = FindSetRefusal(file.search);
-        ImageConflict conflict = SortImageRuns(image);
+        BeginHexImage(file.image, ranges.ranges, ranges.count);
+        int32_t walked = WalkHexChannel(file.channel, WALK_CHECK, HexImageSink, &file.image,
+                                        &file.first, HexImageVisitor, &file.image);
+        EndHexImage(file.image);
+        bool refused = false;
         if (walked != 1)
             ReportFailure(report, walked, file.first);
-        else if (refusal.refused)
-            ReportSetRefusal(report, refusal);
-        else if (conflict.first)
-            ReportChecksumConflict(report, conflict, true);
-        else if (ranges.ranges)
-            ComputeChecksums(command, image, file);
-        ReleaseImageRuns(image);
-        found = found && walked == 1 && !refusal.refused && !conflict.first;
+        else
+            refused = RefuseImage(command, file.image, report, true);
+        if (walked == 1 && !refused && command.checksumCount) ComputeChecksums(command, file);
+        ReleaseImageBytes(file.image); // the records found stay for the write
+        ready = ready && walked == 1 && !refused;
     }
-    return found;
+    return ready;
 }
 
 // True when no file changed since it was opened; else each that did is reported.
@@ -311,38 +328,71 @@ bool SetFilesUnchanged(const CommandLine &command, SetFile *files) {
     return unchanged;
 }
 
+// Writes every file in order, each reported; after a failure not one more file is written.
+int32_t WriteSetFiles(const CommandLine &command, SetFile *files) {
+    bool reporting = !command.quiet && OpenStandardOutput() != 0;
+    bool failed = false;
+    for (int32_t i = 0; i < command.fileCount; ++i) {
+        OwnedString path;
+        TakeArgument(command.files[i], path);
+        Report report{};
+        BeginReport(report, path.Text(), true);
+        if (failed) {
+            ReportSetSkipped(report);
+            continue;
+        }
+        WalkTally tally{};
+        int64_t records = 0;
+        int32_t walked = WriteSetFile(command, files[i], report, reporting, &tally, &records);
+        if (walked == SET_INCOMPLETE)
+            ReportSetIncomplete(report);
+        else if (walked == SET_CHANGED)
+            ReportSetChanged(report);
+        else if (walked != 1)
+            ReportFailure(report, walked, tally);
+        failed = walked != 1;
+        if (failed || !reporting) continue;
+        for (int32_t k = 0; k < command.checksumCount; ++k) {
+            const SetFile &file = files[i];
+            if (file.inPlace[k])
+                ReportChecksumChecked(report, file.lines[k], command.checksums[k], file.values[k],
+                                      file.values[k]);
+            else
+                ReportChecksumStored(report, file.lines[k], command.checksums[k], file.values[k]);
+        }
+        ReportSummary(report, tally, texts::SUMMARY_SET, records);
+    }
+    if (!EndReport() || failed) return EXIT_FAILED;
+    return EXIT_DONE;
+}
+
 // Every file open, then read, then checked for changes, and only then written.
 int32_t SetNamedBytes(const CommandLine &command) {
     auto *files = static_cast<SetFile *>(
         MainHeapAlloc(static_cast<size_t>(command.fileCount) * sizeof(SetFile)));
-    // The call's own copy of the settings, each file's --checksum values put in before its
-    // bytes are written.
-    ByteSettingList settings = command.settings;
-    size_t listed = static_cast<size_t>(settings.count) * sizeof(ByteSetting);
-    settings.items = static_cast<ByteSetting *>(MainHeapAlloc(listed + 1));
-    if (listed) std::memcpy(settings.items, command.settings.items, listed);
-    ChecksumRanges ranges = RangesOf(command);
+    CallRanges ranges = RangesOf(command, true);
     auto values = static_cast<size_t>(command.checksumCount);
-    for (int32_t i = 0; i < command.fileCount; ++i) {
-        files[i].settings = &settings;
-        if (!values) continue;
+    for (int32_t i = 0; i < command.fileCount && values; ++i) {
         files[i].values = static_cast<uint32_t *>(MainHeapAlloc(values * sizeof(uint32_t)));
         files[i].lines = static_cast<int64_t *>(MainHeapAlloc(values * sizeof(int64_t)));
+        files[i].inPlace = static_cast<bool *>(MainHeapAlloc(values * sizeof(bool)));
     }
     int32_t exitCode = EXIT_FAILED;
-    if (OpenSetFiles(command, files) && FindSetBytes(command, ranges, files) &&
+    if (OpenSetFiles(command, files) && ReadSetFiles(command, ranges, files) &&
         SetFilesUnchanged(command, files))
-        exitCode = WalkNamedFiles(command, WALK_PATCH, files);
+        exitCode = WriteSetFiles(command, files);
     else
         EndReport();
     for (int32_t i = 0; i < command.fileCount; ++i) {
-        if (files[i].channel) CloseChannel(files[i].channel);
-        ReleaseSetSearch(files[i].search);
-        if (files[i].values) MainHeapFree(files[i].values);
-        if (files[i].lines) MainHeapFree(files[i].lines);
+        SetFile &file = files[i];
+        if (file.channel) CloseChannel(file.channel);
+        ReleaseHexImage(file.image);
+        ReleaseByteSettings(file.own);
+        for (void *block : {static_cast<void *>(file.values), static_cast<void *>(file.lines),
+                            static_cast<void *>(file.inPlace)})
+            if (block) MainHeapFree(block);
     }
     if (ranges.ranges) MainHeapFree(ranges.ranges);
-    ReleaseByteSettings(settings);
     MainHeapFree(files);
     return exitCode;
 }

@@ -102,13 +102,76 @@ bool ReadChecksumJob(const char *text, ChecksumJob &job) {
     return first <= last && end <= 0xFFFFFFFF && (end < first || address > last);
 }
 
-// The value's place joins the --set values, its bytes 0 until they are known.
-SettingRead AddChecksumPlace(ByteSettingList &settings, const ChecksumJob &job) {
-    ByteSetting place{};
-    place.address = job.address;
-    place.count = ChecksumWidth(job.algorithm);
-    place.argument = job.argument;
-    return AddByteSettingValue(settings, place);
+// A --checksum value's place: its first and last address.
+uint64_t PlaceEnd(const ChecksumJob &job) {
+    return uint64_t{job.address} + static_cast<uint64_t>(ChecksumWidth(job.algorithm)) - 1;
+}
+
+// Whether job a's place lies in job b's range: a must be computed first.
+bool Feeds(const ChecksumJob &a, const ChecksumJob &b) {
+    return a.address <= b.last && PlaceEnd(a) >= b.first;
+}
+
+// The two values whose bytes overlap, or -1: --set values (sorted), then a --set value and a
+// place, then two places.
+CommandFault FindOverlap(CommandLine &command, int32_t *one, int32_t *other) {
+    const ByteSettingList &settings = command.settings;
+    if (int32_t i = SortByteSettings(command.settings); i >= 0) {
+        *one = settings.items[i].argument;
+        *other = settings.items[i + 1].argument;
+        return FAULT_SET_OVERLAP;
+    }
+    for (int32_t k = 0; k < command.checksumCount; ++k) {
+        const ChecksumJob &job = command.checksums[k];
+        for (int32_t i = 0; i < settings.count; ++i) {
+            const ByteSetting &setting = settings.items[i];
+            if (setting.address <= PlaceEnd(job) &&
+                setting.address + static_cast<uint64_t>(setting.count) > job.address) {
+                *one = setting.argument;
+                *other = job.argument;
+                return FAULT_SET_CHECKSUM_OVERLAP;
+            }
+        }
+        for (int32_t j = 0; j < k; ++j)
+            if (command.checksums[j].address <= PlaceEnd(job) &&
+                PlaceEnd(command.checksums[j]) >= job.address) {
+                *one = command.checksums[j].argument;
+                *other = job.argument;
+                return FAULT_CHECKSUM_OVERLAP;
+            }
+    }
+    return FAULT_NONE;
+}
+
+// Puts each --checksum value after those whose places lie in its range, else in the order given.
+// False when no such order exists, with two values that wait for each other (directly or through
+// others) in *one and *other.
+bool OrderChecksums(CommandLine &command, int32_t *one, int32_t *other) {
+    ChecksumJob *jobs = command.checksums;
+    for (int32_t done = 0; done < command.checksumCount; ++done) {
+        // The first value left that no other value left feeds.
+        int32_t next = -1, waiting = -1, fed = -1;
+        for (int32_t k = done; k < command.checksumCount && next < 0; ++k) {
+            int32_t feeder = -1;
+            for (int32_t j = done; j < command.checksumCount && feeder < 0; ++j)
+                if (j != k && Feeds(jobs[j], jobs[k])) feeder = j;
+            if (feeder < 0)
+                next = k;
+            else if (waiting < 0)
+                waiting = k, fed = feeder;
+        }
+        if (next < 0) { // named in the order given
+            *one = jobs[fed].argument < jobs[waiting].argument ? jobs[fed].argument
+                                                               : jobs[waiting].argument;
+            *other = jobs[fed].argument ^ jobs[waiting].argument ^ *one;
+            return false;
+        }
+        ChecksumJob moved = jobs[next];
+        for (int32_t k = next; k > done; --k)
+            jobs[k] = jobs[k - 1];
+        jobs[done] = moved;
+    }
+    return true;
 }
 
 CommandLine Faulty(CommandLine &command, CommandFault fault, int32_t argument, int32_t other) {
@@ -176,8 +239,7 @@ CommandLine ReadCommandLine() {
             if (option == OPTION_CHECKSUM) {
                 ChecksumJob job{};
                 job.argument = index;
-                if (!ReadChecksumJob(value, job) ||
-                    AddChecksumPlace(command.settings, job) != SETTING_ADDED)
+                if (!ReadChecksumJob(value, job))
                     return Faulty(command, FAULT_CHECKSUM_VALUE, index, index);
                 command.checksums[command.checksumCount++] = job;
                 break;
@@ -192,9 +254,11 @@ CommandLine ReadCommandLine() {
         }
         }
     }
-    if (int32_t overlap = SortByteSettings(command.settings); overlap >= 0)
-        return Faulty(command, FAULT_SET_OVERLAP, command.settings.items[overlap].argument,
-                      command.settings.items[overlap + 1].argument);
+    int32_t one = 0, other = 0;
+    if (CommandFault overlap = FindOverlap(command, &one, &other); overlap != FAULT_NONE)
+        return Faulty(command, overlap, one, other);
+    if (!OrderChecksums(command, &one, &other))
+        return Faulty(command, FAULT_CHECKSUM_CYCLE, one, other);
     bool files = command.fileCount > 0;
     // A --checksum value is set unless it is checked.
     set = set || (command.checksumCount > 0 && !check);

@@ -18,8 +18,11 @@
  * version, or a fault (an unknown option, a --set, --checksum or --fill without its value, "-",
  * a value that is no ADDRESS=BYTES or whose bytes run past 0xFFFFFFFF, no --checksum value (an
  * unknown algorithm, addresses past 0xFFFFFFFF, START after END, the value's bytes in the range
- * or past 0xFFFFFFFF), no BYTE), which names its argument. A --checksum value's bytes join the
- * --set values, and values that overlap are a fault too. --set with a check is a misuse, as is
+ * or past 0xFFFFFFFF), no BYTE), which names its argument. Values whose bytes overlap (--set
+ * values, a --set value and a --checksum value's place, two places) are a fault too, and so are
+ * --checksum values whose ranges hold each other's places (also through others): no order could
+ * store them all. A value whose place lies in another's range is put before it. --set with a check
+ * is a misuse, as is
  * --checksum with --strict and a check or --set of no file, and natively a call without a file;
  * --checksum with --check checks the values stored, else it sets them (COMMAND_SET); without one
  * the window opens on Windows. Every other argument names a file, in order, even an empty one
@@ -55,17 +58,20 @@ enum CommandMode : int32_t {
 };
 
 enum CommandFault : int32_t {
-    FAULT_NONE,           // misused: the usage tells
-    FAULT_UNKNOWN_OPTION, // the argument
-    FAULT_NO_VALUE,       // the --set at the end
-    FAULT_STANDARD_INPUT, // "-"
-    FAULT_SET_VALUE,      // the value
-    FAULT_SET_PAST_END,   // the value
-    FAULT_SET_OVERLAP,    // the two values
-    FAULT_NO_CHECKSUM,    // the --checksum at the end
-    FAULT_NO_FILL,        // the --fill at the end
-    FAULT_CHECKSUM_VALUE, // the value
-    FAULT_FILL_VALUE,     // the value
+    FAULT_NONE,                 // misused: the usage tells
+    FAULT_UNKNOWN_OPTION,       // the argument
+    FAULT_NO_VALUE,             // the --set at the end
+    FAULT_STANDARD_INPUT,       // "-"
+    FAULT_SET_VALUE,            // the value
+    FAULT_SET_PAST_END,         // the value
+    FAULT_SET_OVERLAP,          // the two values
+    FAULT_NO_CHECKSUM,          // the --checksum at the end
+    FAULT_NO_FILL,              // the --fill at the end
+    FAULT_CHECKSUM_VALUE,       // the value
+    FAULT_FILL_VALUE,           // the value
+    FAULT_SET_CHECKSUM_OVERLAP, // the --set value and the --checksum value
+    FAULT_CHECKSUM_OVERLAP,     // the two --checksum values whose places overlap
+    FAULT_CHECKSUM_CYCLE,       // two --checksum values whose ranges hold each other's places
 };
 
 // A --checksum value: the algorithm's checksum over first to last, stored at address.
@@ -81,9 +87,9 @@ struct CommandLine {
     bool quiet;
     int32_t *files; // owned, main heap: the argument index of every file, in order
     int32_t fileCount;
-    ByteSettingList settings; // owned: the --set values and the places of the --checksum
-                              // values (0 until a file's are known), in address order
-    ChecksumJob *checksums;   // owned, main heap: the --checksum values, in order
+    ByteSettingList settings; // owned: the --set values, in address order
+    ChecksumJob *checksums;   // owned, main heap: the --checksum values, each after those whose
+                              // places lie in its range, else in the order given
     int32_t checksumCount;
     uint8_t fill; // the --fill byte, 0xFF without one
     CommandFault fault;

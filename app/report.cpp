@@ -244,7 +244,9 @@ void WriteImageChecksumLine(const char *text, const Report &report, int64_t line
     WriteTemplate(text, {PathOf(report), Decimal(line), ChecksumShortName(job.algorithm),
                          Address(job.first), Address(job.last), Address(value, 2 * width),
                          Address(job.address),
-                         job.bigEndian ? texts::BIG_ENDIAN_ORDER : texts::LITTLE_ENDIAN_ORDER,
+                         width == 1      ? ""
+                         : job.bigEndian ? texts::BIG_ENDIAN_ORDER
+                                         : texts::LITTLE_ENDIAN_ORDER,
                          Address(stored, 2 * width)});
 }
 
@@ -309,9 +311,9 @@ void ReportFinding(void *context, const Finding &finding) {
 
 void ReportStructure(void *context, const StructureFinding &finding) {
     static constexpr const char *TEXTS[] = {
-        texts::AFTER_END,     texts::UNKNOWN_TYPE, texts::WRONG_BYTE_COUNT,
-        texts::HELD_BEFORE,   texts::NO_END,       texts::NOT_RECORD,
-        texts::ADDRESS_FIELD, texts::PAST_4G,      texts::NO_DATA};
+        texts::AFTER_END, texts::UNKNOWN_TYPE, texts::WRONG_BYTE_COUNT, texts::HELD_BEFORE,
+        texts::NO_END,    texts::NOT_RECORD,   texts::ADDRESS_FIELD,    texts::PAST_4G,
+        texts::NO_DATA,   texts::WRAPS};
     const Report &report = *static_cast<const Report *>(context);
     const char type[2] = {HEX_DIGITS[finding.type >> 4 & 15], HEX_DIGITS[finding.type & 15]};
     WriteTemplate(TEXTS[finding.kind], {PathOf(report),
@@ -351,23 +353,39 @@ void ReportSummary(const Report &report, const WalkTally &tally, const char *tex
     else
         FormatCount(tally.malformed, texts::ONE_LINE_MALFORMED, texts::LINES_MALFORMED, start);
     lines.TakeResult(start);
-    bool strict = text == texts::SUMMARY_STRICT;
-    FormatCount(extra, strict ? texts::ONE_STRUCTURE_FINDING : nullptr,
-                strict ? texts::STRUCTURE_FINDINGS : "%1", start);
+    bool strict = text == texts::SUMMARY_STRICT, values = text == texts::SUMMARY_CHECKSUMS;
+    FormatCount(extra,
+                strict   ? texts::ONE_STRUCTURE_FINDING
+                : values ? texts::ONE_VALUE_DIFFERS
+                         : nullptr,
+                strict   ? texts::STRUCTURE_FINDINGS
+                : values ? texts::VALUES_DIFFER
+                         : "%1",
+                start);
     more.TakeResult(start);
     WriteTemplate(text, {PathOf(report), records.Text(), Decimal(tally.checksums), lines.Text(),
                          more.Text()});
 }
 
-void ReportSetRefusal(const Report &report, const SetRefusal &refusal) {
-    const char *text = refusal.first          ? texts::SET_IN_TWO_RECORDS
-                       : refusal.excluded > 0 ? texts::SET_AFTER_END
-                       : refusal.excluded < 0 ? texts::SET_IN_MALFORMED
-                                              : texts::SET_IN_NO_RECORD;
-    int64_t excluded = refusal.excluded < 0 ? -refusal.excluded : refusal.excluded;
+void ReportImageUnknown(const Report &report, const AddressWalk &addresses, bool setting) {
+    const char type[2] = {HEX_DIGITS[addresses.unknownType >> 4 & 15],
+                          HEX_DIGITS[addresses.unknownType & 15]};
+    WriteFailure(addresses.unknown == IMAGE_ADDRESS_RECORD ? texts::IMAGE_ADDRESS_RECORD
+                                                           : texts::IMAGE_MALFORMED,
+                 {PathOf(report),
+                  Decimal(addresses.unknownLine),
+                  {type, 2},
+                  Decimal(addresses.unknownCount),
+                  setting ? texts::NOTHING_SET : texts::NOTHING_COMPARED});
+}
+
+void ReportSetRefusal(const Report &report, const WriteRefusal &refusal) {
+    const char *text = refusal.first  ? texts::SET_IN_TWO_RECORDS
+                       : refusal.late ? texts::SET_AFTER_END
+                                      : texts::SET_IN_NO_RECORD;
     WriteFailure(text,
                  {PathOf(report), Address(refusal.address),
-                  Decimal(refusal.first ? refusal.first : excluded), Decimal(refusal.second)});
+                  Decimal(refusal.first ? refusal.first : refusal.late), Decimal(refusal.second)});
 }
 
 void ReportSetChanged(const Report &report) {
@@ -418,7 +436,10 @@ void ReportCommandFault(const CommandLine &command) {
                                             texts::NO_CHECKSUM_VALUE,
                                             texts::NO_FILL_VALUE,
                                             texts::CHECKSUM_INVALID,
-                                            texts::FILL_INVALID};
+                                            texts::FILL_INVALID,
+                                            texts::SET_CHECKSUM_OVERLAP,
+                                            texts::CHECKSUM_OVERLAP,
+                                            texts::CHECKSUM_CYCLE};
     OwnedString one, other;
     TakeArgument(command.faultArgument, one);
     TakeArgument(command.otherArgument, other);

@@ -19,7 +19,7 @@
 
 #include "app/options.h"
 #include "core/byte_settings.h"
-#include "core/image_runs.h"
+#include "core/hex_image.h"
 #include "core/patcher.h"
 #include "core/structure_check.h"
 #include "runtime/platform.h"
@@ -53,10 +53,13 @@ void ReportStretch(void *report, int64_t line, uint64_t from, uint64_t to);
 // A file that could not be opened (walked 0), or whose walk a failure ended.
 void ReportFailure(const Report &report, int32_t walked, const WalkTally &tally);
 // The file's summary: SUMMARY_PATCHED, SUMMARY_CHECKED, SUMMARY_STRICT with the structure
-// findings as extra, SUMMARY_SET with the records set as extra.
+// findings as extra, SUMMARY_CHECKSUMS with the checksum values that differ, SUMMARY_SET with
+// the records set as extra.
 void ReportSummary(const Report &report, const WalkTally &tally, const char *text, int64_t extra);
+// A file whose image cannot be known (core/addresses.h): nothing set, or nothing compared.
+void ReportImageUnknown(const Report &report, const AddressWalk &addresses, bool setting);
 // A file that --set refuses, nothing written.
-void ReportSetRefusal(const Report &report, const SetRefusal &refusal);
+void ReportSetRefusal(const Report &report, const WriteRefusal &refusal);
 // A file of --set changed by another program: before anything was written (nothing set), or
 // while its bytes were set (not every byte set).
 void ReportSetChanged(const Report &report);

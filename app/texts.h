@@ -135,6 +135,10 @@ inline constexpr char NO_RECORDS[] = CHECKSUMME_AT_LINE "no records" CHECKSUMME_
 // %1 file, %2 RECORDS, %3 the checksums corrected or wrong, %4 LINES_LEFT or LINES_MALFORMED
 inline constexpr char SUMMARY_PATCHED[] = "%1: %2, %3 corrected, %4" CHECKSUMME_END;
 inline constexpr char SUMMARY_CHECKED[] = "%1: %2, %3 wrong, %4" CHECKSUMME_END;
+// The same with --checksum: %5 ONE_VALUE_DIFFERS or VALUES_DIFFER
+inline constexpr char SUMMARY_CHECKSUMS[] = "%1: %2, %3 wrong, %4, %5" CHECKSUMME_END;
+inline constexpr char ONE_VALUE_DIFFERS[] = "1 checksum value differs";
+inline constexpr char VALUES_DIFFER[] = "%1 checksum values differ";
 // Each for 1 and for any other number %1.
 inline constexpr char ONE_RECORD[] = "1 record";
 inline constexpr char RECORDS[] = "%1 records";
@@ -171,6 +175,8 @@ inline constexpr char ADDRESS_FIELD[] =
 inline constexpr char PAST_4G[] =
     CHECKSUMME_AT_LINE "data up to %6, past 0xFFFFFFFF" CHECKSUMME_END;
 inline constexpr char NO_DATA[] = CHECKSUMME_AT_LINE "no data records" CHECKSUMME_END;
+inline constexpr char WRAPS[] =
+    CHECKSUMME_AT_LINE "data wraps within its 64 KiB segment to %6" CHECKSUMME_END;
 // %1 file, %2 RECORDS, %3 the checksums wrong, %4 LINES_MALFORMED, %5 STRUCTURE_FINDINGS
 inline constexpr char SUMMARY_STRICT[] = "%1: %2, %3 wrong, %4, %5" CHECKSUMME_END;
 inline constexpr char ONE_STRUCTURE_FINDING[] = "1 structure finding";
@@ -191,8 +197,14 @@ inline constexpr char SET_IN_TWO_RECORDS[] =
 // %1 file, %2 the address, %3 the line of the record that would hold it but does not count
 inline constexpr char SET_AFTER_END[] = CHECKSUMME_FAILED
     "%2 is in no data record (line %3 is after the end-of-file record), nothing set" CHECKSUMME_END;
-inline constexpr char SET_IN_MALFORMED[] = CHECKSUMME_FAILED
-    "%2 is in no data record (line %3 is not a well-formed record), nothing set" CHECKSUMME_END;
+// An image that cannot be known: %1 file, %2 the first line that makes it so, %3 the record's
+// type (two digits), %4 its data bytes, %5 NOTHING_SET or NOTHING_COMPARED
+inline constexpr char IMAGE_MALFORMED[] = CHECKSUMME_FAILED
+    "line %2 is not a well-formed record, so no address after it is known%5" CHECKSUMME_END;
+inline constexpr char IMAGE_ADDRESS_RECORD[] =
+    CHECKSUMME_FAILED "line %2 is a type %3 record with %4 data bytes, not 2, so no address after "
+                      "it is known%5" CHECKSUMME_END;
+inline constexpr char NOTHING_COMPARED[] = ", no checksum compared";
 // %1 file: changed since the first walk read it, found before anything was written, or while
 // its bytes were set
 inline constexpr char SET_CHANGED[] =
@@ -212,18 +224,29 @@ inline constexpr char SET_PAST_END[] =
 inline constexpr char SET_INVALID[] = CHECKSUMME_SET
     "%1: not ADDRESS=BYTES (ADDRESS up to 0xFFFFFFFF, 1 to 255 bytes)" CHECKSUMME_END;
 // %1 and %2 the values given
-inline constexpr char SET_OVERLAP[] = CHECKSUMME_SET "%1 and %2 overlap" CHECKSUMME_END;
+inline constexpr char SET_OVERLAP[] =
+    CHECKSUMME_SET "%1 and %2 overlap" CHECKSUMME_END CHECKSUMME_TRY;
+// %1 the --set value, %2 the --checksum value
+inline constexpr char SET_CHECKSUM_OVERLAP[] =
+    CHECKSUMME_SET "%1 overlaps the place of the checksum %2" CHECKSUMME_END CHECKSUMME_TRY;
+// %1 and %2 the --checksum values
+inline constexpr char CHECKSUM_OVERLAP[] =
+    CHECKSUMME_CHECKSUM "%1 and %2: their places overlap" CHECKSUMME_END CHECKSUMME_TRY;
+inline constexpr char CHECKSUM_CYCLE[] = CHECKSUMME_CHECKSUM
+    "%1 and %2: each range holds the other's place, so no order can store both" CHECKSUMME_END
+        CHECKSUMME_TRY;
 // --checksum: %1 file, %2 the line of the record that holds the value's first byte, %3 the
 // algorithm, %4 and %5 the range's first and last address, %6 the value computed, %7 the
-// address of the value, %8 its byte order (LITTLE_ENDIAN or BIG_ENDIAN), %9 the value stored
+// address of the value, %8 its byte order (LITTLE_ENDIAN or BIG_ENDIAN; "" for one byte), %9 the
+// value stored
 inline constexpr char CHECKSUM_STORED[] =
-    CHECKSUMME_AT_LINE "%3 of %4-%5 = %6, stored at %7 (%8)" CHECKSUMME_END;
+    CHECKSUMME_AT_LINE "%3 of %4-%5 = %6, stored at %7%8" CHECKSUMME_END;
 inline constexpr char CHECKSUM_MATCHES[] =
-    CHECKSUMME_AT_LINE "%3 of %4-%5 = %6, as stored at %7 (%8)" CHECKSUMME_END;
+    CHECKSUMME_AT_LINE "%3 of %4-%5 = %6, as stored at %7%8" CHECKSUMME_END;
 inline constexpr char CHECKSUM_DIFFERS[] =
-    CHECKSUMME_AT_LINE "%3 of %4-%5 = %6, but %9 is stored at %7 (%8)" CHECKSUMME_END;
-inline constexpr char LITTLE_ENDIAN_ORDER[] = "little-endian";
-inline constexpr char BIG_ENDIAN_ORDER[] = "big-endian";
+    CHECKSUMME_AT_LINE "%3 of %4-%5 = %6, but %9 is stored at %7%8" CHECKSUMME_END;
+inline constexpr char LITTLE_ENDIAN_ORDER[] = " (little-endian)";
+inline constexpr char BIG_ENDIAN_ORDER[] = " (big-endian)";
 // %1 file, %2 the lowest address in a range that two data records hold with different values,
 // %3 and %4 their lines, %5 NOTHING_SET when writing, else ""
 inline constexpr char CHECKSUM_CONFLICT[] = CHECKSUMME_FAILED

@@ -32,8 +32,9 @@ struct Walk {
     // end byte, which lies at lineEndAt in the file.
     char lineEnd = 0;
     int64_t lineEndAt = 0;
-    Outcome lastOpen = NO_RECORD; // the last line looked at, a record without a line end: how it
-                                  // was looked at; NO_RECORD for any other line
+    Outcome lastOpen = NO_RECORD;   // the last line looked at, a record without a line end: how it
+                                    // was looked at; NO_RECORD for any other line
+    const char *lastCase = nullptr; // of the record looked at last, as found (core/record.h)
 };
 
 // Writes out what the channel still holds. Then, if no read or write has failed, the first
@@ -98,8 +99,10 @@ void ReportChecksum(const Walk &walk, const char *field, const char *right) {
 }
 
 // A record of the given length whose checksum field differs in value from the right checksum:
-// reported, and when patching given the right digits in the record's case (digitSet).
-Outcome Mend(Walk &walk, char *text, int32_t record, uint8_t checksum, const char *digitSet) {
+// counted and reported, and when patching given the right digits (digitSet: the record's case).
+// The one mend of the walk, inline in its loop over plain records.
+RECORD_SUM_INLINE Outcome Mend(Walk &walk, char *text, int32_t record, uint8_t checksum,
+                               const char *digitSet) {
     char *field = text + record - 2;
     char right[2];
     ChecksumDigits(checksum, right, digitSet);
@@ -133,28 +136,26 @@ Outcome LookAt(Walk &walk, char *text, int64_t length, int64_t stored) {
         return NO_RECORD;
     }
     walk.tally.records += 1;
+    auto length32 = static_cast<int32_t>(record);
     char *field = text + record - 2;
     walk.changedFrom = mark + record - 2;
     walk.changedTo = mark + record;
     // The record's case as found: the visitor may change the very digits that tell it.
-    const char *digitSet = walk.visitor && walk.patching
-                               ? RecordDigitSet(text, static_cast<int32_t>(record))
-                               : HEX_DIGITS;
-    if (int32_t changed = walk.visitor
-                              ? walk.visitor(walk.visitorContext, walk.line, walk.position + mark,
-                                             text, static_cast<int32_t>(record))
-                              : 0;
+    const char *own = RecordCase(text, length32), *before = walk.lastCase;
+    const char *digitSet = own ? own : before ? before : HEX_DIGITS;
+    walk.lastCase = own;
+    if (int32_t changed = walk.visitor ? walk.visitor(walk.visitorContext, walk.line,
+                                                      walk.position + mark, text, length32)
+                                       : 0;
         changed > 0 && walk.patching) {
-        ClassifyRecord(text, record, &sum);
-        ChecksumDigits(sum, field, digitSet);
+        RemakeChecksum(text, length32, digitSet);
         walk.changedFrom = mark + changed;
         return RECORD_PATCHED;
     }
     char right[2];
     ChecksumDigits(sum, right);
     if (SameDigit(field[0], right[0]) && SameDigit(field[1], right[1])) return RECORD_RIGHT;
-    return Mend(walk, text, static_cast<int32_t>(record), sum,
-                RecordDigitSet(text, static_cast<int32_t>(record)));
+    return Mend(walk, text, length32, sum, digitSet);
 }
 
 // Counts the line end at ending (CR, LF or zero byte; null at the end of the file): an LF right
@@ -265,30 +266,32 @@ int32_t WalkRecordRun(Walk &walk, const SpanWalk &spans, char *span, int32_t sta
     // The records and lines are counted here, not in the walk, so that no count waits for the
     // one before it to be stored; a visitor and a finding see the line's number.
     const int64_t first = walk.line;
-    int64_t line = first, wrong = 0;
+    int64_t line = first;
     uint8_t total = 0;
-    const char *digitSet = HEX_DIGITS;
+    // The case of the record before, as found, where a wrong record without letters needs it:
+    // the walk's before the first, else that of the record before as it stands, unless that one
+    // was mended.
+    const char *own = nullptr;
+    bool mended = false;
     for (;;) {
         char *text = span + at;
-        if (!RecordDigitsSum(text, record, &total, &digitSet)) break;
+        if (!RecordDigitsSum(text, record, &total, &own)) break;
         if (walk.visitor) walk.visitor(walk.visitorContext, line, spans.at + at, text, record);
         if (total) {
-            // Mended as Mend mends it, in the loop.
-            char *field = text + record - 2;
-            char right[2];
-            ChecksumDigits(static_cast<uint8_t>(DigitPair(text + record - 2) - total), right,
-                           digitSet);
-            ++wrong;
-            if (walk.sink) {
-                walk.line = line;
-                ReportChecksum(walk, field, right);
+            const char *digitSet = own;
+            if (!digitSet) {
+                const char *before =
+                    line == first || mended ? walk.lastCase : RecordCase(text - stride, record);
+                digitSet = before ? before : HEX_DIGITS;
             }
-            if (walk.patching) {
-                field[0] = right[0];
-                field[1] = right[1];
-                if (at + record - 2 < firstChange) firstChange = at + record - 2;
-            }
+            walk.line = line;
+            auto right = static_cast<uint8_t>(DigitPair(text + record - 2) - total);
+            if (Mend(walk, text, record, right, digitSet) == RECORD_PATCHED &&
+                at + record - 2 < firstChange)
+                firstChange = at + record - 2;
+            walk.lastCase = own; // (a mended record's case as found)
         }
+        mended = total != 0;
         ++line;
         at += stride;
         if (at + stride > length || span[at] != ':' || span[at + 1] != count[0] ||
@@ -296,9 +299,8 @@ int32_t WalkRecordRun(Walk &walk, const SpanWalk &spans, char *span, int32_t sta
             (pair && span[at + record + 1] != '\n'))
             break;
     }
+    if (line > first && !mended) walk.lastCase = RecordCase(span + at - stride, record);
     walk.tally.records += line - first;
-    walk.tally.checksums += wrong;
-    walk.tally.unsettled += wrong;
     walk.line = line;
     walk.lastOpen = NO_RECORD;
     walk.afterCR = ending == '\r' && !pair;

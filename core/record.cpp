@@ -3,6 +3,7 @@
 
 #include "runtime/strings.h"
 
+#include <cassert>
 #include <cstring>
 
 namespace {
@@ -126,7 +127,8 @@ int64_t RecordInLine(const char *line, int64_t stored, uint8_t *checksum) {
 // Eight digits at a time, the last eight for what is left (a record has at least eleven
 // characters). Of hexadecimal digits only letters have bit 6 set, and only lower-case letters
 // bit 5 as well; shifted left by one, each byte's bit 5 lands on its bit 6.
-const char *RecordDigitSet(const char *record, int32_t length) {
+const char *RecordCase(const char *record, int32_t length) {
+    assert(length >= 9);
     constexpr uint64_t BIT_6 = 0x4040404040404040u;
     uint64_t lower = 0;
     for (int32_t i = 1; i < length; i += 8) {
@@ -136,7 +138,19 @@ const char *RecordDigitSet(const char *record, int32_t length) {
         if (letters & ~lowerCase) return HEX_DIGITS;
         lower |= letters;
     }
-    return lower ? LOWER_HEX_DIGITS : HEX_DIGITS;
+    return lower ? LOWER_HEX_DIGITS : nullptr;
+}
+
+const char *RecordDigitSet(const char *record, int32_t length, const char *before) {
+    const char *own = RecordCase(record, length);
+    return own ? own : before ? before : HEX_DIGITS;
+}
+
+void RemakeChecksum(char *record, int32_t length, const char *digitSet) {
+    uint8_t checksum = 0;
+    [[maybe_unused]] RecordShape shape = ClassifyRecord(record, length, &checksum);
+    assert(shape == RECORD_WITH_CHECKSUM);
+    ChecksumDigits(checksum, record + length - 2, digitSet);
 }
 
 // (Records may have been found without the table: core/record_sum.h.)

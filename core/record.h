@@ -17,10 +17,12 @@
  * the byte count and then count + 3 such pairs after it (address, type, data), the ones beyond
  * the text counting 0. For a well-formed record both readings give the same checksum.
  *
- * A record keeps its case: RecordDigitSet gives the digits that are written into a record, lower
- * case (LOWER_HEX_DIGITS) when its hexadecimal letters, from the byte count through the checksum
- * field as they stand, are all lower case, else upper case (HEX_DIGITS), also when it has no
- * letters at all. ChecksumDigits writes a checksum in the digits given, upper case unless told.
+ * A record keeps its case: RecordCase gives the digits of its hexadecimal letters, from the byte
+ * count through the checksum field as they stand: lower case (LOWER_HEX_DIGITS) when they are
+ * all lower case, else upper case (HEX_DIGITS); null when it has none. RecordDigitSet gives the
+ * digits written into a record: its own case, else that of the record before it (before, null
+ * when there is none or it has no letters either), else upper case. ChecksumDigits writes a
+ * checksum in the digits given, upper case unless told.
  *
  * CompleteRecordChecksum takes a line that ends in its old two-character checksum and a
  * two-character line end (CR LF), and gives the line without those four characters followed by
@@ -48,13 +50,17 @@ enum RecordShape : int32_t {
 inline constexpr char LOWER_HEX_DIGITS[] = "0123456789abcdef";
 
 RecordShape ClassifyRecord(const char *line, int64_t length, uint8_t *checksum); // set for records
-// The digits of a record's case; length: its characters from ":" through its checksum field.
-const char *RecordDigitSet(const char *record, int32_t length);
+// A record's case; length: its characters from ":" through its checksum field (11 at least).
+const char *RecordCase(const char *record, int32_t length);
+const char *RecordDigitSet(const char *record, int32_t length, const char *before);
 // The checksum in two hexadecimal digits of the digit set (HEX_DIGITS or LOWER_HEX_DIGITS).
 inline void ChecksumDigits(uint8_t checksum, char digits[2], const char *digitSet = HEX_DIGITS) {
     digits[0] = digitSet[checksum >> 4];
     digits[1] = digitSet[checksum & 15];
 }
+// Writes the right checksum of a well-formed record (length: from ":" through its checksum field)
+// into its checksum field, in the digits given.
+void RemakeChecksum(char *record, int32_t length, const char *digitSet);
 int32_t HexDigitValue(int c); // 0 to 15 for a hexadecimal digit of either case, else -1
 
 int32_t HexPairValue(const char *pair);

@@ -4,11 +4,11 @@
  *
  * RecordDigitsSum takes a record whose length its byte count tells (DigitPair reads it): true
  * when its digits after the ":" are all hexadecimal digits, with its sum as RecordSum
- * (core/record.h) gives it and, when that sum is not 0 (its checksum is wrong), the digits of its
- * case as RecordDigitSet gives them. It reads no byte after the record. DecodeDigits gives the
+ * (core/record.h) gives it and, when that sum is not 0 (its checksum is wrong), its case as
+ * RecordCase gives it. It reads no byte after the record. DecodeDigits gives the
  * bytes that the digit pairs of such a record stand for. It all takes SSE2, which every
  * x64 processor has; elsewhere (32-bit x86, which may lack it, and ARM), and for records of fewer
- * than three data bytes, it is RecordSum and RecordDigitSet.
+ * than three data bytes, it is RecordSum and RecordCase.
  */
 #pragma once
 
@@ -121,10 +121,10 @@ RECORD_SUM_INLINE bool SumDigits(const char *record, int32_t length, uint8_t *to
     *total =
         static_cast<uint8_t>(_mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
     if (*total == 0) return true;
-    // Upper case with one upper-case letter (bit 5, shifted to bit 7) or none at all.
-    bool lower = !_mm_movemask_epi8(_mm_slli_epi16(digits.upper, 2)) &&
-                 _mm_movemask_epi8(_mm_cmpeq_epi8(letters, zero)) != 0xFFFF;
-    *digitSet = lower ? LOWER_HEX_DIGITS : HEX_DIGITS;
+    // Upper case with one upper-case letter (bit 5, shifted to bit 7); none without letters.
+    bool upper = _mm_movemask_epi8(_mm_slli_epi16(digits.upper, 2)) != 0;
+    bool any = _mm_movemask_epi8(_mm_cmpeq_epi8(letters, zero)) != 0xFFFF;
+    *digitSet = upper ? HEX_DIGITS : any ? LOWER_HEX_DIGITS : nullptr;
     return true;
 }
 
@@ -134,14 +134,14 @@ RECORD_SUM_INLINE bool RecordDigitsSum(const char *record, int32_t length, uint8
                                        const char **digitSet) {
     if (length >= 17) return record_sum::SumDigits(record, length, total, digitSet);
     if (RecordSum(record, length, total) != length) return false;
-    if (*total) *digitSet = RecordDigitSet(record, length);
+    if (*total) *digitSet = RecordCase(record, length);
     return true;
 }
 #else
 inline bool RecordDigitsSum(const char *record, int32_t length, uint8_t *total,
                             const char **digitSet) {
     if (RecordSum(record, length, total) != length) return false;
-    if (*total) *digitSet = RecordDigitSet(record, length);
+    if (*total) *digitSet = RecordCase(record, length);
     return true;
 }
 #endif

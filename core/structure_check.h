@@ -10,6 +10,8 @@
  * - a record type other than 00 to 05;
  * - a record of type 01, 02, 03, 04 or 05 whose byte count is not 0, 2, 4, 2 or 4;
  * - a record of type 02 or 04 whose address field is not 0000;
+ * - a data record whose bytes wrap within their 64 KiB segment (under a type 02 record): the
+ *   address where they go on;
  * - a data record whose bytes run past 0xFFFFFFFF: the address of its last byte;
  * - data at addresses that an earlier data record holds (addresses as core/addresses.h places
  *   them, held as core/address_ranges.h keeps them): the lowest such address of the record, and
@@ -25,6 +27,7 @@
 #pragma once
 
 #include "core/address_ranges.h"
+#include "core/addresses.h"
 
 #include <cstdint>
 
@@ -38,6 +41,7 @@ enum StructureKind : int32_t {
     STRUCTURE_ADDRESS_FIELD,
     STRUCTURE_PAST_4G,
     STRUCTURE_NO_DATA,
+    STRUCTURE_WRAPS,
 };
 
 struct StructureFinding {
@@ -45,7 +49,8 @@ struct StructureFinding {
     StructureKind kind;
     int32_t type;     // type, byte count: the record's type
     int32_t count;    // byte count: the record's byte count
-    uint64_t address; // overlap: the lowest address held before; past 0xFFFFFFFF: the last byte's
+    uint64_t address; // overlap: the lowest address held before; past 0xFFFFFFFF: the last byte's;
+                      // wraps: where the data goes on
     int64_t other;    // overlap: the line that holds it; after the end: the end-of-file record's;
                       // byte count: the byte count of such a record
 };
@@ -55,8 +60,7 @@ using StructureSink = void (*)(void *context, const StructureFinding &finding);
 struct StructureCheck {
     StructureSink sink;
     void *context;
-    uint64_t base;      // core/addresses.h
-    int64_t endLine;    // of the first end-of-file record; 0: none yet
+    AddressWalk addresses;
     bool data;          // a data record was found
     HeldAddresses held; // owned; freed by EndStructureCheck
     int64_t findings;

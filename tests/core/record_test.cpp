@@ -129,7 +129,7 @@ TEST(Record, DigitsSummedAsTheReference) {
             ASSERT_EQ(total, sum) << line;
             ASSERT_EQ(total != 0, round % 2 == 1) << line;
             if (total) {
-                ASSERT_EQ(digitSet, RecordDigitSet(line.c_str(), length)) << line;
+                ASSERT_EQ(digitSet, RecordCase(line.c_str(), length)) << line;
             }
             line[1 + rng() % (length - 1)] = notDigits[rng() % sizeof notDigits];
             ASSERT_FALSE(RecordDigitsSum(line.c_str(), length, &total, &digitSet)) << line;

@@ -133,43 +133,19 @@ void Set(const std::string &file, const ByteSettingList &settings,
     const char *path = fuzz::ScratchPath().c_str();
     model::SetResult expected = model::Set(file, bytes);
     WriteScratch(file);
-    SetSearch search{};
-    BeginSetSearch(search, settings);
-    WalkTally first{};
-    ExpectWalked("the first --set walk", WalkHexFile(path, WALK_CHECK, NoteSetMalformed, &search,
-                                                     &first, FindSetHolders, &search));
-    fuzz::Expect("the first --set walk's tally", first.unsettled == 0 ? "untouched" : "patched",
+    collect::SetRun run = collect::SetAsTheTool(path, settings, shortcut);
+    ExpectWalked("the first --set walk", run.read);
+    fuzz::Expect("the first --set walk's tally", run.first.unsettled == 0 ? "untouched" : "patched",
                  model::Patch(file).out == file ? "untouched" : "patched");
-    // As the command line decides it: a file without malformed lines that patching leaves as
-    // it is, whose last record has its line end, may be set through the records found alone.
-    bool settled = first.unsettled == 0 && first.malformed == 0 && !first.lastRecordOpen;
-    SetRefusal refusal = FindSetRefusal(search);
-    fuzz::Expect("the --set refusal", expected.refusal,
-                 refusal.refused
-                     ? std::to_string(refusal.address) + " " + std::to_string(refusal.first) + " " +
-                           std::to_string(refusal.second) + " " + std::to_string(refusal.excluded)
-                     : "");
-    if (!refusal.refused) {
-        std::vector<std::string> stretches;
-        WalkTally tally = first;
-        SetWrite write = BeginSetWrite(search, collect::Stretch, &stretches);
-        if (settled && shortcut) {
-            if (OpenChannelUpdate(WALK_CHANNEL, path) == 0)
-                fuzz::Differs("--set", "the file opens", "it does not");
-            ExpectWalked("setting the records found", SetFoundBytes(WALK_CHANNEL, write, &tally));
-            CloseChannel(WALK_CHANNEL);
-        } else {
-            ExpectWalked("the second --set walk", WalkHexFile(path, WALK_PATCH, nullptr, nullptr,
-                                                              &tally, SetHeldBytes, &write));
-        }
-        if (!SetWriteComplete(write)) fuzz::Differs("--set", "complete", "incomplete");
-        fuzz::Expect("the second --set walk's records", std::to_string(first.records),
-                     std::to_string(tally.records));
-        fuzz::Expect("the file after --set", expected.out, testfiles::Read(path));
-        fuzz::Expect("the --set stretches", fuzz::Lines(expected.stretches),
-                     fuzz::Lines(stretches));
-    }
-    ReleaseSetSearch(search);
+    fuzz::Expect("the --set refusal", expected.refusal, run.refusal);
+    if (!run.refusal.empty()) return;
+    ExpectWalked("the second --set walk", run.written);
+    if (!run.complete) fuzz::Differs("--set", "complete", "incomplete");
+    fuzz::Expect("the second --set walk's records", std::to_string(run.first.records),
+                 std::to_string(run.tally.records));
+    fuzz::Expect("the file after --set", expected.out, testfiles::Read(path));
+    fuzz::Expect("the --set stretches", fuzz::Lines(expected.stretches),
+                 fuzz::Lines(run.stretches));
 }
 
 } // namespace

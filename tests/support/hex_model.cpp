@@ -36,12 +36,19 @@ std::string AddedEnd(const std::string &in, const std::vector<Line> &lines, size
     return end == "\n" || end == "\r" ? end : "\r\n";
 }
 
-// The right checksum of a record, in its case: lower case when its letters are.
-std::string InItsCase(const std::string &record, std::string digits) {
-    bool lower = record.find_first_of("abcdef") != std::string::npos &&
-                 record.find_first_of("ABCDEF") == std::string::npos;
+// A record's case: 'a' when its letters are all lower case, 'A' when one is upper case, 0 when
+// it has none.
+char CaseOf(const std::string &record) {
+    if (record.find_first_of("ABCDEF") != std::string::npos) return 'A';
+    return record.find_first_of("abcdef") != std::string::npos ? 'a' : 0;
+}
+
+// The right checksum of a record, in its case, else in the case of the record before it (as
+// found), else upper case.
+std::string InItsCase(const std::string &record, std::string digits, char before = 0) {
+    char own = CaseOf(record), used = own ? own : before;
     for (char &c : digits)
-        c = lower ? static_cast<char>(std::tolower(static_cast<unsigned char>(c))) : c;
+        c = used == 'a' ? static_cast<char>(std::tolower(static_cast<unsigned char>(c))) : c;
     return digits;
 }
 
@@ -60,14 +67,25 @@ struct Record {
     int count, type;
     uint64_t address; // of data byte 0
     bool malformed;   // no record, but ":" and eight digits: its count, address and type
+    uint64_t segment; // under a type 02 record: its base, where the data wraps to; else none
+    char before;      // the case of the record before it
+
+    // The address of data byte i: within its 64 KiB segment under a type 02 record.
+    uint64_t At(int i) const {
+        uint64_t offset = address - segment + static_cast<uint64_t>(i);
+        return segment != NO_SEGMENT ? segment + offset % 65536
+                                     : address + static_cast<uint64_t>(i);
+    }
+    static constexpr uint64_t NO_SEGMENT = ~uint64_t{0};
 };
 
 // The records in line order; with headed, also the lines that are no records but start with
 // ":" and eight hexadecimal digits (they place nothing).
 std::vector<Record> Records(const std::string &file, bool headed = false) {
     std::vector<Record> records;
-    uint64_t base = 0;
+    uint64_t base = 0, segment = Record::NO_SEGMENT;
     int64_t number = 0;
+    char before = 0;
     for (const Line &line : Split(file)) {
         std::string whole = file.substr(line.start, line.length), text = RecordOf(whole);
         ++number;
@@ -80,10 +98,14 @@ std::vector<Record> Records(const std::string &file, bool headed = false) {
         auto pair = [&](size_t k) { return reference::PairValue(text, 1 + 2 * k); };
         int count = pair(0), type = pair(3);
         records.push_back({number, line.start, text, count, type,
-                           base + static_cast<uint64_t>(pair(1) * 256 + pair(2)), malformed});
+                           base + static_cast<uint64_t>(pair(1) * 256 + pair(2)), malformed,
+                           segment, before});
         if (malformed) continue;
-        if (count == 2 && (type == 2 || type == 4))
+        before = CaseOf(text);
+        if (count == 2 && (type == 2 || type == 4)) {
             base = static_cast<uint64_t>(pair(4) * 256 + pair(5)) * (type == 4 ? 65536 : 16);
+            segment = type == 2 ? base : Record::NO_SEGMENT;
+        }
     }
     return records;
 }
@@ -94,6 +116,7 @@ Patched Patch(const std::string &in) {
     Patched patched;
     std::vector<Line> lines = Split(in);
     size_t copied = 0;
+    char before = 0; // the case of the record before, as found
     for (size_t k = 0; k < lines.size(); ++k) {
         const Line &line = lines[k];
         std::string text = in.substr(line.start, line.length), n = std::to_string(k + 1);
@@ -103,7 +126,8 @@ Patched Patch(const std::string &in) {
         patched.lastRecordOpen = !record.empty() && line.end == 0;
         if (!record.empty()) {
             std::string written = record.substr(record.size() - 2);
-            std::string right = InItsCase(record, reference::RightDigits(record));
+            std::string right = InItsCase(record, reference::RightDigits(record), before);
+            before = CaseOf(record);
             if (std::stoul(written, nullptr, 16) != std::stoul(right, nullptr, 16)) {
                 patched.patching.push_back(n + " checksum " + written + " " + right);
                 patched.checking.push_back(patched.patching.back());
@@ -135,8 +159,23 @@ std::map<uint64_t, std::vector<int64_t>> Holders(const std::string &file) {
     std::map<uint64_t, std::vector<int64_t>> holders;
     for (const Record &r : Records(file))
         for (int i = 0; r.type == 0 && i < r.count; ++i)
-            holders[r.address + static_cast<uint64_t>(i)].push_back(r.line);
+            holders[r.At(i)].push_back(r.line);
     return holders;
+}
+
+int64_t UnknownLine(const std::string &file) {
+    std::vector<Line> lines = Split(file);
+    for (size_t k = 0; k < lines.size(); ++k) {
+        std::string text = file.substr(lines[k].start, lines[k].length);
+        std::string record = RecordOf(text);
+        auto pair = [&](size_t at) { return reference::PairValue(record, 1 + 2 * at); };
+        if (!record.empty() && pair(3) == 1) return 0;
+        size_t first = text.find_first_not_of(" \t");
+        bool malformed = record.empty() && first != std::string::npos && text[first] == ':';
+        bool address = !record.empty() && (pair(3) == 2 || pair(3) == 4) && pair(0) != 2;
+        if (malformed || address) return static_cast<int64_t>(k + 1);
+    }
+    return 0;
 }
 
 std::map<uint64_t, std::vector<std::pair<int64_t, uint8_t>>> Image(const std::string &file) {
@@ -144,7 +183,7 @@ std::map<uint64_t, std::vector<std::pair<int64_t, uint8_t>>> Image(const std::st
     for (const Record &r : Records(file)) {
         if (r.type == 1) break;
         for (int i = 0; r.type == 0 && i < r.count; ++i)
-            image[r.address + static_cast<uint64_t>(i)].emplace_back(
+            image[r.At(i)].emplace_back(
                 r.line, static_cast<uint8_t>(reference::PairValue(r.text, 9 + 2 * i)));
     }
     return image;
@@ -169,15 +208,17 @@ std::vector<std::string> Structure(const std::string &file) {
             find(r.line, 2, r.type, r.count, SHOULD[r.type], 0);
         if ((r.type == 2 || r.type == 4) && r.text.compare(3, 4, "0000") != 0)
             find(r.line, 6, r.type, r.count, 0, 0);
-        if (r.type == 0 && r.count > 0 && r.address + r.count - 1 > 0xFFFFFFFFu)
-            find(r.line, 7, 0, r.count, 0, r.address + r.count - 1);
         data = data || r.type == 0;
-        bool found = false;
-        for (uint64_t at = r.address; r.type == 0 && at < r.address + r.count; ++at) {
-            if (held.count(at) && !found) find(r.line, 3, 0, r.count, held[at], at);
-            found = found || held.count(at);
-            held.emplace(at, r.line);
-        }
+        if (r.type != 0 || (endLine && r.line > endLine)) continue;
+        if (r.count > 0 && r.At(r.count - 1) < r.address) find(r.line, 9, 0, r.count, 0, r.segment);
+        if (r.count > 0 && r.address + r.count - 1 > 0xFFFFFFFFu)
+            find(r.line, 7, 0, r.count, 0, r.address + r.count - 1);
+        uint64_t lowest = UINT64_MAX;
+        for (int i = 0; i < r.count; ++i)
+            if (held.count(r.At(i))) lowest = std::min(lowest, r.At(i));
+        if (lowest != UINT64_MAX) find(r.line, 3, 0, r.count, held[lowest], lowest);
+        for (int i = 0; i < r.count; ++i)
+            held.emplace(r.At(i), r.line);
     }
     // Lines that hold no record, do not start with ":" and are not blank: each on its line.
     std::vector<Line> lines = Split(file);
@@ -198,60 +239,58 @@ std::vector<std::string> Structure(const std::string &file) {
 
 SetResult Set(const std::string &file, const std::map<uint64_t, uint8_t> &bytes) {
     SetResult result;
+    if (int64_t line = UnknownLine(file)) {
+        result.refusal = "unknown " + std::to_string(line);
+        return result;
+    }
     // Only records before the end-of-file record hold addresses. When nothing holds a byte, the
-    // first malformed data line before it that would hold it is named (negated), else the
-    // first record after it.
-    std::map<uint64_t, std::vector<int64_t>> holders, after, malformed;
+    // first record after it that would hold it is named.
+    std::map<uint64_t, std::vector<int64_t>> holders, after;
     int64_t endLine = 0;
-    for (const Record &r : Records(file, true)) {
-        if (r.malformed && endLine) continue;
-        if (!endLine && r.type == 1 && !r.malformed) endLine = r.line;
+    for (const Record &r : Records(file)) {
+        if (!endLine && r.type == 1) endLine = r.line;
         for (int i = 0; r.type == 0 && i < r.count; ++i)
-            (r.malformed ? malformed
-             : endLine   ? after
-                         : holders)[r.address + static_cast<uint64_t>(i)]
-                .push_back(r.line);
+            (endLine ? after : holders)[r.At(i)].push_back(r.line);
     }
     for (const auto &[address, value] : bytes)
         if (std::vector<int64_t> &lines = holders[address]; lines.size() != 1) {
-            std::vector<int64_t> &late = after[address], &broken = malformed[address];
-            int64_t excluded = !lines.empty()    ? 0
-                               : !broken.empty() ? -broken[0]
-                               : !late.empty()   ? late[0]
-                                                 : 0;
-            result.refusal =
-                std::to_string(address) + " " + std::to_string(lines.empty() ? 0 : lines[0]) + " " +
-                std::to_string(lines.size() > 1 ? lines[1] : 0) + " " + std::to_string(excluded);
+            std::vector<int64_t> &late = after[address];
+            result.refusal = std::to_string(address) + " " +
+                             std::to_string(lines.empty() ? 0 : lines[0]) + " " +
+                             std::to_string(lines.size() > 1 ? lines[1] : 0) + " " +
+                             std::to_string(lines.empty() && !late.empty() ? late[0] : 0);
             return result;
         }
+    // Every record patched, those that hold bytes set first; each in its case as found, else in
+    // the case of the record before it as found.
     std::string out = file;
     std::vector<Line> lines = Split(file);
     for (const Record &r : Records(file)) {
-        if (r.line >= endLine && endLine) break;
-        bool lower = r.text.find_first_of("abcdef") != std::string::npos &&
-                     r.text.find_first_of("ABCDEF") == std::string::npos;
-        const char *digits = lower ? "0123456789abcdef" : "0123456789ABCDEF";
-        for (int i = 0; r.type == 0 && i < r.count; ++i) {
-            uint64_t at = r.address + static_cast<uint64_t>(i);
+        char used = CaseOf(r.text) ? CaseOf(r.text) : r.before;
+        const char *digits = used == 'a' ? "0123456789abcdef" : "0123456789ABCDEF";
+        std::string now = r.text;
+        for (int i = 0; r.type == 0 && !(endLine && r.line > endLine) && i < r.count; ++i) {
+            uint64_t at = r.At(i);
             auto set = bytes.find(at);
             if (set == bytes.end()) continue;
-            if (i == 0 || !bytes.count(at - 1)) // a stretch begins: "LINE FROM "
+            if (i == 0 || !bytes.count(at - 1) || r.At(i - 1) != at - 1) // a stretch: "LINE FROM "
                 result.stretches.push_back(std::to_string(r.line) + " " + std::to_string(at) + " ");
             std::string &stretch = result.stretches.back(); // its last address so far
             stretch.erase(stretch.rfind(' ') + 1);
             stretch += std::to_string(at);
-            out[r.start + 9 + 2 * static_cast<size_t>(i)] = digits[set->second >> 4];
-            out[r.start + 10 + 2 * static_cast<size_t>(i)] = digits[set->second & 15];
+            now[9 + 2 * static_cast<size_t>(i)] = digits[set->second >> 4];
+            now[10 + 2 * static_cast<size_t>(i)] = digits[set->second & 15];
         }
-        // A record whose digits changed is written: its checksum made right in its case as it
-        // was, and a line end added behind it on the last line when it has none.
-        std::string now = out.substr(r.start, r.text.size());
-        if (now == r.text) continue;
-        out.replace(r.start + now.size() - 2, 2, InItsCase(r.text, reference::RightDigits(now)));
+        std::string right = reference::RightDigits(now);
+        if (now == r.text &&
+            std::stoul(now.substr(now.size() - 2), nullptr, 16) == std::stoul(right, nullptr, 16))
+            continue;
+        now.replace(now.size() - 2, 2, InItsCase(r.text, right, r.before));
+        out.replace(r.start, now.size(), now);
         if (r.line == static_cast<int64_t>(lines.size()) && lines.back().end == 0)
             out += AddedEnd(file, lines, lines.size() - 1);
     }
-    result.out = Patch(out).out;
+    result.out = out;
     return result;
 }
 

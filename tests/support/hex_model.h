@@ -8,7 +8,9 @@
  * written on the last line without a line end gets the line end of the line before it (CR LF
  * for none or a zero byte). Addresses: the base is 0, then the latest type 04
  * record with 2 data bytes makes it their value times 65536, a type 02 one times 16; data byte
- * i of a type 00 record lies at base + offset + i.
+ * i of a type 00 record lies at base + offset + i, under a type 02 record at base + (offset + i)
+ * mod 65536. A checksum or byte written takes the record's case, else that of the record before
+ * it as found, else upper case.
  */
 #pragma once
 
@@ -33,6 +35,11 @@ Patched Patch(const std::string &file);
 // core/structure_check.h numbers them; fields as it fills them; decimal).
 std::vector<std::string> Structure(const std::string &file);
 
+// The first line before the first end-of-file record that makes the image unknown: one that
+// starts with ":" after blanks and tabs but holds no record, or a type 02 or 04 record of a
+// byte count other than 2; 0 when there is none.
+int64_t UnknownLine(const std::string &file);
+
 // Every data byte: its address and the lines of the records that hold it.
 std::map<uint64_t, std::vector<int64_t>> Holders(const std::string &file);
 
@@ -40,12 +47,10 @@ std::map<uint64_t, std::vector<int64_t>> Holders(const std::string &file);
 // each record that holds it, in line order.
 std::map<uint64_t, std::vector<std::pair<int64_t, uint8_t>>> Image(const std::string &file);
 
-// --set: the refusal ("ADDRESS FIRST-LINE SECOND-LINE EXCLUDED-LINE", 0 for none; "" when
-// set), else the file with the bytes set and every checksum right, and each stretch set ("LINE
-// FROM LAST"). Records after the first end-of-file record hold no address. A byte that no record
-// holds names the first line that would hold it but does not count: negated, a malformed line
-// before the end-of-file record that starts with ":" and the eight digits of a data record's
-// count, address and type; else a record after the end-of-file record.
+// --set: the refusal ("unknown LINE" for an unknown image, else "ADDRESS FIRST-LINE SECOND-LINE
+// LATE-LINE", 0 for none; "" when set), else the file with the bytes set and every checksum
+// right, and each stretch set ("LINE FROM LAST"). Records after the first end-of-file record
+// hold no address; a byte that no record holds names the first record after it that would.
 struct SetResult {
     std::string refusal, out;
     std::vector<std::string> stretches;

@@ -42,6 +42,9 @@ std::vector<EditRow> EditRows() {
                                ":02fff400010208\r\n:0000000100\r\n";
     const std::string set = ":020000040800F2\r\n:04FFF00011ADAABBEA // serial\r\n"
                             ":02fff4000c02fd\r\n:00000001FF\r\n";
+    // The end-of-file record, without letters, mended in the case of the record before it.
+    const std::string setLower = ":020000040800F2\r\n:04FFF00011ADAABBEA // serial\r\n"
+                                 ":02fff4000c02fd\r\n:00000001ff\r\n";
     // The same, with a record in mixed case: set in upper case.
     const std::string mixedCase = ":020000040800F2\r\n:04FFF00011ADAABBEA // serial\r\n"
                                   ":02fff4000c02FD\r\n:00000001FF\r\n";
@@ -52,6 +55,10 @@ std::vector<EditRow> EditRows() {
                                      ":04FFFE0001020304F5\n:00000001FF\n";
     const std::string lateData = ":0100000000FF\n:00000001FF\n:0100100011DE\n";
     const std::string malformed = ":0400000001020304\n:00000001FF\n";
+    const std::string twice = ":0100080011E6\n:0100080011E6\n:02001000FFFFF0\n:00000001FF\n";
+    // A type 02 record's data wraps within its 64 KiB segment: its last eight bytes at 0x10000.
+    const std::string wraps = ":020000021000EC\n:10FFF800000102030405060708090A0B0C0D0E0F81\n"
+                              ":00000001FF\n";
     const std::string lower = ":0400000001020304f2\n:00000001ff";
     auto at = [](int line) { return "%F" + AT_LINE + std::to_string(line) + AT_LINE_END; };
     // An image checksum: 16 bytes, the place of a value at 0x10 (and one at 0x20).
@@ -61,6 +68,8 @@ std::vector<EditRow> EditRows() {
                                     ":0400100088E2CECEE6\n:00000001FF\n";
     const std::string twoPlaces = ":10000000000102030405060708090A0B0C0D0E0F78\n"
                                   ":04001000FFFFFFFFF0\n:02002000FFFFE0\n:00000001FF\n";
+    const std::string twoStored = ":10000000000102030405060708090A0B0C0D0E0F78\n"
+                                  ":040010003D51FFFF60\n:0200200006FFD9\n:00000001FF\n";
     const std::string conflicting =
         ":0100000000FF\n:0100000001FE\n:04001000FFFFFFFFF0\n:00000001FF\n";
     const std::string crc = "crc32 of 0x00000000-0x0000000F = 0xCECEE288";
@@ -74,33 +83,40 @@ std::vector<EditRow> EditRows() {
         numberedOut += wrong ? ":00000001FF\n" : "; x\n";
         if (wrong) numberedReport += at(line) + "checksum 00 corrected to FF" + END;
     }
+    const std::string TRY = "Try 'checksumme --help' for more information." + END;
     std::string refused = FAILED + "%F: ", bad = FAILED + SET_NAME,
                 checked = ", 0 wrong, 0 lines not well-formed records, ";
     // A row, or two, for each case.
     // clang-format off
     return {
-        {"set, across two records", {SET, "0x0800FFF2=AABB0c", SET, "0x0800FFF0=11"}, serial, set, 0,
+        {"set, across two records", {SET, "0x0800FFF2=AABB0c", SET, "0x0800FFF0=11"}, serial, setLower, 0,
          at(2) + "set 0x0800FFF0" + END + at(2) + "set 0x0800FFF2 to 0x0800FFF3" + END + at(3) +
-         "set 0x0800FFF4" + END + at(4) + "checksum 00 corrected to FF" + END +
+         "set 0x0800FFF4" + END + at(4) + "checksum 00 corrected to ff" + END +
          "%F: 4 records, 2 set, 1 corrected, 0 lines left unchanged" + END, ""},
         {"set, the file right otherwise", {SET, "0x0800FFF4=AB"}, mixedCase,
          ":020000040800F2\r\n:04FFF00011ADAABBEA // serial\r\n:02fff400AB025E\r\n:00000001FF\r\n", 0,
          at(3) + "set 0x0800FFF4" + END + "%F: 4 records, 1 set, 0 corrected, 0 lines left unchanged" + END, ""},
         {"set, a byte in no record", {SET, "0x0800FFF0=11", SET, "134283254=01"}, serial, serial, 1, "",
          refused + "0x0800FFF6 is in no data record, nothing set" + END},
-        {"set, a byte in two records", {SET, "8=FF"}, layout, layout, 1, "",
-         refused + "0x00000008 is in the data records of lines 2 and 3, nothing set" + END},
+        {"set, a byte in two records that agree", {SET, "8=FF"}, twice, twice, 1, "",
+         refused + "0x00000008 is in the data records of lines 1 and 2, nothing set" + END},
+        {"set, an address record of 3 bytes", {SET, "8=FF"}, layout, layout, 1, "",
+         refused + "line 4 is a type 04 record with 3 data bytes, not 2, so no address after it is known, nothing set" + END},
+        {"set, where a segment's data wraps", {SET, "0x20000=AA"}, wraps, wraps, 1, "",
+         refused + "0x00020000 is in no data record, nothing set" + END},
+        {"strict, data that wraps", {STRICT}, wraps, wraps, 2,
+         at(2) + "data wraps within its 64 KiB segment to 0x00010000" + END + "%F: 3 records" + checked + "1 structure finding" + END, ""},
         {"set, no ADDRESS=BYTES", {SET, "0x10=ABC"}, serial, serial, 1, "",
          bad + "0x10=ABC: not ADDRESS=BYTES (ADDRESS up to 0xFFFFFFFF, 1 to 255 bytes)" + END},
         {"set, values that overlap", {SET, "0x11=CC", SET, "0x10=AABB"}, serial, serial, 1, "",
-         bad + "0x10=AABB and 0x11=CC overlap" + END},
+         bad + "0x10=AABB and 0x11=CC overlap" + END + TRY},
         {"set with a check", {SET, "1=01", CHECK}, serial, serial, 1, "", texts::USAGE},
         {"set, past 0xFFFFFFFF", {SET, "0xFFFFFFFF=0102"}, serial, serial, 1, "",
          bad + "0xFFFFFFFF=0102: the bytes run past 0xFFFFFFFF" + END},
         {"set, only after the end-of-file record", {SET, "0x10=AA"}, lateData, lateData, 1, "",
          refused + "0x00000010 is in no data record (line 3 is after the end-of-file record), nothing set" + END},
         {"set, in a malformed record", {SET, "1=AA"}, malformed, malformed, 1, "",
-         refused + "0x00000001 is in no data record (line 1 is not a well-formed record), nothing set" + END},
+         refused + "line 1 is not a well-formed record, so no address after it is known, nothing set" + END},
         {"set, lower case", {SET, "1=aa"}, lower, ":0400000001aa03044a\n:00000001ff", 0,
          at(1) + "set 0x00000001" + END + "%F: 2 records, 1 set, 0 corrected, 0 lines left unchanged" + END, ""},
         {"set, the only letters of a lower-case record", {SET, "0=12"}, ":01000000ab54\n:00000001ff\n",
@@ -112,12 +128,10 @@ std::vector<EditRow> EditRows() {
          ":0100000011EE\r\n:01000100AA54\r\n", 0,
          at(2) + "set 0x00000001" + END + at(2) + "line end added" + END +
          "%F: 2 records, 1 set, 0 corrected, 0 lines left unchanged" + END, ""},
-        {"set, a file with a malformed line", {SET, "0=AA"}, ":0100000000FF\n:0200\n",
-         ":01000000AA55\n:0200\n", 0,
-         at(1) + "set 0x00000000" + END + at(2) + "not a well-formed record (5 characters, the byte count asks for 15), left unchanged" +
-         END + "%F: 1 record, 1 set, 0 corrected, 1 line left unchanged" + END, ""},
+        {"set, a file with a malformed line", {SET, "0=AA"}, ":0100000000FF\n:0200\n", ":0100000000FF\n:0200\n", 1, "",
+         refused + "line 2 is not a well-formed record, so no address after it is known, nothing set" + END},
         {"set, with a value given twice", {SET, "0x11=CC", SET + "=0x10=AABB"}, serial, serial, 1, "",
-         bad + "0x10=AABB and 0x11=CC overlap" + END},
+         bad + "0x10=AABB and 0x11=CC overlap" + END + TRY},
         {"check, a short line first", {CHECK}, "\xEF\xBB\xBF:1000\r\n", "\xEF\xBB\xBF:1000\r\n", 2,
          at(1) + "not a well-formed record (5 characters, the byte count asks for 43)" + END + at(1) + "no records" +
          END + "%F: 0 records, 0 wrong, 1 line not a well-formed record" + END, ""},
@@ -144,10 +158,10 @@ std::vector<EditRow> EditRows() {
          "%F: 3 records, 1 set" + setSummary + END, ""},
         {"checksum, checked", {CHECK, CHECKSUM, "CRC-32/ISO-HDLC:0x0-0x0F@0x10"}, imageStored, imageStored, 0,
          at(2) + crc + ", as stored at 0x00000010 (little-endian)" + END +
-         "%F: 3 records, 0 wrong, 0 lines not well-formed records" + END, ""},
+         "%F: 3 records, 0 wrong, 0 lines not well-formed records, 0 checksum values differ" + END, ""},
         {"checksum, checked big-endian: another value", {CHECK, "--checksum=crc32:0-15@16:be"}, imageStored, imageStored, 2,
          at(2) + crc + ", but 0x88E2CECE is stored at 0x00000010 (big-endian)" + END +
-         "%F: 3 records, 0 wrong, 0 lines not well-formed records" + END, ""},
+         "%F: 3 records, 0 wrong, 0 lines not well-formed records, 1 checksum value differs" + END, ""},
         {"checksum, over a gap with the fill byte, big-endian", {CHECKSUM, "sum16:0-0x1F@0x20:be", FILL, "0x01"},
          twoPlaces, ":10000000000102030405060708090A0B0C0D0E0F78\n:04001000FFFFFFFFF0\n:0200200004805A\n:00000001FF\n", 0,
          at(3) + "set 0x00000020 to 0x00000021" + END + at(3) +
@@ -162,8 +176,35 @@ std::vector<EditRow> EditRows() {
          twoPlaces, ":10000000000102030405060708090A0B0C0D0E0F78\n:040010003D51FFFF60\n:0200200006FFD9\n:00000001FF\n", 0,
          at(2) + "set 0x00000010 to 0x00000011" + END + at(3) + "set 0x00000020" + END + at(2) +
          "crc16-xmodem of 0x00000000-0x0000000F = 0x513D, stored at 0x00000010 (little-endian)" + END + at(3) +
-         "sum8 of 0x00000000-0x00000011 = 0x06, stored at 0x00000020 (little-endian)" + END +
+         "sum8 of 0x00000000-0x00000011 = 0x06, stored at 0x00000020" + END +
          "%F: 4 records, 2 set" + setSummary + END, ""},
+        {"checksum, a range that holds a later value's place: that value first", {CHECKSUM, "sum8:0-0x11@0x20", CHECKSUM, "crc16-xmodem:0-15@16"},
+         twoPlaces, twoStored, 0,
+         at(2) + "set 0x00000010 to 0x00000011" + END + at(3) + "set 0x00000020" + END + at(2) +
+         "crc16-xmodem of 0x00000000-0x0000000F = 0x513D, stored at 0x00000010 (little-endian)" + END + at(3) +
+         "sum8 of 0x00000000-0x00000011 = 0x06, stored at 0x00000020" + END +
+         "%F: 4 records, 2 set" + setSummary + END, ""},
+        {"checksum, checked with the same values", {CHECK, CHECKSUM, "sum8:0-0x11@0x20", CHECKSUM, "crc16-xmodem:0-15@16"},
+         twoStored, twoStored, 0,
+         at(2) + "crc16-xmodem of 0x00000000-0x0000000F = 0x513D, as stored at 0x00000010 (little-endian)" + END + at(3) +
+         "sum8 of 0x00000000-0x00000011 = 0x06, as stored at 0x00000020" + END +
+         "%F: 4 records, 0 wrong, 0 lines not well-formed records, 0 checksum values differ" + END, ""},
+        {"checksum, stored already: nothing written", {CHECKSUM, "crc32:0-15@16"}, imageStored, imageStored, 0,
+         at(2) + crc + ", as stored at 0x00000010 (little-endian)" + END + "%F: 3 records, 0 set" + setSummary + END, ""},
+        {"checksum, ranges that hold each other's places", {CHECKSUM, "sum8:0-0x10@0x20", CHECKSUM, "sum8:0x20-0x20@0x10"},
+         twoPlaces, twoPlaces, 1, "",
+         badChecksum + "sum8:0-0x10@0x20 and sum8:0x20-0x20@0x10: each range holds the other's place, so no order can store both" + END + TRY},
+        {"checksum, places that overlap", {CHECKSUM, "crc32:0-15@0x10", CHECKSUM, "sum8:0-15@0x12"}, image, image, 1, "",
+         badChecksum + "crc32:0-15@0x10 and sum8:0-15@0x12: their places overlap" + END + TRY},
+        {"checksum, a --set value at its place", {CHECKSUM, "crc32:0-15@0x10", SET, "0x13=00"}, image, image, 1, "",
+         bad + "0x13=00 overlaps the place of the checksum crc32:0-15@0x10" + END + TRY},
+        {"checksum, a record one digit short in its range", {CHECKSUM, "crc32:0-15@0x10"},
+         ":0F000000000102030405060708090A0B0C0D0E0F78\n:04001000FFFFFFFFF0\n:00000001FF\n",
+         ":0F000000000102030405060708090A0B0C0D0E0F78\n:04001000FFFFFFFFF0\n:00000001FF\n", 1, "",
+         refused + "line 1 is not a well-formed record, so no address after it is known, nothing set" + END},
+        {"checksum, checked: records that agree", {CHECK, CHECKSUM, "sum8:8-8@0x10"}, twice, twice, 2,
+         at(3) + "sum8 of 0x00000008-0x00000008 = 0x11, but 0xFF is stored at 0x00000010" + END +
+         "%F: 4 records, 0 wrong, 0 lines not well-formed records, 1 checksum value differs" + END, ""},
         {"checksum, its place in no record", {CHECKSUM, "crc32:0-15@0x40"}, image, image, 1, "",
          refused + "0x00000040 is in no data record, nothing set" + END},
         {"checksum, checked: its place in no record", {CHECK, CHECKSUM, "crc32:0-15@0x40"}, image, image, 1, "",

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "core/image_runs.h"
+#include "core/hex_image.h"
 #include "core/patcher.h"
 #include "runtime/file_channels.h"
 #include "tests/support/crc_reference.h"
@@ -15,15 +15,18 @@
 
 namespace {
 
-// Random layouts of the tests' model, sometimes with their lines in another order, and ranges
-// around the bytes they hold: the lowest byte that two records hold with different values, and
-// otherwise every algorithm's checksum over each range (the fill where no record holds a byte),
-// before and after bytes are put over them, against the model and the catalogue's parameters.
-TEST(ImageRuns, RandomizedAgainstTheModel) {
+// Random layouts of the tests' model (address records, data that wraps in its segment, records
+// after the end-of-file record, malformed lines), sometimes with their lines in another order,
+// and ranges around the bytes they hold, the first of them written: the line that makes the
+// image unknown; the lowest written byte that not exactly one record holds; the lowest byte that
+// two records hold with different values, and otherwise every algorithm's checksum over each
+// range (the fill where no record holds a byte), before and after bytes are put over them,
+// against the model and the catalogue's parameters.
+TEST(HexImage, RandomizedAgainstTheModel) {
     InitFileChannels();
     std::string path = testfiles::Folder("image runs") + "i.hex";
     std::mt19937 rng(4242);
-    int conflicts = 0, summed = 0;
+    int conflicts = 0, summed = 0, unknown = 0, refused = 0;
     for (int round = 0; round < 400; ++round) {
         std::string file = model::RandomLayout(rng);
         if (round % 3 == 0) { // the lines in another order
@@ -46,17 +49,37 @@ TEST(ImageRuns, RandomizedAgainstTheModel) {
             std::advance(held, static_cast<long>(rng() % image.size()));
             uint64_t first = held->first - std::min<uint64_t>(held->first, rng() % 8);
             first = std::min<uint64_t>(first, 0xFFFFFF00); // ranges lie below 4 GiB
-            ranges.push_back(
-                {static_cast<uint32_t>(first), static_cast<uint32_t>(first + rng() % 96)});
+            ranges.push_back({static_cast<uint32_t>(first),
+                              static_cast<uint32_t>(first + rng() % 96), ranges.empty()});
         }
         ASSERT_TRUE(testfiles::Write(path, file));
-        ImageRuns runs{};
-        BeginImageRuns(runs, ranges.data(), static_cast<int32_t>(ranges.size()));
+        HexImage runs{};
+        BeginHexImage(runs, ranges.data(), static_cast<int32_t>(ranges.size()));
         WalkTally tally{};
-        ASSERT_EQ(WalkHexFile(path.c_str(), WALK_CHECK, nullptr, nullptr, &tally, CollectImageRuns,
-                              &runs),
+        ASSERT_EQ(WalkHexFile(path.c_str(), WALK_CHECK, HexImageSink, &runs, &tally,
+                              HexImageVisitor, &runs),
                   1);
-        ImageConflict conflict = SortImageRuns(runs);
+        EndHexImage(runs);
+        ASSERT_EQ(runs.addresses.unknownLine, model::UnknownLine(file)) << "round " << round;
+        unknown += runs.addresses.unknownLine != 0;
+        // A written byte needs exactly one record.
+        std::string expected, written;
+        for (uint64_t at = ranges[0].first; at <= ranges[0].last && expected.empty(); ++at) {
+            auto held = image.find(at);
+            size_t count = held == image.end() ? 0 : held->second.size();
+            if (count != 1)
+                expected = std::to_string(at) + " " +
+                           std::to_string(count ? held->second[0].first : 0) + " " +
+                           std::to_string(count > 1 ? held->second[1].first : 0);
+        }
+        WriteRefusal refusal = WriteHolders(
+            runs, ranges[0].first, static_cast<int32_t>(ranges[0].last - ranges[0].first + 1));
+        if (refusal.refused)
+            written = std::to_string(refusal.address) + " " + std::to_string(refusal.first) + " " +
+                      std::to_string(refusal.second);
+        ASSERT_EQ(written, expected) << "round " << round;
+        refused += refusal.refused;
+        ImageConflict conflict = ReadConflict(runs);
         // The model's lowest address in a range whose holders disagree.
         uint64_t lowest = UINT64_MAX;
         for (const auto &held : image)
@@ -78,7 +101,7 @@ TEST(ImageRuns, RandomizedAgainstTheModel) {
             ASSERT_NE(valueOf(conflict.first), -1);
             ASSERT_NE(valueOf(conflict.second), -1);
             ASSERT_NE(valueOf(conflict.first), valueOf(conflict.second));
-            ReleaseImageRuns(runs);
+            ReleaseHexImage(runs);
             continue;
         }
         ASSERT_EQ(conflict.first, 0) << "round " << round;
@@ -111,9 +134,11 @@ TEST(ImageRuns, RandomizedAgainstTheModel) {
             }
             ++summed;
         }
-        ReleaseImageRuns(runs);
+        ReleaseHexImage(runs);
     }
     EXPECT_GT(conflicts, 20);
+    EXPECT_GT(unknown, 20);
+    EXPECT_GT(refused, 50);
     EXPECT_GT(summed, 200);
 }
 
