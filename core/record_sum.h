@@ -138,6 +138,7 @@ RECORD_SUM_INLINE bool RecordDigitsSum(const char *record, int32_t length, uint8
     return true;
 }
 #else
+#define RECORD_SUM_INLINE inline
 inline bool RecordDigitsSum(const char *record, int32_t length, uint8_t *total,
                             const char **digitSet) {
     if (RecordSum(record, length, total) != length) return false;

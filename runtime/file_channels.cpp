@@ -62,11 +62,23 @@ void Grown(FileChannel *channel) {
     if (channel->size >= 0 && channel->pointer > channel->size) channel->size = channel->pointer;
 }
 
+// Whether the file is still as long as this channel knows it, before a write: one into a file
+// that another program shortened would fill the gap with zero bytes and grow it back, and one
+// into a file it lengthened would land among bytes this channel never read. Else the write
+// fails as the file changed (FAILURE_CODE_CHANGED), and nothing more is written.
+bool StillItsSize(FileChannel *channel) {
+    if (channel->failure) return false;
+    if (channel->size < 0 || PlatformFileSize(channel->file) == channel->size) return true;
+    NoteFailure(channel, FAILURE_CODE_CHANGED, true);
+    return false;
+}
+
 // Writes until all the bytes are written; returns how many were. A write that fails is noted
 // on the channel, and nothing more is written to it.
 int32_t WriteRaw(FileChannel *channel, const void *source, int32_t length) {
     const auto *bytes = static_cast<const char *>(source);
     int32_t total = 0;
+    if (length > 0 && !StillItsSize(channel)) return 0;
     while (total < length && !channel->failure) {
         uint32_t failure = 0;
         int32_t written = WritePlatformFile(channel->file, bytes + total, length - total, &failure);
@@ -102,7 +114,7 @@ void WriteBackChanges(FileChannel *channel) {
     if (channel->changed < 0) return;
     int32_t from = channel->changed;
     channel->changed = -1;
-    if (channel->failure) return;
+    if (!StillItsSize(channel)) return;
     uint32_t failure = 0;
     int32_t count = channel->filled - from;
     if (WriteBehindPlatformFile(channel->file, channel->buffer + from, count, channel->pointer,

@@ -17,7 +17,9 @@
  * ChannelOpenFailure; devices, FIFOs, sockets and folders are refused. A read that fails reads
  * as the end of the file, and a write that fails is dropped; so is a seek, which counts as a
  * failed write (what follows it would land in the wrong place). A file whose size another
- * program changes fails the read that notices it (FAILURE_CODE_CHANGED). The first such failure
+ * program changes fails the read that notices it (FAILURE_CODE_CHANGED), and the write that
+ * notices it before writing: a write never lands past the end of a file that another program
+ * shortened, and only a write at the very end makes a file longer. The first such failure
  * is kept on the channel, and from then on nothing more is read, written or moved through it.
  * ChannelFailure writes out what the channel still holds and gives that failure. Failures are the
  * platform's own codes (runtime/platform.h).

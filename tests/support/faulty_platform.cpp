@@ -10,6 +10,7 @@
 #define AllocatePlatformBlock RealAllocatePlatformBlock
 #define ResizePlatformBlock RealResizePlatformBlock
 #define PlatformFileStamp RealPlatformFileStamp
+#define PlatformFileSize RealPlatformFileSize
 #ifdef _WIN32
 #include <windows.h>
 HANDLE FaultyCreateFileW(LPCWSTR name, DWORD access, DWORD sharing, LPSECURITY_ATTRIBUTES security,
@@ -28,6 +29,7 @@ HANDLE FaultyCreateFileW(LPCWSTR name, DWORD access, DWORD sharing, LPSECURITY_A
 #undef AllocatePlatformBlock
 #undef ResizePlatformBlock
 #undef PlatformFileStamp
+#undef PlatformFileSize
 
 #include "tests/support/faulty_platform.h"
 
@@ -48,8 +50,8 @@ struct Action {
     void (*run)(void *context);
     void *context;
 };
-Armed armed[RESIZE + 1] = {};
-Action actions[RESIZE + 1] = {};
+Armed armed[SIZE + 1] = {};
+Action actions[SIZE + 1] = {};
 size_t allocationSize = 0;
 
 // Counts the call; true when it is to fail (its code then in *failure).
@@ -136,6 +138,11 @@ void *AllocatePlatformBlock(PlatformHeap heap, size_t size) {
         faults::Failing(faults::ALLOCATE, nullptr))
         return nullptr;
     return RealAllocatePlatformBlock(heap, size);
+}
+
+int64_t PlatformFileSize(PlatformFile file) {
+    if (faults::Failing(faults::SIZE, nullptr)) return -1;
+    return RealPlatformFileSize(file);
 }
 
 bool PlatformFileStamp(PlatformFile file, FileStamp *stamp) {

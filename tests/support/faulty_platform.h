@@ -22,7 +22,7 @@
 
 namespace faults {
 
-enum Call { READ, WRITE, SEEK, ALLOCATE, CLOSE, STAMP, OPEN, RESIZE };
+enum Call { READ, WRITE, SEEK, ALLOCATE, CLOSE, STAMP, OPEN, RESIZE, SIZE };
 
 void Fail(Call call, int64_t nth, uint32_t code = 1);
 int64_t Calls(Call call);
