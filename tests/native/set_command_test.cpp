@@ -9,11 +9,13 @@
 #include "runtime/file_channels.h"
 #include "runtime/platform.h"
 #include "tests/support/faulty_platform.h"
+#include "tests/support/hex_model.h"
 #include "tests/support/temp_files.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -130,6 +132,70 @@ TEST(SetCommand, NothingWrittenOrAFailureWhenAFileChanges) {
     }
     for (const std::string &path : paths)
         testfiles::Remove(path);
+}
+
+// The call in this process: its exit code and its standard output.
+int32_t RunInProcess(const std::vector<std::string> &arguments, std::string *out) {
+    std::vector<char *> argv{const_cast<char *>("checksumme")};
+    for (const std::string &argument : arguments)
+        argv.push_back(const_cast<char *>(argument.c_str()));
+    SetPlatformArguments(static_cast<int>(argv.size()), argv.data());
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    CommandLine command = ReadCommandLine();
+    int32_t exitCode = RunCommand(command);
+    ReleaseCommandLine(command);
+    *out = testing::internal::GetCapturedStdout();
+    testing::internal::GetCapturedStderr();
+    return exitCode;
+}
+
+// After any call that stores checksum values (with --set values or not) and succeeds, --check
+// with the same values finds every one as stored: random layouts of the model, one to three
+// values of any algorithm over ranges around the bytes held, their places anywhere held, in
+// any order given (so that ranges hold other values' places).
+TEST(SetCommand, EveryValueStoredIsFoundByTheCheck) {
+    InitFileChannels();
+    InitArguments();
+    const char *NAMES[] = {"crc32", "crc32-mpeg2", "crc16-xmodem", "crc16-ccitt",
+                           "sum8",  "sum16",       "sum32"};
+    std::string path = testfiles::Folder("set command") + "property.hex";
+    std::mt19937 rng(2026);
+    int stored = 0;
+    for (int round = 0; round < 600; ++round) {
+        std::string file = model::RandomLayout(rng), out;
+        auto image = model::Image(file);
+        if (image.empty()) continue;
+        auto held = [&] {
+            auto at = image.begin();
+            std::advance(at, static_cast<long>(rng() % image.size()));
+            return std::min<uint64_t>(at->first, 0xFFFFFF00);
+        };
+        std::vector<std::string> values;
+        for (int n = 1 + static_cast<int>(rng() % 3); n > 0; --n) {
+            uint64_t first = held(), last = first + rng() % 64;
+            values.push_back("--checksum");
+            values.push_back(std::string(NAMES[rng() % 7]) + ":" + std::to_string(first) + "-" +
+                             std::to_string(last) + "@" + std::to_string(held()) +
+                             (rng() % 2 ? ":be" : ""));
+        }
+        values.insert(values.end(), {"--fill", rng() % 2 ? "0xFF" : "0x00"});
+        std::vector<std::string> set = values;
+        if (rng() % 2) set.insert(set.end(), {"--set", std::to_string(held()) + "=A5"});
+        set.push_back(path);
+        ASSERT_TRUE(testfiles::Write(path, file));
+        if (RunInProcess(set, &out) != EXIT_DONE) continue;
+        std::string written = testfiles::Read(path);
+        values.insert(values.begin(), "--check");
+        values.push_back(path);
+        EXPECT_NE(RunInProcess(values, &out), EXIT_FAILED) << round << "\n" << written << out;
+        EXPECT_NE(out.find(", 0 checksum values differ"), std::string::npos) << round << "\n"
+                                                                             << file << out;
+        EXPECT_EQ(testfiles::Read(path), written);
+        ++stored;
+    }
+    EXPECT_GT(stored, 50);
+    testfiles::Remove(path);
 }
 
 } // namespace
