@@ -88,9 +88,30 @@ SettingRead AddByteSettingValue(ByteSettingList &list, const ByteSetting &settin
     return SETTING_ADDED;
 }
 
+// The settings' order found on their numbers, then each moved once: a setting is large.
 int32_t SortByteSettings(ByteSettingList &list) {
-    HeapSort(list.items, list.count,
-             [](const ByteSetting &a, const ByteSetting &b) { return a.address < b.address; });
+    int32_t ordered = 1;
+    while (ordered < list.count && list.items[ordered - 1].address <= list.items[ordered].address)
+        ++ordered;
+    if (ordered < list.count) {
+        struct Key {
+            uint64_t address;
+            int32_t index;
+        };
+        auto count = static_cast<size_t>(list.count);
+        auto *order = static_cast<Key *>(MainHeapAlloc(count * sizeof(Key)));
+        for (int32_t i = 0; i < list.count; ++i)
+            order[i] = {list.items[i].address, i};
+        HeapSort(order, list.count,
+                 [](const Key &a, const Key &b) { return a.address < b.address; });
+        auto *items = static_cast<ByteSetting *>(MainHeapAlloc(count * sizeof(ByteSetting)));
+        for (int32_t i = 0; i < list.count; ++i)
+            items[i] = list.items[order[i].index];
+        MainHeapFree(list.items);
+        MainHeapFree(order);
+        list.items = items;
+        list.capacity = list.count;
+    }
     for (int32_t i = 0; i + 1 < list.count; ++i)
         if (EndOf(list.items[i]) > list.items[i + 1].address) return i;
     return -1;
@@ -181,35 +202,99 @@ int32_t SetHeldBytes(void *context, int64_t line, int64_t position, char *record
     return 0;
 }
 
-int32_t SetFoundBytes(int32_t channel, SetWrite &write, WalkTally *tally) {
+namespace {
+
+// Sets the bytes of a record found, read into record (stored: its bytes at hand, up to its line
+// end): false when it is not the record found, unchanged. Else the position of the first
+// character changed in *changed, 0 for none, and the record's checksum made right.
+bool SetFoundRecord(SetWrite &write, const ImageRecord &found, char *record, int64_t stored,
+                    int32_t *changed) {
+    uint8_t sum = 0;
+    if (RecordInLine(record, stored, &sum) != found.length ||
+        !IsNextFound(write, found.line, found.position, record, found.length))
+        return false;
+    const char *digits = RecordDigitSet(record, found.length, found.caseBefore);
+    *changed = SetBytesOf(write, found, record, digits);
+    if (*changed) RemakeChecksum(record, found.length, digits);
+    return true;
+}
+
+// The records found, read a line at a time and written back one by one: for a channel without
+// a buffer.
+void SetFoundLines(int32_t channel, SetWrite &write, WalkTally *tally) {
     const HexImage &image = *write.image;
-    bool writing = false;
-    int64_t linesDone = tally->linesDone;
     for (int64_t k = 0; k < image.recordCount && !tally->failure; ++k) {
         const ImageRecord &found = image.records[k];
         char record[LONGEST_RECORD + 1];
         int64_t length = 0;
-        int32_t terminator = 0;
-        uint8_t sum = 0;
+        int32_t terminator = 0, changed = 0;
         tally->linesDone = found.line - 1;
-        if (SeekChannel(channel, found.position) < 0) break;
+        if (SeekChannel(channel, found.position) < 0) return;
         bool read = ReadChannelLineBytes(channel, record, found.length + 1, &length, &terminator);
         int64_t stored = length < found.length + 1 ? length : found.length + 1;
-        if (!read || RecordInLine(record, stored, &sum) != found.length ||
-            !IsNextFound(write, found.line, found.position, record, found.length)) {
-            tally->failure = ChannelFailure(channel, &writing);
+        if (!read || !SetFoundRecord(write, found, record, stored, &changed)) {
+            tally->failure = ChannelFailure(channel);
             if (!tally->failure) tally->failure = FAILURE_CODE_CHANGED;
-            break;
+            return;
         }
-        const char *digits = RecordDigitSet(record, found.length, found.caseBefore);
-        if (int32_t changed = SetBytesOf(write, found, record, digits)) {
-            RemakeChecksum(record, found.length, digits);
-            if (SeekChannel(channel, found.position + changed) < 0) break;
+        if (changed) {
+            if (SeekChannel(channel, found.position + changed) < 0) return;
             WriteChannelBytes(channel, record + changed, found.length - changed);
         }
-        tally->failure = ChannelFailure(channel, &writing);
+        tally->failure = ChannelFailure(channel);
     }
-    if (!tally->failure) tally->failure = ChannelFailure(channel, &writing);
+}
+
+} // namespace
+
+// The records found, changed in place in spans of the file that each begin at one of them:
+// one read and at most one write a span, however many records it holds.
+int32_t SetFoundBytes(int32_t channel, SetWrite &write, WalkTally *tally) {
+    const HexImage &image = *write.image;
+    int64_t linesDone = tally->linesDone;
+    char *span = nullptr;
+    int32_t length = 0;
+    int64_t spanAt = 0, spanLines = 0; // the lines done before the span
+    for (int64_t k = 0; k < image.recordCount && !tally->failure; ++k) {
+        const ImageRecord &found = image.records[k];
+        int64_t offset = found.position - spanAt;
+        if (!span || offset < 0 || offset + found.length + 1 > length) {
+            // The changes of the span before go back to the file with the seek: the lines up to
+            // this record are done, unless that write or this read failed.
+            SpanRead read = SPAN_FAILED;
+            tally->linesDone = span ? spanLines : found.line - 1;
+            if (SeekChannel(channel, found.position) < 0 ||
+                !(span = ReadChannelSpan(channel, 0, &length, &read))) {
+                if (k == 0 && !span && ChannelFailure(channel) == 0) {
+                    SetFoundLines(channel, write, tally); // no buffer
+                    break;
+                }
+                tally->failure = ChannelFailure(channel);
+                break;
+            }
+            if (read == SPAN_FAILED) break;
+            tally->linesDone = spanLines = found.line - 1;
+            spanAt = found.position;
+            offset = 0;
+        }
+        // The record and the character behind it, unless that ends the line.
+        int64_t stored = length - offset < found.length + 1 ? length - offset : found.length + 1;
+        if (char behind = stored > found.length ? span[offset + found.length] : ' ';
+            behind == '\r' || behind == '\n' || behind == 0)
+            stored = found.length;
+        int32_t changed = 0;
+        if (!SetFoundRecord(write, found, span + offset, stored, &changed)) {
+            tally->failure = FAILURE_CODE_CHANGED;
+            tally->linesDone = found.line - 1; // once the span's changes are in the file
+            break;
+        }
+        if (changed) NoteSpanChange(channel, static_cast<int32_t>(offset) + changed);
+    }
+    bool writing = false;
+    if (uint32_t failure = ChannelFailure(channel, &writing); failure) {
+        tally->failure = failure; // the first one; the span's changes may not be in the file
+        if (writing) tally->linesDone = spanLines;
+    }
     tally->failedWriting = writing;
     if (!tally->failure) tally->linesDone = linesDone;
     return tally->failure ? -1 : 1;

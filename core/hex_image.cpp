@@ -104,8 +104,12 @@ template <typename Visit> void EachHolder(const HexImage &image, uint32_t addres
         if (Holds(image.runs[i], address)) visit(image.runs[i]);
 }
 
-// The index of the first of sorted, separate ranges that ends at address or above it.
-int32_t FirstRangeFrom(const ImageRange *ranges, int32_t count, uint32_t address) {
+// The index of the first of sorted, separate ranges that ends at address or above it: the one
+// found last (*hint) when it still is, as for records in address order; else found by halving.
+int32_t FirstRangeFrom(const ImageRange *ranges, int32_t count, uint32_t address, int32_t *hint) {
+    int32_t r = *hint;
+    if (r < count && ranges[r].last >= address && (r == 0 || ranges[r - 1].last < address))
+        return r;
     int32_t low = 0, high = count;
     while (low < high) {
         int32_t middle = low + (high - low) / 2;
@@ -114,7 +118,7 @@ int32_t FirstRangeFrom(const ImageRange *ranges, int32_t count, uint32_t address
         else
             high = middle;
     }
-    return low;
+    return *hint = low;
 }
 
 // Keeps the part of a stretch of a record's data in each range.
@@ -125,7 +129,7 @@ void CollectStretch(HexImage &image, int64_t line, const char *record, uint64_t 
     auto start = static_cast<uint32_t>(address);
     uint64_t end = address + static_cast<uint64_t>(count) - 1;
     uint32_t last = end > 0xFFFFFFFF ? 0xFFFFFFFF : static_cast<uint32_t>(end);
-    for (int32_t r = FirstRangeFrom(image.ranges, image.rangeCount, start);
+    for (int32_t r = FirstRangeFrom(image.ranges, image.rangeCount, start, &image.rangeHint);
          r < image.rangeCount && image.ranges[r].first <= last; ++r) {
         const ImageRange &range = image.ranges[r];
         uint32_t from = start > range.first ? start : range.first;
@@ -149,10 +153,11 @@ void CollectStretch(HexImage &image, int64_t line, const char *record, uint64_t 
 }
 
 // Whether a stretch of addresses meets a written range.
-bool MeetsWritten(const HexImage &image, uint64_t address, int32_t count) {
+bool MeetsWritten(HexImage &image, uint64_t address, int32_t count) {
     if (address > 0xFFFFFFFF) return false;
     uint64_t last = address + static_cast<uint64_t>(count) - 1;
-    int32_t r = FirstRangeFrom(image.written, image.writtenCount, static_cast<uint32_t>(address));
+    int32_t r = FirstRangeFrom(image.written, image.writtenCount, static_cast<uint32_t>(address),
+                               &image.writtenHint);
     return r < image.writtenCount && image.written[r].first <= last;
 }
 
@@ -162,8 +167,11 @@ int32_t MergeRanges(const ImageRange *ranges, int32_t count, bool writtenOnly, I
     int32_t taken = 0;
     for (int32_t r = 0; r < count; ++r)
         if (!writtenOnly || ranges[r].written) merged[taken++] = ranges[r];
-    HeapSort(merged, taken,
-             [](const ImageRange &a, const ImageRange &b) { return a.first < b.first; });
+    auto before = [](const ImageRange &a, const ImageRange &b) { return a.first < b.first; };
+    int32_t ordered = 1;
+    while (ordered < taken && !before(merged[ordered], merged[ordered - 1]))
+        ++ordered;
+    if (ordered < taken) HeapSort(merged, taken, before);
     int32_t kept = 0;
     for (int32_t r = 0; r < taken; ++r) {
         if (ImageRange *last = kept ? &merged[kept - 1] : nullptr;

@@ -63,7 +63,8 @@ struct HexImage {
     int32_t rangeCount;
     ImageRange *written; // owned, main heap: those written, merged, in order
     int32_t writtenCount;
-    ImageRun *runs; // owned, main heap
+    int32_t rangeHint, writtenHint; // the ranges found last
+    ImageRun *runs;                 // owned, main heap
     int64_t runCount, runCapacity;
     uint32_t *reach; // owned, main heap, once sorted: the highest address of runs[0] to runs[i]
     uint8_t *bytes;  // owned, main heap
