@@ -3,161 +3,126 @@
 
 #include "runtime/registry.h"
 
+#include <bit>
+#include <cassert>
 #include <cstring>
 
-// A range of addresses that records of equal size on consecutive lines hold, one after another
-// in rising or falling order of addresses: the size bytes at start (rising) or at end (falling)
-// are on line, the next size bytes on line + 1, and so on. A range of one record is either.
-// 32 bytes: lines beyond 2^48 would take a file of more than 256 TiB.
+// A range of addresses inside one page that records of `each` bytes on consecutive lines hold,
+// one after another in rising or falling order of addresses: the first record's bytes at start
+// (rising) or at the end (falling). A range of one record is either.
 struct AddressRange {
-    uint64_t start, end;  // [start, end), end - start a multiple of size
-    int32_t child[2];     // the ranges below and above, 0: none
-    uint64_t line : 48;   // of the record at the range's first end
-    uint64_t size : 8;    // 1 to 255 bytes
-    uint64_t height : 7;  // of the subtree under this range, this one alone being 1
-    uint64_t falling : 1; // the first record holds the highest addresses
+    uint32_t start; // in the page
+    uint32_t count;
+    int64_t line; // of the first record
+    uint32_t each;
+    bool falling;
 };
-static_assert(sizeof(AddressRange) == 32);
+
+struct AddressPage {
+    uint64_t bits[65536 / 64]; // an address is held when its bit is set
+    AddressRange *ranges;      // owned, main heap: in line order
+    int32_t count, capacity;
+};
 
 namespace {
 
-int64_t LineAt(const AddressRange &range, uint64_t address) {
-    uint64_t from = range.falling ? range.end - 1 - address : address - range.start;
-    return static_cast<int64_t>(range.line + from / range.size);
+constexpr int32_t PAGES = (0x100000000 + 0x10000) >> 16; // (the highest address is below that)
+
+int64_t LineAt(const AddressRange &range, uint32_t offset) {
+    uint32_t from = range.falling ? range.start + range.count - 1 - offset : offset - range.start;
+    return range.line + from / range.each;
 }
 
-int64_t LastLine(const AddressRange &range) {
-    return static_cast<int64_t>(range.line + (range.end - range.start) / range.size) - 1;
+// The bits [from, to) of a page: mask of the bits of word w among them.
+uint64_t Mask(uint32_t from, uint32_t to, uint32_t w) {
+    uint64_t low = w == from / 64 ? ~uint64_t{0} << (from % 64) : ~uint64_t{0};
+    uint64_t high = w == (to - 1) / 64 && to % 64 ? ~uint64_t{0} >> (64 - to % 64) : ~uint64_t{0};
+    return low & high;
 }
 
-// Where an address stands among the ranges: the range with the highest start below it and the
-// one with the lowest start at or above it (0: none), and the path down the tree to there, for
-// an insert. An AVL tree of fewer than 2^31 ranges is less than 46 levels deep.
-struct Place {
-    int32_t below, above;
-    int32_t depth; // -1: the path is not known yet
-    int32_t path[48];
-};
-
-void Locate(const HeldAddresses &held, uint64_t address, Place &place) {
-    place.below = place.above = place.depth = 0;
-    for (int32_t at = held.root; at && place.depth < 48;) {
-        place.path[place.depth++] = at;
-        bool higher = held.ranges[at].start < address;
-        (higher ? place.below : place.above) = at;
-        at = held.ranges[at].child[higher];
+// The lowest held address in [from, to) of a page, or -1; then every one of them held.
+int64_t HoldBits(AddressPage &page, uint32_t from, uint32_t to) {
+    int64_t first = -1;
+    for (uint32_t w = from / 64; w <= (to - 1) / 64; ++w) {
+        uint64_t mask = Mask(from, to, w);
+        if (uint64_t held = page.bits[w] & mask; held && first < 0)
+            first = int64_t{w} * 64 + std::countr_zero(held);
+        page.bits[w] |= mask;
     }
+    return first;
 }
 
-int32_t Height(const AddressRange *ranges, int32_t at) {
-    return at ? static_cast<int32_t>(ranges[at].height) : 0;
-}
-
-void SetHeight(AddressRange *ranges, int32_t at) {
-    int32_t below = Height(ranges, ranges[at].child[0]),
-            above = Height(ranges, ranges[at].child[1]);
-    ranges[at].height = static_cast<uint64_t>(1 + (below > above ? below : above)) & 127;
-}
-
-// Lifts the child of range `at` on the given side (0 below, 1 above) into its place; returns it.
-int32_t Lift(AddressRange *ranges, int32_t at, int side) {
-    int32_t child = ranges[at].child[side];
-    ranges[at].child[side] = ranges[child].child[!side];
-    ranges[child].child[!side] = at;
-    SetHeight(ranges, at);
-    SetHeight(ranges, child);
-    return child;
-}
-
-// The subtree under range `at`, whose two subtrees are balanced and differ in height by at most
-// 2, balanced again (an AVL tree); returns its new top.
-int32_t Rebalance(AddressRange *ranges, int32_t at) {
-    int32_t tilt = Height(ranges, ranges[at].child[1]) - Height(ranges, ranges[at].child[0]);
-    if (tilt < 2 && tilt > -2) {
-        SetHeight(ranges, at);
-        return at;
+// The line of the first record that holds an offset of a page that some record holds.
+int64_t HolderAt(const AddressPage &page, uint32_t offset) {
+    for (int32_t i = 0; i < page.count; ++i) {
+        const AddressRange &range = page.ranges[i];
+        if (offset - range.start < range.count) return LineAt(range, offset);
     }
-    int side = tilt > 0, child = ranges[at].child[side];
-    if (Height(ranges, ranges[child].child[!side]) > Height(ranges, ranges[child].child[side]))
-        ranges[at].child[side] = Lift(ranges, child, !side);
-    return Lift(ranges, at, side);
+    assert(false); // every held address is in a range
+    return 0;
 }
 
-// Puts range `added` into the tree where place leads: back up the path, rebalancing, until a
-// subtree keeps its top and its height (nothing above it changes then).
-void Insert(HeldAddresses &held, int32_t added, const Place &place) {
-    AddressRange *ranges = held.ranges;
-    int32_t top = added;
-    for (int32_t depth = place.depth; depth--;) {
-        int32_t at = place.path[depth];
-        uint64_t height = ranges[at].height;
-        ranges[at].child[ranges[added].start > ranges[at].start] = top;
-        top = Rebalance(ranges, at);
-        if (top == at && ranges[at].height == height) return;
-    }
-    held.root = top;
-}
-
-// Holds [start, end) for line, where no address is held yet, place being start's: as part of a
-// range next to it, or as a range of its own.
-void HoldFree(HeldAddresses &held, uint64_t start, uint64_t end, int64_t line, Place &place) {
-    uint64_t size = end - start;
-    if (place.below) {
-        AddressRange &range = held.ranges[place.below];
-        if (range.end == start && range.size == size && !range.falling &&
-            LastLine(range) == line - 1) {
-            range.end = end;
+// Notes a record's part [from, from + count) of a page: it extends the range noted last when that
+// one's records are of its size and end on the line before, right below or above it.
+void AddRange(HeldAddresses &held, AddressPage &page, uint32_t from, uint32_t count, int64_t line) {
+    if (AddressRange *last = page.count ? &page.ranges[page.count - 1] : nullptr;
+        last && last->each == count && last->line + last->count / count == line) {
+        bool single = last->count == count;
+        bool above = from == last->start + last->count && (single || !last->falling);
+        bool below = from + count == last->start && (single || last->falling);
+        if (above || below) {
+            last->falling = below;
+            if (below) last->start = from;
+            last->count += count;
             return;
         }
     }
-    if (place.above) {
-        AddressRange &range = held.ranges[place.above];
-        if (range.start == end && range.size == size &&
-            (range.falling || range.end - range.start == size) && LastLine(range) == line - 1) {
-            range.start = start;
-            range.falling = true;
-            return;
-        }
-    }
-    if (held.count + 1 >= held.capacity) {
-        int32_t capacity = held.capacity ? held.capacity + held.capacity / 2 : 64;
+    if (page.count == page.capacity) {
+        int32_t capacity = page.capacity ? 2 * page.capacity : 4;
         auto *ranges = static_cast<AddressRange *>(
             MainHeapAlloc(static_cast<size_t>(capacity) * sizeof(AddressRange)));
-        if (held.ranges) {
-            std::memcpy(ranges, held.ranges, static_cast<size_t>(held.count + 1) * sizeof *ranges);
-            MainHeapFree(held.ranges);
+        if (page.ranges) {
+            std::memcpy(ranges, page.ranges,
+                        static_cast<size_t>(page.count) * sizeof(AddressRange));
+            MainHeapFree(page.ranges);
         }
-        held.ranges = ranges;
-        held.capacity = capacity;
+        page.ranges = ranges;
+        page.capacity = capacity;
     }
-    int32_t added = ++held.count;
-    held.ranges[added] = {start, end, {0, 0}, static_cast<uint64_t>(line), size, 1, 0};
-    if (place.depth < 0) Locate(held, start, place);
-    Insert(held, added, place);
-    if (!held.highest || start > held.ranges[held.highest].start) held.highest = added;
+    page.ranges[page.count++] = {from, count, line, count, false};
+    held.count += 1;
 }
 
 } // namespace
 
-// One descent of the tree for each stretch of the record, held or free; none where the record
-// lies above every range (the way of a file written in address order) and continues the highest.
 HeldBefore HoldAddresses(HeldAddresses &held, uint64_t start, uint64_t end, int64_t line) {
+    assert(start <= end && end <= uint64_t{PAGES} << 16);
     HeldBefore before{0, 0};
+    if (start == end) return before;
+    if (!held.pages)
+        held.pages = static_cast<AddressPage **>(
+            MainHeapAlloc(static_cast<size_t>(PAGES) * sizeof(AddressPage *)));
     for (uint64_t at = start; at < end;) {
-        Place place{held.highest, 0, -1, {}};
-        if (held.highest && held.ranges[held.highest].end > at) Locate(held, at, place);
-        const AddressRange *ranges = held.ranges;
-        int32_t next = place.below && ranges[place.below].end > at ? place.below : place.above;
-        uint64_t taken = next && ranges[next].start > at ? ranges[next].start : at;
-        if (!next || taken > at) HoldFree(held, at, next && taken < end ? taken : end, line, place);
-        if (!next || taken >= end) break;
-        if (!before.line) before = {taken, LineAt(held.ranges[next], taken)};
-        at = held.ranges[next].end;
+        uint64_t number = at >> 16, pageEnd = (number + 1) << 16;
+        uint64_t to = end < pageEnd ? end : pageEnd;
+        AddressPage *&page = held.pages[number];
+        if (!page) page = static_cast<AddressPage *>(MainHeapAlloc(sizeof(AddressPage)));
+        auto from = static_cast<uint32_t>(at & 0xFFFF), count = static_cast<uint32_t>(to - at);
+        if (int64_t first = HoldBits(*page, from, from + count); first >= 0 && !before.line)
+            before = {(number << 16) + static_cast<uint64_t>(first),
+                      HolderAt(*page, static_cast<uint32_t>(first))};
+        AddRange(held, *page, from, count, line);
+        at = to;
     }
     return before;
 }
 
 void ReleaseAddresses(HeldAddresses &held) {
-    if (held.ranges) MainHeapFree(held.ranges);
+    for (int32_t i = 0; held.pages && i < PAGES; ++i)
+        if (AddressPage *page = held.pages[i]) {
+            if (page->ranges) MainHeapFree(page->ranges);
+            MainHeapFree(page);
+        }
+    if (held.pages) MainHeapFree(held.pages);
     held = HeldAddresses{};
 }

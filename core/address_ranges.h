@@ -1,32 +1,29 @@
 // SPDX-License-Identifier: MIT
 /*
- * The addresses that the data records of a file hold, and on which lines: sorted ranges, each
- * merged with its neighbours where that keeps the lines known.
+ * The addresses that the data records of a file hold, and on which lines, for records in any
+ * order.
  *
- * HoldAddresses takes the addresses [start, end) of the record on line `line`, the lines coming
- * in rising order. Addresses that an earlier record holds stay with it; the others are held for
- * this line. It returns the lowest of the addresses that were held already and the line that
- * holds it; line 0 when there was none. A record that continues a range, one line after that
- * range's last record, with the same number of bytes and next to it in addresses (above it or
- * below it), extends the range instead of adding one, so that a file written in address order
- * takes one range for each stretch of data records on consecutive lines; lookups take about
- * log2(ranges) steps, and none where the record lies above every range.
+ * HoldAddresses takes the addresses [start, end) of the record on line `line` (below 2^32 + 2^16),
+ * the lines coming in rising order. Addresses that an earlier record holds stay with it; the
+ * others are held for this line. It returns the lowest of the addresses that were held already
+ * and the line that holds it; line 0 when there was none. Each 64 KiB of addresses has a bit for
+ * each address, so that a record costs the same in any order, and the records that hold its
+ * addresses in line order: a record that continues the one before it, on the next line, with the
+ * same number of bytes and next to it in addresses (above it or below it), extends its range, so
+ * that a file written in address order takes one range for each 64 KiB.
  *
- * Ranges live on the main heap (runtime/registry.h): a shortage ends the process (exit code 3).
- * ReleaseAddresses frees them and leaves the set empty. A zero-filled HeldAddresses is empty.
+ * Memory comes from the main heap (runtime/registry.h): a shortage ends the process (exit code 3).
+ * ReleaseAddresses frees it and leaves the set empty. A zero-filled HeldAddresses is empty.
  */
 #pragma once
 
 #include <cstdint>
 
-struct AddressRange;
+struct AddressPage;
 
 struct HeldAddresses {
-    AddressRange *ranges; // owned, main heap; freed by ReleaseAddresses; ranges[0] is unused
-    int32_t count;        // ranges[1] to ranges[count] are in use
-    int32_t capacity;
-    int32_t root;    // of a binary search tree by start, balanced (AVL); 0: none
-    int32_t highest; // the range of the highest addresses; 0: none
+    AddressPage **pages; // owned, main heap: one for each 64 KiB of addresses, made on first use
+    int64_t count;       // ranges in all
 };
 
 struct HeldBefore {

@@ -42,7 +42,7 @@ TEST(StructureCheck, RandomizedAgainstTheModel) {
 }
 
 // Records of 16 bytes, an extended address record before every 4096 of them, held in rising,
-// falling and shuffled order: in order they take one range per 4096 records, shuffled one for
+// falling and shuffled order: in order they take one range for each 64 KiB, shuffled one for
 // each run of neighbours. Then each record of a sample is held again, from a byte
 // inside it on: the lowest address held before is that byte, with the record's line.
 TEST(AddressRanges, LargeLayouts) {
