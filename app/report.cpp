@@ -407,6 +407,8 @@ void ReportChecksumNotStored(const Report &report, uint64_t address) {
     WriteFailure(texts::CHECKSUM_NOT_STORED, {PathOf(report), Address(address)});
 }
 
+// The fault's line: %1 its value (or argument), %2 the other one, %3 the stretch of the value
+// that it names.
 void ReportCommandFault(const CommandLine &command) {
     static constexpr const char *TEXTS[] = {nullptr,
                                             texts::UNKNOWN_OPTION,
@@ -418,11 +420,27 @@ void ReportCommandFault(const CommandLine &command) {
                                             texts::NO_CHECKSUM_VALUE,
                                             texts::NO_FILL_VALUE,
                                             texts::CHECKSUM_INVALID,
-                                            texts::FILL_INVALID};
+                                            texts::FILL_INVALID,
+                                            texts::SET_AMBIGUOUS,
+                                            texts::CHECKSUM_ALGORITHM,
+                                            texts::CHECKSUM_REVERSED,
+                                            texts::CHECKSUM_IN_RANGE,
+                                            texts::CHECKSUM_SUFFIX,
+                                            texts::CHECKSUM_PAST_END,
+                                            texts::CHECKSUM_AMBIGUOUS,
+                                            texts::FILL_ALONE};
+    static_assert(sizeof TEXTS / sizeof TEXTS[0] == FAULT_FILL_ALONE + 1);
     OwnedString one, other;
     TakeArgument(command.faultArgument, one);
     TakeArgument(command.otherArgument, other);
-    WriteFailure(TEXTS[command.fault], {SettingText(one.Text()), SettingText(other.Text())});
+    const char *value = SettingText(one.Text());
+    // (SettingText cuts a value given alone that reads like --set=VALUE: the stretch may lie past.)
+    bool inside = command.faultStart + command.faultLength <= StringLength(value);
+    WriteFailure(TEXTS[command.fault],
+                 {value,
+                  SettingText(other.Text()),
+                  {value + (inside ? command.faultStart : 0), inside ? command.faultLength : 0}});
+    WriteFailure(texts::TRY_HELP, {});
 }
 
 bool EndReport() {

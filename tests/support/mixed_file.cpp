@@ -14,6 +14,9 @@ const std::string END = "\n", AT_LINE = ":", AT_LINE_END = ": ", FAILED = "check
 const std::string SET = "--set", STRICT = "--strict", CHECK = "--check", SET_NAME = "--set ";
 const std::string CHECKSUM = "--checksum", FILL = "--fill", CHECKSUM_NAME = "--checksum ";
 #endif
+// A fault of the command line: one line, then where to read more.
+const std::string FAULT = "checksumme: ",
+                  FAULT_END = END + "Try 'checksumme --help' for more information." + END;
 
 std::string File(const std::string &end, bool mark, const char *firstChecksum) {
     return (mark ? "\xEF\xBB\xBF" : "") + std::string(":10010000214601360121470136007EFE09D21901") +
@@ -64,7 +67,7 @@ std::vector<EditRow> EditRows() {
     const std::string conflicting =
         ":0100000000FF\n:0100000001FE\n:04001000FFFFFFFFF0\n:00000001FF\n";
     const std::string crc = "crc32 of 0x00000000-0x0000000F = 0xCECEE288";
-    std::string badChecksum = FAILED + CHECKSUM_NAME,
+    std::string badChecksum = FAULT + CHECKSUM_NAME,
                 setSummary = ", 0 corrected, 0 lines left unchanged";
     // Wrong checksums on lines of one to three digits, one after another and far apart.
     std::string numbered, numberedOut, numberedReport;
@@ -74,7 +77,7 @@ std::vector<EditRow> EditRows() {
         numberedOut += wrong ? ":00000001FF\n" : "; x\n";
         if (wrong) numberedReport += at(line) + "checksum 00 corrected to FF" + END;
     }
-    std::string refused = FAILED + "%F: ", bad = FAILED + SET_NAME,
+    std::string refused = FAILED + "%F: ", bad = FAULT + SET_NAME,
                 checked = ", 0 wrong, 0 lines not well-formed records, ";
     // A row, or two, for each case.
     // clang-format off
@@ -91,12 +94,14 @@ std::vector<EditRow> EditRows() {
         {"set, a byte in two records", {SET, "8=FF"}, layout, layout, 1, "",
          refused + "0x00000008 is in the data records of lines 2 and 3, nothing set" + END},
         {"set, no ADDRESS=BYTES", {SET, "0x10=ABC"}, serial, serial, 1, "",
-         bad + "0x10=ABC: not ADDRESS=BYTES (ADDRESS up to 0xFFFFFFFF, 1 to 255 bytes)" + END},
+         bad + "0x10=ABC: not ADDRESS=BYTES (ADDRESS up to 0xFFFFFFFF, 1 to 255 bytes)" + FAULT_END},
         {"set, values that overlap", {SET, "0x11=CC", SET, "0x10=AABB"}, serial, serial, 1, "",
-         bad + "0x10=AABB and 0x11=CC overlap" + END},
+         bad + "0x10=AABB and 0x11=CC overlap" + FAULT_END},
+        {"set, an ambiguous address", {SET, "08001000=AA"}, serial, serial, 1, "",
+         bad + "08001000=AA: 08001000 is ambiguous; write 0x08001000 for a hexadecimal address" + FAULT_END},
         {"set with a check", {SET, "1=01", CHECK}, serial, serial, 1, "", texts::USAGE},
         {"set, past 0xFFFFFFFF", {SET, "0xFFFFFFFF=0102"}, serial, serial, 1, "",
-         bad + "0xFFFFFFFF=0102: the bytes run past 0xFFFFFFFF" + END},
+         bad + "0xFFFFFFFF=0102: the bytes run past 0xFFFFFFFF" + FAULT_END},
         {"set, only after the end-of-file record", {SET, "0x10=AA"}, lateData, lateData, 1, "",
          refused + "0x00000010 is in no data record (line 3 is after the end-of-file record), nothing set" + END},
         {"set, in a malformed record", {SET, "1=AA"}, malformed, malformed, 1, "",
@@ -117,7 +122,7 @@ std::vector<EditRow> EditRows() {
          at(1) + "set 0x00000000" + END + at(2) + "not a well-formed record (5 characters, the byte count asks for 15), left unchanged" +
          END + "%F: 1 record, 1 set, 0 corrected, 1 line left unchanged" + END, ""},
         {"set, with a value given twice", {SET, "0x11=CC", SET + "=0x10=AABB"}, serial, serial, 1, "",
-         bad + "0x10=AABB and 0x11=CC overlap" + END},
+         bad + "0x10=AABB and 0x11=CC overlap" + FAULT_END},
         {"check, a short line first", {CHECK}, "\xEF\xBB\xBF:1000\r\n", "\xEF\xBB\xBF:1000\r\n", 2,
          at(1) + "not a well-formed record (5 characters, the byte count asks for 43)" + END + at(1) + "no records" +
          END + "%F: 0 records, 0 wrong, 1 line not a well-formed record" + END, ""},
@@ -170,12 +175,25 @@ std::vector<EditRow> EditRows() {
          refused + "0x00000040 is in no data record, no checksum to compare" + END},
         {"checksum, bytes that records hold with different values", {CHECKSUM, "sum32:0-3@16"}, conflicting, conflicting, 1, "",
          refused + "0x00000000 is in the data records of lines 1 and 2 with different values, nothing set" + END},
-        {"checksum, no ALGORITHM:START-END@ADDRESS", {CHECKSUM, "crc33:0-15@16"}, image, image, 1, "",
-         badChecksum + "crc33:0-15@16: not ALGORITHM:START-END@ADDRESS[:be] with ADDRESS outside START-END" + END},
+        {"checksum, an algorithm in upper case", {CHECKSUM, "CRC32:0-15@16"}, image, image, 1, "",
+         badChecksum + "CRC32:0-15@16: unknown ALGORITHM; one of crc32, crc32-mpeg2, crc16-xmodem, crc16-ccitt, "
+         "sum8, sum16, sum32 (lower case), or a CRC catalogue name" + FAULT_END},
+        {"checksum, no @", {CHECKSUM, "crc32:0-15"}, image, image, 1, "",
+         badChecksum + "crc32:0-15: not ALGORITHM:START-END@ADDRESS" + FAULT_END},
+        {"checksum, START after END", {CHECKSUM, "crc32:16-0@32"}, image, image, 1, "",
+         badChecksum + "crc32:16-0@32: START is after END" + FAULT_END},
         {"checksum, its place in the range", {CHECKSUM, "crc32:0-16@16"}, image, image, 1, "",
-         badChecksum + "crc32:0-16@16: not ALGORITHM:START-END@ADDRESS[:be] with ADDRESS outside START-END" + END},
-        {"checksum, no fill byte", {CHECKSUM, "crc32:0-15@16", FILL, "256"}, image, image, 1, "",
-         FAILED + FILL + " 256: not a byte (0 to 255, or 0x00 to 0xFF)" + END},
+         badChecksum + "crc32:0-16@16: the value's bytes at ADDRESS overlap START-END" + FAULT_END},
+        {"checksum, another byte order", {CHECKSUM, "crc32:0-15@16:le"}, image, image, 1, "",
+         badChecksum + "crc32:0-15@16:le: only :be (big-endian) may follow ADDRESS" + FAULT_END},
+        {"checksum, its bytes past 0xFFFFFFFF", {CHECKSUM, "crc32:0-15@0xFFFFFFFE"}, image, image, 1, "",
+         badChecksum + "crc32:0-15@0xFFFFFFFE: an address or the value's bytes past 0xFFFFFFFF" + FAULT_END},
+        {"checksum, an ambiguous address", {CHECKSUM, "crc32:0-15@016"}, image, image, 1, "",
+         badChecksum + "crc32:0-15@016: 016 is ambiguous; write 0x016 for a hexadecimal address" + FAULT_END},
+        {"checksum, a decimal fill byte", {CHECKSUM, "crc32:0-15@16", FILL, "255"}, image, image, 1, "",
+         FAULT + FILL + " 255: not a byte; write two hexadecimal digits (FF), or 0x and one or two (0xFF)" + FAULT_END},
+        {"fill without a checksum", {FILL, "FF"}, image, image, 1, "",
+         FAULT + FILL + " FF: fills the gaps of a " + CHECKSUM_NAME + "range, and none is given" + FAULT_END},
         {"checksum with a strict check", {STRICT, CHECKSUM, "crc32:0-15@16"}, image, image, 1, "", texts::USAGE},
         {"patch, line numbers of one to three digits", {}, numbered, numberedOut, 0,
          numberedReport + "%F: 13 records, 13 corrected, 0 lines left unchanged" + END, ""},
