@@ -66,40 +66,95 @@ bool Matches(const char *text, const char *name, bool anyCase, const char **valu
     return *text == 0 || (*text == '=' && value);
 }
 
-// What an argument is; *value is set for --set=VALUE.
-Option OptionOf(const char *text, const char **value) {
-    *value = nullptr;
-    bool windowsSwitch = !NATIVE && text[0] == '/' && text[1] && !std::strpbrk(text + 1, "/\\.:");
-    if ((text[0] != '-' || text[1] == 0) && !windowsSwitch) return OPTION_NONE;
-    for (const Spelling &spelling : SPELLINGS) {
-        if (NATIVE && spelling.windowsOnly) continue;
-        bool anyCase = !NATIVE;
-        bool valued = spelling.option == OPTION_SET || spelling.option == OPTION_CHECKSUM ||
-                      spelling.option == OPTION_FILL;
-        const char **setValue = valued ? value : nullptr;
-        if (Matches(text, spelling.name, anyCase, setValue)) return spelling.option;
-    }
-    return OPTION_UNKNOWN;
+bool IsValued(Option option) {
+    return option == OPTION_SET || option == OPTION_CHECKSUM || option == OPTION_FILL;
 }
 
-// ALGORITHM:START-END@ADDRESS, :be after it for big-endian.
-bool ReadChecksumJob(const char *text, ChecksumJob &job) {
+// What an argument is; *value is set for --set=VALUE. On Windows a switch spelled out is that
+// switch, /set=VALUE so whatever VALUE holds; any other argument that starts with "/" is a path
+// when it holds one of "/", "\", "." and ":" after it, else an unknown switch.
+Option OptionOf(const char *text, const char **value) {
+    *value = nullptr;
+    bool slash = !NATIVE && text[0] == '/' && text[1];
+    if ((text[0] != '-' || text[1] == 0) && !slash) return OPTION_NONE;
+    for (const Spelling &spelling : SPELLINGS) {
+        if (NATIVE && spelling.windowsOnly) continue;
+        const char **setValue = IsValued(spelling.option) ? value : nullptr;
+        if (Matches(text, spelling.name, !NATIVE, setValue)) return spelling.option;
+    }
+    return slash && std::strpbrk(text + 1, "/\\.:") ? OPTION_NONE : OPTION_UNKNOWN;
+}
+
+// A number that starts with 0 and goes on in decimal digits (08001000) up to one of ends is
+// decimal to some readers and hexadecimal to others: its length, to refuse it; else 0.
+int32_t AmbiguousLength(const char *text, const char *ends) {
+    size_t length = std::strcspn(text, ends);
+    if (length < 2 || text[0] != '0') return 0;
+    for (size_t i = 1; i < length; ++i)
+        if (text[i] < '0' || text[i] > '9') return 0;
+    return static_cast<int32_t>(length);
+}
+
+// An address of a --checksum value, as ReadSettingNumber reads it: FAULT_NONE, or why not.
+CommandFault ReadAddress(const char **at, const char *ends, uint64_t *address) {
+    const char *text = *at;
+    if (ReadSettingNumber(at, ends, 0xFFFFFFFF, address)) return FAULT_NONE;
+    // A number too large reads without the limit (its value, wrapped, is not used).
+    uint64_t any = 0;
+    return ReadSettingNumber(&text, ends, UINT64_MAX, &any) ? FAULT_CHECKSUM_PAST_END
+                                                            : FAULT_CHECKSUM_VALUE;
+}
+
+// ALGORITHM:START-END@ADDRESS, :be after it for big-endian: FAULT_NONE, or the first fault from
+// the left, then START after END, the value's bytes past 0xFFFFFFFF, and in the range. An
+// ambiguous address is the stretch.
+CommandFault ReadChecksumJob(const char *text, ChecksumJob &job, const char **stretch,
+                             int32_t *faultLength) {
     const char *colon = std::strchr(text, ':');
-    if (!colon) return false;
+    if (!colon) return FAULT_CHECKSUM_VALUE;
     job.algorithm = ChecksumAlgorithmNamed(text, static_cast<int32_t>(colon - text));
-    const char *at = colon + 1;
-    uint64_t first = 0, last = 0, address = 0;
-    if (!job.algorithm || !ReadSettingNumber(&at, "-", 0xFFFFFFFF, &first) || *at++ != '-' ||
-        !ReadSettingNumber(&at, "@", 0xFFFFFFFF, &last) || *at++ != '@' ||
-        !ReadSettingNumber(&at, ":", 0xFFFFFFFF, &address))
-        return false;
+    if (!job.algorithm) return FAULT_CHECKSUM_ALGORITHM;
+    const char *at = colon + 1, *dash = std::strchr(at, '-');
+    if (!dash || !std::strchr(dash, '@')) return FAULT_CHECKSUM_VALUE;
+    static constexpr const char *ENDS[] = {"-", "@", ":"};
+    uint64_t numbers[3] = {};
+    for (int32_t k = 0; k < 3; ++k) {
+        if (int32_t length = AmbiguousLength(at, ENDS[k])) {
+            *stretch = at;
+            *faultLength = length;
+            return FAULT_CHECKSUM_AMBIGUOUS;
+        }
+        if (CommandFault fault = ReadAddress(&at, ENDS[k], &numbers[k]); fault != FAULT_NONE)
+            return fault;
+        if (k < 2) ++at; // past the "-" or "@" found above
+    }
     job.bigEndian = at[0] == ':';
-    if (job.bigEndian ? std::strcmp(at, ":be") != 0 : *at != 0) return false;
+    if (job.bigEndian ? std::strcmp(at, ":be") != 0 : *at != 0) return FAULT_CHECKSUM_SUFFIX;
+    uint64_t first = numbers[0], last = numbers[1], address = numbers[2];
+    uint64_t end = address + static_cast<uint64_t>(ChecksumWidth(job.algorithm)) - 1;
+    if (first > last) return FAULT_CHECKSUM_REVERSED;
+    if (end > 0xFFFFFFFF) return FAULT_CHECKSUM_PAST_END;
+    if (end >= first && address <= last) return FAULT_CHECKSUM_IN_RANGE;
     job.first = static_cast<uint32_t>(first);
     job.last = static_cast<uint32_t>(last);
     job.address = static_cast<uint32_t>(address);
-    uint64_t end = address + static_cast<uint64_t>(ChecksumWidth(job.algorithm)) - 1;
-    return first <= last && end <= 0xFFFFFFFF && (end < first || address > last);
+    return FAULT_NONE;
+}
+
+// BYTE of --fill as --set writes a byte: two hexadecimal digits, or 0x (0X) and one or two.
+bool ReadFillByte(const char *text, uint8_t *fill) {
+    bool prefixed = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const char *digits = prefixed ? text + 2 : text;
+    size_t count = std::strlen(digits);
+    if (count != 2 && !(prefixed && count == 1)) return false;
+    int32_t value = 0;
+    for (size_t i = 0; i < count; ++i) {
+        int32_t digit = HexDigitValue(static_cast<unsigned char>(digits[i]));
+        if (digit < 0) return false;
+        value = value << 4 | digit;
+    }
+    *fill = static_cast<uint8_t>(value);
+    return true;
 }
 
 // A --checksum value's place: its first and last address.
@@ -174,11 +229,14 @@ bool OrderChecksums(CommandLine &command, int32_t *one, int32_t *other) {
     return true;
 }
 
-CommandLine Faulty(CommandLine &command, CommandFault fault, int32_t argument, int32_t other) {
+CommandLine Faulty(CommandLine &command, CommandFault fault, int32_t argument, int32_t other,
+                   int32_t faultStart = 0, int32_t faultLength = 0) {
     command.mode = COMMAND_MISUSED;
     command.fault = fault;
     command.faultArgument = argument;
     command.otherArgument = other;
+    command.faultStart = faultStart;
+    command.faultLength = faultLength;
     return command;
 }
 
@@ -195,6 +253,7 @@ CommandLine ReadCommandLine() {
             MainHeapAlloc(static_cast<size_t>(count) * sizeof(ChecksumJob)));
     }
     bool check = false, strict = false, set = false, options = true, named = false;
+    int32_t fillArgument = -1; // of the last --fill value
     for (int32_t index = 0; index < count; ++index) {
         OwnedString argument;
         TakeArgument(index, argument);
@@ -230,21 +289,26 @@ CommandLine ReadCommandLine() {
                 value = next.Text();
             }
             if (option == OPTION_FILL) {
-                uint64_t fill = 0;
-                if (!ReadSettingNumber(&value, "", 0xFF, &fill))
+                if (!ReadFillByte(value, &command.fill))
                     return Faulty(command, FAULT_FILL_VALUE, index, index);
-                command.fill = static_cast<uint8_t>(fill);
+                fillArgument = index;
                 break;
             }
             if (option == OPTION_CHECKSUM) {
                 ChecksumJob job{};
                 job.argument = index;
-                if (!ReadChecksumJob(value, job))
-                    return Faulty(command, FAULT_CHECKSUM_VALUE, index, index);
+                const char *stretch = value;
+                int32_t length = 0;
+                CommandFault fault = ReadChecksumJob(value, job, &stretch, &length);
+                if (fault != FAULT_NONE)
+                    return Faulty(command, fault, index, index,
+                                  static_cast<int32_t>(stretch - value), length);
                 command.checksums[command.checksumCount++] = job;
                 break;
             }
             set = true;
+            if (int32_t length = std::strchr(value, '=') ? AmbiguousLength(value, "=") : 0)
+                return Faulty(command, FAULT_SET_AMBIGUOUS, index, index, 0, length);
             SettingRead read = AddByteSetting(command.settings, value, index);
             if (read != SETTING_ADDED)
                 return Faulty(command,
@@ -259,6 +323,8 @@ CommandLine ReadCommandLine() {
         return Faulty(command, overlap, one, other);
     if (!OrderChecksums(command, &one, &other))
         return Faulty(command, FAULT_CHECKSUM_CYCLE, one, other);
+    if (fillArgument >= 0 && command.checksumCount == 0)
+        return Faulty(command, FAULT_FILL_ALONE, fillArgument, fillArgument);
     bool files = command.fileCount > 0;
     // A --checksum value is set unless it is checked.
     set = set || (command.checksumCount > 0 && !check);

@@ -7,27 +7,30 @@
  * names a file. The options, natively as spelled: --check (check the files and change nothing),
  * --strict (check them and their structure), --set with the next argument or as --set=VALUE
  * (ADDRESS=BYTES; may come several times), --checksum so (ALGORITHM:START-END@ADDRESS with
- * :be after it for big-endian; may come several times), --fill so (BYTE), -q or --quiet (report
- * failures alone), -V or --version, -h or --help. On Windows also, in any letter case: /check,
- * /strict, /set, /checksum, /fill, /q, /version, /? and -v; there an argument that starts with "/"
- * and holds no further "/", "\",
- * "." or ":" is a switch, so that "/chek" is refused rather than taken for a file. Any other
- * argument that starts with "-" is an unknown option; "-" alone (the standard input) is refused.
+ * :be after it for big-endian; may come several times), --fill so (BYTE: two hexadecimal digits,
+ * or 0x and one or two), -q or --quiet (report failures alone), -V or --version, -h or --help.
+ * An address is decimal or 0x hexadecimal; one that starts with 0 and more digits (08001000) is
+ * ambiguous and refused. On Windows also, in any letter case: /check, /strict, /set, /checksum,
+ * /fill, /q, /version, /? and -v, and /set=VALUE, /checksum=VALUE and /fill=VALUE whatever
+ * VALUE holds; any other argument that starts with "/" is a switch when it holds no further
+ * "/", "\", "." or ":" (so that "/chek" is refused), else a file. Any other argument that starts
+ * with "-" is an unknown option; "-" alone (the standard input) is refused.
  *
  * The first of these that comes decides, and nothing after it is looked at: the usage or the
  * version, or a fault (an unknown option, a --set, --checksum or --fill without its value, "-",
- * a value that is no ADDRESS=BYTES or whose bytes run past 0xFFFFFFFF, no --checksum value (an
- * unknown algorithm, addresses past 0xFFFFFFFF, START after END, the value's bytes in the range
- * or past 0xFFFFFFFF), no BYTE), which names its argument. Values whose bytes overlap (--set
- * values, a --set value and a --checksum value's place, two places) are a fault too, and so are
- * --checksum values whose ranges hold each other's places (also through others): no order could
- * store them all. A value whose place lies in another's range is put before it. --set with a check
- * is a misuse, as is
- * --checksum with --strict and a check or --set of no file, and natively a call without a file;
- * --checksum with --check checks the values stored, else it sets them (COMMAND_SET); without one
- * the window opens on Windows. Every other argument names a file, in order, even an empty one
- * (which then cannot be opened); on Windows a call of nothing but empty arguments opens the window,
- * as one without arguments does.
+ * a value that is no ADDRESS=BYTES, whose address is ambiguous or whose bytes run past
+ * 0xFFFFFFFF, a --checksum value's first fault from the left (its form, its algorithm, an
+ * address that is ambiguous or past 0xFFFFFFFF, what follows ADDRESS), then START after END,
+ * the value's bytes past 0xFFFFFFFF or in the range, no BYTE), which names its argument. Values
+ * whose bytes overlap (--set values, a --set value and a --checksum value's place, two places)
+ * are a fault too, as are --checksum values whose ranges hold each other's places (also through
+ * others: no order could store them all), and --fill without --checksum. A --checksum value
+ * whose place lies in another's range is put before it. --set with a check is a misuse, as is --checksum with --strict
+ * and a check or --set of no file, and natively a call without a file; --checksum with --check
+ * checks the values stored, else it sets them (COMMAND_SET); without one the window opens on
+ * Windows. Every other argument names a file, in order, even an empty one (which then cannot be
+ * opened); on Windows a call of nothing but empty arguments opens the window, as one without
+ * arguments does.
  *
  * ReleaseCommandLine frees what the description holds (main heap; a shortage ends the process).
  */
@@ -58,17 +61,25 @@ enum CommandMode : int32_t {
 };
 
 enum CommandFault : int32_t {
-    FAULT_NONE,                 // misused: the usage tells
-    FAULT_UNKNOWN_OPTION,       // the argument
-    FAULT_NO_VALUE,             // the --set at the end
-    FAULT_STANDARD_INPUT,       // "-"
-    FAULT_SET_VALUE,            // the value
-    FAULT_SET_PAST_END,         // the value
-    FAULT_SET_OVERLAP,          // the two values
-    FAULT_NO_CHECKSUM,          // the --checksum at the end
-    FAULT_NO_FILL,              // the --fill at the end
-    FAULT_CHECKSUM_VALUE,       // the value
-    FAULT_FILL_VALUE,           // the value
+    FAULT_NONE,               // misused: the usage tells
+    FAULT_UNKNOWN_OPTION,     // the argument
+    FAULT_NO_VALUE,           // the --set at the end
+    FAULT_STANDARD_INPUT,     // "-"
+    FAULT_SET_VALUE,          // the value
+    FAULT_SET_PAST_END,       // the value
+    FAULT_SET_OVERLAP,        // the two values
+    FAULT_NO_CHECKSUM,        // the --checksum at the end
+    FAULT_NO_FILL,            // the --fill at the end
+    FAULT_CHECKSUM_VALUE,     // the value: not of the form
+    FAULT_FILL_VALUE,         // the value
+    FAULT_SET_AMBIGUOUS,      // the value, and its address as the stretch
+    FAULT_CHECKSUM_ALGORITHM, // the value
+    FAULT_CHECKSUM_REVERSED,  // the value
+    FAULT_CHECKSUM_IN_RANGE,  // the value
+    FAULT_CHECKSUM_SUFFIX,    // the value
+    FAULT_CHECKSUM_PAST_END,  // the value
+    FAULT_CHECKSUM_AMBIGUOUS, // the value, and the address as the stretch
+    FAULT_FILL_ALONE,         // the value of the last --fill
     FAULT_SET_CHECKSUM_OVERLAP, // the --set value and the --checksum value
     FAULT_CHECKSUM_OVERLAP,     // the two --checksum values whose places overlap
     FAULT_CHECKSUM_CYCLE,       // two --checksum values whose ranges hold each other's places
@@ -94,6 +105,7 @@ struct CommandLine {
     uint8_t fill; // the --fill byte, 0xFF without one
     CommandFault fault;
     int32_t faultArgument, otherArgument; // their indices
+    int32_t faultStart, faultLength;      // the stretch of the value that a fault names, if any
 };
 
 CommandLine ReadCommandLine();

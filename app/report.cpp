@@ -254,7 +254,7 @@ void WriteImageChecksumLine(const char *text, const Report &report, int64_t line
 
 // The checksum finding's template, "%1" and "%2" in front, the other fields two characters wide,
 // put together in advance: the path with the runs around it, and the rest with two places. Only
-// natively: the Windows program, which has to fit in 72 KiB, makes each line from its template.
+// natively: the Windows program, which has to fit in 88 KiB, makes each line from its template.
 void BeginReport(Report &report, const char *path, bool patching) {
     report.path = path;
     report.pathLength = StringLength(path);
@@ -425,6 +425,8 @@ void ReportChecksumNotStored(const Report &report, uint64_t address) {
     WriteFailure(texts::CHECKSUM_NOT_STORED, {PathOf(report), Address(address)});
 }
 
+// The fault's line: %1 its value (or argument), %2 the other one, %3 the stretch of the value
+// that it names.
 void ReportCommandFault(const CommandLine &command) {
     static constexpr const char *TEXTS[] = {nullptr,
                                             texts::UNKNOWN_OPTION,
@@ -437,13 +439,29 @@ void ReportCommandFault(const CommandLine &command) {
                                             texts::NO_FILL_VALUE,
                                             texts::CHECKSUM_INVALID,
                                             texts::FILL_INVALID,
+                                            texts::SET_AMBIGUOUS,
+                                            texts::CHECKSUM_ALGORITHM,
+                                            texts::CHECKSUM_REVERSED,
+                                            texts::CHECKSUM_IN_RANGE,
+                                            texts::CHECKSUM_SUFFIX,
+                                            texts::CHECKSUM_PAST_END,
+                                            texts::CHECKSUM_AMBIGUOUS,
+                                            texts::FILL_ALONE,
                                             texts::SET_CHECKSUM_OVERLAP,
                                             texts::CHECKSUM_OVERLAP,
                                             texts::CHECKSUM_CYCLE};
+    static_assert(sizeof TEXTS / sizeof TEXTS[0] == FAULT_CHECKSUM_CYCLE + 1);
     OwnedString one, other;
     TakeArgument(command.faultArgument, one);
     TakeArgument(command.otherArgument, other);
-    WriteFailure(TEXTS[command.fault], {SettingText(one.Text()), SettingText(other.Text())});
+    const char *value = SettingText(one.Text());
+    // (SettingText cuts a value given alone that reads like --set=VALUE: the stretch may lie past.)
+    bool inside = command.faultStart + command.faultLength <= StringLength(value);
+    WriteFailure(TEXTS[command.fault],
+                 {value,
+                  SettingText(other.Text()),
+                  {value + (inside ? command.faultStart : 0), inside ? command.faultLength : 0}});
+    WriteFailure(texts::TRY_HELP, {});
 }
 
 bool EndReport() {

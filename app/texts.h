@@ -52,12 +52,13 @@ inline constexpr char USAGE[] =
     "  checksumme FILE...          rewrites the checksum of every record of each file in place\r\n"
     "  checksumme /check FILE...   checks each file and changes nothing\r\n"
     "  checksumme /strict FILE...  checks each file and its structure, changes nothing\r\n"
-    "  checksumme /set ADDRESS=BYTES FILE...  sets the bytes (hexadecimal) at ADDRESS (0x...\r\n"
-    "                              or decimal) in the data records of every file, all or\r\n"
-    "                              nothing, and patches\r\n"
+    "  checksumme /set ADDRESS=BYTES FILE...  sets the bytes (hexadecimal) at ADDRESS (0x...,\r\n"
+    "                              or decimal without a leading 0) in the data records of\r\n"
+    "                              every file, all or nothing, and patches\r\n"
     "  checksumme /checksum ALGORITHM:START-END@ADDRESS FILE...  stores a CRC or sum of the\r\n"
     "      bytes START to END at ADDRESS (:be big-endian); /check compares it. ALGORITHM:\r\n"
-    "      crc32, crc32-mpeg2, crc16-xmodem, crc16-ccitt, sum8/16/32; /fill BYTE (0xFF)\r\n"
+    "      crc32, crc32-mpeg2, crc16-xmodem, crc16-ccitt, sum8/16/32. Gaps count as /fill BYTE\r\n"
+    "      (two hexadecimal digits, or 0x and one or two; FF without it)\r\n"
     "  checksumme                  opens the window\r\n"
     "Switches and files come in any order; -- ends the switches. /q reports failures alone,\r\n"
     "/version prints the version; --check, --strict, --set, -q, -V and --help are the same.\r\n"
@@ -68,13 +69,12 @@ inline constexpr char USAGE[] =
 inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\r\n";
 #define CHECKSUMME_AT_LINE "%1(%2): "
 #define CHECKSUMME_FAILED "%1: "
-#define CHECKSUMME_SET "/set "
-#define CHECKSUMME_CHECKSUM "/checksum "
-#define CHECKSUMME_FILL "/fill "
+#define CHECKSUMME_SET_NAME "/set"
+#define CHECKSUMME_CHECKSUM_NAME "/checksum"
+#define CHECKSUMME_FILL_NAME "/fill"
 #define CHECKSUMME_BECAUSE(field) " (" field ")"
 #define CHECKSUMME_OPENING "cannot be opened (%2)"
 #define CHECKSUMME_END "\r\n"
-#define CHECKSUMME_TRY "Try 'checksumme --help' for more information.\r\n"
 #else
 inline constexpr char USAGE[] =
     "Usage: checksumme [--check | --strict] [--set ADDRESS=BYTES...] [--checksum CHECKSUM...]\n"
@@ -83,14 +83,15 @@ inline constexpr char USAGE[] =
     "  checksumme --check FILE...   checks each file and changes nothing\n"
     "  checksumme --strict FILE...  checks each file and its structure, changes nothing\n"
     "  checksumme --set ADDRESS=BYTES FILE...  sets the bytes (hexadecimal) at ADDRESS\n"
-    "      (decimal or 0x...) in the data records of every file, all or nothing, and every\n"
-    "      checksum\n"
+    "      (0x..., or decimal without a leading 0) in the data records of every file, all or\n"
+    "      nothing, and every checksum\n"
     "  checksumme --checksum ALGORITHM:START-END@ADDRESS FILE...  stores the algorithm's value\n"
     "      over the bytes START to END (inclusive) at ADDRESS, little-endian (:be after it for\n"
     "      big-endian), as --set would set it; with --check, compares it with the value stored.\n"
     "      ALGORITHM: crc32, crc32-mpeg2, crc16-xmodem, crc16-ccitt (or their names in the CRC\n"
     "      catalogue), sum8, sum16, sum32. Bytes that no record holds count as --fill BYTE\n"
-    "      (0xFF without it). After --set values; several may come, in the order given\n"
+    "      (two hexadecimal digits, or 0x and one or two; FF without it). After --set values;\n"
+    "      several may come, in the order given\n"
     "  checksumme --version         prints the version (also -V)\n"
     "Options and files come in any order; -- ends the options. A checksum that is right in\n"
     "either case stays; digits written take the record's case. Each finding is reported as\n"
@@ -103,14 +104,18 @@ inline constexpr char USAGE[] =
 inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\n";
 #define CHECKSUMME_AT_LINE "%1:%2: "
 #define CHECKSUMME_FAILED "checksumme: %1: "
-#define CHECKSUMME_SET "checksumme: --set "
-#define CHECKSUMME_CHECKSUM "checksumme: --checksum "
-#define CHECKSUMME_FILL "checksumme: --fill "
+#define CHECKSUMME_SET_NAME "--set"
+#define CHECKSUMME_CHECKSUM_NAME "--checksum"
+#define CHECKSUMME_FILL_NAME "--fill"
 #define CHECKSUMME_BECAUSE(field) ": " field
 #define CHECKSUMME_OPENING "%2"
 #define CHECKSUMME_END "\n"
-#define CHECKSUMME_TRY "Try 'checksumme --help' for more information.\n"
 #endif
+// The command line's faults: each one line that names the option as the platform spells it,
+// then TRY_HELP.
+#define CHECKSUMME_SET "checksumme: " CHECKSUMME_SET_NAME " "
+#define CHECKSUMME_CHECKSUM "checksumme: " CHECKSUMME_CHECKSUM_NAME " "
+#define CHECKSUMME_FILL "checksumme: " CHECKSUMME_FILL_NAME " "
 
 // %1 file, %2 line, %3 the checksum as written, %4 the right one
 inline constexpr char CHECKSUM_CORRECTED[] =
@@ -224,17 +229,18 @@ inline constexpr char SET_PAST_END[] =
 inline constexpr char SET_INVALID[] = CHECKSUMME_SET
     "%1: not ADDRESS=BYTES (ADDRESS up to 0xFFFFFFFF, 1 to 255 bytes)" CHECKSUMME_END;
 // %1 and %2 the values given
-inline constexpr char SET_OVERLAP[] =
-    CHECKSUMME_SET "%1 and %2 overlap" CHECKSUMME_END CHECKSUMME_TRY;
+inline constexpr char SET_OVERLAP[] = CHECKSUMME_SET "%1 and %2 overlap" CHECKSUMME_END;
+// %1 the value given, %3 its address (08001000)
+inline constexpr char SET_AMBIGUOUS[] =
+    CHECKSUMME_SET "%1: %3 is ambiguous; write 0x%3 for a hexadecimal address" CHECKSUMME_END;
 // %1 the --set value, %2 the --checksum value
 inline constexpr char SET_CHECKSUM_OVERLAP[] =
-    CHECKSUMME_SET "%1 overlaps the place of the checksum %2" CHECKSUMME_END CHECKSUMME_TRY;
+    CHECKSUMME_SET "%1 overlaps the place of the checksum %2" CHECKSUMME_END;
 // %1 and %2 the --checksum values
 inline constexpr char CHECKSUM_OVERLAP[] =
-    CHECKSUMME_CHECKSUM "%1 and %2: their places overlap" CHECKSUMME_END CHECKSUMME_TRY;
+    CHECKSUMME_CHECKSUM "%1 and %2: their places overlap" CHECKSUMME_END;
 inline constexpr char CHECKSUM_CYCLE[] = CHECKSUMME_CHECKSUM
-    "%1 and %2: each range holds the other's place, so no order can store both" CHECKSUMME_END
-        CHECKSUMME_TRY;
+    "%1 and %2: each range holds the other's place, so no order can store both" CHECKSUMME_END;
 // --checksum: %1 file, %2 the line of the record that holds the value's first byte, %3 the
 // algorithm, %4 and %5 the range's first and last address, %6 the value computed, %7 the
 // address of the value, %8 its byte order (LITTLE_ENDIAN or BIG_ENDIAN; "" for one byte), %9 the
@@ -256,26 +262,42 @@ inline constexpr char NOTHING_SET[] = ", nothing set";
 inline constexpr char CHECKSUM_NOT_STORED[] =
     CHECKSUMME_FAILED "%2 is in no data record, no checksum to compare" CHECKSUMME_END;
 // %1 the value given
-inline constexpr char CHECKSUM_INVALID[] = CHECKSUMME_CHECKSUM
-    "%1: not ALGORITHM:START-END@ADDRESS[:be] with ADDRESS outside START-END" CHECKSUMME_END;
+inline constexpr char CHECKSUM_INVALID[] =
+    CHECKSUMME_CHECKSUM "%1: not ALGORITHM:START-END@ADDRESS" CHECKSUMME_END;
+inline constexpr char CHECKSUM_ALGORITHM[] = CHECKSUMME_CHECKSUM
+    "%1: unknown ALGORITHM; one of crc32, crc32-mpeg2, crc16-xmodem, crc16-ccitt, sum8, sum16, "
+    "sum32 (lower case), or a CRC catalogue name" CHECKSUMME_END;
+inline constexpr char CHECKSUM_REVERSED[] =
+    CHECKSUMME_CHECKSUM "%1: START is after END" CHECKSUMME_END;
+inline constexpr char CHECKSUM_IN_RANGE[] =
+    CHECKSUMME_CHECKSUM "%1: the value's bytes at ADDRESS overlap START-END" CHECKSUMME_END;
+inline constexpr char CHECKSUM_SUFFIX[] =
+    CHECKSUMME_CHECKSUM "%1: only :be (big-endian) may follow ADDRESS" CHECKSUMME_END;
+inline constexpr char CHECKSUM_PAST_END[] =
+    CHECKSUMME_CHECKSUM "%1: an address or the value's bytes past 0xFFFFFFFF" CHECKSUMME_END;
+// %1 the value given, %3 the address (0100)
+inline constexpr char CHECKSUM_AMBIGUOUS[] =
+    CHECKSUMME_CHECKSUM "%1: %3 is ambiguous; write 0x%3 for a hexadecimal address" CHECKSUMME_END;
+// %1 the value given
 inline constexpr char FILL_INVALID[] =
-    CHECKSUMME_FILL "%1: not a byte (0 to 255, or 0x00 to 0xFF)" CHECKSUMME_END;
+    CHECKSUMME_FILL "%1: not a byte; write two hexadecimal digits (FF), or 0x and one or two "
+                    "(0xFF)" CHECKSUMME_END;
+inline constexpr char FILL_ALONE[] = CHECKSUMME_FILL
+    "%1: fills the gaps of a " CHECKSUMME_CHECKSUM_NAME " range, and none is given" CHECKSUMME_END;
 // The command line's faults, each with the argument: %1
-inline constexpr char UNKNOWN_OPTION[] =
-    "checksumme: unknown option '%1'" CHECKSUMME_END CHECKSUMME_TRY;
-inline constexpr char NO_SET_VALUE[] =
-    "checksumme: %1 needs a value ADDRESS=BYTES" CHECKSUMME_END CHECKSUMME_TRY;
+inline constexpr char UNKNOWN_OPTION[] = "checksumme: unknown option '%1'" CHECKSUMME_END;
+inline constexpr char NO_SET_VALUE[] = "checksumme: %1 needs a value ADDRESS=BYTES" CHECKSUMME_END;
 inline constexpr char NO_CHECKSUM_VALUE[] =
-    "checksumme: %1 needs a value ALGORITHM:START-END@ADDRESS" CHECKSUMME_END CHECKSUMME_TRY;
-inline constexpr char NO_FILL_VALUE[] =
-    "checksumme: %1 needs a value BYTE" CHECKSUMME_END CHECKSUMME_TRY;
+    "checksumme: %1 needs a value ALGORITHM:START-END@ADDRESS" CHECKSUMME_END;
+inline constexpr char NO_FILL_VALUE[] = "checksumme: %1 needs a value BYTE" CHECKSUMME_END;
 inline constexpr char STANDARD_INPUT[] =
-    "checksumme: '-': the standard input is not read; name a file" CHECKSUMME_END CHECKSUMME_TRY;
+    "checksumme: '-': the standard input is not read; name a file" CHECKSUMME_END;
+// The second line of every fault of the command line, from SET_PAST_END to STANDARD_INPUT.
+inline constexpr char TRY_HELP[] = "Try 'checksumme --help' for more information." CHECKSUMME_END;
 // %1 why
 inline constexpr char REPORT_NOT_WRITTEN[] =
     "checksumme: the report could not be written completely" CHECKSUMME_BECAUSE("%1")
         CHECKSUMME_END;
-#undef CHECKSUMME_TRY
 #undef CHECKSUMME_AT_LINE
 #undef CHECKSUMME_FAILED
 #undef CHECKSUMME_BECAUSE
@@ -283,6 +305,10 @@ inline constexpr char REPORT_NOT_WRITTEN[] =
 #undef CHECKSUMME_SET
 #undef CHECKSUMME_CHECKSUM
 #undef CHECKSUMME_FILL
+#undef CHECKSUMME_SET_NAME
+#undef CHECKSUMME_CHECKSUM_NAME
+#undef CHECKSUMME_FILL_NAME
+#undef CHECKSUMME_END
 #undef CHECKSUMME_END
 
 // Why a file could not be opened, read or written; the system's own words where none fits.

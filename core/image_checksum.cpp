@@ -71,7 +71,7 @@ uint32_t Big32(const uint8_t *at) {
     return static_cast<uint32_t>(at[0]) << 24 | at[1] << 16 | at[2] << 8 | at[3];
 }
 
-// The Windows program, which has to fit in 72 KiB, takes a byte at a time.
+// The Windows program, which has to fit in 88 KiB, takes a byte at a time.
 #ifdef _WIN32
 constexpr bool SLICED = false;
 #else

@@ -631,7 +631,23 @@ TEST(CommandLine, PatchesOrChecksEveryNamedFileAndReports) {
 TEST(CommandLine, SetsBytesAndChecksTheStructure) {
     std::string path = testfiles::Folder("Prüf Ordner") + "seriennummer ä.hex";
     std::string outputPath = testfiles::Folder("checksumme output") + "report.txt";
-    const std::vector<mixed::EditRow> rows = mixed::EditRows();
+    std::vector<mixed::EditRow> rows = mixed::EditRows();
+    // The exe's own: /checksum=, /set= and /fill= are those switches whatever the value holds,
+    // never a file.
+    mixed::EditRow stored = *std::find_if(rows.begin(), rows.end(), [](const mixed::EditRow &row) {
+        return std::strcmp(row.name, "checksum, stored little-endian") == 0;
+    });
+    const std::string image = stored.before,
+                      help = "\r\nTry 'checksumme --help' for more information.\r\n";
+    stored.name = "/checksum=, a value with \":\"";
+    stored.options = {"/checksum=crc32:0-15@16"};
+    rows.push_back(stored);
+    // clang-format off
+    rows.push_back({"/set=, a value with \".\"", {"/SET=0x10=AA."}, image, image, 1, "",
+                    "checksumme: /set 0x10=AA.: not ADDRESS=BYTES (ADDRESS up to 0xFFFFFFFF, 1 to 255 bytes)" + help});
+    rows.push_back({"/fill=, a value with \"/\"", {"/checksum", "crc32:0-15@16", "/Fill=0x1/2"}, image, image, 1, "",
+                    "checksumme: /fill 0x1/2: not a byte; write two hexadecimal digits (FF), or 0x and one or two (0xFF)" + help});
+    // clang-format on
     for (const mixed::EditRow &row : rows) {
         SCOPED_TRACE(row.name);
         ASSERT_TRUE(testfiles::Write(path, row.before));

@@ -2,9 +2,9 @@
 /*
  * The native command line's reading (ReadCommandLine, app/options.h) on arguments made of the
  * fuzzer's bytes, split at zero bytes (at most 12 arguments), against a model written here from
- * the options' contract: the mode, the fault and the arguments it names, and for a call that is
- * understood, quiet, the fill byte, the files, and the --set values and --checksum places in
- * address order.
+ * the options' contract: the mode, the fault, the arguments and the stretch of a value it names,
+ * and for a call that is understood, quiet, the fill byte, the files, and the --set values and
+ * --checksum places in address order.
  */
 #include "app/options.h"
 #include "core/byte_settings.h"
@@ -31,6 +31,7 @@ struct Expected {
     CommandMode mode = COMMAND_MISUSED;
     CommandFault fault = FAULT_NONE;
     int32_t faultArgument = 0, otherArgument = 0;
+    size_t faultStart = 0, faultLength = 0;
     bool quiet = false;
     int fill = 0xFF, checksums = 0;
     std::vector<int32_t> files;
@@ -56,11 +57,19 @@ bool ReadNumber(const std::string &text, uint64_t most, uint64_t &number) {
     return true;
 }
 
-// ADDRESS=BYTES: ADDRESS decimal or 0x / 0X hexadecimal up to 0xFFFFFFFF, BYTES 1 to 255 bytes
-// in pairs of hexadecimal digits, the last at 0xFFFFFFFF at most.
+// Starts with 0 and goes on in decimal digits: decimal to some, hexadecimal to others.
+bool Ambiguous(const std::string &number) {
+    return number.size() > 1 && number[0] == '0' &&
+           std::all_of(number.begin() + 1, number.end(),
+                       [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// ADDRESS=BYTES: ADDRESS not ambiguous, decimal or 0x / 0X hexadecimal up to 0xFFFFFFFF, BYTES 1 to
+// 255 bytes in pairs of hexadecimal digits, the last at 0xFFFFFFFF at most.
 CommandFault ReadValue(const std::string &value, int32_t argument, Setting &setting) {
     size_t equals = value.find('=');
     if (equals == std::string::npos) return FAULT_SET_VALUE;
+    if (Ambiguous(value.substr(0, equals))) return FAULT_SET_AMBIGUOUS;
     std::string bytes = value.substr(equals + 1);
     uint64_t at = 0;
     if (!ReadNumber(value.substr(0, equals), 0xFFFFFFFFu, at)) return FAULT_SET_VALUE;
@@ -73,8 +82,11 @@ CommandFault ReadValue(const std::string &value, int32_t argument, Setting &sett
     return FAULT_NONE;
 }
 
-// ALGORITHM:START-END@ADDRESS[:be]: the width of the algorithm's value and its place, or 0.
-int ReadChecksum(const std::string &text, uint64_t &place) {
+// ALGORITHM:START-END@ADDRESS[:be]: FAULT_NONE with the width of the algorithm's value and its
+// place, or the first fault from the left, then START after END, the value past 0xFFFFFFFF and
+// in the range; an ambiguous address as the stretch.
+CommandFault ReadChecksum(const std::string &text, int &width, uint64_t &place, size_t &faultStart,
+                          size_t &faultLength) {
     static const struct {
         const char *name, *catalogue, *alias;
         int width;
@@ -86,30 +98,51 @@ int ReadChecksum(const std::string &text, uint64_t &place) {
                       {"sum16", "", "", 2},
                       {"sum32", "", "", 4}};
     size_t colon = text.find(':');
-    if (colon == std::string::npos) return 0;
+    if (colon == std::string::npos) return FAULT_CHECKSUM_VALUE;
     std::string name = text.substr(0, colon), upper = name;
     for (char &c : upper)
         c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-    int width = 0;
+    width = 0;
     for (const auto &one : ALGORITHMS)
         if (name == one.name || (*one.catalogue && upper == one.catalogue) ||
             (*one.alias && upper == one.alias))
             width = one.width;
-    std::string rest = text.substr(colon + 1);
-    size_t dash = rest.find('-'), at = rest.find('@', dash == std::string::npos ? 0 : dash);
-    if (!width || dash == std::string::npos || at == std::string::npos) return 0;
-    std::string address = rest.substr(at + 1), suffix;
-    if (size_t be = address.find(':'); be != std::string::npos) {
-        suffix = address.substr(be);
-        address = address.substr(0, be);
+    if (!width) return FAULT_CHECKSUM_ALGORITHM;
+    size_t dash = text.find('-', colon + 1);
+    size_t at = dash == std::string::npos ? dash : text.find('@', dash);
+    if (at == std::string::npos) return FAULT_CHECKSUM_VALUE;
+    size_t suffix = std::min(text.find(':', at), text.size());
+    const size_t starts[] = {colon + 1, dash + 1, at + 1}, ends[] = {dash, at, suffix};
+    uint64_t numbers[3] = {}, any = 0;
+    for (int k = 0; k < 3; ++k) {
+        std::string field = text.substr(starts[k], ends[k] - starts[k]);
+        if (Ambiguous(field)) {
+            faultStart = starts[k];
+            faultLength = field.size();
+            return FAULT_CHECKSUM_AMBIGUOUS;
+        }
+        if (!ReadNumber(field, 0xFFFFFFFFu, numbers[k]))
+            return ReadNumber(field, UINT64_MAX, any) ? FAULT_CHECKSUM_PAST_END
+                                                      : FAULT_CHECKSUM_VALUE;
     }
-    uint64_t first = 0, last = 0;
-    if (!ReadNumber(rest.substr(0, dash), 0xFFFFFFFFu, first) ||
-        !ReadNumber(rest.substr(dash + 1, at - dash - 1), 0xFFFFFFFFu, last) ||
-        !ReadNumber(address, 0xFFFFFFFFu, place) || !(suffix.empty() || suffix == ":be"))
-        return 0;
+    if (text.substr(suffix) != "" && text.substr(suffix) != ":be") return FAULT_CHECKSUM_SUFFIX;
+    place = numbers[2];
     uint64_t end = place + static_cast<uint64_t>(width) - 1;
-    return first <= last && end <= 0xFFFFFFFFu && (end < first || place > last) ? width : 0;
+    if (numbers[0] > numbers[1]) return FAULT_CHECKSUM_REVERSED;
+    if (end > 0xFFFFFFFFu) return FAULT_CHECKSUM_PAST_END;
+    if (end >= numbers[0] && place <= numbers[1]) return FAULT_CHECKSUM_IN_RANGE;
+    return FAULT_NONE;
+}
+
+// BYTE: two hexadecimal digits, or 0x / 0X and one or two.
+bool ReadFill(const std::string &text, int &fill) {
+    bool prefixed = text.starts_with("0x") || text.starts_with("0X");
+    std::string digits = prefixed ? text.substr(2) : text;
+    if (!(digits.size() == 2 || (prefixed && digits.size() == 1)) ||
+        !std::all_of(digits.begin(), digits.end(), IsHex))
+        return false;
+    fill = std::stoi(digits, nullptr, 16);
+    return true;
 }
 
 Expected Fault(Expected expected, CommandFault fault, int32_t argument, int32_t other) {
@@ -123,6 +156,7 @@ Expected Fault(Expected expected, CommandFault fault, int32_t argument, int32_t 
 Expected Model(const std::vector<std::string> &arguments) {
     Expected expected;
     bool options = true, check = false, strict = false, set = false;
+    int32_t fillArgument = -1;
     int32_t count = static_cast<int32_t>(arguments.size());
     for (int32_t index = 0; index < count; ++index) {
         const std::string &text = arguments[index];
@@ -158,15 +192,17 @@ Expected Model(const std::vector<std::string> &arguments) {
             } else {
                 value = text.substr(named + 1);
             }
-            uint64_t number = 0;
             if (fill) {
-                if (!ReadNumber(value, 0xFF, number))
+                if (!ReadFill(value, expected.fill))
                     return Fault(expected, FAULT_FILL_VALUE, index, index);
-                expected.fill = static_cast<int>(number);
+                fillArgument = index;
                 continue;
             }
-            int width = ReadChecksum(value, number);
-            if (!width) return Fault(expected, FAULT_CHECKSUM_VALUE, index, index);
+            uint64_t number = 0;
+            int width = 0;
+            CommandFault fault =
+                ReadChecksum(value, width, number, expected.faultStart, expected.faultLength);
+            if (fault != FAULT_NONE) return Fault(expected, fault, index, index);
             expected.checksums += 1;
             expected.settings.push_back(
                 {number, std::string(2 * static_cast<size_t>(width), '0'), index});
@@ -181,8 +217,10 @@ Expected Model(const std::vector<std::string> &arguments) {
                 value = text.substr(6);
             }
             Setting setting;
-            if (CommandFault fault = ReadValue(value, index, setting); fault != FAULT_NONE)
+            if (CommandFault fault = ReadValue(value, index, setting); fault != FAULT_NONE) {
+                if (fault == FAULT_SET_AMBIGUOUS) expected.faultLength = value.find('=');
                 return Fault(expected, fault, index, index);
+            }
             expected.settings.push_back(setting);
         } else {
             return Fault(expected, FAULT_UNKNOWN_OPTION, index, index);
@@ -195,6 +233,8 @@ Expected Model(const std::vector<std::string> &arguments) {
         if (a.address + a.bytes.size() / 2 > b.address)
             return Fault(expected, FAULT_SET_OVERLAP, a.argument, b.argument);
     }
+    if (fillArgument >= 0 && expected.checksums == 0)
+        return Fault(expected, FAULT_FILL_ALONE, fillArgument, fillArgument);
     bool files = !expected.files.empty();
     set = set || (expected.checksums > 0 && !check);
     if ((set && (check || strict)) || (expected.checksums > 0 && strict))
@@ -211,9 +251,10 @@ Expected Model(const std::vector<std::string> &arguments) {
 }
 
 std::string Describe(CommandMode mode, CommandFault fault, int32_t faultArgument,
-                     int32_t otherArgument) {
+                     int32_t otherArgument, size_t faultStart, size_t faultLength) {
     return "mode " + std::to_string(mode) + " fault " + std::to_string(fault) + " " +
-           std::to_string(faultArgument) + " " + std::to_string(otherArgument);
+           std::to_string(faultArgument) + " " + std::to_string(otherArgument) + " stretch " +
+           std::to_string(faultStart) + " " + std::to_string(faultLength);
 }
 
 // Quiet, the files and the settings of a call that is understood.
@@ -260,11 +301,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     Expected expected = Model(arguments);
     CommandLine command = ReadCommandLine();
     std::string call = Arguments(arguments);
-    fuzz::Expect(
-        "the command line",
-        call +
-            Describe(expected.mode, expected.fault, expected.faultArgument, expected.otherArgument),
-        call + Describe(command.mode, command.fault, command.faultArgument, command.otherArgument));
+    fuzz::Expect("the command line",
+                 call + Describe(expected.mode, expected.fault, expected.faultArgument,
+                                 expected.otherArgument, expected.faultStart, expected.faultLength),
+                 call + Describe(command.mode, command.fault, command.faultArgument,
+                                 command.otherArgument, static_cast<size_t>(command.faultStart),
+                                 static_cast<size_t>(command.faultLength)));
     bool understood = expected.fault == FAULT_NONE && expected.mode != COMMAND_VERSION &&
                       expected.mode != COMMAND_USAGE;
     if (understood) {

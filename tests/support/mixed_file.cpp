@@ -14,6 +14,9 @@ const std::string END = "\n", AT_LINE = ":", AT_LINE_END = ": ", FAILED = "check
 const std::string SET = "--set", STRICT = "--strict", CHECK = "--check", SET_NAME = "--set ";
 const std::string CHECKSUM = "--checksum", FILL = "--fill", CHECKSUM_NAME = "--checksum ";
 #endif
+// A fault of the command line: one line, then where to read more.
+const std::string FAULT = "checksumme: ",
+                  FAULT_END = END + "Try 'checksumme --help' for more information." + END;
 
 std::string File(const std::string &end, bool mark, const char *firstChecksum) {
     return (mark ? "\xEF\xBB\xBF" : "") + std::string(":10010000214601360121470136007EFE09D21901") +
@@ -73,7 +76,7 @@ std::vector<EditRow> EditRows() {
     const std::string conflicting =
         ":0100000000FF\n:0100000001FE\n:04001000FFFFFFFFF0\n:00000001FF\n";
     const std::string crc = "crc32 of 0x00000000-0x0000000F = 0xCECEE288";
-    std::string badChecksum = FAILED + CHECKSUM_NAME,
+    std::string badChecksum = FAULT + CHECKSUM_NAME,
                 setSummary = ", 0 corrected, 0 lines left unchanged";
     // Wrong checksums on lines of one to three digits, one after another and far apart.
     std::string numbered, numberedOut, numberedReport;
@@ -83,8 +86,7 @@ std::vector<EditRow> EditRows() {
         numberedOut += wrong ? ":00000001FF\n" : "; x\n";
         if (wrong) numberedReport += at(line) + "checksum 00 corrected to FF" + END;
     }
-    const std::string TRY = "Try 'checksumme --help' for more information." + END;
-    std::string refused = FAILED + "%F: ", bad = FAILED + SET_NAME,
+    std::string refused = FAILED + "%F: ", bad = FAULT + SET_NAME,
                 checked = ", 0 wrong, 0 lines not well-formed records, ";
     // A row, or two, for each case.
     // clang-format off
@@ -107,12 +109,14 @@ std::vector<EditRow> EditRows() {
         {"strict, data that wraps", {STRICT}, wraps, wraps, 2,
          at(2) + "data wraps within its 64 KiB segment to 0x00010000" + END + "%F: 3 records" + checked + "1 structure finding" + END, ""},
         {"set, no ADDRESS=BYTES", {SET, "0x10=ABC"}, serial, serial, 1, "",
-         bad + "0x10=ABC: not ADDRESS=BYTES (ADDRESS up to 0xFFFFFFFF, 1 to 255 bytes)" + END},
+         bad + "0x10=ABC: not ADDRESS=BYTES (ADDRESS up to 0xFFFFFFFF, 1 to 255 bytes)" + FAULT_END},
         {"set, values that overlap", {SET, "0x11=CC", SET, "0x10=AABB"}, serial, serial, 1, "",
-         bad + "0x10=AABB and 0x11=CC overlap" + END + TRY},
+         bad + "0x10=AABB and 0x11=CC overlap" + FAULT_END},
+        {"set, an ambiguous address", {SET, "08001000=AA"}, serial, serial, 1, "",
+         bad + "08001000=AA: 08001000 is ambiguous; write 0x08001000 for a hexadecimal address" + FAULT_END},
         {"set with a check", {SET, "1=01", CHECK}, serial, serial, 1, "", texts::USAGE},
         {"set, past 0xFFFFFFFF", {SET, "0xFFFFFFFF=0102"}, serial, serial, 1, "",
-         bad + "0xFFFFFFFF=0102: the bytes run past 0xFFFFFFFF" + END},
+         bad + "0xFFFFFFFF=0102: the bytes run past 0xFFFFFFFF" + FAULT_END},
         {"set, only after the end-of-file record", {SET, "0x10=AA"}, lateData, lateData, 1, "",
          refused + "0x00000010 is in no data record (line 3 is after the end-of-file record), nothing set" + END},
         {"set, in a malformed record", {SET, "1=AA"}, malformed, malformed, 1, "",
@@ -131,7 +135,7 @@ std::vector<EditRow> EditRows() {
         {"set, a file with a malformed line", {SET, "0=AA"}, ":0100000000FF\n:0200\n", ":0100000000FF\n:0200\n", 1, "",
          refused + "line 2 is not a well-formed record, so no address after it is known, nothing set" + END},
         {"set, with a value given twice", {SET, "0x11=CC", SET + "=0x10=AABB"}, serial, serial, 1, "",
-         bad + "0x10=AABB and 0x11=CC overlap" + END + TRY},
+         bad + "0x10=AABB and 0x11=CC overlap" + FAULT_END},
         {"check, a short line first", {CHECK}, "\xEF\xBB\xBF:1000\r\n", "\xEF\xBB\xBF:1000\r\n", 2,
          at(1) + "not a well-formed record (5 characters, the byte count asks for 43)" + END + at(1) + "no records" +
          END + "%F: 0 records, 0 wrong, 1 line not a well-formed record" + END, ""},
@@ -193,11 +197,11 @@ std::vector<EditRow> EditRows() {
          at(2) + crc + ", as stored at 0x00000010 (little-endian)" + END + "%F: 3 records, 0 set" + setSummary + END, ""},
         {"checksum, ranges that hold each other's places", {CHECKSUM, "sum8:0-0x10@0x20", CHECKSUM, "sum8:0x20-0x20@0x10"},
          twoPlaces, twoPlaces, 1, "",
-         badChecksum + "sum8:0-0x10@0x20 and sum8:0x20-0x20@0x10: each range holds the other's place, so no order can store both" + END + TRY},
+         badChecksum + "sum8:0-0x10@0x20 and sum8:0x20-0x20@0x10: each range holds the other's place, so no order can store both" + FAULT_END},
         {"checksum, places that overlap", {CHECKSUM, "crc32:0-15@0x10", CHECKSUM, "sum8:0-15@0x12"}, image, image, 1, "",
-         badChecksum + "crc32:0-15@0x10 and sum8:0-15@0x12: their places overlap" + END + TRY},
+         badChecksum + "crc32:0-15@0x10 and sum8:0-15@0x12: their places overlap" + FAULT_END},
         {"checksum, a --set value at its place", {CHECKSUM, "crc32:0-15@0x10", SET, "0x13=00"}, image, image, 1, "",
-         bad + "0x13=00 overlaps the place of the checksum crc32:0-15@0x10" + END + TRY},
+         bad + "0x13=00 overlaps the place of the checksum crc32:0-15@0x10" + FAULT_END},
         {"checksum, a record one digit short in its range", {CHECKSUM, "crc32:0-15@0x10"},
          ":0F000000000102030405060708090A0B0C0D0E0F78\n:04001000FFFFFFFFF0\n:00000001FF\n",
          ":0F000000000102030405060708090A0B0C0D0E0F78\n:04001000FFFFFFFFF0\n:00000001FF\n", 1, "",
@@ -211,12 +215,25 @@ std::vector<EditRow> EditRows() {
          refused + "0x00000040 is in no data record, no checksum to compare" + END},
         {"checksum, bytes that records hold with different values", {CHECKSUM, "sum32:0-3@16"}, conflicting, conflicting, 1, "",
          refused + "0x00000000 is in the data records of lines 1 and 2 with different values, nothing set" + END},
-        {"checksum, no ALGORITHM:START-END@ADDRESS", {CHECKSUM, "crc33:0-15@16"}, image, image, 1, "",
-         badChecksum + "crc33:0-15@16: not ALGORITHM:START-END@ADDRESS[:be] with ADDRESS outside START-END" + END},
+        {"checksum, an algorithm in upper case", {CHECKSUM, "CRC32:0-15@16"}, image, image, 1, "",
+         badChecksum + "CRC32:0-15@16: unknown ALGORITHM; one of crc32, crc32-mpeg2, crc16-xmodem, crc16-ccitt, "
+         "sum8, sum16, sum32 (lower case), or a CRC catalogue name" + FAULT_END},
+        {"checksum, no @", {CHECKSUM, "crc32:0-15"}, image, image, 1, "",
+         badChecksum + "crc32:0-15: not ALGORITHM:START-END@ADDRESS" + FAULT_END},
+        {"checksum, START after END", {CHECKSUM, "crc32:16-0@32"}, image, image, 1, "",
+         badChecksum + "crc32:16-0@32: START is after END" + FAULT_END},
         {"checksum, its place in the range", {CHECKSUM, "crc32:0-16@16"}, image, image, 1, "",
-         badChecksum + "crc32:0-16@16: not ALGORITHM:START-END@ADDRESS[:be] with ADDRESS outside START-END" + END},
-        {"checksum, no fill byte", {CHECKSUM, "crc32:0-15@16", FILL, "256"}, image, image, 1, "",
-         FAILED + FILL + " 256: not a byte (0 to 255, or 0x00 to 0xFF)" + END},
+         badChecksum + "crc32:0-16@16: the value's bytes at ADDRESS overlap START-END" + FAULT_END},
+        {"checksum, another byte order", {CHECKSUM, "crc32:0-15@16:le"}, image, image, 1, "",
+         badChecksum + "crc32:0-15@16:le: only :be (big-endian) may follow ADDRESS" + FAULT_END},
+        {"checksum, its bytes past 0xFFFFFFFF", {CHECKSUM, "crc32:0-15@0xFFFFFFFE"}, image, image, 1, "",
+         badChecksum + "crc32:0-15@0xFFFFFFFE: an address or the value's bytes past 0xFFFFFFFF" + FAULT_END},
+        {"checksum, an ambiguous address", {CHECKSUM, "crc32:0-15@016"}, image, image, 1, "",
+         badChecksum + "crc32:0-15@016: 016 is ambiguous; write 0x016 for a hexadecimal address" + FAULT_END},
+        {"checksum, a decimal fill byte", {CHECKSUM, "crc32:0-15@16", FILL, "255"}, image, image, 1, "",
+         FAULT + FILL + " 255: not a byte; write two hexadecimal digits (FF), or 0x and one or two (0xFF)" + FAULT_END},
+        {"fill without a checksum", {FILL, "FF"}, image, image, 1, "",
+         FAULT + FILL + " FF: fills the gaps of a " + CHECKSUM_NAME + "range, and none is given" + FAULT_END},
         {"checksum with a strict check", {STRICT, CHECKSUM, "crc32:0-15@16"}, image, image, 1, "", texts::USAGE},
         {"patch, line numbers of one to three digits", {}, numbered, numberedOut, 0,
          numberedReport + "%F: 13 records, 13 corrected, 0 lines left unchanged" + END, ""},
