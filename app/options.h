@@ -25,12 +25,12 @@
  * whose bytes overlap (--set values, a --set value and a --checksum value's place, two places)
  * are a fault too, as are --checksum values whose ranges hold each other's places (also through
  * others: no order could store them all), and --fill without --checksum. A --checksum value
- * whose place lies in another's range is put before it. --set with a check is a misuse, as is --checksum with --strict
- * and a check or --set of no file, and natively a call without a file; --checksum with --check
- * checks the values stored, else it sets them (COMMAND_SET); without one the window opens on
- * Windows. Every other argument names a file, in order, even an empty one (which then cannot be
- * opened); on Windows a call of nothing but empty arguments opens the window, as one without
- * arguments does.
+ * whose place lies in another's range is put before it. --set with a check is a misuse, as is
+ * --checksum with --strict and a check or --set of no file, and natively a call without a file;
+ * --checksum with --check checks the values stored, else it sets them (COMMAND_SET); without one
+ * the window opens on Windows. Every other argument names a file, in order, even an empty one
+ * (which then cannot be opened); on Windows a call of nothing but empty arguments opens the window,
+ * as one without arguments does.
  *
  * ReleaseCommandLine frees what the description holds (main heap; a shortage ends the process).
  */
@@ -61,25 +61,25 @@ enum CommandMode : int32_t {
 };
 
 enum CommandFault : int32_t {
-    FAULT_NONE,               // misused: the usage tells
-    FAULT_UNKNOWN_OPTION,     // the argument
-    FAULT_NO_VALUE,           // the --set at the end
-    FAULT_STANDARD_INPUT,     // "-"
-    FAULT_SET_VALUE,          // the value
-    FAULT_SET_PAST_END,       // the value
-    FAULT_SET_OVERLAP,        // the two values
-    FAULT_NO_CHECKSUM,        // the --checksum at the end
-    FAULT_NO_FILL,            // the --fill at the end
-    FAULT_CHECKSUM_VALUE,     // the value: not of the form
-    FAULT_FILL_VALUE,         // the value
-    FAULT_SET_AMBIGUOUS,      // the value, and its address as the stretch
-    FAULT_CHECKSUM_ALGORITHM, // the value
-    FAULT_CHECKSUM_REVERSED,  // the value
-    FAULT_CHECKSUM_IN_RANGE,  // the value
-    FAULT_CHECKSUM_SUFFIX,    // the value
-    FAULT_CHECKSUM_PAST_END,  // the value
-    FAULT_CHECKSUM_AMBIGUOUS, // the value, and the address as the stretch
-    FAULT_FILL_ALONE,         // the value of the last --fill
+    FAULT_NONE,                 // misused: the usage tells
+    FAULT_UNKNOWN_OPTION,       // the argument
+    FAULT_NO_VALUE,             // the --set at the end
+    FAULT_STANDARD_INPUT,       // "-"
+    FAULT_SET_VALUE,            // the value
+    FAULT_SET_PAST_END,         // the value
+    FAULT_SET_OVERLAP,          // the two values
+    FAULT_NO_CHECKSUM,          // the --checksum at the end
+    FAULT_NO_FILL,              // the --fill at the end
+    FAULT_CHECKSUM_VALUE,       // the value: not of the form
+    FAULT_FILL_VALUE,           // the value
+    FAULT_SET_AMBIGUOUS,        // the value, and its address as the stretch
+    FAULT_CHECKSUM_ALGORITHM,   // the value
+    FAULT_CHECKSUM_REVERSED,    // the value
+    FAULT_CHECKSUM_IN_RANGE,    // the value
+    FAULT_CHECKSUM_SUFFIX,      // the value
+    FAULT_CHECKSUM_PAST_END,    // the value
+    FAULT_CHECKSUM_AMBIGUOUS,   // the value, and the address as the stretch
+    FAULT_FILL_ALONE,           // the value of the last --fill
     FAULT_SET_CHECKSUM_OVERLAP, // the --set value and the --checksum value
     FAULT_CHECKSUM_OVERLAP,     // the two --checksum values whose places overlap
     FAULT_CHECKSUM_CYCLE,       // two --checksum values whose ranges hold each other's places
