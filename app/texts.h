@@ -91,7 +91,7 @@ inline constexpr char USAGE[] =
     "      ALGORITHM: crc32, crc32-mpeg2, crc16-xmodem, crc16-ccitt (or their names in the CRC\n"
     "      catalogue), sum8, sum16, sum32. Bytes that no record holds count as --fill BYTE\n"
     "      (two hexadecimal digits, or 0x and one or two; FF without it). After --set values;\n"
-    "      several may come, in the order given\n"
+    "      several may come, each after those whose places lie in its range\n"
     "  checksumme --version         prints the version (also -V)\n"
     "Options and files come in any order; -- ends the options. A checksum that is right in\n"
     "either case stays; digits written take the record's case. Each finding is reported as\n"

@@ -5,6 +5,8 @@
 # and checking (--check), on the all-right file also setting 4 bytes (--set), storing a crc32
 # over the whole image (--checksum) and checking
 # strictly (--strict; also on the same layout with the data records of each 64 KiB shuffled),
+# 32,768 --set values at once, and --strict and --checksum on the same data with every record in
+# random order behind its own address record (each against its target),
 # srec_cat and a plain copy on three 16 MiB-data Intel HEX files (about 47 MB each: all checksums
 # right, all wrong, all wrong with LF line ends) and on ten copies of the all-wrong file's records
 # (about 470 MB; without srec_cat, which merges their repeated addresses; of the all-right file's
@@ -59,6 +61,16 @@ for f in "${FLAVOURS[@]}"; do
 done
 SHUFFLED="$DIR/shuffled.hex" # the strict check's address ranges in an order of no help to them
 [ -s "$SHUFFLED" ] || python3 "$TOOLS/make_bench_hex.py" shuffled "${DATA[right]}" >"$SHUFFLED"
+# Every data record in random order, each behind its own extended address record: the image's
+# records in the worst order for --strict and --checksum.
+SCATTERED="$DIR/scattered.hex"
+[ -s "$SCATTERED" ] || python3 "$TOOLS/make_bench_hex.py" scattered "${DATA[right]}" >"$SCATTERED"
+# 32,768 --set values of one byte each, at random addresses of the image, in random order.
+mapfile -t MANY_SETS < <(python3 -c '
+import random
+r = random.Random(2026)
+for a in r.sample(range(0, 0x1000000 // 4), 32768):
+    print("--set=0x%X=%02X" % (a * 4, r.randrange(256)))')
 
 # The runs use their own Wine prefix whose windows live in a Wine virtual desktop: on a bare X
 # server without a window manager, Wine waits 2 s for every shown window to be withdrawn when it
@@ -221,14 +233,20 @@ for ((r = 0; r < (ROUNDS > BIG_ROUNDS ? ROUNDS : BIG_ROUNDS); r++)); do
             # checksum stays right), and the strict check with its report going to a file (it
             # finds nothing: one summary line), by the tool and natively
             if [ "$f" = right ]; then
-                for runner in exe-set native-set native-crc exe-strict native-strict; do
+                for runner in exe-set native-set native-set-many native-crc native-crc-scattered \
+                    exe-strict native-strict native-strict-scattered; do
                     cp "$src" "$work"
                     touch -d '2020-01-01 00:00:00' "$work"
                     before=$(mtime "$work")
                     case $runner in
                         exe-set) run $pass wine "$TOOL_EXE" /set 0x00800000=DEADBEEF "$(winpath "$work")" >&- ;;
                         native-set) run $pass "$NATIVE_EXE" --set 0x00800000=DEADBEEF "$work" >&- ;;
+                        native-set-many) run $pass "$NATIVE_EXE" "${MANY_SETS[@]}" "$work" >&- ;;
                         native-crc) run $pass "$NATIVE_EXE" --checksum crc32:0-0xFFFFFB@0xFFFFFC "$work" >&- ;;
+                        native-crc-scattered)
+                            cp "$SCATTERED" "$work"
+                            run $pass "$NATIVE_EXE" --checksum crc32:0-0xFFFFFB@0xFFFFFC "$work" >&- ;;
+                        native-strict-scattered) run $pass sh -c '"$1" --strict "$2" >"$3"' - "$NATIVE_EXE" "$SCATTERED" "$DIR/report.txt" ;;
                         exe-strict) run $pass sh -c 'wine "$1" /strict "$2" >"$3"' - "$TOOL_EXE" "$(winpath "$work")" "$DIR/report.txt" ;;
                         native-strict) run $pass sh -c '"$1" --strict "$2" >"$3"' - "$NATIVE_EXE" "$work" "$DIR/report.txt" ;;
                     esac
@@ -243,7 +261,9 @@ for ((r = 0; r < (ROUNDS > BIG_ROUNDS ? ROUNDS : BIG_ROUNDS); r++)); do
                         add "$f" $runner-shuffled $pass
                         [ $code -eq 0 ] || fail "$runner on the shuffled file: exit code $code"
                     fi
-                    if [ "${runner#*-}" = set ] || [ "$runner" = native-crc ]; then
+                    if [ "$runner" = native-set-many ] || [ "$runner" = native-crc-scattered ]; then
+                        "$NATIVE_EXE" --check "$work" >/dev/null || fail "$runner left a wrong checksum"
+                    elif [ "${runner#*-}" = set ] || [ "$runner" = native-crc ]; then
                         "$NATIVE_EXE" --check "$work" >/dev/null || fail "$runner left a wrong checksum"
                         changed=$(cmp -l "$src" "$work" | wc -l || true) # cmp fails: they differ
                         [ "$changed" -ge 1 ] && [ "$changed" -le 10 ] || fail "$runner changed $changed bytes"
@@ -295,7 +315,8 @@ printf '\n%s build, %d rounds (470 MB file: %d), medians; load average (1/5/15 m
 printf '%-9s %-22s %8s %7s %6s %7s %7s %9s %s\n' file runner ms MB/s spread /cp /srec peak-KiB same-as-srec_cat
 for f in "${FLAVOURS[@]}"; do
     for runner in cat ours check exe exe-check exe-set exe-strict exe-strict-shuffled native \
-        native-quiet native-check native-set native-crc native-strict native-strict-shuffled srec copy; do
+        native-quiet native-check native-set native-set-many native-crc native-crc-scattered \
+        native-strict native-strict-shuffled native-strict-scattered srec copy; do
         [ -n "${RUNS[$f,$runner]:-}" ] || continue
         ms=$(med "$f" "$runner")
         srec=""; [ -n "${RUNS[$f,srec]:-}" ] && srec=$(med "$f" srec)
@@ -311,8 +332,11 @@ for f in "${FLAVOURS[@]}"; do
             exe-set) name="exe /set 4 bytes"; same="$(ratio "$ms" "$(med "$f" exe-check)") x /check" ;;
             exe-strict) name="exe /strict >file"; same="$(ratio "$ms" "$(med "$f" exe-check)") x /check" ;;
             native-set) name="native --set 4 bytes"; same="$(ratio "$ms" "$(med "$f" native-check)") x --check" ;;
-            native-crc) name="native --checksum crc32"; same="$(ratio "$ms" "$(med "$f" native-check)") x --check" ;;
-            native-strict) name="native --strict >file"; same="$(ratio "$ms" "$(med "$f" native-check)") x --check" ;;
+            native-set-many) name="native --set 32768 x"; same="$(ratio "$ms" "$(med "$f" native-set)") x one value (target 3)" ;;
+            native-crc) name="native --checksum crc32"; same="$(ratio "$ms" "$(med "$f" native-check)") x --check (target 2)" ;;
+            native-crc-scattered) name="--checksum scattered"; same="$(ratio "$ms" "$(med "$f" native-crc)") x in order (target 5)" ;;
+            native-strict-scattered) name="--strict scattered"; same="$(ratio "$ms" "$(med "$f" native-strict)") x in order (target 5)" ;;
+            native-strict) name="native --strict >file"; same="$(ratio "$ms" "$(med "$f" native-check)") x --check (target 2)" ;;
             exe-strict-shuffled) name="exe /strict shuffled"; same="$(ratio "$ms" "$(med "$f" exe-strict)") x in order" ;;
             native-strict-shuffled) name="native --strict shuffled"; same="$(ratio "$ms" "$(med "$f" native-strict)") x in order" ;;
             srec) name="srec_cat"; same="" ;;

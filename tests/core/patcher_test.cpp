@@ -414,23 +414,37 @@ TEST_F(Patcher, FileResizedWhileWalkedFailsAsARead) {
 
 // A file that another program shortens while it is patched is not written past its new end,
 // buffered or a line at a time: the write fails as the file changed, and its size stays.
+// (Windows lets nobody shorten a file that is being patched: there the patch goes on.)
 TEST_F(Patcher, FileShortenedWhilePatchedIsNotWrittenPastItsEnd) {
     std::string bytes;
     while (bytes.size() < 3 * FILE_BUFFER_SIZE)
         bytes += ":0000000100\r\n";
+    struct Shortening {
+        std::string path;
+        bool done;
+    };
     for (bool buffered : {true, false}) {
         ASSERT_TRUE(testfiles::Write(path, bytes));
         faults::Scope scope;
         std::optional<faults::NoChannelBuffers> unbuffered;
         if (!buffered) unbuffered.emplace();
+        Shortening change{path, false};
         faults::Before( // the size at the open, then before the first write
             faults::SIZE, 2,
-            [](void *file) { testfiles::Resize(*static_cast<std::string *>(file), 1000); }, &path);
+            [](void *context) {
+                auto &wanted = *static_cast<Shortening *>(context);
+                wanted.done = testfiles::Resize(wanted.path, 1000);
+            },
+            &change);
         WalkTally tally{};
-        EXPECT_EQ(WalkHexFile(path.c_str(), WALK_PATCH, nullptr, nullptr, &tally), -1);
+        int32_t walked = WalkHexFile(path.c_str(), WALK_PATCH, nullptr, nullptr, &tally);
+        if (!change.done) continue;
+        EXPECT_EQ(walked, -1);
         EXPECT_EQ(tally.failure, FAILURE_CODE_CHANGED);
         EXPECT_TRUE(tally.failedWriting);
-        EXPECT_EQ(testfiles::Read(path), bytes.substr(0, 1000)) << buffered;
+        std::string after = testfiles::Read(path);
+        ASSERT_EQ(after.size(), 1000u) << buffered;
+        EXPECT_EQ(after, bytes.substr(0, 1000)) << buffered;
     }
 }
 

@@ -3,20 +3,25 @@
  * The file walk in every mode on a scratch file of the fuzzer's bytes, against the model of
  * whole files (tests/support/hex_model.h): patching (the file after, the findings, the tally),
  * checking (findings; the file untouched), the strict check (structure findings), and --set
- * (the refusal of the first walk, else the file and stretches after the second).
+ * (the refusal of the first walk, else the file and stretches after the second), and the image
+ * that --checksum takes (the line that makes it unknown, a byte held with different values, else
+ * the checksums over a range around the bytes held).
  *
  * The input: a flags byte, then, when --set is asked for, a count byte and four bytes for each
  * setting (the record that holds it, a shift, its length), then the file. Flags: 1 the walks run
  * without channel buffers (the test platform refuses them), 2 --set, 4 a settled file is set
- * through the records found alone (SetFoundBytes), as the command line does. This build's
+ * through the records found alone (SetFoundBytes), as the command line does, 8 the image. This
+ * build's
  * channels have buffers of 524 bytes (cmake/fuzz.cmake), so that records straddle spans.
  */
 #include "core/byte_settings.h"
+#include "core/hex_image.h"
 #include "core/patcher.h"
 #include "core/structure_check.h"
 #include "runtime/file_channels.h"
 #include "tests/fuzz/fuzz_start.h"
 #include "tests/support/collect.h"
+#include "tests/support/crc_reference.h"
 #include "tests/support/faulty_platform.h"
 #include "tests/support/hex_model.h"
 #include "tests/support/temp_files.h"
@@ -31,7 +36,7 @@
 
 namespace {
 
-enum Flags : uint8_t { UNBUFFERED = 1, SETTING = 2, SHORTCUT = 4 };
+enum Flags : uint8_t { UNBUFFERED = 1, SETTING = 2, SHORTCUT = 4, IMAGE = 8 };
 
 void WriteScratch(const std::string &file) {
     if (!testfiles::Write(fuzz::ScratchPath(), file))
@@ -148,6 +153,40 @@ void Set(const std::string &file, const ByteSettingList &settings,
                  fuzz::Lines(run.stretches));
 }
 
+// The image over a range from just below the lowest byte held to 64 bytes above it.
+void Image(const std::string &file) {
+    auto image = model::Image(file);
+    uint32_t first = image.empty() || image.begin()->first > 0xFFFFFF00
+                         ? 0
+                         : static_cast<uint32_t>(image.begin()->first) & ~3u;
+    ImageRange range{first, first + 63, false};
+    WriteScratch(file);
+    HexImage read{};
+    BeginHexImage(read, &range, 1);
+    WalkTally tally{};
+    ExpectWalked("the image", WalkHexFile(fuzz::ScratchPath().c_str(), WALK_CHECK, HexImageSink,
+                                          &read, &tally, HexImageVisitor, &read));
+    EndHexImage(read);
+    fuzz::Expect("the line that makes the image unknown", std::to_string(model::UnknownLine(file)),
+                 std::to_string(read.addresses.unknownLine));
+    std::string bytes, conflict;
+    for (uint64_t at = range.first; at <= range.last; ++at) {
+        auto held = image.find(at);
+        bytes += static_cast<char>(held == image.end() ? 0xFF : held->second[0].second);
+        for (size_t k = 1; held != image.end() && k < held->second.size() && conflict.empty(); ++k)
+            if (held->second[k].second != held->second[0].second) conflict = std::to_string(at);
+    }
+    ImageConflict found = ReadConflict(read);
+    fuzz::Expect("a byte held with different values", conflict,
+                 found.first ? std::to_string(found.address) : "");
+    for (int32_t k = CHECKSUM_CRC32; conflict.empty() && k <= CHECKSUM_SUM32; ++k)
+        fuzz::Expect(reference::CATALOGUE[k].shortName,
+                     std::to_string(reference::Checksum(reference::CATALOGUE[k].model, bytes)),
+                     std::to_string(ImageChecksumOver(read, static_cast<ChecksumAlgorithm>(k),
+                                                      range.first, range.last, 0xFF)));
+    ReleaseHexImage(read);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
@@ -174,6 +213,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (unbuffered && !faults::Fired(faults::ALLOCATE))
         fuzz::Differs("the unbuffered walk", "no channel buffer", "a buffer");
     Strict(file);
+    if (flags & IMAGE) Image(file);
     if (flags & SETTING) {
         ByteSettingList settings{};
         std::map<uint64_t, uint8_t> bytes;
