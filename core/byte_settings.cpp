@@ -102,8 +102,9 @@ int32_t SortByteSettings(ByteSettingList &list) {
         auto *order = static_cast<Key *>(MainHeapAlloc(count * sizeof(Key)));
         for (int32_t i = 0; i < list.count; ++i)
             order[i] = {list.items[i].address, i};
-        HeapSort(order, list.count,
-                 [](const Key &a, const Key &b) { return a.address < b.address; });
+        HeapSort(order, list.count, [](const Key &a, const Key &b) { // (in the order given)
+            return a.address != b.address ? a.address < b.address : a.index < b.index;
+        });
         auto *items = static_cast<ByteSetting *>(MainHeapAlloc(count * sizeof(ByteSetting)));
         for (int32_t i = 0; i < list.count; ++i)
             items[i] = list.items[order[i].index];

@@ -3,8 +3,8 @@
  * The native command line's reading (ReadCommandLine, app/options.h) on arguments made of the
  * fuzzer's bytes, split at zero bytes (at most 12 arguments), against a model written here from
  * the options' contract: the mode, the fault, the arguments and the stretch of a value it names,
- * and for a call that is understood, quiet, the fill byte, the files, and the --set values and
- * --checksum places in address order.
+ * and for a call that is understood, quiet, the fill byte, the files, the --set values in address
+ * order and the --checksum values in the order they are computed.
  */
 #include "app/options.h"
 #include "core/byte_settings.h"
@@ -27,6 +27,13 @@ struct Setting {
     int32_t argument;
 };
 
+// A --checksum value: its range, its place and its width, and its argument.
+struct Job {
+    uint64_t first, last, place;
+    int width;
+    int32_t argument;
+};
+
 struct Expected {
     CommandMode mode = COMMAND_MISUSED;
     CommandFault fault = FAULT_NONE;
@@ -36,6 +43,7 @@ struct Expected {
     int fill = 0xFF, checksums = 0;
     std::vector<int32_t> files;
     std::vector<Setting> settings;
+    std::vector<Job> jobs; // in the order they are computed
 };
 
 bool IsHex(char c) {
@@ -85,8 +93,10 @@ CommandFault ReadValue(const std::string &value, int32_t argument, Setting &sett
 // ALGORITHM:START-END@ADDRESS[:be]: FAULT_NONE with the width of the algorithm's value and its
 // place, or the first fault from the left, then START after END, the value past 0xFFFFFFFF and
 // in the range; an ambiguous address as the stretch.
-CommandFault ReadChecksum(const std::string &text, int &width, uint64_t &place, size_t &faultStart,
+CommandFault ReadChecksum(const std::string &text, Job &job, size_t &faultStart,
                           size_t &faultLength) {
+    int &width = job.width;
+    uint64_t &place = job.place;
     static const struct {
         const char *name, *catalogue, *alias;
         int width;
@@ -127,6 +137,8 @@ CommandFault ReadChecksum(const std::string &text, int &width, uint64_t &place, 
     }
     if (text.substr(suffix) != "" && text.substr(suffix) != ":be") return FAULT_CHECKSUM_SUFFIX;
     place = numbers[2];
+    job.first = numbers[0];
+    job.last = numbers[1];
     uint64_t end = place + static_cast<uint64_t>(width) - 1;
     if (numbers[0] > numbers[1]) return FAULT_CHECKSUM_REVERSED;
     if (end > 0xFFFFFFFFu) return FAULT_CHECKSUM_PAST_END;
@@ -198,14 +210,12 @@ Expected Model(const std::vector<std::string> &arguments) {
                 fillArgument = index;
                 continue;
             }
-            uint64_t number = 0;
-            int width = 0;
+            Job job{0, 0, 0, 0, index};
             CommandFault fault =
-                ReadChecksum(value, width, number, expected.faultStart, expected.faultLength);
+                ReadChecksum(value, job, expected.faultStart, expected.faultLength);
             if (fault != FAULT_NONE) return Fault(expected, fault, index, index);
             expected.checksums += 1;
-            expected.settings.push_back(
-                {number, std::string(2 * static_cast<size_t>(width), '0'), index});
+            expected.jobs.push_back(job);
         } else if (text == "--set" || text.starts_with("--set=")) {
             set = true;
             int32_t at = index;
@@ -233,6 +243,41 @@ Expected Model(const std::vector<std::string> &arguments) {
         if (a.address + a.bytes.size() / 2 > b.address)
             return Fault(expected, FAULT_SET_OVERLAP, a.argument, b.argument);
     }
+    // A value's place: apart from every --set value and every other place.
+    auto placeEnd = [](const Job &job) { return job.place + static_cast<uint64_t>(job.width); };
+    std::vector<Job> &jobs = expected.jobs;
+    for (size_t k = 0; k < jobs.size(); ++k) {
+        for (const Setting &setting : expected.settings)
+            if (setting.address < placeEnd(jobs[k]) &&
+                setting.address + setting.bytes.size() / 2 > jobs[k].place)
+                return Fault(expected, FAULT_SET_CHECKSUM_OVERLAP, setting.argument,
+                             jobs[k].argument);
+        for (size_t j = 0; j < k; ++j)
+            if (jobs[j].place < placeEnd(jobs[k]) && placeEnd(jobs[j]) > jobs[k].place)
+                return Fault(expected, FAULT_CHECKSUM_OVERLAP, jobs[j].argument, jobs[k].argument);
+    }
+    // Each value after those whose places lie in its range, else in the order given; when every
+    // value left waits, the first of them and the first it waits for.
+    auto feeds = [&](const Job &a, const Job &b) {
+        return a.place <= b.last && placeEnd(a) - 1 >= b.first;
+    };
+    for (size_t done = 0; done < jobs.size(); ++done) {
+        size_t next = done;
+        auto waitsFor = [&](size_t k) {
+            for (size_t j = done; j < jobs.size(); ++j)
+                if (j != k && feeds(jobs[j], jobs[k])) return j;
+            return jobs.size();
+        };
+        while (next < jobs.size() && waitsFor(next) < jobs.size())
+            ++next;
+        if (next == jobs.size()) {
+            int32_t one = jobs[done].argument, other = jobs[waitsFor(done)].argument;
+            return Fault(expected, FAULT_CHECKSUM_CYCLE, std::min(one, other),
+                         std::max(one, other));
+        }
+        std::rotate(jobs.begin() + static_cast<long>(done), jobs.begin() + static_cast<long>(next),
+                    jobs.begin() + static_cast<long>(next) + 1);
+    }
     if (fillArgument >= 0 && expected.checksums == 0)
         return Fault(expected, FAULT_FILL_ALONE, fillArgument, fillArgument);
     bool files = !expected.files.empty();
@@ -257,11 +302,13 @@ std::string Describe(CommandMode mode, CommandFault fault, int32_t faultArgument
            std::to_string(faultStart) + " " + std::to_string(faultLength);
 }
 
-// Quiet, the files and the settings of a call that is understood.
-std::string Contents(bool quiet, int fill, int checksums, const std::vector<int32_t> &files,
-                     const std::vector<Setting> &settings) {
-    std::string text = (quiet ? "quiet\nfill " : "fill ") + std::to_string(fill) + " checksums " +
-                       std::to_string(checksums) + "\nfiles";
+// Quiet, the files, the settings and the checksum values of a call that is understood.
+std::string Contents(bool quiet, int fill, const std::vector<int32_t> &jobs,
+                     const std::vector<int32_t> &files, const std::vector<Setting> &settings) {
+    std::string text = (quiet ? "quiet\nfill " : "fill ") + std::to_string(fill) + " checksums";
+    for (int32_t job : jobs)
+        text += " " + std::to_string(job);
+    text += "\nfiles";
     for (int32_t file : files)
         text += " " + std::to_string(file);
     for (const Setting &setting : settings)
@@ -319,11 +366,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
                 hex += {UPPER_DIGITS[item.bytes[k] >> 4], UPPER_DIGITS[item.bytes[k] & 15]};
             settings.push_back({item.address, hex, item.argument});
         }
-        fuzz::Expect(
-            "the command line",
-            call + Contents(expected.quiet, expected.fill, expected.checksums, expected.files,
-                            expected.settings),
-            call + Contents(command.quiet, command.fill, command.checksumCount, files, settings));
+        std::vector<int32_t> jobs, expectedJobs;
+        for (int32_t k = 0; k < command.checksumCount; ++k)
+            jobs.push_back(command.checksums[k].argument);
+        for (const Job &job : expected.jobs)
+            expectedJobs.push_back(job.argument);
+        fuzz::Expect("the command line",
+                     call + Contents(expected.quiet, expected.fill, expectedJobs, expected.files,
+                                     expected.settings),
+                     call + Contents(command.quiet, command.fill, jobs, files, settings));
     }
     ReleaseCommandLine(command);
     SetPlatformArguments(0, nullptr);
