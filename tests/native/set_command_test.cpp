@@ -39,6 +39,25 @@ void ChangeFile(void *context) {
     utimensat(AT_FDCWD, change.path.c_str(), times, 0);
 }
 
+// The call in this process: its exit code and its standard output and error.
+int32_t RunInProcess(const std::vector<std::string> &arguments, std::string *out,
+                     std::string *error = nullptr) {
+    std::vector<char *> argv{const_cast<char *>("checksumme")};
+    for (const std::string &argument : arguments)
+        argv.push_back(const_cast<char *>(argument.c_str()));
+    SetPlatformArguments(static_cast<int>(argv.size()), argv.data());
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    CommandLine command = ReadCommandLine();
+    int32_t exitCode = RunCommand(command);
+    ReleaseCommandLine(command);
+    std::string written = testing::internal::GetCapturedStderr();
+    if (error) *error = written;
+    written = testing::internal::GetCapturedStdout();
+    if (out) *out = written;
+    return exitCode;
+}
+
 // The first file is right (only its set record is written back), the second has a wrong
 // checksum (walked whole). Stamps are taken at each open (1, 2), before the first write (3, 4)
 // and before each file's write (5, 6); a seek comes first in each file's write.
@@ -106,15 +125,8 @@ TEST(SetCommand, NothingWrittenOrAFailureWhenAFileChanges) {
             faults::Fail(row.call, row.nth, EIO);
         else
             faults::Before(row.call, row.nth, ChangeFile, &change);
-        const char *argv[] = {"checksumme", "--set", "1=AA", paths[0].c_str(), paths[1].c_str()};
-        SetPlatformArguments(5, const_cast<char **>(argv));
-        testing::internal::CaptureStdout();
-        testing::internal::CaptureStderr();
-        CommandLine command = ReadCommandLine();
-        int32_t exitCode = RunCommand(command);
-        ReleaseCommandLine(command);
-        std::string error = testing::internal::GetCapturedStderr();
-        testing::internal::GetCapturedStdout();
+        std::string error;
+        int32_t exitCode = RunInProcess({"--set", "1=AA", paths[0], paths[1]}, nullptr, &error);
         EXPECT_GE(faults::Calls(row.call), row.nth);
         EXPECT_EQ(exitCode, EXIT_FAILED);
         // The second file is not written once the first failed while it was written.
@@ -132,22 +144,6 @@ TEST(SetCommand, NothingWrittenOrAFailureWhenAFileChanges) {
     }
     for (const std::string &path : paths)
         testfiles::Remove(path);
-}
-
-// The call in this process: its exit code and its standard output.
-int32_t RunInProcess(const std::vector<std::string> &arguments, std::string *out) {
-    std::vector<char *> argv{const_cast<char *>("checksumme")};
-    for (const std::string &argument : arguments)
-        argv.push_back(const_cast<char *>(argument.c_str()));
-    SetPlatformArguments(static_cast<int>(argv.size()), argv.data());
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    CommandLine command = ReadCommandLine();
-    int32_t exitCode = RunCommand(command);
-    ReleaseCommandLine(command);
-    *out = testing::internal::GetCapturedStdout();
-    testing::internal::GetCapturedStderr();
-    return exitCode;
 }
 
 // After any call that stores checksum values (with --set values or not) and succeeds, --check
