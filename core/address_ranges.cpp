@@ -19,14 +19,18 @@ struct AddressRange {
 };
 
 struct AddressPage {
-    uint64_t bits[65536 / 64]; // an address is held when its bit is set
-    AddressRange *ranges;      // owned, main heap: in line order
+    uint64_t *bits;       // owned, main heap, made once the page has FEW ranges: an address is
+                          // held when its bit is set
+    AddressRange *ranges; // owned, main heap: in line order
     int32_t count, capacity;
 };
 
 namespace {
 
 constexpr int32_t PAGES = (0x100000000 + 0x10000) >> 16; // (the highest address is below that)
+constexpr int32_t TABLES = (PAGES + 255) / 256;          // of 256 pages each
+// A page with fewer ranges is looked at range by range, as a file in address order has it.
+constexpr int32_t FEW = 8;
 
 int64_t LineAt(const AddressRange &range, uint32_t offset) {
     uint32_t from = range.falling ? range.start + range.count - 1 - offset : offset - range.start;
@@ -42,6 +46,21 @@ uint64_t Mask(uint32_t from, uint32_t to, uint32_t w) {
 
 // The lowest held address in [from, to) of a page, or -1; then every one of them held.
 int64_t HoldBits(AddressPage &page, uint32_t from, uint32_t to) {
+    if (!page.bits && page.count < FEW) { // its ranges hold it, the new one added after this
+        int64_t first = -1;
+        for (int32_t i = 0; i < page.count; ++i) {
+            const AddressRange &range = page.ranges[i];
+            uint32_t low = from > range.start ? from : range.start;
+            if (low < to && low < range.start + range.count && (first < 0 || low < first))
+                first = low;
+        }
+        return first;
+    }
+    if (!page.bits) { // its ranges' addresses as bits, from now on
+        page.bits = static_cast<uint64_t *>(MainHeapAlloc(65536 / 8));
+        for (int32_t i = 0; i < page.count; ++i)
+            HoldBits(page, page.ranges[i].start, page.ranges[i].start + page.ranges[i].count);
+    }
     int64_t first = -1;
     for (uint32_t w = from / 64; w <= (to - 1) / 64; ++w) {
         uint64_t mask = Mask(from, to, w);
@@ -99,13 +118,15 @@ HeldBefore HoldAddresses(HeldAddresses &held, uint64_t start, uint64_t end, int6
     assert(start <= end && end <= uint64_t{PAGES} << 16);
     HeldBefore before{0, 0};
     if (start == end) return before;
-    if (!held.pages)
-        held.pages = static_cast<AddressPage **>(
-            MainHeapAlloc(static_cast<size_t>(PAGES) * sizeof(AddressPage *)));
+    if (!held.tables)
+        held.tables = static_cast<AddressPage ***>(
+            MainHeapAlloc(static_cast<size_t>(TABLES) * sizeof(AddressPage **)));
     for (uint64_t at = start; at < end;) {
         uint64_t number = at >> 16, pageEnd = (number + 1) << 16;
         uint64_t to = end < pageEnd ? end : pageEnd;
-        AddressPage *&page = held.pages[number];
+        AddressPage **&table = held.tables[number >> 8];
+        if (!table) table = static_cast<AddressPage **>(MainHeapAlloc(256 * sizeof(AddressPage *)));
+        AddressPage *&page = table[number & 255];
         if (!page) page = static_cast<AddressPage *>(MainHeapAlloc(sizeof(AddressPage)));
         auto from = static_cast<uint32_t>(at & 0xFFFF), count = static_cast<uint32_t>(to - at);
         if (int64_t first = HoldBits(*page, from, from + count); first >= 0 && !before.line)
@@ -118,11 +139,15 @@ HeldBefore HoldAddresses(HeldAddresses &held, uint64_t start, uint64_t end, int6
 }
 
 void ReleaseAddresses(HeldAddresses &held) {
-    for (int32_t i = 0; held.pages && i < PAGES; ++i)
-        if (AddressPage *page = held.pages[i]) {
-            if (page->ranges) MainHeapFree(page->ranges);
-            MainHeapFree(page);
-        }
-    if (held.pages) MainHeapFree(held.pages);
+    for (int32_t t = 0; held.tables && t < TABLES; ++t) {
+        for (int32_t i = 0; held.tables[t] && i < 256; ++i)
+            if (AddressPage *page = held.tables[t][i]) {
+                if (page->bits) MainHeapFree(page->bits);
+                if (page->ranges) MainHeapFree(page->ranges);
+                MainHeapFree(page);
+            }
+        if (held.tables[t]) MainHeapFree(held.tables[t]);
+    }
+    if (held.tables) MainHeapFree(held.tables);
     held = HeldAddresses{};
 }

@@ -32,10 +32,36 @@ struct Walk {
     // end byte, which lies at lineEndAt in the file.
     char lineEnd = 0;
     int64_t lineEndAt = 0;
-    Outcome lastOpen = NO_RECORD;   // the last line looked at, a record without a line end: how it
-                                    // was looked at; NO_RECORD for any other line
-    const char *lastCase = nullptr; // of the record looked at last, as found (core/record.h)
+    Outcome lastOpen = NO_RECORD; // the last line looked at, a record without a line end: how it
+                                  // was looked at; NO_RECORD for any other line
+    // The record looked at last, as found: its text while the span holds it unchanged, else its
+    // case (core/record.h).
+    const char *lastRecord = nullptr;
+    int32_t lastLength = 0;
+    const char *lastCase = nullptr;
 };
+
+// The case of the record looked at last, as found, read from its text only when a record
+// without letters needs it.
+const char *CaseBefore(const Walk &walk) {
+    return walk.lastRecord ? RecordCase(walk.lastRecord, walk.lastLength) : walk.lastCase;
+}
+
+void NoteRecord(Walk &walk, const char *text, int32_t length) {
+    walk.lastRecord = text;
+    walk.lastLength = length;
+}
+
+void NoteCase(Walk &walk, const char *digitSet) {
+    walk.lastRecord = nullptr;
+    walk.lastCase = digitSet;
+}
+
+// The digits a record is written in: its own case, else that of the record before.
+const char *DigitsOf(const Walk &walk, const char *own) {
+    const char *before = own ? nullptr : CaseBefore(walk);
+    return own ? own : before ? before : HEX_DIGITS;
+}
 
 // Writes out what the channel still holds. Then, if no read or write has failed, the first
 // linesDone lines are in the file as they should be; else the failure ends the walk.
@@ -98,21 +124,17 @@ void ReportChecksum(const Walk &walk, const char *field, const char *right) {
             walk.line, FINDING_CHECKSUM, {field[0], field[1]}, {right[0], right[1]}, 0, 0, 0, {}});
 }
 
-// A record of the given length whose checksum field differs in value from the right checksum:
-// counted and reported, and when patching given the right digits (digitSet: the record's case).
-// The one mend of the walk, inline in its loop over plain records.
-RECORD_SUM_INLINE Outcome Mend(Walk &walk, char *text, int32_t record, uint8_t checksum,
-                               const char *digitSet) {
-    char *field = text + record - 2;
+// A checksum field that differs in value from the right checksum: reported, and when patching
+// given the right digits (digitSet: the record's case); true when it was. The one mend of the
+// walk, inline in its loop over plain records, where its caller counts it.
+RECORD_SUM_INLINE bool Mend(const Walk &walk, char *field, uint8_t checksum, const char *digitSet) {
     char right[2];
     ChecksumDigits(checksum, right, digitSet);
-    walk.tally.unsettled += 1;
-    walk.tally.checksums += 1;
     if (walk.sink) ReportChecksum(walk, field, right);
-    if (!walk.patching) return RECORD_RIGHT;
+    if (!walk.patching) return false;
     field[0] = right[0];
     field[1] = right[1];
-    return RECORD_PATCHED;
+    return true;
 }
 
 // Looks at one line's text (without its line end), of which the first `stored` bytes are at
@@ -140,22 +162,37 @@ Outcome LookAt(Walk &walk, char *text, int64_t length, int64_t stored) {
     char *field = text + record - 2;
     walk.changedFrom = mark + record - 2;
     walk.changedTo = mark + record;
-    // The record's case as found: the visitor may change the very digits that tell it.
-    const char *own = RecordCase(text, length32), *before = walk.lastCase;
-    const char *digitSet = own ? own : before ? before : HEX_DIGITS;
-    walk.lastCase = own;
-    if (int32_t changed = walk.visitor ? walk.visitor(walk.visitorContext, walk.line,
-                                                      walk.position + mark, text, length32)
-                                       : 0;
-        changed > 0 && walk.patching) {
-        RemakeChecksum(text, length32, digitSet);
-        walk.changedFrom = mark + changed;
-        return RECORD_PATCHED;
+    // The record's case as found, where it is needed: a visitor that patches may change the very
+    // digits that tell it.
+    const char *own = nullptr, *digitSet = nullptr;
+    bool changing = walk.visitor && walk.patching;
+    if (changing) {
+        own = RecordCase(text, length32);
+        digitSet = DigitsOf(walk, own);
+        NoteCase(walk, own);
+        if (int32_t changed = walk.visitor(walk.visitorContext, walk.line, walk.position + mark,
+                                           text, length32)) {
+            RemakeChecksum(text, length32, digitSet);
+            walk.changedFrom = mark + changed;
+            return RECORD_PATCHED;
+        }
+    } else if (walk.visitor) {
+        walk.visitor(walk.visitorContext, walk.line, walk.position + mark, text, length32);
     }
     char right[2];
     ChecksumDigits(sum, right);
-    if (SameDigit(field[0], right[0]) && SameDigit(field[1], right[1])) return RECORD_RIGHT;
-    return Mend(walk, text, length32, sum, digitSet);
+    if (SameDigit(field[0], right[0]) && SameDigit(field[1], right[1])) {
+        if (!changing) NoteRecord(walk, text, length32);
+        return RECORD_RIGHT;
+    }
+    walk.tally.unsettled += 1;
+    walk.tally.checksums += 1;
+    if (!changing) {
+        own = RecordCase(text, length32);
+        digitSet = DigitsOf(walk, own);
+        NoteCase(walk, own);
+    }
+    return Mend(walk, field, sum, digitSet) ? RECORD_PATCHED : RECORD_RIGHT;
 }
 
 // Counts the line end at ending (CR, LF or zero byte; null at the end of the file): an LF right
@@ -269,10 +306,11 @@ int32_t WalkRecordRun(Walk &walk, const SpanWalk &spans, char *span, int32_t sta
     int64_t line = first;
     uint8_t total = 0;
     // The case of the record before, as found, where a wrong record without letters needs it:
-    // the walk's before the first, else that of the record before as it stands, unless that one
-    // was mended.
-    const char *own = nullptr;
+    // the walk's before the first, that of a mended record as found, else that of the record
+    // before as it stands.
+    const char *own = nullptr, *before = nullptr;
     bool mended = false;
+    int64_t wrong = 0;
     for (;;) {
         char *text = span + at;
         if (!RecordDigitsSum(text, record, &total, &own)) break;
@@ -280,16 +318,17 @@ int32_t WalkRecordRun(Walk &walk, const SpanWalk &spans, char *span, int32_t sta
         if (total) {
             const char *digitSet = own;
             if (!digitSet) {
-                const char *before =
-                    line == first || mended ? walk.lastCase : RecordCase(text - stride, record);
-                digitSet = before ? before : HEX_DIGITS;
+                const char *prior = line == first ? CaseBefore(walk)
+                                    : mended      ? before
+                                                  : RecordCase(text - stride, record);
+                digitSet = prior ? prior : HEX_DIGITS;
             }
-            walk.line = line;
+            if (walk.sink) walk.line = line;
+            ++wrong;
             auto right = static_cast<uint8_t>(DigitPair(text + record - 2) - total);
-            if (Mend(walk, text, record, right, digitSet) == RECORD_PATCHED &&
-                at + record - 2 < firstChange)
+            if (Mend(walk, text + record - 2, right, digitSet) && at + record - 2 < firstChange)
                 firstChange = at + record - 2;
-            walk.lastCase = own; // (a mended record's case as found)
+            before = own;
         }
         mended = total != 0;
         ++line;
@@ -299,7 +338,10 @@ int32_t WalkRecordRun(Walk &walk, const SpanWalk &spans, char *span, int32_t sta
             (pair && span[at + record + 1] != '\n'))
             break;
     }
-    if (line > first && !mended) walk.lastCase = RecordCase(span + at - stride, record);
+    if (line > first && mended) NoteCase(walk, before);
+    if (line > first && !mended) NoteRecord(walk, span + at - stride, record);
+    walk.tally.checksums += wrong;
+    walk.tally.unsettled += wrong;
     walk.tally.records += line - first;
     walk.line = line;
     walk.lastOpen = NO_RECORD;
@@ -365,6 +407,7 @@ bool WalkInSpans(Walk &walk) {
     SpanRead read = SPAN_READ;
     SpanWalk spans{};
     for (;;) {
+        if (walk.lastRecord) NoteCase(walk, CaseBefore(walk)); // (the span moves on)
         char *span = ReadChannelSpan(walk.channel, consumed, &length, &read);
         if (!span) return false;
         // The changes of the span before went back to the file before this read: the lines
@@ -397,6 +440,7 @@ void WalkLineByLine(Walk &walk) {
         int64_t next = position + length + terminator;
         walk.position = position;
         Outcome outcome = LookAt(walk, line, length, length < LINE_ROOM ? length : LINE_ROOM);
+        if (walk.lastRecord) NoteCase(walk, CaseBefore(walk)); // (the next line goes there)
         if (outcome == RECORD_PATCHED && terminator == 0 && walk.lineEnd == UNKNOWN_END &&
             SeekChannel(walk.channel, walk.lineEndAt) >= 0) {
             int64_t none = 0;

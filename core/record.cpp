@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "core/record.h"
 
+#include "core/record_sum.h"
+
 #include "runtime/strings.h"
 
 #include <cassert>
@@ -153,10 +155,9 @@ void RemakeChecksum(char *record, int32_t length, const char *digitSet) {
     ChecksumDigits(checksum, record + length - 2, digitSet);
 }
 
-// (Records may have been found without the table: core/record_sum.h.)
+// Read as the walk and the image read a record's digits (core/record_sum.h).
 uint8_t RecordPair(const char *record, int32_t index) {
-    if (!pairsFilled) FillPairs();
-    return static_cast<uint8_t>(Pair(record + 1 + 2 * index));
+    return static_cast<uint8_t>(DigitPair(record + 1 + 2 * index));
 }
 
 int32_t HexDigitValue(int c) {
@@ -167,7 +168,6 @@ int32_t HexDigitValue(int c) {
 }
 
 RecordFault DiagnoseRecord(const char *line, int64_t stored) {
-    if (!pairsFilled) FillPairs(); // (a short line may be the first the process looks at)
     RecordFault fault{0, -1, false, 0, 0, 0};
     if (stored > LONGEST_RECORD + 2) stored = LONGEST_RECORD + 2;
     for (int64_t i = 1; i < stored && fault.notDigit == 0; ++i)
