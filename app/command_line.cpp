@@ -71,16 +71,18 @@ bool RefuseImage(const CommandLine &command, const HexImage &image, const Report
         ReportImageUnknown(report, image.addresses, writing);
         return true;
     }
+    auto refused = [&report](const WriteRefusal &refusal) {
+        if (refusal.refused) ReportSetRefusal(report, refusal);
+        return refusal.refused;
+    };
     for (int32_t i = 0; writing && i < command.settings.count; ++i) {
         const ByteSetting &setting = command.settings.items[i];
-        WriteRefusal refusal =
-            WriteHolders(image, static_cast<uint32_t>(setting.address), setting.count);
-        if (refusal.refused) return ReportSetRefusal(report, refusal), true;
+        if (refused(WriteHolders(image, static_cast<uint32_t>(setting.address), setting.count)))
+            return true;
     }
     for (int32_t k = 0; writing && k < command.checksumCount; ++k) {
         const ChecksumJob &job = command.checksums[k];
-        WriteRefusal refusal = WriteHolders(image, job.address, ChecksumWidth(job.algorithm));
-        if (refusal.refused) return ReportSetRefusal(report, refusal), true;
+        if (refused(WriteHolders(image, job.address, ChecksumWidth(job.algorithm)))) return true;
     }
     if (ImageConflict conflict = ReadConflict(image); conflict.first) {
         ReportChecksumConflict(report, conflict, writing);
