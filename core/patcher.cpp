@@ -137,6 +137,20 @@ RECORD_SUM_INLINE bool Mend(const Walk &walk, char *field, uint8_t checksum, con
     return true;
 }
 
+// The record a line holds, with its right checksum in *sum: a line that is a record alone is
+// read as the walk's loop over plain records reads one, any other as RecordInLine finds it.
+int64_t RecordOfLine(const char *text, int64_t stored, uint8_t *sum) {
+    if (stored >= 11 && text[0] == ':' && stored == 11 + 2 * int64_t{DigitPair(text + 1)}) {
+        uint8_t total = 0;
+        const char *own = nullptr;
+        if (RecordDigitsSum(text, static_cast<int32_t>(stored), &total, &own)) {
+            *sum = static_cast<uint8_t>(DigitPair(text + stored - 2) - total);
+            return stored;
+        }
+    }
+    return RecordInLine(text, stored, sum);
+}
+
 // Looks at one line's text (without its line end), of which the first `stored` bytes are at
 // hand (all of it, or more than any record and a blank): the visitor sees a record first, then
 // its checksum is checked, and when patching its right digits, in the record's case, are put in
@@ -149,7 +163,7 @@ Outcome LookAt(Walk &walk, char *text, int64_t length, int64_t stored) {
     length -= mark;
     stored -= mark;
     uint8_t sum = 0;
-    int64_t record = RecordInLine(text, stored, &sum);
+    int64_t record = RecordOfLine(text, stored, &sum);
     if (!record) {
         if (length > 0 && text[0] == ':')
             ReportMalformed(walk, length, DiagnoseRecord(text, stored));
