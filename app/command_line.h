@@ -12,11 +12,15 @@
  * strict check also reports what core/structure_check.h finds. In every mode a file that holds
  * not one record is a finding ("no records"), which fails a check.
  *
- * --set (core/byte_settings.h) is all or nothing across the files. Before anything is read, every
- * file is opened for writing, and each stays open to the end of the call (on Windows kept from
- * other writers all that time); then each is read. Nothing is written to any file when one
- * cannot be opened or read, when a byte lies in no data record of a file or in two, or when a
- * file's size or time of change is no longer what it was when it was opened. Then each file is
+ * --set and --checksum read each file's image (core/hex_image.h) and are all or nothing across
+ * the files. Before anything is read, every file is opened for writing, and each stays open to
+ * the end of the call (on Windows kept from other writers all that time); then each is read, and
+ * the --checksum values are computed in their order (after the --set values). Nothing is written
+ * to any file when one cannot be opened or read, when its image is unknown, when a byte set or a
+ * value's place lies in no data record of a file or in two, when a byte read is held with
+ * different values, or when a file's size or time of change is no longer what it was when it was
+ * opened; a value stored already is not written again. --check --checksum reads the image the
+ * same way and writes nothing. Then each file is
  * patched with the bytes set; a record that is not as the first walk found it is not written,
  * and such a file is reported as a failure, as is one whose write or close fails.
  *

@@ -6,15 +6,16 @@
  * two checksum characters of every well-formed record line: ":" followed only by hexadecimal
  * digits, exactly 11 + 2 x its byte count long, perhaps followed by a blank or a tab and any
  * text, a comment (RecordInLine, core/record.h). A checksum that is right in value is right in
- * either case and is not written; a wrong one is written in the record's case (RecordDigitSet,
- * core/record.h). Every other byte stays as it is: line ends (CR LF, LF, CR, zero byte), blank
- * lines, other lines, comments; a file whose checksums are all right is not written at all, and
- * keeps its modification time. A last record line without a line end that is written gets the
- * line end of the line before it: LF, CR LF or CR; CR LF when there is none or that one is a zero
- * byte. Returns 1 when the file was patched, 0 when it could not be opened (empty path, missing
- * file, folder, no access, sharing conflict), -1 when a read or write failed on the way; a
- * missing file is never created. A failure ends the walk, and what was written before it
- * stays: every record has either its old checksum or its right one.
+ * either case and is not written; a wrong one is written in the record's case, or in that of
+ * the record before it as found where it has no letters (RecordDigitSet, core/record.h). Every
+ * other byte stays as it is: line ends (CR LF, LF, CR, zero byte), blank lines, other lines,
+ * comments; a file whose checksums are all right is not written at all, and keeps its modification
+ * time. A last record line without a line end that is written gets the line end of the line before
+ * it: LF, CR LF or CR; CR LF when there is none or that one is a zero byte. Returns 1 when the file
+ * was patched, 0 when it could not be opened (empty path, missing file, folder, no access, sharing
+ * conflict), -1 when a read or write failed on the way; a missing file is never created. A failure
+ * ends the walk, and what was written before it stays: every record has either its old checksum or
+ * its right one.
  */
 #pragma once
 
