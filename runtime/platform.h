@@ -2,14 +2,16 @@
 /*
  * The platform under the runtime, in one small layer: heaps, files, the arguments the process
  * was started with, its standard output and error, and its end. Two implementations share this
- * header: platform_win32.cpp, with Windows' own calls (UTF-8 paths become UTF-16 there), and
- * platform_posix.cpp, with POSIX calls only, so that Linux and macOS build the same code. The
+ * header: platform_win32_*.cpp (memory, texts, files, the process's streams), with Windows' own
+ * calls (UTF-8 paths become UTF-16 there), and platform_posix.cpp, with POSIX calls only, so that
+ * Linux and macOS build the same code. The
  * rest of the runtime, core/ and the command line reach the platform only through here.
  *
- * The platform calls nothing above it: its files include this header and the system's, and no
- * other header of the project. What it allocates for itself it takes from the system directly.
- * Work that needs the runtime (splitting a command line, Strings) is done above, on the raw
- * pieces the platform hands out. Tests link a platform of their own that wraps this one.
+ * The platform calls nothing above it: its files include this header, their own and the
+ * system's, and of the project only runtime/device_names.h, a rule of names that calls nothing.
+ * What it allocates for itself it takes from the system directly. Work that needs the runtime
+ * (splitting a command line, Strings) is done above, on the raw pieces the platform hands out.
+ * Tests link a platform of their own that wraps this one.
  *
  * Heaps hand out zero-filled blocks, null when there is no room. File calls answer a failure
  * with 0 or -1, as each says, and put the platform's own code (GetLastError, errno), or one of

@@ -5,6 +5,7 @@
 #include "runtime/file_channels.h"
 
 #include "runtime/strings.h"
+#include "tests/support/device_names.h"
 #include "tests/support/faulty_platform.h"
 #include "tests/support/gui.h"
 
@@ -23,19 +24,8 @@ TEST(DeviceNames, RefusedUnopenedWhileFilesNamedLikeThemOpen) {
                             " && for f in nul.hex CON console.hex com10.hex nul1.hex lpt.hex;"
                             " do echo :00000001FF > $f; done"));
     const std::string folder = gui::WindowsPath(unixFolder) + "\\", verbatim = "\\\\?\\" + folder;
-    // clang-format off
-    const std::vector<std::string> devices = {
-        "COM1:", "nul:", "C:\\d\\com1:x", folder + "Con .txt:s", "PRN", "C:aux", "CONOUT$.txt",
-        folder + "conin$", folder + "LPT9", "COM\xC2\xB9", folder + "com\xC2\xB2.hex", "COM\xC2\xB3",
-        "LPT\xC2\xB9", folder + "lpt\xC2\xB2 .eep", "LPT\xC2\xB3",
-        "//./NUL", "\\/.\\NUL", "/\\.\\pipe\\x", "\\\\.\\pipe\\x", "\\??\\C:\\x", "\\\\?\\C:",
-        "\\\\?\\GLOBALROOT\\Device\\Null", "//?/GLOBALROOT/Device/HarddiskVolume1/x.hex",
-        "\\\\?/" + folder + "x", "\\\\server\\pipe\\x", "//localhost/PIPE/x",
-        "\\\\?\\UNC\\host\\pipe\\x", "\\\\server\\MailSlot\\m"};
-    const std::vector<std::string> files = {
-        verbatim + "nul.hex", verbatim + "CON", folder + "console.hex", folder + "com10.hex",
-        folder + "nul1.hex", folder + "lpt.hex"};
-    // clang-format on
+    const devicenames::Table table = devicenames::Paths(folder, verbatim);
+    const std::vector<std::string> &devices = table.devices, &files = table.files;
     InitFileChannels();
     for (bool device : {true, false}) {
         for (const std::string &path : device ? devices : files) {

@@ -16,7 +16,10 @@
 HANDLE FaultyCreateFileW(LPCWSTR name, DWORD access, DWORD sharing, LPSECURITY_ATTRIBUTES security,
                          DWORD disposition, DWORD attributes, HANDLE model);
 #define CreateFileW FaultyCreateFileW
-#include "runtime/platform_win32.cpp"
+#include "runtime/platform_win32_files.cpp"
+#include "runtime/platform_win32_memory.cpp"
+#include "runtime/platform_win32_streams.cpp"
+#include "runtime/platform_win32_text.cpp"
 #undef CreateFileW
 #else
 #include "runtime/platform_posix.cpp"
