@@ -3,6 +3,8 @@
 
 #include "core/record_sum.h"
 
+#include <cassert>
+
 namespace {
 
 void MakeUnknown(AddressWalk &walk, int64_t line, ImageUnknown why, int32_t type, int32_t count) {
@@ -37,6 +39,7 @@ RecordPlace PlaceRecord(AddressWalk &walk, int64_t line, const char *record) {
         place.before = 0x10000 - offset;
         place.wrapped = walk.base;
     }
+    assert(place.before >= 0 && place.before <= place.count);
     return place;
 }
 

@@ -7,6 +7,7 @@
 #include "runtime/file_channels.h"
 #include "runtime/registry.h"
 
+#include <cassert>
 #include <cstring>
 
 namespace {
@@ -149,6 +150,7 @@ bool IsNextFound(const SetWrite &write, int64_t line, int64_t position, const ch
 // hands each stretch of them to the sink. The position of the first digit changed, 0 when none
 // was.
 int32_t SetBytesOf(SetWrite &write, const ImageRecord &found, char *record, const char *digits) {
+    assert(write.next < write.image->recordCount && found.length % 2 == 1);
     int32_t changed = 0;
     uint64_t from = 0, to = 0; // the stretch so far
     auto flush = [&] {

@@ -84,6 +84,11 @@ uint8_t &ByteAt(const HexImage &image, const ImageRun &run, uint32_t address) {
     return image.bytes[run.at + (address - run.address)];
 }
 
+// Whether EndHexImage sorted the runs (each query needs them so).
+[[maybe_unused]] bool Sorted(const HexImage &image) {
+    return image.runCount == 0 || image.reach != nullptr;
+}
+
 // The index of the last sorted run that starts at address or below it, or -1.
 int64_t LastFrom(const HexImage &image, uint32_t address) {
     int64_t low = 0, high = image.runCount; // the answer lies in [low - 1, high)
@@ -100,6 +105,7 @@ int64_t LastFrom(const HexImage &image, uint32_t address) {
 // Calls visit(run) for every sorted run that holds address; the runs before the last that starts
 // there are looked at only while some of them reach it.
 template <typename Visit> void EachHolder(const HexImage &image, uint32_t address, Visit visit) {
+    assert(Sorted(image));
     for (int64_t i = LastFrom(image, address); i >= 0 && image.reach[i] >= address; --i)
         if (Holds(image.runs[i], address)) visit(image.runs[i]);
 }
@@ -259,6 +265,7 @@ void EndHexImage(HexImage &image) {
         image.reach =
             static_cast<uint32_t *>(MainHeapAlloc(static_cast<size_t>(count) * sizeof(uint32_t)));
     for (int64_t i = 0; i < count; ++i) {
+        assert(i == 0 || !Before(runs[i], runs[i - 1])); // sorted
         uint32_t last = LastOf(runs[i]);
         image.reach[i] = i > 0 && image.reach[i - 1] > last ? image.reach[i - 1] : last;
     }
@@ -267,6 +274,7 @@ void EndHexImage(HexImage &image) {
 // Each run against the one before it that reaches furthest, which holds what the others before
 // it hold where it overlaps them (or two of those differ already).
 ImageConflict ReadConflict(const HexImage &image) {
+    assert(Sorted(image));
     const ImageRun *runs = image.runs;
     ImageConflict conflict{0, 0, 0};
     for (int64_t i = 1, reach = 0; i < image.runCount; ++i) {
@@ -331,6 +339,7 @@ void OverlayImageBytes(HexImage &image, uint32_t address, const uint8_t *bytes, 
 
 uint32_t ImageChecksumOver(const HexImage &image, ChecksumAlgorithm algorithm, uint32_t first,
                            uint32_t last, uint8_t fill) {
+    assert(Sorted(image) && first <= last);
     ImageChecksum sum{};
     BeginImageChecksum(sum, algorithm);
     uint64_t next = first; // the first address not yet taken

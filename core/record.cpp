@@ -130,7 +130,7 @@ int64_t RecordInLine(const char *line, int64_t stored, uint8_t *checksum) {
 // characters). Of hexadecimal digits only letters have bit 6 set, and only lower-case letters
 // bit 5 as well; shifted left by one, each byte's bit 5 lands on its bit 6.
 const char *RecordCase(const char *record, int32_t length) {
-    assert(length >= 9);
+    assert(length >= 11 && length % 2 == 1); // a record: ":", pairs of digits
     constexpr uint64_t BIT_6 = 0x4040404040404040u;
     uint64_t lower = 0;
     for (int32_t i = 1; i < length; i += 8) {

@@ -5,6 +5,7 @@
 #include "runtime/registry.h"
 #include "runtime/strings.h"
 
+#include <cassert>
 #include <cstring>
 
 namespace {
@@ -113,6 +114,7 @@ int64_t MovePointer(FileChannel *channel, int64_t distance, MoveFrom from) {
 void WriteBackChanges(FileChannel *channel) {
     if (channel->changed < 0) return;
     int32_t from = channel->changed;
+    assert(from <= channel->filled); // a change lies in what was read
     channel->changed = -1;
     if (!StillItsSize(channel)) return;
     uint32_t failure = 0;
