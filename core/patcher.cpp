@@ -271,12 +271,7 @@ struct LongLine {
 // over a span at a time.
 static_assert(LONGEST_RECORD + 2 < FILE_BUFFER_SIZE, "a record and its line end fit in a span");
 
-// The walk in the channel's own buffer. Each span holds whole lines up to the last line end
-// read; the start of a line that goes on in the file is kept for the next span, unless it is
-// already too long for a record, which it then is not. When patching, checksums are changed in
-// the span, and the channel writes the changed stretch back once per span; a last record
-// without a line end that is written gets the walk's line end. False when the channel has no
-// buffer (nothing was read then).
+// Where the walk in spans stands: a line that goes on from the span before, and the span's place.
 struct SpanWalk {
     LongLine longLine;
     int64_t at; // where the span starts in the file
@@ -416,6 +411,11 @@ int32_t PassLongLine(Walk &walk, SpanWalk &spans, char *span, int32_t start, int
     return length;
 }
 
+// The walk in the channel's own buffer. Each span holds whole lines up to the last line end
+// read; the start of a line that goes on in the file is kept for the next span, unless it is
+// already too long for a record, which it then is not. When patching, checksums are changed in
+// the span, and the channel writes the changed stretch back once per span. False when the
+// channel has no buffer (nothing was read then).
 bool WalkInSpans(Walk &walk) {
     int32_t consumed = 0, length = 0;
     SpanRead read = SPAN_READ;
