@@ -1,0 +1,131 @@
+// SPDX-License-Identifier: MIT
+#include "app/file_walks.h"
+
+#include "app/command_line.h"
+#include "app/image_values.h"
+#include "app/texts.h"
+#include "core/hex_image.h"
+#include "core/patcher.h"
+#include "core/structure_check.h"
+#include "runtime/standard_output.h"
+#include "runtime/strings.h"
+
+namespace {
+
+// A walk of one file in a mode, and its summary: the outcome of the walk (its failure reported),
+// with found set when it found a wrong checksum, a malformed line or no record at all.
+FileOutcome Summed(const Report &report, int32_t walked, const WalkTally &tally, bool reporting,
+                   const char *summary, int64_t extra) {
+    if (walked != 1) {
+        ReportFailure(report, walked, tally);
+        return {true, false};
+    }
+    if (reporting) ReportSummary(report, tally, summary, extra);
+    return {false, tally.checksums > 0 || tally.malformed > 0 || tally.records == 0};
+}
+
+// A walk's findings for the report, when there is one, and for the image.
+struct ImageReport {
+    Report *report; // may be null
+    HexImage *image;
+};
+
+void ReportToImage(void *context, const Finding &finding) {
+    auto &both = *static_cast<ImageReport *>(context);
+    HexImageSink(both.image, finding);
+    if (both.report) ReportFinding(both.report, finding);
+}
+
+// Each value computed over the file's image and compared with the one stored, and reported. -1
+// when the image is refused or a value's place is in no record (reported), else the number of
+// values that differ.
+int32_t CheckValues(const CommandLine &command, const HexImage &image, const Report &report,
+                    bool reporting) {
+    if (RefuseImage(command, image, report, false)) return -1;
+    int32_t differ = 0;
+    for (int32_t k = 0; k < command.checksumCount; ++k) {
+        const ChecksumJob &job = command.checksums[k];
+        uint32_t value = ImageChecksumOver(image, job.algorithm, job.first, job.last, command.fill);
+        uint32_t stored = 0;
+        int64_t line = 0;
+        if (!StoredValue(image, job, &stored, &line)) {
+            ReportChecksumNotStored(report, job.address);
+            return -1;
+        }
+        if (reporting) ReportChecksumChecked(report, line, job, value, stored);
+        differ += value != stored ? 1 : 0;
+    }
+    return differ;
+}
+
+} // namespace
+
+FileOutcome PatchFile(const CommandLine &, const char *path, bool reporting) {
+    Report report{};
+    BeginReport(report, path, true);
+    WalkTally tally{};
+    int32_t walked =
+        WalkHexFile(path, WALK_PATCH, reporting ? ReportFinding : nullptr, &report, &tally);
+    return {Summed(report, walked, tally, reporting, texts::SUMMARY_PATCHED, 0).failed, false};
+}
+
+FileOutcome CheckFile(const CommandLine &, const char *path, bool reporting) {
+    Report report{};
+    BeginReport(report, path, false);
+    WalkTally tally{};
+    int32_t walked =
+        WalkHexFile(path, WALK_CHECK, reporting ? ReportFinding : nullptr, &report, &tally);
+    return Summed(report, walked, tally, reporting, texts::SUMMARY_CHECKED, 0);
+}
+
+FileOutcome StrictFile(const CommandLine &, const char *path, bool reporting) {
+    Report report{};
+    BeginReport(report, path, false);
+    WalkTally tally{};
+    StructureCheck check{};
+    check.sink = reporting ? ReportStructure : nullptr;
+    check.context = &report;
+    int32_t walked = WalkHexFile(path, WALK_CHECK, reporting ? ReportFinding : nullptr, &report,
+                                 &tally, CheckRecordStructure, &check);
+    EndStructureCheck(check, walked == 1 ? tally.linesDone : -1);
+    FileOutcome outcome =
+        Summed(report, walked, tally, reporting, texts::SUMMARY_STRICT, check.findings);
+    return {outcome.failed, outcome.found || check.findings > 0};
+}
+
+FileOutcome CheckValuesFile(const CommandLine &command, const char *path, bool reporting) {
+    Report report{};
+    BeginReport(report, path, false);
+    CallRanges ranges = RangesOf(command, false);
+    HexImage image{};
+    BeginHexImage(image, ranges.ranges, ranges.count);
+    ImageReport both{reporting ? &report : nullptr, &image};
+    WalkTally tally{};
+    int32_t walked =
+        WalkHexFile(path, WALK_CHECK, ReportToImage, &both, &tally, HexImageVisitor, &image);
+    int32_t differ = 0;
+    if (walked == 1) {
+        EndHexImage(image);
+        differ = CheckValues(command, image, report, reporting);
+    }
+    ReleaseHexImage(image);
+    ReleaseRanges(ranges);
+    if (differ < 0) return {true, false}; // no summary, as for a refused --set
+    FileOutcome outcome =
+        Summed(report, walked, tally, reporting, texts::SUMMARY_CHECKSUMS, differ);
+    return {outcome.failed, outcome.found || differ > 0};
+}
+
+int32_t WalkEachFile(const CommandLine &command, FileWalk walk) {
+    bool reporting = !command.quiet && OpenStandardOutput() != 0;
+    bool failed = false, found = false;
+    for (int32_t i = 0; i < command.fileCount; ++i) {
+        OwnedString path;
+        TakeArgument(command.files[i], path);
+        FileOutcome outcome = walk(command, path.Text(), reporting);
+        failed = failed || outcome.failed;
+        found = found || outcome.found;
+    }
+    if (!EndReport() || failed) return EXIT_FAILED;
+    return found ? EXIT_FOUND_WRONG : EXIT_DONE;
+}

@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: MIT
+/*
+ * The calls that walk each named file once, in order, each mode a function of one file: patching
+ * (PatchFile, also what the window runs for the files it was started with), checking
+ * (CheckFile), checking the structure (StrictFile) and checking the --checksum values stored
+ * (CheckValuesFile, core/hex_image.h). A file that cannot be opened does not stop the others.
+ *
+ * WalkEachFile runs one of them over every named file and returns the exit code: EXIT_FAILED
+ * when a file could not be opened, read or written, an image was refused or the report not
+ * written, else EXIT_FOUND_WRONG when a check found something, else EXIT_DONE.
+ */
+#pragma once
+
+#include "app/options.h"
+#include "app/report.h"
+
+#include <cstdint>
+
+// What walking one file came to: it failed, or a check found something in it.
+struct FileOutcome {
+    bool failed, found;
+};
+
+using FileWalk = FileOutcome (*)(const CommandLine &command, const char *path, bool reporting);
+
+FileOutcome PatchFile(const CommandLine &command, const char *path, bool reporting);
+FileOutcome CheckFile(const CommandLine &command, const char *path, bool reporting);
+FileOutcome StrictFile(const CommandLine &command, const char *path, bool reporting);
+FileOutcome CheckValuesFile(const CommandLine &command, const char *path, bool reporting);
+int32_t WalkEachFile(const CommandLine &command, FileWalk walk);

@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: MIT
+#include "app/image_values.h"
+
+#include "runtime/registry.h"
+
+CallRanges RangesOf(const CommandLine &command, bool writing) {
+    int32_t count = 2 * command.checksumCount + (writing ? command.settings.count : 0);
+    CallRanges made{nullptr, count};
+    if (!count) return made;
+    made.ranges =
+        static_cast<ImageRange *>(MainHeapAlloc(static_cast<size_t>(count) * sizeof(ImageRange)));
+    ImageRange *range = made.ranges;
+    for (int32_t k = 0; k < command.checksumCount; ++k) {
+        const ChecksumJob &job = command.checksums[k];
+        *range++ = {job.first, job.last, false};
+        *range++ = {job.address,
+                    job.address + static_cast<uint32_t>(ChecksumWidth(job.algorithm)) - 1, writing};
+    }
+    for (int32_t i = 0; writing && i < command.settings.count; ++i) {
+        const ByteSetting &setting = command.settings.items[i];
+        *range++ = {static_cast<uint32_t>(setting.address),
+                    static_cast<uint32_t>(setting.address) + static_cast<uint32_t>(setting.count) -
+                        1,
+                    true};
+    }
+    return made;
+}
+
+bool StoredValue(const HexImage &image, const ChecksumJob &job, uint32_t *value, int64_t *line) {
+    uint8_t bytes[4] = {};
+    int32_t width = ChecksumWidth(job.algorithm);
+    if (!ReadImageBytes(image, job.address, width, bytes, line)) return false;
+    *value = 0;
+    for (int32_t k = 0; k < width; ++k)
+        *value |= static_cast<uint32_t>(bytes[job.bigEndian ? width - 1 - k : k]) << 8 * k;
+    return true;
+}
+
+void ReleaseRanges(CallRanges &ranges) {
+    if (ranges.ranges) MainHeapFree(ranges.ranges);
+    ranges = CallRanges{};
+}
+
+// The first of: an unknown image; when writing, a byte set or a value's place that not exactly
+// one data record holds; bytes read that records hold with different values.
+bool RefuseImage(const CommandLine &command, const HexImage &image, const Report &report,
+                 bool writing) {
+    if (image.addresses.unknownLine) {
+        ReportImageUnknown(report, image.addresses, writing);
+        return true;
+    }
+    auto refused = [&report](const WriteRefusal &refusal) {
+        if (refusal.refused) ReportSetRefusal(report, refusal);
+        return refusal.refused;
+    };
+    for (int32_t i = 0; writing && i < command.settings.count; ++i) {
+        const ByteSetting &setting = command.settings.items[i];
+        if (refused(WriteHolders(image, static_cast<uint32_t>(setting.address), setting.count)))
+            return true;
+    }
+    for (int32_t k = 0; writing && k < command.checksumCount; ++k) {
+        const ChecksumJob &job = command.checksums[k];
+        if (refused(WriteHolders(image, job.address, ChecksumWidth(job.algorithm)))) return true;
+    }
+    if (ImageConflict conflict = ReadConflict(image); conflict.first) {
+        ReportChecksumConflict(report, conflict, writing);
+        return true;
+    }
+    return false;
+}

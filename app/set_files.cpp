@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: MIT
+#include "app/set_files.h"
+
+#include "app/command_line.h"
+#include "app/report.h"
+#include "runtime/file_channels.h"
+#include "runtime/registry.h"
+
+#include <initializer_list>
+
+SetFile *MakeSetFiles(const CommandLine &command) {
+    auto *files = static_cast<SetFile *>(
+        MainHeapAlloc(static_cast<size_t>(command.fileCount) * sizeof(SetFile)));
+    auto values = static_cast<size_t>(command.checksumCount);
+    for (int32_t i = 0; i < command.fileCount; ++i) {
+        OwnedString path;
+        TakeArgument(command.files[i], path);
+        CopyStringInto(files[i].path, path.Text());
+        if (!values) continue;
+        files[i].values = static_cast<uint32_t *>(MainHeapAlloc(values * sizeof(uint32_t)));
+        files[i].lines = static_cast<int64_t *>(MainHeapAlloc(values * sizeof(int64_t)));
+        files[i].inPlace = static_cast<bool *>(MainHeapAlloc(values * sizeof(bool)));
+    }
+    return files;
+}
+
+// A write that fails only at the close (as on some network shares) fails the write.
+bool CloseSetFile(SetFile &file, WalkTally *tally) {
+    if (!file.channel) return tally == nullptr || !tally->failure;
+    int32_t channel = file.channel;
+    file.channel = 0;
+    if (tally) return CloseWalkChannel(channel, WALK_PATCH, tally) == 1;
+    CloseChannel(channel);
+    return true;
+}
+
+void ReleaseSetFiles(const CommandLine &command, SetFile *files) {
+    for (int32_t i = 0; i < command.fileCount; ++i) {
+        SetFile &file = files[i];
+        CloseSetFile(file, nullptr);
+        FreeString(file.path);
+        ReleaseHexImage(file.image);
+        ReleaseByteSettings(file.own);
+        for (void *block : {static_cast<void *>(file.values), static_cast<void *>(file.lines),
+                            static_cast<void *>(file.inPlace)})
+            if (block) MainHeapFree(block);
+    }
+    MainHeapFree(files);
+}
+
+// Every file open, then read, then checked for changes, and only then written.
+int32_t SetNamedBytes(const CommandLine &command) {
+    SetFile *files = MakeSetFiles(command);
+    int32_t exitCode = EXIT_FAILED;
+    if (OpenSetFiles(command, files) && ReadSetFiles(command, files) &&
+        SetFilesUnchanged(command, files))
+        exitCode = WriteSetFiles(command, files);
+    else
+        EndReport();
+    ReleaseSetFiles(command, files);
+    return exitCode;
+}

@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: MIT
+/*
+ * The calls that write by address (--set, --checksum) as one transaction across the named files,
+ * in steps, each in a file of its own: OpenSetFiles (set_open.cpp) opens every file for writing
+ * and notes its stamp; ReadSetFiles (set_read.cpp) reads each file's image (core/hex_image.h),
+ * verifies that its image lets every byte be written, and computes its --checksum values;
+ * SetFilesUnchanged (set_open.cpp) makes sure no file changed since; WriteSetFiles
+ * (set_write.cpp) writes each file and reports it. Each step reports its own failures and says
+ * whether the call goes on. A file owns its channel from OpenSetFiles on; CloseSetFile closes it,
+ * once, and a failed close after a write fails that write. SetNamedBytes (set_files.cpp) runs
+ * the steps and returns the exit code.
+ *
+ * Memory comes from the main heap (a shortage ends the process); ReleaseSetFiles frees the files.
+ */
+#pragma once
+
+#include "app/image_values.h"
+#include "app/options.h"
+#include "core/byte_settings.h"
+#include "core/hex_image.h"
+#include "core/patcher.h"
+#include "runtime/platform.h"
+#include "runtime/strings.h"
+
+#include <cstdint>
+
+// One file of the call, from its open to its close.
+struct SetFile {
+    StringVar path;      // owned: the file's name as given
+    int32_t channel;     // owned, auto-numbered; 0 when not open; closed by CloseSetFile
+    FileStamp stamp;     // as opened
+    HexImage image;      // owned: the records the first walk found that hold written bytes
+    WalkTally first;     // of the first walk
+    ByteSettingList own; // owned, with --checksum: the --set values and this file's checksum
+                         // values that are not in place yet, in address order
+    uint32_t *values;    // owned, main heap: each --checksum value's
+    int64_t *lines;      // owned, main heap: the line of the record that holds each value's place
+    bool *inPlace;       // owned, main heap: each value is stored already
+};
+
+// A file's name as given ("" for an empty one).
+inline const char *NameOf(const SetFile &file) {
+    return file.path.block ? file.path.block : "";
+}
+
+// The files named, each with its name, none open yet.
+SetFile *MakeSetFiles(const CommandLine &command);
+bool OpenSetFiles(const CommandLine &command, SetFile *files);
+bool ReadSetFiles(const CommandLine &command, SetFile *files);
+bool SetFilesUnchanged(const CommandLine &command, SetFile *files);
+int32_t WriteSetFiles(const CommandLine &command, SetFile *files);
+// Closes the file's channel if it is open: true unless the close failed (after a write, tally
+// then tells the failure).
+bool CloseSetFile(SetFile &file, WalkTally *tally);
+void ReleaseSetFiles(const CommandLine &command, SetFile *files);
+int32_t SetNamedBytes(const CommandLine &command);
