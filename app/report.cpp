@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/report.h"
 
+#include "app/report_lines.h"
 #include "app/texts.h"
 #include "runtime/arguments.h"
 #include "runtime/standard_output.h"
@@ -11,142 +12,8 @@
 
 namespace {
 
-// Failures natively on the standard error; on Windows in the report, with the rest.
-constexpr StreamKind FAILURES = NATIVE ? STREAM_ERROR : STREAM_OUTPUT;
-
-// One field of a report template, with its length.
-struct Field {
-    Field(const char *field) : text(field), length(StringLength(field)) {} // NOLINT: a text is one
-    Field(const char *field, int32_t size) : text(field), length(size) {}
-    const char *text;
-    int32_t length;
-};
-
-using Fields = std::initializer_list<Field>;
-
-// A report template taken apart: each run of its text and the field behind it (-1 after the
-// last run).
-struct Pieces {
-    static constexpr int32_t MOST = 10; // nine fields and the run after the last
-    struct Piece {
-        const char *text;
-        int32_t length;
-        int32_t field;
-    } pieces[MOST];
-    int32_t count;
-    int32_t fixed; // the length of the runs together
-};
-
-bool IsFieldMark(const char *at) {
-    return at[0] == '%' && at[1] >= '1' && at[1] <= '9';
-}
-
-void TakeApart(const char *text, Pieces &out) {
-    out.count = 0;
-    out.fixed = 0;
-    const char *run = text;
-    for (const char *at = text;; ++at) {
-        bool end = *at == 0;
-        if (!end && !IsFieldMark(at)) continue;
-        if (out.count == Pieces::MOST) return; // no template has more fields
-        auto length = static_cast<int32_t>(at - run);
-        out.pieces[out.count++] = {run, length, end ? -1 : at[1] - '1'};
-        out.fixed += length;
-        if (end) return;
-        run = ++at + 1;
-    }
-}
-
-using Put = void (*)(const char *bytes, int32_t length, StreamKind kind);
-
-// A line of a template taken apart, its runs and fields handed to put one at a time.
-void PutPieces(const Pieces &line, Fields fields, Put put, StreamKind kind) {
-    for (int32_t i = 0; i < line.count; ++i) {
-        const Pieces::Piece &piece = line.pieces[i];
-        put(piece.text, piece.length, kind);
-        if (piece.field >= 0 && static_cast<size_t>(piece.field) < fields.size())
-            put(fields.begin()[piece.field].text, fields.begin()[piece.field].length, kind);
-    }
-}
-
-// A line of a template taken apart, made in the output's buffer with one copy for each piece;
-// only a line longer than the buffer goes out piece by piece.
-void WritePieces(const Pieces &line, Fields fields, StreamKind kind = STREAM_OUTPUT) {
-    int32_t length = line.fixed;
-    for (const Field &field : fields)
-        length += field.length;
-    char *out = OutputRoom(length, kind);
-    if (!out) {
-        PutPieces(line, fields, WriteOutputBytes, kind);
-        return;
-    }
-    char *at = out;
-    for (int32_t i = 0; i < line.count; ++i) {
-        const Pieces::Piece &piece = line.pieces[i];
-        std::memcpy(at, piece.text, static_cast<size_t>(piece.length));
-        at += piece.length;
-        if (piece.field < 0 || static_cast<size_t>(piece.field) >= fields.size()) continue;
-        const Field &field = fields.begin()[piece.field];
-        std::memcpy(at, field.text, static_cast<size_t>(field.length));
-        at += field.length;
-    }
-    OutputFilled(static_cast<int32_t>(at - out), kind);
-}
-
-// A report template (app/texts.h) with its fields put in where %1 to %9 stand.
-void WriteTemplate(const char *text, Fields fields, StreamKind kind = STREAM_OUTPUT) {
-    Pieces line;
-    TakeApart(text, line);
-    WritePieces(line, fields, kind);
-}
-
-// The same as a String at the result start.
-void FormatTemplate(const char *text, Fields fields, int32_t resultStart) {
-    Pieces line;
-    TakeApart(text, line);
-    LeftPart("", 0, resultStart);
-    PutPieces(
-        line, fields,
-        [](const char *bytes, int32_t length, StreamKind) {
-            LeftPart(bytes, length, WorkspacePosition());
-        },
-        STREAM_OUTPUT);
-}
-
-// A number as a template's field.
-struct Decimal {
-    explicit Decimal(int64_t value) : length(FormatDecimal(value, digits)) {}
-    operator Field() const { return {digits, length}; } // NOLINT: a number is a field
-    char digits[DECIMAL_TEXT_SIZE];
-    int32_t length;
-};
-
-// A number as a template's field: 0x and at least `fewest` upper-case hexadecimal digits; an
-// address has eight, a checksum's value two a byte.
-struct Address {
-    explicit Address(uint64_t value, int32_t fewest = 8) {
-        int32_t digits = fewest;
-        while (digits < 16 && value >> 4 * digits)
-            ++digits;
-        text[0] = '0';
-        text[1] = 'x';
-        for (int32_t i = 0; i < digits; ++i)
-            text[2 + i] = HEX_DIGITS[value >> 4 * (digits - 1 - i) & 15];
-        length = 2 + digits;
-    }
-    operator Field() const { return {text, length}; } // NOLINT: an address is a field
-    char text[18];
-    int32_t length;
-};
-
 Field PathOf(const Report &report) {
     return {report.path, report.pathLength};
-}
-
-// A count with its noun, from the template for 1 (when there is one) or the one for any other
-// number, at the result start.
-void FormatCount(int64_t count, const char *one, const char *more, int32_t resultStart) {
-    FormatTemplate(count == 1 && one ? one : more, {Decimal(count)}, resultStart);
 }
 
 // Why an open, read or write failed, in words at the result start; natively the system's own
@@ -181,62 +48,6 @@ void FormatReason(uint32_t failure, int32_t resultStart) {
     FormatCount(failure, nullptr, texts::REASON_SYSTEM_ERROR, resultStart);
 }
 
-// A line on the failures' stream, in its place among the findings on a terminal.
-void WriteFailure(const char *text, Fields fields) {
-    if (!OpenStandardOutput(FAILURES)) return;
-    if (NATIVE) FlushStandardOutput();
-    WriteTemplate(text, fields, FAILURES);
-    if (NATIVE) FlushStandardOutput(FAILURES);
-}
-
-// The line number in digits at at: the last one's digits with the difference added, digit by
-// digit, which costs little where lines follow each other closely. The last digits are copied
-// whole first and kept up to date a byte at a time, so that no copy reads bytes stored just
-// before it. Returns the number of digits.
-int32_t PutLineNumber(FindingLine &line, int64_t value, char *at) {
-    std::memcpy(at, line.number, 16);
-    if (line.numberLength > 16) std::memcpy(at + 16, line.number + 16, 16);
-    int64_t add = value - line.numberValue;
-    line.numberValue = value;
-    for (int32_t i = line.numberLength - 1; add > 0 && i >= 0; --i) {
-        int64_t digit = line.number[i] - '0' + add;
-        at[i] = line.number[i] = static_cast<char>('0' + digit % 10);
-        add = digit / 10;
-    }
-    if (add != 0) {
-        line.numberLength = FormatDecimal(value, line.number);
-        std::memcpy(at, line.number, static_cast<size_t>(line.numberLength));
-    }
-    return line.numberLength;
-}
-
-// A checksum finding's line, a million of which may follow each other: its three parts copied
-// in whole sixteen bytes into the output's buffer (the room asked for covers what is copied
-// past the line's end) and the checksums put in their places.
-void WriteChecksumLine(Report &report, const Finding &finding) {
-    FindingLine &line = report.checksumLine;
-    constexpr int32_t MOST =
-        FindingLine::HEAD_ROOM + FindingLine::NUMBER_ROOM + FindingLine::TAIL_ROOM;
-    char *out = !NATIVE || line.headLength < 0 ? nullptr : OutputRoom(MOST);
-    if (!out) {
-        WriteTemplate(
-            report.patching ? texts::CHECKSUM_CORRECTED : texts::CHECKSUM_WRONG,
-            {PathOf(report), Decimal(finding.line), {finding.written, 2}, {finding.right, 2}});
-        return;
-    }
-    for (int32_t i = 0; i < line.headLength; i += 16)
-        std::memcpy(out + i, line.head + i, 16);
-    char *at = out + line.headLength;
-    at += PutLineNumber(line, finding.line, at);
-    std::memcpy(at, line.tail, FindingLine::TAIL_ROOM);
-    // A byte at a time, as the finding was just made.
-    at[line.writtenAt] = finding.written[0];
-    at[line.writtenAt + 1] = finding.written[1];
-    at[line.rightAt] = finding.right[0];
-    at[line.rightAt + 1] = finding.right[1];
-    OutputFilled(static_cast<int32_t>(at + line.tailLength - out));
-}
-
 // A --checksum value's line.
 void WriteImageChecksumLine(const char *text, const Report &report, int64_t line,
                             const ChecksumJob &job, uint32_t value, uint32_t stored) {
@@ -252,37 +63,14 @@ void WriteImageChecksumLine(const char *text, const Report &report, int64_t line
 
 } // namespace
 
-// The checksum finding's template, "%1" and "%2" in front, the other fields two characters wide,
-// put together in advance: the path with the runs around it, and the rest with two places. Only
-// natively: the Windows program, which has to fit in 88 KiB, makes each line from its template.
+// The checksum finding's line put together in advance (app/report_lines.h).
 void BeginReport(Report &report, const char *path, bool patching) {
     report.path = path;
     report.pathLength = StringLength(path);
     report.patching = patching;
-    FindingLine &line = report.checksumLine;
-    line = FindingLine{};
-    line.number[0] = '0';
-    line.numberLength = 1;
-    if (!NATIVE) return;
-    Pieces pieces;
-    TakeApart(patching ? texts::CHECKSUM_CORRECTED : texts::CHECKSUM_WRONG, pieces);
-    const Pieces::Piece *piece = pieces.pieces;
-    int32_t head = piece[0].length + report.pathLength + piece[1].length;
-    line.headLength =
-        head <= FindingLine::HEAD_ROOM && pieces.fixed + 4 <= FindingLine::TAIL_ROOM ? head : -1;
-    if (line.headLength < 0) return;
-    std::memcpy(line.head, piece[0].text, static_cast<size_t>(piece[0].length));
-    std::memcpy(line.head + piece[0].length, path, static_cast<size_t>(report.pathLength));
-    std::memcpy(line.head + head - piece[1].length, piece[1].text,
-                static_cast<size_t>(piece[1].length));
-    for (int32_t i = 2; i < pieces.count; ++i) {
-        std::memcpy(line.tail + line.tailLength, piece[i].text,
-                    static_cast<size_t>(piece[i].length));
-        line.tailLength += piece[i].length;
-        if (piece[i].field < 0) break;
-        (piece[i].field == 2 ? line.writtenAt : line.rightAt) = line.tailLength;
-        line.tailLength += 2;
-    }
+    PrepareFindingLine(report.checksumLine,
+                       patching ? texts::CHECKSUM_CORRECTED : texts::CHECKSUM_WRONG,
+                       PathOf(report));
 }
 
 // One finding: CHECKSUM_CORRECTED or CHECKSUM_WRONG for a checksum, LINE_END_ADDED, or
@@ -290,7 +78,9 @@ void BeginReport(Report &report, const char *path, bool patching) {
 void ReportFinding(void *context, const Finding &finding) {
     Report &report = *static_cast<Report *>(context);
     if (finding.kind == FINDING_CHECKSUM) {
-        WriteChecksumLine(report, finding);
+        WriteFindingLine(report.checksumLine,
+                         report.patching ? texts::CHECKSUM_CORRECTED : texts::CHECKSUM_WRONG,
+                         PathOf(report), finding.line, finding.written, finding.right);
         return;
     }
     Decimal line(finding.line);

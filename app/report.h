@@ -4,11 +4,10 @@
  * and the command line's own faults.
  *
  * A Report is one file's, each line led by its path as given; BeginReport makes it. Its sinks
- * (ReportFinding, ReportStructure, ReportStretch) take what the walks find, one line each;
- * natively the line of a checksum finding, which a report may hold a million times, is made in
- * the output's buffer from a line put together once per file. Findings and summaries go to the
- * standard output; failures natively to the standard error, on Windows with the rest
- * (runtime/standard_output.h). Nothing fails: where there is no stream, nothing is written.
+ * (ReportFinding, ReportStructure, ReportStretch) take what the walks find, one line each, made
+ * by app/report_lines.h. Findings and summaries go to the standard output; failures natively to
+ * the standard error, on Windows with the rest (runtime/standard_output.h). Nothing fails: where
+ * there is no stream, nothing is written.
  *
  * EndReport writes out what is left. It returns true when every byte of the report went out;
  * else false, after a line on the error stream, where that still works, that says why the
@@ -18,6 +17,7 @@
 #pragma once
 
 #include "app/options.h"
+#include "app/report_lines.h"
 #include "core/byte_settings.h"
 #include "core/hex_image.h"
 #include "core/patcher.h"
@@ -25,19 +25,6 @@
 #include "runtime/platform.h"
 
 #include <cstdint>
-
-// The line of a checksum finding, made ready once per file: what stands before its line number
-// (while the path fits in head) and after it, with the places of the two checksums; and the
-// line number written last, in digits.
-struct FindingLine {
-    static constexpr int32_t HEAD_ROOM = 256, TAIL_ROOM = 64, NUMBER_ROOM = 32;
-    char head[HEAD_ROOM];
-    char tail[TAIL_ROOM];
-    char number[NUMBER_ROOM];
-    int32_t headLength; // -1: the line is made from its template
-    int32_t tailLength, writtenAt, rightAt, numberLength;
-    int64_t numberValue;
-};
 
 struct Report {
     const char *path; // borrowed

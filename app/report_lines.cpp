@@ -1,0 +1,181 @@
+// SPDX-License-Identifier: MIT
+#include "app/report_lines.h"
+
+#include <cstring>
+
+namespace {
+
+// A report template taken apart: each run of its text and the field behind it (-1 after the
+// last run).
+struct Pieces {
+    static constexpr int32_t MOST = 10; // nine fields and the run after the last
+    struct Piece {
+        const char *text;
+        int32_t length;
+        int32_t field;
+    } pieces[MOST];
+    int32_t count;
+    int32_t fixed; // the length of the runs together
+};
+
+bool IsFieldMark(const char *at) {
+    return at[0] == '%' && at[1] >= '1' && at[1] <= '9';
+}
+
+void TakeApart(const char *text, Pieces &out) {
+    out.count = 0;
+    out.fixed = 0;
+    const char *run = text;
+    for (const char *at = text;; ++at) {
+        bool end = *at == 0;
+        if (!end && !IsFieldMark(at)) continue;
+        if (out.count == Pieces::MOST) return; // no template has more fields
+        auto length = static_cast<int32_t>(at - run);
+        out.pieces[out.count++] = {run, length, end ? -1 : at[1] - '1'};
+        out.fixed += length;
+        if (end) return;
+        run = ++at + 1;
+    }
+}
+
+using Put = void (*)(const char *bytes, int32_t length, StreamKind kind);
+
+// A line of a template taken apart, its runs and fields handed to put one at a time.
+void PutPieces(const Pieces &line, Fields fields, Put put, StreamKind kind) {
+    for (int32_t i = 0; i < line.count; ++i) {
+        const Pieces::Piece &piece = line.pieces[i];
+        put(piece.text, piece.length, kind);
+        if (piece.field >= 0 && static_cast<size_t>(piece.field) < fields.size())
+            put(fields.begin()[piece.field].text, fields.begin()[piece.field].length, kind);
+    }
+}
+
+// A line of a template taken apart, made in the output's buffer with one copy for each piece;
+// only a line longer than the buffer goes out piece by piece.
+void WritePieces(const Pieces &line, Fields fields, StreamKind kind) {
+    int32_t length = line.fixed;
+    for (const Field &field : fields)
+        length += field.length;
+    char *out = OutputRoom(length, kind);
+    if (!out) {
+        PutPieces(line, fields, WriteOutputBytes, kind);
+        return;
+    }
+    char *at = out;
+    for (int32_t i = 0; i < line.count; ++i) {
+        const Pieces::Piece &piece = line.pieces[i];
+        std::memcpy(at, piece.text, static_cast<size_t>(piece.length));
+        at += piece.length;
+        if (piece.field < 0 || static_cast<size_t>(piece.field) >= fields.size()) continue;
+        const Field &field = fields.begin()[piece.field];
+        std::memcpy(at, field.text, static_cast<size_t>(field.length));
+        at += field.length;
+    }
+    OutputFilled(static_cast<int32_t>(at - out), kind);
+}
+
+// The line number in digits at at: the last one's digits with the difference added, digit by
+// digit, which costs little where lines follow each other closely. The last digits are copied
+// whole first and kept up to date a byte at a time, so that no copy reads bytes stored just
+// before it. Returns the number of digits.
+int32_t PutLineNumber(FindingLine &line, int64_t value, char *at) {
+    std::memcpy(at, line.number, 16);
+    if (line.numberLength > 16) std::memcpy(at + 16, line.number + 16, 16);
+    int64_t add = value - line.numberValue;
+    line.numberValue = value;
+    for (int32_t i = line.numberLength - 1; add > 0 && i >= 0; --i) {
+        int64_t digit = line.number[i] - '0' + add;
+        at[i] = line.number[i] = static_cast<char>('0' + digit % 10);
+        add = digit / 10;
+    }
+    if (add != 0) {
+        line.numberLength = FormatDecimal(value, line.number);
+        std::memcpy(at, line.number, static_cast<size_t>(line.numberLength));
+    }
+    return line.numberLength;
+}
+
+} // namespace
+
+// A report template (app/texts.h) with its fields put in where %1 to %9 stand.
+void WriteTemplate(const char *text, Fields fields, StreamKind kind) {
+    Pieces line;
+    TakeApart(text, line);
+    WritePieces(line, fields, kind);
+}
+
+// The same as a String at the result start.
+void FormatTemplate(const char *text, Fields fields, int32_t resultStart) {
+    Pieces line;
+    TakeApart(text, line);
+    LeftPart("", 0, resultStart);
+    PutPieces(
+        line, fields,
+        [](const char *bytes, int32_t length, StreamKind) {
+            LeftPart(bytes, length, WorkspacePosition());
+        },
+        STREAM_OUTPUT);
+}
+
+void FormatCount(int64_t count, const char *one, const char *more, int32_t resultStart) {
+    FormatTemplate(count == 1 && one ? one : more, {Decimal(count)}, resultStart);
+}
+
+// A line on the failures' stream, in its place among the findings on a terminal.
+void WriteFailure(const char *text, Fields fields) {
+    if (!OpenStandardOutput(FAILURES)) return;
+    if (NATIVE) FlushStandardOutput();
+    WriteTemplate(text, fields, FAILURES);
+    if (NATIVE) FlushStandardOutput(FAILURES);
+}
+
+void PrepareFindingLine(FindingLine &line, const char *text, Field path) {
+    line = FindingLine{};
+    line.number[0] = '0';
+    line.numberLength = 1;
+    if (!NATIVE) return;
+    Pieces pieces;
+    TakeApart(text, pieces);
+    const Pieces::Piece *piece = pieces.pieces;
+    int32_t head = piece[0].length + path.length + piece[1].length;
+    line.headLength =
+        head <= FindingLine::HEAD_ROOM && pieces.fixed + 4 <= FindingLine::TAIL_ROOM ? head : -1;
+    if (line.headLength < 0) return;
+    std::memcpy(line.head, piece[0].text, static_cast<size_t>(piece[0].length));
+    std::memcpy(line.head + piece[0].length, path.text, static_cast<size_t>(path.length));
+    std::memcpy(line.head + head - piece[1].length, piece[1].text,
+                static_cast<size_t>(piece[1].length));
+    for (int32_t i = 2; i < pieces.count; ++i) {
+        std::memcpy(line.tail + line.tailLength, piece[i].text,
+                    static_cast<size_t>(piece[i].length));
+        line.tailLength += piece[i].length;
+        if (piece[i].field < 0) break;
+        (piece[i].field == 2 ? line.writtenAt : line.rightAt) = line.tailLength;
+        line.tailLength += 2;
+    }
+}
+
+// A checksum finding's line, a million of which may follow each other: its three parts copied
+// in whole sixteen bytes into the output's buffer (the room asked for covers what is copied
+// past the line's end) and the checksums put in their places.
+void WriteFindingLine(FindingLine &line, const char *text, Field path, int64_t number,
+                      const char written[2], const char right[2]) {
+    constexpr int32_t MOST =
+        FindingLine::HEAD_ROOM + FindingLine::NUMBER_ROOM + FindingLine::TAIL_ROOM;
+    char *out = !NATIVE || line.headLength < 0 ? nullptr : OutputRoom(MOST);
+    if (!out) {
+        WriteTemplate(text, {path, Decimal(number), {written, 2}, {right, 2}});
+        return;
+    }
+    for (int32_t i = 0; i < line.headLength; i += 16)
+        std::memcpy(out + i, line.head + i, 16);
+    char *at = out + line.headLength;
+    at += PutLineNumber(line, number, at);
+    std::memcpy(at, line.tail, FindingLine::TAIL_ROOM);
+    // A byte at a time, as the finding was just made.
+    at[line.writtenAt] = written[0];
+    at[line.writtenAt + 1] = written[1];
+    at[line.rightAt] = right[0];
+    at[line.rightAt + 1] = right[1];
+    OutputFilled(static_cast<int32_t>(at + line.tailLength - out));
+}
