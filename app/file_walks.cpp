@@ -46,6 +46,10 @@ int32_t CheckValues(const CommandLine &command, const HexImage &image, const Rep
     for (int32_t k = 0; k < command.checksumCount; ++k) {
         const ChecksumJob &job = command.checksums[k];
         uint32_t value = ImageChecksumOver(image, job.algorithm, job.first, job.last, command.fill);
+        if (job.printed) {
+            ReportChecksumPrinted(report, job, value, command.quiet);
+            continue;
+        }
         uint32_t stored = 0;
         int64_t line = 0;
         if (!StoredValue(image, job, &stored, &line)) {
@@ -114,6 +118,27 @@ FileOutcome CheckValuesFile(const CommandLine &command, const char *path, bool r
     FileOutcome outcome =
         Summed(report, walked, tally, reporting, texts::SUMMARY_CHECKSUMS, differ);
     return {outcome.failed, outcome.found || differ > 0};
+}
+
+FileOutcome PrintValuesFile(const CommandLine &command, const char *path, bool) {
+    Report report{};
+    BeginReport(report, path, false);
+    CallRanges ranges = RangesOf(command, false);
+    HexImage image{};
+    BeginHexImage(image, ranges.ranges, ranges.count);
+    WalkTally tally{};
+    int32_t walked =
+        WalkHexFile(path, WALK_CHECK, HexImageSink, &image, &tally, HexImageVisitor, &image);
+    bool failed = walked != 1;
+    if (failed) {
+        ReportFailure(report, walked, tally);
+    } else {
+        EndHexImage(image);
+        failed = CheckValues(command, image, report, false) < 0;
+    }
+    ReleaseHexImage(image);
+    ReleaseRanges(ranges);
+    return {failed, false};
 }
 
 int32_t WalkEachFile(const CommandLine &command, FileWalk walk) {

@@ -2,8 +2,9 @@
 /*
  * The calls that walk each named file once, in order, each mode a function of one file: patching
  * (PatchFile, also what the window runs for the files it was started with), checking
- * (CheckFile), checking the structure (StrictFile) and checking the --checksum values stored
- * (CheckValuesFile, core/hex_image.h). A file that cannot be opened does not stop the others.
+ * (CheckFile), checking the structure (StrictFile), checking the --checksum values stored
+ * (CheckValuesFile, core/hex_image.h) and printing those without a place (PrintValuesFile, also
+ * with -q: then the value alone). A file that cannot be opened does not stop the others.
  *
  * WalkEachFile runs one of them over every named file and returns the exit code: EXIT_FAILED
  * when a file could not be opened, read or written, an image was refused or the report not
@@ -27,4 +28,6 @@ FileOutcome PatchFile(const CommandLine &command, const char *path, bool reporti
 FileOutcome CheckFile(const CommandLine &command, const char *path, bool reporting);
 FileOutcome StrictFile(const CommandLine &command, const char *path, bool reporting);
 FileOutcome CheckValuesFile(const CommandLine &command, const char *path, bool reporting);
+// The --checksum values without a place, each printed; the file's records are not looked at.
+FileOutcome PrintValuesFile(const CommandLine &command, const char *path, bool reporting);
 int32_t WalkEachFile(const CommandLine &command, FileWalk walk);

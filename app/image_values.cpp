@@ -13,6 +13,10 @@ CallRanges RangesOf(const CommandLine &command, bool writing) {
     for (int32_t k = 0; k < command.checksumCount; ++k) {
         const ChecksumJob &job = command.checksums[k];
         *range++ = {job.first, job.last, false};
+        if (job.printed) {
+            made.count -= 1;
+            continue;
+        }
         *range++ = {job.address,
                     job.address + static_cast<uint32_t>(ChecksumWidth(job.algorithm)) - 1, writing};
     }
@@ -60,7 +64,8 @@ bool RefuseImage(const CommandLine &command, const HexImage &image, const Report
     }
     for (int32_t k = 0; writing && k < command.checksumCount; ++k) {
         const ChecksumJob &job = command.checksums[k];
-        if (refused(WriteHolders(image, job.address, ChecksumWidth(job.algorithm)))) return true;
+        if (!job.printed && refused(WriteHolders(image, job.address, ChecksumWidth(job.algorithm))))
+            return true;
     }
     if (ImageConflict conflict = ReadConflict(image); conflict.first) {
         ReportChecksumConflict(report, conflict, writing);

@@ -115,18 +115,26 @@ CommandFault ReadChecksumJob(const char *text, ChecksumJob &job, const char **st
     job.algorithm = ChecksumAlgorithmNamed(text, static_cast<int32_t>(colon - text));
     if (!job.algorithm) return FAULT_CHECKSUM_ALGORITHM;
     const char *at = colon + 1, *dash = std::strchr(at, '-');
-    if (!dash || !std::strchr(dash, '@')) return FAULT_CHECKSUM_VALUE;
+    if (!dash) return FAULT_CHECKSUM_VALUE;
+    job.printed = !std::strchr(dash, '@'); // ALGORITHM:START-END: the value printed
     static constexpr const char *ENDS[] = {"-", "@", ":"};
     uint64_t numbers[3] = {};
-    for (int32_t k = 0; k < 3; ++k) {
-        if (int32_t length = AmbiguousLength(at, ENDS[k])) {
+    for (int32_t k = 0; k < (job.printed ? 2 : 3); ++k) {
+        const char *ends = job.printed && k == 1 ? "" : ENDS[k];
+        if (int32_t length = AmbiguousLength(at, ends)) {
             *stretch = at;
             *faultLength = length;
             return FAULT_CHECKSUM_AMBIGUOUS;
         }
-        if (CommandFault fault = ReadAddress(&at, ENDS[k], &numbers[k]); fault != FAULT_NONE)
+        if (CommandFault fault = ReadAddress(&at, ends, &numbers[k]); fault != FAULT_NONE)
             return fault;
-        if (k < 2) ++at; // past the "-" or "@" found above
+        if (k < 2 && *at) ++at; // past the "-" or "@" found above
+    }
+    if (job.printed) {
+        if (numbers[0] > numbers[1]) return FAULT_CHECKSUM_REVERSED;
+        job.first = static_cast<uint32_t>(numbers[0]);
+        job.last = static_cast<uint32_t>(numbers[1]);
+        return FAULT_NONE;
     }
     job.bigEndian = at[0] == ':';
     if (job.bigEndian ? std::strcmp(at, ":be") != 0 : *at != 0) return FAULT_CHECKSUM_SUFFIX;
@@ -164,7 +172,7 @@ uint64_t PlaceEnd(const ChecksumJob &job) {
 
 // Whether job a's place lies in job b's range: a must be computed first.
 bool Feeds(const ChecksumJob &a, const ChecksumJob &b) {
-    return a.address <= b.last && PlaceEnd(a) >= b.first;
+    return !a.printed && a.address <= b.last && PlaceEnd(a) >= b.first;
 }
 
 // The two values whose bytes overlap, or -1: --set values (sorted), then a --set value and a
@@ -178,6 +186,7 @@ CommandFault FindOverlap(CommandLine &command, int32_t *one, int32_t *other) {
     }
     for (int32_t k = 0; k < command.checksumCount; ++k) {
         const ChecksumJob &job = command.checksums[k];
+        if (job.printed) continue; // no place
         for (int32_t i = 0; i < settings.count; ++i) {
             const ByteSetting &setting = settings.items[i];
             if (setting.address <= PlaceEnd(job) &&
@@ -188,7 +197,7 @@ CommandFault FindOverlap(CommandLine &command, int32_t *one, int32_t *other) {
             }
         }
         for (int32_t j = 0; j < k; ++j)
-            if (command.checksums[j].address <= PlaceEnd(job) &&
+            if (!command.checksums[j].printed && command.checksums[j].address <= PlaceEnd(job) &&
                 PlaceEnd(command.checksums[j]) >= job.address) {
                 *one = command.checksums[j].argument;
                 *other = job.argument;
@@ -326,10 +335,15 @@ CommandLine ReadCommandLine() {
     if (fillArgument >= 0 && command.checksumCount == 0)
         return Faulty(command, FAULT_FILL_ALONE, fillArgument, fillArgument);
     bool files = command.fileCount > 0;
-    // A --checksum value is set unless it is checked.
-    set = set || (command.checksumCount > 0 && !check);
+    // A --checksum value with a place is set unless it is checked; one without is printed.
+    int32_t stored = 0;
+    for (int32_t k = 0; k < command.checksumCount; ++k)
+        stored += command.checksums[k].printed ? 0 : 1;
+    set = set || (stored > 0 && !check);
     if ((set && (check || strict)) || (command.checksumCount > 0 && strict))
         command.mode = COMMAND_MISUSED;
+    else if (command.checksumCount > 0 && !check && !set)
+        command.mode = files ? COMMAND_PRINT : COMMAND_MISUSED;
     else if (check || strict || set)
         command.mode = !files   ? COMMAND_MISUSED
                        : set    ? COMMAND_SET

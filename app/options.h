@@ -58,6 +58,7 @@ enum CommandMode : int32_t {
     COMMAND_USAGE,
     COMMAND_VERSION,
     COMMAND_MISUSED, // the usage on the error stream, or the fault's line, and EXIT_FAILED
+    COMMAND_PRINT,   // --checksum values without a place: computed and printed, nothing written
 };
 
 enum CommandFault : int32_t {
@@ -85,10 +86,12 @@ enum CommandFault : int32_t {
     FAULT_CHECKSUM_CYCLE,       // two --checksum values whose ranges hold each other's places
 };
 
-// A --checksum value: the algorithm's checksum over first to last, stored at address.
+// A --checksum value: the algorithm's checksum over first to last, stored at address, or printed
+// (ALGORITHM:START-END, without a place).
 struct ChecksumJob {
     ChecksumAlgorithm algorithm;
     bool bigEndian;
+    bool printed;
     int32_t argument; // the number of the argument that named it
     uint32_t first, last, address;
 };

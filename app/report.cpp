@@ -205,6 +205,19 @@ void ReportChecksumChecked(const Report &report, int64_t line, const ChecksumJob
                            report, line, job, value, stored);
 }
 
+void ReportChecksumPrinted(const Report &report, const ChecksumJob &job, uint32_t value,
+                           bool quiet) {
+    int32_t width = ChecksumWidth(job.algorithm);
+    if (!OpenStandardOutput()) return;
+    if (quiet) {
+        WriteTemplate(texts::CHECKSUM_VALUE, {Address(value, 2 * width)});
+        return;
+    }
+    WriteTemplate(texts::CHECKSUM_PRINTED,
+                  {PathOf(report), "", ChecksumShortName(job.algorithm), Address(job.first),
+                   Address(job.last), Address(value, 2 * width)});
+}
+
 void ReportChecksumConflict(const Report &report, const ImageConflict &conflict, bool setting) {
     WriteFailure(texts::CHECKSUM_CONFLICT,
                  {PathOf(report), Address(conflict.address), Decimal(conflict.first),

@@ -61,6 +61,10 @@ void ReportChecksumStored(const Report &report, int64_t line, const ChecksumJob 
                           uint32_t value);
 void ReportChecksumChecked(const Report &report, int64_t line, const ChecksumJob &job,
                            uint32_t value, uint32_t stored);
+// A value without a place, printed: its line, or, quiet, the value alone (also when the report
+// is quiet otherwise).
+void ReportChecksumPrinted(const Report &report, const ChecksumJob &job, uint32_t value,
+                           bool quiet);
 // Two records that hold a byte of a range with different values (setting: nothing set); a
 // value's place in no record.
 void ReportChecksumConflict(const Report &report, const ImageConflict &conflict, bool setting);

@@ -22,13 +22,14 @@ void ComputeChecksums(const CommandLine &command, SetFile &file) {
         const ChecksumJob &job = command.checksums[k];
         int32_t width = ChecksumWidth(job.algorithm);
         uint32_t value = ImageChecksumOver(image, job.algorithm, job.first, job.last, command.fill);
+        file.values[k] = value;
+        if (job.printed) continue; // (nothing to store)
         uint32_t stored = 0;
         [[maybe_unused]] bool held = StoredValue(image, job, &stored, &file.lines[k]);
         assert(held); // every place lies in one record (RefuseImage)
         ByteSetting place{job.address, width, job.argument, {}};
         ChecksumBytes(value, width, job.bigEndian, place.bytes);
         OverlayImageBytes(image, job.address, place.bytes, width);
-        file.values[k] = value;
         file.inPlace[k] = stored == value;
         if (!file.inPlace[k]) AddByteSettingValue(file.own, place);
     }

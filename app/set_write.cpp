@@ -66,7 +66,9 @@ int32_t WriteSetFiles(const CommandLine &command, SetFile *files) {
         if (failed || !reporting) continue;
         for (int32_t k = 0; k < command.checksumCount; ++k) {
             const SetFile &file = files[i];
-            if (file.inPlace[k])
+            if (command.checksums[k].printed)
+                ReportChecksumPrinted(report, command.checksums[k], file.values[k], false);
+            else if (file.inPlace[k])
                 ReportChecksumChecked(report, file.lines[k], command.checksums[k], file.values[k],
                                       file.values[k]);
             else

@@ -58,7 +58,8 @@ inline constexpr char USAGE[] =
     "  checksumme /checksum ALGORITHM:START-END@ADDRESS FILE...  stores a CRC or sum of the\r\n"
     "      bytes START to END at ADDRESS (:be big-endian); /check compares it. ALGORITHM:\r\n"
     "      crc32, crc32-mpeg2, crc16-xmodem, crc16-ccitt, sum8/16/32. Gaps count as /fill BYTE\r\n"
-    "      (two hexadecimal digits, or 0x and one or two; FF without it)\r\n"
+    "      (two hexadecimal digits, or 0x and one or two; FF without it). Without @ADDRESS the\r\n"
+    "      value is printed, nothing written (with /q the value alone)\r\n"
     "  checksumme                  opens the window\r\n"
     "Switches and files come in any order; -- ends the switches. /q reports failures alone,\r\n"
     "/version prints the version; --check, --strict, --set, -q, -V and --help are the same.\r\n"
@@ -91,7 +92,8 @@ inline constexpr char USAGE[] =
     "      ALGORITHM: crc32, crc32-mpeg2, crc16-xmodem, crc16-ccitt (or their names in the CRC\n"
     "      catalogue), sum8, sum16, sum32. Bytes that no record holds count as --fill BYTE\n"
     "      (two hexadecimal digits, or 0x and one or two; FF without it). After --set values;\n"
-    "      several may come, each after those whose places lie in its range\n"
+    "      several may come, each after those whose places lie in its range. Without @ADDRESS\n"
+    "      the value is printed and nothing written (with -q the value alone)\n"
     "  checksumme --version         prints the version (also -V)\n"
     "Options and files come in any order; -- ends the options. A checksum that is right in\n"
     "either case stays; digits written take the record's case. Each finding is reported as\n"
@@ -251,6 +253,9 @@ inline constexpr char CHECKSUM_MATCHES[] =
     CHECKSUMME_AT_LINE "%3 of %4-%5 = %6, as stored at %7%8" CHECKSUMME_END;
 inline constexpr char CHECKSUM_DIFFERS[] =
     CHECKSUMME_AT_LINE "%3 of %4-%5 = %6, but %9 is stored at %7%8" CHECKSUMME_END;
+// A value without a place: %1 file, %3 to %6 as above; quiet: %1 the value alone
+inline constexpr char CHECKSUM_PRINTED[] = "%1: %3 of %4-%5 = %6" CHECKSUMME_END;
+inline constexpr char CHECKSUM_VALUE[] = "%1" CHECKSUMME_END;
 inline constexpr char LITTLE_ENDIAN_ORDER[] = " (little-endian)";
 inline constexpr char BIG_ENDIAN_ORDER[] = " (big-endian)";
 // %1 file, %2 the lowest address in a range that two data records hold with different values,
@@ -263,7 +268,7 @@ inline constexpr char CHECKSUM_NOT_STORED[] =
     CHECKSUMME_FAILED "%2 is in no data record, no checksum to compare" CHECKSUMME_END;
 // %1 the value given
 inline constexpr char CHECKSUM_INVALID[] =
-    CHECKSUMME_CHECKSUM "%1: not ALGORITHM:START-END@ADDRESS" CHECKSUMME_END;
+    CHECKSUMME_CHECKSUM "%1: not ALGORITHM:START-END[@ADDRESS]" CHECKSUMME_END;
 inline constexpr char CHECKSUM_ALGORITHM[] = CHECKSUMME_CHECKSUM
     "%1: unknown ALGORITHM; one of crc32, crc32-mpeg2, crc16-xmodem, crc16-ccitt, sum8, sum16, "
     "sum32 (lower case), or a CRC catalogue name" CHECKSUMME_END;
@@ -288,7 +293,7 @@ inline constexpr char FILL_ALONE[] = CHECKSUMME_FILL
 inline constexpr char UNKNOWN_OPTION[] = "checksumme: unknown option '%1'" CHECKSUMME_END;
 inline constexpr char NO_SET_VALUE[] = "checksumme: %1 needs a value ADDRESS=BYTES" CHECKSUMME_END;
 inline constexpr char NO_CHECKSUM_VALUE[] =
-    "checksumme: %1 needs a value ALGORITHM:START-END@ADDRESS" CHECKSUMME_END;
+    "checksumme: %1 needs a value ALGORITHM:START-END[@ADDRESS]" CHECKSUMME_END;
 inline constexpr char NO_FILL_VALUE[] = "checksumme: %1 needs a value BYTE" CHECKSUMME_END;
 inline constexpr char STANDARD_INPUT[] =
     "checksumme: '-': the standard input is not read; name a file" CHECKSUMME_END;

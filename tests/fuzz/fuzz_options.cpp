@@ -32,6 +32,7 @@ struct Job {
     uint64_t first, last, place;
     int width;
     int32_t argument;
+    bool printed; // no place
 };
 
 struct Expected {
@@ -119,12 +120,14 @@ CommandFault ReadChecksum(const std::string &text, Job &job, size_t &faultStart,
             width = one.width;
     if (!width) return FAULT_CHECKSUM_ALGORITHM;
     size_t dash = text.find('-', colon + 1);
-    size_t at = dash == std::string::npos ? dash : text.find('@', dash);
-    if (at == std::string::npos) return FAULT_CHECKSUM_VALUE;
-    size_t suffix = std::min(text.find(':', at), text.size());
+    if (dash == std::string::npos) return FAULT_CHECKSUM_VALUE;
+    size_t at = text.find('@', dash);
+    job.printed = at == std::string::npos; // START-END alone: the value printed
+    if (job.printed) at = text.size();
+    size_t suffix = job.printed ? at : std::min(text.find(':', at), text.size());
     const size_t starts[] = {colon + 1, dash + 1, at + 1}, ends[] = {dash, at, suffix};
     uint64_t numbers[3] = {}, any = 0;
-    for (int k = 0; k < 3; ++k) {
+    for (int k = 0; k < (job.printed ? 2 : 3); ++k) {
         std::string field = text.substr(starts[k], ends[k] - starts[k]);
         if (Ambiguous(field)) {
             faultStart = starts[k];
@@ -135,10 +138,11 @@ CommandFault ReadChecksum(const std::string &text, Job &job, size_t &faultStart,
             return ReadNumber(field, UINT64_MAX, any) ? FAULT_CHECKSUM_PAST_END
                                                       : FAULT_CHECKSUM_VALUE;
     }
-    if (text.substr(suffix) != "" && text.substr(suffix) != ":be") return FAULT_CHECKSUM_SUFFIX;
-    place = numbers[2];
     job.first = numbers[0];
     job.last = numbers[1];
+    if (job.printed) return numbers[0] > numbers[1] ? FAULT_CHECKSUM_REVERSED : FAULT_NONE;
+    if (text.substr(suffix) != "" && text.substr(suffix) != ":be") return FAULT_CHECKSUM_SUFFIX;
+    place = numbers[2];
     uint64_t end = place + static_cast<uint64_t>(width) - 1;
     if (numbers[0] > numbers[1]) return FAULT_CHECKSUM_REVERSED;
     if (end > 0xFFFFFFFFu) return FAULT_CHECKSUM_PAST_END;
@@ -210,7 +214,7 @@ Expected Model(const std::vector<std::string> &arguments) {
                 fillArgument = index;
                 continue;
             }
-            Job job{0, 0, 0, 0, index};
+            Job job{0, 0, 0, 0, index, false};
             CommandFault fault =
                 ReadChecksum(value, job, expected.faultStart, expected.faultLength);
             if (fault != FAULT_NONE) return Fault(expected, fault, index, index);
@@ -247,19 +251,21 @@ Expected Model(const std::vector<std::string> &arguments) {
     auto placeEnd = [](const Job &job) { return job.place + static_cast<uint64_t>(job.width); };
     std::vector<Job> &jobs = expected.jobs;
     for (size_t k = 0; k < jobs.size(); ++k) {
+        if (jobs[k].printed) continue;
         for (const Setting &setting : expected.settings)
             if (setting.address < placeEnd(jobs[k]) &&
                 setting.address + setting.bytes.size() / 2 > jobs[k].place)
                 return Fault(expected, FAULT_SET_CHECKSUM_OVERLAP, setting.argument,
                              jobs[k].argument);
         for (size_t j = 0; j < k; ++j)
-            if (jobs[j].place < placeEnd(jobs[k]) && placeEnd(jobs[j]) > jobs[k].place)
+            if (!jobs[j].printed && jobs[j].place < placeEnd(jobs[k]) &&
+                placeEnd(jobs[j]) > jobs[k].place)
                 return Fault(expected, FAULT_CHECKSUM_OVERLAP, jobs[j].argument, jobs[k].argument);
     }
     // Each value after those whose places lie in its range, else in the order given; when every
     // value left waits, the first of them and the first it waits for.
     auto feeds = [&](const Job &a, const Job &b) {
-        return a.place <= b.last && placeEnd(a) - 1 >= b.first;
+        return !a.printed && a.place <= b.last && placeEnd(a) - 1 >= b.first;
     };
     for (size_t done = 0; done < jobs.size(); ++done) {
         size_t next = done;
@@ -281,9 +287,13 @@ Expected Model(const std::vector<std::string> &arguments) {
     if (fillArgument >= 0 && expected.checksums == 0)
         return Fault(expected, FAULT_FILL_ALONE, fillArgument, fillArgument);
     bool files = !expected.files.empty();
-    set = set || (expected.checksums > 0 && !check);
+    bool stored =
+        std::any_of(jobs.begin(), jobs.end(), [](const Job &job) { return !job.printed; });
+    set = set || (stored && !check);
     if ((set && (check || strict)) || (expected.checksums > 0 && strict))
         expected.mode = COMMAND_MISUSED;
+    else if (expected.checksums > 0 && !check && !set)
+        expected.mode = files ? COMMAND_PRINT : COMMAND_MISUSED;
     else if (set)
         expected.mode = files ? COMMAND_SET : COMMAND_MISUSED;
     else if (strict)

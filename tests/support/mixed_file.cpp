@@ -9,10 +9,12 @@ namespace mixed {
 const std::string END = "\r\n", AT_LINE = "(", AT_LINE_END = "): ", FAILED = "";
 const std::string SET = "/Set", STRICT = "/strict", CHECK = "/check", SET_NAME = "/set ";
 const std::string CHECKSUM = "/Checksum", FILL = "/fill", CHECKSUM_NAME = "/checksum ";
+const std::string QUIET = "/q";
 #else
 const std::string END = "\n", AT_LINE = ":", AT_LINE_END = ": ", FAILED = "checksumme: ";
 const std::string SET = "--set", STRICT = "--strict", CHECK = "--check", SET_NAME = "--set ";
 const std::string CHECKSUM = "--checksum", FILL = "--fill", CHECKSUM_NAME = "--checksum ";
+const std::string QUIET = "-q";
 #endif
 // A fault of the command line: one line, then where to read more.
 const std::string FAULT = "checksumme: ",
@@ -73,6 +75,8 @@ std::vector<EditRow> EditRows() {
                                   ":04001000FFFFFFFFF0\n:02002000FFFFE0\n:00000001FF\n";
     const std::string twoStored = ":10000000000102030405060708090A0B0C0D0E0F78\n"
                                   ":040010003D51FFFF60\n:0200200006FFD9\n:00000001FF\n";
+    const std::string twoStoredXmodem = ":10000000000102030405060708090A0B0C0D0E0F78\n"
+                                        ":040010003D51FFFF60\n:02002000FFFFE0\n:00000001FF\n";
     const std::string conflicting =
         ":0100000000FF\n:0100000001FE\n:04001000FFFFFFFFF0\n:00000001FF\n";
     const std::string crc = "crc32 of 0x00000000-0x0000000F = 0xCECEE288";
@@ -218,8 +222,17 @@ std::vector<EditRow> EditRows() {
         {"checksum, an algorithm in upper case", {CHECKSUM, "CRC32:0-15@16"}, image, image, 1, "",
          badChecksum + "CRC32:0-15@16: unknown ALGORITHM; one of crc32, crc32-mpeg2, crc16-xmodem, crc16-ccitt, "
          "sum8, sum16, sum32 (lower case), or a CRC catalogue name" + FAULT_END},
-        {"checksum, no @", {CHECKSUM, "crc32:0-15"}, image, image, 1, "",
-         badChecksum + "crc32:0-15: not ALGORITHM:START-END@ADDRESS" + FAULT_END},
+        {"checksum, an @ without a place", {CHECKSUM, "crc32:0-15@"}, image, image, 1, "",
+         badChecksum + "crc32:0-15@: not ALGORITHM:START-END[@ADDRESS]" + FAULT_END},
+        {"checksum printed, nothing written", {CHECKSUM, "crc32:0-15"}, image, image, 0,
+         "%F: " + crc + END, ""},
+        {"checksum printed, quiet: the value alone", {QUIET, CHECKSUM, "crc32:0-15", CHECKSUM, "sum8:0-1"},
+         image, image, 0, "0xCECEE288" + END + "0x01" + END, ""},
+        {"checksum printed after one stored in its range", {CHECKSUM, "sum8:0-0x13", CHECKSUM, "crc16-xmodem:0-15@16"},
+         twoPlaces, twoStoredXmodem, 0,
+         at(2) + "set 0x00000010 to 0x00000011" + END + at(2) +
+         "crc16-xmodem of 0x00000000-0x0000000F = 0x513D, stored at 0x00000010 (little-endian)" + END +
+         "%F: sum8 of 0x00000000-0x00000013 = 0x04" + END + "%F: 4 records, 1 set" + setSummary + END, ""},
         {"checksum, START after END", {CHECKSUM, "crc32:16-0@32"}, image, image, 1, "",
          badChecksum + "crc32:16-0@32: START is after END" + FAULT_END},
         {"checksum, its place in the range", {CHECKSUM, "crc32:0-16@16"}, image, image, 1, "",
