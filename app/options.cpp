@@ -321,7 +321,9 @@ CommandLine ReadCommandLine() {
             SettingRead read = AddByteSetting(command.settings, value, index);
             if (read != SETTING_ADDED)
                 return Faulty(command,
-                              read == SETTING_PAST_END ? FAULT_SET_PAST_END : FAULT_SET_VALUE,
+                              read == SETTING_PAST_END ? FAULT_SET_PAST_END
+                              : read == SETTING_NO_FIT ? FAULT_SET_NO_FIT
+                                                       : FAULT_SET_VALUE,
                               index, index);
             break;
         }

@@ -84,6 +84,7 @@ enum CommandFault : int32_t {
     FAULT_SET_CHECKSUM_OVERLAP, // the --set value and the --checksum value
     FAULT_CHECKSUM_OVERLAP,     // the two --checksum values whose places overlap
     FAULT_CHECKSUM_CYCLE,       // two --checksum values whose ranges hold each other's places
+    FAULT_SET_NO_FIT,           // the value: its typed number does not fit its type
 };
 
 // A --checksum value: the algorithm's checksum over first to last, stored at address, or printed

@@ -252,8 +252,9 @@ void ReportCommandFault(const CommandLine &command) {
                                             texts::FILL_ALONE,
                                             texts::SET_CHECKSUM_OVERLAP,
                                             texts::CHECKSUM_OVERLAP,
-                                            texts::CHECKSUM_CYCLE};
-    static_assert(sizeof TEXTS / sizeof TEXTS[0] == FAULT_CHECKSUM_CYCLE + 1);
+                                            texts::CHECKSUM_CYCLE,
+                                            texts::SET_NO_FIT};
+    static_assert(sizeof TEXTS / sizeof TEXTS[0] == FAULT_SET_NO_FIT + 1);
     OwnedString one, other;
     TakeArgument(command.faultArgument, one);
     TakeArgument(command.otherArgument, other);

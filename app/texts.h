@@ -52,7 +52,8 @@ inline constexpr char USAGE[] =
     "  checksumme FILE...          rewrites the checksum of every record of each file in place\r\n"
     "  checksumme /check FILE...   checks each file and changes nothing\r\n"
     "  checksumme /strict FILE...  checks each file and its structure, changes nothing\r\n"
-    "  checksumme /set ADDRESS=BYTES FILE...  sets the bytes (hexadecimal) at ADDRESS (0x...,\r\n"
+    "  checksumme /set ADDRESS=BYTES FILE...  sets the bytes (hexadecimal; or u8, u16le..u64be:\r\n"
+    "      NUMBER, str:TEXT, strz:TEXT) at ADDRESS (0x...,\r\n"
     "                              or decimal without a leading 0) in the data records of\r\n"
     "                              every file, all or nothing, and patches\r\n"
     "  checksumme /checksum ALGORITHM:START-END@ADDRESS FILE...  stores a CRC or sum of the\r\n"
@@ -83,7 +84,8 @@ inline constexpr char USAGE[] =
     "  checksumme FILE...           rewrites the checksum of every record of each file in place\n"
     "  checksumme --check FILE...   checks each file and changes nothing\n"
     "  checksumme --strict FILE...  checks each file and its structure, changes nothing\n"
-    "  checksumme --set ADDRESS=BYTES FILE...  sets the bytes (hexadecimal) at ADDRESS\n"
+    "  checksumme --set ADDRESS=BYTES FILE...  sets the bytes (hexadecimal; or u8, u16le, u16be,\n"
+    "      u32le, u32be, u64le, u64be:NUMBER, str:TEXT, strz:TEXT) at ADDRESS\n"
     "      (0x..., or decimal without a leading 0) in the data records of every file, all or\n"
     "      nothing, and every checksum\n"
     "  checksumme --checksum ALGORITHM:START-END@ADDRESS FILE...  stores the algorithm's value\n"
@@ -229,7 +231,10 @@ inline constexpr char SET_PAST_END[] =
     CHECKSUMME_SET "%1: the bytes run past 0xFFFFFFFF" CHECKSUMME_END;
 // %1 the value given
 inline constexpr char SET_INVALID[] = CHECKSUMME_SET
-    "%1: not ADDRESS=BYTES (ADDRESS up to 0xFFFFFFFF, 1 to 255 bytes)" CHECKSUMME_END;
+    "%1: not ADDRESS=BYTES, ADDRESS=TYPE:NUMBER or ADDRESS=str:TEXT (ADDRESS up to 0xFFFFFFFF, 1 "
+    "to 255 bytes)" CHECKSUMME_END;
+inline constexpr char SET_NO_FIT[] =
+    CHECKSUMME_SET "%1: the number does not fit its type" CHECKSUMME_END;
 // %1 and %2 the values given
 inline constexpr char SET_OVERLAP[] = CHECKSUMME_SET "%1 and %2 overlap" CHECKSUMME_END;
 // %1 the value given, %3 its address (08001000)

@@ -9,6 +9,7 @@
 
 #include <cassert>
 #include <cstring>
+#include <initializer_list>
 
 namespace {
 
@@ -48,12 +49,56 @@ bool ReadSettingNumber(const char **at, const char *ends, uint64_t most, uint64_
     for (; *end && !std::strchr(ends, *end); ++end) {
         int32_t value = HexDigitValue(static_cast<unsigned char>(*end));
         if (value < 0 || (!hex && value > 9)) return false;
-        *number = *number * (hex ? 16 : 10) + static_cast<uint64_t>(value);
-        if (*number > most) return false;
+        uint64_t base = hex ? 16 : 10, digit = static_cast<uint64_t>(value);
+        if (digit > most || *number > (most - digit) / base) return false; // more than most
+        *number = *number * base + digit;
     }
     *at = end;
     return end > digits;
 }
+
+namespace {
+
+// A typed value's bytes: TYPE:NUMBER, str:TEXT or strz:TEXT; SETTING_ADDED when value is one,
+// SETTING_INVALID when it is none (or is malformed), SETTING_NO_FIT for a number too large.
+SettingRead ReadTypedBytes(const char *value, ByteSetting &setting) {
+    static constexpr struct {
+        const char *name;
+        int32_t width;
+        bool bigEndian;
+    } TYPES[] = {{"u8:", 1, false},    {"u16le:", 2, false}, {"u16be:", 2, true},
+                 {"u32le:", 4, false}, {"u32be:", 4, true},  {"u64le:", 8, false},
+                 {"u64be:", 8, true}};
+    for (bool zero : {false, true})
+        if (const char *prefix = zero ? "strz:" : "str:";
+            std::strncmp(value, prefix, std::strlen(prefix)) == 0) {
+            for (const char *at = value + std::strlen(prefix); *at; ++at) {
+                if (setting.count == 255) return SETTING_INVALID;
+                setting.bytes[setting.count++] = static_cast<uint8_t>(*at);
+            }
+            if (zero && setting.count == 255) return SETTING_INVALID;
+            if (zero) setting.bytes[setting.count++] = 0;
+            return SETTING_ADDED;
+        }
+    for (const auto &type : TYPES) {
+        size_t length = std::strlen(type.name);
+        if (std::strncmp(value, type.name, length) != 0) continue;
+        const char *at = value + length;
+        uint64_t number = 0;
+        bool ambiguous = at[0] == '0' && at[1] >= '0' && at[1] <= '9';
+        if (ambiguous || !ReadSettingNumber(&at, "", UINT64_MAX, &number) || *at)
+            return SETTING_INVALID;
+        if (type.width < 8 && number >> 8 * type.width) return SETTING_NO_FIT;
+        for (int32_t k = 0; k < type.width; ++k)
+            setting.bytes[type.bigEndian ? type.width - 1 - k : k] =
+                static_cast<uint8_t>(number >> 8 * k);
+        setting.count = type.width;
+        return SETTING_ADDED;
+    }
+    return SETTING_INVALID;
+}
+
+} // namespace
 
 SettingRead AddByteSetting(ByteSettingList &list, const char *text, int32_t argument) {
     ByteSetting setting{};
@@ -61,6 +106,10 @@ SettingRead AddByteSetting(ByteSettingList &list, const char *text, int32_t argu
     const char *at = text;
     if (!ReadSettingNumber(&at, "=", HIGHEST_ADDRESS, &setting.address) || *at != '=')
         return SETTING_INVALID;
+    if (std::strchr(at, ':')) { // a typed value
+        SettingRead read = ReadTypedBytes(at + 1, setting);
+        return read == SETTING_ADDED ? AddByteSettingValue(list, setting) : read;
+    }
     for (++at; at[0]; at += 2) {
         int32_t high = HexDigitValue(static_cast<unsigned char>(at[0]));
         int32_t low = at[1] ? HexDigitValue(static_cast<unsigned char>(at[1])) : -1;

@@ -4,8 +4,11 @@
  *
  * A ByteSettingList holds the values as given. AddByteSetting reads ADDRESS=BYTES: ADDRESS
  * decimal or 0x hexadecimal (0X too); BYTES an even number of hexadecimal digits of either case,
- * 1 to 255 bytes, the first at ADDRESS and each next one at the next address, the last at
- * 0xFFFFFFFF at most. It keeps the setting with its argument number, or says why not.
+ * or a typed value: TYPE:NUMBER with TYPE one of u8, u16le, u16be, u32le, u32be, u64le, u64be
+ * and NUMBER decimal (no leading 0) or 0x hexadecimal, refused where it does not fit
+ * (SETTING_NO_FIT); str:TEXT for the bytes of TEXT as given (UTF-8), strz:TEXT for the same and a
+ * zero byte. 1 to 255 bytes, the first at ADDRESS and each next one at the next address, the
+ * last at 0xFFFFFFFF at most. It keeps the setting with its argument number, or says why not.
  * SortByteSettings orders the settings by address (n log n) and returns the index of the first
  * that overlaps the next, or -1.
  *
@@ -47,7 +50,7 @@ struct ByteSettingList {
     int64_t bytes; // set in all
 };
 
-enum SettingRead : int32_t { SETTING_ADDED, SETTING_INVALID, SETTING_PAST_END };
+enum SettingRead : int32_t { SETTING_ADDED, SETTING_INVALID, SETTING_PAST_END, SETTING_NO_FIT };
 
 // One stretch [from, to) of set addresses in the data record on line.
 using SetStretchSink = void (*)(void *context, int64_t line, uint64_t from, uint64_t to);

@@ -644,7 +644,7 @@ TEST(CommandLine, SetsBytesAndChecksTheStructure) {
     rows.push_back(stored);
     // clang-format off
     rows.push_back({"/set=, a value with \".\"", {"/SET=0x10=AA."}, image, image, 1, "",
-                    "checksumme: /set 0x10=AA.: not ADDRESS=BYTES (ADDRESS up to 0xFFFFFFFF, 1 to 255 bytes)" + help});
+                    "checksumme: /set 0x10=AA.: not ADDRESS=BYTES, ADDRESS=TYPE:NUMBER or ADDRESS=str:TEXT (ADDRESS up to 0xFFFFFFFF, 1 to 255 bytes)" + help});
     rows.push_back({"/fill=, a value with \"/\"", {"/checksum", "crc32:0-15@16", "/Fill=0x1/2"}, image, image, 1, "",
                     "checksumme: /fill 0x1/2: not a byte; write two hexadecimal digits (FF), or 0x and one or two (0xFF)" + help});
     // clang-format on

@@ -59,9 +59,10 @@ bool ReadNumber(const std::string &text, uint64_t most, uint64_t &number) {
     if (digits.empty()) return false;
     for (char c : digits) {
         if (hex ? !IsHex(c) : !(c >= '0' && c <= '9')) return false;
-        number = number * (hex ? 16 : 10) +
-                 static_cast<uint64_t>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
-        if (number > most) return false;
+        unsigned __int128 wide = static_cast<unsigned __int128>(number) * (hex ? 16 : 10) +
+                                 static_cast<unsigned>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
+        if (wide > most) return false;
+        number = static_cast<uint64_t>(wide);
     }
     return true;
 }
@@ -82,6 +83,28 @@ CommandFault ReadValue(const std::string &value, int32_t argument, Setting &sett
     std::string bytes = value.substr(equals + 1);
     uint64_t at = 0;
     if (!ReadNumber(value.substr(0, equals), 0xFFFFFFFFu, at)) return FAULT_SET_VALUE;
+    if (size_t colon = bytes.find(':'); colon != std::string::npos) { // a typed value
+        std::string type = bytes.substr(0, colon), text = bytes.substr(colon + 1), hex;
+        if (type == "str" || type == "strz") {
+            for (unsigned char c : text + (type == "strz" ? std::string(1, '\0') : ""))
+                hex += {UPPER_DIGITS[c >> 4], UPPER_DIGITS[c & 15]};
+        } else {
+            const std::vector<std::string> TYPES = {"u8",    "u16le", "u16be", "u32le",
+                                                    "u32be", "u64le", "u64be"};
+            auto named = std::find(TYPES.begin(), TYPES.end(), type);
+            uint64_t number = 0;
+            if (named == TYPES.end() || Ambiguous(text) || !ReadNumber(text, UINT64_MAX, number))
+                return FAULT_SET_VALUE;
+            size_t width = type == "u8" ? 1 : std::stoul(type.substr(1, 2)) / 8;
+            if (width < 8 && number >> 8 * width) return FAULT_SET_NO_FIT;
+            for (size_t k = 0; k < width; ++k) {
+                size_t shift = 8 * (type.ends_with("be") ? width - 1 - k : k);
+                hex +=
+                    {UPPER_DIGITS[number >> shift >> 4 & 15], UPPER_DIGITS[number >> shift & 15]};
+            }
+        }
+        bytes = hex;
+    }
     if (bytes.empty() || bytes.size() % 2 || bytes.size() > 510) return FAULT_SET_VALUE;
     if (!std::all_of(bytes.begin(), bytes.end(), IsHex)) return FAULT_SET_VALUE;
     if (at + bytes.size() / 2 - 1 > 0xFFFFFFFFu) return FAULT_SET_PAST_END;
