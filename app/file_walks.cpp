@@ -10,6 +10,8 @@
 #include "runtime/standard_output.h"
 #include "runtime/strings.h"
 
+#include <cstring>
+
 namespace {
 
 // A walk of one file in a mode, and its summary: the outcome of the walk (its failure reported),
@@ -62,6 +64,27 @@ int32_t CheckValues(const CommandLine &command, const HexImage &image, const Rep
     return differ;
 }
 
+// Each --set value's bytes read from the file's image and compared: -1 when a byte is in no
+// record (reported), else whether one differs; each value reported.
+int32_t CheckSetValues(const CommandLine &command, const HexImage &image, const Report &report,
+                       bool reporting) {
+    bool differs = false;
+    for (int32_t i = 0; i < command.settings.count; ++i) {
+        const ByteSetting &setting = command.settings.items[i];
+        uint8_t held[255];
+        int64_t line = 0;
+        if (!ReadImageBytes(image, static_cast<uint32_t>(setting.address), setting.count, held,
+                            &line)) {
+            ReportSetNotHeld(report, setting);
+            return -1;
+        }
+        bool same = std::memcmp(held, setting.bytes, static_cast<size_t>(setting.count)) == 0;
+        if (reporting) ReportSetChecked(report, line, setting, held);
+        differs = differs || !same;
+    }
+    return differs ? 1 : 0;
+}
+
 } // namespace
 
 FileOutcome PatchFile(const CommandLine &, const char *path, bool reporting) {
@@ -107,17 +130,20 @@ FileOutcome CheckValuesFile(const CommandLine &command, const char *path, bool r
     WalkTally tally{};
     int32_t walked =
         WalkHexFile(path, WALK_CHECK, ReportToImage, &both, &tally, HexImageVisitor, &image);
-    int32_t differ = 0;
+    int32_t differ = 0, setDiffers = 0;
     if (walked == 1) {
         EndHexImage(image);
         differ = CheckValues(command, image, report, reporting);
+        if (differ >= 0) setDiffers = CheckSetValues(command, image, report, reporting);
+        if (setDiffers < 0) differ = -1;
     }
     ReleaseHexImage(image);
     ReleaseRanges(ranges);
     if (differ < 0) return {true, false}; // no summary, as for a refused --set
     FileOutcome outcome =
-        Summed(report, walked, tally, reporting, texts::SUMMARY_CHECKSUMS, differ);
-    return {outcome.failed, outcome.found || differ > 0};
+        Summed(report, walked, tally, reporting,
+               command.checksumCount ? texts::SUMMARY_CHECKSUMS : texts::SUMMARY_CHECKED, differ);
+    return {outcome.failed, outcome.found || differ > 0 || setDiffers > 0};
 }
 
 FileOutcome PrintValuesFile(const CommandLine &command, const char *path, bool) {

@@ -4,7 +4,7 @@
 #include "runtime/registry.h"
 
 CallRanges RangesOf(const CommandLine &command, bool writing) {
-    int32_t count = 2 * command.checksumCount + (writing ? command.settings.count : 0);
+    int32_t count = 2 * command.checksumCount + command.settings.count;
     CallRanges made{nullptr, count};
     if (!count) return made;
     made.ranges =
@@ -20,12 +20,12 @@ CallRanges RangesOf(const CommandLine &command, bool writing) {
         *range++ = {job.address,
                     job.address + static_cast<uint32_t>(ChecksumWidth(job.algorithm)) - 1, writing};
     }
-    for (int32_t i = 0; writing && i < command.settings.count; ++i) {
+    for (int32_t i = 0; i < command.settings.count; ++i) {
         const ByteSetting &setting = command.settings.items[i];
         *range++ = {static_cast<uint32_t>(setting.address),
                     static_cast<uint32_t>(setting.address) + static_cast<uint32_t>(setting.count) -
                         1,
-                    true};
+                    writing};
     }
     return made;
 }

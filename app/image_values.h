@@ -3,10 +3,11 @@
  * What the calls that read or write by address share (app/file_walks.h, app/set_files.h): the
  * ranges a call's images take, a value stored in an image, and the image's rules for a call.
  *
- * RangesOf gives each --checksum value's range and place (the place written when writing) and,
- * when writing, each --set value's bytes; ReleaseRanges frees them. RefuseImage reports why a
- * file's image refuses the call, if it does: unknown, a written byte not in exactly one record, a
- * byte read with different values. Memory comes from the main heap (a shortage ends the process).
+ * RangesOf gives each --checksum value's range and place and each --set value's bytes, the places
+ * and the --set values written when writing, else read; ReleaseRanges frees them. RefuseImage
+ * reports why a file's image refuses the call, if it does: unknown, a written byte not in exactly
+ * one record, a byte read with different values. Memory comes from the main heap (a shortage ends
+ * the process).
  */
 #pragma once
 

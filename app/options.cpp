@@ -337,14 +337,17 @@ CommandLine ReadCommandLine() {
     if (fillArgument >= 0 && command.checksumCount == 0)
         return Faulty(command, FAULT_FILL_ALONE, fillArgument, fillArgument);
     bool files = command.fileCount > 0;
-    // A --checksum value with a place is set unless it is checked; one without is printed.
+    // --set values and --checksum values with a place are set unless they are checked; one
+    // without a place is printed.
     int32_t stored = 0;
     for (int32_t k = 0; k < command.checksumCount; ++k)
         stored += command.checksums[k].printed ? 0 : 1;
-    set = set || (stored > 0 && !check);
-    if ((set && (check || strict)) || (command.checksumCount > 0 && strict))
+    if (strict && (set || command.checksumCount > 0)) {
         command.mode = COMMAND_MISUSED;
-    else if (command.checksumCount > 0 && !check && !set)
+        return command;
+    }
+    set = !check && (set || stored > 0);
+    if (command.checksumCount > 0 && !check && !set)
         command.mode = files ? COMMAND_PRINT : COMMAND_MISUSED;
     else if (check || strict || set)
         command.mode = !files   ? COMMAND_MISUSED

@@ -205,6 +205,34 @@ void ReportChecksumChecked(const Report &report, int64_t line, const ChecksumJob
                            report, line, job, value, stored);
 }
 
+namespace {
+
+// Bytes as two hexadecimal digits each, a blank between them, in text (room for 3 x count).
+Field BytesField(const uint8_t *bytes, int32_t count, char *text) {
+    for (int32_t k = 0; k < count; ++k) {
+        text[3 * k] = HEX_DIGITS[bytes[k] >> 4];
+        text[3 * k + 1] = HEX_DIGITS[bytes[k] & 15];
+        text[3 * k + 2] = ' ';
+    }
+    return {text, count > 0 ? 3 * count - 1 : 0};
+}
+
+} // namespace
+
+void ReportSetChecked(const Report &report, int64_t line, const ByteSetting &setting,
+                      const uint8_t *held) {
+    char heldText[3 * 255], setText[3 * 255];
+    bool same = std::memcmp(held, setting.bytes, static_cast<size_t>(setting.count)) == 0;
+    WriteTemplate(same ? texts::SET_AS_SET : texts::SET_DIFFERS,
+                  {PathOf(report), Decimal(line), Address(setting.address),
+                   BytesField(held, setting.count, heldText),
+                   BytesField(setting.bytes, setting.count, setText)});
+}
+
+void ReportSetNotHeld(const Report &report, const ByteSetting &setting) {
+    WriteFailure(texts::SET_NOT_HELD, {PathOf(report), Address(setting.address)});
+}
+
 void ReportChecksumPrinted(const Report &report, const ChecksumJob &job, uint32_t value,
                            bool quiet) {
     int32_t width = ChecksumWidth(job.algorithm);

@@ -61,6 +61,11 @@ void ReportChecksumStored(const Report &report, int64_t line, const ChecksumJob 
                           uint32_t value);
 void ReportChecksumChecked(const Report &report, int64_t line, const ChecksumJob &job,
                            uint32_t value, uint32_t stored);
+// A --set value checked: the bytes held where it would set them (differing or not); or a byte of
+// it in no data record.
+void ReportSetChecked(const Report &report, int64_t line, const ByteSetting &setting,
+                      const uint8_t *held);
+void ReportSetNotHeld(const Report &report, const ByteSetting &setting);
 // A value without a place, printed: its line, or, quiet, the value alone (also when the report
 // is quiet otherwise).
 void ReportChecksumPrinted(const Report &report, const ChecksumJob &job, uint32_t value,

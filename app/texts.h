@@ -87,7 +87,7 @@ inline constexpr char USAGE[] =
     "  checksumme --set ADDRESS=BYTES FILE...  sets the bytes (hexadecimal; or u8, u16le, u16be,\n"
     "      u32le, u32be, u64le, u64be:NUMBER, str:TEXT, strz:TEXT) at ADDRESS\n"
     "      (0x..., or decimal without a leading 0) in the data records of every file, all or\n"
-    "      nothing, and every checksum\n"
+    "      nothing, and every checksum; with --check, compares the bytes and writes nothing\n"
     "  checksumme --checksum ALGORITHM:START-END@ADDRESS FILE...  stores the algorithm's value\n"
     "      over the bytes START to END (inclusive) at ADDRESS, little-endian (:be after it for\n"
     "      big-endian), as --set would set it; with --check, compares it with the value stored.\n"
@@ -258,6 +258,13 @@ inline constexpr char CHECKSUM_MATCHES[] =
     CHECKSUMME_AT_LINE "%3 of %4-%5 = %6, as stored at %7%8" CHECKSUMME_END;
 inline constexpr char CHECKSUM_DIFFERS[] =
     CHECKSUMME_AT_LINE "%3 of %4-%5 = %6, but %9 is stored at %7%8" CHECKSUMME_END;
+// --check --set: %1 file, %2 the line of the record that holds the first byte, %3 the address,
+// %4 the bytes held, %5 those of the value
+inline constexpr char SET_AS_SET[] = CHECKSUMME_AT_LINE "%3 holds %4, as set" CHECKSUMME_END;
+inline constexpr char SET_DIFFERS[] = CHECKSUMME_AT_LINE "%3 holds %4, not %5" CHECKSUMME_END;
+// %1 file, %2 the address of a value to check that no data record holds all of
+inline constexpr char SET_NOT_HELD[] =
+    CHECKSUMME_FAILED "%2 is in no data record, no bytes compared" CHECKSUMME_END;
 // A value without a place: %1 file, %3 to %6 as above; quiet: %1 the value alone
 inline constexpr char CHECKSUM_PRINTED[] = "%1: %3 of %4-%5 = %6" CHECKSUMME_END;
 inline constexpr char CHECKSUM_VALUE[] = "%1" CHECKSUMME_END;

@@ -312,10 +312,12 @@ Expected Model(const std::vector<std::string> &arguments) {
     bool files = !expected.files.empty();
     bool stored =
         std::any_of(jobs.begin(), jobs.end(), [](const Job &job) { return !job.printed; });
-    set = set || (stored && !check);
-    if ((set && (check || strict)) || (expected.checksums > 0 && strict))
+    if (strict && (set || expected.checksums > 0)) {
         expected.mode = COMMAND_MISUSED;
-    else if (expected.checksums > 0 && !check && !set)
+        return expected;
+    }
+    set = !check && (set || stored); // (--set values with a check are checked)
+    if (expected.checksums > 0 && !check && !set)
         expected.mode = files ? COMMAND_PRINT : COMMAND_MISUSED;
     else if (set)
         expected.mode = files ? COMMAND_SET : COMMAND_MISUSED;
