@@ -24,8 +24,10 @@ int32_t RunCommand(const CommandLine &command) {
     switch (command.mode) {
     case COMMAND_PATCH: return PatchNamedFiles(command);
     case COMMAND_CHECK:
-        return WalkEachFile(
-            command, command.checksumCount || command.settings.count ? CheckValuesFile : CheckFile);
+        return WalkEachFile(command,
+                            command.checksumCount || command.settings.count || command.getCount
+                                ? CheckValuesFile
+                                : CheckFile);
     case COMMAND_STRICT: return WalkEachFile(command, StrictFile);
     case COMMAND_SET: return SetNamedBytes(command);
     case COMMAND_PRINT: return WalkEachFile(command, PrintValuesFile);

@@ -64,6 +64,22 @@ int32_t CheckValues(const CommandLine &command, const HexImage &image, const Rep
     return differ;
 }
 
+// Each --get value read from the file's image and printed: -1 when a byte is in no record
+// (reported), else 0.
+int32_t GetValues(const CommandLine &command, const HexImage &image, const Report &report) {
+    for (int32_t i = 0; i < command.getCount; ++i) {
+        const GetJob &get = command.gets[i];
+        uint8_t held[255];
+        int64_t line = 0;
+        if (!ReadImageBytes(image, get.address, get.count, held, &line)) {
+            ReportGetNotHeld(report, get.address);
+            return -1;
+        }
+        ReportGot(report, line, get, held, command.quiet);
+    }
+    return 0;
+}
+
 // Each --set value's bytes read from the file's image and compared: -1 when a byte is in no
 // record (reported), else whether one differs; each value reported.
 int32_t CheckSetValues(const CommandLine &command, const HexImage &image, const Report &report,
@@ -135,7 +151,7 @@ FileOutcome CheckValuesFile(const CommandLine &command, const char *path, bool r
         EndHexImage(image);
         differ = CheckValues(command, image, report, reporting);
         if (differ >= 0) setDiffers = CheckSetValues(command, image, report, reporting);
-        if (setDiffers < 0) differ = -1;
+        if (setDiffers < 0 || (differ >= 0 && GetValues(command, image, report) < 0)) differ = -1;
     }
     ReleaseHexImage(image);
     ReleaseRanges(ranges);
@@ -160,7 +176,8 @@ FileOutcome PrintValuesFile(const CommandLine &command, const char *path, bool) 
         ReportFailure(report, walked, tally);
     } else {
         EndHexImage(image);
-        failed = CheckValues(command, image, report, false) < 0;
+        failed =
+            CheckValues(command, image, report, false) < 0 || GetValues(command, image, report) < 0;
     }
     ReleaseHexImage(image);
     ReleaseRanges(ranges);

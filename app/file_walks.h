@@ -28,6 +28,7 @@ FileOutcome PatchFile(const CommandLine &command, const char *path, bool reporti
 FileOutcome CheckFile(const CommandLine &command, const char *path, bool reporting);
 FileOutcome StrictFile(const CommandLine &command, const char *path, bool reporting);
 FileOutcome CheckValuesFile(const CommandLine &command, const char *path, bool reporting);
-// The --checksum values without a place, each printed; the file's records are not looked at.
+// The --checksum values without a place and the --get values, each printed; the file's records
+// are not looked at.
 FileOutcome PrintValuesFile(const CommandLine &command, const char *path, bool reporting);
 int32_t WalkEachFile(const CommandLine &command, FileWalk walk);

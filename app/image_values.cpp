@@ -4,7 +4,7 @@
 #include "runtime/registry.h"
 
 CallRanges RangesOf(const CommandLine &command, bool writing) {
-    int32_t count = 2 * command.checksumCount + command.settings.count;
+    int32_t count = 2 * command.checksumCount + command.settings.count + command.getCount;
     CallRanges made{nullptr, count};
     if (!count) return made;
     made.ranges =
@@ -19,6 +19,10 @@ CallRanges RangesOf(const CommandLine &command, bool writing) {
         }
         *range++ = {job.address,
                     job.address + static_cast<uint32_t>(ChecksumWidth(job.algorithm)) - 1, writing};
+    }
+    for (int32_t i = 0; i < command.getCount; ++i) {
+        const GetJob &get = command.gets[i];
+        *range++ = {get.address, get.address + static_cast<uint32_t>(get.count) - 1, false};
     }
     for (int32_t i = 0; i < command.settings.count; ++i) {
         const ByteSetting &setting = command.settings.items[i];

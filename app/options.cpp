@@ -19,6 +19,7 @@ enum Option : int32_t {
     OPTION_SET,
     OPTION_CHECKSUM,
     OPTION_FILL,
+    OPTION_GET,
     OPTION_QUIET,
     OPTION_VERSION,
     OPTION_HELP,
@@ -43,6 +44,8 @@ constexpr Spelling SPELLINGS[] = {
     {"/checksum", OPTION_CHECKSUM, true},
     {"--fill", OPTION_FILL, false},
     {"/fill", OPTION_FILL, true},
+    {"--get", OPTION_GET, false},
+    {"/get", OPTION_GET, true},
     {"-q", OPTION_QUIET, false},
     {"--quiet", OPTION_QUIET, false},
     {"/q", OPTION_QUIET, true},
@@ -67,7 +70,8 @@ bool Matches(const char *text, const char *name, bool anyCase, const char **valu
 }
 
 bool IsValued(Option option) {
-    return option == OPTION_SET || option == OPTION_CHECKSUM || option == OPTION_FILL;
+    return option == OPTION_SET || option == OPTION_CHECKSUM || option == OPTION_FILL ||
+           option == OPTION_GET;
 }
 
 // What an argument is; *value is set for --set=VALUE. On Windows a switch spelled out is that
@@ -147,6 +151,34 @@ CommandFault ReadChecksumJob(const char *text, ChecksumJob &job, const char **st
     job.last = static_cast<uint32_t>(last);
     job.address = static_cast<uint32_t>(address);
     return FAULT_NONE;
+}
+
+// ADDRESS:COUNT (1 to 255) or ADDRESS:TYPE (u8, u16le ... u64be); false when it is neither, its
+// address is ambiguous or its bytes run past 0xFFFFFFFF.
+bool ReadGetJob(const char *text, GetJob &get) {
+    static constexpr struct {
+        const char *name;
+        int32_t width;
+        bool bigEndian;
+    } TYPES[] = {{"u8", 1, false},   {"u16le", 2, false}, {"u16be", 2, true}, {"u32le", 4, false},
+                 {"u32be", 4, true}, {"u64le", 8, false}, {"u64be", 8, true}};
+    const char *at = text;
+    uint64_t address = 0, count = 0;
+    if (AmbiguousLength(at, ":") || !ReadSettingNumber(&at, ":", 0xFFFFFFFF, &address) ||
+        *at++ != ':')
+        return false;
+    for (const auto &type : TYPES)
+        if (std::strcmp(at, type.name) == 0) {
+            count = static_cast<uint64_t>(type.width);
+            get.typed = true;
+            get.bigEndian = type.bigEndian;
+        }
+    if (!get.typed &&
+        (AmbiguousLength(at, "") || !ReadSettingNumber(&at, "", 255, &count) || *at || count == 0))
+        return false;
+    get.address = static_cast<uint32_t>(address);
+    get.count = static_cast<int32_t>(count);
+    return address + count - 1 <= 0xFFFFFFFF;
 }
 
 // BYTE of --fill as --set writes a byte: two hexadecimal digits, or 0x (0X) and one or two.
@@ -260,7 +292,10 @@ CommandLine ReadCommandLine() {
             static_cast<int32_t *>(MainHeapAlloc(static_cast<size_t>(count) * sizeof(int32_t)));
         command.checksums = static_cast<ChecksumJob *>(
             MainHeapAlloc(static_cast<size_t>(count) * sizeof(ChecksumJob)));
+        command.gets =
+            static_cast<GetJob *>(MainHeapAlloc(static_cast<size_t>(count) * sizeof(GetJob)));
     }
+    int32_t getArgument = -1; // the first --get
     bool check = false, strict = false, set = false, options = true, named = false;
     int32_t fillArgument = -1; // of the last --fill value
     for (int32_t index = 0; index < count; ++index) {
@@ -284,6 +319,7 @@ CommandLine ReadCommandLine() {
         case OPTION_HELP: command.mode = COMMAND_USAGE; return command;
         case OPTION_SET:
         case OPTION_CHECKSUM:
+        case OPTION_GET:
         case OPTION_FILL: {
             OwnedString next;
             int32_t at = index;
@@ -292,10 +328,19 @@ CommandLine ReadCommandLine() {
                     return Faulty(command,
                                   option == OPTION_SET        ? FAULT_NO_VALUE
                                   : option == OPTION_CHECKSUM ? FAULT_NO_CHECKSUM
+                                  : option == OPTION_GET      ? FAULT_NO_GET
                                                               : FAULT_NO_FILL,
                                   at, at);
                 TakeArgument(index, next);
                 value = next.Text();
+            }
+            if (option == OPTION_GET) {
+                GetJob get{};
+                get.argument = index;
+                if (!ReadGetJob(value, get)) return Faulty(command, FAULT_GET_VALUE, index, index);
+                command.gets[command.getCount++] = get;
+                if (getArgument < 0) getArgument = index;
+                break;
             }
             if (option == OPTION_FILL) {
                 if (!ReadFillByte(value, &command.fill))
@@ -347,7 +392,9 @@ CommandLine ReadCommandLine() {
         return command;
     }
     set = !check && (set || stored > 0);
-    if (command.checksumCount > 0 && !check && !set)
+    if (set && command.getCount > 0)
+        return Faulty(command, FAULT_GET_WITH_WRITE, getArgument, getArgument);
+    if ((command.checksumCount > 0 || command.getCount > 0) && !check && !set)
         command.mode = files ? COMMAND_PRINT : COMMAND_MISUSED;
     else if (check || strict || set)
         command.mode = !files   ? COMMAND_MISUSED
@@ -376,6 +423,7 @@ const char *SettingText(const char *argument) {
 void ReleaseCommandLine(CommandLine &command) {
     if (command.files) MainHeapFree(command.files);
     if (command.checksums) MainHeapFree(command.checksums);
+    if (command.gets) MainHeapFree(command.gets);
     ReleaseByteSettings(command.settings);
     command = CommandLine{};
 }

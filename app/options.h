@@ -85,6 +85,9 @@ enum CommandFault : int32_t {
     FAULT_CHECKSUM_OVERLAP,     // the two --checksum values whose places overlap
     FAULT_CHECKSUM_CYCLE,       // two --checksum values whose ranges hold each other's places
     FAULT_SET_NO_FIT,           // the value: its typed number does not fit its type
+    FAULT_NO_GET,               // the --get at the end
+    FAULT_GET_VALUE,            // the value
+    FAULT_GET_WITH_WRITE,       // the --get: not with a call that writes
 };
 
 // A --checksum value: the algorithm's checksum over first to last, stored at address, or printed
@@ -97,6 +100,15 @@ struct ChecksumJob {
     uint32_t first, last, address;
 };
 
+// A --get value: count bytes at address, printed as bytes, or as a number of width bytes in
+// either order (typed).
+struct GetJob {
+    uint32_t address;
+    int32_t count;
+    bool typed, bigEndian;
+    int32_t argument; // the number of the argument that named it
+};
+
 struct CommandLine {
     CommandMode mode;
     bool quiet;
@@ -106,6 +118,8 @@ struct CommandLine {
     ChecksumJob *checksums;   // owned, main heap: the --checksum values, each after those whose
                               // places lie in its range, else in the order given
     int32_t checksumCount;
+    GetJob *gets; // owned, main heap: the --get values, in order
+    int32_t getCount;
     uint8_t fill; // the --fill byte, 0xFF without one
     CommandFault fault;
     int32_t faultArgument, otherArgument; // their indices

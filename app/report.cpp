@@ -229,6 +229,32 @@ void ReportSetChecked(const Report &report, int64_t line, const ByteSetting &set
                    BytesField(setting.bytes, setting.count, setText)});
 }
 
+void ReportGot(const Report &report, int64_t line, const GetJob &get, const uint8_t *held,
+               bool quiet) {
+    if (!OpenStandardOutput()) return;
+    char text[3 * 255];
+    Field value = BytesField(held, get.count, text);
+    if (get.typed) { // the number in decimal, as unsigned
+        uint64_t number = 0;
+        for (int32_t k = 0; k < get.count; ++k)
+            number |= uint64_t{held[get.bigEndian ? get.count - 1 - k : k]} << 8 * k;
+        char *end = text + sizeof text, *at = end;
+        do {
+            *--at = static_cast<char>('0' + number % 10);
+            number /= 10;
+        } while (number);
+        value = {at, static_cast<int32_t>(end - at)};
+    }
+    if (quiet)
+        WriteTemplate(texts::CHECKSUM_VALUE, {value});
+    else
+        WriteTemplate(texts::GOT, {PathOf(report), Decimal(line), Address(get.address), value});
+}
+
+void ReportGetNotHeld(const Report &report, uint32_t address) {
+    WriteFailure(texts::GET_NOT_HELD, {PathOf(report), Address(address)});
+}
+
 void ReportSetNotHeld(const Report &report, const ByteSetting &setting) {
     WriteFailure(texts::SET_NOT_HELD, {PathOf(report), Address(setting.address)});
 }
@@ -281,8 +307,11 @@ void ReportCommandFault(const CommandLine &command) {
                                             texts::SET_CHECKSUM_OVERLAP,
                                             texts::CHECKSUM_OVERLAP,
                                             texts::CHECKSUM_CYCLE,
-                                            texts::SET_NO_FIT};
-    static_assert(sizeof TEXTS / sizeof TEXTS[0] == FAULT_SET_NO_FIT + 1);
+                                            texts::SET_NO_FIT,
+                                            texts::NO_GET_VALUE,
+                                            texts::GET_INVALID,
+                                            texts::GET_WITH_WRITE};
+    static_assert(sizeof TEXTS / sizeof TEXTS[0] == FAULT_GET_WITH_WRITE + 1);
     OwnedString one, other;
     TakeArgument(command.faultArgument, one);
     TakeArgument(command.otherArgument, other);

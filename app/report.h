@@ -66,6 +66,11 @@ void ReportChecksumChecked(const Report &report, int64_t line, const ChecksumJob
 void ReportSetChecked(const Report &report, int64_t line, const ByteSetting &setting,
                       const uint8_t *held);
 void ReportSetNotHeld(const Report &report, const ByteSetting &setting);
+// A --get value read: its line, or, quiet, the bytes or the number alone; a byte of it in no
+// data record.
+void ReportGot(const Report &report, int64_t line, const GetJob &get, const uint8_t *held,
+               bool quiet);
+void ReportGetNotHeld(const Report &report, uint32_t address);
 // A value without a place, printed: its line, or, quiet, the value alone (also when the report
 // is quiet otherwise).
 void ReportChecksumPrinted(const Report &report, const ChecksumJob &job, uint32_t value,

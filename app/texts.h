@@ -61,6 +61,8 @@ inline constexpr char USAGE[] =
     "      crc32, crc32-mpeg2, crc16-xmodem, crc16-ccitt, sum8/16/32. Gaps count as /fill BYTE\r\n"
     "      (two hexadecimal digits, or 0x and one or two; FF without it). Without @ADDRESS the\r\n"
     "      value is printed, nothing written (with /q the value alone)\r\n"
+    "  checksumme /get ADDRESS:COUNT FILE...  prints COUNT bytes at ADDRESS (or ADDRESS:TYPE,\r\n"
+    "      u8 ... u64be: a number); /q: the value alone\r\n"
     "  checksumme                  opens the window\r\n"
     "Switches and files come in any order; -- ends the switches. /q reports failures alone,\r\n"
     "/version prints the version; --check, --strict, --set, -q, -V and --help are the same.\r\n"
@@ -74,13 +76,14 @@ inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\r\n";
 #define CHECKSUMME_SET_NAME "/set"
 #define CHECKSUMME_CHECKSUM_NAME "/checksum"
 #define CHECKSUMME_FILL_NAME "/fill"
+#define CHECKSUMME_GET_NAME "/get"
 #define CHECKSUMME_BECAUSE(field) " (" field ")"
 #define CHECKSUMME_OPENING "cannot be opened (%2)"
 #define CHECKSUMME_END "\r\n"
 #else
 inline constexpr char USAGE[] =
     "Usage: checksumme [--check | --strict] [--set ADDRESS=BYTES...] [--checksum CHECKSUM...]\n"
-    "                  [--fill BYTE] [-q] [--] FILE...\n"
+    "                  [--fill BYTE] [--get ADDRESS:COUNT...] [-q] [--] FILE...\n"
     "  checksumme FILE...           rewrites the checksum of every record of each file in place\n"
     "  checksumme --check FILE...   checks each file and changes nothing\n"
     "  checksumme --strict FILE...  checks each file and its structure, changes nothing\n"
@@ -96,6 +99,8 @@ inline constexpr char USAGE[] =
     "      (two hexadecimal digits, or 0x and one or two; FF without it). After --set values;\n"
     "      several may come, each after those whose places lie in its range. Without @ADDRESS\n"
     "      the value is printed and nothing written (with -q the value alone)\n"
+    "  checksumme --get ADDRESS:COUNT FILE...  prints COUNT bytes (1 to 255) at ADDRESS, or with\n"
+    "      ADDRESS:TYPE (u8, u16le, u16be, u32le, u32be, u64le, u64be) a number; -q: alone\n"
     "  checksumme --version         prints the version (also -V)\n"
     "Options and files come in any order; -- ends the options. A checksum that is right in\n"
     "either case stays; digits written take the record's case. Each finding is reported as\n"
@@ -111,6 +116,7 @@ inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\n";
 #define CHECKSUMME_SET_NAME "--set"
 #define CHECKSUMME_CHECKSUM_NAME "--checksum"
 #define CHECKSUMME_FILL_NAME "--fill"
+#define CHECKSUMME_GET_NAME "--get"
 #define CHECKSUMME_BECAUSE(field) ": " field
 #define CHECKSUMME_OPENING "%2"
 #define CHECKSUMME_END "\n"
@@ -265,6 +271,20 @@ inline constexpr char SET_DIFFERS[] = CHECKSUMME_AT_LINE "%3 holds %4, not %5" C
 // %1 file, %2 the address of a value to check that no data record holds all of
 inline constexpr char SET_NOT_HELD[] =
     CHECKSUMME_FAILED "%2 is in no data record, no bytes compared" CHECKSUMME_END;
+// --get: %1 file, %2 the line of the record that holds the first byte, %3 the address, %4 the
+// bytes or the number; quiet: CHECKSUM_VALUE with them alone
+inline constexpr char GOT[] = CHECKSUMME_AT_LINE "%3 = %4" CHECKSUMME_END;
+// %1 file, %2 the address of a value to read that no data record holds all of
+inline constexpr char GET_NOT_HELD[] =
+    CHECKSUMME_FAILED "%2 is in no data record, nothing read" CHECKSUMME_END;
+// %1 the value given
+inline constexpr char GET_INVALID[] =
+    "checksumme: " CHECKSUMME_GET_NAME
+    " %1: not ADDRESS:COUNT (1 to 255 bytes) or ADDRESS:TYPE (u8, u16le, u16be, u32le, u32be, "
+    "u64le, u64be)" CHECKSUMME_END;
+inline constexpr char GET_WITH_WRITE[] =
+    "checksumme: " CHECKSUMME_GET_NAME
+    " %1: reads, and not in a call that writes (with a check it reads)" CHECKSUMME_END;
 // A value without a place: %1 file, %3 to %6 as above; quiet: %1 the value alone
 inline constexpr char CHECKSUM_PRINTED[] = "%1: %3 of %4-%5 = %6" CHECKSUMME_END;
 inline constexpr char CHECKSUM_VALUE[] = "%1" CHECKSUMME_END;
@@ -307,6 +327,8 @@ inline constexpr char NO_SET_VALUE[] = "checksumme: %1 needs a value ADDRESS=BYT
 inline constexpr char NO_CHECKSUM_VALUE[] =
     "checksumme: %1 needs a value ALGORITHM:START-END[@ADDRESS]" CHECKSUMME_END;
 inline constexpr char NO_FILL_VALUE[] = "checksumme: %1 needs a value BYTE" CHECKSUMME_END;
+inline constexpr char NO_GET_VALUE[] =
+    "checksumme: %1 needs a value ADDRESS:COUNT or ADDRESS:TYPE" CHECKSUMME_END;
 inline constexpr char STANDARD_INPUT[] =
     "checksumme: '-': the standard input is not read; name a file" CHECKSUMME_END;
 // The second line of every fault of the command line, from SET_PAST_END to STANDARD_INPUT.
@@ -325,6 +347,7 @@ inline constexpr char REPORT_NOT_WRITTEN[] =
 #undef CHECKSUMME_SET_NAME
 #undef CHECKSUMME_CHECKSUM_NAME
 #undef CHECKSUMME_FILL_NAME
+#undef CHECKSUMME_GET_NAME
 #undef CHECKSUMME_END
 #undef CHECKSUMME_END
 

@@ -173,6 +173,23 @@ CommandFault ReadChecksum(const std::string &text, Job &job, size_t &faultStart,
     return FAULT_NONE;
 }
 
+// ADDRESS:COUNT (1 to 255) or ADDRESS:TYPE, the bytes up to 0xFFFFFFFF.
+bool ReadGet(const std::string &text) {
+    size_t colon = text.find(':');
+    uint64_t address = 0, count = 0;
+    if (colon == std::string::npos || Ambiguous(text.substr(0, colon)) ||
+        !ReadNumber(text.substr(0, colon), 0xFFFFFFFFu, address))
+        return false;
+    std::string what = text.substr(colon + 1);
+    const std::vector<std::pair<std::string, uint64_t>> TYPES = {
+        {"u8", 1},    {"u16le", 2}, {"u16be", 2}, {"u32le", 4},
+        {"u32be", 4}, {"u64le", 8}, {"u64be", 8}};
+    for (const auto &[name, width] : TYPES)
+        if (what == name) count = width;
+    if (!count && (Ambiguous(what) || !ReadNumber(what, 255, count) || count == 0)) return false;
+    return address + count - 1 <= 0xFFFFFFFFu;
+}
+
 // BYTE: two hexadecimal digits, or 0x / 0X and one or two.
 bool ReadFill(const std::string &text, int &fill) {
     bool prefixed = text.starts_with("0x") || text.starts_with("0X");
@@ -195,7 +212,7 @@ Expected Fault(Expected expected, CommandFault fault, int32_t argument, int32_t 
 Expected Model(const std::vector<std::string> &arguments) {
     Expected expected;
     bool options = true, check = false, strict = false, set = false;
-    int32_t fillArgument = -1;
+    int32_t fillArgument = -1, getArgument = -1;
     int32_t count = static_cast<int32_t>(arguments.size());
     for (int32_t index = 0; index < count; ++index) {
         const std::string &text = arguments[index];
@@ -218,6 +235,17 @@ Expected Model(const std::vector<std::string> &arguments) {
         } else if (text == "-h" || text == "--help") {
             expected.mode = COMMAND_USAGE;
             return expected;
+        } else if (text == "--get" || text.starts_with("--get=")) {
+            int32_t at = index;
+            std::string value;
+            if (text == "--get") {
+                if (++index == count) return Fault(expected, FAULT_NO_GET, at, at);
+                value = arguments[index];
+            } else {
+                value = text.substr(6);
+            }
+            if (!ReadGet(value)) return Fault(expected, FAULT_GET_VALUE, index, index);
+            if (getArgument < 0) getArgument = index;
         } else if (text == "--checksum" || text.starts_with("--checksum=") || text == "--fill" ||
                    text.starts_with("--fill=")) {
             bool fill = text.starts_with("--fill");
@@ -317,7 +345,9 @@ Expected Model(const std::vector<std::string> &arguments) {
         return expected;
     }
     set = !check && (set || stored); // (--set values with a check are checked)
-    if (expected.checksums > 0 && !check && !set)
+    if (set && getArgument >= 0)
+        return Fault(expected, FAULT_GET_WITH_WRITE, getArgument, getArgument);
+    if ((expected.checksums > 0 || getArgument >= 0) && !check && !set)
         expected.mode = files ? COMMAND_PRINT : COMMAND_MISUSED;
     else if (set)
         expected.mode = files ? COMMAND_SET : COMMAND_MISUSED;

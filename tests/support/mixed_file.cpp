@@ -9,12 +9,12 @@ namespace mixed {
 const std::string END = "\r\n", AT_LINE = "(", AT_LINE_END = "): ", FAILED = "";
 const std::string SET = "/Set", STRICT = "/strict", CHECK = "/check", SET_NAME = "/set ";
 const std::string CHECKSUM = "/Checksum", FILL = "/fill", CHECKSUM_NAME = "/checksum ";
-const std::string QUIET = "/q";
+const std::string QUIET = "/q", GET = "/get", GET_NAME = "/get ";
 #else
 const std::string END = "\n", AT_LINE = ":", AT_LINE_END = ": ", FAILED = "checksumme: ";
 const std::string SET = "--set", STRICT = "--strict", CHECK = "--check", SET_NAME = "--set ";
 const std::string CHECKSUM = "--checksum", FILL = "--fill", CHECKSUM_NAME = "--checksum ";
-const std::string QUIET = "-q";
+const std::string QUIET = "-q", GET = "--get", GET_NAME = "--get ";
 #endif
 // A fault of the command line: one line, then where to read more.
 const std::string FAULT = "checksumme: ",
@@ -131,6 +131,14 @@ std::vector<EditRow> EditRows() {
         {"set checked: a byte in no record", {CHECK, SET, "1=01"}, set, set, 1, "",
          refused + "0x00000001 is in no data record, no bytes compared" + END},
         {"set with a strict check", {SET, "1=01", STRICT}, serial, serial, 1, "", texts::USAGE},
+        {"get bytes and numbers", {GET, "0x0800FFF0:4", GET, "0x0800FFF0:u32be", GET, "0x0800FFF4:u8"}, set, set, 0,
+         at(2) + "0x0800FFF0 = 11 AD AA BB" + END + at(2) + "0x0800FFF0 = 296594107" + END + at(3) + "0x0800FFF4 = 12" + END, ""},
+        {"get, quiet: the value alone", {QUIET, GET, "0x0800FFF0:u16le"}, set, set, 0, "44305" + END, ""},
+        {"get, a byte in no record", {GET, "1:2"}, set, set, 1, "", refused + "0x00000001 is in no data record, nothing read" + END},
+        {"get, no ADDRESS:COUNT", {GET, "1:256"}, set, set, 1, "",
+         FAULT + GET_NAME + "1:256: not ADDRESS:COUNT (1 to 255 bytes) or ADDRESS:TYPE (u8, u16le, u16be, u32le, u32be, u64le, u64be)" + FAULT_END},
+        {"get in a call that writes", {GET, "1:2", SET, "1=01"}, set, set, 1, "",
+         FAULT + GET_NAME + "1:2: reads, and not in a call that writes (with a check it reads)" + FAULT_END},
         {"set, past 0xFFFFFFFF", {SET, "0xFFFFFFFF=0102"}, serial, serial, 1, "",
          bad + "0xFFFFFFFF=0102: the bytes run past 0xFFFFFFFF" + FAULT_END},
         {"set, only after the end-of-file record", {SET, "0x10=AA"}, lateData, lateData, 1, "",
