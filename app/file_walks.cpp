@@ -101,6 +101,38 @@ int32_t CheckSetValues(const CommandLine &command, const HexImage &image, const 
     return differs ? 1 : 0;
 }
 
+// A file walked into its image over the call's ranges (its findings reported when reporting),
+// and its values read from the image: the checksum values (compared or printed), the --set
+// values compared, the --get values printed, up to the first refusal.
+struct ImageValues {
+    int32_t walked;
+    WalkTally tally;
+    bool refused;      // the image, or a value in no record (reported)
+    int32_t checksums; // values that differ
+    bool sets;         // a --set value differs
+};
+
+ImageValues ReadImageValues(const CommandLine &command, const char *path, Report &report,
+                            bool reporting) {
+    ImageValues read{};
+    CallRanges ranges = RangesOf(command, false);
+    HexImage image{};
+    BeginHexImage(image, ranges.ranges, ranges.count);
+    ImageReport both{reporting ? &report : nullptr, &image};
+    read.walked =
+        WalkHexFile(path, WALK_CHECK, ReportToImage, &both, &read.tally, HexImageVisitor, &image);
+    if (read.walked == 1) {
+        EndHexImage(image);
+        read.checksums = CheckValues(command, image, report, reporting);
+        int32_t sets = read.checksums < 0 ? -1 : CheckSetValues(command, image, report, reporting);
+        read.refused = sets < 0 || GetValues(command, image, report) < 0;
+        read.sets = sets > 0;
+    }
+    ReleaseHexImage(image);
+    ReleaseRanges(ranges);
+    return read;
+}
+
 } // namespace
 
 FileOutcome PatchFile(const CommandLine &, const char *path, bool reporting) {
@@ -139,49 +171,20 @@ FileOutcome StrictFile(const CommandLine &, const char *path, bool reporting) {
 FileOutcome CheckValuesFile(const CommandLine &command, const char *path, bool reporting) {
     Report report{};
     BeginReport(report, path, false);
-    CallRanges ranges = RangesOf(command, false);
-    HexImage image{};
-    BeginHexImage(image, ranges.ranges, ranges.count);
-    ImageReport both{reporting ? &report : nullptr, &image};
-    WalkTally tally{};
-    int32_t walked =
-        WalkHexFile(path, WALK_CHECK, ReportToImage, &both, &tally, HexImageVisitor, &image);
-    int32_t differ = 0, setDiffers = 0;
-    if (walked == 1) {
-        EndHexImage(image);
-        differ = CheckValues(command, image, report, reporting);
-        if (differ >= 0) setDiffers = CheckSetValues(command, image, report, reporting);
-        if (setDiffers < 0 || (differ >= 0 && GetValues(command, image, report) < 0)) differ = -1;
-    }
-    ReleaseHexImage(image);
-    ReleaseRanges(ranges);
-    if (differ < 0) return {true, false}; // no summary, as for a refused --set
-    FileOutcome outcome =
-        Summed(report, walked, tally, reporting,
-               command.checksumCount ? texts::SUMMARY_CHECKSUMS : texts::SUMMARY_CHECKED, differ);
-    return {outcome.failed, outcome.found || differ > 0 || setDiffers > 0};
+    ImageValues read = ReadImageValues(command, path, report, reporting);
+    if (read.walked == 1 && read.refused) return {true, false}; // no summary, as for --set
+    FileOutcome outcome = Summed(
+        report, read.walked, read.tally, reporting,
+        command.checksumCount ? texts::SUMMARY_CHECKSUMS : texts::SUMMARY_CHECKED, read.checksums);
+    return {outcome.failed, outcome.found || read.checksums > 0 || read.sets};
 }
 
 FileOutcome PrintValuesFile(const CommandLine &command, const char *path, bool) {
     Report report{};
     BeginReport(report, path, false);
-    CallRanges ranges = RangesOf(command, false);
-    HexImage image{};
-    BeginHexImage(image, ranges.ranges, ranges.count);
-    WalkTally tally{};
-    int32_t walked =
-        WalkHexFile(path, WALK_CHECK, HexImageSink, &image, &tally, HexImageVisitor, &image);
-    bool failed = walked != 1;
-    if (failed) {
-        ReportFailure(report, walked, tally);
-    } else {
-        EndHexImage(image);
-        failed =
-            CheckValues(command, image, report, false) < 0 || GetValues(command, image, report) < 0;
-    }
-    ReleaseHexImage(image);
-    ReleaseRanges(ranges);
-    return {failed, false};
+    ImageValues read = ReadImageValues(command, path, report, false);
+    if (read.walked != 1) ReportFailure(report, read.walked, read.tally);
+    return {read.walked != 1 || read.refused, false};
 }
 
 int32_t WalkEachFile(const CommandLine &command, FileWalk walk) {

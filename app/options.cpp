@@ -156,23 +156,16 @@ CommandFault ReadChecksumJob(const char *text, ChecksumJob &job, const char **st
 // ADDRESS:COUNT (1 to 255) or ADDRESS:TYPE (u8, u16le ... u64be); false when it is neither, its
 // address is ambiguous or its bytes run past 0xFFFFFFFF.
 bool ReadGetJob(const char *text, GetJob &get) {
-    static constexpr struct {
-        const char *name;
-        int32_t width;
-        bool bigEndian;
-    } TYPES[] = {{"u8", 1, false},   {"u16le", 2, false}, {"u16be", 2, true}, {"u32le", 4, false},
-                 {"u32be", 4, true}, {"u64le", 8, false}, {"u64be", 8, true}};
     const char *at = text;
     uint64_t address = 0, count = 0;
     if (AmbiguousLength(at, ":") || !ReadSettingNumber(&at, ":", 0xFFFFFFFF, &address) ||
         *at++ != ':')
         return false;
-    for (const auto &type : TYPES)
-        if (std::strcmp(at, type.name) == 0) {
-            count = static_cast<uint64_t>(type.width);
-            get.typed = true;
-            get.bigEndian = type.bigEndian;
-        }
+    if (NumberType type = NumberTypeNamed(at, std::strlen(at)); type.width) {
+        count = static_cast<uint64_t>(type.width);
+        get.typed = true;
+        get.bigEndian = type.bigEndian;
+    }
     if (!get.typed &&
         (AmbiguousLength(at, "") || !ReadSettingNumber(&at, "", 255, &count) || *at || count == 0))
         return false;

@@ -62,13 +62,6 @@ namespace {
 // A typed value's bytes: TYPE:NUMBER, str:TEXT or strz:TEXT; SETTING_ADDED when value is one,
 // SETTING_INVALID when it is none (or is malformed), SETTING_NO_FIT for a number too large.
 SettingRead ReadTypedBytes(const char *value, ByteSetting &setting) {
-    static constexpr struct {
-        const char *name;
-        int32_t width;
-        bool bigEndian;
-    } TYPES[] = {{"u8:", 1, false},    {"u16le:", 2, false}, {"u16be:", 2, true},
-                 {"u32le:", 4, false}, {"u32be:", 4, true},  {"u64le:", 8, false},
-                 {"u64be:", 8, true}};
     for (bool zero : {false, true})
         if (const char *prefix = zero ? "strz:" : "str:";
             std::strncmp(value, prefix, std::strlen(prefix)) == 0) {
@@ -80,25 +73,36 @@ SettingRead ReadTypedBytes(const char *value, ByteSetting &setting) {
             if (zero) setting.bytes[setting.count++] = 0;
             return SETTING_ADDED;
         }
-    for (const auto &type : TYPES) {
-        size_t length = std::strlen(type.name);
-        if (std::strncmp(value, type.name, length) != 0) continue;
-        const char *at = value + length;
-        uint64_t number = 0;
-        bool ambiguous = at[0] == '0' && at[1] >= '0' && at[1] <= '9';
-        if (ambiguous || !ReadSettingNumber(&at, "", UINT64_MAX, &number) || *at)
-            return SETTING_INVALID;
-        if (type.width < 8 && number >> 8 * type.width) return SETTING_NO_FIT;
-        for (int32_t k = 0; k < type.width; ++k)
-            setting.bytes[type.bigEndian ? type.width - 1 - k : k] =
-                static_cast<uint8_t>(number >> 8 * k);
-        setting.count = type.width;
-        return SETTING_ADDED;
-    }
-    return SETTING_INVALID;
+    const char *colon = std::strchr(value, ':');
+    NumberType type = NumberTypeNamed(value, static_cast<size_t>(colon - value));
+    if (!type.width) return SETTING_INVALID;
+    const char *at = colon + 1;
+    uint64_t number = 0;
+    bool ambiguous = at[0] == '0' && at[1] >= '0' && at[1] <= '9';
+    if (ambiguous || !ReadSettingNumber(&at, "", UINT64_MAX, &number) || *at)
+        return SETTING_INVALID;
+    if (type.width < 8 && number >> 8 * type.width) return SETTING_NO_FIT;
+    for (int32_t k = 0; k < type.width; ++k)
+        setting.bytes[type.bigEndian ? type.width - 1 - k : k] =
+            static_cast<uint8_t>(number >> 8 * k);
+    setting.count = type.width;
+    return SETTING_ADDED;
 }
 
 } // namespace
+
+NumberType NumberTypeNamed(const char *name, size_t length) {
+    static constexpr struct {
+        const char *name;
+        NumberType type;
+    } TYPES[] = {{"u8", {1, false}},    {"u16le", {2, false}}, {"u16be", {2, true}},
+                 {"u32le", {4, false}}, {"u32be", {4, true}},  {"u64le", {8, false}},
+                 {"u64be", {8, true}}};
+    for (const auto &named : TYPES)
+        if (std::strlen(named.name) == length && std::strncmp(name, named.name, length) == 0)
+            return named.type;
+    return {0, false};
+}
 
 SettingRead AddByteSetting(ByteSettingList &list, const char *text, int32_t argument) {
     ByteSetting setting{};
@@ -243,10 +247,7 @@ int32_t SetHeldBytes(void *context, int64_t line, int64_t position, char *record
     RecordPlace place = PlaceRecord(write.addresses, line, record);
     if (place.type != TYPE_DATA || place.afterEnd) return 0;
     if (IsNextFound(write, line, position, record, length))
-        return SetBytesOf(write, write.image->records[write.next], record,
-                          own      ? own
-                          : before ? before
-                                   : HEX_DIGITS);
+        return SetBytesOf(write, write.image->records[write.next], record, CaseDigits(own, before));
     EachStretch(place, [&](uint64_t address, int32_t, int32_t count) {
         EachSetByte(*write.list, address, address + static_cast<uint64_t>(count),
                     [&](const ByteSetting &, uint64_t) { write.differed = true; });

@@ -34,6 +34,7 @@
 #include "core/hex_image.h"
 #include "core/patcher.h"
 
+#include <cstddef>
 #include <cstdint>
 
 struct ByteSetting {
@@ -69,6 +70,13 @@ struct SetWrite {
 };
 
 SettingRead AddByteSetting(ByteSettingList &list, const char *text, int32_t argument);
+// The number types of typed values (u8, u16le, u16be, u32le, u32be, u64le, u64be): the width in
+// bytes and byte order of the one the first length characters of name spell; width 0 for none.
+struct NumberType {
+    int32_t width;
+    bool bigEndian;
+};
+NumberType NumberTypeNamed(const char *name, size_t length);
 // A value made otherwise (the place of a --checksum value), kept as AddByteSetting keeps one.
 SettingRead AddByteSettingValue(ByteSettingList &list, const ByteSetting &setting);
 // A number, decimal or 0x (0X) hexadecimal, from *at up to one of the characters of ends (or

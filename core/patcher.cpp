@@ -59,8 +59,7 @@ void NoteCase(Walk &walk, const char *digitSet) {
 
 // The digits a record is written in: its own case, else that of the record before.
 const char *DigitsOf(const Walk &walk, const char *own) {
-    const char *before = own ? nullptr : CaseBefore(walk);
-    return own ? own : before ? before : HEX_DIGITS;
+    return CaseDigits(own, own ? nullptr : CaseBefore(walk));
 }
 
 // Writes out what the channel still holds. Then, if no read or write has failed, the first
@@ -325,13 +324,11 @@ int32_t WalkRecordRun(Walk &walk, const SpanWalk &spans, char *span, int32_t sta
         if (!RecordDigitsSum(text, record, &total, &own)) break;
         if (walk.visitor) walk.visitor(walk.visitorContext, line, spans.at + at, text, record);
         if (total) {
-            const char *digitSet = own;
-            if (!digitSet) {
-                const char *prior = line == first ? CaseBefore(walk)
-                                    : mended      ? before
-                                                  : RecordCase(text - stride, record);
-                digitSet = prior ? prior : HEX_DIGITS;
-            }
+            const char *digitSet =
+                own ? own
+                    : CaseDigits(nullptr, line == first ? CaseBefore(walk)
+                                          : mended      ? before
+                                                        : RecordCase(text - stride, record));
             if (walk.sink) walk.line = line;
             ++wrong;
             auto right = static_cast<uint8_t>(DigitPair(text + record - 2) - total);

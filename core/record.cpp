@@ -144,8 +144,7 @@ const char *RecordCase(const char *record, int32_t length) {
 }
 
 const char *RecordDigitSet(const char *record, int32_t length, const char *before) {
-    const char *own = RecordCase(record, length);
-    return own ? own : before ? before : HEX_DIGITS;
+    return CaseDigits(RecordCase(record, length), before);
 }
 
 void RemakeChecksum(char *record, int32_t length, const char *digitSet) {

@@ -53,6 +53,10 @@ RecordShape ClassifyRecord(const char *line, int64_t length, uint8_t *checksum);
 // A record's case; length: its characters from ":" through its checksum field (11 at least).
 const char *RecordCase(const char *record, int32_t length);
 const char *RecordDigitSet(const char *record, int32_t length, const char *before);
+// The rule itself, for a record's case (own) and that of the record before it, each null for none.
+inline const char *CaseDigits(const char *own, const char *before) {
+    return own ? own : before ? before : HEX_DIGITS;
+}
 // The checksum in two hexadecimal digits of the digit set (HEX_DIGITS or LOWER_HEX_DIGITS).
 inline void ChecksumDigits(uint8_t checksum, char digits[2], const char *digitSet = HEX_DIGITS) {
     digits[0] = digitSet[checksum >> 4];
