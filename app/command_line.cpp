@@ -2,6 +2,7 @@
 #include "app/command_line.h"
 
 #include "app/file_walks.h"
+#include "app/output_file.h"
 #include "app/report.h"
 #include "app/set_files.h"
 #include "app/texts.h"
@@ -17,7 +18,7 @@ int32_t Print(const char *text, StreamKind kind, int32_t exitCode) {
 } // namespace
 
 int32_t PatchNamedFiles(const CommandLine &command) {
-    return WalkEachFile(command, PatchFile);
+    return command.toOutput ? WriteOutputFile(command) : WalkEachFile(command, PatchFile);
 }
 
 int32_t RunCommand(const CommandLine &command) {
@@ -29,7 +30,7 @@ int32_t RunCommand(const CommandLine &command) {
                                 ? CheckValuesFile
                                 : CheckFile);
     case COMMAND_STRICT: return WalkEachFile(command, StrictFile);
-    case COMMAND_SET: return SetNamedBytes(command);
+    case COMMAND_SET: return command.toOutput ? WriteOutputFile(command) : SetNamedBytes(command);
     case COMMAND_PRINT: return WalkEachFile(command, PrintValuesFile);
     case COMMAND_USAGE: return Print(texts::USAGE, STREAM_OUTPUT, EXIT_DONE);
     case COMMAND_VERSION: return Print(texts::VERSION, STREAM_OUTPUT, EXIT_DONE);

@@ -136,8 +136,12 @@ ImageValues ReadImageValues(const CommandLine &command, const char *path, Report
 } // namespace
 
 FileOutcome PatchFile(const CommandLine &, const char *path, bool reporting) {
+    return PatchFileAs(path, path, reporting);
+}
+
+FileOutcome PatchFileAs(const char *path, const char *shown, bool reporting) {
     Report report{};
-    BeginReport(report, path, true);
+    BeginReport(report, shown, true);
     WalkTally tally{};
     int32_t walked =
         WalkHexFile(path, WALK_PATCH, reporting ? ReportFinding : nullptr, &report, &tally);

@@ -25,6 +25,8 @@ struct FileOutcome {
 using FileWalk = FileOutcome (*)(const CommandLine &command, const char *path, bool reporting);
 
 FileOutcome PatchFile(const CommandLine &command, const char *path, bool reporting);
+// The same, the report naming the file shown (with -o, the file at path is the output's copy).
+FileOutcome PatchFileAs(const char *path, const char *shown, bool reporting);
 FileOutcome CheckFile(const CommandLine &command, const char *path, bool reporting);
 FileOutcome StrictFile(const CommandLine &command, const char *path, bool reporting);
 FileOutcome CheckValuesFile(const CommandLine &command, const char *path, bool reporting);

@@ -20,6 +20,7 @@ enum Option : int32_t {
     OPTION_CHECKSUM,
     OPTION_FILL,
     OPTION_GET,
+    OPTION_OUTPUT,
     OPTION_QUIET,
     OPTION_VERSION,
     OPTION_HELP,
@@ -46,6 +47,10 @@ constexpr Spelling SPELLINGS[] = {
     {"/fill", OPTION_FILL, true},
     {"--get", OPTION_GET, false},
     {"/get", OPTION_GET, true},
+    {"-o", OPTION_OUTPUT, false},
+    {"--output", OPTION_OUTPUT, false},
+    {"/o", OPTION_OUTPUT, true},
+    {"/output", OPTION_OUTPUT, true},
     {"-q", OPTION_QUIET, false},
     {"--quiet", OPTION_QUIET, false},
     {"/q", OPTION_QUIET, true},
@@ -71,7 +76,7 @@ bool Matches(const char *text, const char *name, bool anyCase, const char **valu
 
 bool IsValued(Option option) {
     return option == OPTION_SET || option == OPTION_CHECKSUM || option == OPTION_FILL ||
-           option == OPTION_GET;
+           option == OPTION_GET || option == OPTION_OUTPUT;
 }
 
 // What an argument is; *value is set for --set=VALUE. On Windows a switch spelled out is that
@@ -291,6 +296,7 @@ CommandLine ReadCommandLine() {
     int32_t getArgument = -1; // the first --get
     bool check = false, strict = false, set = false, options = true, named = false;
     int32_t fillArgument = -1; // of the last --fill value
+    int32_t output = -1;       // of the -o value
     for (int32_t index = 0; index < count; ++index) {
         OwnedString argument;
         TakeArgument(index, argument);
@@ -313,6 +319,7 @@ CommandLine ReadCommandLine() {
         case OPTION_SET:
         case OPTION_CHECKSUM:
         case OPTION_GET:
+        case OPTION_OUTPUT:
         case OPTION_FILL: {
             OwnedString next;
             int32_t at = index;
@@ -322,10 +329,16 @@ CommandLine ReadCommandLine() {
                                   option == OPTION_SET        ? FAULT_NO_VALUE
                                   : option == OPTION_CHECKSUM ? FAULT_NO_CHECKSUM
                                   : option == OPTION_GET      ? FAULT_NO_GET
+                                  : option == OPTION_OUTPUT   ? FAULT_NO_OUTPUT
                                                               : FAULT_NO_FILL,
                                   at, at);
                 TakeArgument(index, next);
                 value = next.Text();
+            }
+            if (option == OPTION_OUTPUT) {
+                if (output >= 0) return Faulty(command, FAULT_OUTPUT_TWICE, output, index);
+                output = index;
+                break;
             }
             if (option == OPTION_GET) {
                 GetJob get{};
@@ -387,6 +400,15 @@ CommandLine ReadCommandLine() {
     set = !check && (set || stored > 0);
     if (set && command.getCount > 0)
         return Faulty(command, FAULT_GET_WITH_WRITE, getArgument, getArgument);
+    if (output >= 0) { // one file in, written to FILE, by a call that writes
+        if (check || strict || (command.checksumCount + command.getCount > 0 && !set))
+            return Faulty(command, FAULT_OUTPUT_NOT_WRITING, output, output);
+        if (command.fileCount != 1) return Faulty(command, FAULT_OUTPUT_FILES, output, output);
+        command.toOutput = true;
+        command.output = output;
+        command.mode = set ? COMMAND_SET : COMMAND_PATCH;
+        return command;
+    }
     if ((command.checksumCount > 0 || command.getCount > 0) && !check && !set)
         command.mode = files ? COMMAND_PRINT : COMMAND_MISUSED;
     else if (check || strict || set)

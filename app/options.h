@@ -88,6 +88,11 @@ enum CommandFault : int32_t {
     FAULT_NO_GET,               // the --get at the end
     FAULT_GET_VALUE,            // the value
     FAULT_GET_WITH_WRITE,       // the --get: not with a call that writes
+    FAULT_NO_OUTPUT,            // the -o at the end
+    FAULT_OUTPUT_TWICE,         // the two -o values
+    FAULT_OUTPUT_NOT_WRITING,   // the -o value: with a call that writes nothing
+    FAULT_OUTPUT_FILES,         // the -o value: with no input file or several
+    FAULT_OUTPUT_IS_INPUT,      // the -o value: the input file itself (found when it is run)
 };
 
 // A --checksum value: the algorithm's checksum over first to last, stored at address, or printed
@@ -120,7 +125,9 @@ struct CommandLine {
     int32_t checksumCount;
     GetJob *gets; // owned, main heap: the --get values, in order
     int32_t getCount;
-    uint8_t fill; // the --fill byte, 0xFF without one
+    uint8_t fill;   // the --fill byte, 0xFF without one
+    bool toOutput;  // -o FILE: the one file is only read, and the result written to FILE
+    int32_t output; // the index of the argument that holds FILE
     CommandFault fault;
     int32_t faultArgument, otherArgument; // their indices
     int32_t faultStart, faultLength;      // the stretch of the value that a fault names, if any

@@ -32,8 +32,9 @@ void FormatReason(uint32_t failure, int32_t resultStart) {
         texts::REASON_NETWORK_GONE,
         texts::REASON_NOT_REGULAR,
         texts::REASON_CHANGED,
+        texts::REASON_EXISTS,
     };
-    static_assert(sizeof REASONS / sizeof REASONS[0] == FAILURE_CHANGED + 1);
+    static_assert(sizeof REASONS / sizeof REASONS[0] == FAILURE_EXISTS + 1);
     FailureKind kind = ClassifyFailure(failure);
     bool own = kind == FAILURE_NOT_REGULAR || kind == FAILURE_CHANGED;
     if (const char *reason = NATIVE && !own ? nullptr : REASONS[kind]) {
@@ -46,6 +47,12 @@ void FormatReason(uint32_t failure, int32_t resultStart) {
         return;
     }
     FormatCount(failure, nullptr, texts::REASON_SYSTEM_ERROR, resultStart);
+}
+
+void TakeReason(uint32_t failure, OwnedString &reason) {
+    int32_t start = WorkspacePosition();
+    FormatReason(failure, start);
+    reason.TakeResult(start);
 }
 
 // A --checksum value's line.
@@ -122,9 +129,7 @@ void ReportStretch(void *context, int64_t line, uint64_t from, uint64_t to) {
 
 void ReportFailure(const Report &report, int32_t walked, const WalkTally &tally) {
     OwnedString reason;
-    int32_t start = WorkspacePosition();
-    FormatReason(tally.failure, start);
-    reason.TakeResult(start);
+    TakeReason(tally.failure, reason);
     if (walked == 0)
         WriteFailure(texts::CANNOT_BE_OPENED, {PathOf(report), reason.Text()});
     else
@@ -188,6 +193,13 @@ void ReportSetIncomplete(const Report &report) {
 
 void ReportSetNamedTwice(const Report &report, const char *earlier) {
     WriteFailure(texts::SET_NAMED_TWICE, {PathOf(report), earlier});
+}
+
+void ReportNotCopied(const Report &report, uint32_t failure, bool writing) {
+    OwnedString reason;
+    TakeReason(failure, reason);
+    WriteFailure(writing ? texts::OUTPUT_NOT_WRITTEN : texts::NOT_COPIED,
+                 {PathOf(report), reason.Text()});
 }
 
 void ReportSetSkipped(const Report &report) {
@@ -310,8 +322,13 @@ void ReportCommandFault(const CommandLine &command) {
                                             texts::SET_NO_FIT,
                                             texts::NO_GET_VALUE,
                                             texts::GET_INVALID,
-                                            texts::GET_WITH_WRITE};
-    static_assert(sizeof TEXTS / sizeof TEXTS[0] == FAULT_GET_WITH_WRITE + 1);
+                                            texts::GET_WITH_WRITE,
+                                            texts::NO_OUTPUT_VALUE,
+                                            texts::OUTPUT_TWICE,
+                                            texts::OUTPUT_NOT_WRITING,
+                                            texts::OUTPUT_FILES,
+                                            texts::OUTPUT_IS_INPUT};
+    static_assert(sizeof TEXTS / sizeof TEXTS[0] == FAULT_OUTPUT_IS_INPUT + 1);
     OwnedString one, other;
     TakeArgument(command.faultArgument, one);
     TakeArgument(command.otherArgument, other);
@@ -333,9 +350,7 @@ bool EndReport() {
     if (!failure) return true;
     if (ReaderGone(failure)) return false;
     OwnedString reason;
-    int32_t start = WorkspacePosition();
-    FormatReason(failure, start);
-    reason.TakeResult(start);
+    TakeReason(failure, reason);
     // The line goes where it still can: the error stream, or on Windows, where failures are
     // part of the report, a working output.
     StreamKind kind = !NATIVE && StandardOutputFailure(STREAM_ERROR) ? STREAM_OUTPUT : STREAM_ERROR;

@@ -53,6 +53,8 @@ void ReportSetChanged(const Report &report);
 void ReportSetIncomplete(const Report &report);
 // A file of --set that an earlier argument names already: nothing set.
 void ReportSetNamedTwice(const Report &report, const char *earlier);
+// With -o: the input not read whole, or the output not written (and left as it was).
+void ReportNotCopied(const Report &report, uint32_t failure, bool writing);
 // A file of --set not written, since one before it failed.
 void ReportSetSkipped(const Report &report);
 // --checksum: the value computed over the job's range, at the line of the record that holds

@@ -48,9 +48,10 @@ void ReleaseSetFiles(const CommandLine &command, SetFile *files) {
     MainHeapFree(files);
 }
 
+namespace {
+
 // Every file open, then read, then checked for changes, and only then written.
-int32_t SetNamedBytes(const CommandLine &command) {
-    SetFile *files = MakeSetFiles(command);
+int32_t SetFiles(const CommandLine &command, SetFile *files) {
     int32_t exitCode = EXIT_FAILED;
     if (OpenSetFiles(command, files) && ReadSetFiles(command, files) &&
         SetFilesUnchanged(command, files))
@@ -59,4 +60,17 @@ int32_t SetNamedBytes(const CommandLine &command) {
         EndReport();
     ReleaseSetFiles(command, files);
     return exitCode;
+}
+
+} // namespace
+
+int32_t SetNamedBytes(const CommandLine &command) {
+    return SetFiles(command, MakeSetFiles(command));
+}
+
+int32_t SetCopiedBytes(const CommandLine &command, const char *path, const char *shown) {
+    SetFile *files = MakeSetFiles(command);
+    CopyStringInto(files[0].path, path);
+    files[0].shown = shown;
+    return SetFiles(command, files);
 }

@@ -29,7 +29,8 @@
 
 // One file of the call, from its open to its close.
 struct SetFile {
-    StringVar path;      // owned: the file's name as given
+    StringVar path;      // owned: the file's name as given (with -o, the copy's it edits)
+    const char *shown;   // borrowed: with -o, the name the report gives the file
     int32_t channel;     // owned, auto-numbered; 0 when not open; closed by CloseSetFile
     FileStamp stamp;     // as opened
     HexImage image;      // owned: the records the first walk found that hold written bytes
@@ -41,9 +42,12 @@ struct SetFile {
     bool *inPlace;       // owned, main heap: each value is stored already
 };
 
-// A file's name as given ("" for an empty one).
-inline const char *NameOf(const SetFile &file) {
+// A file's path ("" for an empty one), and its name in the report.
+inline const char *PathOf(const SetFile &file) {
     return file.path.block ? file.path.block : "";
+}
+inline const char *NameOf(const SetFile &file) {
+    return file.shown ? file.shown : PathOf(file);
 }
 
 // The files named, each with its name, none open yet.
@@ -57,3 +61,5 @@ int32_t WriteSetFiles(const CommandLine &command, SetFile *files);
 bool CloseSetFile(SetFile &file, WalkTally *tally);
 void ReleaseSetFiles(const CommandLine &command, SetFile *files);
 int32_t SetNamedBytes(const CommandLine &command);
+// The same for the one file of a call with -o: the copy at path, reported as shown.
+int32_t SetCopiedBytes(const CommandLine &command, const char *path, const char *shown);

@@ -9,8 +9,7 @@
 bool OpenSetFiles(const CommandLine &command, SetFile *files) {
     bool opened = true;
     for (int32_t i = 0; i < command.fileCount; ++i) {
-        const char *path = NameOf(files[i]);
-        files[i].channel = static_cast<int32_t>(OpenChannelUpdate(AUTO_NUMBER, path));
+        files[i].channel = static_cast<int32_t>(OpenChannelUpdate(AUTO_NUMBER, PathOf(files[i])));
         bool stamped = files[i].channel && ChannelStamp(files[i].channel, &files[i].stamp);
         int32_t twice = -1; // an earlier name of the same file
         for (int32_t k = 0; stamped && k < i && twice < 0; ++k)
@@ -20,7 +19,7 @@ bool OpenSetFiles(const CommandLine &command, SetFile *files) {
         if (stamped && twice < 0) continue;
         opened = false;
         Report report{};
-        BeginReport(report, path, false);
+        BeginReport(report, NameOf(files[i]), false);
         if (twice >= 0) {
             ReportSetNamedTwice(report, NameOf(files[twice]));
             continue;

@@ -63,6 +63,7 @@ inline constexpr char USAGE[] =
     "      value is printed, nothing written (with /q the value alone)\r\n"
     "  checksumme /get ADDRESS:COUNT FILE...  prints COUNT bytes at ADDRESS (or ADDRESS:TYPE,\r\n"
     "      u8 ... u64be: a number); /q: the value alone\r\n"
+    "  checksumme FILE /o OUT ...   writes the result to OUT instead, FILE stays as it is\r\n"
     "  checksumme                  opens the window\r\n"
     "Switches and files come in any order; -- ends the switches. /q reports failures alone,\r\n"
     "/version prints the version; --check, --strict, --set, -q, -V and --help are the same.\r\n"
@@ -77,13 +78,14 @@ inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\r\n";
 #define CHECKSUMME_CHECKSUM_NAME "/checksum"
 #define CHECKSUMME_FILL_NAME "/fill"
 #define CHECKSUMME_GET_NAME "/get"
+#define CHECKSUMME_OUTPUT_NAME "/o"
 #define CHECKSUMME_BECAUSE(field) " (" field ")"
 #define CHECKSUMME_OPENING "cannot be opened (%2)"
 #define CHECKSUMME_END "\r\n"
 #else
 inline constexpr char USAGE[] =
     "Usage: checksumme [--check | --strict] [--set ADDRESS=BYTES...] [--checksum CHECKSUM...]\n"
-    "                  [--fill BYTE] [--get ADDRESS:COUNT...] [-q] [--] FILE...\n"
+    "                  [--fill BYTE] [--get ADDRESS:COUNT...] [-o OUT] [-q] [--] FILE...\n"
     "  checksumme FILE...           rewrites the checksum of every record of each file in place\n"
     "  checksumme --check FILE...   checks each file and changes nothing\n"
     "  checksumme --strict FILE...  checks each file and its structure, changes nothing\n"
@@ -101,6 +103,8 @@ inline constexpr char USAGE[] =
     "      the value is printed and nothing written (with -q the value alone)\n"
     "  checksumme --get ADDRESS:COUNT FILE...  prints COUNT bytes (1 to 255) at ADDRESS, or with\n"
     "      ADDRESS:TYPE (u8, u16le, u16be, u32le, u32be, u64le, u64be) a number; -q: alone\n"
+    "  checksumme FILE -o OUT ...   (--output OUT) writes what patching, --set or --checksum\n"
+    "      would make of FILE to OUT, whole or not at all; FILE is only read\n"
     "  checksumme --version         prints the version (also -V)\n"
     "Options and files come in any order; -- ends the options. A checksum that is right in\n"
     "either case stays; digits written take the record's case. Each finding is reported as\n"
@@ -117,6 +121,7 @@ inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\n";
 #define CHECKSUMME_CHECKSUM_NAME "--checksum"
 #define CHECKSUMME_FILL_NAME "--fill"
 #define CHECKSUMME_GET_NAME "--get"
+#define CHECKSUMME_OUTPUT_NAME "-o"
 #define CHECKSUMME_BECAUSE(field) ": " field
 #define CHECKSUMME_OPENING "%2"
 #define CHECKSUMME_END "\n"
@@ -126,6 +131,7 @@ inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\n";
 #define CHECKSUMME_SET "checksumme: " CHECKSUMME_SET_NAME " "
 #define CHECKSUMME_CHECKSUM "checksumme: " CHECKSUMME_CHECKSUM_NAME " "
 #define CHECKSUMME_FILL "checksumme: " CHECKSUMME_FILL_NAME " "
+#define CHECKSUMME_OUTPUT "checksumme: " CHECKSUMME_OUTPUT_NAME " "
 
 // %1 file, %2 line, %3 the checksum as written, %4 the right one
 inline constexpr char CHECKSUM_CORRECTED[] =
@@ -285,6 +291,23 @@ inline constexpr char GET_INVALID[] =
 inline constexpr char GET_WITH_WRITE[] =
     "checksumme: " CHECKSUMME_GET_NAME
     " %1: reads, and not in a call that writes (with a check it reads)" CHECKSUMME_END;
+// -o: %1 FILE, %2 the other FILE
+inline constexpr char NO_OUTPUT_VALUE[] = "checksumme: %1 needs a value FILE" CHECKSUMME_END;
+inline constexpr char OUTPUT_TWICE[] =
+    CHECKSUMME_OUTPUT "%1 and " CHECKSUMME_OUTPUT_NAME " %2: one output file only" CHECKSUMME_END;
+inline constexpr char OUTPUT_NOT_WRITING[] =
+    CHECKSUMME_OUTPUT "%1: only with a call that writes (patching, " CHECKSUMME_SET_NAME
+                      ", " CHECKSUMME_CHECKSUM_NAME " with @ADDRESS)" CHECKSUMME_END;
+inline constexpr char OUTPUT_FILES[] =
+    CHECKSUMME_OUTPUT "%1: takes exactly one input file" CHECKSUMME_END;
+inline constexpr char OUTPUT_IS_INPUT[] =
+    CHECKSUMME_OUTPUT "%1: is the input file itself; leave out " CHECKSUMME_OUTPUT_NAME
+                      " to edit it in place" CHECKSUMME_END;
+// %1 file, %2 why: the input not read whole, or FILE not written (then as it was before)
+inline constexpr char NOT_COPIED[] =
+    CHECKSUMME_FAILED "could not be read completely" CHECKSUMME_BECAUSE("%2") CHECKSUMME_END;
+inline constexpr char OUTPUT_NOT_WRITTEN[] =
+    CHECKSUMME_FAILED "not written, left as it was" CHECKSUMME_BECAUSE("%2") CHECKSUMME_END;
 // A value without a place: %1 file, %3 to %6 as above; quiet: %1 the value alone
 inline constexpr char CHECKSUM_PRINTED[] = "%1: %3 of %4-%5 = %6" CHECKSUMME_END;
 inline constexpr char CHECKSUM_VALUE[] = "%1" CHECKSUMME_END;
@@ -348,6 +371,8 @@ inline constexpr char REPORT_NOT_WRITTEN[] =
 #undef CHECKSUMME_CHECKSUM_NAME
 #undef CHECKSUMME_FILL_NAME
 #undef CHECKSUMME_GET_NAME
+#undef CHECKSUMME_OUTPUT_NAME
+#undef CHECKSUMME_OUTPUT
 #undef CHECKSUMME_END
 #undef CHECKSUMME_END
 
@@ -363,6 +388,7 @@ inline constexpr char REASON_DISK_FULL[] = "disk full";
 inline constexpr char REASON_NETWORK_GONE[] = "network path gone";
 inline constexpr char REASON_NOT_REGULAR[] = "not a regular file"; // a device, FIFO, socket...
 inline constexpr char REASON_CHANGED[] = "changed by another program while being read";
+inline constexpr char REASON_EXISTS[] = "already exists";
 inline constexpr char REASON_SYSTEM_ERROR[] = "system error %1"; // %1 its number
 
 } // namespace texts

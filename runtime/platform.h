@@ -58,6 +58,8 @@ enum Opening : int32_t {
     OPENING_EXCLUSIVE,   // reading and writing an existing file, sharing nothing
     OPENING_UPDATE,      // as OPENING_READ_WRITE, but the file must exist and be writable
     OPENING_READ_SHARED, // an existing file, reading; others may read and write it too
+    OPENING_CREATE,      // a new file, reading and writing, sharing reading; FAILURE_EXISTS
+                         // when the name is taken
 };
 enum MoveFrom : int32_t { MOVE_FROM_START, MOVE_FROM_HERE };
 PlatformFile OpenPlatformFile(const char *path, Opening opening, uint32_t *failure);
@@ -85,6 +87,12 @@ struct FileStamp {
 };
 bool PlatformFileStamp(PlatformFile file, FileStamp *stamp);
 uint32_t ClosePlatformFile(PlatformFile file); // 0, or why the close failed
+// Puts the closed file at from in the place of the one at to, in one step: to is its old self or
+// from, never neither. From first gets to the disk, and natively the permission bits of like (an
+// open file). False, with why, when to is a device or the move failed (from then stays).
+bool ReplacePlatformFile(const char *from, const char *to, PlatformFile like, uint32_t *failure);
+// Removes the closed file at path; false, with why, when it could not.
+bool DeletePlatformFile(const char *path, uint32_t *failure);
 
 enum FailureKind : int32_t {
     FAILURE_OTHER, // the platform's words tell
@@ -99,6 +107,7 @@ enum FailureKind : int32_t {
     FAILURE_NETWORK_GONE,
     FAILURE_NOT_REGULAR, // FAILURE_CODE_NOT_REGULAR
     FAILURE_CHANGED,     // FAILURE_CODE_CHANGED
+    FAILURE_EXISTS,      // a new file's name is taken
 };
 FailureKind ClassifyFailure(uint32_t code);
 // The platform's words for code, UTF-8 on one line, into text (capacity bytes with the zero);

@@ -4,8 +4,10 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -55,6 +57,7 @@ int FlagsFor(Opening opening) {
     case OPENING_READ_SHARED: return O_RDONLY;
     case OPENING_READ_WRITE: return O_RDWR | O_CREAT;
     case OPENING_NEW: return O_WRONLY | O_CREAT | O_TRUNC;
+    case OPENING_CREATE: return O_RDWR | O_CREAT | O_EXCL;
     case OPENING_EXCLUSIVE:
     case OPENING_UPDATE: return O_RDWR;
     }
@@ -280,6 +283,33 @@ uint32_t ClosePlatformFile(PlatformFile file) {
     return close(DescriptorOf(file)) == 0 || errno == EINTR ? 0 : static_cast<uint32_t>(errno);
 }
 
+// Both names are looked up in their folders as the opens do, for paths of any length. The file
+// moved gets like's permission bits, whatever the process's umask, and reaches the disk before
+// the rename makes it the file at to.
+bool ReplacePlatformFile(const char *from, const char *to, PlatformFile like, uint32_t *failure) {
+    size_t fromAt = LastNameAt(from), toAt = LastNameAt(to);
+    int fromFolder = AT_FDCWD, toFolder = AT_FDCWD, descriptor = -1;
+    struct stat model {};
+    bool done =
+        OpenHoldingFolder(from, fromAt, &fromFolder) && OpenHoldingFolder(to, toAt, &toFolder) &&
+        (descriptor = openat(fromFolder, from + fromAt, O_RDONLY | O_NOFOLLOW | O_CLOEXEC)) >= 0 &&
+        fstat(DescriptorOf(like), &model) == 0 && fchmod(descriptor, model.st_mode & 07777) == 0 &&
+        fsync(descriptor) == 0 && renameat(fromFolder, from + fromAt, toFolder, to + toAt) == 0;
+    *failure = done ? 0 : static_cast<uint32_t>(errno);
+    for (int opened : {descriptor, fromFolder, toFolder})
+        if (opened >= 0) close(opened);
+    return done;
+}
+
+bool DeletePlatformFile(const char *path, uint32_t *failure) {
+    size_t nameAt = LastNameAt(path);
+    int folder = AT_FDCWD;
+    bool done = OpenHoldingFolder(path, nameAt, &folder) && unlinkat(folder, path + nameAt, 0) == 0;
+    *failure = done ? 0 : static_cast<uint32_t>(errno);
+    if (folder >= 0) close(folder);
+    return done;
+}
+
 FailureKind ClassifyFailure(uint32_t code) {
     switch (static_cast<int>(code)) {
     case ENOENT:
@@ -297,6 +327,7 @@ FailureKind ClassifyFailure(uint32_t code) {
     case ENOTCONN:
     case ENETDOWN:
     case ENETUNREACH: return FAILURE_NETWORK_GONE;
+    case EEXIST: return FAILURE_EXISTS;
     default: break;
     }
     if (code == FAILURE_CODE_NOT_REGULAR) return FAILURE_NOT_REGULAR;

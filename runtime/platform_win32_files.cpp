@@ -107,6 +107,8 @@ HANDLE CreateFor(const wchar_t *name, Opening opening) {
     }
     case OPENING_EXCLUSIVE:
         return CreateFileW(name, READ_WRITE, 0, nullptr, OPEN_EXISTING, NORMAL, nullptr);
+    case OPENING_CREATE:
+        return CreateFileW(name, READ_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, NORMAL, nullptr);
     case OPENING_UPDATE:
         // A read-only file is refused here too: Windows refuses it, but a process running with
         // full rights on a system that only emulates the attribute would get write access.
@@ -236,6 +238,38 @@ uint32_t ClosePlatformFile(PlatformFile file) {
     return CloseHandle(HandleOf(file)) ? 0 : LastFailure();
 }
 
+// The file moved keeps its own rights (those its folder gave it); MOVEFILE_WRITE_THROUGH returns
+// only when the move and the file's bytes are on the disk.
+bool ReplacePlatformFile(const char *from, const char *to, PlatformFile, uint32_t *failure) {
+    PathName source(from), target(to);
+    if (!source.Get() || !target.Get()) {
+        *failure = ERROR_NOT_ENOUGH_MEMORY;
+        return false;
+    }
+    if (NamesDevice(target.Get(), target.Length())) {
+        *failure = FAILURE_CODE_NOT_REGULAR;
+        return false;
+    }
+    source.Lengthen();
+    target.Lengthen();
+    if (MoveFileExW(source.Get(), target.Get(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    *failure = LastFailure();
+    return false;
+}
+
+bool DeletePlatformFile(const char *path, uint32_t *failure) {
+    PathName name(path);
+    if (!name.Get()) {
+        *failure = ERROR_NOT_ENOUGH_MEMORY;
+        return false;
+    }
+    name.Lengthen();
+    if (DeleteFileW(name.Get())) return true;
+    *failure = LastFailure();
+    return false;
+}
+
 FailureKind ClassifyFailure(uint32_t code) {
     switch (code) {
     case ERROR_FILE_NOT_FOUND:
@@ -259,6 +293,8 @@ FailureKind ClassifyFailure(uint32_t code) {
     case ERROR_NETWORK_UNREACHABLE: return FAILURE_NETWORK_GONE;
     case FAILURE_CODE_NOT_REGULAR: return FAILURE_NOT_REGULAR;
     case FAILURE_CODE_CHANGED: return FAILURE_CHANGED;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS: return FAILURE_EXISTS;
     default: return FAILURE_OTHER;
     }
 }

@@ -630,6 +630,7 @@ TEST(CommandLine, PatchesOrChecksEveryNamedFileAndReports) {
 // the file's bytes, and its modification time where it stays as it was.
 TEST(CommandLine, SetsBytesAndChecksTheStructure) {
     std::string path = testfiles::Folder("Prüf Ordner") + "seriennummer ä.hex";
+    std::string hexOutput = testfiles::Folder("Prüf Ordner") + "ausgabe.hex";
     std::string outputPath = testfiles::Folder("checksumme output") + "report.txt";
     std::vector<mixed::EditRow> rows = mixed::EditRows();
     // The exe's own: /checksum=, /set= and /fill= are those switches whatever the value holds,
@@ -656,17 +657,21 @@ TEST(CommandLine, SetsBytesAndChecksTheStructure) {
         bool fileFirst = (&row - rows.data()) % 2 == 1;
         std::string arguments = fileFirst ? "\"" + path + "\"" : "";
         for (const std::string &option : row.options)
-            arguments += (arguments.empty() ? "" : " ") + option;
+            arguments += (arguments.empty() ? "" : " ") +
+                         mixed::WithPath(option, "\"" + path + "\"", "\"" + hexOutput + "\"");
         if (!fileFirst) arguments += " \"" + path + "\"";
         testfiles::Remove(outputPath);
+        testfiles::Remove(hexOutput);
         Tool tool;
         ASSERT_TRUE(tool.Start(arguments, outputPath));
         EXPECT_EQ(tool.WaitForExit(), row.exitCode);
-        EXPECT_EQ(testfiles::Read(outputPath), mixed::WithPath(row.err + row.out, path));
+        EXPECT_EQ(testfiles::Read(outputPath), mixed::WithPath(row.err + row.out, path, hexOutput));
         EXPECT_EQ(testfiles::Read(path), row.after);
         if (row.after == row.before) {
             EXPECT_EQ(testfiles::WrittenAt(path), before);
         }
+        EXPECT_EQ(testfiles::Read(hexOutput), row.output.empty() ? "<missing>" : row.output);
+        EXPECT_FALSE(testfiles::Exists(hexOutput + ".1.tmp") || testfiles::Exists(path + ".1.tmp"));
     }
     testfiles::Remove(path);
 }

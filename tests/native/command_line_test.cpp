@@ -229,26 +229,33 @@ TEST(NativeCommandLine, PatchesOrChecksEveryNamedFileAndReports) {
 // --set and --strict (tests/support/mixed_file.h): the exit code, both streams, the file's bytes,
 // and its modification time where it stays as it was.
 TEST(NativeCommandLine, SetsBytesAndChecksTheStructure) {
-    std::string path = testfiles::Folder("checksumme native") + "serial \xC3\xA4.hex";
+    std::string folder = testfiles::Folder("checksumme native");
+    std::string path = folder + "serial \xC3\xA4.hex", output = folder + "aus gabe.hex";
     const std::vector<mixed::EditRow> rows = mixed::EditRows();
     for (const mixed::EditRow &row : rows) {
         SCOPED_TRACE(row.name);
         ASSERT_TRUE(testfiles::Write(path, row.before));
+        testfiles::Remove(output);
         int64_t before = testfiles::MakeOld(path);
         // Every other row names the file first: options after it mean the same.
         bool fileFirst = (&row - rows.data()) % 2 == 1;
-        std::vector<std::string> arguments = row.options;
+        std::vector<std::string> arguments;
+        for (const std::string &option : row.options)
+            arguments.push_back(mixed::WithPath(option, path, output));
         arguments.insert(fileFirst ? arguments.begin() : arguments.end(), path);
         Outcome run = RunTool(arguments);
         EXPECT_EQ(run.exitCode, row.exitCode);
-        EXPECT_EQ(run.out, mixed::WithPath(row.out, path));
-        EXPECT_EQ(run.err, mixed::WithPath(row.err, path));
+        EXPECT_EQ(run.out, mixed::WithPath(row.out, path, output));
+        EXPECT_EQ(run.err, mixed::WithPath(row.err, path, output));
         EXPECT_EQ(testfiles::Read(path), row.after);
         if (row.after == row.before) {
             EXPECT_EQ(testfiles::WrittenAt(path), before);
         }
+        EXPECT_EQ(testfiles::Read(output), row.output.empty() ? "<missing>" : row.output);
+        EXPECT_FALSE(testfiles::Exists(output + ".1.tmp") || testfiles::Exists(path + ".1.tmp"));
     }
     testfiles::Remove(path);
+    testfiles::Remove(output);
 }
 
 // The jobs of --checksum as srec_cat does them, for crc32 (little-endian) and sum16

@@ -194,4 +194,72 @@ TEST(SetCommand, EveryValueStoredIsFoundByTheCheck) {
     testfiles::Remove(path);
 }
 
+// -o FILE makes of FILE what editing in place makes of the input, in every mode that writes,
+// with the same report and exit code, and the input keeps its bytes and time: random layouts
+// of the model, patched, --set or --checksum, FILE new (with the input's permission bits) or
+// there already (keeping its own). Where the rename fails, FILE stays and no copy is left.
+TEST(SetCommand, OutputIsTheEditInPlace) {
+    InitFileChannels();
+    InitArguments();
+    std::string folder = testfiles::Folder("set command");
+    std::string input = folder + "input.hex", inPlace = folder + "in place.hex",
+                output = folder + "output.hex";
+    std::mt19937 rng(37);
+    for (int round = 0; round < 200; ++round) {
+        SCOPED_TRACE(round);
+        std::string file = model::RandomLayout(rng);
+        auto image = model::Image(file);
+        uint64_t held = image.empty() ? 0 : image.begin()->first;
+        std::string at = std::to_string(held),
+                    range = std::to_string(held + 2) + "-" + std::to_string(held + 40);
+        std::vector<std::string> options[] = {
+            {}, {"--set", at + "=A5"}, {"--checksum", "crc16-xmodem:" + range + "@" + at}};
+        std::vector<std::string> edit = options[rng() % 3];
+        bool existing = rng() % 2, failing = round % 50 == 49;
+        ASSERT_TRUE(testfiles::Write(input, file) && testfiles::Write(inPlace, file));
+        chmod(input.c_str(), 0640);
+        testfiles::Remove(output);
+        if (existing) {
+            ASSERT_TRUE(testfiles::Write(output, "old"));
+            chmod(output.c_str(), 0604);
+        }
+        int64_t time = testfiles::MakeOld(input);
+        std::string out, error, outThere, errorThere;
+        edit.push_back(inPlace);
+        int32_t exitCode = RunInProcess(edit, &out, &error);
+        edit.back() = input;
+        edit.insert(rng() % 2 ? edit.begin() : edit.end() - 1, {"-o", output});
+        faults::Scope scope;
+        if (failing) faults::Fail(faults::REPLACE, 1, EIO);
+        int32_t exitThere = RunInProcess(edit, &outThere, &errorThere);
+        EXPECT_EQ(testfiles::Read(input), file);
+        EXPECT_EQ(testfiles::WrittenAt(input), time);
+        EXPECT_FALSE(testfiles::Exists(output + ".1.tmp"));
+        if (failing) {
+            EXPECT_EQ(exitThere, EXIT_FAILED);
+            EXPECT_EQ(testfiles::Read(output), existing ? "old" : "<missing>");
+            continue;
+        }
+        EXPECT_EQ(exitThere, exitCode);
+        auto named = [&](std::string report) { // the in-place file's report, naming FILE
+            for (size_t found = report.find(inPlace); found != std::string::npos;
+                 found = report.find(inPlace))
+                report.replace(found, inPlace.size(), output);
+            return report;
+        };
+        EXPECT_EQ(outThere, named(out)) << file;
+        EXPECT_EQ(errorThere, named(error)) << file;
+        EXPECT_EQ(testfiles::Read(output), exitCode == EXIT_DONE ? testfiles::Read(inPlace)
+                                           : existing            ? "old"
+                                                                 : "<missing>");
+        struct stat status {};
+        stat(output.c_str(), &status);
+        if (exitCode == EXIT_DONE) {
+            EXPECT_EQ(status.st_mode & 0777, existing ? 0604u : 0640u);
+        }
+    }
+    for (const std::string &path : {input, inPlace, output})
+        testfiles::Remove(path);
+}
+
 } // namespace

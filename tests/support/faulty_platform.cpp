@@ -11,6 +11,7 @@
 #define ResizePlatformBlock RealResizePlatformBlock
 #define PlatformFileStamp RealPlatformFileStamp
 #define PlatformFileSize RealPlatformFileSize
+#define ReplacePlatformFile RealReplacePlatformFile
 #ifdef _WIN32
 #include <windows.h>
 HANDLE FaultyCreateFileW(LPCWSTR name, DWORD access, DWORD sharing, LPSECURITY_ATTRIBUTES security,
@@ -33,6 +34,7 @@ HANDLE FaultyCreateFileW(LPCWSTR name, DWORD access, DWORD sharing, LPSECURITY_A
 #undef ResizePlatformBlock
 #undef PlatformFileStamp
 #undef PlatformFileSize
+#undef ReplacePlatformFile
 
 #include "tests/support/faulty_platform.h"
 
@@ -53,8 +55,8 @@ struct Action {
     void (*run)(void *context);
     void *context;
 };
-Armed armed[SIZE + 1] = {};
-Action actions[SIZE + 1] = {};
+Armed armed[REPLACE + 1] = {};
+Action actions[REPLACE + 1] = {};
 size_t allocationSize = 0;
 
 // Counts the call; true when it is to fail (its code then in *failure).
@@ -146,6 +148,11 @@ void *AllocatePlatformBlock(PlatformHeap heap, size_t size) {
 int64_t PlatformFileSize(PlatformFile file) {
     if (faults::Failing(faults::SIZE, nullptr)) return -1;
     return RealPlatformFileSize(file);
+}
+
+bool ReplacePlatformFile(const char *from, const char *to, PlatformFile like, uint32_t *failure) {
+    if (faults::Failing(faults::REPLACE, failure)) return false;
+    return RealReplacePlatformFile(from, to, like, failure);
 }
 
 bool PlatformFileStamp(PlatformFile file, FileStamp *stamp) {

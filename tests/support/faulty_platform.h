@@ -6,14 +6,14 @@
  *
  * Fail(call, nth, code) makes the nth call of that kind from now fail with code, as the system
  * would report it: a read, write (also a write behind) or seek gives -1, an allocation or a
- * resize null, a close the code (the file is closed all the same), a stamp false; on Windows an
- * open (each CreateFileW the platform makes; POSIX opens are not counted) INVALID_HANDLE_VALUE. A
- * negative nth fails every such call until the next Fail or Clear; 0 fails none but counts them.
- * Calls(call) counts the calls of that kind since its last Fail; Fired(call) tells whether the
- * armed failure happened. Allocations count only blocks of the size given to OnlyAllocationsOf
- * (0: every size). Before(call, nth, action) runs action right before the nth call of that kind
- * from now, as another program would act in between; it counts on its own, so a failure and an
- * action of the same kind combine.
+ * resize null, a close the code (the file is closed all the same), a stamp or a replace false; on
+ * Windows an open (each CreateFileW the platform makes; POSIX opens are not counted)
+ * INVALID_HANDLE_VALUE. A negative nth fails every such call until the next Fail or Clear; 0 fails
+ * none but counts them. Calls(call) counts the calls of that kind since its last Fail; Fired(call)
+ * tells whether the armed failure happened. Allocations count only blocks of the size given to
+ * OnlyAllocationsOf (0: every size). Before(call, nth, action) runs action right before the nth
+ * call of that kind from now, as another program would act in between; it counts on its own, so a
+ * failure and an action of the same kind combine.
  */
 #pragma once
 
@@ -22,7 +22,7 @@
 
 namespace faults {
 
-enum Call { READ, WRITE, SEEK, ALLOCATE, CLOSE, STAMP, OPEN, RESIZE, SIZE };
+enum Call { READ, WRITE, SEEK, ALLOCATE, CLOSE, STAMP, OPEN, RESIZE, SIZE, REPLACE };
 
 void Fail(Call call, int64_t nth, uint32_t code = 1);
 int64_t Calls(Call call);

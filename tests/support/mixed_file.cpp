@@ -9,12 +9,14 @@ namespace mixed {
 const std::string END = "\r\n", AT_LINE = "(", AT_LINE_END = "): ", FAILED = "";
 const std::string SET = "/Set", STRICT = "/strict", CHECK = "/check", SET_NAME = "/set ";
 const std::string CHECKSUM = "/Checksum", FILL = "/fill", CHECKSUM_NAME = "/checksum ";
-const std::string QUIET = "/q", GET = "/get", GET_NAME = "/get ";
+const std::string QUIET = "/q", GET = "/get", GET_NAME = "/get ", OUTPUT = "/O",
+                  OUTPUT_NAME = "/o ";
 #else
 const std::string END = "\n", AT_LINE = ":", AT_LINE_END = ": ", FAILED = "checksumme: ";
 const std::string SET = "--set", STRICT = "--strict", CHECK = "--check", SET_NAME = "--set ";
 const std::string CHECKSUM = "--checksum", FILL = "--fill", CHECKSUM_NAME = "--checksum ";
-const std::string QUIET = "-q", GET = "--get", GET_NAME = "--get ";
+const std::string QUIET = "-q", GET = "--get", GET_NAME = "--get ", OUTPUT = "-o",
+                  OUTPUT_NAME = "-o ";
 #endif
 // A fault of the command line: one line, then where to read more.
 const std::string FAULT = "checksumme: ",
@@ -181,6 +183,23 @@ std::vector<EditRow> EditRows() {
         {"strict, no data records", {STRICT}, ":00000001FF\n", ":00000001FF\n", 2,
          at(1) + "no data records" + END + "%F: 1 record" + checked + "1 structure finding" + END, ""},
         {"check, the same layout", {CHECK}, layout, layout, 0, "%F: 6 records, 0 wrong, 0 lines not well-formed records" + END, ""},
+        // With -o the input stays, and %O holds the result; what fails leaves no %O.
+        {"output, patched", {OUTPUT, "%O"}, serial, serial, 0,
+         "%O" + AT_LINE + "4" + AT_LINE_END + "checksum 00 corrected to ff" + END +
+         "%O: 4 records, 1 corrected, 0 lines left unchanged" + END, "", ":020000040800F2\r\n:04FFF000DEADBEEFD5 // serial\r\n"
+         ":02fff400010208\r\n:00000001ff\r\n"},
+        {"output, set and stored, quiet", {CHECKSUM, "crc32:0-15@16", "--output=%O", QUIET}, image, image, 0, "", "", imageStored},
+        {"output, nothing to change", {OUTPUT, "%O", QUIET}, set, set, 0, "", "", set},
+        {"output, the edit refused", {SET, "0x20000=AA", OUTPUT, "%O"}, wraps, wraps, 1, "",
+         FAILED + "%O: 0x00020000 is in no data record, nothing set" + END},
+        {"output, the input itself", {OUTPUT, "%F"}, set, set, 1, "",
+         FAULT + OUTPUT_NAME + "%F: is the input file itself; leave out " + OUTPUT_NAME + "to edit it in place" + FAULT_END},
+        {"output, with a check", {CHECK, OUTPUT, "%O"}, set, set, 1, "",
+         FAULT + OUTPUT_NAME + "%O: only with a call that writes (patching, " + SET_NAME.substr(0, SET_NAME.size() - 1) + ", " + CHECKSUM_NAME.substr(0, CHECKSUM_NAME.size() - 1) +
+         " with @ADDRESS)" + FAULT_END},
+        {"output, two inputs", {OUTPUT, "%O", "%F"}, set, set, 1, "", FAULT + OUTPUT_NAME + "%O: takes exactly one input file" + FAULT_END},
+        {"output, twice", {OUTPUT, "%O", OUTPUT, "%O"}, set, set, 1, "",
+         FAULT + OUTPUT_NAME + "%O and " + OUTPUT_NAME + "%O: one output file only" + FAULT_END},
         {"checksum, stored little-endian", {CHECKSUM, "crc32:0-15@16"}, image, imageStored, 0,
          at(2) + "set 0x00000010 to 0x00000013" + END + at(2) + crc + ", stored at 0x00000010 (little-endian)" + END +
          "%F: 3 records, 1 set" + setSummary + END, ""},
@@ -303,10 +322,11 @@ std::string ScrambledLayout(uint32_t records) {
     return file + ":00000001FF\n";
 }
 
-std::string WithPath(std::string report, const std::string &path) {
-    for (size_t at = report.find("%F"); at != std::string::npos;
-         at = report.find("%F", at + path.size()))
-        report.replace(at, 2, path);
+std::string WithPath(std::string report, const std::string &path, const std::string &output) {
+    for (const auto &[mark, text] : {std::pair{"%F", path}, std::pair{"%O", output}})
+        for (size_t at = report.find(mark); at != std::string::npos;
+             at = report.find(mark, at + text.size()))
+            report.replace(at, 2, text);
     return report;
 }
 

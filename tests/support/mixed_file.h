@@ -20,16 +20,20 @@ std::string Report(const std::string &path, bool checking); // its findings and 
 
 // One run on one file, named last: the file before and after, the exit code, and the report
 // (%F for the path) on the standard output and, natively, on the standard error (on Windows
-// both go to the standard output).
+// both go to the standard output). Where the options name %O, an output file beside the file
+// (missing before the run), it holds output after it ("": still missing), and no ".1.tmp" file
+// is left beside either.
 struct EditRow {
     const char *name;
     std::vector<std::string> options;
     std::string before, after;
     int exitCode;
     std::string out, err;
+    std::string output = "";
 };
 std::vector<EditRow> EditRows();
-std::string WithPath(std::string report, const std::string &path); // %F made the path
+// %F made the path and %O the output's.
+std::string WithPath(std::string report, const std::string &path, const std::string &output = "");
 
 // Data records in the one order that made the strict check's address ranges a chain when they
 // were balanced by chance (a treap whose priorities were each range's number, scrambled): data

@@ -1,0 +1,120 @@
+// SPDX-License-Identifier: MIT
+#include "app/output_file.h"
+
+#include "app/command_line.h"
+#include "app/file_walks.h"
+#include "app/report.h"
+#include "app/set_files.h"
+#include "runtime/platform.h"
+#include "runtime/registry.h"
+#include "runtime/standard_output.h"
+#include "runtime/strings.h"
+
+#include <cstring>
+
+namespace {
+
+// A new file beside path, named after it with ".N.tmp", N from 1 to the first name that is free;
+// its name, main heap, in *name. 0 when none could be made (why in *failure).
+PlatformFile CreateBeside(const char *path, char **name, uint32_t *failure) {
+    auto length = static_cast<size_t>(StringLength(path));
+    *name = static_cast<char *>(MainHeapAlloc(length + sizeof ".99.tmp"));
+    std::memcpy(*name, path, length);
+    PlatformFile file = 0;
+    for (int32_t n = 1; n < 100 && !file; ++n) {
+        char *at = *name + length;
+        *at++ = '.';
+        if (n >= 10) *at++ = static_cast<char>('0' + n / 10);
+        *at++ = static_cast<char>('0' + n % 10);
+        std::memcpy(at, ".tmp", sizeof ".tmp");
+        file = OpenPlatformFile(*name, OPENING_CREATE, failure);
+        if (!file && ClassifyFailure(*failure) != FAILURE_EXISTS) break;
+    }
+    return file;
+}
+
+// All of the input's bytes into the copy: 0, or why not, with *writing when the copy failed. An
+// input whose size changed while it was read fails as changed.
+uint32_t CopyBytes(PlatformFile from, PlatformFile to, bool *writing) {
+    auto *buffer = static_cast<char *>(MainHeapAlloc(FILE_BUFFER_SIZE));
+    uint32_t failure = 0;
+    int64_t copied = 0;
+    int32_t got = 0;
+    while (!failure && (got = ReadPlatformFile(from, buffer, FILE_BUFFER_SIZE, &failure)) > 0) {
+        for (int32_t done = 0; done < got && !failure;) {
+            int32_t written = WritePlatformFile(to, buffer + done, got - done, &failure);
+            *writing = written < 0;
+            done += written;
+        }
+        copied += got;
+    }
+    MainHeapFree(buffer);
+    if (!failure && copied != PlatformFileSize(from)) failure = FAILURE_CODE_CHANGED;
+    return failure;
+}
+
+// The in-place edit of the copy at path, reported as FILE: the exit code.
+int32_t EditCopy(const CommandLine &command, const char *path, const char *shown) {
+    if (command.mode == COMMAND_SET) return SetCopiedBytes(command, path, shown);
+    bool reporting = !command.quiet && OpenStandardOutput() != 0;
+    bool failed = PatchFileAs(path, shown, reporting).failed;
+    return EndReport() && !failed ? EXIT_DONE : EXIT_FAILED;
+}
+
+} // namespace
+
+int32_t WriteOutputFile(const CommandLine &command) {
+    OwnedString input, argument;
+    TakeArgument(command.files[0], input);
+    TakeArgument(command.output, argument);
+    const char *output = SettingText(argument.Text());
+    Report in{}, out{};
+    BeginReport(in, input.Text(), false);
+    BeginReport(out, output, false);
+    WalkTally opening{};
+    PlatformFile from = OpenPlatformFile(input.Text(), OPENING_READ, &opening.failure);
+    if (!from) {
+        ReportFailure(in, 0, opening);
+        EndReport();
+        return EXIT_FAILED;
+    }
+    // FILE as it is now: its permission bits to keep, and whether it is the input.
+    PlatformFile existing = OpenPlatformFile(output, OPENING_READ_SHARED, &opening.failure);
+    FileStamp one{}, other{};
+    bool same = existing && PlatformFileStamp(from, &one) && PlatformFileStamp(existing, &other) &&
+                one.volume == other.volume && one.index == other.index;
+    char *copy = nullptr;
+    PlatformFile to = 0;
+    uint32_t failure = 0;
+    bool writing = true;
+    if (same) {
+        CommandLine fault = command;
+        fault.fault = FAULT_OUTPUT_IS_INPUT;
+        fault.faultArgument = fault.otherArgument = command.output;
+        ReportCommandFault(fault);
+    } else if (!existing && ClassifyFailure(opening.failure) != FAILURE_NOT_FOUND) {
+        ReportFailure(out, 0, opening);
+    } else if ((to = CreateBeside(output, &copy, &failure)) != 0) {
+        writing = false;
+        failure = CopyBytes(from, to, &writing);
+        if (uint32_t closed = ClosePlatformFile(to); closed && !failure) {
+            failure = closed;
+            writing = true;
+        }
+    }
+    int32_t exitCode = EXIT_FAILED;
+    bool ended = to && !failure; // the edit ends the report
+    if (ended) exitCode = EditCopy(command, copy, output);
+    if (exitCode == EXIT_DONE &&
+        !ReplacePlatformFile(copy, output, existing ? existing : from, &failure)) {
+        exitCode = EXIT_FAILED;
+        ended = false;
+    }
+    if (failure) ReportNotCopied(writing ? out : in, failure, writing);
+    uint32_t ignored = 0;
+    if (to && exitCode != EXIT_DONE) DeletePlatformFile(copy, &ignored);
+    if (copy) MainHeapFree(copy);
+    if (existing) ClosePlatformFile(existing);
+    ClosePlatformFile(from);
+    return ended || EndReport() ? exitCode : EXIT_FAILED;
+}
