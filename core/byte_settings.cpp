@@ -49,9 +49,10 @@ bool ReadSettingNumber(const char **at, const char *ends, uint64_t most, uint64_
     for (; *end && !std::strchr(ends, *end); ++end) {
         int32_t value = HexDigitValue(static_cast<unsigned char>(*end));
         if (value < 0 || (!hex && value > 9)) return false;
-        uint64_t base = hex ? 16 : 10, digit = static_cast<uint64_t>(value);
-        if (digit > most || *number > (most - digit) / base) return false; // more than most
-        *number = *number * base + digit;
+        // More than most, or than 64 bits hold (a sum that wraps is less than its digit).
+        if (*number > (hex ? UINT64_MAX / 16 : UINT64_MAX / 10)) return false;
+        *number = *number * (hex ? 16 : 10) + static_cast<uint64_t>(value);
+        if (*number < static_cast<uint64_t>(value) || *number > most) return false;
     }
     *at = end;
     return end > digits;
