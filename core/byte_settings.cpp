@@ -129,13 +129,9 @@ SettingRead AddByteSettingValue(ByteSettingList &list, const ByteSetting &settin
     if (EndOf(setting) - 1 > HIGHEST_ADDRESS) return SETTING_PAST_END;
     if (list.count == list.capacity) {
         int32_t capacity = list.capacity ? 2 * list.capacity : 4;
-        auto *items = static_cast<ByteSetting *>(
-            MainHeapAlloc(static_cast<size_t>(capacity) * sizeof(ByteSetting)));
-        if (list.items) {
-            std::memcpy(items, list.items, static_cast<size_t>(list.count) * sizeof(ByteSetting));
-            MainHeapFree(list.items);
-        }
-        list.items = items;
+        list.items = static_cast<ByteSetting *>(
+            MainHeapMove(list.items, static_cast<size_t>(list.count) * sizeof(ByteSetting),
+                         static_cast<size_t>(capacity) * sizeof(ByteSetting)));
         list.capacity = capacity;
     }
     list.items[list.count++] = setting;

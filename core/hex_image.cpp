@@ -18,13 +18,8 @@ void *Grown(void *block, int64_t &capacity, int64_t used, int64_t needed, size_t
     int64_t grown = capacity ? capacity : 64;
     while (grown < needed)
         grown *= 2;
-    void *larger = MainHeapAlloc(static_cast<size_t>(grown) * size);
-    if (block) {
-        std::memcpy(larger, block, static_cast<size_t>(used) * size);
-        MainHeapFree(block);
-    }
     capacity = grown;
-    return larger;
+    return MainHeapMove(block, static_cast<size_t>(used) * size, static_cast<size_t>(grown) * size);
 }
 
 template <typename T> void Reserve(T *&block, int64_t &capacity, int64_t used, int64_t needed) {
