@@ -250,12 +250,7 @@ void ReportGot(const Report &report, int64_t line, const GetJob &get, const uint
         uint64_t number = 0;
         for (int32_t k = 0; k < get.count; ++k)
             number |= uint64_t{held[get.bigEndian ? get.count - 1 - k : k]} << 8 * k;
-        char *end = text + sizeof text, *at = end;
-        do {
-            *--at = static_cast<char>('0' + number % 10);
-            number /= 10;
-        } while (number);
-        value = {at, static_cast<int32_t>(end - at)};
+        value = {text, FormatUnsigned(number, text)};
     }
     if (quiet)
         WriteTemplate(texts::CHECKSUM_VALUE, {value});

@@ -5,7 +5,6 @@
 
 #include <bit>
 #include <cassert>
-#include <cstring>
 
 // A range of addresses inside one page that records of `each` bytes on consecutive lines hold,
 // one after another in rising or falling order of addresses: the first record's bytes at start
@@ -98,14 +97,9 @@ void AddRange(HeldAddresses &held, AddressPage &page, uint32_t from, uint32_t co
     }
     if (page.count == page.capacity) {
         int32_t capacity = page.capacity ? 2 * page.capacity : 4;
-        auto *ranges = static_cast<AddressRange *>(
-            MainHeapAlloc(static_cast<size_t>(capacity) * sizeof(AddressRange)));
-        if (page.ranges) {
-            std::memcpy(ranges, page.ranges,
-                        static_cast<size_t>(page.count) * sizeof(AddressRange));
-            MainHeapFree(page.ranges);
-        }
-        page.ranges = ranges;
+        page.ranges = static_cast<AddressRange *>(
+            MainHeapMove(page.ranges, static_cast<size_t>(page.count) * sizeof(AddressRange),
+                         static_cast<size_t>(capacity) * sizeof(AddressRange)));
         page.capacity = capacity;
     }
     page.ranges[page.count++] = {from, count, line, count, false};

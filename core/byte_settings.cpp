@@ -49,9 +49,10 @@ bool ReadSettingNumber(const char **at, const char *ends, uint64_t most, uint64_
     for (; *end && !std::strchr(ends, *end); ++end) {
         int32_t value = HexDigitValue(static_cast<unsigned char>(*end));
         if (value < 0 || (!hex && value > 9)) return false;
-        uint64_t base = hex ? 16 : 10, digit = static_cast<uint64_t>(value);
-        if (digit > most || *number > (most - digit) / base) return false; // more than most
-        *number = *number * base + digit;
+        // More than most, or than 64 bits hold (a sum that wraps is less than its digit).
+        if (*number > (hex ? UINT64_MAX / 16 : UINT64_MAX / 10)) return false;
+        *number = *number * (hex ? 16 : 10) + static_cast<uint64_t>(value);
+        if (*number < static_cast<uint64_t>(value) || *number > most) return false;
     }
     *at = end;
     return end > digits;
@@ -128,13 +129,9 @@ SettingRead AddByteSettingValue(ByteSettingList &list, const ByteSetting &settin
     if (EndOf(setting) - 1 > HIGHEST_ADDRESS) return SETTING_PAST_END;
     if (list.count == list.capacity) {
         int32_t capacity = list.capacity ? 2 * list.capacity : 4;
-        auto *items = static_cast<ByteSetting *>(
-            MainHeapAlloc(static_cast<size_t>(capacity) * sizeof(ByteSetting)));
-        if (list.items) {
-            std::memcpy(items, list.items, static_cast<size_t>(list.count) * sizeof(ByteSetting));
-            MainHeapFree(list.items);
-        }
-        list.items = items;
+        list.items = static_cast<ByteSetting *>(
+            MainHeapMove(list.items, static_cast<size_t>(list.count) * sizeof(ByteSetting),
+                         static_cast<size_t>(capacity) * sizeof(ByteSetting)));
         list.capacity = capacity;
     }
     list.items[list.count++] = setting;

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 /*
  * HeapSort orders count elements in place by before(a, b) (a strict order): n log n steps for
- * any order, no memory beyond the elements, nothing that fails.
+ * any order, no memory beyond the elements, nothing that fails. One sort serves every element
+ * type (SortBytes, on elements of size bytes); the template only tells it the type.
  */
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace heap_sort {
@@ -15,22 +17,19 @@ template <typename T> void Swap(T &a, T &b) {
     b = moved;
 }
 
-template <typename T, typename Before>
-void SiftDown(T *items, int64_t at, int64_t count, Before before) {
-    for (int64_t child; (child = 2 * at + 1) < count; at = child) {
-        if (child + 1 < count && before(items[child], items[child + 1])) ++child;
-        if (!before(items[at], items[child])) return;
-        Swap(items[at], items[child]);
-    }
-}
+// Whether element a comes before element b, by the order that `order` points to.
+using Compare = bool (*)(const void *order, const void *a, const void *b);
+
+void SortBytes(void *items, int64_t count, size_t size, Compare compare, const void *order);
 
 } // namespace heap_sort
 
 template <typename T, typename Before> void HeapSort(T *items, int64_t count, Before before) {
-    for (int64_t at = count / 2; at-- > 0;)
-        heap_sort::SiftDown(items, at, count, before);
-    for (int64_t end = count; end-- > 1;) {
-        heap_sort::Swap(items[0], items[end]);
-        heap_sort::SiftDown(items, 0, end, before);
-    }
+    heap_sort::SortBytes(
+        items, count, sizeof(T),
+        [](const void *order, const void *a, const void *b) -> bool {
+            return (*static_cast<const Before *>(order))(*static_cast<const T *>(a),
+                                                         *static_cast<const T *>(b));
+        },
+        &before);
 }

@@ -12,19 +12,19 @@
 
 namespace {
 
-// Grows a block of elements to hold at least `needed`, doubling.
-template <typename T> void Reserve(T *&block, int64_t &capacity, int64_t used, int64_t needed) {
-    if (needed <= capacity) return;
+// A block of elements of size bytes each grown to hold at least `needed`, doubling; the first
+// `used` of them kept.
+void *Grown(void *block, int64_t &capacity, int64_t used, int64_t needed, size_t size) {
     int64_t grown = capacity ? capacity : 64;
     while (grown < needed)
         grown *= 2;
-    auto *larger = static_cast<T *>(MainHeapAlloc(static_cast<size_t>(grown) * sizeof(T)));
-    if (block) {
-        std::memcpy(larger, block, static_cast<size_t>(used) * sizeof(T));
-        MainHeapFree(block);
-    }
-    block = larger;
     capacity = grown;
+    return MainHeapMove(block, static_cast<size_t>(used) * size, static_cast<size_t>(grown) * size);
+}
+
+template <typename T> void Reserve(T *&block, int64_t &capacity, int64_t used, int64_t needed) {
+    if (needed > capacity)
+        block = static_cast<T *>(Grown(block, capacity, used, needed, sizeof(T)));
 }
 
 bool Before(const ImageRun &a, const ImageRun &b) {

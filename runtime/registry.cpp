@@ -82,6 +82,15 @@ void MainHeapFree(void *block) {
     FreePlatformBlock(mainHeap, block);
 }
 
+void *MainHeapMove(void *block, size_t kept, size_t size) {
+    void *moved = MainHeapAlloc(size);
+    if (block) {
+        std::memcpy(moved, block, kept);
+        MainHeapFree(block);
+    }
+    return moved;
+}
+
 ObjectRegistry *CreateObjectRegistry(int32_t recordSize, int32_t step, ReleaseRoutine release) {
     auto *registry = static_cast<ObjectRegistry *>(MainHeapAlloc(sizeof(ObjectRegistry)));
     registry->recordSize = recordSize;

@@ -61,6 +61,9 @@ void DestroyListHeap();
 void *MainHeapAlloc(size_t size);    // zero-filled
 void *MainHeapTryAlloc(size_t size); // zero-filled; null when the heap has no room
 void MainHeapFree(void *block);
+// A block (or null) moved to a new one of size bytes: its first `kept` bytes copied, the rest
+// zero-filled, the old block freed.
+void *MainHeapMove(void *block, size_t kept, size_t size);
 
 ObjectRegistry *CreateObjectRegistry(int32_t recordSize, int32_t step, ReleaseRoutine release);
 void *AllocateObject(ObjectRegistry *registry, int32_t number);

@@ -131,41 +131,65 @@ char *HexText(uint32_t value, int32_t resultStart) {
     return result;
 }
 
-// Written from its last digit back, two digits at a time from a table of the hundred pairs.
-int32_t FormatDecimal(int64_t value, char *out) {
+namespace {
+
+// A number of more than 32 bits divided by a divisor of at most 16 bits, as by hand in four
+// steps of 16 bits each, so that 32-bit arithmetic does it: the 32-bit program has no 64-bit
+// division of its own. Returns the remainder.
+uint32_t DivideLong(uint64_t &value, uint32_t divisor) {
+    uint64_t quotient = 0;
+    uint32_t rest = 0;
+    for (int32_t shift = 48; shift >= 0; shift -= 16) {
+        uint32_t part = rest << 16 | static_cast<uint32_t>(value >> shift & 0xFFFF);
+        quotient = quotient << 16 | part / divisor;
+        rest = part % divisor;
+    }
+    value = quotient;
+    return rest;
+}
+
+} // namespace
+
+// Written from its last digit back, two digits at a time from a table of the hundred pairs, then
+// moved to the front of out.
+int32_t FormatUnsigned(uint64_t value, char *out) {
     static constexpr char PAIRS[] = "00010203040506070809101112131415161718192021222324252627282930"
                                     "31323334353637383940414243444546474849505152535455565758596061"
                                     "62636465666768697071727374757677787980818283848586878889909192"
                                     "93949596979899";
-    // Work on the magnitude as unsigned, so that the lowest value needs no special digits.
-    uint64_t magnitude =
-        value < 0 ? 0u - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-    int32_t length = value < 0 ? 2 : 1;
-    for (uint64_t power = 10; magnitude >= power; power *= 10) {
-        ++length;
-        if (power > UINT64_MAX / 10) break; // 20 digits
-    }
-    out[0] = '-';
-    out[length] = 0;
-    char *at = out + length;
+    char digits[20];
+    char *end = digits + sizeof digits, *at = end;
     // A hundredth by multiplication where the number fits in 32 bits (a line number, a count):
     // exact for every such number, and no division even where this code is made small.
-    while (magnitude >= 100) {
-        uint64_t rest =
-            magnitude < (uint64_t{1} << 32) ? (magnitude * 0x51EB851Fu) >> 37 : magnitude / 100u;
-        auto pair = static_cast<uint32_t>(magnitude - rest * 100u);
-        magnitude = rest;
+    while (value >= 100) {
+        uint32_t pair = 0;
+        if (value < (uint64_t{1} << 32)) {
+            uint64_t rest = (value * 0x51EB851Fu) >> 37;
+            pair = static_cast<uint32_t>(value - rest * 100u);
+            value = rest;
+        } else {
+            pair = DivideLong(value, 100);
+        }
         at -= 2;
-        at[0] = PAIRS[2 * pair];
-        at[1] = PAIRS[2 * pair + 1];
+        std::memcpy(at, PAIRS + 2 * pair, 2);
     }
-    if (magnitude >= 10) {
-        at[-2] = PAIRS[2 * magnitude];
-        at[-1] = PAIRS[2 * magnitude + 1];
+    if (value >= 10) {
+        at -= 2;
+        std::memcpy(at, PAIRS + 2 * value, 2);
     } else {
-        at[-1] = static_cast<char>('0' + magnitude);
+        *--at = static_cast<char>('0' + value);
     }
+    auto length = static_cast<int32_t>(end - at);
+    std::memcpy(out, at, static_cast<size_t>(length));
+    out[length] = 0;
     return length;
+}
+
+// Of the magnitude, as unsigned, so that the lowest value needs no special digits.
+int32_t FormatDecimal(int64_t value, char *out) {
+    if (value >= 0) return FormatUnsigned(static_cast<uint64_t>(value), out);
+    out[0] = '-';
+    return 1 + FormatUnsigned(0u - static_cast<uint64_t>(value), out + 1);
 }
 
 char *DecimalText(int32_t value, int32_t resultStart) {

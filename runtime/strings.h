@@ -36,6 +36,7 @@ char *DecimalText(int32_t value, int32_t resultStart);
 // bytes, with a zero byte behind them; returns their length.
 constexpr int32_t DECIMAL_TEXT_SIZE = 21; // "-9223372036854775808" and its zero byte
 int32_t FormatDecimal(int64_t value, char *out);
+int32_t FormatUnsigned(uint64_t value, char *out); // the same for any unsigned 64-bit value
 char *RightAlign(const char *s, int32_t width, const char *fill, int32_t resultStart);
 void AppendString(const char *s);
 int32_t StringsEqual(const char *a, const char *b);
