@@ -658,7 +658,9 @@ TEST(CommandLine, SetsBytesAndChecksTheStructure) {
         std::string arguments = fileFirst ? "\"" + path + "\"" : "";
         for (const std::string &option : row.options)
             arguments += (arguments.empty() ? "" : " ") +
-                         mixed::WithPath(option, "\"" + path + "\"", "\"" + hexOutput + "\"");
+                         (option.find('%') == std::string::npos
+                              ? option
+                              : "\"" + mixed::WithPath(option, path, hexOutput) + "\"");
         if (!fileFirst) arguments += " \"" + path + "\"";
         testfiles::Remove(outputPath);
         testfiles::Remove(hexOutput);

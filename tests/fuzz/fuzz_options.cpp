@@ -42,6 +42,7 @@ struct Expected {
     size_t faultStart = 0, faultLength = 0;
     bool quiet = false;
     int fill = 0xFF, checksums = 0;
+    int32_t output = -1; // the argument of -o FILE
     std::vector<int32_t> files;
     std::vector<Setting> settings;
     std::vector<Job> jobs; // in the order they are computed
@@ -212,7 +213,7 @@ Expected Fault(Expected expected, CommandFault fault, int32_t argument, int32_t 
 Expected Model(const std::vector<std::string> &arguments) {
     Expected expected;
     bool options = true, check = false, strict = false, set = false;
-    int32_t fillArgument = -1, getArgument = -1;
+    int32_t fillArgument = -1, getArgument = -1, output = -1;
     int32_t count = static_cast<int32_t>(arguments.size());
     for (int32_t index = 0; index < count; ++index) {
         const std::string &text = arguments[index];
@@ -235,6 +236,14 @@ Expected Model(const std::vector<std::string> &arguments) {
         } else if (text == "-h" || text == "--help") {
             expected.mode = COMMAND_USAGE;
             return expected;
+        } else if (text == "-o" || text == "--output" || text.starts_with("-o=") ||
+                   text.starts_with("--output=")) {
+            int32_t at = index;
+            if (text == "-o" || text == "--output") {
+                if (++index == count) return Fault(expected, FAULT_NO_OUTPUT, at, at);
+            }
+            if (output >= 0) return Fault(expected, FAULT_OUTPUT_TWICE, output, index);
+            output = index;
         } else if (text == "--get" || text.starts_with("--get=")) {
             int32_t at = index;
             std::string value;
@@ -347,7 +356,13 @@ Expected Model(const std::vector<std::string> &arguments) {
     set = !check && (set || stored); // (--set values with a check are checked)
     if (set && getArgument >= 0)
         return Fault(expected, FAULT_GET_WITH_WRITE, getArgument, getArgument);
-    if ((expected.checksums > 0 || getArgument >= 0) && !check && !set)
+    if (output >= 0) { // -o: one file, a call that writes
+        if (check || strict || ((expected.checksums > 0 || getArgument >= 0) && !set))
+            return Fault(expected, FAULT_OUTPUT_NOT_WRITING, output, output);
+        if (expected.files.size() != 1) return Fault(expected, FAULT_OUTPUT_FILES, output, output);
+        expected.mode = set ? COMMAND_SET : COMMAND_PATCH;
+        expected.output = output;
+    } else if ((expected.checksums > 0 || getArgument >= 0) && !check && !set)
         expected.mode = files ? COMMAND_PRINT : COMMAND_MISUSED;
     else if (set)
         expected.mode = files ? COMMAND_SET : COMMAND_MISUSED;
@@ -368,9 +383,10 @@ std::string Describe(CommandMode mode, CommandFault fault, int32_t faultArgument
 }
 
 // Quiet, the files, the settings and the checksum values of a call that is understood.
-std::string Contents(bool quiet, int fill, const std::vector<int32_t> &jobs,
+std::string Contents(bool quiet, int fill, int32_t output, const std::vector<int32_t> &jobs,
                      const std::vector<int32_t> &files, const std::vector<Setting> &settings) {
-    std::string text = (quiet ? "quiet\nfill " : "fill ") + std::to_string(fill) + " checksums";
+    std::string text = (quiet ? "quiet\nfill " : "fill ") + std::to_string(fill) + " output " +
+                       std::to_string(output) + " checksums";
     for (int32_t job : jobs)
         text += " " + std::to_string(job);
     text += "\nfiles";
@@ -437,9 +453,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         for (const Job &job : expected.jobs)
             expectedJobs.push_back(job.argument);
         fuzz::Expect("the command line",
-                     call + Contents(expected.quiet, expected.fill, expectedJobs, expected.files,
-                                     expected.settings),
-                     call + Contents(command.quiet, command.fill, jobs, files, settings));
+                     call + Contents(expected.quiet, expected.fill, expected.output, expectedJobs,
+                                     expected.files, expected.settings),
+                     call + Contents(command.quiet, command.fill,
+                                     command.toOutput ? command.output : -1, jobs, files,
+                                     settings));
     }
     ReleaseCommandLine(command);
     SetPlatformArguments(0, nullptr);
