@@ -78,7 +78,7 @@ int32_t WriteOutputFile(const CommandLine &command) {
         EndReport();
         return EXIT_FAILED;
     }
-    // FILE as it is now: its permission bits to keep, and whether it is the input.
+    // FILE as it is now: whether it is the input, or no regular file.
     PlatformFile existing = OpenPlatformFile(output, OPENING_READ_SHARED, &opening.failure);
     FileStamp one{}, other{};
     bool same = existing && PlatformFileStamp(from, &one) && PlatformFileStamp(existing, &other) &&
@@ -102,19 +102,19 @@ int32_t WriteOutputFile(const CommandLine &command) {
             writing = true;
         }
     }
+    if (existing) ClosePlatformFile(existing); // (Windows replaces no file that is open)
     int32_t exitCode = EXIT_FAILED;
     bool ended = to && !failure; // the edit ends the report
     if (ended) exitCode = EditCopy(command, copy, output);
-    if (exitCode == EXIT_DONE &&
-        !ReplacePlatformFile(copy, output, existing ? existing : from, &failure)) {
+    if (exitCode == EXIT_DONE && !ReplacePlatformFile(copy, output, from, &failure)) {
         exitCode = EXIT_FAILED;
         ended = false;
+        writing = true;
     }
     if (failure) ReportNotCopied(writing ? out : in, failure, writing);
     uint32_t ignored = 0;
     if (to && exitCode != EXIT_DONE) DeletePlatformFile(copy, &ignored);
     if (copy) MainHeapFree(copy);
-    if (existing) ClosePlatformFile(existing);
     ClosePlatformFile(from);
     return ended || EndReport() ? exitCode : EXIT_FAILED;
 }

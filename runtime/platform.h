@@ -88,8 +88,9 @@ struct FileStamp {
 bool PlatformFileStamp(PlatformFile file, FileStamp *stamp);
 uint32_t ClosePlatformFile(PlatformFile file); // 0, or why the close failed
 // Puts the closed file at from in the place of the one at to, in one step: to is its old self or
-// from, never neither. From first gets to the disk, and natively the permission bits of like (an
-// open file). False, with why, when to is a device or the move failed (from then stays).
+// from, never neither. From first gets to the disk, and natively the permission bits of the file
+// at to, or of like (an open file) where there is none. False, with why, when to is a device or
+// the move failed (from then stays). Nothing may hold to open.
 bool ReplacePlatformFile(const char *from, const char *to, PlatformFile like, uint32_t *failure);
 // Removes the closed file at path; false, with why, when it could not.
 bool DeletePlatformFile(const char *path, uint32_t *failure);

@@ -284,8 +284,8 @@ uint32_t ClosePlatformFile(PlatformFile file) {
 }
 
 // Both names are looked up in their folders as the opens do, for paths of any length. The file
-// moved gets like's permission bits, whatever the process's umask, and reaches the disk before
-// the rename makes it the file at to.
+// moved gets its permission bits whatever the process's umask, and reaches the disk before the
+// rename makes it the file at to.
 bool ReplacePlatformFile(const char *from, const char *to, PlatformFile like, uint32_t *failure) {
     size_t fromAt = LastNameAt(from), toAt = LastNameAt(to);
     int fromFolder = AT_FDCWD, toFolder = AT_FDCWD, descriptor = -1;
@@ -293,8 +293,9 @@ bool ReplacePlatformFile(const char *from, const char *to, PlatformFile like, ui
     bool done =
         OpenHoldingFolder(from, fromAt, &fromFolder) && OpenHoldingFolder(to, toAt, &toFolder) &&
         (descriptor = openat(fromFolder, from + fromAt, O_RDONLY | O_NOFOLLOW | O_CLOEXEC)) >= 0 &&
-        fstat(DescriptorOf(like), &model) == 0 && fchmod(descriptor, model.st_mode & 07777) == 0 &&
-        fsync(descriptor) == 0 && renameat(fromFolder, from + fromAt, toFolder, to + toAt) == 0;
+        (fstatat(toFolder, to + toAt, &model, 0) == 0 || fstat(DescriptorOf(like), &model) == 0) &&
+        fchmod(descriptor, model.st_mode & 07777) == 0 && fsync(descriptor) == 0 &&
+        renameat(fromFolder, from + fromAt, toFolder, to + toAt) == 0;
     *failure = done ? 0 : static_cast<uint32_t>(errno);
     for (int opened : {descriptor, fromFolder, toFolder})
         if (opened >= 0) close(opened);

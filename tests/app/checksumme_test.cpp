@@ -664,6 +664,9 @@ TEST(CommandLine, SetsBytesAndChecksTheStructure) {
         if (!fileFirst) arguments += " \"" + path + "\"";
         testfiles::Remove(outputPath);
         testfiles::Remove(hexOutput);
+        if (fileFirst) {
+            ASSERT_TRUE(testfiles::Write(hexOutput, "old"));
+        }
         Tool tool;
         ASSERT_TRUE(tool.Start(arguments, outputPath));
         EXPECT_EQ(tool.WaitForExit(), row.exitCode);
@@ -672,7 +675,9 @@ TEST(CommandLine, SetsBytesAndChecksTheStructure) {
         if (row.after == row.before) {
             EXPECT_EQ(testfiles::WrittenAt(path), before);
         }
-        EXPECT_EQ(testfiles::Read(hexOutput), row.output.empty() ? "<missing>" : row.output);
+        EXPECT_EQ(testfiles::Read(hexOutput), !row.output.empty() ? row.output
+                                              : fileFirst         ? "old"
+                                                                  : "<missing>");
         EXPECT_FALSE(testfiles::Exists(hexOutput + ".1.tmp") || testfiles::Exists(path + ".1.tmp"));
     }
     testfiles::Remove(path);

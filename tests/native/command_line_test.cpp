@@ -235,10 +235,13 @@ TEST(NativeCommandLine, SetsBytesAndChecksTheStructure) {
     for (const mixed::EditRow &row : rows) {
         SCOPED_TRACE(row.name);
         ASSERT_TRUE(testfiles::Write(path, row.before));
-        testfiles::Remove(output);
         int64_t before = testfiles::MakeOld(path);
         // Every other row names the file first: options after it mean the same.
         bool fileFirst = (&row - rows.data()) % 2 == 1;
+        testfiles::Remove(output);
+        if (fileFirst) {
+            ASSERT_TRUE(testfiles::Write(output, "old"));
+        }
         std::vector<std::string> arguments;
         for (const std::string &option : row.options)
             arguments.push_back(mixed::WithPath(option, path, output));
@@ -251,7 +254,9 @@ TEST(NativeCommandLine, SetsBytesAndChecksTheStructure) {
         if (row.after == row.before) {
             EXPECT_EQ(testfiles::WrittenAt(path), before);
         }
-        EXPECT_EQ(testfiles::Read(output), row.output.empty() ? "<missing>" : row.output);
+        EXPECT_EQ(testfiles::Read(output), !row.output.empty() ? row.output
+                                           : fileFirst         ? "old"
+                                                               : "<missing>");
         EXPECT_FALSE(testfiles::Exists(output + ".1.tmp") || testfiles::Exists(path + ".1.tmp"));
     }
     testfiles::Remove(path);

@@ -21,8 +21,8 @@ std::string Report(const std::string &path, bool checking); // its findings and 
 // One run on one file, named last: the file before and after, the exit code, and the report
 // (%F for the path) on the standard output and, natively, on the standard error (on Windows
 // both go to the standard output). Where the options name %O, an output file beside the file
-// (missing before the run), it holds output after it ("": still missing), and no ".1.tmp" file
-// is left beside either.
+// (missing before the run, or holding "old" where the file is named first), it holds output
+// after it ("": as it was), and no ".1.tmp" file is left beside either.
 struct EditRow {
     const char *name;
     std::vector<std::string> options;
