@@ -47,12 +47,12 @@ int32_t CheckValues(const CommandLine &command, const HexImage &image, const Rep
     int32_t differ = 0;
     for (int32_t k = 0; k < command.checksumCount; ++k) {
         const ChecksumJob &job = command.checksums[k];
-        uint32_t value = ImageChecksumOver(image, job.algorithm, job.first, job.last, command.fill);
+        uint64_t value = ChecksumOfJob(image, job, command.fill);
         if (job.printed) {
             ReportChecksumPrinted(report, job, value, command.quiet);
             continue;
         }
-        uint32_t stored = 0;
+        uint64_t stored = 0;
         int64_t line = 0;
         if (!StoredValue(image, job, &stored, &line)) {
             ReportChecksumNotStored(report, job.address);

@@ -4,7 +4,9 @@
 #include "runtime/registry.h"
 
 CallRanges RangesOf(const CommandLine &command, bool writing) {
-    int32_t count = 2 * command.checksumCount + command.settings.count + command.getCount;
+    int32_t count = command.settings.count + command.getCount;
+    for (int32_t k = 0; k < command.checksumCount; ++k)
+        count += command.checksums[k].rangeCount + (command.checksums[k].printed ? 0 : 1);
     CallRanges made{nullptr, count};
     if (!count) return made;
     made.ranges =
@@ -12,13 +14,12 @@ CallRanges RangesOf(const CommandLine &command, bool writing) {
     ImageRange *range = made.ranges;
     for (int32_t k = 0; k < command.checksumCount; ++k) {
         const ChecksumJob &job = command.checksums[k];
-        *range++ = {job.first, job.last, false};
-        if (job.printed) {
-            made.count -= 1;
-            continue;
-        }
-        *range++ = {job.address,
-                    job.address + static_cast<uint32_t>(ChecksumWidth(job.algorithm)) - 1, writing};
+        for (int32_t i = 0; i < job.rangeCount; ++i)
+            *range++ = {job.ranges[i].first, job.ranges[i].last, false};
+        if (!job.printed)
+            *range++ = {job.address,
+                        job.address + static_cast<uint32_t>(ChecksumWidth(job.algorithm)) - 1,
+                        writing};
     }
     for (int32_t i = 0; i < command.getCount; ++i) {
         const GetJob &get = command.gets[i];
@@ -34,13 +35,21 @@ CallRanges RangesOf(const CommandLine &command, bool writing) {
     return made;
 }
 
-bool StoredValue(const HexImage &image, const ChecksumJob &job, uint32_t *value, int64_t *line) {
-    uint8_t bytes[4] = {};
+uint64_t ChecksumOfJob(const HexImage &image, const ChecksumJob &job, uint8_t fill) {
+    ImageChecksum sum;
+    BeginImageChecksum(sum, job.algorithm);
+    for (int32_t i = 0; i < job.rangeCount; ++i)
+        AddImageRange(sum, image, job.ranges[i].first, job.ranges[i].last, fill);
+    return EndImageChecksum(sum);
+}
+
+bool StoredValue(const HexImage &image, const ChecksumJob &job, uint64_t *value, int64_t *line) {
+    uint8_t bytes[8] = {};
     int32_t width = ChecksumWidth(job.algorithm);
     if (!ReadImageBytes(image, job.address, width, bytes, line)) return false;
     *value = 0;
     for (int32_t k = 0; k < width; ++k)
-        *value |= static_cast<uint32_t>(bytes[job.bigEndian ? width - 1 - k : k]) << 8 * k;
+        *value |= uint64_t{bytes[job.bigEndian ? width - 1 - k : k]} << 8 * k;
     return true;
 }
 

@@ -104,9 +104,16 @@ int32_t AmbiguousLength(const char *text, const char *ends) {
     return static_cast<int32_t>(length);
 }
 
-// An address of a --checksum value, as ReadSettingNumber reads it: FAULT_NONE, or why not.
-CommandFault ReadAddress(const char **at, const char *ends, uint64_t *address) {
+// An address of a --checksum value up to one of ends, as ReadSettingNumber reads it: FAULT_NONE,
+// or why not; an ambiguous one is the stretch.
+CommandFault ReadAddress(const char **at, const char *ends, uint64_t *address, const char **stretch,
+                         int32_t *faultLength) {
     const char *text = *at;
+    if (int32_t length = AmbiguousLength(text, ends)) {
+        *stretch = text;
+        *faultLength = length;
+        return FAULT_CHECKSUM_AMBIGUOUS;
+    }
     if (ReadSettingNumber(at, ends, 0xFFFFFFFF, address)) return FAULT_NONE;
     // A number too large reads without the limit (its value, wrapped, is not used).
     uint64_t any = 0;
@@ -114,48 +121,91 @@ CommandFault ReadAddress(const char **at, const char *ends, uint64_t *address) {
                                                             : FAULT_CHECKSUM_VALUE;
 }
 
-// ALGORITHM:START-END@ADDRESS, :be after it for big-endian: FAULT_NONE, or the first fault from
-// the left, then START after END, the value's bytes past 0xFFFFFFFF, and in the range. An
-// ambiguous address is the stretch.
+// The algorithm before the colon, as core/image_checksum.h reads it; a value wider than its CRC
+// is the stretch.
+CommandFault ReadAlgorithm(const char *text, const char *colon, ChecksumJob &job,
+                           const char **stretch, int32_t *faultLength) {
+    int32_t start = 0, length = 0;
+    switch (ReadChecksumAlgorithm(text, static_cast<int32_t>(colon - text), job.algorithm, &start,
+                                  &length)) {
+    case ALGORITHM_READ: return FAULT_NONE;
+    case ALGORITHM_TOO_WIDE:
+        *stretch = text + start;
+        *faultLength = length;
+        return FAULT_CHECKSUM_TOO_WIDE;
+    case ALGORITHM_NEGATED_CRC: return FAULT_CHECKSUM_NEGATED;
+    case ALGORITHM_UNKNOWN: break;
+    }
+    return FAULT_CHECKSUM_ALGORITHM;
+}
+
+// Its ranges and its place, into the job's ranges (room for one more than its "+"): the first
+// fault from the left, then a START after its END, a range not of whole words, the value's
+// bytes past 0xFFFFFFFF, and in a range.
+CommandFault ReadJobRanges(const char *at, ChecksumJob &job, const char **stretch,
+                           int32_t *faultLength) {
+    if (!std::strchr(at, '-')) return FAULT_CHECKSUM_VALUE;
+    job.printed = !std::strchr(at, '@'); // ALGORITHM:START-END: the value printed
+    uint64_t numbers[3] = {};
+    for (bool more = true; more;) {
+        for (int32_t k = 0; k < 2; ++k) {
+            const char *ends = k == 0 ? "-" : job.printed ? "+" : "+@";
+            if (CommandFault fault = ReadAddress(&at, ends, &numbers[k], stretch, faultLength);
+                fault != FAULT_NONE)
+                return fault;
+            more = *at == '+';
+            if (*at) ++at; // past the "-", "+" or "@" found
+        }
+        job.ranges[job.rangeCount++] = {static_cast<uint32_t>(numbers[0]),
+                                        static_cast<uint32_t>(numbers[1])};
+    }
+    if (!job.printed) {
+        if (CommandFault fault = ReadAddress(&at, ":", &numbers[2], stretch, faultLength);
+            fault != FAULT_NONE)
+            return fault;
+        job.bigEndian = at[0] == ':';
+        if (job.bigEndian ? std::strcmp(at, ":be") != 0 : *at != 0) return FAULT_CHECKSUM_SUFFIX;
+    }
+    job.address = static_cast<uint32_t>(numbers[2]);
+    uint64_t end = numbers[2] + static_cast<uint64_t>(ChecksumWidth(job.algorithm)) - 1;
+    const ChecksumRange *ranges = job.ranges, *past = ranges + job.rangeCount;
+    for (const ChecksumRange *range = ranges; range < past; ++range)
+        if (range->first > range->last) return FAULT_CHECKSUM_REVERSED;
+    for (const ChecksumRange *range = ranges; range < past; ++range)
+        if ((range->last - range->first + 1u) & (job.algorithm.wordSize - 1u))
+            return FAULT_CHECKSUM_WORDS;
+    if (job.printed) return FAULT_NONE;
+    if (end > 0xFFFFFFFF) return FAULT_CHECKSUM_PAST_END;
+    for (const ChecksumRange *range = ranges; range < past; ++range)
+        if (end >= range->first && job.address <= range->last) return FAULT_CHECKSUM_IN_RANGE;
+    return FAULT_NONE;
+}
+
+// ALGORITHM:START-END[+START-END...][@ADDRESS[:be]]: FAULT_NONE, or the first fault of the
+// algorithm, then of its ranges and place. The job owns its ranges, and its name behind them,
+// when it is read.
 CommandFault ReadChecksumJob(const char *text, ChecksumJob &job, const char **stretch,
                              int32_t *faultLength) {
     const char *colon = std::strchr(text, ':');
     if (!colon) return FAULT_CHECKSUM_VALUE;
-    job.algorithm = ChecksumAlgorithmNamed(text, static_cast<int32_t>(colon - text));
-    if (!job.algorithm) return FAULT_CHECKSUM_ALGORITHM;
-    const char *at = colon + 1, *dash = std::strchr(at, '-');
-    if (!dash) return FAULT_CHECKSUM_VALUE;
-    job.printed = !std::strchr(dash, '@'); // ALGORITHM:START-END: the value printed
-    static constexpr const char *ENDS[] = {"-", "@", ":"};
-    uint64_t numbers[3] = {};
-    for (int32_t k = 0; k < (job.printed ? 2 : 3); ++k) {
-        const char *ends = job.printed && k == 1 ? "" : ENDS[k];
-        if (int32_t length = AmbiguousLength(at, ends)) {
-            *stretch = at;
-            *faultLength = length;
-            return FAULT_CHECKSUM_AMBIGUOUS;
-        }
-        if (CommandFault fault = ReadAddress(&at, ends, &numbers[k]); fault != FAULT_NONE)
-            return fault;
-        if (k < 2 && *at) ++at; // past the "-" or "@" found above
+    if (CommandFault fault = ReadAlgorithm(text, colon, job, stretch, faultLength);
+        fault != FAULT_NONE)
+        return fault;
+    size_t most = 1;
+    for (const char *at = colon; *at; ++at)
+        most += *at == '+' ? 1 : 0;
+    job.nameLength = static_cast<int32_t>(colon - text);
+    auto *block = static_cast<char *>(
+        MainHeapAlloc(most * sizeof(ChecksumRange) + static_cast<size_t>(job.nameLength)));
+    job.ranges = reinterpret_cast<ChecksumRange *>(block);
+    job.name = static_cast<char *>(std::memcpy(block + most * sizeof(ChecksumRange), text,
+                                               static_cast<size_t>(job.nameLength)));
+    CommandFault fault = ReadJobRanges(colon + 1, job, stretch, faultLength);
+    if (fault != FAULT_NONE) {
+        MainHeapFree(job.ranges);
+        job.ranges = nullptr;
     }
-    if (job.printed) {
-        if (numbers[0] > numbers[1]) return FAULT_CHECKSUM_REVERSED;
-        job.first = static_cast<uint32_t>(numbers[0]);
-        job.last = static_cast<uint32_t>(numbers[1]);
-        return FAULT_NONE;
-    }
-    job.bigEndian = at[0] == ':';
-    if (job.bigEndian ? std::strcmp(at, ":be") != 0 : *at != 0) return FAULT_CHECKSUM_SUFFIX;
-    uint64_t first = numbers[0], last = numbers[1], address = numbers[2];
-    uint64_t end = address + static_cast<uint64_t>(ChecksumWidth(job.algorithm)) - 1;
-    if (first > last) return FAULT_CHECKSUM_REVERSED;
-    if (end > 0xFFFFFFFF) return FAULT_CHECKSUM_PAST_END;
-    if (end >= first && address <= last) return FAULT_CHECKSUM_IN_RANGE;
-    job.first = static_cast<uint32_t>(first);
-    job.last = static_cast<uint32_t>(last);
-    job.address = static_cast<uint32_t>(address);
-    return FAULT_NONE;
+    return fault;
 }
 
 // ADDRESS:COUNT (1 to 255) or ADDRESS:TYPE (u8, u16le ... u64be); false when it is neither, its
@@ -200,9 +250,11 @@ uint64_t PlaceEnd(const ChecksumJob &job) {
     return uint64_t{job.address} + static_cast<uint64_t>(ChecksumWidth(job.algorithm)) - 1;
 }
 
-// Whether job a's place lies in job b's range: a must be computed first.
+// Whether job a's place lies in one of job b's ranges: a must be computed first.
 bool Feeds(const ChecksumJob &a, const ChecksumJob &b) {
-    return !a.printed && a.address <= b.last && PlaceEnd(a) >= b.first;
+    for (int32_t i = 0; i < b.rangeCount && !a.printed; ++i)
+        if (a.address <= b.ranges[i].last && PlaceEnd(a) >= b.ranges[i].first) return true;
+    return false;
 }
 
 // The two values whose bytes overlap, or -1: --set values (sorted), then a --set value and a
@@ -437,6 +489,8 @@ const char *SettingText(const char *argument) {
 
 void ReleaseCommandLine(CommandLine &command) {
     if (command.files) MainHeapFree(command.files);
+    for (int32_t k = 0; k < command.checksumCount; ++k)
+        MainHeapFree(command.checksums[k].ranges);
     if (command.checksums) MainHeapFree(command.checksums);
     if (command.gets) MainHeapFree(command.gets);
     ReleaseByteSettings(command.settings);

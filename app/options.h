@@ -7,7 +7,8 @@
  * names a file. The options, natively as spelled: --check (check the files and change nothing),
  * --strict (check them and their structure), --set with the next argument or as --set=VALUE
  * (ADDRESS=BYTES; may come several times), --checksum so (ALGORITHM:START-END@ADDRESS with
- * :be after it for big-endian; may come several times), --fill so (BYTE: two hexadecimal digits,
+ * :be after it for big-endian, ALGORITHM as core/image_checksum.h reads it, more ranges as
+ * +START-END before @; may come several times), --fill so (BYTE: two hexadecimal digits,
  * or 0x and one or two), -q or --quiet (report failures alone), -V or --version, -h or --help.
  * An address is decimal or 0x hexadecimal; one that starts with 0 and more digits (08001000) is
  * ambiguous and refused. On Windows also, in any letter case: /check, /strict, /set, /checksum,
@@ -19,9 +20,10 @@
  * The first of these that comes decides, and nothing after it is looked at: the usage or the
  * version, or a fault (an unknown option, a --set, --checksum or --fill without its value, "-",
  * a value that is no ADDRESS=BYTES, whose address is ambiguous or whose bytes run past
- * 0xFFFFFFFF, a --checksum value's first fault from the left (its form, its algorithm, an
- * address that is ambiguous or past 0xFFFFFFFF, what follows ADDRESS), then START after END,
- * the value's bytes past 0xFFFFFFFF or in the range, no BYTE), which names its argument. Values
+ * 0xFFFFFFFF, a --checksum value's first fault from the left (its form, its algorithm, a CRC
+ * parameter wider than the CRC, /neg on a CRC, an address that is ambiguous or past 0xFFFFFFFF,
+ * what follows ADDRESS), then a START after its END, a range not of whole words, the value's
+ * bytes past 0xFFFFFFFF or in a range, no BYTE), which names its argument. Values
  * whose bytes overlap (--set values, a --set value and a --checksum value's place, two places)
  * are a fault too, as are --checksum values whose ranges hold each other's places (also through
  * others: no order could store them all), and --fill without --checksum. A --checksum value
@@ -93,16 +95,28 @@ enum CommandFault : int32_t {
     FAULT_OUTPUT_NOT_WRITING,   // the -o value: with a call that writes nothing
     FAULT_OUTPUT_FILES,         // the -o value: with no input file or several
     FAULT_OUTPUT_IS_INPUT,      // the -o value: the input file itself (found when it is run)
+    FAULT_CHECKSUM_TOO_WIDE, // the value, and the CRC parameter wider than the CRC as the stretch
+    FAULT_CHECKSUM_NEGATED,  // the value: /neg on a CRC
+    FAULT_CHECKSUM_WORDS,    // the value: a range not of whole words
 };
 
-// A --checksum value: the algorithm's checksum over first to last, stored at address, or printed
-// (ALGORITHM:START-END, without a place).
+// A range of a --checksum value, both ends included.
+struct ChecksumRange {
+    uint32_t first, last;
+};
+
+// A --checksum value: the algorithm's checksum over its ranges one after another, stored at
+// address, or printed (ALGORITHM:START-END, without a place).
 struct ChecksumJob {
     ChecksumAlgorithm algorithm;
     bool bigEndian;
     bool printed;
-    int32_t argument; // the number of the argument that named it
-    uint32_t first, last, address;
+    int32_t argument;      // the number of the argument that named it
+    ChecksumRange *ranges; // owned, main heap: in the order given
+    int32_t rangeCount;
+    const char *name; // the algorithm as given, in the block of the ranges
+    int32_t nameLength;
+    uint32_t address;
 };
 
 // A --get value: count bytes at address, printed as bytes, or as a number of width bytes in

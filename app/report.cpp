@@ -55,13 +55,29 @@ void TakeReason(uint32_t failure, OwnedString &reason) {
     reason.TakeResult(start);
 }
 
+// A --checksum value's ranges, one after another, made in the workspace (the caller's
+// WorkspaceScope ends them).
+Field RangesOf(const ChecksumJob &job) {
+    int32_t start = WorkspacePosition();
+    for (int32_t i = 0; i < 2 * job.rangeCount; ++i) {
+        const ChecksumRange &range = job.ranges[i / 2];
+        FormatTemplate(texts::CHECKSUM_RANGE,
+                       {i % 2 ? texts::RANGE_TO
+                        : i   ? texts::MORE_RANGES
+                              : "",
+                        Address(i % 2 ? range.last : range.first)},
+                       WorkspacePosition());
+    }
+    return {WorkspaceAt(start), WorkspacePosition() - start};
+}
+
 // A --checksum value's line.
 void WriteImageChecksumLine(const char *text, const Report &report, int64_t line,
-                            const ChecksumJob &job, uint32_t value, uint32_t stored) {
+                            const ChecksumJob &job, uint64_t value, uint64_t stored) {
     int32_t width = ChecksumWidth(job.algorithm);
-    WriteTemplate(text, {PathOf(report), Decimal(line), ChecksumShortName(job.algorithm),
-                         Address(job.first), Address(job.last), Address(value, 2 * width),
-                         Address(job.address),
+    WorkspaceScope scope;
+    WriteTemplate(text, {PathOf(report), Decimal(line), Field{job.name, job.nameLength},
+                         RangesOf(job), Address(value, 2 * width), Address(job.address),
                          width == 1      ? ""
                          : job.bigEndian ? texts::BIG_ENDIAN_ORDER
                                          : texts::LITTLE_ENDIAN_ORDER,
@@ -207,12 +223,12 @@ void ReportSetSkipped(const Report &report) {
 }
 
 void ReportChecksumStored(const Report &report, int64_t line, const ChecksumJob &job,
-                          uint32_t value) {
+                          uint64_t value) {
     WriteImageChecksumLine(texts::CHECKSUM_STORED, report, line, job, value, value);
 }
 
 void ReportChecksumChecked(const Report &report, int64_t line, const ChecksumJob &job,
-                           uint32_t value, uint32_t stored) {
+                           uint64_t value, uint64_t stored) {
     WriteImageChecksumLine(value == stored ? texts::CHECKSUM_MATCHES : texts::CHECKSUM_DIFFERS,
                            report, line, job, value, stored);
 }
@@ -266,7 +282,7 @@ void ReportSetNotHeld(const Report &report, const ByteSetting &setting) {
     WriteFailure(texts::SET_NOT_HELD, {PathOf(report), Address(setting.address)});
 }
 
-void ReportChecksumPrinted(const Report &report, const ChecksumJob &job, uint32_t value,
+void ReportChecksumPrinted(const Report &report, const ChecksumJob &job, uint64_t value,
                            bool quiet) {
     int32_t width = ChecksumWidth(job.algorithm);
     if (!OpenStandardOutput()) return;
@@ -274,9 +290,7 @@ void ReportChecksumPrinted(const Report &report, const ChecksumJob &job, uint32_
         WriteTemplate(texts::CHECKSUM_VALUE, {Address(value, 2 * width)});
         return;
     }
-    WriteTemplate(texts::CHECKSUM_PRINTED,
-                  {PathOf(report), "", ChecksumShortName(job.algorithm), Address(job.first),
-                   Address(job.last), Address(value, 2 * width)});
+    WriteImageChecksumLine(texts::CHECKSUM_PRINTED, report, 0, job, value, value);
 }
 
 void ReportChecksumConflict(const Report &report, const ImageConflict &conflict, bool setting) {
@@ -322,8 +336,11 @@ void ReportCommandFault(const CommandLine &command) {
                                             texts::OUTPUT_TWICE,
                                             texts::OUTPUT_NOT_WRITING,
                                             texts::OUTPUT_FILES,
-                                            texts::OUTPUT_IS_INPUT};
-    static_assert(sizeof TEXTS / sizeof TEXTS[0] == FAULT_OUTPUT_IS_INPUT + 1);
+                                            texts::OUTPUT_IS_INPUT,
+                                            texts::CHECKSUM_TOO_WIDE,
+                                            texts::CHECKSUM_NEGATED,
+                                            texts::CHECKSUM_WORDS};
+    static_assert(sizeof TEXTS / sizeof TEXTS[0] == FAULT_CHECKSUM_WORDS + 1);
     OwnedString one, other;
     TakeArgument(command.faultArgument, one);
     TakeArgument(command.otherArgument, other);

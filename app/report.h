@@ -60,9 +60,9 @@ void ReportSetSkipped(const Report &report);
 // --checksum: the value computed over the job's range, at the line of the record that holds
 // its place: stored there (when writing), or found there as stored, or another value stored.
 void ReportChecksumStored(const Report &report, int64_t line, const ChecksumJob &job,
-                          uint32_t value);
+                          uint64_t value);
 void ReportChecksumChecked(const Report &report, int64_t line, const ChecksumJob &job,
-                           uint32_t value, uint32_t stored);
+                           uint64_t value, uint64_t stored);
 // A --set value checked: the bytes held where it would set them (differing or not); or a byte of
 // it in no data record.
 void ReportSetChecked(const Report &report, int64_t line, const ByteSetting &setting,
@@ -75,7 +75,7 @@ void ReportGot(const Report &report, int64_t line, const GetJob &get, const uint
 void ReportGetNotHeld(const Report &report, uint32_t address);
 // A value without a place, printed: its line, or, quiet, the value alone (also when the report
 // is quiet otherwise).
-void ReportChecksumPrinted(const Report &report, const ChecksumJob &job, uint32_t value,
+void ReportChecksumPrinted(const Report &report, const ChecksumJob &job, uint64_t value,
                            bool quiet);
 // Two records that hold a byte of a range with different values (setting: nothing set); a
 // value's place in no record.

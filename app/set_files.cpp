@@ -17,7 +17,7 @@ SetFile *MakeSetFiles(const CommandLine &command) {
         TakeArgument(command.files[i], path);
         CopyStringInto(files[i].path, path.Text());
         if (!values) continue;
-        files[i].values = static_cast<uint32_t *>(MainHeapAlloc(values * sizeof(uint32_t)));
+        files[i].values = static_cast<uint64_t *>(MainHeapAlloc(values * sizeof(uint64_t)));
         files[i].lines = static_cast<int64_t *>(MainHeapAlloc(values * sizeof(int64_t)));
         files[i].inPlace = static_cast<bool *>(MainHeapAlloc(values * sizeof(bool)));
     }

@@ -37,7 +37,7 @@ struct SetFile {
     WalkTally first;     // of the first walk
     ByteSettingList own; // owned, with --checksum: the --set values and this file's checksum
                          // values that are not in place yet, in address order
-    uint32_t *values;    // owned, main heap: each --checksum value's
+    uint64_t *values;    // owned, main heap: each --checksum value's
     int64_t *lines;      // owned, main heap: the line of the record that holds each value's place
     bool *inPlace;       // owned, main heap: each value is stored already
 };

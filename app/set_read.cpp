@@ -21,10 +21,10 @@ void ComputeChecksums(const CommandLine &command, SetFile &file) {
     for (int32_t k = 0; k < command.checksumCount; ++k) {
         const ChecksumJob &job = command.checksums[k];
         int32_t width = ChecksumWidth(job.algorithm);
-        uint32_t value = ImageChecksumOver(image, job.algorithm, job.first, job.last, command.fill);
+        uint64_t value = ChecksumOfJob(image, job, command.fill);
         file.values[k] = value;
         if (job.printed) continue; // (nothing to store)
-        uint32_t stored = 0;
+        uint64_t stored = 0;
         [[maybe_unused]] bool held = StoredValue(image, job, &stored, &file.lines[k]);
         assert(held); // every place lies in one record (RefuseImage)
         ByteSetting place{job.address, width, job.argument, {}};

@@ -261,15 +261,19 @@ inline constexpr char CHECKSUM_OVERLAP[] =
 inline constexpr char CHECKSUM_CYCLE[] = CHECKSUMME_CHECKSUM
     "%1 and %2: each range holds the other's place, so no order can store both" CHECKSUMME_END;
 // --checksum: %1 file, %2 the line of the record that holds the value's first byte, %3 the
-// algorithm, %4 and %5 the range's first and last address, %6 the value computed, %7 the
-// address of the value, %8 its byte order (LITTLE_ENDIAN or BIG_ENDIAN; "" for one byte), %9 the
-// value stored
+// algorithm, %4 the ranges (CHECKSUM_RANGE each), %5 the value computed, %6 the address of the
+// value, %7 its byte order (LITTLE_ENDIAN or BIG_ENDIAN; "" for one byte), %8 the value stored
 inline constexpr char CHECKSUM_STORED[] =
-    CHECKSUMME_AT_LINE "%3 of %4-%5 = %6, stored at %7%8" CHECKSUMME_END;
+    CHECKSUMME_AT_LINE "%3 of %4 = %5, stored at %6%7" CHECKSUMME_END;
 inline constexpr char CHECKSUM_MATCHES[] =
-    CHECKSUMME_AT_LINE "%3 of %4-%5 = %6, as stored at %7%8" CHECKSUMME_END;
+    CHECKSUMME_AT_LINE "%3 of %4 = %5, as stored at %6%7" CHECKSUMME_END;
 inline constexpr char CHECKSUM_DIFFERS[] =
-    CHECKSUMME_AT_LINE "%3 of %4-%5 = %6, but %9 is stored at %7%8" CHECKSUMME_END;
+    CHECKSUMME_AT_LINE "%3 of %4 = %5, but %8 is stored at %6%7" CHECKSUMME_END;
+// The ranges, an address at a time: %1 RANGE_TO before a last address, MORE_RANGES before a first
+// one after the first range, %2 the address
+inline constexpr char CHECKSUM_RANGE[] = "%1%2";
+inline constexpr char RANGE_TO[] = "-";
+inline constexpr char MORE_RANGES[] = "+";
 // --check --set: %1 file, %2 the line of the record that holds the first byte, %3 the address,
 // %4 the bytes held, %5 those of the value
 inline constexpr char SET_AS_SET[] = CHECKSUMME_AT_LINE "%3 holds %4, as set" CHECKSUMME_END;
@@ -308,8 +312,8 @@ inline constexpr char NOT_COPIED[] =
     CHECKSUMME_FAILED "could not be read completely" CHECKSUMME_BECAUSE("%2") CHECKSUMME_END;
 inline constexpr char OUTPUT_NOT_WRITTEN[] =
     CHECKSUMME_FAILED "not written, left as it was" CHECKSUMME_BECAUSE("%2") CHECKSUMME_END;
-// A value without a place: %1 file, %3 to %6 as above; quiet: %1 the value alone
-inline constexpr char CHECKSUM_PRINTED[] = "%1: %3 of %4-%5 = %6" CHECKSUMME_END;
+// A value without a place: %1 file, %3 to %5 as above; quiet: %1 the value alone
+inline constexpr char CHECKSUM_PRINTED[] = "%1: %3 of %4 = %5" CHECKSUMME_END;
 inline constexpr char CHECKSUM_VALUE[] = "%1" CHECKSUMME_END;
 inline constexpr char LITTLE_ENDIAN_ORDER[] = " (little-endian)";
 inline constexpr char BIG_ENDIAN_ORDER[] = " (big-endian)";
@@ -324,9 +328,16 @@ inline constexpr char CHECKSUM_NOT_STORED[] =
 // %1 the value given
 inline constexpr char CHECKSUM_INVALID[] =
     CHECKSUMME_CHECKSUM "%1: not ALGORITHM:START-END[@ADDRESS]" CHECKSUMME_END;
-inline constexpr char CHECKSUM_ALGORITHM[] = CHECKSUMME_CHECKSUM
-    "%1: unknown ALGORITHM; one of crc32, crc32-mpeg2, crc16-xmodem, crc16-ccitt, sum8, sum16, "
-    "sum32 (lower case), or a CRC catalogue name" CHECKSUMME_END;
+inline constexpr char CHECKSUM_ALGORITHM[] =
+    CHECKSUMME_CHECKSUM "%1: unknown ALGORITHM (the help lists every name and part)" CHECKSUMME_END;
+// %1 the value given, %3 the CRC parameter's value (0x18005)
+inline constexpr char CHECKSUM_TOO_WIDE[] =
+    CHECKSUMME_CHECKSUM "%1: %3 is wider than the CRC's width" CHECKSUMME_END;
+// %1 the value given
+inline constexpr char CHECKSUM_NEGATED[] =
+    CHECKSUMME_CHECKSUM "%1: /neg is for sums, not CRCs" CHECKSUMME_END;
+inline constexpr char CHECKSUM_WORDS[] =
+    CHECKSUMME_CHECKSUM "%1: a range's length is not a multiple of the word size" CHECKSUMME_END;
 inline constexpr char CHECKSUM_REVERSED[] =
     CHECKSUMME_CHECKSUM "%1: START is after END" CHECKSUMME_END;
 inline constexpr char CHECKSUM_IN_RANGE[] =

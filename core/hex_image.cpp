@@ -337,11 +337,9 @@ void OverlayImageBytes(HexImage &image, uint32_t address, const uint8_t *bytes, 
     }
 }
 
-uint32_t ImageChecksumOver(const HexImage &image, ChecksumAlgorithm algorithm, uint32_t first,
-                           uint32_t last, uint8_t fill) {
+void AddImageRange(ImageChecksum &sum, const HexImage &image, uint32_t first, uint32_t last,
+                   uint8_t fill) {
     assert(Sorted(image) && first <= last);
-    ImageChecksum sum{};
-    BeginImageChecksum(sum, algorithm);
     uint64_t next = first; // the first address not yet taken
     int64_t i = LastFrom(image, first);
     while (i > 0 && image.reach[i - 1] >= first) // (runs that start below and reach into it)
@@ -360,7 +358,6 @@ uint32_t ImageChecksumOver(const HexImage &image, ChecksumAlgorithm algorithm, u
         next = to + 1;
     }
     AddImageFill(sum, fill, uint64_t{last} + 1 - next);
-    return EndImageChecksum(sum);
 }
 
 void ReleaseImageBytes(HexImage &image) {

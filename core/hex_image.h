@@ -18,8 +18,9 @@
  *   stretch that none or two hold, with the lines of its first two holders, else of a record
  *   after the end-of-file record that would hold it (refused == false: every byte has one);
  * - ReadImageBytes reads bytes every one of which a record holds, with the line of the first;
- *   OverlayImageBytes puts values in place of the bytes held at their addresses; ImageChecksumOver
- *   takes the bytes from first to last in address order, those that no record holds as the fill.
+ *   OverlayImageBytes puts values in place of the bytes held at their addresses; AddImageRange
+ *   gives a checksum the bytes from first to last in address order, those that no record holds
+ *   as the fill.
  *
  * Memory comes from the main heap (runtime/registry.h): a shortage ends the process (exit code
  * 3). Zero-filled, a HexImage is empty; ReleaseHexImage frees what it holds.
@@ -100,8 +101,8 @@ WriteRefusal WriteHolders(const HexImage &image, uint32_t address, int32_t count
 bool ReadImageBytes(const HexImage &image, uint32_t address, int32_t count, uint8_t *out,
                     int64_t *line);
 void OverlayImageBytes(HexImage &image, uint32_t address, const uint8_t *bytes, int32_t count);
-uint32_t ImageChecksumOver(const HexImage &image, ChecksumAlgorithm algorithm, uint32_t first,
-                           uint32_t last, uint8_t fill);
+void AddImageRange(ImageChecksum &sum, const HexImage &image, uint32_t first, uint32_t last,
+                   uint8_t fill);
 // Frees all but the records found (what a write needs).
 void ReleaseImageBytes(HexImage &image);
 void ReleaseHexImage(HexImage &image);

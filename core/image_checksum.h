@@ -1,53 +1,78 @@
 // SPDX-License-Identifier: MIT
 /*
- * Checksums over the bytes of an image: four CRCs and three byte sums, computed piece by piece.
+ * Checksums over the bytes of an image: CRCs of any parameters and byte or word sums, computed
+ * piece by piece.
  *
- * Each algorithm has a short lower-case name, matched exactly, and the CRCs also the name of
- * the CRC catalogue, matched in either case (one alias as well):
- *   crc32         CRC-32/ISO-HDLC                      4 bytes
- *   crc32-mpeg2   CRC-32/MPEG-2                        4 bytes
- *   crc16-xmodem  CRC-16/XMODEM                        2 bytes
- *   crc16-ccitt   CRC-16/IBM-3740, CRC-16/CCITT-FALSE  2 bytes
- *   sum8, sum16, sum32: the bytes' sum modulo 2^8, 2^16, 2^32; 1, 2 and 4 bytes
- * ChecksumAlgorithmNamed gives CHECKSUM_NONE for any other name; for CHECKSUM_NONE
- * ChecksumShortName gives "" and ChecksumWidth 0.
+ * An algorithm is written NAME, or crc-W/poly=0xP with /init=0xI, /xorout=0xX, /refin and /refout
+ * in any order after it (W 8, 16, 32 or 64; init and xorout 0 without them, refin and refout
+ * off: the CRC catalogue's parameters), then /w16le, /w16be, /w32le or /w32be (the bytes read as
+ * words of that size and order), and /neg on a sum (its two's complement), each part once. The
+ * names, the short ones lower case and matched exactly, the catalogue's (and one alias) in
+ * either case:
+ *   crc8          CRC-8/SMBUS          crc32         CRC-32/ISO-HDLC
+ *   crc16-arc     CRC-16/ARC           crc32c        CRC-32/ISCSI
+ *   crc16-ccitt   CRC-16/IBM-3740      crc32-bzip2   CRC-32/BZIP2
+ *                 (CRC-16/CCITT-FALSE) crc32-mpeg2   CRC-32/MPEG-2
+ *   crc16-kermit  CRC-16/KERMIT        crc64         CRC-64/XZ
+ *   crc16-modbus  CRC-16/MODBUS        sum8, sum16, sum32: the sum modulo 2^8, 2^16, 2^32
+ *   crc16-xmodem  CRC-16/XMODEM
+ * ReadChecksumAlgorithm reads one: ALGORITHM_READ, or why not (a value wider than W: where its
+ * 0x starts in text, and its length, in *stretch and *stretchLength).
  *
  * An ImageChecksum is begun for one algorithm, then takes bytes in any number of pieces, and
  * runs of one repeated byte (the fill of gaps) of any length; a piece of 0 bytes, or fewer,
- * changes nothing. EndImageChecksum gives the value of everything taken so far, in the
- * algorithm's width, and leaves the sum as it was, so that more may follow. The CRC tables are
- * filled on first use, into zero-initialised storage (24 KiB in all); one thread only. Nothing
- * fails; a sum begun for CHECKSUM_NONE stays 0. ChecksumBytes writes a value's first `width`
- * bytes (1 to 4) to out in either byte order, the rest of out as it was.
+ * changes nothing. Words are taken across pieces; a CRC takes each word's bytes most
+ * significant first, a sum adds the words. EndImageChecksum gives the value of everything taken
+ * so far (whole words), in the algorithm's width, and leaves the sum as it was, so that more may
+ * follow. Begin fills the CRC's tables inside the ImageChecksum (16 KiB; 2 KiB in the Windows
+ * program, which takes a byte at a time). Nothing fails; a zero-filled algorithm is none, its
+ * width 0 and its value 0. ChecksumBytes writes a value's first `width` bytes (1 to 8) to out in
+ * either byte order, the rest of out as it was.
  */
 #pragma once
 
 #include <cstdint>
 
-enum ChecksumAlgorithm : int32_t {
-    CHECKSUM_NONE = 0,
-    CHECKSUM_CRC32,        // CRC-32/ISO-HDLC
-    CHECKSUM_CRC32_MPEG2,  // CRC-32/MPEG-2
-    CHECKSUM_CRC16_XMODEM, // CRC-16/XMODEM
-    CHECKSUM_CRC16_CCITT,  // CRC-16/IBM-3740
-    CHECKSUM_SUM8,
-    CHECKSUM_SUM16,
-    CHECKSUM_SUM32,
+enum ChecksumKind : uint8_t { CHECKSUM_NONE, CHECKSUM_CRC, CHECKSUM_SUM };
+
+struct ChecksumAlgorithm {
+    ChecksumKind kind;
+    uint8_t bits;       // of the value: 8, 16, 32 or 64
+    bool refIn, refOut; // a CRC's: each byte taken least significant bit first; its value reflected
+    uint8_t wordSize;   // the bytes of a word: 1, 2 or 4
+    bool wordsBigEndian;         // the words' byte order
+    bool negated;                // a sum's two's complement
+    uint64_t poly, init, xorOut; // a CRC's, as the catalogue gives them
 };
+
+enum AlgorithmRead : int32_t {
+    ALGORITHM_READ,
+    ALGORITHM_UNKNOWN,     // no name, an unknown part, a part twice, crc-W without poly
+    ALGORITHM_TOO_WIDE,    // a value wider than W bits
+    ALGORITHM_NEGATED_CRC, // /neg on a CRC
+};
+
+AlgorithmRead ReadChecksumAlgorithm(const char *text, int32_t length, ChecksumAlgorithm &algorithm,
+                                    int32_t *stretch, int32_t *stretchLength);
+int32_t ChecksumWidth(const ChecksumAlgorithm &algorithm); // in bytes: 1, 2, 4 or 8
+
+#ifdef _WIN32
+constexpr int32_t CRC_SLICES = 1;
+#else
+constexpr int32_t CRC_SLICES = 8; // slicing by 8: eight bytes take eight independent look-ups
+#endif
 
 struct ImageChecksum {
     ChecksumAlgorithm algorithm;
-    uint32_t state; // a CRC's register (a 16-bit one in the upper half), or the sum
+    uint64_t state;     // a CRC's register (reflected, or in the upper bits), or the sum
+    uint8_t pending[4]; // the bytes of a word begun
+    int32_t pendingCount;
+    uint64_t tables[CRC_SLICES][256]; // a CRC's: table k gives a byte followed by k more
 };
 
-// The algorithm a name of length bytes (no zero byte needed) stands for; CHECKSUM_NONE for none.
-ChecksumAlgorithm ChecksumAlgorithmNamed(const char *name, int32_t length);
-const char *ChecksumShortName(ChecksumAlgorithm algorithm); // "crc32", ...
-int32_t ChecksumWidth(ChecksumAlgorithm algorithm);         // in bytes: 1, 2 or 4
-
-void BeginImageChecksum(ImageChecksum &sum, ChecksumAlgorithm algorithm);
+void BeginImageChecksum(ImageChecksum &sum, const ChecksumAlgorithm &algorithm);
 void AddImageBytes(ImageChecksum &sum, const uint8_t *bytes, int64_t count);
 void AddImageFill(ImageChecksum &sum, uint8_t fill, uint64_t count); // count copies of fill
-uint32_t EndImageChecksum(const ImageChecksum &sum);
+uint64_t EndImageChecksum(const ImageChecksum &sum);
 
-void ChecksumBytes(uint32_t value, int32_t width, bool bigEndian, uint8_t out[4]);
+void ChecksumBytes(uint64_t value, int32_t width, bool bigEndian, uint8_t out[8]);

@@ -28,6 +28,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <iterator>
 #include <map>
 #include <optional>
@@ -179,11 +180,18 @@ void Image(const std::string &file) {
     ImageConflict found = ReadConflict(read);
     fuzz::Expect("a byte held with different values", conflict,
                  found.first ? std::to_string(found.address) : "");
-    for (int32_t k = CHECKSUM_CRC32; conflict.empty() && k <= CHECKSUM_SUM32; ++k)
-        fuzz::Expect(reference::CATALOGUE[k].shortName,
-                     std::to_string(reference::Checksum(reference::CATALOGUE[k].model, bytes)),
-                     std::to_string(ImageChecksumOver(read, static_cast<ChecksumAlgorithm>(k),
-                                                      range.first, range.last, 0xFF)));
+    for (const reference::CatalogueEntry &c : reference::CATALOGUE) {
+        if (!conflict.empty()) break;
+        ChecksumAlgorithm algorithm{};
+        int32_t none = 0;
+        ReadChecksumAlgorithm(c.shortName, static_cast<int32_t>(std::strlen(c.shortName)),
+                              algorithm, &none, &none);
+        ImageChecksum sum;
+        BeginImageChecksum(sum, algorithm);
+        AddImageRange(sum, read, range.first, range.last, 0xFF);
+        fuzz::Expect(c.shortName, std::to_string(reference::Checksum(c.model, bytes)),
+                     std::to_string(EndImageChecksum(sum)));
+    }
     ReleaseHexImage(read);
 }
 

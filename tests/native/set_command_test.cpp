@@ -8,6 +8,7 @@
 #include "runtime/arguments.h"
 #include "runtime/file_channels.h"
 #include "runtime/platform.h"
+#include "tests/support/crc_reference.h"
 #include "tests/support/faulty_platform.h"
 #include "tests/support/hex_model.h"
 #include "tests/support/temp_files.h"
@@ -148,17 +149,17 @@ TEST(SetCommand, NothingWrittenOrAFailureWhenAFileChanges) {
 
 // After any call that stores checksum values (with --set values or not) and succeeds, --check
 // with the same values finds every one as stored: random layouts of the model, one to three
-// values of any algorithm over ranges around the bytes held, their places anywhere held, in
-// any order given (so that ranges hold other values' places).
+// values of any algorithm (in any word form, sums negated or not) over one or two ranges
+// around the bytes held, their places anywhere held, in any order given (so that ranges hold
+// other values' places).
 TEST(SetCommand, EveryValueStoredIsFoundByTheCheck) {
     InitFileChannels();
     InitArguments();
-    const char *NAMES[] = {"crc32", "crc32-mpeg2", "crc16-xmodem", "crc16-ccitt",
-                           "sum8",  "sum16",       "sum32"};
+    const char *FORMS[] = {"", "/w16le", "/w16be", "/w32le", "/w32be"};
     std::string path = testfiles::Folder("set command") + "property.hex";
     std::mt19937 rng(2026);
     int stored = 0;
-    for (int round = 0; round < 600; ++round) {
+    for (int round = 0; round < 900; ++round) {
         std::string file = model::RandomLayout(rng), out;
         auto image = model::Image(file);
         if (image.empty()) continue;
@@ -169,11 +170,18 @@ TEST(SetCommand, EveryValueStoredIsFoundByTheCheck) {
         };
         std::vector<std::string> values;
         for (int n = 1 + static_cast<int>(rng() % 3); n > 0; --n) {
-            uint64_t first = held(), last = first + rng() % 64;
+            const auto &named = reference::CATALOGUE[rng() % reference::CATALOGUE_SIZE];
+            std::string form = FORMS[rng() % 5], ranges;
+            for (int r = rng() % 3 ? 1 : 2; r > 0; --r) {
+                uint64_t first = held(),
+                         last = first + (form.empty() ? rng() % 64 : rng() % 16 * 4 + 3);
+                ranges += (ranges.empty() ? "" : "+") + std::to_string(first) + "-" +
+                          std::to_string(last);
+            }
             values.push_back("--checksum");
-            values.push_back(std::string(NAMES[rng() % 7]) + ":" + std::to_string(first) + "-" +
-                             std::to_string(last) + "@" + std::to_string(held()) +
-                             (rng() % 2 ? ":be" : ""));
+            values.push_back(named.shortName + form +
+                             (!named.model.poly && rng() % 2 ? "/neg" : "") + ":" + ranges + "@" +
+                             std::to_string(held()) + (rng() % 2 ? ":be" : ""));
         }
         values.insert(values.end(), {"--fill", rng() % 2 ? "0xFF" : "0x00"});
         std::vector<std::string> set = values;

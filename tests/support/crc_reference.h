@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 /*
  * The tests' checksums, apart from the product: a CRC from the catalogue's parameters (width
- * up to 32 bits, poly, init, refin, refout, xorout) one bit at a time; a byte sum modulo 2^bits;
- * and the catalogue's entries of the algorithms the tool knows.
+ * up to 64 bits, poly, init, refin, refout, xorout) one bit at a time; a sum modulo 2^bits; both
+ * over words of 1, 2 or 4 bytes in either order (a CRC takes each word's bytes most significant
+ * first, a sum adds the words, a trailing part of a word counts for nothing), a sum negated or
+ * not; the text the tool reads for a model; and the catalogue's entries of the algorithms the
+ * tool names.
  */
 #pragma once
 
@@ -13,20 +16,26 @@ namespace reference {
 
 struct CrcModel {
     int bits;
-    uint32_t poly = 0, init = 0; // poly 0: a byte sum
+    uint64_t poly = 0, init = 0; // poly 0: a sum
     bool refIn = false, refOut = false;
-    uint32_t xorOut = 0;
+    uint64_t xorOut = 0;
+    int wordSize = 1;
+    bool wordsBigEndian = false, negated = false;
 };
 
-uint32_t Checksum(const CrcModel &model, const std::string &bytes);
+uint64_t Checksum(const CrcModel &model, const std::string &bytes);
+// crc-W/poly=0x.../init=0x.../xorout=0x.../refin/refout (those that are not 0 or off), or sumW,
+// then the word form and /neg.
+std::string AlgorithmText(const CrcModel &model);
 
-// The tool's algorithms in its order (none first: "" and a byte sum), each with its names
-// ("" for none), the catalogue's parameters and the check value over "123456789".
+// The algorithms the tool names, each with its names, the catalogue's parameters and the check
+// value over "123456789".
 struct CatalogueEntry {
-    const char *shortName, *catalogueName;
+    const char *shortName, *catalogueName; // "" for the sums' catalogue name
     CrcModel model;
-    uint32_t check;
+    uint64_t check;
 };
-extern const CatalogueEntry CATALOGUE[8];
+inline constexpr int CATALOGUE_SIZE = 14;
+extern const CatalogueEntry CATALOGUE[CATALOGUE_SIZE];
 
 } // namespace reference

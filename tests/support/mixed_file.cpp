@@ -203,8 +203,8 @@ std::vector<EditRow> EditRows() {
         {"checksum, stored little-endian", {CHECKSUM, "crc32:0-15@16"}, image, imageStored, 0,
          at(2) + "set 0x00000010 to 0x00000013" + END + at(2) + crc + ", stored at 0x00000010 (little-endian)" + END +
          "%F: 3 records, 1 set" + setSummary + END, ""},
-        {"checksum, checked", {CHECK, CHECKSUM, "CRC-32/ISO-HDLC:0x0-0x0F@0x10"}, imageStored, imageStored, 0,
-         at(2) + crc + ", as stored at 0x00000010 (little-endian)" + END +
+        {"checksum, checked, the algorithm named as given", {CHECK, CHECKSUM, "CRC-32/ISO-HDLC:0x0-0x0F@0x10"}, imageStored, imageStored, 0,
+         at(2) + "CRC-32/ISO-HDLC" + crc.substr(5) + ", as stored at 0x00000010 (little-endian)" + END +
          "%F: 3 records, 0 wrong, 0 lines not well-formed records, 0 checksum values differ" + END, ""},
         {"checksum, checked big-endian: another value", {CHECK, "--checksum=crc32:0-15@16:be"}, imageStored, imageStored, 2,
          at(2) + crc + ", but 0x88E2CECE is stored at 0x00000010 (big-endian)" + END +
@@ -259,8 +259,7 @@ std::vector<EditRow> EditRows() {
         {"checksum, bytes that records hold with different values", {CHECKSUM, "sum32:0-3@16"}, conflicting, conflicting, 1, "",
          refused + "0x00000000 is in the data records of lines 1 and 2 with different values, nothing set" + END},
         {"checksum, an algorithm in upper case", {CHECKSUM, "CRC32:0-15@16"}, image, image, 1, "",
-         badChecksum + "CRC32:0-15@16: unknown ALGORITHM; one of crc32, crc32-mpeg2, crc16-xmodem, crc16-ccitt, "
-         "sum8, sum16, sum32 (lower case), or a CRC catalogue name" + FAULT_END},
+         badChecksum + "CRC32:0-15@16: unknown ALGORITHM (the help lists every name and part)" + FAULT_END},
         {"checksum, an @ without a place", {CHECKSUM, "crc32:0-15@"}, image, image, 1, "",
          badChecksum + "crc32:0-15@: not ALGORITHM:START-END[@ADDRESS]" + FAULT_END},
         {"checksum printed, nothing written", {CHECKSUM, "crc32:0-15"}, image, image, 0,
