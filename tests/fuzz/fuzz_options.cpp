@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,9 +28,10 @@ struct Setting {
     int32_t argument;
 };
 
-// A --checksum value: its range, its place and its width, and its argument.
+// A --checksum value: its ranges, its place and its width, and its argument.
 struct Job {
-    uint64_t first, last, place;
+    std::vector<std::pair<uint64_t, uint64_t>> ranges;
+    uint64_t place;
     int width;
     int32_t argument;
     bool printed; // no place
@@ -115,62 +117,152 @@ CommandFault ReadValue(const std::string &value, int32_t argument, Setting &sett
     return FAULT_NONE;
 }
 
-// ALGORITHM:START-END@ADDRESS[:be]: FAULT_NONE with the width of the algorithm's value and its
-// place, or the first fault from the left, then START after END, the value past 0xFFFFFFFF and
-// in the range; an ambiguous address as the stretch.
+// An algorithm: a name (the short one exactly, the catalogue's in any case) or crc-W, then parts
+// split at "/", each once (the word forms once in all): poly=0x, init=0x, xorout=0x with
+// hexadecimal digits (not wider than W at any digit), refin and refout after crc-W only (which
+// needs poly), a word form, neg on a sum. FAULT_NONE with the width of its value and its word
+// size, or the first fault from the left; a value too wide as the stretch.
+CommandFault ReadAlgorithm(const std::string &name, int &width, int &wordSize, size_t &faultStart,
+                           size_t &faultLength) {
+    static const struct {
+        const char *name, *catalogue;
+        int width;
+    } NAMES[] = {{"crc8", "CRC-8/SMBUS", 1},
+                 {"crc16-arc", "CRC-16/ARC", 2},
+                 {"crc16-ccitt", "CRC-16/IBM-3740", 2},
+                 {"", "CRC-16/CCITT-FALSE", 2},
+                 {"crc16-kermit", "CRC-16/KERMIT", 2},
+                 {"crc16-modbus", "CRC-16/MODBUS", 2},
+                 {"crc16-xmodem", "CRC-16/XMODEM", 2},
+                 {"crc32", "CRC-32/ISO-HDLC", 4},
+                 {"crc32c", "CRC-32/ISCSI", 4},
+                 {"crc32-bzip2", "CRC-32/BZIP2", 4},
+                 {"crc32-mpeg2", "CRC-32/MPEG-2", 4},
+                 {"crc64", "CRC-64/XZ", 8},
+                 {"sum8", "", 1},
+                 {"sum16", "", 2},
+                 {"sum32", "", 4}};
+    std::vector<std::string> parts;
+    for (size_t at = 0;;) {
+        size_t slash = std::min(name.find('/', at), name.size());
+        parts.push_back(name.substr(at, slash - at));
+        if (slash == name.size()) break;
+        at = slash + 1;
+    }
+    auto named = [&](const std::string &text) {
+        std::string upper = text;
+        for (char &c : upper)
+            c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        for (const auto &one : NAMES)
+            if (!text.empty() && (text == one.name || upper == one.catalogue)) return one.width;
+        return 0;
+    };
+    size_t first = 1;
+    width = named(parts[0]);
+    if (!width && parts.size() > 1 && (width = named(parts[0] + "/" + parts[1]))) first = 2;
+    bool sum = name.starts_with("sum"), parameters = !width;
+    for (int bits : {8, 16, 32, 64})
+        if (parameters && parts[0] == "crc-" + std::to_string(bits)) width = bits / 8;
+    if (!width) return FAULT_CHECKSUM_ALGORITHM;
+    wordSize = 1;
+    std::set<std::string> seen;
+    size_t at = parts[0].size() + (first == 2 ? parts[1].size() + 1 : 0);
+    for (size_t k = first; k < parts.size(); at += parts[k].size() + 1, ++k) {
+        const std::string &part = parts[k];
+        std::string key = part.substr(0, part.find('='));
+        bool words = part == "w16le" || part == "w16be" || part == "w32le" || part == "w32be";
+        bool valued = part.starts_with("poly=0x") || part.starts_with("init=0x") ||
+                      part.starts_with("xorout=0x");
+        bool flag = part == "refin" || part == "refout";
+        if (words) key = "words";
+        if (!(words || valued || flag || part == "neg") || seen.count(key) ||
+            ((valued || flag) && !parameters))
+            return FAULT_CHECKSUM_ALGORITHM;
+        seen.insert(key);
+        if (words) wordSize = part[1] == '1' ? 2 : 4;
+        if (part == "neg" && !sum) return FAULT_CHECKSUM_NEGATED;
+        if (!valued) continue;
+        size_t digits = part.find('=') + 3;
+        if (digits == part.size()) return FAULT_CHECKSUM_ALGORITHM;
+        unsigned __int128 value = 0;
+        for (size_t i = digits; i < part.size(); ++i) {
+            if (!IsHex(part[i])) return FAULT_CHECKSUM_ALGORITHM;
+            value = value * 16 + static_cast<unsigned>(std::stoi(part.substr(i, 1), nullptr, 16));
+            if (value >> (8 * width)) {
+                faultStart = at + 1 + digits - 2;
+                faultLength = part.size() - digits + 2;
+                return FAULT_CHECKSUM_TOO_WIDE;
+            }
+        }
+    }
+    return parameters && !seen.count("poly") ? FAULT_CHECKSUM_ALGORITHM : FAULT_NONE;
+}
+
+// ALGORITHM:START-END[+START-END...][@ADDRESS[:be]]: FAULT_NONE with the width of the
+// algorithm's value and its place, or the first fault from the left, then a START after its END,
+// a range not of whole words, the value past 0xFFFFFFFF and in a range; an ambiguous address or
+// a CRC parameter too wide as the stretch.
 CommandFault ReadChecksum(const std::string &text, Job &job, size_t &faultStart,
                           size_t &faultLength) {
-    int &width = job.width;
-    uint64_t &place = job.place;
-    static const struct {
-        const char *name, *catalogue, *alias;
-        int width;
-    } ALGORITHMS[] = {{"crc32", "CRC-32/ISO-HDLC", "", 4},
-                      {"crc32-mpeg2", "CRC-32/MPEG-2", "", 4},
-                      {"crc16-xmodem", "CRC-16/XMODEM", "", 2},
-                      {"crc16-ccitt", "CRC-16/IBM-3740", "CRC-16/CCITT-FALSE", 2},
-                      {"sum8", "", "", 1},
-                      {"sum16", "", "", 2},
-                      {"sum32", "", "", 4}};
     size_t colon = text.find(':');
     if (colon == std::string::npos) return FAULT_CHECKSUM_VALUE;
-    std::string name = text.substr(0, colon), upper = name;
-    for (char &c : upper)
-        c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-    width = 0;
-    for (const auto &one : ALGORITHMS)
-        if (name == one.name || (*one.catalogue && upper == one.catalogue) ||
-            (*one.alias && upper == one.alias))
-            width = one.width;
-    if (!width) return FAULT_CHECKSUM_ALGORITHM;
-    size_t dash = text.find('-', colon + 1);
-    if (dash == std::string::npos) return FAULT_CHECKSUM_VALUE;
-    size_t at = text.find('@', dash);
-    job.printed = at == std::string::npos; // START-END alone: the value printed
-    if (job.printed) at = text.size();
-    size_t suffix = job.printed ? at : std::min(text.find(':', at), text.size());
-    const size_t starts[] = {colon + 1, dash + 1, at + 1}, ends[] = {dash, at, suffix};
-    uint64_t numbers[3] = {}, any = 0;
-    for (int k = 0; k < (job.printed ? 2 : 3); ++k) {
-        std::string field = text.substr(starts[k], ends[k] - starts[k]);
+    int wordSize = 1;
+    if (CommandFault fault =
+            ReadAlgorithm(text.substr(0, colon), job.width, wordSize, faultStart, faultLength);
+        fault != FAULT_NONE)
+        return fault;
+    if (text.find('-', colon + 1) == std::string::npos) return FAULT_CHECKSUM_VALUE;
+    job.printed = text.find('@', colon) == std::string::npos; // no place: the value printed
+    // The fields, each up to the first of its ends: START up to "-", END up to "+" (or "@"),
+    // another range after "+", then ADDRESS up to ":"; each read after the character that ended
+    // the one before it.
+    std::vector<std::pair<size_t, size_t>> fields;
+    size_t at = colon + 1;
+    auto take = [&](const char *ends) {
+        size_t end = std::min(text.find_first_of(ends, at), text.size());
+        fields.push_back({at, end});
+        at = end;
+    };
+    for (bool more = true; more;) {
+        take("-");
+        at = std::min(at + 1, text.size());
+        take(job.printed ? "+" : "+@");
+        more = at < text.size() && text[at] == '+';
+        at = std::min(at + 1, text.size());
+    }
+    size_t suffix = at;
+    if (!job.printed) {
+        take(":");
+        suffix = at;
+    }
+    std::vector<uint64_t> numbers;
+    for (const auto &[start, end] : fields) {
+        std::string field = text.substr(start, end - start);
         if (Ambiguous(field)) {
-            faultStart = starts[k];
+            faultStart = start;
             faultLength = field.size();
             return FAULT_CHECKSUM_AMBIGUOUS;
         }
-        if (!ReadNumber(field, 0xFFFFFFFFu, numbers[k]))
+        uint64_t number = 0, any = 0;
+        if (!ReadNumber(field, 0xFFFFFFFFu, number))
             return ReadNumber(field, UINT64_MAX, any) ? FAULT_CHECKSUM_PAST_END
                                                       : FAULT_CHECKSUM_VALUE;
+        numbers.push_back(number);
     }
-    job.first = numbers[0];
-    job.last = numbers[1];
-    if (job.printed) return numbers[0] > numbers[1] ? FAULT_CHECKSUM_REVERSED : FAULT_NONE;
-    if (text.substr(suffix) != "" && text.substr(suffix) != ":be") return FAULT_CHECKSUM_SUFFIX;
-    place = numbers[2];
-    uint64_t end = place + static_cast<uint64_t>(width) - 1;
-    if (numbers[0] > numbers[1]) return FAULT_CHECKSUM_REVERSED;
+    if (!job.printed && text.substr(suffix) != "" && text.substr(suffix) != ":be")
+        return FAULT_CHECKSUM_SUFFIX;
+    for (size_t k = 0; k + 1 < fields.size(); k += 2)
+        job.ranges.push_back({numbers[k], numbers[k + 1]});
+    for (const auto &[first, last] : job.ranges)
+        if (first > last) return FAULT_CHECKSUM_REVERSED;
+    for (const auto &[first, last] : job.ranges)
+        if ((last - first + 1) % static_cast<uint64_t>(wordSize)) return FAULT_CHECKSUM_WORDS;
+    if (job.printed) return FAULT_NONE;
+    job.place = numbers.back();
+    uint64_t end = job.place + static_cast<uint64_t>(job.width) - 1;
     if (end > 0xFFFFFFFFu) return FAULT_CHECKSUM_PAST_END;
-    if (end >= numbers[0] && place <= numbers[1]) return FAULT_CHECKSUM_IN_RANGE;
+    for (const auto &[first, last] : job.ranges)
+        if (end >= first && job.place <= last) return FAULT_CHECKSUM_IN_RANGE;
     return FAULT_NONE;
 }
 
@@ -274,7 +366,7 @@ Expected Model(const std::vector<std::string> &arguments) {
                 fillArgument = index;
                 continue;
             }
-            Job job{0, 0, 0, 0, index, false};
+            Job job{{}, 0, 0, index, false};
             CommandFault fault =
                 ReadChecksum(value, job, expected.faultStart, expected.faultLength);
             if (fault != FAULT_NONE) return Fault(expected, fault, index, index);
@@ -325,7 +417,9 @@ Expected Model(const std::vector<std::string> &arguments) {
     // Each value after those whose places lie in its range, else in the order given; when every
     // value left waits, the first of them and the first it waits for.
     auto feeds = [&](const Job &a, const Job &b) {
-        return !a.printed && a.place <= b.last && placeEnd(a) - 1 >= b.first;
+        for (const auto &[first, last] : b.ranges)
+            if (!a.printed && a.place <= last && placeEnd(a) - 1 >= first) return true;
+        return false;
     };
     for (size_t done = 0; done < jobs.size(); ++done) {
         size_t next = done;
@@ -383,12 +477,12 @@ std::string Describe(CommandMode mode, CommandFault fault, int32_t faultArgument
 }
 
 // Quiet, the files, the settings and the checksum values of a call that is understood.
-std::string Contents(bool quiet, int fill, int32_t output, const std::vector<int32_t> &jobs,
+std::string Contents(bool quiet, int fill, int32_t output, const std::vector<std::string> &jobs,
                      const std::vector<int32_t> &files, const std::vector<Setting> &settings) {
     std::string text = (quiet ? "quiet\nfill " : "fill ") + std::to_string(fill) + " output " +
                        std::to_string(output) + " checksums";
-    for (int32_t job : jobs)
-        text += " " + std::to_string(job);
+    for (const std::string &job : jobs)
+        text += " " + job;
     text += "\nfiles";
     for (int32_t file : files)
         text += " " + std::to_string(file);
@@ -447,11 +541,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
                 hex += {UPPER_DIGITS[item.bytes[k] >> 4], UPPER_DIGITS[item.bytes[k] & 15]};
             settings.push_back({item.address, hex, item.argument});
         }
-        std::vector<int32_t> jobs, expectedJobs;
-        for (int32_t k = 0; k < command.checksumCount; ++k)
-            jobs.push_back(command.checksums[k].argument);
+        // Each value's argument, width, ranges and place.
+        auto describe = [](int32_t argument, int width, const auto &ranges, bool printed,
+                           uint64_t place) {
+            std::string text = std::to_string(argument) + "/" + std::to_string(width) + ":";
+            for (const auto &[first, last] : ranges)
+                text += std::to_string(first) + "-" + std::to_string(last) + "+";
+            return text + (printed ? "" : "@" + std::to_string(place));
+        };
+        std::vector<std::string> jobs, expectedJobs;
+        for (int32_t k = 0; k < command.checksumCount; ++k) {
+            const ChecksumJob &job = command.checksums[k];
+            std::vector<std::pair<uint64_t, uint64_t>> ranges;
+            for (int32_t i = 0; i < job.rangeCount; ++i)
+                ranges.push_back({job.ranges[i].first, job.ranges[i].last});
+            jobs.push_back(describe(job.argument, ChecksumWidth(job.algorithm), ranges, job.printed,
+                                    job.address));
+        }
         for (const Job &job : expected.jobs)
-            expectedJobs.push_back(job.argument);
+            expectedJobs.push_back(
+                describe(job.argument, job.width, job.ranges, job.printed, job.place));
         fuzz::Expect("the command line",
                      call + Contents(expected.quiet, expected.fill, expected.output, expectedJobs,
                                      expected.files, expected.settings),
