@@ -263,9 +263,10 @@ TEST(NativeCommandLine, SetsBytesAndChecksTheStructure) {
     testfiles::Remove(output);
 }
 
-// The jobs of --checksum as srec_cat does them, for crc32 (little-endian) and sum16
-// (big-endian): images of 16-byte records in any order with gaps, behind an extended address
-// record, in either case; every data byte of the two results alike.
+// The jobs of --checksum as srec_cat does them: crc32 (little-endian), sum16 (big-endian), the
+// STM32 CRC unit fed 32-bit words and the negated sum of 16-bit words: images of 16-byte records
+// in any order with gaps, behind an extended address record, in either case; every data byte of
+// the two results alike.
 TEST(NativeCommandLine, ChecksumsAsSrecCatStoresThem) {
     if (std::system("srec_cat --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no srec_cat";
     std::string folder = testfiles::Folder("checksum as srec_cat");
@@ -277,8 +278,18 @@ TEST(NativeCommandLine, ChecksumsAsSrecCatStoresThem) {
             text += "0123456789ABCDEF"[value >> 4 * k & 15];
         return text;
     };
-    for (int round = 0; round < 6; ++round) {
-        bool crc = round % 2 == 0;
+    const struct {
+        const char *ours, *theirs;
+        int width;
+    } CASES[] = {
+        {"crc32:0x08001000-0x080013FF@0x08001400", "-crc32-l-e 0x08001400", 4},
+        {"sum16:0x08001000-0x080013FF@0x08001400:be", "-checksum-positive-b-e 0x08001400 2 1", 2},
+        {"crc32-mpeg2/w32le:0x08001000-0x080013FF@0x08001400", "-stm32-l-e 0x08001400", 4},
+        {"sum16/w16le/neg:0x08001000-0x080013FF@0x08001400",
+         "-checksum-negative-l-e 0x08001400 2 2", 2},
+    };
+    for (int round = 0; round < 12; ++round) {
+        const auto &job = CASES[round % 4];
         std::vector<std::string> records;
         for (unsigned offset = 0x1000; offset < 0x1400; offset += 16) {
             if (rng() % 4 == 0) continue; // a gap
@@ -299,18 +310,13 @@ TEST(NativeCommandLine, ChecksumsAsSrecCatStoresThem) {
         file += ":00000001FF\n";
         ASSERT_TRUE(testfiles::Write(ours, file));
         ASSERT_TRUE(testfiles::Write(theirs, file));
-        Outcome run = RunTool({"-q", "--checksum",
-                               crc ? "crc32:0x08001000-0x080013FF@0x08001400"
-                                   : "sum16:0x08001000-0x080013FF@0x08001400:be",
-                               ours});
+        Outcome run = RunTool({"-q", "--checksum", job.ours, ours});
         ASSERT_EQ(run.exitCode, 0) << run.err;
-        std::string place = crc ? "0x08001400 0x08001404" : "0x08001400 0x08001402";
+        std::string place = "0x08001400 " + std::to_string(0x08001400 + job.width);
         std::string command =
             "srec_cat '(' '" + theirs + "' -intel -fill 0xFF 0x08001000 0x08001400 -crop " +
-            "0x08001000 0x08001400 " +
-            (crc ? "-crc32-l-e 0x08001400" : "-checksum-positive-b-e 0x08001400 2 1") +
-            " ')' -crop " + place + " '" + theirs + "' -intel -exclude " + place + " -o '" +
-            theirs + ".out' -intel 2>/dev/null";
+            "0x08001000 0x08001400 " + job.theirs + " ')' -crop " + place + " '" + theirs +
+            "' -intel -exclude " + place + " -o '" + theirs + ".out' -intel 2>/dev/null";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
         auto bytes = [](const std::string &path) {
             std::map<uint64_t, int> values;

@@ -271,6 +271,22 @@ std::vector<EditRow> EditRows() {
          at(2) + "set 0x00000010 to 0x00000011" + END + at(2) +
          "crc16-xmodem of 0x00000000-0x0000000F = 0x513D, stored at 0x00000010 (little-endian)" + END +
          "%F: sum8 of 0x00000000-0x00000013 = 0x04" + END + "%F: 4 records, 1 set" + setSummary + END, ""},
+        {"checksum, a header CRC with a hole for its place", {CHECKSUM, "crc32:0-3+8-15@4"}, image,
+         ":1000000000010203B2A5275B08090A0B0C0D0E0FB5\n:04001000FFFFFFFFF0\n:00000001FF\n", 0,
+         at(1) + "set 0x00000004 to 0x00000007" + END + at(1) +
+         "crc32 of 0x00000000-0x00000003+0x00000008-0x0000000F = 0x5B27A5B2, stored at 0x00000004 (little-endian)" +
+         END + "%F: 3 records, 1 set" + setSummary + END, ""},
+        {"checksum, the negated sum of words", {CHECKSUM, "sum32/w32le/neg:0-0x0B@0x0C"}, image,
+         ":10000000000102030405060708090A0BF4F0EDEAF3\n:04001000FFFFFFFFF0\n:00000001FF\n", 0,
+         at(1) + "set 0x0000000C to 0x0000000F" + END + at(1) +
+         "sum32/w32le/neg of 0x00000000-0x0000000B = 0xEAEDF0F4, stored at 0x0000000C (little-endian)" + END +
+         "%F: 3 records, 1 set" + setSummary + END, ""},
+        {"checksum, a CRC parameter wider than the CRC", {CHECKSUM, "crc-16/poly=0x18005:0-15"}, image, image, 1, "",
+         badChecksum + "crc-16/poly=0x18005:0-15: 0x18005 is wider than the CRC's width" + FAULT_END},
+        {"checksum, a negated CRC", {CHECKSUM, "crc32/neg:0-15"}, image, image, 1, "",
+         badChecksum + "crc32/neg:0-15: /neg is for sums, not CRCs" + FAULT_END},
+        {"checksum, a range not of whole words", {CHECKSUM, "sum16/w16le:0-15+0-2"}, image, image, 1, "",
+         badChecksum + "sum16/w16le:0-15+0-2: a range's length is not a multiple of the word size" + FAULT_END},
         {"checksum, START after END", {CHECKSUM, "crc32:16-0@32"}, image, image, 1, "",
          badChecksum + "crc32:16-0@32: START is after END" + FAULT_END},
         {"checksum, its place in the range", {CHECKSUM, "crc32:0-16@16"}, image, image, 1, "",
