@@ -47,9 +47,9 @@ bool StoredValue(const HexImage &image, const ChecksumJob &job, uint64_t *value,
     uint8_t bytes[8] = {};
     int32_t width = ChecksumWidth(job.algorithm);
     if (!ReadImageBytes(image, job.address, width, bytes, line)) return false;
-    *value = 0;
+    *value = 0; // most significant byte first
     for (int32_t k = 0; k < width; ++k)
-        *value |= uint64_t{bytes[job.bigEndian ? width - 1 - k : k]} << 8 * k;
+        *value = *value << 8 | bytes[job.bigEndian ? k : width - 1 - k];
     return true;
 }
 

@@ -61,12 +61,10 @@ Field RangesOf(const ChecksumJob &job) {
     int32_t start = WorkspacePosition();
     for (int32_t i = 0; i < 2 * job.rangeCount; ++i) {
         const ChecksumRange &range = job.ranges[i / 2];
-        FormatTemplate(texts::CHECKSUM_RANGE,
-                       {i % 2 ? texts::RANGE_TO
-                        : i   ? texts::MORE_RANGES
-                              : "",
-                        Address(i % 2 ? range.last : range.first)},
-                       WorkspacePosition());
+        const char *before = i % 2 ? texts::RANGE_TO : i ? texts::MORE_RANGES : "";
+        Address address(i % 2 ? range.last : range.first);
+        LeftPart(before, StringLength(before), WorkspacePosition());
+        LeftPart(address.text, address.length, WorkspacePosition());
     }
     return {WorkspaceAt(start), WorkspacePosition() - start};
 }

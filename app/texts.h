@@ -57,13 +57,11 @@ inline constexpr char USAGE[] =
     "                              or decimal without a leading 0) in the data records of\r\n"
     "                              every file, all or nothing, and patches\r\n"
     "  checksumme /checksum ALGORITHM:START-END@ADDRESS FILE...  stores a CRC or sum of the\r\n"
-    "      bytes START to END (+START-END... more ranges) at ADDRESS (:be big-endian); /check\r\n"
-    "      compares it. ALGORITHM: crc8, crc16-arc, -ccitt, -kermit, -modbus, -xmodem, crc32,\r\n"
-    "      crc32c, crc32-bzip2, crc32-mpeg2, crc64, sum8/16/32, crc-W/poly=0xP[/init=0xI]\r\n"
-    "      [/xorout=0xX][/refin][/refout]; then /w16le, /w16be, /w32le, /w32be (words), /neg\r\n"
-    "      (a sum negated). Gaps count as /fill BYTE (two hexadecimal digits, or 0x and one or\r\n"
-    "      two; FF without it). Without @ADDRESS the value is printed, nothing written (with /q\r\n"
-    "      the value alone)\r\n"
+    "      bytes START to END (+START-END...) at ADDRESS (:be big-endian); /check compares it.\r\n"
+    "      ALGORITHM: crc8, crc16-arc/ccitt/kermit/modbus/xmodem, crc32, crc32c, crc32-bzip2,\r\n"
+    "      crc32-mpeg2, crc64, sum8/16/32, crc-W/poly=0xP/init=0xI/xorout=0xX/refin/refout;\r\n"
+    "      /w16le ... /w32be: words; /neg: a negated sum. Gaps count as /fill BYTE\r\n"
+    "      (FF without it). Without @ADDRESS the value is printed (/q: alone)\r\n"
     "  checksumme /get ADDRESS:COUNT FILE...  prints COUNT bytes at ADDRESS (or ADDRESS:TYPE,\r\n"
     "      u8 ... u64be: a number); /q: the value alone\r\n"
     "  checksumme FILE /o OUT ...   writes the result to OUT instead, FILE stays as it is\r\n"
@@ -268,17 +266,16 @@ inline constexpr char CHECKSUM_OVERLAP[] =
 inline constexpr char CHECKSUM_CYCLE[] = CHECKSUMME_CHECKSUM
     "%1 and %2: each range holds the other's place, so no order can store both" CHECKSUMME_END;
 // --checksum: %1 file, %2 the line of the record that holds the value's first byte, %3 the
-// algorithm, %4 the ranges (CHECKSUM_RANGE each), %5 the value computed, %6 the address of the
-// value, %7 its byte order (LITTLE_ENDIAN or BIG_ENDIAN; "" for one byte), %8 the value stored
+// algorithm, %4 the ranges (START-END, MORE_RANGES between them), %5 the value computed, %6 the
+// address of the value, %7 its byte order (LITTLE_ENDIAN or BIG_ENDIAN; "" for one byte), %8 the
+// value stored
 inline constexpr char CHECKSUM_STORED[] =
     CHECKSUMME_AT_LINE "%3 of %4 = %5, stored at %6%7" CHECKSUMME_END;
 inline constexpr char CHECKSUM_MATCHES[] =
     CHECKSUMME_AT_LINE "%3 of %4 = %5, as stored at %6%7" CHECKSUMME_END;
 inline constexpr char CHECKSUM_DIFFERS[] =
     CHECKSUMME_AT_LINE "%3 of %4 = %5, but %8 is stored at %6%7" CHECKSUMME_END;
-// The ranges, an address at a time: %1 RANGE_TO before a last address, MORE_RANGES before a first
-// one after the first range, %2 the address
-inline constexpr char CHECKSUM_RANGE[] = "%1%2";
+// Between a range's addresses, and between ranges
 inline constexpr char RANGE_TO[] = "-";
 inline constexpr char MORE_RANGES[] = "+";
 // --check --set: %1 file, %2 the line of the record that holds the first byte, %3 the address,
@@ -336,15 +333,15 @@ inline constexpr char CHECKSUM_NOT_STORED[] =
 inline constexpr char CHECKSUM_INVALID[] =
     CHECKSUMME_CHECKSUM "%1: not ALGORITHM:START-END[@ADDRESS]" CHECKSUMME_END;
 inline constexpr char CHECKSUM_ALGORITHM[] =
-    CHECKSUMME_CHECKSUM "%1: unknown ALGORITHM (the help lists every name and part)" CHECKSUMME_END;
+    CHECKSUMME_CHECKSUM "%1: unknown ALGORITHM (see the help)" CHECKSUMME_END;
 // %1 the value given, %3 the CRC parameter's value (0x18005)
 inline constexpr char CHECKSUM_TOO_WIDE[] =
-    CHECKSUMME_CHECKSUM "%1: %3 is wider than the CRC's width" CHECKSUMME_END;
+    CHECKSUMME_CHECKSUM "%1: %3 is wider than the CRC" CHECKSUMME_END;
 // %1 the value given
 inline constexpr char CHECKSUM_NEGATED[] =
-    CHECKSUMME_CHECKSUM "%1: /neg is for sums, not CRCs" CHECKSUMME_END;
+    CHECKSUMME_CHECKSUM "%1: /neg is for sums" CHECKSUMME_END;
 inline constexpr char CHECKSUM_WORDS[] =
-    CHECKSUMME_CHECKSUM "%1: a range's length is not a multiple of the word size" CHECKSUMME_END;
+    CHECKSUMME_CHECKSUM "%1: a range is not whole words" CHECKSUMME_END;
 inline constexpr char CHECKSUM_REVERSED[] =
     CHECKSUMME_CHECKSUM "%1: START is after END" CHECKSUMME_END;
 inline constexpr char CHECKSUM_IN_RANGE[] =

@@ -26,31 +26,37 @@ constexpr char NAMES[] = "crc8\0CRC-8/SMBUS\0"
                          "sum16\0\0"
                          "sum32\0\0";
 
-// Their catalogue parameters, in the same order, where init and xorout are 0 or all ones and
-// refin and refout alike; poly 0: a sum.
+// Their catalogue parameters, in the same order: the polynomial (0: a sum), and the width with
+// the rest, where init and xorout are 0 or all ones and refin and refout alike. (Two tables: a
+// row of both would take 16 bytes for 10.)
+constexpr uint64_t POLYS[] = {
+    0x07,   0x8005,     0x1021,     0x1021,     0x1021,     0x8005,
+    0x1021, 0x04C11DB7, 0x1EDC6F41, 0x04C11DB7, 0x04C11DB7, 0x42F0E1EBA9EA3693,
+    0,      0,          0,
+};
 enum : uint8_t { REFLECTED = 1, INIT_ONES = 2, XOR_ONES = 4 };
-struct Parameters {
-    uint64_t poly;
+struct Shape {
     uint8_t bits, flags;
 };
-constexpr Parameters NAMED[] = {
-    {0x07, 8, 0},
-    {0x8005, 16, REFLECTED},
-    {0x1021, 16, INIT_ONES},
-    {0x1021, 16, INIT_ONES},
-    {0x1021, 16, REFLECTED},
-    {0x8005, 16, REFLECTED | INIT_ONES},
-    {0x1021, 16, 0},
-    {0x04C11DB7, 32, REFLECTED | INIT_ONES | XOR_ONES},
-    {0x1EDC6F41, 32, REFLECTED | INIT_ONES | XOR_ONES},
-    {0x04C11DB7, 32, INIT_ONES | XOR_ONES},
-    {0x04C11DB7, 32, INIT_ONES},
-    {0x42F0E1EBA9EA3693, 64, REFLECTED | INIT_ONES | XOR_ONES},
-    {0, 8, 0},
-    {0, 16, 0},
-    {0, 32, 0},
+constexpr Shape SHAPES[] = {
+    {8, 0},                                 // crc8
+    {16, REFLECTED},                        // crc16-arc
+    {16, INIT_ONES},                        // crc16-ccitt
+    {16, INIT_ONES},                        // (its alias)
+    {16, REFLECTED},                        // crc16-kermit
+    {16, REFLECTED | INIT_ONES},            // crc16-modbus
+    {16, 0},                                // crc16-xmodem
+    {32, REFLECTED | INIT_ONES | XOR_ONES}, // crc32
+    {32, REFLECTED | INIT_ONES | XOR_ONES}, // crc32c
+    {32, INIT_ONES | XOR_ONES},             // crc32-bzip2
+    {32, INIT_ONES},                        // crc32-mpeg2
+    {64, REFLECTED | INIT_ONES | XOR_ONES}, // crc64
+    {8, 0},                                 // sum8
+    {16, 0},                                // sum16
+    {32, 0},                                // sum32
 };
-constexpr int32_t NAMED_COUNT = sizeof NAMED / sizeof NAMED[0];
+static_assert(sizeof POLYS / sizeof POLYS[0] == sizeof SHAPES / sizeof SHAPES[0]);
+constexpr int32_t NAMED_COUNT = sizeof SHAPES / sizeof SHAPES[0];
 
 // The parts that may follow a name, in one text: each once (the word forms once in all), the
 // first five only after crc-W, the first three with a value of hexadecimal digits.
@@ -207,20 +213,24 @@ AlgorithmRead ReadChecksumAlgorithm(const char *text, int32_t length, ChecksumAl
         if ((named = Named(text, second)) >= 0) end = second;
     }
     if (named >= 0) {
-        const Parameters &known = NAMED[named];
-        algorithm.kind = known.poly ? CHECKSUM_CRC : CHECKSUM_SUM;
+        const Shape &known = SHAPES[named];
+        algorithm.poly = POLYS[named];
+        algorithm.kind = algorithm.poly ? CHECKSUM_CRC : CHECKSUM_SUM;
         algorithm.bits = known.bits;
         algorithm.refIn = algorithm.refOut = known.flags & REFLECTED;
-        algorithm.poly = known.poly;
         uint64_t ones = ~uint64_t{0} >> (64 - known.bits);
         algorithm.init = known.flags & INIT_ONES ? ones : 0;
         algorithm.xorOut = known.flags & XOR_ONES ? ones : 0;
     } else {
-        static constexpr char FORMS[] = "crc-8\0crc-16\0crc-32\0crc-64";
-        const char *form = FORMS;
-        for (int32_t k = 0; k < 4; ++k, form += std::strlen(form) + 1)
-            if (SameName(text, end, form, false)) algorithm.bits = static_cast<uint8_t>(8 << k);
-        if (!algorithm.bits) return ALGORITHM_UNKNOWN;
+        // crc-W: W 8, 16, 32 or 64, without a leading 0
+        int32_t bits = 0;
+        for (int32_t i = 4; i < end && bits < 64 && text[i] >= '0' && text[i] <= '9'; ++i)
+            bits = bits * 10 + text[i] - '0';
+        bool known = bits == 8 || bits == 16 || bits == 32 || bits == 64;
+        if (!known || std::strncmp(text, "crc-", 4) != 0 || text[4] == '0' ||
+            end != (bits < 10 ? 5 : 6))
+            return ALGORITHM_UNKNOWN;
+        algorithm.bits = static_cast<uint8_t>(bits);
         algorithm.kind = CHECKSUM_CRC;
     }
     uint32_t seen = 0;
@@ -341,6 +351,6 @@ uint64_t EndImageChecksum(const ImageChecksum &sum) {
 
 void ChecksumBytes(uint64_t value, int32_t width, bool bigEndian, uint8_t out[8]) {
     if (width > 8) width = 8;
-    for (int32_t k = 0; k < width; ++k)
-        out[k] = static_cast<uint8_t>(value >> 8 * (bigEndian ? width - 1 - k : k));
+    for (int32_t k = 0; k < width; ++k, value >>= 8) // least significant byte first
+        out[bigEndian ? width - 1 - k : k] = static_cast<uint8_t>(value);
 }
