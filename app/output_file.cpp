@@ -53,6 +53,42 @@ uint32_t CopyBytes(PlatformFile from, PlatformFile to, bool *writing) {
     return failure;
 }
 
+// The input's copy beside FILE, whole and closed, its name in *copy: false when FILE is the
+// input itself or no regular file, or when the copy could not be made (each reported; a copy
+// begun is removed).
+bool CopyBeside(const CommandLine &command, PlatformFile from, const Report &in, const Report &out,
+                const char *output, char **copy) {
+    WalkTally opening{};
+    PlatformFile existing = OpenPlatformFile(output, OPENING_READ_SHARED, &opening.failure);
+    FileStamp one{}, other{};
+    bool same = existing && PlatformFileStamp(from, &one) && PlatformFileStamp(existing, &other) &&
+                one.volume == other.volume && one.index == other.index;
+    if (existing) ClosePlatformFile(existing); // (Windows replaces no file that is open)
+    if (same) {
+        CommandLine fault = command;
+        fault.fault = FAULT_OUTPUT_IS_INPUT;
+        fault.faultArgument = fault.otherArgument = command.output;
+        ReportCommandFault(fault);
+        return false;
+    }
+    if (!existing && ClassifyFailure(opening.failure) != FAILURE_NOT_FOUND) {
+        ReportFailure(out, 0, opening);
+        return false;
+    }
+    uint32_t failure = 0, ignored = 0;
+    bool writing = true;
+    if (PlatformFile to = CreateBeside(output, copy, &failure)) {
+        failure = CopyBytes(from, to, &writing);
+        if (uint32_t closed = ClosePlatformFile(to); closed && !failure) {
+            failure = closed;
+            writing = true;
+        }
+        if (failure) DeletePlatformFile(*copy, &ignored);
+    }
+    if (failure) ReportNotCopied(writing ? out : in, failure, writing);
+    return !failure;
+}
+
 // The in-place edit of the copy at path, reported as FILE: the exit code.
 int32_t EditCopy(const CommandLine &command, const char *path, const char *shown) {
     if (command.mode == COMMAND_SET) return SetCopiedBytes(command, path, shown);
@@ -73,48 +109,23 @@ int32_t WriteOutputFile(const CommandLine &command) {
     BeginReport(out, output, false);
     WalkTally opening{};
     PlatformFile from = OpenPlatformFile(input.Text(), OPENING_READ, &opening.failure);
+    char *copy = nullptr;
+    int32_t exitCode = EXIT_FAILED;
+    bool ended = false; // the edit ends the report
     if (!from) {
         ReportFailure(in, 0, opening);
-        EndReport();
-        return EXIT_FAILED;
-    }
-    // FILE as it is now: whether it is the input, or no regular file.
-    PlatformFile existing = OpenPlatformFile(output, OPENING_READ_SHARED, &opening.failure);
-    FileStamp one{}, other{};
-    bool same = existing && PlatformFileStamp(from, &one) && PlatformFileStamp(existing, &other) &&
-                one.volume == other.volume && one.index == other.index;
-    char *copy = nullptr;
-    PlatformFile to = 0;
-    uint32_t failure = 0;
-    bool writing = true;
-    if (same) {
-        CommandLine fault = command;
-        fault.fault = FAULT_OUTPUT_IS_INPUT;
-        fault.faultArgument = fault.otherArgument = command.output;
-        ReportCommandFault(fault);
-    } else if (!existing && ClassifyFailure(opening.failure) != FAILURE_NOT_FOUND) {
-        ReportFailure(out, 0, opening);
-    } else if ((to = CreateBeside(output, &copy, &failure)) != 0) {
-        writing = false;
-        failure = CopyBytes(from, to, &writing);
-        if (uint32_t closed = ClosePlatformFile(to); closed && !failure) {
-            failure = closed;
-            writing = true;
+    } else if (CopyBeside(command, from, in, out, output, &copy)) {
+        exitCode = EditCopy(command, copy, output);
+        ended = true;
+        uint32_t failure = 0;
+        if (exitCode == EXIT_DONE && !ReplacePlatformFile(copy, output, from, &failure)) {
+            ReportNotCopied(out, failure, true);
+            exitCode = EXIT_FAILED;
+            ended = false;
         }
+        if (exitCode != EXIT_DONE) DeletePlatformFile(copy, &failure);
     }
-    if (existing) ClosePlatformFile(existing); // (Windows replaces no file that is open)
-    int32_t exitCode = EXIT_FAILED;
-    bool ended = to && !failure; // the edit ends the report
-    if (ended) exitCode = EditCopy(command, copy, output);
-    if (exitCode == EXIT_DONE && !ReplacePlatformFile(copy, output, from, &failure)) {
-        exitCode = EXIT_FAILED;
-        ended = false;
-        writing = true;
-    }
-    if (failure) ReportNotCopied(writing ? out : in, failure, writing);
-    uint32_t ignored = 0;
-    if (to && exitCode != EXIT_DONE) DeletePlatformFile(copy, &ignored);
     if (copy) MainHeapFree(copy);
-    ClosePlatformFile(from);
+    if (from) ClosePlatformFile(from);
     return ended || EndReport() ? exitCode : EXIT_FAILED;
 }
