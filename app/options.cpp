@@ -320,21 +320,18 @@ bool OrderChecksums(CommandLine &command, int32_t *one, int32_t *other) {
     return true;
 }
 
-CommandLine Faulty(CommandLine &command, CommandFault fault, int32_t argument, int32_t other,
-                   int32_t faultStart = 0, int32_t faultLength = 0) {
+void Faulty(CommandLine &command, CommandFault fault, int32_t argument, int32_t other,
+            int32_t faultStart = 0, int32_t faultLength = 0) {
     command.mode = COMMAND_MISUSED;
     command.fault = fault;
     command.faultArgument = argument;
     command.otherArgument = other;
     command.faultStart = faultStart;
     command.faultLength = faultLength;
-    return command;
 }
 
-} // namespace
-
-CommandLine ReadCommandLine() {
-    CommandLine command{};
+// The call's description read into command (zero-filled), up to its first fault.
+void ReadInto(CommandLine &command) {
     int32_t count = ArgumentCount();
     command.fill = 0xFF;
     if (count > 0) {
@@ -366,8 +363,8 @@ CommandLine ReadCommandLine() {
         case OPTION_CHECK: check = true; break;
         case OPTION_STRICT: strict = true; break;
         case OPTION_QUIET: command.quiet = true; break;
-        case OPTION_VERSION: command.mode = COMMAND_VERSION; return command;
-        case OPTION_HELP: command.mode = COMMAND_USAGE; return command;
+        case OPTION_VERSION: command.mode = COMMAND_VERSION; return;
+        case OPTION_HELP: command.mode = COMMAND_USAGE; return;
         case OPTION_SET:
         case OPTION_CHECKSUM:
         case OPTION_GET:
@@ -447,7 +444,7 @@ CommandLine ReadCommandLine() {
         stored += command.checksums[k].printed ? 0 : 1;
     if (strict && (set || command.checksumCount > 0)) {
         command.mode = COMMAND_MISUSED;
-        return command;
+        return;
     }
     set = !check && (set || stored > 0);
     if (set && command.getCount > 0)
@@ -459,7 +456,7 @@ CommandLine ReadCommandLine() {
         command.toOutput = true;
         command.output = output;
         command.mode = set ? COMMAND_SET : COMMAND_PATCH;
-        return command;
+        return;
     }
     if ((command.checksumCount > 0 || command.getCount > 0) && !check && !set)
         command.mode = files ? COMMAND_PRINT : COMMAND_MISUSED;
@@ -472,6 +469,13 @@ CommandLine ReadCommandLine() {
         command.mode = files ? COMMAND_PATCH : COMMAND_MISUSED; // no window to open
     else
         command.mode = named ? COMMAND_PATCH : COMMAND_WINDOW;
+}
+
+} // namespace
+
+CommandLine ReadCommandLine() {
+    CommandLine command{};
+    ReadInto(command);
     return command;
 }
 
