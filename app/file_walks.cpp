@@ -4,6 +4,7 @@
 #include "app/command_line.h"
 #include "app/image_values.h"
 #include "app/texts.h"
+#include "core/file_info.h"
 #include "core/hex_image.h"
 #include "core/patcher.h"
 #include "core/structure_check.h"
@@ -167,9 +168,42 @@ FileOutcome StrictFile(const CommandLine &, const char *path, bool reporting) {
     int32_t walked = WalkHexFile(path, WALK_CHECK, reporting ? ReportFinding : nullptr, &report,
                                  &tally, CheckRecordStructure, &check);
     EndStructureCheck(check, walked == 1 ? tally.linesDone : -1);
+    ReleaseAddresses(check.held);
     FileOutcome outcome =
         Summed(report, walked, tally, reporting, texts::SUMMARY_STRICT, check.findings);
     return {outcome.failed, outcome.found || check.findings > 0};
+}
+
+namespace {
+
+// Of a walk's findings, the malformed lines alone.
+void ReportMalformed(void *report, const Finding &finding) {
+    if (finding.kind == FINDING_MALFORMED) ReportFinding(report, finding);
+}
+
+} // namespace
+
+// The findings as the walks find them, those of data held twice after a second walk, then the
+// map; the same when quiet, the map being what was asked for.
+FileOutcome InfoFile(const CommandLine &, const char *path, bool) {
+    OpenStandardOutput();
+    Report report{};
+    BeginReport(report, path, false);
+    FileInfo info;
+    BeginFileInfo(info, ReportStructure, &report);
+    WalkTally tally{}, again{};
+    int32_t walked =
+        WalkHexFile(path, WALK_CHECK, ReportMalformed, &report, &tally, FileInfoVisitor, &info);
+    bool twice = walked == 1 && info.twiceCount > 0;
+    if (twice) walked = CompareHeldTwice(info, path, ReportHeldTwice, &report, &again);
+    if (walked == 1) {
+        EndStructureCheck(info.check, tally.linesDone);
+        ReportFileInfo(report, info, tally);
+    } else {
+        ReportFailure(report, walked, twice ? again : tally);
+    }
+    ReleaseFileInfo(info);
+    return {walked != 1, false};
 }
 
 FileOutcome CheckValuesFile(const CommandLine &command, const char *path, bool reporting) {

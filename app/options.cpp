@@ -21,6 +21,7 @@ enum Option : int32_t {
     OPTION_FILL,
     OPTION_GET,
     OPTION_OUTPUT,
+    OPTION_INFO,
     OPTION_QUIET,
     OPTION_VERSION,
     OPTION_HELP,
@@ -51,6 +52,8 @@ constexpr Spelling SPELLINGS[] = {
     {"--output", OPTION_OUTPUT, false},
     {"/o", OPTION_OUTPUT, true},
     {"/output", OPTION_OUTPUT, true},
+    {"--info", OPTION_INFO, false},
+    {"/info", OPTION_INFO, true},
     {"-q", OPTION_QUIET, false},
     {"--quiet", OPTION_QUIET, false},
     {"/q", OPTION_QUIET, true},
@@ -295,13 +298,17 @@ CommandLine ReadCommandLine() {
     }
     int32_t getArgument = -1; // the first --get
     bool check = false, strict = false, set = false, options = true, named = false;
-    int32_t fillArgument = -1; // of the last --fill value
-    int32_t output = -1;       // of the -o value
+    int32_t fillArgument = -1;                    // of the last --fill value
+    int32_t output = -1;                          // of the -o value
+    int32_t infoArgument = -1, modeArgument = -1; // the first --info, the first option it refuses
     for (int32_t index = 0; index < count; ++index) {
         OwnedString argument;
         TakeArgument(index, argument);
         const char *text = argument.Text(), *value = nullptr;
         Option option = options ? OptionOf(text, &value) : OPTION_NONE;
+        bool mode = option == OPTION_CHECK || option == OPTION_STRICT ||
+                    (IsValued(option) && option != OPTION_FILL);
+        if (mode && modeArgument < 0) modeArgument = index;
         switch (option) {
         case OPTION_NONE:
             if (options && text[0] == '-')
@@ -311,6 +318,7 @@ CommandLine ReadCommandLine() {
             break;
         case OPTION_UNKNOWN: return Faulty(command, FAULT_UNKNOWN_OPTION, index, index);
         case OPTION_END: options = false; break;
+        case OPTION_INFO: infoArgument = infoArgument < 0 ? index : infoArgument; break;
         case OPTION_CHECK: check = true; break;
         case OPTION_STRICT: strict = true; break;
         case OPTION_QUIET: command.quiet = true; break;
@@ -380,6 +388,8 @@ CommandLine ReadCommandLine() {
         }
         }
     }
+    if (infoArgument >= 0 && modeArgument >= 0)
+        return Faulty(command, FAULT_INFO_WITH, infoArgument, modeArgument);
     int32_t one = 0, other = 0;
     if (CommandFault overlap = FindOverlap(command, &one, &other); overlap != FAULT_NONE)
         return Faulty(command, overlap, one, other);
@@ -409,7 +419,9 @@ CommandLine ReadCommandLine() {
         command.mode = set ? COMMAND_SET : COMMAND_PATCH;
         return command;
     }
-    if ((command.checksumCount > 0 || command.getCount > 0) && !check && !set)
+    if (infoArgument >= 0)
+        command.mode = files ? COMMAND_INFO : COMMAND_MISUSED;
+    else if ((command.checksumCount > 0 || command.getCount > 0) && !check && !set)
         command.mode = files ? COMMAND_PRINT : COMMAND_MISUSED;
     else if (check || strict || set)
         command.mode = !files   ? COMMAND_MISUSED

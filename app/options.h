@@ -8,10 +8,11 @@
  * --strict (check them and their structure), --set with the next argument or as --set=VALUE
  * (ADDRESS=BYTES; may come several times), --checksum so (ALGORITHM:START-END@ADDRESS with
  * :be after it for big-endian; may come several times), --fill so (BYTE: two hexadecimal digits,
- * or 0x and one or two), -q or --quiet (report failures alone), -V or --version, -h or --help.
+ * or 0x and one or two), --info (a map of each file), -q or --quiet (report failures alone), -V
+ * or --version, -h or --help.
  * An address is decimal or 0x hexadecimal; one that starts with 0 and more digits (08001000) is
  * ambiguous and refused. On Windows also, in any letter case: /check, /strict, /set, /checksum,
- * /fill, /q, /version, /? and -v, and /set=VALUE, /checksum=VALUE and /fill=VALUE whatever
+ * /fill, /info, /q, /version, /? and -v, and /set=VALUE, /checksum=VALUE and /fill=VALUE whatever
  * VALUE holds; any other argument that starts with "/" is a switch when it holds no further
  * "/", "\", "." or ":" (so that "/chek" is refused), else a file. Any other argument that starts
  * with "-" is an unknown option; "-" alone (the standard input) is refused.
@@ -24,7 +25,8 @@
  * the value's bytes past 0xFFFFFFFF or in the range, no BYTE), which names its argument. Values
  * whose bytes overlap (--set values, a --set value and a --checksum value's place, two places)
  * are a fault too, as are --checksum values whose ranges hold each other's places (also through
- * others: no order could store them all), and --fill without --checksum. A --checksum value
+ * others: no order could store them all), --fill without --checksum, and --info with --check,
+ * --strict, --set, --checksum or --get (naming the first of those). A --checksum value
  * whose place lies in another's range is put before it. --set with a check is a misuse, as is
  * --checksum with --strict and a check or --set of no file, and natively a call without a file;
  * --checksum with --check checks the values stored, else it sets them (COMMAND_SET); without one
@@ -59,6 +61,7 @@ enum CommandMode : int32_t {
     COMMAND_VERSION,
     COMMAND_MISUSED, // the usage on the error stream, or the fault's line, and EXIT_FAILED
     COMMAND_PRINT,   // --checksum values without a place: computed and printed, nothing written
+    COMMAND_INFO,    // the map of each file, nothing written
 };
 
 enum CommandFault : int32_t {
@@ -93,6 +96,7 @@ enum CommandFault : int32_t {
     FAULT_OUTPUT_NOT_WRITING,   // the -o value: with a call that writes nothing
     FAULT_OUTPUT_FILES,         // the -o value: with no input file or several
     FAULT_OUTPUT_IS_INPUT,      // the -o value: the input file itself (found when it is run)
+    FAULT_INFO_WITH,            // the --info and the first option of another mode
 };
 
 // A --checksum value: the algorithm's checksum over first to last, stored at address, or printed

@@ -106,7 +106,10 @@ void ReportFinding(void *context, const Finding &finding) {
     }
 }
 
-void ReportStructure(void *context, const StructureFinding &finding) {
+namespace {
+
+// A finding on the structure, more (--info: whether data held twice agrees) at its end.
+void WriteStructure(void *context, const StructureFinding &finding, const char *more) {
     static constexpr const char *TEXTS[] = {
         texts::AFTER_END, texts::UNKNOWN_TYPE, texts::WRONG_BYTE_COUNT, texts::HELD_BEFORE,
         texts::NO_END,    texts::NOT_RECORD,   texts::ADDRESS_FIELD,    texts::PAST_4G,
@@ -118,7 +121,52 @@ void ReportStructure(void *context, const StructureFinding &finding) {
                                         {type, 2},
                                         Decimal(finding.count),
                                         Decimal(finding.other),
-                                        Address(finding.address)});
+                                        Address(finding.address),
+                                        more});
+}
+
+void WriteRange(void *context, uint64_t first, uint64_t end) {
+    const Report &report = *static_cast<const Report *>(context);
+    WriteTemplate(end - first == 1 ? texts::INFO_RANGE_BYTE : texts::INFO_RANGE,
+                  {PathOf(report), Address(first), Address(end - 1),
+                   Decimal(static_cast<int64_t>(end - first))});
+}
+
+} // namespace
+
+void ReportStructure(void *context, const StructureFinding &finding) {
+    WriteStructure(context, finding, "");
+}
+
+void ReportHeldTwice(void *context, const StructureFinding &finding, bool alike) {
+    WriteStructure(context, finding, alike ? texts::SAME_VALUES : texts::OTHER_VALUES);
+}
+
+void ReportFileInfo(Report &report, const FileInfo &info, const WalkTally &tally) {
+    EachHeldRange(info.check.held, WriteRange, &report);
+    for (int32_t type = 0; type <= TYPE_LINEAR_START; ++type) {
+        const char digits[2] = {'0', static_cast<char>('0' + type)};
+        WriteTemplate(texts::INFO_RECORDS,
+                      {PathOf(report), {digits, 2}, Decimal(info.types[type])});
+    }
+    const uint8_t *start = info.start;
+    if (info.startType == TYPE_LINEAR_START)
+        WriteTemplate(texts::INFO_START,
+                      {PathOf(report), Address(uint32_t{start[0]} << 24 | uint32_t{start[1]} << 16 |
+                                               uint32_t{start[2]} << 8 | start[3])});
+    if (info.startType == TYPE_SEGMENT_START)
+        WriteTemplate(texts::INFO_START_SEGMENT,
+                      {PathOf(report), Address(uint32_t{start[0]} << 8 | start[1], 4),
+                       Address(uint32_t{start[2]} << 8 | start[3], 4)});
+    static constexpr const char *ENDS[] = {texts::CR_LF, texts::LF, texts::CR, texts::ZERO_BYTE};
+    for (int32_t kind = LINE_END_CR_LF; kind <= LINE_END_ZERO; ++kind)
+        if (tally.lineEnds[kind])
+            WriteTemplate(texts::INFO_LINE_ENDS,
+                          {PathOf(report), ENDS[kind], Decimal(tally.lineEnds[kind])});
+    for (int32_t lower = 0; lower < 2; ++lower)
+        if (info.cases[lower])
+            WriteTemplate(texts::INFO_CASE, {PathOf(report), lower ? texts::LOWER : texts::UPPER,
+                                             Decimal(info.cases[lower])});
 }
 
 void ReportStretch(void *context, int64_t line, uint64_t from, uint64_t to) {
@@ -290,7 +338,7 @@ void ReportChecksumNotStored(const Report &report, uint64_t address) {
 }
 
 // The fault's line: %1 its value (or argument), %2 the other one, %3 the stretch of the value
-// that it names.
+// that it names, %4 the other argument whole.
 void ReportCommandFault(const CommandLine &command) {
     static constexpr const char *TEXTS[] = {nullptr,
                                             texts::UNKNOWN_OPTION,
@@ -322,8 +370,9 @@ void ReportCommandFault(const CommandLine &command) {
                                             texts::OUTPUT_TWICE,
                                             texts::OUTPUT_NOT_WRITING,
                                             texts::OUTPUT_FILES,
-                                            texts::OUTPUT_IS_INPUT};
-    static_assert(sizeof TEXTS / sizeof TEXTS[0] == FAULT_OUTPUT_IS_INPUT + 1);
+                                            texts::OUTPUT_IS_INPUT,
+                                            texts::INFO_WITH};
+    static_assert(sizeof TEXTS / sizeof TEXTS[0] == FAULT_INFO_WITH + 1);
     OwnedString one, other;
     TakeArgument(command.faultArgument, one);
     TakeArgument(command.otherArgument, other);
@@ -333,7 +382,8 @@ void ReportCommandFault(const CommandLine &command) {
     WriteFailure(TEXTS[command.fault],
                  {value,
                   SettingText(other.Text()),
-                  {value + (inside ? command.faultStart : 0), inside ? command.faultLength : 0}});
+                  {value + (inside ? command.faultStart : 0), inside ? command.faultLength : 0},
+                  other.Text()});
     WriteFailure(texts::TRY_HELP, {});
 }
 

@@ -19,6 +19,7 @@
 #include "app/options.h"
 #include "app/report_lines.h"
 #include "core/byte_settings.h"
+#include "core/file_info.h"
 #include "core/hex_image.h"
 #include "core/patcher.h"
 #include "core/structure_check.h"
@@ -37,6 +38,10 @@ void BeginReport(Report &report, const char *path, bool patching);
 void ReportFinding(void *report, const Finding &finding);
 void ReportStructure(void *report, const StructureFinding &finding);
 void ReportStretch(void *report, int64_t line, uint64_t from, uint64_t to);
+// --info: data held twice, and whether the records agree (core/file_info.h); then the map of a
+// file read completely, a fact a line.
+void ReportHeldTwice(void *report, const StructureFinding &finding, bool alike);
+void ReportFileInfo(Report &report, const FileInfo &info, const WalkTally &tally);
 // A file that could not be opened (walked 0), or whose walk a failure ended.
 void ReportFailure(const Report &report, int32_t walked, const WalkTally &tally);
 // The file's summary: SUMMARY_PATCHED, SUMMARY_CHECKED, SUMMARY_STRICT with the structure

@@ -64,6 +64,8 @@ inline constexpr char USAGE[] =
     "  checksumme /get ADDRESS:COUNT FILE...  prints COUNT bytes at ADDRESS (or ADDRESS:TYPE,\r\n"
     "      u8 ... u64be: a number); /q: the value alone\r\n"
     "  checksumme FILE /o OUT ...   writes the result to OUT instead, FILE stays as it is\r\n"
+    "  checksumme /info FILE...    prints a map of each file: ranges, records, start address,\r\n"
+    "      line ends, case, findings on the structure; writes nothing\r\n"
     "  checksumme                  opens the window\r\n"
     "Switches and files come in any order; -- ends the switches. /q reports failures alone,\r\n"
     "/version prints the version; --check, --strict, --set, -q, -V and --help are the same.\r\n"
@@ -105,6 +107,9 @@ inline constexpr char USAGE[] =
     "      ADDRESS:TYPE (u8, u16le, u16be, u32le, u32be, u64le, u64be) a number; -q: alone\n"
     "  checksumme FILE -o OUT ...   (--output OUT) writes what patching, --set or --checksum\n"
     "      would make of FILE to OUT, whole or not at all; FILE is only read\n"
+    "  checksumme --info FILE...    prints a map of each file: its address ranges, records of\n"
+    "      each type, start address, line ends, case and findings on the structure (as\n"
+    "      --strict, and whether bytes held twice agree); writes nothing. Not with other modes\n"
     "  checksumme --version         prints the version (also -V)\n"
     "Options and files come in any order; -- ends the options. A checksum that is right in\n"
     "either case stays; digits written take the record's case. Each finding is reported as\n"
@@ -188,7 +193,7 @@ inline constexpr char UNKNOWN_TYPE[] =
 inline constexpr char WRONG_BYTE_COUNT[] =
     CHECKSUMME_AT_LINE "record type %3 with %4 data bytes, should have %5" CHECKSUMME_END;
 inline constexpr char HELD_BEFORE[] =
-    CHECKSUMME_AT_LINE "data at %6 that line %5 holds already" CHECKSUMME_END;
+    CHECKSUMME_AT_LINE "data at %6 that line %5 holds already%7" CHECKSUMME_END;
 inline constexpr char NO_END[] = CHECKSUMME_AT_LINE "no end-of-file record" CHECKSUMME_END;
 inline constexpr char NOT_RECORD[] = CHECKSUMME_AT_LINE "not a record" CHECKSUMME_END;
 inline constexpr char ADDRESS_FIELD[] =
@@ -202,6 +207,25 @@ inline constexpr char WRAPS[] =
 inline constexpr char SUMMARY_STRICT[] = "%1: %2, %3 wrong, %4, %5" CHECKSUMME_END;
 inline constexpr char ONE_STRUCTURE_FINDING[] = "1 structure finding";
 inline constexpr char STRUCTURE_FINDINGS[] = "%1 structure findings";
+// --info: HELD_BEFORE with %7 whether the records before it hold the same values there
+inline constexpr char SAME_VALUES[] = ", with the same values";
+inline constexpr char OTHER_VALUES[] = ", with other values";
+// The map, a fact a line: %1 file, %2 the first address of a range, %3 its last, %4 its bytes
+inline constexpr char INFO_RANGE[] = "%1: range %2-%3 (%4 bytes)" CHECKSUMME_END;
+inline constexpr char INFO_RANGE_BYTE[] = "%1: range %2-%3 (1 byte)" CHECKSUMME_END;
+// %1 file, %2 the record type (00 to 05), or a line end or case below, %3 how many
+inline constexpr char INFO_RECORDS[] = "%1: records %2: %3" CHECKSUMME_END;
+inline constexpr char INFO_LINE_ENDS[] = "%1: lines ending in %2: %3" CHECKSUMME_END;
+inline constexpr char INFO_CASE[] = "%1: records in %2 case: %3" CHECKSUMME_END;
+inline constexpr char CR_LF[] = "CR LF";
+inline constexpr char LF[] = "LF";
+inline constexpr char CR[] = "CR";
+inline constexpr char ZERO_BYTE[] = "a zero byte";
+inline constexpr char UPPER[] = "upper";
+inline constexpr char LOWER[] = "lower";
+// %1 file, %2 the start address of a type 05 record, or %2:%3 the segment and offset of a type 03
+inline constexpr char INFO_START[] = "%1: start address %2" CHECKSUMME_END;
+inline constexpr char INFO_START_SEGMENT[] = "%1: start address %2:%3" CHECKSUMME_END;
 
 // --set: %1 file, %2 line, %3 the first address set in the record, %4 the last
 inline constexpr char BYTE_SET[] = CHECKSUMME_AT_LINE "set %3" CHECKSUMME_END;
@@ -352,6 +376,8 @@ inline constexpr char NO_CHECKSUM_VALUE[] =
 inline constexpr char NO_FILL_VALUE[] = "checksumme: %1 needs a value BYTE" CHECKSUMME_END;
 inline constexpr char NO_GET_VALUE[] =
     "checksumme: %1 needs a value ADDRESS:COUNT or ADDRESS:TYPE" CHECKSUMME_END;
+// %1 the --info, %4 the option of another mode
+inline constexpr char INFO_WITH[] = "checksumme: %1 does not go with %4" CHECKSUMME_END;
 inline constexpr char STANDARD_INPUT[] =
     "checksumme: '-': the standard input is not read; name a file" CHECKSUMME_END;
 // The second line of every fault of the command line, from SET_PAST_END to STANDARD_INPUT.

@@ -132,6 +132,61 @@ HeldBefore HoldAddresses(HeldAddresses &held, uint64_t start, uint64_t end, int6
     return before;
 }
 
+namespace {
+
+// The range of addresses that EachHeldRange has found so far and not yet handed out.
+struct OpenRange {
+    HeldRangeVisit visit;
+    void *context;
+    uint64_t first, end; // first == end: none
+    void Add(uint64_t from, uint64_t to) {
+        if (from <= end && first != end) {
+            end = to > end ? to : end;
+            return;
+        }
+        if (first != end) visit(context, first, end);
+        first = from;
+        end = to;
+    }
+};
+
+// A page's held addresses, from base on, in rising order: its bits' runs, or its few ranges
+// sorted by start.
+void AddPage(OpenRange &open, const AddressPage &page, uint64_t base) {
+    if (page.bits) {
+        for (uint32_t w = 0; w < 65536 / 64; ++w)
+            for (uint64_t bits = page.bits[w]; bits;) {
+                int32_t from = std::countr_zero(bits), count = std::countr_one(bits >> from);
+                uint64_t at = base + w * 64 + static_cast<uint32_t>(from);
+                open.Add(at, at + static_cast<uint32_t>(count));
+                bits = count + from == 64 ? 0 : bits & ~uint64_t{0} << (from + count);
+            }
+        return;
+    }
+    assert(page.count <= FEW); // (a page gets its bits once it has FEW ranges)
+    AddressRange sorted[FEW];
+    int32_t count = 0;
+    for (int32_t i = 0; i < page.count; ++i) {
+        int32_t j = count++;
+        for (; j > 0 && sorted[j - 1].start > page.ranges[i].start; --j)
+            sorted[j] = sorted[j - 1];
+        sorted[j] = page.ranges[i];
+    }
+    for (int32_t i = 0; i < count; ++i)
+        open.Add(base + sorted[i].start, base + sorted[i].start + sorted[i].count);
+}
+
+} // namespace
+
+void EachHeldRange(const HeldAddresses &held, HeldRangeVisit visit, void *context) {
+    OpenRange open{visit, context, 0, 0};
+    for (int32_t t = 0; held.tables && t < TABLES; ++t)
+        for (int32_t i = 0; held.tables[t] && i < 256; ++i)
+            if (const AddressPage *page = held.tables[t][i])
+                AddPage(open, *page, static_cast<uint64_t>(t * 256 + i) << 16);
+    open.Add(~uint64_t{0}, ~uint64_t{0}); // hands out the last one
+}
+
 void ReleaseAddresses(HeldAddresses &held) {
     for (int32_t t = 0; held.tables && t < TABLES; ++t) {
         for (int32_t i = 0; held.tables[t] && i < 256; ++i)

@@ -292,6 +292,26 @@ ImageConflict ReadConflict(const HexImage &image) {
     return conflict;
 }
 
+// Byte by byte, the value of the line's record against the lowest and highest of the records
+// before it; bytes past 0xFFFFFFFF are in no image.
+bool HeldAlike(const HexImage &image, uint64_t address, int32_t count, int64_t line) {
+    for (uint64_t at = address; at < address + static_cast<uint64_t>(count) && at <= 0xFFFFFFFF;
+         ++at) {
+        int32_t own = -1, low = 256, high = -1;
+        EachHolder(image, static_cast<uint32_t>(at), [&](const ImageRun &run) {
+            int64_t holder = LineAt(run, static_cast<uint32_t>(at));
+            int32_t value = ByteAt(image, run, static_cast<uint32_t>(at));
+            if (holder == line) own = value;
+            if (holder < line) {
+                low = value < low ? value : low;
+                high = value > high ? value : high;
+            }
+        });
+        if (high >= 0 && (low != own || high != own)) return false;
+    }
+    return true;
+}
+
 WriteRefusal WriteHolders(const HexImage &image, uint32_t address, int32_t count) {
     for (int32_t k = 0; k < count; ++k) {
         uint32_t at = address + static_cast<uint32_t>(k);

@@ -17,6 +17,8 @@
  * - a byte that is written needs exactly one record: WriteHolders gives the lowest byte of a
  *   stretch that none or two hold, with the lines of its first two holders, else of a record
  *   after the end-of-file record that would hold it (refused == false: every byte has one);
+ * - HeldAlike tells whether the records on lines before a line that hold bytes of a stretch hold
+ *   there what that line's record holds;
  * - ReadImageBytes reads bytes every one of which a record holds, with the line of the first;
  *   OverlayImageBytes puts values in place of the bytes held at their addresses; ImageChecksumOver
  *   takes the bytes from first to last in address order, those that no record holds as the fill.
@@ -96,6 +98,7 @@ void HexImageSink(void *image, const Finding &finding);
 void EndHexImage(HexImage &image);
 
 ImageConflict ReadConflict(const HexImage &image);
+bool HeldAlike(const HexImage &image, uint64_t address, int32_t count, int64_t line);
 WriteRefusal WriteHolders(const HexImage &image, uint32_t address, int32_t count);
 bool ReadImageBytes(const HexImage &image, uint32_t address, int32_t count, uint8_t *out,
                     int64_t *line);

@@ -20,7 +20,8 @@ int32_t CheckRecordStructure(void *context, int64_t line, int64_t, char *record,
         return 0;
     }
     bool ended = check.addresses.endLine != 0;
-    RecordPlace place = PlaceRecord(check.addresses, line, record);
+    check.place = PlaceRecord(check.addresses, line, record);
+    const RecordPlace &place = check.place;
     if (ended)
         Report(check,
                {line, STRUCTURE_AFTER_END, place.type, place.count, 0, check.addresses.endLine});
@@ -58,5 +59,4 @@ void EndStructureCheck(StructureCheck &check, int64_t lastLine) {
     if (!check.addresses.endLine && lastLine >= 0)
         Report(check, {line, STRUCTURE_NO_END, 0, 0, 0, 0});
     if (!check.data && lastLine >= 0) Report(check, {line, STRUCTURE_NO_DATA, 0, 0, 0, 0});
-    ReleaseAddresses(check.held);
 }

@@ -213,7 +213,7 @@ Expected Fault(Expected expected, CommandFault fault, int32_t argument, int32_t 
 Expected Model(const std::vector<std::string> &arguments) {
     Expected expected;
     bool options = true, check = false, strict = false, set = false;
-    int32_t fillArgument = -1, getArgument = -1, output = -1;
+    int32_t fillArgument = -1, getArgument = -1, output = -1, infoArgument = -1, modeArgument = -1;
     int32_t count = static_cast<int32_t>(arguments.size());
     for (int32_t index = 0; index < count; ++index) {
         const std::string &text = arguments[index];
@@ -222,8 +222,13 @@ Expected Model(const std::vector<std::string> &arguments) {
             continue;
         }
         if (text == "-") return Fault(expected, FAULT_STANDARD_INPUT, index, index);
+        for (const char *mode : {"--check", "--strict", "--set", "--checksum", "--get"})
+            if (modeArgument < 0 && (text == mode || text.starts_with(std::string(mode) + "=")))
+                modeArgument = index;
         if (text == "--") {
             options = false;
+        } else if (text == "--info") {
+            infoArgument = infoArgument < 0 ? index : infoArgument;
         } else if (text == "--check") {
             check = true;
         } else if (text == "--strict") {
@@ -300,6 +305,8 @@ Expected Model(const std::vector<std::string> &arguments) {
             return Fault(expected, FAULT_UNKNOWN_OPTION, index, index);
         }
     }
+    if (infoArgument >= 0 && modeArgument >= 0)
+        return Fault(expected, FAULT_INFO_WITH, infoArgument, modeArgument);
     std::stable_sort(expected.settings.begin(), expected.settings.end(),
                      [](const Setting &a, const Setting &b) { return a.address < b.address; });
     for (size_t i = 0; i + 1 < expected.settings.size(); ++i) {
@@ -362,7 +369,9 @@ Expected Model(const std::vector<std::string> &arguments) {
         if (expected.files.size() != 1) return Fault(expected, FAULT_OUTPUT_FILES, output, output);
         expected.mode = set ? COMMAND_SET : COMMAND_PATCH;
         expected.output = output;
-    } else if ((expected.checksums > 0 || getArgument >= 0) && !check && !set)
+    } else if (infoArgument >= 0)
+        expected.mode = files ? COMMAND_INFO : COMMAND_MISUSED;
+    else if ((expected.checksums > 0 || getArgument >= 0) && !check && !set)
         expected.mode = files ? COMMAND_PRINT : COMMAND_MISUSED;
     else if (set)
         expected.mode = files ? COMMAND_SET : COMMAND_MISUSED;
