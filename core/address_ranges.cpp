@@ -132,59 +132,33 @@ HeldBefore HoldAddresses(HeldAddresses &held, uint64_t start, uint64_t end, int6
     return before;
 }
 
-namespace {
-
-// The range of addresses that EachHeldRange has found so far and not yet handed out.
-struct OpenRange {
-    HeldRangeVisit visit;
-    void *context;
-    uint64_t first, end; // first == end: none
-    void Add(uint64_t from, uint64_t to) {
-        if (from <= end && first != end) {
-            end = to > end ? to : end;
-            return;
-        }
-        if (first != end) visit(context, first, end);
-        first = from;
-        end = to;
-    }
-};
-
-// A page's held addresses, from base on, in rising order: its bits' runs, or its few ranges
-// sorted by start.
-void AddPage(OpenRange &open, const AddressPage &page, uint64_t base) {
-    if (page.bits) {
-        for (uint32_t w = 0; w < 65536 / 64; ++w)
-            for (uint64_t bits = page.bits[w]; bits;) {
-                int32_t from = std::countr_zero(bits), count = std::countr_one(bits >> from);
-                uint64_t at = base + w * 64 + static_cast<uint32_t>(from);
-                open.Add(at, at + static_cast<uint32_t>(count));
-                bits = count + from == 64 ? 0 : bits & ~uint64_t{0} << (from + count);
-            }
-        return;
-    }
-    assert(page.count <= FEW); // (a page gets its bits once it has FEW ranges)
-    AddressRange sorted[FEW];
-    int32_t count = 0;
-    for (int32_t i = 0; i < page.count; ++i) {
-        int32_t j = count++;
-        for (; j > 0 && sorted[j - 1].start > page.ranges[i].start; --j)
-            sorted[j] = sorted[j - 1];
-        sorted[j] = page.ranges[i];
-    }
-    for (int32_t i = 0; i < count; ++i)
-        open.Add(base + sorted[i].start, base + sorted[i].start + sorted[i].count);
-}
-
-} // namespace
-
+// A page's bits, made from its ranges where it has none yet (a few, in no order), each held
+// address in rising order: it goes on the range [first, end) or starts the next one.
 void EachHeldRange(const HeldAddresses &held, HeldRangeVisit visit, void *context) {
-    OpenRange open{visit, context, 0, 0};
+    uint64_t first = 0, end = 0, made[65536 / 64];
     for (int32_t t = 0; held.tables && t < TABLES; ++t)
-        for (int32_t i = 0; held.tables[t] && i < 256; ++i)
-            if (const AddressPage *page = held.tables[t][i])
-                AddPage(open, *page, static_cast<uint64_t>(t * 256 + i) << 16);
-    open.Add(~uint64_t{0}, ~uint64_t{0}); // hands out the last one
+        for (int32_t i = 0; held.tables[t] && i < 256; ++i) {
+            const AddressPage *page = held.tables[t][i];
+            if (!page) continue;
+            const uint64_t *bits = page->bits;
+            if (!bits) {
+                std::memset(made, 0, sizeof made);
+                for (int32_t r = 0; r < page->count; ++r)
+                    for (uint32_t at = page->ranges[r].start;
+                         at < page->ranges[r].start + page->ranges[r].count; ++at)
+                        made[at / 64] |= uint64_t{1} << (at % 64);
+                bits = made;
+            }
+            uint64_t base = static_cast<uint64_t>(t * 256 + i) << 16;
+            for (uint32_t w = 0; w < 65536 / 64; ++w)
+                for (uint64_t word = bits[w]; word; word &= word - 1) {
+                    uint64_t at = base + w * 64 + static_cast<uint32_t>(std::countr_zero(word));
+                    if (at != end && first != end) visit(context, first, end);
+                    if (at != end) first = at;
+                    end = at + 1;
+                }
+        }
+    if (first != end) visit(context, first, end);
 }
 
 void ReleaseAddresses(HeldAddresses &held) {
