@@ -168,7 +168,6 @@ FileOutcome StrictFile(const CommandLine &, const char *path, bool reporting) {
     int32_t walked = WalkHexFile(path, WALK_CHECK, reporting ? ReportFinding : nullptr, &report,
                                  &tally, CheckRecordStructure, &check);
     EndStructureCheck(check, walked == 1 ? tally.linesDone : -1);
-    ReleaseAddresses(check.held);
     FileOutcome outcome =
         Summed(report, walked, tally, reporting, texts::SUMMARY_STRICT, check.findings);
     return {outcome.failed, outcome.found || check.findings > 0};
@@ -183,24 +182,29 @@ void ReportMalformed(void *report, const Finding &finding) {
 
 } // namespace
 
-// The findings as the walks find them, those of data held twice after a second walk, then the
-// map; the same when quiet, the map being what was asked for.
+// The image first, then the findings as the second walk finds them, then the map; the same when
+// quiet, the map being what was asked for.
 FileOutcome InfoFile(const CommandLine &, const char *path, bool) {
     OpenStandardOutput();
     Report report{};
     BeginReport(report, path, false);
     FileInfo info;
-    BeginFileInfo(info, ReportStructure, &report);
-    WalkTally tally{}, again{};
+    BeginFileInfo(info);
+    info.check.sink = ReportInfoFinding;
+    info.check.context = &report;
+    WalkTally tally{};
     int32_t walked =
-        WalkHexFile(path, WALK_CHECK, ReportMalformed, &report, &tally, FileInfoVisitor, &info);
-    bool twice = walked == 1 && info.twiceCount > 0;
-    if (twice) walked = CompareHeldTwice(info, path, ReportHeldTwice, &report, &again);
+        WalkHexFile(path, WALK_CHECK, nullptr, nullptr, &tally, HexImageVisitor, &info.image);
+    EndHexImage(info.image);
+    report.info = &info;
+    if (walked == 1)
+        walked =
+            WalkHexFile(path, WALK_CHECK, ReportMalformed, &report, &tally, FileInfoVisitor, &info);
     if (walked == 1) {
         EndStructureCheck(info.check, tally.linesDone);
         ReportFileInfo(report, info, tally);
     } else {
-        ReportFailure(report, walked, twice ? again : tally);
+        ReportFailure(report, walked, tally);
     }
     ReleaseFileInfo(info);
     return {walked != 1, false};

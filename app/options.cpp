@@ -298,17 +298,14 @@ CommandLine ReadCommandLine() {
     }
     int32_t getArgument = -1; // the first --get
     bool check = false, strict = false, set = false, options = true, named = false;
-    int32_t fillArgument = -1;                    // of the last --fill value
-    int32_t output = -1;                          // of the -o value
-    int32_t infoArgument = -1, modeArgument = -1; // the first --info, the first option it refuses
+    int32_t fillArgument = -1; // of the last --fill value
+    int32_t output = -1;       // of the -o value
+    int32_t info = -1;         // of an --info
     for (int32_t index = 0; index < count; ++index) {
         OwnedString argument;
         TakeArgument(index, argument);
         const char *text = argument.Text(), *value = nullptr;
         Option option = options ? OptionOf(text, &value) : OPTION_NONE;
-        bool mode = option == OPTION_CHECK || option == OPTION_STRICT ||
-                    (IsValued(option) && option != OPTION_FILL);
-        if (mode && modeArgument < 0) modeArgument = index;
         switch (option) {
         case OPTION_NONE:
             if (options && text[0] == '-')
@@ -318,7 +315,7 @@ CommandLine ReadCommandLine() {
             break;
         case OPTION_UNKNOWN: return Faulty(command, FAULT_UNKNOWN_OPTION, index, index);
         case OPTION_END: options = false; break;
-        case OPTION_INFO: infoArgument = infoArgument < 0 ? index : infoArgument; break;
+        case OPTION_INFO: info = index; break;
         case OPTION_CHECK: check = true; break;
         case OPTION_STRICT: strict = true; break;
         case OPTION_QUIET: command.quiet = true; break;
@@ -388,8 +385,9 @@ CommandLine ReadCommandLine() {
         }
         }
     }
-    if (infoArgument >= 0 && modeArgument >= 0)
-        return Faulty(command, FAULT_INFO_WITH, infoArgument, modeArgument);
+    if (info >= 0 &&
+        (check || strict || set || command.checksumCount + command.getCount > 0 || output >= 0))
+        return Faulty(command, FAULT_INFO_WITH, info, info);
     int32_t one = 0, other = 0;
     if (CommandFault overlap = FindOverlap(command, &one, &other); overlap != FAULT_NONE)
         return Faulty(command, overlap, one, other);
@@ -419,7 +417,7 @@ CommandLine ReadCommandLine() {
         command.mode = set ? COMMAND_SET : COMMAND_PATCH;
         return command;
     }
-    if (infoArgument >= 0)
+    if (info >= 0)
         command.mode = files ? COMMAND_INFO : COMMAND_MISUSED;
     else if ((command.checksumCount > 0 || command.getCount > 0) && !check && !set)
         command.mode = files ? COMMAND_PRINT : COMMAND_MISUSED;

@@ -26,7 +26,7 @@
  * whose bytes overlap (--set values, a --set value and a --checksum value's place, two places)
  * are a fault too, as are --checksum values whose ranges hold each other's places (also through
  * others: no order could store them all), --fill without --checksum, and --info with --check,
- * --strict, --set, --checksum or --get (naming the first of those). A --checksum value
+ * --strict, --set, --checksum, --get or -o. A --checksum value
  * whose place lies in another's range is put before it. --set with a check is a misuse, as is
  * --checksum with --strict and a check or --set of no file, and natively a call without a file;
  * --checksum with --check checks the values stored, else it sets them (COMMAND_SET); without one
@@ -96,7 +96,7 @@ enum CommandFault : int32_t {
     FAULT_OUTPUT_NOT_WRITING,   // the -o value: with a call that writes nothing
     FAULT_OUTPUT_FILES,         // the -o value: with no input file or several
     FAULT_OUTPUT_IS_INPUT,      // the -o value: the input file itself (found when it is run)
-    FAULT_INFO_WITH,            // the --info and the first option of another mode
+    FAULT_INFO_WITH,            // an --info: with an option other than -q
 };
 
 // A --checksum value: the algorithm's checksum over first to last, stored at address, or printed

@@ -125,11 +125,14 @@ void WriteStructure(void *context, const StructureFinding &finding, const char *
                                         more});
 }
 
-void WriteRange(void *context, uint64_t first, uint64_t end) {
-    const Report &report = *static_cast<const Report *>(context);
-    WriteTemplate(end - first == 1 ? texts::INFO_RANGE_BYTE : texts::INFO_RANGE,
-                  {PathOf(report), Address(first), Address(end - 1),
-                   Decimal(static_cast<int64_t>(end - first))});
+// A line of the map with counts: %2 the first of them, %3 the next, and so on.
+void WriteCounts(const Report &report, const char *text, const int64_t *counts, int32_t count) {
+    char digits[8][DECIMAL_TEXT_SIZE];
+    Field fields[9];
+    fields[0] = PathOf(report);
+    for (int32_t i = 0; i < count; ++i)
+        fields[i + 1] = {digits[i], FormatDecimal(counts[i], digits[i])};
+    WriteFields(text, fields, count + 1);
 }
 
 } // namespace
@@ -138,35 +141,28 @@ void ReportStructure(void *context, const StructureFinding &finding) {
     WriteStructure(context, finding, "");
 }
 
-void ReportHeldTwice(void *context, const StructureFinding &finding, bool alike) {
-    WriteStructure(context, finding, alike ? texts::SAME_VALUES : texts::OTHER_VALUES);
+void ReportInfoFinding(void *context, const StructureFinding &finding) {
+    const Report &report = *static_cast<const Report *>(context);
+    const char *more = "";
+    if (finding.kind == STRUCTURE_OVERLAP)
+        more = HeldAlike(report.info->image, report.info->check.place, report.info->record)
+                   ? texts::SAME_VALUES
+                   : texts::OTHER_VALUES;
+    WriteStructure(context, finding, more);
 }
 
 void ReportFileInfo(Report &report, const FileInfo &info, const WalkTally &tally) {
-    EachHeldRange(info.check.held, WriteRange, &report);
-    for (int32_t type = 0; type <= TYPE_LINEAR_START; ++type) {
-        const char digits[2] = {'0', static_cast<char>('0' + type)};
-        WriteTemplate(texts::INFO_RECORDS,
-                      {PathOf(report), {digits, 2}, Decimal(info.types[type])});
-    }
-    const uint8_t *start = info.start;
-    if (info.startType == TYPE_LINEAR_START)
-        WriteTemplate(texts::INFO_START,
-                      {PathOf(report), Address(uint32_t{start[0]} << 24 | uint32_t{start[1]} << 16 |
-                                               uint32_t{start[2]} << 8 | start[3])});
-    if (info.startType == TYPE_SEGMENT_START)
-        WriteTemplate(texts::INFO_START_SEGMENT,
-                      {PathOf(report), Address(uint32_t{start[0]} << 8 | start[1], 4),
-                       Address(uint32_t{start[2]} << 8 | start[3], 4)});
-    static constexpr const char *ENDS[] = {texts::CR_LF, texts::LF, texts::CR, texts::ZERO_BYTE};
-    for (int32_t kind = LINE_END_CR_LF; kind <= LINE_END_ZERO; ++kind)
-        if (tally.lineEnds[kind])
-            WriteTemplate(texts::INFO_LINE_ENDS,
-                          {PathOf(report), ENDS[kind], Decimal(tally.lineEnds[kind])});
-    for (int32_t lower = 0; lower < 2; ++lower)
-        if (info.cases[lower])
-            WriteTemplate(texts::INFO_CASE, {PathOf(report), lower ? texts::LOWER : texts::UPPER,
-                                             Decimal(info.cases[lower])});
+    ImageRange range{};
+    for (int64_t next = 0; NextImageRange(info.image, &next, &range);)
+        WriteTemplate(range.first == range.last ? texts::INFO_RANGE_BYTE : texts::INFO_RANGE,
+                      {PathOf(report), Address(range.first), Address(range.last),
+                       Decimal(int64_t{range.last} - range.first + 1)});
+    WriteCounts(report, texts::INFO_RECORDS, info.counts, 8);
+    bool linear = info.startType == TYPE_LINEAR_START;
+    if (info.startType)
+        WriteTemplate(linear ? texts::INFO_START : texts::INFO_START_SEGMENT,
+                      {PathOf(report), {info.start, linear ? 8 : 4}, {info.start + 4, 4}});
+    WriteCounts(report, texts::INFO_LINE_ENDS, tally.lineEnds, 4);
 }
 
 void ReportStretch(void *context, int64_t line, uint64_t from, uint64_t to) {
@@ -338,7 +334,7 @@ void ReportChecksumNotStored(const Report &report, uint64_t address) {
 }
 
 // The fault's line: %1 its value (or argument), %2 the other one, %3 the stretch of the value
-// that it names, %4 the other argument whole.
+// that it names.
 void ReportCommandFault(const CommandLine &command) {
     static constexpr const char *TEXTS[] = {nullptr,
                                             texts::UNKNOWN_OPTION,
@@ -382,8 +378,7 @@ void ReportCommandFault(const CommandLine &command) {
     WriteFailure(TEXTS[command.fault],
                  {value,
                   SettingText(other.Text()),
-                  {value + (inside ? command.faultStart : 0), inside ? command.faultLength : 0},
-                  other.Text()});
+                  {value + (inside ? command.faultStart : 0), inside ? command.faultLength : 0}});
     WriteFailure(texts::TRY_HELP, {});
 }
 

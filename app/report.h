@@ -32,15 +32,16 @@ struct Report {
     int32_t pathLength;
     bool patching;
     FindingLine checksumLine; // CHECKSUM_CORRECTED or CHECKSUM_WRONG
+    const FileInfo *info;     // borrowed: --info's, for ReportInfoFinding
 };
 
 void BeginReport(Report &report, const char *path, bool patching);
 void ReportFinding(void *report, const Finding &finding);
 void ReportStructure(void *report, const StructureFinding &finding);
 void ReportStretch(void *report, int64_t line, uint64_t from, uint64_t to);
-// --info: data held twice, and whether the records agree (core/file_info.h); then the map of a
-// file read completely, a fact a line.
-void ReportHeldTwice(void *report, const StructureFinding &finding, bool alike);
+// --info (core/file_info.h): a finding on the structure, data held twice with whether the records
+// before it hold the same values there; then the map of a file read completely, a fact a line.
+void ReportInfoFinding(void *report, const StructureFinding &finding);
 void ReportFileInfo(Report &report, const FileInfo &info, const WalkTally &tally);
 // A file that could not be opened (walked 0), or whose walk a failure ended.
 void ReportFailure(const Report &report, int32_t walked, const WalkTally &tally);

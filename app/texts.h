@@ -81,6 +81,7 @@ inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\r\n";
 #define CHECKSUMME_FILL_NAME "/fill"
 #define CHECKSUMME_GET_NAME "/get"
 #define CHECKSUMME_OUTPUT_NAME "/o"
+#define CHECKSUMME_QUIET_NAME "/q"
 #define CHECKSUMME_BECAUSE(field) " (" field ")"
 #define CHECKSUMME_OPENING "cannot be opened (%2)"
 #define CHECKSUMME_END "\r\n"
@@ -127,6 +128,7 @@ inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\n";
 #define CHECKSUMME_FILL_NAME "--fill"
 #define CHECKSUMME_GET_NAME "--get"
 #define CHECKSUMME_OUTPUT_NAME "-o"
+#define CHECKSUMME_QUIET_NAME "-q"
 #define CHECKSUMME_BECAUSE(field) ": " field
 #define CHECKSUMME_OPENING "%2"
 #define CHECKSUMME_END "\n"
@@ -213,19 +215,16 @@ inline constexpr char OTHER_VALUES[] = ", with other values";
 // The map, a fact a line: %1 file, %2 the first address of a range, %3 its last, %4 its bytes
 inline constexpr char INFO_RANGE[] = "%1: range %2-%3 (%4 bytes)" CHECKSUMME_END;
 inline constexpr char INFO_RANGE_BYTE[] = "%1: range %2-%3 (1 byte)" CHECKSUMME_END;
-// %1 file, %2 the record type (00 to 05), or a line end or case below, %3 how many
-inline constexpr char INFO_RECORDS[] = "%1: records %2: %3" CHECKSUMME_END;
-inline constexpr char INFO_LINE_ENDS[] = "%1: lines ending in %2: %3" CHECKSUMME_END;
-inline constexpr char INFO_CASE[] = "%1: records in %2 case: %3" CHECKSUMME_END;
-inline constexpr char CR_LF[] = "CR LF";
-inline constexpr char LF[] = "LF";
-inline constexpr char CR[] = "CR";
-inline constexpr char ZERO_BYTE[] = "a zero byte";
-inline constexpr char UPPER[] = "upper";
-inline constexpr char LOWER[] = "lower";
-// %1 file, %2 the start address of a type 05 record, or %2:%3 the segment and offset of a type 03
-inline constexpr char INFO_START[] = "%1: start address %2" CHECKSUMME_END;
-inline constexpr char INFO_START_SEGMENT[] = "%1: start address %2:%3" CHECKSUMME_END;
+// %1 file, %2 to %7 the records of types 00 to 05, %8 those in upper case, %9 in lower case
+inline constexpr char INFO_RECORDS[] = "%1: records 00: %2, 01: %3, 02: %4, 03: %5, 04: %6, 05: "
+                                       "%7; in upper case: %8, in lower case: %9" CHECKSUMME_END;
+// %1 file, %2 the start address of a type 05 record (eight hexadecimal digits), or %2:%3 the
+// segment and offset of a type 03 record (four each)
+inline constexpr char INFO_START[] = "%1: start address 0x%2" CHECKSUMME_END;
+inline constexpr char INFO_START_SEGMENT[] = "%1: start address 0x%2:0x%3" CHECKSUMME_END;
+// %1 file, the lines ended by %2 a zero byte, %3 CR, %4 LF, %5 CR LF
+inline constexpr char INFO_LINE_ENDS[] =
+    "%1: lines ending in CR LF: %5, LF: %4, CR: %3, a zero byte: %2" CHECKSUMME_END;
 
 // --set: %1 file, %2 line, %3 the first address set in the record, %4 the last
 inline constexpr char BYTE_SET[] = CHECKSUMME_AT_LINE "set %3" CHECKSUMME_END;
@@ -376,8 +375,9 @@ inline constexpr char NO_CHECKSUM_VALUE[] =
 inline constexpr char NO_FILL_VALUE[] = "checksumme: %1 needs a value BYTE" CHECKSUMME_END;
 inline constexpr char NO_GET_VALUE[] =
     "checksumme: %1 needs a value ADDRESS:COUNT or ADDRESS:TYPE" CHECKSUMME_END;
-// %1 the --info, %4 the option of another mode
-inline constexpr char INFO_WITH[] = "checksumme: %1 does not go with %4" CHECKSUMME_END;
+// %1 the --info
+inline constexpr char INFO_WITH[] =
+    "checksumme: %1 goes with no option but " CHECKSUMME_QUIET_NAME CHECKSUMME_END;
 inline constexpr char STANDARD_INPUT[] =
     "checksumme: '-': the standard input is not read; name a file" CHECKSUMME_END;
 // The second line of every fault of the command line, from SET_PAST_END to STANDARD_INPUT.
@@ -398,6 +398,7 @@ inline constexpr char REPORT_NOT_WRITTEN[] =
 #undef CHECKSUMME_FILL_NAME
 #undef CHECKSUMME_GET_NAME
 #undef CHECKSUMME_OUTPUT_NAME
+#undef CHECKSUMME_QUIET_NAME
 #undef CHECKSUMME_OUTPUT
 #undef CHECKSUMME_END
 #undef CHECKSUMME_END

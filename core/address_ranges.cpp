@@ -132,35 +132,6 @@ HeldBefore HoldAddresses(HeldAddresses &held, uint64_t start, uint64_t end, int6
     return before;
 }
 
-// A page's bits, made from its ranges where it has none yet (a few, in no order), each held
-// address in rising order: it goes on the range [first, end) or starts the next one.
-void EachHeldRange(const HeldAddresses &held, HeldRangeVisit visit, void *context) {
-    uint64_t first = 0, end = 0, made[65536 / 64];
-    for (int32_t t = 0; held.tables && t < TABLES; ++t)
-        for (int32_t i = 0; held.tables[t] && i < 256; ++i) {
-            const AddressPage *page = held.tables[t][i];
-            if (!page) continue;
-            const uint64_t *bits = page->bits;
-            if (!bits) {
-                std::memset(made, 0, sizeof made);
-                for (int32_t r = 0; r < page->count; ++r)
-                    for (uint32_t at = page->ranges[r].start;
-                         at < page->ranges[r].start + page->ranges[r].count; ++at)
-                        made[at / 64] |= uint64_t{1} << (at % 64);
-                bits = made;
-            }
-            uint64_t base = static_cast<uint64_t>(t * 256 + i) << 16;
-            for (uint32_t w = 0; w < 65536 / 64; ++w)
-                for (uint64_t word = bits[w]; word; word &= word - 1) {
-                    uint64_t at = base + w * 64 + static_cast<uint32_t>(std::countr_zero(word));
-                    if (at != end && first != end) visit(context, first, end);
-                    if (at != end) first = at;
-                    end = at + 1;
-                }
-        }
-    if (first != end) visit(context, first, end);
-}
-
 void ReleaseAddresses(HeldAddresses &held) {
     for (int32_t t = 0; held.tables && t < TABLES; ++t) {
         for (int32_t i = 0; held.tables[t] && i < 256; ++i)

@@ -13,9 +13,6 @@
  * for each 64 KiB. A page of more than a few ranges also has a bit for each address (8 KiB), so
  * that a record costs the same in any order.
  *
- * EachHeldRange calls visit(context, first, end) for each range [first, end) of addresses held,
- * ranges that meet merged, in rising order.
- *
  * Memory comes from the main heap (runtime/registry.h): a shortage ends the process (exit code 3).
  * ReleaseAddresses frees it and leaves the set empty. A zero-filled HeldAddresses is empty.
  */
@@ -37,6 +34,4 @@ struct HeldBefore {
 };
 
 HeldBefore HoldAddresses(HeldAddresses &held, uint64_t start, uint64_t end, int64_t line);
-using HeldRangeVisit = void (*)(void *context, uint64_t first, uint64_t end);
-void EachHeldRange(const HeldAddresses &held, HeldRangeVisit visit, void *context);
 void ReleaseAddresses(HeldAddresses &held);

@@ -292,23 +292,31 @@ ImageConflict ReadConflict(const HexImage &image) {
     return conflict;
 }
 
-// Byte by byte, the value of the line's record against the lowest and highest of the records
-// before it; bytes past 0xFFFFFFFF are in no image.
-bool HeldAlike(const HexImage &image, uint64_t address, int32_t count, int64_t line) {
-    for (uint64_t at = address; at < address + static_cast<uint64_t>(count) && at <= 0xFFFFFFFF;
-         ++at) {
-        int32_t own = -1, low = 256, high = -1;
-        EachHolder(image, static_cast<uint32_t>(at), [&](const ImageRun &run) {
-            int64_t holder = LineAt(run, static_cast<uint32_t>(at));
-            int32_t value = ByteAt(image, run, static_cast<uint32_t>(at));
-            if (holder == line) own = value;
-            if (holder < line) {
-                low = value < low ? value : low;
-                high = value > high ? value : high;
-            }
-        });
-        if (high >= 0 && (low != own || high != own)) return false;
+// Each of the record's bytes below 4 GiB against the byte read at its address.
+bool HeldAlike(const HexImage &image, const RecordPlace &place, const char *record) {
+    for (int32_t k = 0; k < place.count; ++k) {
+        uint64_t at = k < place.before ? place.address + static_cast<uint32_t>(k)
+                                       : place.wrapped + static_cast<uint32_t>(k - place.before);
+        uint8_t held = 0;
+        int64_t line = 0;
+        if (at <= 0xFFFFFFFF && ReadImageBytes(image, static_cast<uint32_t>(at), 1, &held, &line) &&
+            held != RecordPair(record, 4 + k))
+            return false;
     }
+    return true;
+}
+
+// A range goes on while the next run starts at most one address above the runs so far.
+bool NextImageRange(const HexImage &image, int64_t *next, ImageRange *range) {
+    assert(Sorted(image));
+    int64_t i = *next;
+    if (i >= image.runCount) return false;
+    range->first = image.runs[i].address;
+    while (i + 1 < image.runCount && image.reach[i] < 0xFFFFFFFF &&
+           image.runs[i + 1].address <= image.reach[i] + 1)
+        ++i;
+    range->last = image.reach[i];
+    *next = i + 1;
     return true;
 }
 

@@ -55,7 +55,13 @@ int32_t PatchFileInPlace(const char *path);
  */
 enum WalkMode : int32_t { WALK_PATCH, WALK_CHECK };
 enum FindingKind : int32_t { FINDING_CHECKSUM, FINDING_MALFORMED, FINDING_LINE_END };
-enum LineEndKind : int32_t { LINE_END_CR_LF, LINE_END_LF, LINE_END_CR, LINE_END_ZERO };
+// The kinds of line end, a lone line-end byte's kind its two low bits (which tell the three apart).
+enum LineEndKind : int32_t {
+    LINE_END_ZERO = 0,
+    LINE_END_CR = '\r' & 3,
+    LINE_END_LF = '\n' & 3,
+    LINE_END_CR_LF = 3,
+};
 
 struct Finding {
     int64_t line; // counted from 1; line end: the last record's
@@ -77,9 +83,9 @@ struct WalkTally {
                            // one only then
     int64_t lineEndsAdded; // line-end findings: 0, or 1 for the last record
     int64_t linesDone;     // lines read and, when patching, written as they should be
-    int64_t lineEnds[4];   // the lines ended by CR LF, LF, CR and a zero byte (LineEndKind); the
-                           // walk without a buffer does not tell a lone one behind a line too
-                           // long for a record
+    int64_t lineEnds[4];   // the lines ended by each kind of line end (LineEndKind); the walk
+                           // without a buffer does not tell a lone byte behind a line too long
+                           // for a record
     uint32_t failure;      // the system's code of the failed open, read or write; 0: none
     bool failedWriting;
     bool lastRecordOpen; // the file's last line is a record without a line end (in either mode)

@@ -59,4 +59,5 @@ void EndStructureCheck(StructureCheck &check, int64_t lastLine) {
     if (!check.addresses.endLine && lastLine >= 0)
         Report(check, {line, STRUCTURE_NO_END, 0, 0, 0, 0});
     if (!check.data && lastLine >= 0) Report(check, {line, STRUCTURE_NO_DATA, 0, 0, 0, 0});
+    ReleaseAddresses(check.held);
 }

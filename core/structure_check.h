@@ -18,8 +18,8 @@
  *   the line that holds it.
  * EndStructureCheck, given the number of the file's last line, finds a file without an
  * end-of-file record, then one without a data record (each on that line, or on line 1 in an
- * empty file); given -1 (the walk did not reach the end) it finds nothing. The addresses held
- * stay until ReleaseAddresses(check.held).
+ * empty file); given -1 (the walk did not reach the end) it finds nothing. Either way it frees
+ * the check's memory.
  * Each finding goes to the sink at once, in line order (those of one record in the order above),
  * and is counted; the sink may read the record's place. A zero-filled StructureCheck, its sink
  * set or not, is ready for a file. A shortage of memory ends the process (exit code 3).
@@ -63,7 +63,7 @@ struct StructureCheck {
     AddressWalk addresses;
     bool data;          // a data record was found
     RecordPlace place;  // of the record looked at last
-    HeldAddresses held; // owned; freed by ReleaseAddresses
+    HeldAddresses held; // owned; freed by EndStructureCheck
     int64_t findings;
 };
 

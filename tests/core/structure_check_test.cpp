@@ -36,7 +36,6 @@ TEST(StructureCheck, RandomizedAgainstTheModel) {
                               CheckRecordStructure, &check),
                   1);
         EndStructureCheck(check, tally.linesDone);
-        ReleaseAddresses(check.held);
         ASSERT_EQ(findings, model::Structure(file)) << "round " << round << "\n" << file;
         ASSERT_EQ(check.findings, static_cast<int64_t>(findings.size()));
     }

@@ -213,7 +213,7 @@ Expected Fault(Expected expected, CommandFault fault, int32_t argument, int32_t 
 Expected Model(const std::vector<std::string> &arguments) {
     Expected expected;
     bool options = true, check = false, strict = false, set = false;
-    int32_t fillArgument = -1, getArgument = -1, output = -1, infoArgument = -1, modeArgument = -1;
+    int32_t fillArgument = -1, getArgument = -1, output = -1, infoArgument = -1;
     int32_t count = static_cast<int32_t>(arguments.size());
     for (int32_t index = 0; index < count; ++index) {
         const std::string &text = arguments[index];
@@ -222,13 +222,10 @@ Expected Model(const std::vector<std::string> &arguments) {
             continue;
         }
         if (text == "-") return Fault(expected, FAULT_STANDARD_INPUT, index, index);
-        for (const char *mode : {"--check", "--strict", "--set", "--checksum", "--get"})
-            if (modeArgument < 0 && (text == mode || text.starts_with(std::string(mode) + "=")))
-                modeArgument = index;
         if (text == "--") {
             options = false;
         } else if (text == "--info") {
-            infoArgument = infoArgument < 0 ? index : infoArgument;
+            infoArgument = index;
         } else if (text == "--check") {
             check = true;
         } else if (text == "--strict") {
@@ -305,8 +302,9 @@ Expected Model(const std::vector<std::string> &arguments) {
             return Fault(expected, FAULT_UNKNOWN_OPTION, index, index);
         }
     }
-    if (infoArgument >= 0 && modeArgument >= 0)
-        return Fault(expected, FAULT_INFO_WITH, infoArgument, modeArgument);
+    if (infoArgument >= 0 && (check || strict || !expected.settings.empty() ||
+                              expected.checksums > 0 || getArgument >= 0))
+        return Fault(expected, FAULT_INFO_WITH, infoArgument, infoArgument);
     std::stable_sort(expected.settings.begin(), expected.settings.end(),
                      [](const Setting &a, const Setting &b) { return a.address < b.address; });
     for (size_t i = 0; i + 1 < expected.settings.size(); ++i) {

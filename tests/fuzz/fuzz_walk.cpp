@@ -82,7 +82,6 @@ void Strict(const std::string &file) {
     ExpectWalked("the strict check", WalkHexFile(fuzz::ScratchPath().c_str(), WALK_CHECK, nullptr,
                                                  nullptr, &tally, CheckRecordStructure, &check));
     EndStructureCheck(check, tally.linesDone);
-    ReleaseAddresses(check.held);
     fuzz::Expect("the strict check", fuzz::Lines(model::Structure(file)), fuzz::Lines(findings));
     fuzz::Expect("the strict check's count", std::to_string(findings.size()),
                  std::to_string(check.findings));
