@@ -4,7 +4,6 @@
 #include "app/command_line.h"
 #include "app/image_values.h"
 #include "app/texts.h"
-#include "core/file_info.h"
 #include "core/hex_image.h"
 #include "core/patcher.h"
 #include "core/structure_check.h"
@@ -182,31 +181,31 @@ void ReportMalformed(void *report, const Finding &finding) {
 
 } // namespace
 
-// The image first, then the findings as the second walk finds them, then the map; the same when
-// quiet, the map being what was asked for.
+// The image first, then the findings as the strict check's walk finds them, then the map; the
+// same when quiet, the map being what was asked for.
 FileOutcome InfoFile(const CommandLine &, const char *path, bool) {
     OpenStandardOutput();
     Report report{};
     BeginReport(report, path, false);
-    FileInfo info;
-    BeginFileInfo(info);
-    info.check.sink = ReportInfoFinding;
+    FileInfo info{};
+    const ImageRange all{0, 0xFFFFFFFF, false};
+    BeginHexImage(info.image, &all, 1);
+    info.check.sink = ReportStructure;
     info.check.context = &report;
+    report.info = &info;
     WalkTally tally{};
     int32_t walked =
         WalkHexFile(path, WALK_CHECK, nullptr, nullptr, &tally, HexImageVisitor, &info.image);
     EndHexImage(info.image);
-    report.info = &info;
     if (walked == 1)
-        walked =
-            WalkHexFile(path, WALK_CHECK, ReportMalformed, &report, &tally, FileInfoVisitor, &info);
-    if (walked == 1) {
-        EndStructureCheck(info.check, tally.linesDone);
+        walked = WalkHexFile(path, WALK_CHECK, ReportMalformed, &report, &tally,
+                             CheckRecordStructure, &info.check);
+    EndStructureCheck(info.check, walked == 1 ? tally.linesDone : -1);
+    if (walked == 1)
         ReportFileInfo(report, info, tally);
-    } else {
+    else
         ReportFailure(report, walked, tally);
-    }
-    ReleaseFileInfo(info);
+    ReleaseHexImage(info.image);
     return {walked != 1, false};
 }
 

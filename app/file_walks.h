@@ -4,8 +4,8 @@
  * (PatchFile, also what the window runs for the files it was started with), checking
  * (CheckFile), checking the structure (StrictFile), checking the --checksum values stored
  * (CheckValuesFile, core/hex_image.h), printing those without a place (PrintValuesFile, also
- * with -q: then the value alone), and the file's map (InfoFile, core/file_info.h; a second walk
- * where data is held twice). A file that cannot be opened does not stop the others.
+ * with -q: then the value alone), and the file's map (InfoFile: its image, then the walk of the
+ * structure check). A file that cannot be opened does not stop the others.
  *
  * WalkEachFile runs one of them over every named file and returns the exit code: EXIT_FAILED
  * when a file could not be opened, read or written, an image was refused or the report not

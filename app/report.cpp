@@ -106,16 +106,20 @@ void ReportFinding(void *context, const Finding &finding) {
     }
 }
 
-namespace {
-
-// A finding on the structure, more (--info: whether data held twice agrees) at its end.
-void WriteStructure(void *context, const StructureFinding &finding, const char *more) {
+// A finding on the structure; with --info, data held twice with whether the record holds there
+// what the record that holds it first holds.
+void ReportStructure(void *context, const StructureFinding &finding) {
     static constexpr const char *TEXTS[] = {
         texts::AFTER_END, texts::UNKNOWN_TYPE, texts::WRONG_BYTE_COUNT, texts::HELD_BEFORE,
         texts::NO_END,    texts::NOT_RECORD,   texts::ADDRESS_FIELD,    texts::PAST_4G,
         texts::NO_DATA,   texts::WRAPS};
     const Report &report = *static_cast<const Report *>(context);
     const char type[2] = {HEX_DIGITS[finding.type >> 4 & 15], HEX_DIGITS[finding.type & 15]};
+    const FileInfo *info = report.info;
+    const char *more = "";
+    if (info && finding.kind == STRUCTURE_OVERLAP)
+        more = HeldAlike(info->image, info->check.place, info->check.record) ? texts::SAME_VALUES
+                                                                             : texts::OTHER_VALUES;
     WriteTemplate(TEXTS[finding.kind], {PathOf(report),
                                         Decimal(finding.line),
                                         {type, 2},
@@ -124,6 +128,8 @@ void WriteStructure(void *context, const StructureFinding &finding, const char *
                                         Address(finding.address),
                                         more});
 }
+
+namespace {
 
 // A line of the map with counts: %2 the first of them, %3 the next, and so on.
 void WriteCounts(const Report &report, const char *text, const int64_t *counts, int32_t count) {
@@ -137,31 +143,16 @@ void WriteCounts(const Report &report, const char *text, const int64_t *counts, 
 
 } // namespace
 
-void ReportStructure(void *context, const StructureFinding &finding) {
-    WriteStructure(context, finding, "");
-}
-
-void ReportInfoFinding(void *context, const StructureFinding &finding) {
-    const Report &report = *static_cast<const Report *>(context);
-    const char *more = "";
-    if (finding.kind == STRUCTURE_OVERLAP)
-        more = HeldAlike(report.info->image, report.info->check.place, report.info->record)
-                   ? texts::SAME_VALUES
-                   : texts::OTHER_VALUES;
-    WriteStructure(context, finding, more);
-}
-
 void ReportFileInfo(Report &report, const FileInfo &info, const WalkTally &tally) {
     ImageRange range{};
     for (int64_t next = 0; NextImageRange(info.image, &next, &range);)
-        WriteTemplate(range.first == range.last ? texts::INFO_RANGE_BYTE : texts::INFO_RANGE,
-                      {PathOf(report), Address(range.first), Address(range.last),
-                       Decimal(int64_t{range.last} - range.first + 1)});
-    WriteCounts(report, texts::INFO_RECORDS, info.counts, 8);
-    bool linear = info.startType == TYPE_LINEAR_START;
-    if (info.startType)
-        WriteTemplate(linear ? texts::INFO_START : texts::INFO_START_SEGMENT,
-                      {PathOf(report), {info.start, linear ? 8 : 4}, {info.start + 4, 4}});
+        WriteTemplate(texts::INFO_RANGE, {PathOf(report), Address(range.first), Address(range.last),
+                                          Decimal(int64_t{range.last} - range.first + 1)});
+    const StructureCheck &check = info.check;
+    const char type[2] = {'0', static_cast<char>('0' + check.startType)};
+    if (check.startType)
+        WriteTemplate(texts::INFO_START, {PathOf(report), {check.start, 8}, {type, 2}});
+    WriteCounts(report, texts::INFO_RECORDS, check.counts, 8);
     WriteCounts(report, texts::INFO_LINE_ENDS, tally.lineEnds, 4);
 }
 

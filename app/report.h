@@ -19,7 +19,6 @@
 #include "app/options.h"
 #include "app/report_lines.h"
 #include "core/byte_settings.h"
-#include "core/file_info.h"
 #include "core/hex_image.h"
 #include "core/patcher.h"
 #include "core/structure_check.h"
@@ -27,21 +26,26 @@
 
 #include <cstdint>
 
+// What --info knows of a file: its image (one range over all addresses below 4 GiB), and the
+// check of its structure, which the second walk makes.
+struct FileInfo {
+    HexImage image;
+    StructureCheck check;
+};
+
 struct Report {
     const char *path; // borrowed
     int32_t pathLength;
     bool patching;
     FindingLine checksumLine; // CHECKSUM_CORRECTED or CHECKSUM_WRONG
-    const FileInfo *info;     // borrowed: --info's, for ReportInfoFinding
+    const FileInfo *info;     // borrowed: --info's, for ReportStructure; else null
 };
 
 void BeginReport(Report &report, const char *path, bool patching);
 void ReportFinding(void *report, const Finding &finding);
 void ReportStructure(void *report, const StructureFinding &finding);
 void ReportStretch(void *report, int64_t line, uint64_t from, uint64_t to);
-// --info (core/file_info.h): a finding on the structure, data held twice with whether the records
-// before it hold the same values there; then the map of a file read completely, a fact a line.
-void ReportInfoFinding(void *report, const StructureFinding &finding);
+// --info: the map of a file read completely.
 void ReportFileInfo(Report &report, const FileInfo &info, const WalkTally &tally);
 // A file that could not be opened (walked 0), or whose walk a failure ended.
 void ReportFailure(const Report &report, int32_t walked, const WalkTally &tally);

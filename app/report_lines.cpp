@@ -98,10 +98,6 @@ int32_t PutLineNumber(FindingLine &line, int64_t value, char *at) {
 } // namespace
 
 // A report template (app/texts.h) with its fields put in where %1 to %9 stand.
-void WriteTemplate(const char *text, Fields fields, StreamKind kind) {
-    WriteFields(text, fields.begin(), static_cast<int32_t>(fields.size()), kind);
-}
-
 void WriteFields(const char *text, const Field *fields, int32_t count, StreamKind kind) {
     Pieces line;
     TakeApart(text, line);

@@ -70,10 +70,11 @@ struct FindingLine {
     int64_t numberValue;
 };
 
-void WriteTemplate(const char *text, Fields fields, StreamKind kind = STREAM_OUTPUT);
-// The same with the fields of an array.
 void WriteFields(const char *text, const Field *fields, int32_t count,
                  StreamKind kind = STREAM_OUTPUT);
+inline void WriteTemplate(const char *text, Fields fields, StreamKind kind = STREAM_OUTPUT) {
+    WriteFields(text, fields.begin(), static_cast<int32_t>(fields.size()), kind);
+}
 void FormatTemplate(const char *text, Fields fields, int32_t resultStart);
 // A count with its noun, from the template for 1 (when there is one) or the one for any other
 // number, at the result start.

@@ -51,11 +51,10 @@ inline constexpr char USAGE[] =
     "Usage: checksumme [/check | /strict | /set ADDRESS=BYTES...] [/q] FILE...\r\n"
     "  checksumme FILE...          rewrites the checksum of every record of each file in place\r\n"
     "  checksumme /check FILE...   checks each file and changes nothing\r\n"
-    "  checksumme /strict FILE...  checks each file and its structure, changes nothing\r\n"
+    "  checksumme /strict FILE...  checks each file and its structure (/info: its map)\r\n"
     "  checksumme /set ADDRESS=BYTES FILE...  sets the bytes (hexadecimal; or u8, u16le..u64be:\r\n"
-    "      NUMBER, str:TEXT, strz:TEXT) at ADDRESS (0x...,\r\n"
-    "                              or decimal without a leading 0) in the data records of\r\n"
-    "                              every file, all or nothing, and patches\r\n"
+    "      NUMBER, str:TEXT, strz:TEXT) at ADDRESS (0x..., or decimal without a leading 0) in\r\n"
+    "      the data records of every file, all or nothing, and patches\r\n"
     "  checksumme /checksum ALGORITHM:START-END@ADDRESS FILE...  stores a CRC or sum of the\r\n"
     "      bytes START to END at ADDRESS (:be big-endian); /check compares it. ALGORITHM:\r\n"
     "      crc32, crc32-mpeg2, crc16-xmodem, crc16-ccitt, sum8/16/32. Gaps count as /fill BYTE\r\n"
@@ -64,8 +63,6 @@ inline constexpr char USAGE[] =
     "  checksumme /get ADDRESS:COUNT FILE...  prints COUNT bytes at ADDRESS (or ADDRESS:TYPE,\r\n"
     "      u8 ... u64be: a number); /q: the value alone\r\n"
     "  checksumme FILE /o OUT ...   writes the result to OUT instead, FILE stays as it is\r\n"
-    "  checksumme /info FILE...    prints a map of each file: ranges, records, start address,\r\n"
-    "      line ends, case, findings on the structure; writes nothing\r\n"
     "  checksumme                  opens the window\r\n"
     "Switches and files come in any order; -- ends the switches. /q reports failures alone,\r\n"
     "/version prints the version; --check, --strict, --set, -q, -V and --help are the same.\r\n"
@@ -109,8 +106,8 @@ inline constexpr char USAGE[] =
     "  checksumme FILE -o OUT ...   (--output OUT) writes what patching, --set or --checksum\n"
     "      would make of FILE to OUT, whole or not at all; FILE is only read\n"
     "  checksumme --info FILE...    prints a map of each file: its address ranges, records of\n"
-    "      each type, start address, line ends, case and findings on the structure (as\n"
-    "      --strict, and whether bytes held twice agree); writes nothing. Not with other modes\n"
+    "      each type and case, start address, line ends, findings on the structure (as\n"
+    "      --strict; whether bytes held twice agree); writes nothing; with -q alone\n"
     "  checksumme --version         prints the version (also -V)\n"
     "Options and files come in any order; -- ends the options. A checksum that is right in\n"
     "either case stays; digits written take the record's case. Each finding is reported as\n"
@@ -209,22 +206,20 @@ inline constexpr char WRAPS[] =
 inline constexpr char SUMMARY_STRICT[] = "%1: %2, %3 wrong, %4, %5" CHECKSUMME_END;
 inline constexpr char ONE_STRUCTURE_FINDING[] = "1 structure finding";
 inline constexpr char STRUCTURE_FINDINGS[] = "%1 structure findings";
-// --info: HELD_BEFORE with %7 whether the records before it hold the same values there
+// --info: HELD_BEFORE with %7, whether the record holds there what its first holder holds
 inline constexpr char SAME_VALUES[] = ", with the same values";
 inline constexpr char OTHER_VALUES[] = ", with other values";
 // The map, a fact a line: %1 file, %2 the first address of a range, %3 its last, %4 its bytes
-inline constexpr char INFO_RANGE[] = "%1: range %2-%3 (%4 bytes)" CHECKSUMME_END;
-inline constexpr char INFO_RANGE_BYTE[] = "%1: range %2-%3 (1 byte)" CHECKSUMME_END;
+inline constexpr char INFO_RANGE[] = "%1: range %2-%3, size %4" CHECKSUMME_END;
 // %1 file, %2 to %7 the records of types 00 to 05, %8 those in upper case, %9 in lower case
 inline constexpr char INFO_RECORDS[] = "%1: records 00: %2, 01: %3, 02: %4, 03: %5, 04: %6, 05: "
-                                       "%7; in upper case: %8, in lower case: %9" CHECKSUMME_END;
-// %1 file, %2 the start address of a type 05 record (eight hexadecimal digits), or %2:%3 the
-// segment and offset of a type 03 record (four each)
-inline constexpr char INFO_START[] = "%1: start address 0x%2" CHECKSUMME_END;
-inline constexpr char INFO_START_SEGMENT[] = "%1: start address 0x%2:0x%3" CHECKSUMME_END;
+                                       "%7; upper case: %8, lower case: %9" CHECKSUMME_END;
+// %1 file, %2 the data of the last start address record before the end (eight hexadecimal
+// digits: an address, or a segment and offset), %3 its type (03 or 05)
+inline constexpr char INFO_START[] = "%1: start address 0x%2 (type %3)" CHECKSUMME_END;
 // %1 file, the lines ended by %2 a zero byte, %3 CR, %4 LF, %5 CR LF
 inline constexpr char INFO_LINE_ENDS[] =
-    "%1: lines ending in CR LF: %5, LF: %4, CR: %3, a zero byte: %2" CHECKSUMME_END;
+    "%1: line ends CR LF: %5, LF: %4, CR: %3, NUL: %2" CHECKSUMME_END;
 
 // --set: %1 file, %2 line, %3 the first address set in the record, %4 the last
 inline constexpr char BYTE_SET[] = CHECKSUMME_AT_LINE "set %3" CHECKSUMME_END;
@@ -377,7 +372,7 @@ inline constexpr char NO_GET_VALUE[] =
     "checksumme: %1 needs a value ADDRESS:COUNT or ADDRESS:TYPE" CHECKSUMME_END;
 // %1 the --info
 inline constexpr char INFO_WITH[] =
-    "checksumme: %1 goes with no option but " CHECKSUMME_QUIET_NAME CHECKSUMME_END;
+    "checksumme: %1 takes no option but " CHECKSUMME_QUIET_NAME CHECKSUMME_END;
 inline constexpr char STANDARD_INPUT[] =
     "checksumme: '-': the standard input is not read; name a file" CHECKSUMME_END;
 // The second line of every fault of the command line, from SET_PAST_END to STANDARD_INPUT.

@@ -215,9 +215,11 @@ bool EndsLine(Walk &walk, const char *ending, bool empty) {
     char byte = ending ? *ending : 0;
     bool belongsToCR = walk.afterCR && empty && byte == '\n';
     walk.afterCR = !belongsToCR && byte == '\r';
-    if (belongsToCR) walk.tally.lineEnds[LINE_END_CR] -= 1;
-    if (ending) walk.tally.lineEnds[belongsToCR ? LINE_END_CR_LF : byte & 3] += 1;
-    if (ending) walk.lineEnd = belongsToCR ? 0 : byte;
+    if (ending) {
+        walk.lineEnd = belongsToCR ? 0 : byte;
+        walk.tally.lineEnds[belongsToCR ? LINE_END_CR_LF : byte & 3] += 1;
+        walk.tally.lineEnds[LINE_END_CR] -= belongsToCR;
+    }
     return !belongsToCR;
 }
 

@@ -83,12 +83,12 @@ struct WalkTally {
                            // one only then
     int64_t lineEndsAdded; // line-end findings: 0, or 1 for the last record
     int64_t linesDone;     // lines read and, when patching, written as they should be
-    int64_t lineEnds[4];   // the lines ended by each kind of line end (LineEndKind); the walk
-                           // without a buffer does not tell a lone byte behind a line too long
-                           // for a record
     uint32_t failure;      // the system's code of the failed open, read or write; 0: none
     bool failedWriting;
     bool lastRecordOpen; // the file's last line is a record without a line end (in either mode)
+    int64_t lineEnds[4]; // the lines ended by each kind of line end (LineEndKind); the walk
+                         // without a buffer does not tell a lone byte behind a line too long for
+                         // a record
 };
 
 using FindingSink = void (*)(void *context, const Finding &finding);

@@ -90,11 +90,11 @@ std::vector<EditRow> EditRows() {
     const std::string problems = ":020000021000EC\n:10FFF800000102030405060708090A0B0C0D0E0F81\n"
                                  ":020008001122c3\n:0100080011e6\r\n:0100090012e4\n:0300\n"
                                  ":00000001FF\n:0100100011DE\n";
-    std::string cleanMap = "%F: range 0x08000000-0x0800000B (12 bytes)" + END +
-                           "%F: records 00: 2, 01: 1, 02: 0, 03: 0, 04: 1, 05: 1; in upper case: "
-                           "4, in lower case: 0" +
-                           END + "%F: start address 0x08000189" + END +
-                           "%F: lines ending in CR LF: 5, LF: 0, CR: 0, a zero byte: 0" + END;
+    std::string cleanMap = "%F: range 0x08000000-0x0800000B, size 12" + END +
+                           "%F: start address 0x08000189 (type 05)" + END +
+                           "%F: records 00: 2, 01: 1, 02: 0, 03: 0, 04: 1, 05: 1; upper case: 4, "
+                           "lower case: 0" +
+                           END + "%F: line ends CR LF: 5, LF: 0, CR: 0, NUL: 0" + END;
     std::string badChecksum = FAULT + CHECKSUM_NAME,
                 setSummary = ", 0 corrected, 0 lines left unchanged";
     // Wrong checksums on lines of one to three digits, one after another and far apart.
@@ -306,13 +306,13 @@ std::vector<EditRow> EditRows() {
          "data at 0x00010009 that line 3 holds already, with other values" + END + at(6) +
          "not a well-formed record (5 characters, the byte count asks for 17)" + END + at(8) +
          "record after the end-of-file record of line 7" + END +
-         "%F: range 0x00010000-0x00010009 (10 bytes)" + END + "%F: range 0x0001FFF8-0x0001FFFF (8 bytes)" + END +
-         "%F: records 00: 5, 01: 1, 02: 1, 03: 0, 04: 0, 05: 0; in upper case: 4, in lower case: 3" + END +
-         "%F: lines ending in CR LF: 1, LF: 7, CR: 0, a zero byte: 0" + END, ""},
+         "%F: range 0x00010000-0x00010009, size 10" + END + "%F: range 0x0001FFF8-0x0001FFFF, size 8" + END +
+         "%F: records 00: 5, 01: 1, 02: 1, 03: 0, 04: 0, 05: 0; upper case: 4, lower case: 3" + END +
+         "%F: line ends CR LF: 1, LF: 7, CR: 0, NUL: 0" + END, ""},
         // (At an even place: the missing file named first, its failure comes first on Windows too.)
         {"info, a file that cannot be read first", {INFO, "absent.hex"}, clean, clean, 1, cleanMap, FAILED + NOT_FOUND + END},
         {"info, quiet: the same", {QUIET, INFO}, clean, clean, 0, cleanMap, ""},
-        {"info with a check", {INFO, CHECK}, clean, clean, 1, "", FAULT + INFO + " goes with no option but " + QUIET + FAULT_END},
+        {"info with a check", {INFO, CHECK}, clean, clean, 1, "", FAULT + INFO + " takes no option but " + QUIET + FAULT_END},
         {"patch, line numbers of one to three digits", {}, numbered, numberedOut, 0,
          numberedReport + "%F: 13 records, 13 corrected, 0 lines left unchanged" + END, ""},
     };
