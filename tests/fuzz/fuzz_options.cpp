@@ -303,7 +303,7 @@ Expected Model(const std::vector<std::string> &arguments) {
         }
     }
     if (infoArgument >= 0 && (check || strict || !expected.settings.empty() ||
-                              expected.checksums > 0 || getArgument >= 0))
+                              expected.checksums > 0 || getArgument >= 0 || output >= 0))
         return Fault(expected, FAULT_INFO_WITH, infoArgument, infoArgument);
     std::stable_sort(expected.settings.begin(), expected.settings.end(),
                      [](const Setting &a, const Setting &b) { return a.address < b.address; });
