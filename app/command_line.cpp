@@ -32,6 +32,7 @@ int32_t RunCommand(const CommandLine &command) {
     case COMMAND_STRICT: return WalkEachFile(command, StrictFile);
     case COMMAND_SET: return command.toOutput ? WriteOutputFile(command) : SetNamedBytes(command);
     case COMMAND_PRINT: return WalkEachFile(command, PrintValuesFile);
+    case COMMAND_INFO: return WalkEachFile(command, InfoFile);
     case COMMAND_USAGE: return Print(texts::USAGE, STREAM_OUTPUT, EXIT_DONE);
     case COMMAND_VERSION: return Print(texts::VERSION, STREAM_OUTPUT, EXIT_DONE);
     default:

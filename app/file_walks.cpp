@@ -172,6 +172,43 @@ FileOutcome StrictFile(const CommandLine &, const char *path, bool reporting) {
     return {outcome.failed, outcome.found || check.findings > 0};
 }
 
+namespace {
+
+// Of a walk's findings, the malformed lines alone.
+void ReportMalformed(void *report, const Finding &finding) {
+    if (finding.kind == FINDING_MALFORMED) ReportFinding(report, finding);
+}
+
+} // namespace
+
+// The image first, then the findings as the strict check's walk finds them, then the map; the
+// same when quiet, the map being what was asked for.
+FileOutcome InfoFile(const CommandLine &, const char *path, bool) {
+    OpenStandardOutput();
+    Report report{};
+    BeginReport(report, path, false);
+    FileInfo info{};
+    const ImageRange all{0, 0xFFFFFFFF, false};
+    BeginHexImage(info.image, &all, 1);
+    info.check.sink = ReportStructure;
+    info.check.context = &report;
+    report.info = &info;
+    WalkTally tally{};
+    int32_t walked =
+        WalkHexFile(path, WALK_CHECK, nullptr, nullptr, &tally, HexImageVisitor, &info.image);
+    EndHexImage(info.image);
+    if (walked == 1)
+        walked = WalkHexFile(path, WALK_CHECK, ReportMalformed, &report, &tally,
+                             CheckRecordStructure, &info.check);
+    EndStructureCheck(info.check, walked == 1 ? tally.linesDone : -1);
+    if (walked == 1)
+        ReportFileInfo(report, info, tally);
+    else
+        ReportFailure(report, walked, tally);
+    ReleaseHexImage(info.image);
+    return {walked != 1, false};
+}
+
 FileOutcome CheckValuesFile(const CommandLine &command, const char *path, bool reporting) {
     Report report{};
     BeginReport(report, path, false);

@@ -3,8 +3,9 @@
  * The calls that walk each named file once, in order, each mode a function of one file: patching
  * (PatchFile, also what the window runs for the files it was started with), checking
  * (CheckFile), checking the structure (StrictFile), checking the --checksum values stored
- * (CheckValuesFile, core/hex_image.h) and printing those without a place (PrintValuesFile, also
- * with -q: then the value alone). A file that cannot be opened does not stop the others.
+ * (CheckValuesFile, core/hex_image.h), printing those without a place (PrintValuesFile, also
+ * with -q: then the value alone), and the file's map (InfoFile: its image, then the walk of the
+ * structure check). A file that cannot be opened does not stop the others.
  *
  * WalkEachFile runs one of them over every named file and returns the exit code: EXIT_FAILED
  * when a file could not be opened, read or written, an image was refused or the report not
@@ -33,4 +34,6 @@ FileOutcome CheckValuesFile(const CommandLine &command, const char *path, bool r
 // The --checksum values without a place and the --get values, each printed; the file's records
 // are not looked at.
 FileOutcome PrintValuesFile(const CommandLine &command, const char *path, bool reporting);
+// The map of the file (--info), also when quiet; nothing written to it.
+FileOutcome InfoFile(const CommandLine &command, const char *path, bool reporting);
 int32_t WalkEachFile(const CommandLine &command, FileWalk walk);

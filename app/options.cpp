@@ -21,6 +21,7 @@ enum Option : int32_t {
     OPTION_FILL,
     OPTION_GET,
     OPTION_OUTPUT,
+    OPTION_INFO,
     OPTION_QUIET,
     OPTION_VERSION,
     OPTION_HELP,
@@ -51,6 +52,8 @@ constexpr Spelling SPELLINGS[] = {
     {"--output", OPTION_OUTPUT, false},
     {"/o", OPTION_OUTPUT, true},
     {"/output", OPTION_OUTPUT, true},
+    {"--info", OPTION_INFO, false},
+    {"/info", OPTION_INFO, true},
     {"-q", OPTION_QUIET, false},
     {"--quiet", OPTION_QUIET, false},
     {"/q", OPTION_QUIET, true},
@@ -346,6 +349,7 @@ void ReadInto(CommandLine &command) {
     bool check = false, strict = false, set = false, options = true, named = false;
     int32_t fillArgument = -1; // of the last --fill value
     int32_t output = -1;       // of the -o value
+    int32_t info = -1;         // of an --info
     for (int32_t index = 0; index < count; ++index) {
         OwnedString argument;
         TakeArgument(index, argument);
@@ -360,6 +364,7 @@ void ReadInto(CommandLine &command) {
             break;
         case OPTION_UNKNOWN: return Faulty(command, FAULT_UNKNOWN_OPTION, index, index);
         case OPTION_END: options = false; break;
+        case OPTION_INFO: info = index; break;
         case OPTION_CHECK: check = true; break;
         case OPTION_STRICT: strict = true; break;
         case OPTION_QUIET: command.quiet = true; break;
@@ -429,6 +434,9 @@ void ReadInto(CommandLine &command) {
         }
         }
     }
+    if (info >= 0 &&
+        (check || strict || set || command.checksumCount + command.getCount > 0 || output >= 0))
+        return Faulty(command, FAULT_INFO_WITH, info, info);
     int32_t one = 0, other = 0;
     if (CommandFault overlap = FindOverlap(command, &one, &other); overlap != FAULT_NONE)
         return Faulty(command, overlap, one, other);
@@ -458,7 +466,9 @@ void ReadInto(CommandLine &command) {
         command.mode = set ? COMMAND_SET : COMMAND_PATCH;
         return;
     }
-    if ((command.checksumCount > 0 || command.getCount > 0) && !check && !set)
+    if (info >= 0)
+        command.mode = files ? COMMAND_INFO : COMMAND_MISUSED;
+    else if ((command.checksumCount > 0 || command.getCount > 0) && !check && !set)
         command.mode = files ? COMMAND_PRINT : COMMAND_MISUSED;
     else if (check || strict || set)
         command.mode = !files   ? COMMAND_MISUSED

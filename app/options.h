@@ -9,10 +9,11 @@
  * (ADDRESS=BYTES; may come several times), --checksum so (ALGORITHM:START-END@ADDRESS with
  * :be after it for big-endian, ALGORITHM as core/image_checksum.h reads it, more ranges as
  * +START-END before @; may come several times), --fill so (BYTE: two hexadecimal digits,
- * or 0x and one or two), -q or --quiet (report failures alone), -V or --version, -h or --help.
+ * or 0x and one or two), --info (a map of each file), -q or --quiet (report failures alone), -V
+ * or --version, -h or --help.
  * An address is decimal or 0x hexadecimal; one that starts with 0 and more digits (08001000) is
  * ambiguous and refused. On Windows also, in any letter case: /check, /strict, /set, /checksum,
- * /fill, /q, /version, /? and -v, and /set=VALUE, /checksum=VALUE and /fill=VALUE whatever
+ * /fill, /info, /q, /version, /? and -v, and /set=VALUE, /checksum=VALUE and /fill=VALUE whatever
  * VALUE holds; any other argument that starts with "/" is a switch when it holds no further
  * "/", "\", "." or ":" (so that "/chek" is refused), else a file. Any other argument that starts
  * with "-" is an unknown option; "-" alone (the standard input) is refused.
@@ -26,7 +27,8 @@
  * bytes past 0xFFFFFFFF or in a range, no BYTE), which names its argument. Values
  * whose bytes overlap (--set values, a --set value and a --checksum value's place, two places)
  * are a fault too, as are --checksum values whose ranges hold each other's places (also through
- * others: no order could store them all), and --fill without --checksum. A --checksum value
+ * others: no order could store them all), --fill without --checksum, and --info with --check,
+ * --strict, --set, --checksum, --get or -o. A --checksum value
  * whose place lies in another's range is put before it. --set with a check is a misuse, as is
  * --checksum with --strict and a check or --set of no file, and natively a call without a file;
  * --checksum with --check checks the values stored, else it sets them (COMMAND_SET); without one
@@ -61,6 +63,7 @@ enum CommandMode : int32_t {
     COMMAND_VERSION,
     COMMAND_MISUSED, // the usage on the error stream, or the fault's line, and EXIT_FAILED
     COMMAND_PRINT,   // --checksum values without a place: computed and printed, nothing written
+    COMMAND_INFO,    // the map of each file, nothing written
 };
 
 enum CommandFault : int32_t {
@@ -98,6 +101,7 @@ enum CommandFault : int32_t {
     FAULT_CHECKSUM_TOO_WIDE, // the value, and the CRC parameter wider than the CRC as the stretch
     FAULT_CHECKSUM_NEGATED,  // the value: /neg on a CRC
     FAULT_CHECKSUM_WORDS,    // the value: a range not of whole words
+    FAULT_INFO_WITH,         // an --info: with an option other than -q
 };
 
 // A range of a --checksum value, both ends included.

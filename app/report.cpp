@@ -120,6 +120,8 @@ void ReportFinding(void *context, const Finding &finding) {
     }
 }
 
+// A finding on the structure; with --info, data held twice with whether the record holds there
+// what the record that holds it first holds.
 void ReportStructure(void *context, const StructureFinding &finding) {
     static constexpr const char *TEXTS[] = {
         texts::AFTER_END, texts::UNKNOWN_TYPE, texts::WRONG_BYTE_COUNT, texts::HELD_BEFORE,
@@ -127,12 +129,45 @@ void ReportStructure(void *context, const StructureFinding &finding) {
         texts::NO_DATA,   texts::WRAPS};
     const Report &report = *static_cast<const Report *>(context);
     const char type[2] = {HEX_DIGITS[finding.type >> 4 & 15], HEX_DIGITS[finding.type & 15]};
+    const FileInfo *info = report.info;
+    const char *more = "";
+    if (info && finding.kind == STRUCTURE_OVERLAP)
+        more = HeldAlike(info->image, info->check.place, info->check.record) ? texts::SAME_VALUES
+                                                                             : texts::OTHER_VALUES;
     WriteTemplate(TEXTS[finding.kind], {PathOf(report),
                                         Decimal(finding.line),
                                         {type, 2},
                                         Decimal(finding.count),
                                         Decimal(finding.other),
-                                        Address(finding.address)});
+                                        Address(finding.address),
+                                        more});
+}
+
+namespace {
+
+// A line of the map with counts: %2 the first of them, %3 the next, and so on.
+void WriteCounts(const Report &report, const char *text, const int64_t *counts, int32_t count) {
+    char digits[8][DECIMAL_TEXT_SIZE];
+    Field fields[9];
+    fields[0] = PathOf(report);
+    for (int32_t i = 0; i < count; ++i)
+        fields[i + 1] = {digits[i], FormatDecimal(counts[i], digits[i])};
+    WriteFields(text, fields, count + 1);
+}
+
+} // namespace
+
+void ReportFileInfo(Report &report, const FileInfo &info, const WalkTally &tally) {
+    ImageRange range{};
+    for (int64_t next = 0; NextImageRange(info.image, &next, &range);)
+        WriteTemplate(texts::INFO_RANGE, {PathOf(report), Address(range.first), Address(range.last),
+                                          Decimal(int64_t{range.last} - range.first + 1)});
+    const StructureCheck &check = info.check;
+    const char type[2] = {'0', static_cast<char>('0' + check.startType)};
+    if (check.startType)
+        WriteTemplate(texts::INFO_START, {PathOf(report), {check.start, 8}, {type, 2}});
+    WriteCounts(report, texts::INFO_RECORDS, check.counts, 8);
+    WriteCounts(report, texts::INFO_LINE_ENDS, tally.lineEnds, 4);
 }
 
 void ReportStretch(void *context, int64_t line, uint64_t from, uint64_t to) {
@@ -337,8 +372,9 @@ void ReportCommandFault(const CommandLine &command) {
                                             texts::OUTPUT_IS_INPUT,
                                             texts::CHECKSUM_TOO_WIDE,
                                             texts::CHECKSUM_NEGATED,
-                                            texts::CHECKSUM_WORDS};
-    static_assert(sizeof TEXTS / sizeof TEXTS[0] == FAULT_CHECKSUM_WORDS + 1);
+                                            texts::CHECKSUM_WORDS,
+                                            texts::INFO_WITH};
+    static_assert(sizeof TEXTS / sizeof TEXTS[0] == FAULT_INFO_WITH + 1);
     OwnedString one, other;
     TakeArgument(command.faultArgument, one);
     TakeArgument(command.otherArgument, other);

@@ -26,17 +26,27 @@
 
 #include <cstdint>
 
+// What --info knows of a file: its image (one range over all addresses below 4 GiB), and the
+// check of its structure, which the second walk makes.
+struct FileInfo {
+    HexImage image;
+    StructureCheck check;
+};
+
 struct Report {
     const char *path; // borrowed
     int32_t pathLength;
     bool patching;
     FindingLine checksumLine; // CHECKSUM_CORRECTED or CHECKSUM_WRONG
+    const FileInfo *info;     // borrowed: --info's, for ReportStructure; else null
 };
 
 void BeginReport(Report &report, const char *path, bool patching);
 void ReportFinding(void *report, const Finding &finding);
 void ReportStructure(void *report, const StructureFinding &finding);
 void ReportStretch(void *report, int64_t line, uint64_t from, uint64_t to);
+// --info: the map of a file read completely.
+void ReportFileInfo(Report &report, const FileInfo &info, const WalkTally &tally);
 // A file that could not be opened (walked 0), or whose walk a failure ended.
 void ReportFailure(const Report &report, int32_t walked, const WalkTally &tally);
 // The file's summary: SUMMARY_PATCHED, SUMMARY_CHECKED, SUMMARY_STRICT with the structure

@@ -41,24 +41,24 @@ void TakeApart(const char *text, Pieces &out) {
 using Put = void (*)(const char *bytes, int32_t length, StreamKind kind);
 
 // A line of a template taken apart, its runs and fields handed to put one at a time.
-void PutPieces(const Pieces &line, Fields fields, Put put, StreamKind kind) {
+void PutPieces(const Pieces &line, const Field *fields, int32_t count, Put put, StreamKind kind) {
     for (int32_t i = 0; i < line.count; ++i) {
         const Pieces::Piece &piece = line.pieces[i];
         put(piece.text, piece.length, kind);
-        if (piece.field >= 0 && static_cast<size_t>(piece.field) < fields.size())
-            put(fields.begin()[piece.field].text, fields.begin()[piece.field].length, kind);
+        if (piece.field >= 0 && piece.field < count)
+            put(fields[piece.field].text, fields[piece.field].length, kind);
     }
 }
 
 // A line of a template taken apart, made in the output's buffer with one copy for each piece;
 // only a line longer than the buffer goes out piece by piece.
-void WritePieces(const Pieces &line, Fields fields, StreamKind kind) {
+void WritePieces(const Pieces &line, const Field *fields, int32_t count, StreamKind kind) {
     int32_t length = line.fixed;
-    for (const Field &field : fields)
-        length += field.length;
+    for (int32_t i = 0; i < count; ++i)
+        length += fields[i].length;
     char *out = OutputRoom(length, kind);
     if (!out) {
-        PutPieces(line, fields, WriteOutputBytes, kind);
+        PutPieces(line, fields, count, WriteOutputBytes, kind);
         return;
     }
     char *at = out;
@@ -66,8 +66,8 @@ void WritePieces(const Pieces &line, Fields fields, StreamKind kind) {
         const Pieces::Piece &piece = line.pieces[i];
         std::memcpy(at, piece.text, static_cast<size_t>(piece.length));
         at += piece.length;
-        if (piece.field < 0 || static_cast<size_t>(piece.field) >= fields.size()) continue;
-        const Field &field = fields.begin()[piece.field];
+        if (piece.field < 0 || piece.field >= count) continue;
+        const Field &field = fields[piece.field];
         std::memcpy(at, field.text, static_cast<size_t>(field.length));
         at += field.length;
     }
@@ -98,10 +98,10 @@ int32_t PutLineNumber(FindingLine &line, int64_t value, char *at) {
 } // namespace
 
 // A report template (app/texts.h) with its fields put in where %1 to %9 stand.
-void WriteTemplate(const char *text, Fields fields, StreamKind kind) {
+void WriteFields(const char *text, const Field *fields, int32_t count, StreamKind kind) {
     Pieces line;
     TakeApart(text, line);
-    WritePieces(line, fields, kind);
+    WritePieces(line, fields, count, kind);
 }
 
 // The same as a String at the result start.
@@ -110,7 +110,7 @@ void FormatTemplate(const char *text, Fields fields, int32_t resultStart) {
     TakeApart(text, line);
     LeftPart("", 0, resultStart);
     PutPieces(
-        line, fields,
+        line, fields.begin(), static_cast<int32_t>(fields.size()),
         [](const char *bytes, int32_t length, StreamKind) {
             LeftPart(bytes, length, WorkspacePosition());
         },

@@ -22,6 +22,7 @@ constexpr StreamKind FAILURES = NATIVE ? STREAM_ERROR : STREAM_OUTPUT;
 
 // One field of a report template, with its length.
 struct Field {
+    Field() = default; // unset, for an array filled before it is read
     Field(const char *field) : text(field), length(StringLength(field)) {} // NOLINT: a text is one
     Field(const char *field, int32_t size) : text(field), length(size) {}
     const char *text;
@@ -69,7 +70,11 @@ struct FindingLine {
     int64_t numberValue;
 };
 
-void WriteTemplate(const char *text, Fields fields, StreamKind kind = STREAM_OUTPUT);
+void WriteFields(const char *text, const Field *fields, int32_t count,
+                 StreamKind kind = STREAM_OUTPUT);
+inline void WriteTemplate(const char *text, Fields fields, StreamKind kind = STREAM_OUTPUT) {
+    WriteFields(text, fields.begin(), static_cast<int32_t>(fields.size()), kind);
+}
 void FormatTemplate(const char *text, Fields fields, int32_t resultStart);
 // A count with its noun, from the template for 1 (when there is one) or the one for any other
 // number, at the result start.

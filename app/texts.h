@@ -51,11 +51,10 @@ inline constexpr char USAGE[] =
     "Usage: checksumme [/check | /strict | /set ADDRESS=BYTES...] [/q] FILE...\r\n"
     "  checksumme FILE...          rewrites the checksum of every record of each file in place\r\n"
     "  checksumme /check FILE...   checks each file and changes nothing\r\n"
-    "  checksumme /strict FILE...  checks each file and its structure, changes nothing\r\n"
+    "  checksumme /strict FILE...  checks each file and its structure (/info: its map)\r\n"
     "  checksumme /set ADDRESS=BYTES FILE...  sets the bytes (hexadecimal; or u8, u16le..u64be:\r\n"
-    "      NUMBER, str:TEXT, strz:TEXT) at ADDRESS (0x...,\r\n"
-    "                              or decimal without a leading 0) in the data records of\r\n"
-    "                              every file, all or nothing, and patches\r\n"
+    "      NUMBER, str:TEXT, strz:TEXT) at ADDRESS (0x..., or decimal without a leading 0) in\r\n"
+    "      the data records of every file, all or nothing, and patches\r\n"
     "  checksumme /checksum ALGORITHM:START-END@ADDRESS FILE...  stores a CRC or sum of the\r\n"
     "      bytes START to END (+START-END...) at ADDRESS (:be big-endian); /check compares it.\r\n"
     "      ALGORITHM: crc8, crc16-arc/ccitt/kermit/modbus/xmodem, crc32, crc32c, crc32-bzip2,\r\n"
@@ -80,6 +79,7 @@ inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\r\n";
 #define CHECKSUMME_FILL_NAME "/fill"
 #define CHECKSUMME_GET_NAME "/get"
 #define CHECKSUMME_OUTPUT_NAME "/o"
+#define CHECKSUMME_QUIET_NAME "/q"
 #define CHECKSUMME_BECAUSE(field) " (" field ")"
 #define CHECKSUMME_OPENING "cannot be opened (%2)"
 #define CHECKSUMME_END "\r\n"
@@ -110,6 +110,9 @@ inline constexpr char USAGE[] =
     "      ADDRESS:TYPE (u8, u16le, u16be, u32le, u32be, u64le, u64be) a number; -q: alone\n"
     "  checksumme FILE -o OUT ...   (--output OUT) writes what patching, --set or --checksum\n"
     "      would make of FILE to OUT, whole or not at all; FILE is only read\n"
+    "  checksumme --info FILE...    prints a map of each file: its address ranges, records of\n"
+    "      each type and case, start address, line ends, findings on the structure (as\n"
+    "      --strict; whether bytes held twice agree); writes nothing; with -q alone\n"
     "  checksumme --version         prints the version (also -V)\n"
     "Options and files come in any order; -- ends the options. A checksum that is right in\n"
     "either case stays; digits written take the record's case. Each finding is reported as\n"
@@ -127,6 +130,7 @@ inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\n";
 #define CHECKSUMME_FILL_NAME "--fill"
 #define CHECKSUMME_GET_NAME "--get"
 #define CHECKSUMME_OUTPUT_NAME "-o"
+#define CHECKSUMME_QUIET_NAME "-q"
 #define CHECKSUMME_BECAUSE(field) ": " field
 #define CHECKSUMME_OPENING "%2"
 #define CHECKSUMME_END "\n"
@@ -193,7 +197,7 @@ inline constexpr char UNKNOWN_TYPE[] =
 inline constexpr char WRONG_BYTE_COUNT[] =
     CHECKSUMME_AT_LINE "record type %3 with %4 data bytes, should have %5" CHECKSUMME_END;
 inline constexpr char HELD_BEFORE[] =
-    CHECKSUMME_AT_LINE "data at %6 that line %5 holds already" CHECKSUMME_END;
+    CHECKSUMME_AT_LINE "data at %6 that line %5 holds already%7" CHECKSUMME_END;
 inline constexpr char NO_END[] = CHECKSUMME_AT_LINE "no end-of-file record" CHECKSUMME_END;
 inline constexpr char NOT_RECORD[] = CHECKSUMME_AT_LINE "not a record" CHECKSUMME_END;
 inline constexpr char ADDRESS_FIELD[] =
@@ -207,6 +211,20 @@ inline constexpr char WRAPS[] =
 inline constexpr char SUMMARY_STRICT[] = "%1: %2, %3 wrong, %4, %5" CHECKSUMME_END;
 inline constexpr char ONE_STRUCTURE_FINDING[] = "1 structure finding";
 inline constexpr char STRUCTURE_FINDINGS[] = "%1 structure findings";
+// --info: HELD_BEFORE with %7, whether the record holds there what its first holder holds
+inline constexpr char SAME_VALUES[] = ", with the same values";
+inline constexpr char OTHER_VALUES[] = ", with other values";
+// The map, a fact a line: %1 file, %2 the first address of a range, %3 its last, %4 its bytes
+inline constexpr char INFO_RANGE[] = "%1: range %2-%3, size %4" CHECKSUMME_END;
+// %1 file, %2 to %7 the records of types 00 to 05, %8 those in upper case, %9 in lower case
+inline constexpr char INFO_RECORDS[] = "%1: records 00: %2, 01: %3, 02: %4, 03: %5, 04: %6, 05: "
+                                       "%7; upper case: %8, lower case: %9" CHECKSUMME_END;
+// %1 file, %2 the data of the last start address record before the end (eight hexadecimal
+// digits: an address, or a segment and offset), %3 its type (03 or 05)
+inline constexpr char INFO_START[] = "%1: start address 0x%2 (type %3)" CHECKSUMME_END;
+// %1 file, the lines ended by %2 a zero byte, %3 CR, %4 LF, %5 CR LF
+inline constexpr char INFO_LINE_ENDS[] =
+    "%1: line ends CR LF: %5, LF: %4, CR: %3, NUL: %2" CHECKSUMME_END;
 
 // --set: %1 file, %2 line, %3 the first address set in the record, %4 the last
 inline constexpr char BYTE_SET[] = CHECKSUMME_AT_LINE "set %3" CHECKSUMME_END;
@@ -367,6 +385,9 @@ inline constexpr char NO_CHECKSUM_VALUE[] =
 inline constexpr char NO_FILL_VALUE[] = "checksumme: %1 needs a value BYTE" CHECKSUMME_END;
 inline constexpr char NO_GET_VALUE[] =
     "checksumme: %1 needs a value ADDRESS:COUNT or ADDRESS:TYPE" CHECKSUMME_END;
+// %1 the --info
+inline constexpr char INFO_WITH[] =
+    "checksumme: %1 takes no option but " CHECKSUMME_QUIET_NAME CHECKSUMME_END;
 inline constexpr char STANDARD_INPUT[] =
     "checksumme: '-': the standard input is not read; name a file" CHECKSUMME_END;
 // The second line of every fault of the command line, from SET_PAST_END to STANDARD_INPUT.
@@ -387,6 +408,7 @@ inline constexpr char REPORT_NOT_WRITTEN[] =
 #undef CHECKSUMME_FILL_NAME
 #undef CHECKSUMME_GET_NAME
 #undef CHECKSUMME_OUTPUT_NAME
+#undef CHECKSUMME_QUIET_NAME
 #undef CHECKSUMME_OUTPUT
 #undef CHECKSUMME_END
 #undef CHECKSUMME_END

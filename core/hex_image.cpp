@@ -292,6 +292,34 @@ ImageConflict ReadConflict(const HexImage &image) {
     return conflict;
 }
 
+// Each of the record's bytes below 4 GiB against the byte read at its address.
+bool HeldAlike(const HexImage &image, const RecordPlace &place, const char *record) {
+    for (int32_t k = 0; k < place.count; ++k) {
+        uint64_t at = k < place.before ? place.address + static_cast<uint32_t>(k)
+                                       : place.wrapped + static_cast<uint32_t>(k - place.before);
+        uint8_t held = 0;
+        int64_t line = 0;
+        if (at <= 0xFFFFFFFF && ReadImageBytes(image, static_cast<uint32_t>(at), 1, &held, &line) &&
+            held != RecordPair(record, 4 + k))
+            return false;
+    }
+    return true;
+}
+
+// A range goes on while the next run starts at most one address above the runs so far.
+bool NextImageRange(const HexImage &image, int64_t *next, ImageRange *range) {
+    assert(Sorted(image));
+    int64_t i = *next;
+    if (i >= image.runCount) return false;
+    range->first = image.runs[i].address;
+    while (i + 1 < image.runCount && image.reach[i] < 0xFFFFFFFF &&
+           image.runs[i + 1].address <= image.reach[i] + 1)
+        ++i;
+    range->last = image.reach[i];
+    *next = i + 1;
+    return true;
+}
+
 WriteRefusal WriteHolders(const HexImage &image, uint32_t address, int32_t count) {
     for (int32_t k = 0; k < count; ++k) {
         uint32_t at = address + static_cast<uint32_t>(k);

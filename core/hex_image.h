@@ -17,6 +17,11 @@
  * - a byte that is written needs exactly one record: WriteHolders gives the lowest byte of a
  *   stretch that none or two hold, with the lines of its first two holders, else of a record
  *   after the end-of-file record that would hold it (refused == false: every byte has one);
+ * - HeldAlike tells whether a record (placed, from ":" on) holds at each of its addresses what
+ *   the first record that holds it holds there, as the bytes are read (below);
+ * - NextImageRange gives the ranges of addresses that records hold, those that meet merged, in
+ *   rising order: the one from run *next on (0 for the first), *next moved past it; false when
+ *   there is none;
  * - ReadImageBytes reads bytes every one of which a record holds, with the line of the first;
  *   OverlayImageBytes puts values in place of the bytes held at their addresses; AddImageRange
  *   gives a checksum the bytes from first to last in address order, those that no record holds
@@ -97,6 +102,8 @@ void HexImageSink(void *image, const Finding &finding);
 void EndHexImage(HexImage &image);
 
 ImageConflict ReadConflict(const HexImage &image);
+bool HeldAlike(const HexImage &image, const RecordPlace &place, const char *record);
+bool NextImageRange(const HexImage &image, int64_t *next, ImageRange *range);
 WriteRefusal WriteHolders(const HexImage &image, uint32_t address, int32_t count);
 bool ReadImageBytes(const HexImage &image, uint32_t address, int32_t count, uint8_t *out,
                     int64_t *line);

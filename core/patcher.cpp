@@ -209,13 +209,17 @@ Outcome LookAt(Walk &walk, char *text, int64_t length, int64_t stored) {
 }
 
 // Counts the line end at ending (CR, LF or zero byte; null at the end of the file): an LF right
-// behind a CR, with no text between them, belongs to the CR. False for such an LF. The line end
-// is noted for a last record behind it.
+// behind a CR, with no text between them, belongs to the CR, which it makes a CR LF. False for
+// such an LF. The line end is noted for a last record behind it.
 bool EndsLine(Walk &walk, const char *ending, bool empty) {
     char byte = ending ? *ending : 0;
     bool belongsToCR = walk.afterCR && empty && byte == '\n';
     walk.afterCR = !belongsToCR && byte == '\r';
-    if (ending) walk.lineEnd = belongsToCR ? 0 : byte;
+    if (ending) {
+        walk.lineEnd = belongsToCR ? 0 : byte;
+        walk.tally.lineEnds[belongsToCR ? LINE_END_CR_LF : byte & 3] += 1;
+        walk.tally.lineEnds[LINE_END_CR] -= belongsToCR;
+    }
     return !belongsToCR;
 }
 
@@ -349,6 +353,7 @@ int32_t WalkRecordRun(Walk &walk, const SpanWalk &spans, char *span, int32_t sta
     walk.tally.checksums += wrong;
     walk.tally.unsettled += wrong;
     walk.tally.records += line - first;
+    walk.tally.lineEnds[pair ? LINE_END_CR_LF : ending & 3] += line - first;
     walk.line = line;
     walk.lastOpen = NO_RECORD;
     walk.afterCR = ending == '\r' && !pair;
@@ -469,6 +474,8 @@ void WalkLineByLine(Walk &walk) {
         }
         if (terminator)
             walk.lineEnd = terminator == 2 ? 0 : length < LINE_ROOM ? line[length] : UNKNOWN_END;
+        if (terminator && walk.lineEnd != UNKNOWN_END)
+            walk.tally.lineEnds[terminator == 2 ? LINE_END_CR_LF : walk.lineEnd & 3] += 1;
         walk.lineEndAt = position + length;
         position = next;
     }

@@ -55,6 +55,13 @@ int32_t PatchFileInPlace(const char *path);
  */
 enum WalkMode : int32_t { WALK_PATCH, WALK_CHECK };
 enum FindingKind : int32_t { FINDING_CHECKSUM, FINDING_MALFORMED, FINDING_LINE_END };
+// The kinds of line end, a lone line-end byte's kind its two low bits (which tell the three apart).
+enum LineEndKind : int32_t {
+    LINE_END_ZERO = 0,
+    LINE_END_CR = '\r' & 3,
+    LINE_END_LF = '\n' & 3,
+    LINE_END_CR_LF = 3,
+};
 
 struct Finding {
     int64_t line; // counted from 1; line end: the last record's
@@ -79,6 +86,9 @@ struct WalkTally {
     uint32_t failure;      // the system's code of the failed open, read or write; 0: none
     bool failedWriting;
     bool lastRecordOpen; // the file's last line is a record without a line end (in either mode)
+    int64_t lineEnds[4]; // the lines ended by each kind of line end (LineEndKind); the walk
+                         // without a buffer does not tell a lone byte behind a line too long for
+                         // a record
 };
 
 using FindingSink = void (*)(void *context, const Finding &finding);

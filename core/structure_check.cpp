@@ -20,15 +20,25 @@ int32_t CheckRecordStructure(void *context, int64_t line, int64_t, char *record,
         return 0;
     }
     bool ended = check.addresses.endLine != 0;
-    RecordPlace place = PlaceRecord(check.addresses, line, record);
+    check.record = record;
+    check.place = PlaceRecord(check.addresses, line, record);
+    const RecordPlace &place = check.place;
+    if (const char *digits = RecordCase(record, length))
+        check.counts[digits == HEX_DIGITS ? 6 : 7] += 1;
     if (ended)
         Report(check,
                {line, STRUCTURE_AFTER_END, place.type, place.count, 0, check.addresses.endLine});
     static constexpr int32_t COUNTS[] = {0, 0, 2, 4, 2, 4}; // of each type but data
-    if (place.type > TYPE_LINEAR_START)
+    if (place.type <= TYPE_LINEAR_START) check.counts[place.type] += 1;
+    if (place.type > TYPE_LINEAR_START) {
         Report(check, {line, STRUCTURE_TYPE, place.type, place.count, 0, 0});
-    else if (place.type != TYPE_DATA && place.count != COUNTS[place.type])
+    } else if (place.type != TYPE_DATA && place.count != COUNTS[place.type]) {
         Report(check, {line, STRUCTURE_BYTE_COUNT, place.type, place.count, 0, COUNTS[place.type]});
+    } else if ((place.type == TYPE_SEGMENT_START || place.type == TYPE_LINEAR_START) && !ended) {
+        check.startType = place.type;
+        for (int32_t k = 0; k < 8; ++k)
+            check.start[k] = HEX_DIGITS[HexDigitValue(record[9 + k])];
+    }
     if ((place.type == TYPE_SEGMENT || place.type == TYPE_LINEAR) &&
         (RecordPair(record, 1) | RecordPair(record, 2)))
         Report(check, {line, STRUCTURE_ADDRESS_FIELD, place.type, place.count, 0, 0});

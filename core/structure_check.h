@@ -21,8 +21,10 @@
  * empty file); given -1 (the walk did not reach the end) it finds nothing. Either way it frees
  * the check's memory.
  * Each finding goes to the sink at once, in line order (those of one record in the order above),
- * and is counted. A zero-filled StructureCheck, its sink set or not, is ready for a file. A
- * shortage of memory ends the process (exit code 3).
+ * and is counted; the sink may read the record and its place. It also counts the records of each
+ * type 00 to 05 and of each case, and keeps the last start address before the end-of-file record.
+ * A zero-filled StructureCheck, its sink set or not, is ready for a file. A shortage of memory ends
+ * the process (exit code 3).
  */
 #pragma once
 
@@ -62,6 +64,12 @@ struct StructureCheck {
     void *context;
     AddressWalk addresses;
     bool data;          // a data record was found
+    const char *record; // borrowed from the walk: the record looked at last, while it looks
+    RecordPlace place;  // that record's place
+    int64_t counts[8];  // the records of types 00 to 05, then those in upper and in lower case
+                        // (RecordCase, core/record.h)
+    int32_t startType;  // of the last start address record (03, 05) before the end; 0: none
+    char start[8];      // its data's digits, in upper case
     HeldAddresses held; // owned; freed by EndStructureCheck
     int64_t findings;
 };

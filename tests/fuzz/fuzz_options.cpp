@@ -305,7 +305,7 @@ Expected Fault(Expected expected, CommandFault fault, int32_t argument, int32_t 
 Expected Model(const std::vector<std::string> &arguments) {
     Expected expected;
     bool options = true, check = false, strict = false, set = false;
-    int32_t fillArgument = -1, getArgument = -1, output = -1;
+    int32_t fillArgument = -1, getArgument = -1, output = -1, infoArgument = -1;
     int32_t count = static_cast<int32_t>(arguments.size());
     for (int32_t index = 0; index < count; ++index) {
         const std::string &text = arguments[index];
@@ -316,6 +316,8 @@ Expected Model(const std::vector<std::string> &arguments) {
         if (text == "-") return Fault(expected, FAULT_STANDARD_INPUT, index, index);
         if (text == "--") {
             options = false;
+        } else if (text == "--info") {
+            infoArgument = index;
         } else if (text == "--check") {
             check = true;
         } else if (text == "--strict") {
@@ -392,6 +394,9 @@ Expected Model(const std::vector<std::string> &arguments) {
             return Fault(expected, FAULT_UNKNOWN_OPTION, index, index);
         }
     }
+    if (infoArgument >= 0 && (check || strict || !expected.settings.empty() ||
+                              expected.checksums > 0 || getArgument >= 0 || output >= 0))
+        return Fault(expected, FAULT_INFO_WITH, infoArgument, infoArgument);
     std::stable_sort(expected.settings.begin(), expected.settings.end(),
                      [](const Setting &a, const Setting &b) { return a.address < b.address; });
     for (size_t i = 0; i + 1 < expected.settings.size(); ++i) {
@@ -456,7 +461,9 @@ Expected Model(const std::vector<std::string> &arguments) {
         if (expected.files.size() != 1) return Fault(expected, FAULT_OUTPUT_FILES, output, output);
         expected.mode = set ? COMMAND_SET : COMMAND_PATCH;
         expected.output = output;
-    } else if ((expected.checksums > 0 || getArgument >= 0) && !check && !set)
+    } else if (infoArgument >= 0)
+        expected.mode = files ? COMMAND_INFO : COMMAND_MISUSED;
+    else if ((expected.checksums > 0 || getArgument >= 0) && !check && !set)
         expected.mode = files ? COMMAND_PRINT : COMMAND_MISUSED;
     else if (set)
         expected.mode = files ? COMMAND_SET : COMMAND_MISUSED;

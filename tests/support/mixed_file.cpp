@@ -10,13 +10,15 @@ const std::string END = "\r\n", AT_LINE = "(", AT_LINE_END = "): ", FAILED = "";
 const std::string SET = "/Set", STRICT = "/strict", CHECK = "/check", SET_NAME = "/set ";
 const std::string CHECKSUM = "/Checksum", FILL = "/fill", CHECKSUM_NAME = "/checksum ";
 const std::string QUIET = "/q", GET = "/get", GET_NAME = "/get ", OUTPUT = "/O",
-                  OUTPUT_NAME = "/o ";
+                  OUTPUT_NAME = "/o ", INFO = "/Info";
+const std::string NOT_FOUND = "absent.hex: cannot be opened (not found)";
 #else
 const std::string END = "\n", AT_LINE = ":", AT_LINE_END = ": ", FAILED = "checksumme: ";
 const std::string SET = "--set", STRICT = "--strict", CHECK = "--check", SET_NAME = "--set ";
 const std::string CHECKSUM = "--checksum", FILL = "--fill", CHECKSUM_NAME = "--checksum ";
 const std::string QUIET = "-q", GET = "--get", GET_NAME = "--get ", OUTPUT = "-o",
-                  OUTPUT_NAME = "-o ";
+                  OUTPUT_NAME = "-o ", INFO = "--info";
+const std::string NOT_FOUND = "absent.hex: No such file or directory";
 #endif
 // A fault of the command line: one line, then where to read more.
 const std::string FAULT = "checksumme: ",
@@ -82,6 +84,17 @@ std::vector<EditRow> EditRows() {
     const std::string conflicting =
         ":0100000000FF\n:0100000001FE\n:04001000FFFFFFFFF0\n:00000001FF\n";
     const std::string crc = "crc32 of 0x00000000-0x0000000F = 0xCECEE288";
+    // --info: a right file, its two data records one range; one with every finding it reports.
+    const std::string clean = ":020000040800F2\r\n:080000000102030405060708D4\r\n"
+                              ":04000800090A0B0CCA\r\n:040000050800018965\r\n:00000001FF\r\n";
+    const std::string problems = ":020000021000EC\n:10FFF800000102030405060708090A0B0C0D0E0F81\n"
+                                 ":020008001122c3\n:0100080011e6\r\n:0100090012e4\n:0300\n"
+                                 ":00000001FF\n:0100100011DE\n";
+    std::string cleanMap = "%F: range 0x08000000-0x0800000B, size 12" + END +
+                           "%F: start address 0x08000189 (type 05)" + END +
+                           "%F: records 00: 2, 01: 1, 02: 0, 03: 0, 04: 1, 05: 1; upper case: 4, "
+                           "lower case: 0" +
+                           END + "%F: line ends CR LF: 5, LF: 0, CR: 0, NUL: 0" + END;
     std::string badChecksum = FAULT + CHECKSUM_NAME,
                 setSummary = ", 0 corrected, 0 lines left unchanged";
     // Wrong checksums on lines of one to three digits, one after another and far apart.
@@ -302,6 +315,19 @@ std::vector<EditRow> EditRows() {
         {"fill without a checksum", {FILL, "FF"}, image, image, 1, "",
          FAULT + FILL + " FF: fills the gaps of a " + CHECKSUM_NAME + "range, and none is given" + FAULT_END},
         {"checksum with a strict check", {STRICT, CHECKSUM, "crc32:0-15@16"}, image, image, 1, "", texts::USAGE},
+        {"info, every finding", {INFO}, problems, problems, 0,
+         at(2) + "data wraps within its 64 KiB segment to 0x00010000" + END + at(4) +
+         "data at 0x00010008 that line 3 holds already, with the same values" + END + at(5) +
+         "data at 0x00010009 that line 3 holds already, with other values" + END + at(6) +
+         "not a well-formed record (5 characters, the byte count asks for 17)" + END + at(8) +
+         "record after the end-of-file record of line 7" + END +
+         "%F: range 0x00010000-0x00010009, size 10" + END + "%F: range 0x0001FFF8-0x0001FFFF, size 8" + END +
+         "%F: records 00: 5, 01: 1, 02: 1, 03: 0, 04: 0, 05: 0; upper case: 4, lower case: 3" + END +
+         "%F: line ends CR LF: 1, LF: 7, CR: 0, NUL: 0" + END, ""},
+        // (At an even place: the missing file named first, its failure comes first on Windows too.)
+        {"info, a file that cannot be read first", {INFO, "absent.hex"}, clean, clean, 1, cleanMap, FAILED + NOT_FOUND + END},
+        {"info, quiet: the same", {QUIET, INFO}, clean, clean, 0, cleanMap, ""},
+        {"info with a check", {INFO, CHECK}, clean, clean, 1, "", FAULT + INFO + " takes no option but " + QUIET + FAULT_END},
         {"patch, line numbers of one to three digits", {}, numbered, numberedOut, 0,
          numberedReport + "%F: 13 records, 13 corrected, 0 lines left unchanged" + END, ""},
     };
