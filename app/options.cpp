@@ -77,9 +77,12 @@ bool Matches(const char *text, const char *name, bool anyCase, const char **valu
     return *text == 0 || (*text == '=' && value);
 }
 
+// The options that take a value (OPTION_SET to OPTION_OUTPUT), and the fault of each without it.
+constexpr CommandFault NO_VALUE[] = {FAULT_NO_VALUE, FAULT_NO_CHECKSUM, FAULT_NO_FILL, FAULT_NO_GET,
+                                     FAULT_NO_OUTPUT};
+
 bool IsValued(Option option) {
-    return option == OPTION_SET || option == OPTION_CHECKSUM || option == OPTION_FILL ||
-           option == OPTION_GET || option == OPTION_OUTPUT;
+    return option >= OPTION_SET && option <= OPTION_OUTPUT;
 }
 
 // What an argument is; *value is set for --set=VALUE. On Windows a switch spelled out is that
@@ -248,9 +251,10 @@ bool ReadFillByte(const char *text, uint8_t *fill) {
     return true;
 }
 
-// A --checksum value's place: its first and last address.
-uint64_t PlaceEnd(const ChecksumJob &job) {
-    return uint64_t{job.address} + static_cast<uint64_t>(ChecksumWidth(job.algorithm)) - 1;
+// The last address of a --checksum value's place (of one that has a place, which ends by
+// 0xFFFFFFFF).
+uint32_t PlaceEnd(const ChecksumJob &job) {
+    return job.address + static_cast<uint32_t>(ChecksumWidth(job.algorithm)) - 1;
 }
 
 // Whether job a's place lies in one of job b's ranges: a must be computed first.
@@ -378,14 +382,7 @@ void ReadInto(CommandLine &command) {
             OwnedString next;
             int32_t at = index;
             if (!value) {
-                if (++index == count)
-                    return Faulty(command,
-                                  option == OPTION_SET        ? FAULT_NO_VALUE
-                                  : option == OPTION_CHECKSUM ? FAULT_NO_CHECKSUM
-                                  : option == OPTION_GET      ? FAULT_NO_GET
-                                  : option == OPTION_OUTPUT   ? FAULT_NO_OUTPUT
-                                                              : FAULT_NO_FILL,
-                                  at, at);
+                if (++index == count) return Faulty(command, NO_VALUE[option - OPTION_SET], at, at);
                 TakeArgument(index, next);
                 value = next.Text();
             }
