@@ -159,7 +159,7 @@ void WriteCounts(const Report &report, const char *text, const int64_t *counts, 
 
 void ReportFileInfo(Report &report, const FileInfo &info, const WalkTally &tally) {
     ImageRange range{};
-    for (int64_t next = 0; NextImageRange(info.image, &next, &range);)
+    for (ptrdiff_t next = 0; NextImageRange(info.image, &next, &range);)
         WriteTemplate(texts::INFO_RANGE, {PathOf(report), Address(range.first), Address(range.last),
                                           Decimal(int64_t{range.last} - range.first + 1)});
     const StructureCheck &check = info.check;
