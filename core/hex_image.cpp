@@ -386,7 +386,7 @@ void AddImageRange(ImageChecksum &sum, const HexImage &image, uint32_t first, ui
         if (from > to) continue;
         AddImageFill(sum, fill, from - next);
         AddImageBytes(sum, &ByteAt(image, run, static_cast<uint32_t>(from)),
-                      static_cast<int64_t>(to - from + 1));
+                      static_cast<ptrdiff_t>(to - from + 1));
         next = to + 1;
     }
     AddImageFill(sum, fill, uint64_t{last} + 1 - next);
