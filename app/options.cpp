@@ -10,7 +10,7 @@
 
 namespace {
 
-enum Option : int32_t {
+enum Option : uint8_t {
     OPTION_NONE, // a file
     OPTION_UNKNOWN,
     OPTION_END, // --
@@ -30,7 +30,7 @@ enum Option : int32_t {
 // The spellings of each option; on Windows in any letter case (ASCII letters only), where the
 // native ones count too.
 struct Spelling {
-    const char *name;
+    char name[11]; // in place: no pointer to each
     Option option;
     bool windowsOnly;
 };
