@@ -255,9 +255,12 @@ void ReportSetSkipped(const Report &report) {
     WriteFailure(texts::SET_SKIPPED, {PathOf(report)});
 }
 
-void ReportChecksumStored(const Report &report, int64_t line, const ChecksumJob &job,
-                          uint64_t value) {
-    WriteImageChecksumLine(texts::CHECKSUM_STORED, report, line, job, value, value);
+void ReportChecksumWritten(const Report &report, int64_t line, const ChecksumJob &job,
+                           uint64_t value, bool inPlace) {
+    const char *text = job.printed ? texts::CHECKSUM_PRINTED
+                       : inPlace   ? texts::CHECKSUM_MATCHES
+                                   : texts::CHECKSUM_STORED;
+    WriteImageChecksumLine(text, report, line, job, value, value);
 }
 
 void ReportChecksumChecked(const Report &report, int64_t line, const ChecksumJob &job,
