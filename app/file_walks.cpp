@@ -217,12 +217,9 @@ FileOutcome CheckValuesFile(const CommandLine &command, const char *path, bool r
     return {outcome.failed, outcome.found || read.checksums > 0 || read.sets};
 }
 
+// The check's walk without its findings and summary: what it prints are the values.
 FileOutcome PrintValuesFile(const CommandLine &command, const char *path, bool) {
-    Report report{};
-    BeginReport(report, path, false);
-    ImageValues read = ReadImageValues(command, path, report, false);
-    if (read.walked != 1) ReportFailure(report, read.walked, read.tally);
-    return {read.walked != 1 || read.refused, false};
+    return {CheckValuesFile(command, path, false).failed, false};
 }
 
 int32_t WalkEachFile(const CommandLine &command, FileWalk walk) {
