@@ -49,10 +49,11 @@ void FormatReason(uint32_t failure, int32_t resultStart) {
     FormatCount(failure, nullptr, texts::REASON_SYSTEM_ERROR, resultStart);
 }
 
-void TakeReason(uint32_t failure, OwnedString &reason) {
+// The reason as a field, made in the workspace (the caller's WorkspaceScope ends it).
+Field ReasonOf(uint32_t failure) {
     int32_t start = WorkspacePosition();
     FormatReason(failure, start);
-    reason.TakeResult(start);
+    return {WorkspaceAt(start), WorkspacePosition() - start};
 }
 
 // A --checksum value's ranges, one after another, made in the workspace (the caller's
@@ -177,26 +178,28 @@ void ReportStretch(void *context, int64_t line, uint64_t from, uint64_t to) {
 }
 
 void ReportFailure(const Report &report, int32_t walked, const WalkTally &tally) {
-    OwnedString reason;
-    TakeReason(tally.failure, reason);
+    WorkspaceScope scope;
+    Field reason = ReasonOf(tally.failure);
     if (walked == 0)
-        WriteFailure(texts::CANNOT_BE_OPENED, {PathOf(report), reason.Text()});
+        WriteFailure(texts::CANNOT_BE_OPENED, {PathOf(report), reason});
     else
         WriteFailure(tally.failedWriting ? texts::NOT_WRITTEN : texts::NOT_READ,
-                     {PathOf(report), Decimal(tally.linesDone), reason.Text()});
+                     {PathOf(report), Decimal(tally.linesDone), reason});
 }
 
 void ReportSummary(const Report &report, const WalkTally &tally, const char *text, int64_t extra) {
     if (tally.records == 0) WriteTemplate(texts::NO_RECORDS, {PathOf(report), Decimal(1)});
-    OwnedString records, lines, more;
-    int32_t start = WorkspacePosition();
-    FormatCount(tally.records, texts::ONE_RECORD, texts::RECORDS, start);
-    records.TakeResult(start);
+    // The three counts with their nouns, one after another in the workspace.
+    WorkspaceScope scope;
+    int32_t at[4];
+    at[0] = WorkspacePosition();
+    FormatCount(tally.records, texts::ONE_RECORD, texts::RECORDS, at[0]);
+    at[1] = WorkspacePosition();
     if (report.patching)
-        FormatCount(tally.malformed, texts::ONE_LINE_LEFT, texts::LINES_LEFT, start);
+        FormatCount(tally.malformed, texts::ONE_LINE_LEFT, texts::LINES_LEFT, at[1]);
     else
-        FormatCount(tally.malformed, texts::ONE_LINE_MALFORMED, texts::LINES_MALFORMED, start);
-    lines.TakeResult(start);
+        FormatCount(tally.malformed, texts::ONE_LINE_MALFORMED, texts::LINES_MALFORMED, at[1]);
+    at[2] = WorkspacePosition();
     bool strict = text == texts::SUMMARY_STRICT, values = text == texts::SUMMARY_CHECKSUMS;
     FormatCount(extra,
                 strict   ? texts::ONE_STRUCTURE_FINDING
@@ -205,10 +208,10 @@ void ReportSummary(const Report &report, const WalkTally &tally, const char *tex
                 strict   ? texts::STRUCTURE_FINDINGS
                 : values ? texts::VALUES_DIFFER
                          : "%1",
-                start);
-    more.TakeResult(start);
-    WriteTemplate(text, {PathOf(report), records.Text(), Decimal(tally.checksums), lines.Text(),
-                         more.Text()});
+                at[2]);
+    at[3] = WorkspacePosition();
+    auto count = [&at](int32_t i) { return Field{WorkspaceAt(at[i]), at[i + 1] - at[i]}; };
+    WriteTemplate(text, {PathOf(report), count(0), Decimal(tally.checksums), count(1), count(2)});
 }
 
 void ReportImageUnknown(const Report &report, const AddressWalk &addresses, bool setting) {
@@ -245,10 +248,9 @@ void ReportSetNamedTwice(const Report &report, const char *earlier) {
 }
 
 void ReportNotCopied(const Report &report, uint32_t failure, bool writing) {
-    OwnedString reason;
-    TakeReason(failure, reason);
+    WorkspaceScope scope;
     WriteFailure(writing ? texts::OUTPUT_NOT_WRITTEN : texts::NOT_COPIED,
-                 {PathOf(report), reason.Text()});
+                 {PathOf(report), ReasonOf(failure)});
 }
 
 void ReportSetSkipped(const Report &report) {
@@ -398,13 +400,13 @@ bool EndReport() {
     if (!failure) failure = StandardOutputFailure(STREAM_ERROR);
     if (!failure) return true;
     if (ReaderGone(failure)) return false;
-    OwnedString reason;
-    TakeReason(failure, reason);
+    WorkspaceScope scope;
+    Field reason = ReasonOf(failure);
     // The line goes where it still can: the error stream, or on Windows, where failures are
     // part of the report, a working output.
     StreamKind kind = !NATIVE && StandardOutputFailure(STREAM_ERROR) ? STREAM_OUTPUT : STREAM_ERROR;
     if (OpenStandardOutput(kind)) {
-        WriteTemplate(texts::REPORT_NOT_WRITTEN, {reason.Text()}, kind);
+        WriteTemplate(texts::REPORT_NOT_WRITTEN, {reason}, kind);
         FlushStandardOutput(kind);
     }
     return false;
