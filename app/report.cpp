@@ -16,6 +16,22 @@ Field PathOf(const Report &report) {
     return {report.path, report.pathLength};
 }
 
+// Bytes as two hexadecimal digits each, a blank between them, in text (room for 3 x count).
+Field BytesField(const uint8_t *bytes, int32_t count, char *text) {
+    for (int32_t k = 0; k < count; ++k) {
+        text[3 * k] = HEX_DIGITS[bytes[k] >> 4];
+        text[3 * k + 1] = HEX_DIGITS[bytes[k] & 15];
+        text[3 * k + 2] = ' ';
+    }
+    return {text, count > 0 ? 3 * count - 1 : 0};
+}
+
+// A record's type, as its two digits.
+Field TypeField(int32_t type, char *text) {
+    auto byte = static_cast<uint8_t>(type);
+    return BytesField(&byte, 1, text);
+}
+
 // Why an open, read or write failed, in words at the result start; natively the system's own
 // (strerror), but for the refusals that are the tool's own.
 void FormatReason(uint32_t failure, int32_t resultStart) {
@@ -129,19 +145,15 @@ void ReportStructure(void *context, const StructureFinding &finding) {
         texts::NO_END,    texts::NOT_RECORD,   texts::ADDRESS_FIELD,    texts::PAST_4G,
         texts::NO_DATA,   texts::WRAPS};
     const Report &report = *static_cast<const Report *>(context);
-    const char type[2] = {HEX_DIGITS[finding.type >> 4 & 15], HEX_DIGITS[finding.type & 15]};
+    char type[3];
     const FileInfo *info = report.info;
     const char *more = "";
     if (info && finding.kind == STRUCTURE_OVERLAP)
         more = HeldAlike(info->image, info->check.place, info->check.record) ? texts::SAME_VALUES
                                                                              : texts::OTHER_VALUES;
-    WriteTemplate(TEXTS[finding.kind], {PathOf(report),
-                                        Decimal(finding.line),
-                                        {type, 2},
-                                        Decimal(finding.count),
-                                        Decimal(finding.other),
-                                        Address(finding.address),
-                                        more});
+    WriteTemplate(TEXTS[finding.kind],
+                  {PathOf(report), Decimal(finding.line), TypeField(finding.type, type),
+                   Decimal(finding.count), Decimal(finding.other), Address(finding.address), more});
 }
 
 namespace {
@@ -215,14 +227,11 @@ void ReportSummary(const Report &report, const WalkTally &tally, const char *tex
 }
 
 void ReportImageUnknown(const Report &report, const AddressWalk &addresses, bool setting) {
-    const char type[2] = {HEX_DIGITS[addresses.unknownType >> 4 & 15],
-                          HEX_DIGITS[addresses.unknownType & 15]};
+    char type[3];
     WriteFailure(addresses.unknown == IMAGE_ADDRESS_RECORD ? texts::IMAGE_ADDRESS_RECORD
                                                            : texts::IMAGE_MALFORMED,
-                 {PathOf(report),
-                  Decimal(addresses.unknownLine),
-                  {type, 2},
-                  Decimal(addresses.unknownCount),
+                 {PathOf(report), Decimal(addresses.unknownLine),
+                  TypeField(addresses.unknownType, type), Decimal(addresses.unknownCount),
                   setting ? texts::NOTHING_SET : texts::NOTHING_COMPARED});
 }
 
@@ -270,20 +279,6 @@ void ReportChecksumChecked(const Report &report, int64_t line, const ChecksumJob
     WriteImageChecksumLine(value == stored ? texts::CHECKSUM_MATCHES : texts::CHECKSUM_DIFFERS,
                            report, line, job, value, stored);
 }
-
-namespace {
-
-// Bytes as two hexadecimal digits each, a blank between them, in text (room for 3 x count).
-Field BytesField(const uint8_t *bytes, int32_t count, char *text) {
-    for (int32_t k = 0; k < count; ++k) {
-        text[3 * k] = HEX_DIGITS[bytes[k] >> 4];
-        text[3 * k + 1] = HEX_DIGITS[bytes[k] & 15];
-        text[3 * k + 2] = ' ';
-    }
-    return {text, count > 0 ? 3 * count - 1 : 0};
-}
-
-} // namespace
 
 void ReportSetChecked(const Report &report, int64_t line, const ByteSetting &setting,
                       const uint8_t *held) {
