@@ -133,6 +133,24 @@ ImageValues ReadImageValues(const CommandLine &command, const char *path, Report
     return read;
 }
 
+// One walk of a file in a mode, reported as shown, with its summary; strict (SUMMARY_STRICT)
+// with the check of its structure. A patch finds nothing.
+FileOutcome WalkFile(const char *path, const char *shown, WalkMode mode, bool reporting,
+                     const char *summary) {
+    Report report{};
+    BeginReport(report, shown, mode == WALK_PATCH);
+    WalkTally tally{};
+    StructureCheck check{};
+    bool strict = summary == texts::SUMMARY_STRICT;
+    check.sink = reporting ? ReportStructure : nullptr;
+    check.context = &report;
+    int32_t walked = WalkHexFile(path, mode, reporting ? ReportFinding : nullptr, &report, &tally,
+                                 strict ? CheckRecordStructure : nullptr, &check);
+    if (strict) EndStructureCheck(check, walked == 1 ? tally.linesDone : -1);
+    FileOutcome outcome = Summed(report, walked, tally, reporting, summary, check.findings);
+    return {outcome.failed, mode != WALK_PATCH && (outcome.found || check.findings > 0)};
+}
+
 } // namespace
 
 FileOutcome PatchFile(const CommandLine &, const char *path, bool reporting) {
@@ -140,36 +158,15 @@ FileOutcome PatchFile(const CommandLine &, const char *path, bool reporting) {
 }
 
 FileOutcome PatchFileAs(const char *path, const char *shown, bool reporting) {
-    Report report{};
-    BeginReport(report, shown, true);
-    WalkTally tally{};
-    int32_t walked =
-        WalkHexFile(path, WALK_PATCH, reporting ? ReportFinding : nullptr, &report, &tally);
-    return {Summed(report, walked, tally, reporting, texts::SUMMARY_PATCHED, 0).failed, false};
+    return WalkFile(path, shown, WALK_PATCH, reporting, texts::SUMMARY_PATCHED);
 }
 
 FileOutcome CheckFile(const CommandLine &, const char *path, bool reporting) {
-    Report report{};
-    BeginReport(report, path, false);
-    WalkTally tally{};
-    int32_t walked =
-        WalkHexFile(path, WALK_CHECK, reporting ? ReportFinding : nullptr, &report, &tally);
-    return Summed(report, walked, tally, reporting, texts::SUMMARY_CHECKED, 0);
+    return WalkFile(path, path, WALK_CHECK, reporting, texts::SUMMARY_CHECKED);
 }
 
 FileOutcome StrictFile(const CommandLine &, const char *path, bool reporting) {
-    Report report{};
-    BeginReport(report, path, false);
-    WalkTally tally{};
-    StructureCheck check{};
-    check.sink = reporting ? ReportStructure : nullptr;
-    check.context = &report;
-    int32_t walked = WalkHexFile(path, WALK_CHECK, reporting ? ReportFinding : nullptr, &report,
-                                 &tally, CheckRecordStructure, &check);
-    EndStructureCheck(check, walked == 1 ? tally.linesDone : -1);
-    FileOutcome outcome =
-        Summed(report, walked, tally, reporting, texts::SUMMARY_STRICT, check.findings);
-    return {outcome.failed, outcome.found || check.findings > 0};
+    return WalkFile(path, path, WALK_CHECK, reporting, texts::SUMMARY_STRICT);
 }
 
 namespace {
@@ -220,12 +217,9 @@ FileOutcome CheckValuesFile(const CommandLine &command, const char *path, bool r
     return {outcome.failed, outcome.found || read.checksums > 0 || read.sets};
 }
 
+// The check's walk without its findings and summary: what it prints are the values.
 FileOutcome PrintValuesFile(const CommandLine &command, const char *path, bool) {
-    Report report{};
-    BeginReport(report, path, false);
-    ImageValues read = ReadImageValues(command, path, report, false);
-    if (read.walked != 1) ReportFailure(report, read.walked, read.tally);
-    return {read.walked != 1 || read.refused, false};
+    return {CheckValuesFile(command, path, false).failed, false};
 }
 
 int32_t WalkEachFile(const CommandLine &command, FileWalk walk) {

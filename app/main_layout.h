@@ -36,10 +36,10 @@ enum Control : int32_t {
     FILE_BUTTON = 12,
 };
 
-struct Placement {
-    int32_t number;
-    int32_t kind; // KIND_LABEL, KIND_TEXT_FIELD or KIND_BUTTON
-    int32_t x, y, width, height;
+struct Placement { // (numbers of 16 bits: a row of the table in 20 or 28 bytes, not 32 or 40)
+    int16_t number;
+    int16_t kind; // KIND_LABEL, KIND_TEXT_FIELD or KIND_BUTTON
+    int16_t x, y, width, height;
     const char *text;
     const char *toolTip; // null: none
 };

@@ -10,7 +10,7 @@
 
 namespace {
 
-enum Option : int32_t {
+enum Option : uint8_t {
     OPTION_NONE, // a file
     OPTION_UNKNOWN,
     OPTION_END, // --
@@ -27,44 +27,49 @@ enum Option : int32_t {
     OPTION_HELP,
 };
 
-// The spellings of each option; on Windows in any letter case (ASCII letters only), where the
-// native ones count too.
+// The spellings of each option: the native ones, then those of Windows alone; on Windows all
+// of them, in any letter case (ASCII letters only).
 struct Spelling {
-    const char *name;
+    char name[11]; // in place: no pointer to each
     Option option;
-    bool windowsOnly;
 };
 constexpr Spelling SPELLINGS[] = {
-    {"--", OPTION_END, false},
-    {"--check", OPTION_CHECK, false},
-    {"/check", OPTION_CHECK, true},
-    {"--strict", OPTION_STRICT, false},
-    {"/strict", OPTION_STRICT, true},
-    {"--set", OPTION_SET, false},
-    {"/set", OPTION_SET, true},
-    {"--checksum", OPTION_CHECKSUM, false},
-    {"/checksum", OPTION_CHECKSUM, true},
-    {"--fill", OPTION_FILL, false},
-    {"/fill", OPTION_FILL, true},
-    {"--get", OPTION_GET, false},
-    {"/get", OPTION_GET, true},
-    {"-o", OPTION_OUTPUT, false},
-    {"--output", OPTION_OUTPUT, false},
-    {"/o", OPTION_OUTPUT, true},
-    {"/output", OPTION_OUTPUT, true},
-    {"--info", OPTION_INFO, false},
-    {"/info", OPTION_INFO, true},
-    {"-q", OPTION_QUIET, false},
-    {"--quiet", OPTION_QUIET, false},
-    {"/q", OPTION_QUIET, true},
-    {"-V", OPTION_VERSION, false},
-    {"--version", OPTION_VERSION, false},
-    {"-v", OPTION_VERSION, true},
-    {"/version", OPTION_VERSION, true},
-    {"-h", OPTION_HELP, false},
-    {"--help", OPTION_HELP, false},
-    {"/?", OPTION_HELP, true},
+    {"--", OPTION_END},
+    {"--check", OPTION_CHECK},
+    {"--strict", OPTION_STRICT},
+    {"--set", OPTION_SET},
+    {"--checksum", OPTION_CHECKSUM},
+    {"--fill", OPTION_FILL},
+    {"--get", OPTION_GET},
+    {"-o", OPTION_OUTPUT},
+    {"--output", OPTION_OUTPUT},
+    {"--info", OPTION_INFO},
+    {"-q", OPTION_QUIET},
+    {"--quiet", OPTION_QUIET},
+    {"-V", OPTION_VERSION},
+    {"--version", OPTION_VERSION},
+    {"-h", OPTION_HELP},
+    {"--help", OPTION_HELP},
+    // Windows alone
+    {"/check", OPTION_CHECK},
+    {"/strict", OPTION_STRICT},
+    {"/set", OPTION_SET},
+    {"/checksum", OPTION_CHECKSUM},
+    {"/fill", OPTION_FILL},
+    {"/get", OPTION_GET},
+    {"/o", OPTION_OUTPUT},
+    {"/output", OPTION_OUTPUT},
+    {"/info", OPTION_INFO},
+    {"/q", OPTION_QUIET},
+    {"-v", OPTION_VERSION},
+    {"/version", OPTION_VERSION},
+    {"/?", OPTION_HELP},
 };
+constexpr int32_t NATIVE_SPELLINGS = 16;
+constexpr int32_t SPELLING_COUNT =
+    NATIVE ? NATIVE_SPELLINGS : sizeof SPELLINGS / sizeof SPELLINGS[0];
+static_assert(SPELLINGS[NATIVE_SPELLINGS - 1].option == OPTION_HELP &&
+              SPELLINGS[NATIVE_SPELLINGS].name[0] == '/');
 
 // The text matches the name up to its end, or up to a "=" where the name ends.
 bool Matches(const char *text, const char *name, bool anyCase, const char **value) {
@@ -77,9 +82,12 @@ bool Matches(const char *text, const char *name, bool anyCase, const char **valu
     return *text == 0 || (*text == '=' && value);
 }
 
+// The options that take a value (OPTION_SET to OPTION_OUTPUT), and the fault of each without it.
+constexpr CommandFault NO_VALUE[] = {FAULT_NO_VALUE, FAULT_NO_CHECKSUM, FAULT_NO_FILL, FAULT_NO_GET,
+                                     FAULT_NO_OUTPUT};
+
 bool IsValued(Option option) {
-    return option == OPTION_SET || option == OPTION_CHECKSUM || option == OPTION_FILL ||
-           option == OPTION_GET || option == OPTION_OUTPUT;
+    return option >= OPTION_SET && option <= OPTION_OUTPUT;
 }
 
 // What an argument is; *value is set for --set=VALUE. On Windows a switch spelled out is that
@@ -89,8 +97,8 @@ Option OptionOf(const char *text, const char **value) {
     *value = nullptr;
     bool slash = !NATIVE && text[0] == '/' && text[1];
     if ((text[0] != '-' || text[1] == 0) && !slash) return OPTION_NONE;
-    for (const Spelling &spelling : SPELLINGS) {
-        if (NATIVE && spelling.windowsOnly) continue;
+    for (int32_t i = 0; i < SPELLING_COUNT; ++i) {
+        const Spelling &spelling = SPELLINGS[i];
         const char **setValue = IsValued(spelling.option) ? value : nullptr;
         if (Matches(text, spelling.name, !NATIVE, setValue)) return spelling.option;
     }
@@ -248,9 +256,10 @@ bool ReadFillByte(const char *text, uint8_t *fill) {
     return true;
 }
 
-// A --checksum value's place: its first and last address.
-uint64_t PlaceEnd(const ChecksumJob &job) {
-    return uint64_t{job.address} + static_cast<uint64_t>(ChecksumWidth(job.algorithm)) - 1;
+// The last address of a --checksum value's place (of one that has a place, which ends by
+// 0xFFFFFFFF).
+uint32_t PlaceEnd(const ChecksumJob &job) {
+    return job.address + static_cast<uint32_t>(ChecksumWidth(job.algorithm)) - 1;
 }
 
 // Whether job a's place lies in one of job b's ranges: a must be computed first.
@@ -378,14 +387,7 @@ void ReadInto(CommandLine &command) {
             OwnedString next;
             int32_t at = index;
             if (!value) {
-                if (++index == count)
-                    return Faulty(command,
-                                  option == OPTION_SET        ? FAULT_NO_VALUE
-                                  : option == OPTION_CHECKSUM ? FAULT_NO_CHECKSUM
-                                  : option == OPTION_GET      ? FAULT_NO_GET
-                                  : option == OPTION_OUTPUT   ? FAULT_NO_OUTPUT
-                                                              : FAULT_NO_FILL,
-                                  at, at);
+                if (++index == count) return Faulty(command, NO_VALUE[option - OPTION_SET], at, at);
                 TakeArgument(index, next);
                 value = next.Text();
             }

@@ -16,6 +16,22 @@ Field PathOf(const Report &report) {
     return {report.path, report.pathLength};
 }
 
+// Bytes as two hexadecimal digits each, a blank between them, in text (room for 3 x count).
+Field BytesField(const uint8_t *bytes, int32_t count, char *text) {
+    for (int32_t k = 0; k < count; ++k) {
+        text[3 * k] = HEX_DIGITS[bytes[k] >> 4];
+        text[3 * k + 1] = HEX_DIGITS[bytes[k] & 15];
+        text[3 * k + 2] = ' ';
+    }
+    return {text, count > 0 ? 3 * count - 1 : 0};
+}
+
+// A record's type, as its two digits.
+Field TypeField(int32_t type, char *text) {
+    auto byte = static_cast<uint8_t>(type);
+    return BytesField(&byte, 1, text);
+}
+
 // Why an open, read or write failed, in words at the result start; natively the system's own
 // (strerror), but for the refusals that are the tool's own.
 void FormatReason(uint32_t failure, int32_t resultStart) {
@@ -49,10 +65,11 @@ void FormatReason(uint32_t failure, int32_t resultStart) {
     FormatCount(failure, nullptr, texts::REASON_SYSTEM_ERROR, resultStart);
 }
 
-void TakeReason(uint32_t failure, OwnedString &reason) {
+// The reason as a field, made in the workspace (the caller's WorkspaceScope ends it).
+Field ReasonOf(uint32_t failure) {
     int32_t start = WorkspacePosition();
     FormatReason(failure, start);
-    reason.TakeResult(start);
+    return {WorkspaceAt(start), WorkspacePosition() - start};
 }
 
 // A --checksum value's ranges, one after another, made in the workspace (the caller's
@@ -128,19 +145,15 @@ void ReportStructure(void *context, const StructureFinding &finding) {
         texts::NO_END,    texts::NOT_RECORD,   texts::ADDRESS_FIELD,    texts::PAST_4G,
         texts::NO_DATA,   texts::WRAPS};
     const Report &report = *static_cast<const Report *>(context);
-    const char type[2] = {HEX_DIGITS[finding.type >> 4 & 15], HEX_DIGITS[finding.type & 15]};
+    char type[3];
     const FileInfo *info = report.info;
     const char *more = "";
     if (info && finding.kind == STRUCTURE_OVERLAP)
         more = HeldAlike(info->image, info->check.place, info->check.record) ? texts::SAME_VALUES
                                                                              : texts::OTHER_VALUES;
-    WriteTemplate(TEXTS[finding.kind], {PathOf(report),
-                                        Decimal(finding.line),
-                                        {type, 2},
-                                        Decimal(finding.count),
-                                        Decimal(finding.other),
-                                        Address(finding.address),
-                                        more});
+    WriteTemplate(TEXTS[finding.kind],
+                  {PathOf(report), Decimal(finding.line), TypeField(finding.type, type),
+                   Decimal(finding.count), Decimal(finding.other), Address(finding.address), more});
 }
 
 namespace {
@@ -159,7 +172,7 @@ void WriteCounts(const Report &report, const char *text, const int64_t *counts, 
 
 void ReportFileInfo(Report &report, const FileInfo &info, const WalkTally &tally) {
     ImageRange range{};
-    for (int64_t next = 0; NextImageRange(info.image, &next, &range);)
+    for (ptrdiff_t next = 0; NextImageRange(info.image, &next, &range);)
         WriteTemplate(texts::INFO_RANGE, {PathOf(report), Address(range.first), Address(range.last),
                                           Decimal(int64_t{range.last} - range.first + 1)});
     const StructureCheck &check = info.check;
@@ -177,26 +190,28 @@ void ReportStretch(void *context, int64_t line, uint64_t from, uint64_t to) {
 }
 
 void ReportFailure(const Report &report, int32_t walked, const WalkTally &tally) {
-    OwnedString reason;
-    TakeReason(tally.failure, reason);
+    WorkspaceScope scope;
+    Field reason = ReasonOf(tally.failure);
     if (walked == 0)
-        WriteFailure(texts::CANNOT_BE_OPENED, {PathOf(report), reason.Text()});
+        WriteFailure(texts::CANNOT_BE_OPENED, {PathOf(report), reason});
     else
         WriteFailure(tally.failedWriting ? texts::NOT_WRITTEN : texts::NOT_READ,
-                     {PathOf(report), Decimal(tally.linesDone), reason.Text()});
+                     {PathOf(report), Decimal(tally.linesDone), reason});
 }
 
 void ReportSummary(const Report &report, const WalkTally &tally, const char *text, int64_t extra) {
     if (tally.records == 0) WriteTemplate(texts::NO_RECORDS, {PathOf(report), Decimal(1)});
-    OwnedString records, lines, more;
-    int32_t start = WorkspacePosition();
-    FormatCount(tally.records, texts::ONE_RECORD, texts::RECORDS, start);
-    records.TakeResult(start);
+    // The three counts with their nouns, one after another in the workspace.
+    WorkspaceScope scope;
+    int32_t at[4];
+    at[0] = WorkspacePosition();
+    FormatCount(tally.records, texts::ONE_RECORD, texts::RECORDS, at[0]);
+    at[1] = WorkspacePosition();
     if (report.patching)
-        FormatCount(tally.malformed, texts::ONE_LINE_LEFT, texts::LINES_LEFT, start);
+        FormatCount(tally.malformed, texts::ONE_LINE_LEFT, texts::LINES_LEFT, at[1]);
     else
-        FormatCount(tally.malformed, texts::ONE_LINE_MALFORMED, texts::LINES_MALFORMED, start);
-    lines.TakeResult(start);
+        FormatCount(tally.malformed, texts::ONE_LINE_MALFORMED, texts::LINES_MALFORMED, at[1]);
+    at[2] = WorkspacePosition();
     bool strict = text == texts::SUMMARY_STRICT, values = text == texts::SUMMARY_CHECKSUMS;
     FormatCount(extra,
                 strict   ? texts::ONE_STRUCTURE_FINDING
@@ -205,21 +220,18 @@ void ReportSummary(const Report &report, const WalkTally &tally, const char *tex
                 strict   ? texts::STRUCTURE_FINDINGS
                 : values ? texts::VALUES_DIFFER
                          : "%1",
-                start);
-    more.TakeResult(start);
-    WriteTemplate(text, {PathOf(report), records.Text(), Decimal(tally.checksums), lines.Text(),
-                         more.Text()});
+                at[2]);
+    at[3] = WorkspacePosition();
+    auto count = [&at](int32_t i) { return Field{WorkspaceAt(at[i]), at[i + 1] - at[i]}; };
+    WriteTemplate(text, {PathOf(report), count(0), Decimal(tally.checksums), count(1), count(2)});
 }
 
 void ReportImageUnknown(const Report &report, const AddressWalk &addresses, bool setting) {
-    const char type[2] = {HEX_DIGITS[addresses.unknownType >> 4 & 15],
-                          HEX_DIGITS[addresses.unknownType & 15]};
+    char type[3];
     WriteFailure(addresses.unknown == IMAGE_ADDRESS_RECORD ? texts::IMAGE_ADDRESS_RECORD
                                                            : texts::IMAGE_MALFORMED,
-                 {PathOf(report),
-                  Decimal(addresses.unknownLine),
-                  {type, 2},
-                  Decimal(addresses.unknownCount),
+                 {PathOf(report), Decimal(addresses.unknownLine),
+                  TypeField(addresses.unknownType, type), Decimal(addresses.unknownCount),
                   setting ? texts::NOTHING_SET : texts::NOTHING_COMPARED});
 }
 
@@ -245,19 +257,21 @@ void ReportSetNamedTwice(const Report &report, const char *earlier) {
 }
 
 void ReportNotCopied(const Report &report, uint32_t failure, bool writing) {
-    OwnedString reason;
-    TakeReason(failure, reason);
+    WorkspaceScope scope;
     WriteFailure(writing ? texts::OUTPUT_NOT_WRITTEN : texts::NOT_COPIED,
-                 {PathOf(report), reason.Text()});
+                 {PathOf(report), ReasonOf(failure)});
 }
 
 void ReportSetSkipped(const Report &report) {
     WriteFailure(texts::SET_SKIPPED, {PathOf(report)});
 }
 
-void ReportChecksumStored(const Report &report, int64_t line, const ChecksumJob &job,
-                          uint64_t value) {
-    WriteImageChecksumLine(texts::CHECKSUM_STORED, report, line, job, value, value);
+void ReportChecksumWritten(const Report &report, int64_t line, const ChecksumJob &job,
+                           uint64_t value, bool inPlace) {
+    const char *text = job.printed ? texts::CHECKSUM_PRINTED
+                       : inPlace   ? texts::CHECKSUM_MATCHES
+                                   : texts::CHECKSUM_STORED;
+    WriteImageChecksumLine(text, report, line, job, value, value);
 }
 
 void ReportChecksumChecked(const Report &report, int64_t line, const ChecksumJob &job,
@@ -265,20 +279,6 @@ void ReportChecksumChecked(const Report &report, int64_t line, const ChecksumJob
     WriteImageChecksumLine(value == stored ? texts::CHECKSUM_MATCHES : texts::CHECKSUM_DIFFERS,
                            report, line, job, value, stored);
 }
-
-namespace {
-
-// Bytes as two hexadecimal digits each, a blank between them, in text (room for 3 x count).
-Field BytesField(const uint8_t *bytes, int32_t count, char *text) {
-    for (int32_t k = 0; k < count; ++k) {
-        text[3 * k] = HEX_DIGITS[bytes[k] >> 4];
-        text[3 * k + 1] = HEX_DIGITS[bytes[k] & 15];
-        text[3 * k + 2] = ' ';
-    }
-    return {text, count > 0 ? 3 * count - 1 : 0};
-}
-
-} // namespace
 
 void ReportSetChecked(const Report &report, int64_t line, const ByteSetting &setting,
                       const uint8_t *held) {
@@ -395,13 +395,13 @@ bool EndReport() {
     if (!failure) failure = StandardOutputFailure(STREAM_ERROR);
     if (!failure) return true;
     if (ReaderGone(failure)) return false;
-    OwnedString reason;
-    TakeReason(failure, reason);
+    WorkspaceScope scope;
+    Field reason = ReasonOf(failure);
     // The line goes where it still can: the error stream, or on Windows, where failures are
     // part of the report, a working output.
     StreamKind kind = !NATIVE && StandardOutputFailure(STREAM_ERROR) ? STREAM_OUTPUT : STREAM_ERROR;
     if (OpenStandardOutput(kind)) {
-        WriteTemplate(texts::REPORT_NOT_WRITTEN, {reason.Text()}, kind);
+        WriteTemplate(texts::REPORT_NOT_WRITTEN, {reason}, kind);
         FlushStandardOutput(kind);
     }
     return false;

@@ -68,9 +68,10 @@ void ReportNotCopied(const Report &report, uint32_t failure, bool writing);
 // A file of --set not written, since one before it failed.
 void ReportSetSkipped(const Report &report);
 // --checksum: the value computed over the job's range, at the line of the record that holds
-// its place: stored there (when writing), or found there as stored, or another value stored.
-void ReportChecksumStored(const Report &report, int64_t line, const ChecksumJob &job,
-                          uint64_t value);
+// its place. Written: stored there, or found there as stored already (inPlace), or printed (a
+// job without a place). Checked: found there as stored, or another value stored.
+void ReportChecksumWritten(const Report &report, int64_t line, const ChecksumJob &job,
+                           uint64_t value, bool inPlace);
 void ReportChecksumChecked(const Report &report, int64_t line, const ChecksumJob &job,
                            uint64_t value, uint64_t stored);
 // A --set value checked: the bytes held where it would set them (differing or not); or a byte of

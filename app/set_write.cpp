@@ -64,16 +64,9 @@ int32_t WriteSetFiles(const CommandLine &command, SetFile *files) {
             ReportFailure(report, walked, tally);
         failed = walked != 1;
         if (failed || !reporting) continue;
-        for (int32_t k = 0; k < command.checksumCount; ++k) {
-            const SetFile &file = files[i];
-            if (command.checksums[k].printed)
-                ReportChecksumPrinted(report, command.checksums[k], file.values[k], false);
-            else if (file.inPlace[k])
-                ReportChecksumChecked(report, file.lines[k], command.checksums[k], file.values[k],
-                                      file.values[k]);
-            else
-                ReportChecksumStored(report, file.lines[k], command.checksums[k], file.values[k]);
-        }
+        for (int32_t k = 0; k < command.checksumCount; ++k)
+            ReportChecksumWritten(report, files[i].lines[k], command.checksums[k],
+                                  files[i].values[k], files[i].inPlace[k]);
         ReportSummary(report, tally, texts::SUMMARY_SET, records);
     }
     if (!EndReport() || failed) return EXIT_FAILED;

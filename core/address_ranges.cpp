@@ -18,7 +18,7 @@ struct AddressRange {
 };
 
 struct AddressPage {
-    uint64_t *bits;       // owned, main heap, made once the page has FEW ranges: an address is
+    uint32_t *bits;       // owned, main heap, made once the page has FEW ranges: an address is
                           // held when its bit is set
     AddressRange *ranges; // owned, main heap: in line order
     int32_t count, capacity;
@@ -36,35 +36,37 @@ int64_t LineAt(const AddressRange &range, uint32_t offset) {
     return range.line + from / range.each;
 }
 
-// The bits [from, to) of a page: mask of the bits of word w among them.
-uint64_t Mask(uint32_t from, uint32_t to, uint32_t w) {
-    uint64_t low = w == from / 64 ? ~uint64_t{0} << (from % 64) : ~uint64_t{0};
-    uint64_t high = w == (to - 1) / 64 && to % 64 ? ~uint64_t{0} >> (64 - to % 64) : ~uint64_t{0};
+// The bits [from, to) of a page: mask of the bits of word w among them. (Words of 32 bits, which
+// both programs handle in one register.)
+uint32_t Mask(uint32_t from, uint32_t to, uint32_t w) {
+    uint32_t low = w == from / 32 ? ~uint32_t{0} << (from % 32) : ~uint32_t{0};
+    uint32_t high = w == (to - 1) / 32 && to % 32 ? ~uint32_t{0} >> (32 - to % 32) : ~uint32_t{0};
     return low & high;
 }
 
 // The lowest held address in [from, to) of a page, or -1; then every one of them held.
-int64_t HoldBits(AddressPage &page, uint32_t from, uint32_t to) {
+int32_t HoldBits(AddressPage &page, uint32_t from, uint32_t to) {
     if (!page.bits && page.count < FEW) { // its ranges hold it, the new one added after this
-        int64_t first = -1;
+        int32_t first = -1;
         for (int32_t i = 0; i < page.count; ++i) {
             const AddressRange &range = page.ranges[i];
             uint32_t low = from > range.start ? from : range.start;
-            if (low < to && low < range.start + range.count && (first < 0 || low < first))
-                first = low;
+            if (low < to && low < range.start + range.count &&
+                (first < 0 || low < static_cast<uint32_t>(first)))
+                first = static_cast<int32_t>(low);
         }
         return first;
     }
     if (!page.bits) { // its ranges' addresses as bits, from now on
-        page.bits = static_cast<uint64_t *>(MainHeapAlloc(65536 / 8));
+        page.bits = static_cast<uint32_t *>(MainHeapAlloc(65536 / 8));
         for (int32_t i = 0; i < page.count; ++i)
             HoldBits(page, page.ranges[i].start, page.ranges[i].start + page.ranges[i].count);
     }
-    int64_t first = -1;
-    for (uint32_t w = from / 64; w <= (to - 1) / 64; ++w) {
-        uint64_t mask = Mask(from, to, w);
-        if (uint64_t held = page.bits[w] & mask; held && first < 0)
-            first = int64_t{w} * 64 + std::countr_zero(held);
+    int32_t first = -1;
+    for (uint32_t w = from / 32; w <= (to - 1) / 32; ++w) {
+        uint32_t mask = Mask(from, to, w);
+        if (uint32_t held = page.bits[w] & mask; held && first < 0)
+            first = static_cast<int32_t>(w * 32) + std::countr_zero(held);
         page.bits[w] |= mask;
     }
     return first;
@@ -123,7 +125,7 @@ HeldBefore HoldAddresses(HeldAddresses &held, uint64_t start, uint64_t end, int6
         AddressPage *&page = table[number & 255];
         if (!page) page = static_cast<AddressPage *>(MainHeapAlloc(sizeof(AddressPage)));
         auto from = static_cast<uint32_t>(at & 0xFFFF), count = static_cast<uint32_t>(to - at);
-        if (int64_t first = HoldBits(*page, from, from + count); first >= 0 && !before.line)
+        if (int32_t first = HoldBits(*page, from, from + count); first >= 0 && !before.line)
             before = {(number << 16) + static_cast<uint64_t>(first),
                       HolderAt(*page, static_cast<uint32_t>(first))};
         AddRange(held, *page, from, count, line);

@@ -273,7 +273,7 @@ bool SetFoundRecord(SetWrite &write, const ImageRecord &found, char *record, int
 // a buffer.
 void SetFoundLines(int32_t channel, SetWrite &write, WalkTally *tally) {
     const HexImage &image = *write.image;
-    for (int64_t k = 0; k < image.recordCount && !tally->failure; ++k) {
+    for (ptrdiff_t k = 0; k < image.recordCount && !tally->failure; ++k) {
         const ImageRecord &found = image.records[k];
         char record[LONGEST_RECORD + 1];
         int64_t length = 0;
@@ -305,7 +305,7 @@ int32_t SetFoundBytes(int32_t channel, SetWrite &write, WalkTally *tally) {
     char *span = nullptr;
     int32_t length = 0;
     int64_t spanAt = 0, spanLines = 0; // the lines done before the span
-    for (int64_t k = 0; k < image.recordCount && !tally->failure; ++k) {
+    for (ptrdiff_t k = 0; k < image.recordCount && !tally->failure; ++k) {
         const ImageRecord &found = image.records[k];
         int64_t offset = found.position - spanAt;
         if (!span || offset < 0 || offset + found.length + 1 > length) {

@@ -61,7 +61,7 @@ struct SetWrite {
     const HexImage *image;       // borrowed: the records found
     AddressWalk addresses;       // of the walk
     const char *lastCase;        // of the record before, as found
-    int64_t next;                // the record found that comes next
+    ptrdiff_t next;              // the record found that comes next
     int64_t placed;              // set bytes placed
     bool differed;               // a record that holds set bytes is not as the first walk found it
     SetStretchSink sink;

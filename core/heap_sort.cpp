@@ -19,12 +19,12 @@ struct Heap {
     Compare compare;
     const void *order;
 
-    char *At(int64_t index) const { return items + static_cast<size_t>(index) * size; }
-    bool Before(int64_t a, int64_t b) const { return compare(order, At(a), At(b)); }
+    char *At(ptrdiff_t index) const { return items + static_cast<size_t>(index) * size; }
+    bool Before(ptrdiff_t a, ptrdiff_t b) const { return compare(order, At(a), At(b)); }
 };
 
-void SiftDown(const Heap &heap, int64_t at, int64_t count) {
-    for (int64_t child; (child = 2 * at + 1) < count; at = child) {
+void SiftDown(const Heap &heap, ptrdiff_t at, ptrdiff_t count) {
+    for (ptrdiff_t child; (child = 2 * at + 1) < count; at = child) {
         if (child + 1 < count && heap.Before(child, child + 1)) ++child;
         if (!heap.Before(at, child)) return;
         SwapBytes(heap.At(at), heap.At(child), heap.size);
@@ -33,11 +33,11 @@ void SiftDown(const Heap &heap, int64_t at, int64_t count) {
 
 } // namespace
 
-void SortBytes(void *items, int64_t count, size_t size, Compare compare, const void *order) {
+void SortBytes(void *items, ptrdiff_t count, size_t size, Compare compare, const void *order) {
     const Heap heap{static_cast<char *>(items), size, compare, order};
-    for (int64_t at = count / 2; at-- > 0;)
+    for (ptrdiff_t at = count / 2; at-- > 0;)
         SiftDown(heap, at, count);
-    for (int64_t end = count; end-- > 1;) {
+    for (ptrdiff_t end = count; end-- > 1;) {
         SwapBytes(heap.At(0), heap.At(end), size);
         SiftDown(heap, 0, end);
     }

@@ -20,11 +20,11 @@ template <typename T> void Swap(T &a, T &b) {
 // Whether element a comes before element b, by the order that `order` points to.
 using Compare = bool (*)(const void *order, const void *a, const void *b);
 
-void SortBytes(void *items, int64_t count, size_t size, Compare compare, const void *order);
+void SortBytes(void *items, ptrdiff_t count, size_t size, Compare compare, const void *order);
 
 } // namespace heap_sort
 
-template <typename T, typename Before> void HeapSort(T *items, int64_t count, Before before) {
+template <typename T, typename Before> void HeapSort(T *items, ptrdiff_t count, Before before) {
     heap_sort::SortBytes(
         items, count, sizeof(T),
         [](const void *order, const void *a, const void *b) -> bool {

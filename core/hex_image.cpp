@@ -13,16 +13,20 @@
 namespace {
 
 // A block of elements of size bytes each grown to hold at least `needed`, doubling; the first
-// `used` of them kept.
-void *Grown(void *block, int64_t &capacity, int64_t used, int64_t needed, size_t size) {
+// `used` of them kept. (The counts of what is in memory: ptrdiff_t, 32 bits in the 32-bit
+// program, whose last doubling fails to allocate before it could overflow.)
+void *Grown(void *block, ptrdiff_t &capacity, ptrdiff_t used, ptrdiff_t needed, size_t size) {
     int64_t grown = capacity ? capacity : 64;
     while (grown < needed)
         grown *= 2;
-    capacity = grown;
-    return MainHeapMove(block, static_cast<size_t>(used) * size, static_cast<size_t>(grown) * size);
+    void *grownBlock =
+        MainHeapMove(block, static_cast<size_t>(used) * size, static_cast<size_t>(grown) * size);
+    capacity = static_cast<ptrdiff_t>(grown);
+    return grownBlock;
 }
 
-template <typename T> void Reserve(T *&block, int64_t &capacity, int64_t used, int64_t needed) {
+template <typename T>
+void Reserve(T *&block, ptrdiff_t &capacity, ptrdiff_t used, ptrdiff_t needed) {
     if (needed > capacity)
         block = static_cast<T *>(Grown(block, capacity, used, needed, sizeof(T)));
 }
@@ -31,23 +35,23 @@ bool Before(const ImageRun &a, const ImageRun &b) {
     return a.address != b.address ? a.address < b.address : a.line < b.line;
 }
 
-void InsertionSort(ImageRun *runs, int64_t count) {
-    for (int64_t i = 1; i < count; ++i)
-        for (int64_t j = i; j > 0 && Before(runs[j], runs[j - 1]); --j)
+void InsertionSort(ImageRun *runs, ptrdiff_t count) {
+    for (ptrdiff_t i = 1; i < count; ++i)
+        for (ptrdiff_t j = i; j > 0 && Before(runs[j], runs[j - 1]); --j)
             heap_sort::Swap(runs[j], runs[j - 1]);
 }
 
 // In place, by the address's byte at shift and those below it (a radix sort from the top byte
 // down, each byte's buckets swapped into place), then by line: a few passes over the runs in any
 // order, and no memory beyond them.
-void SortRuns(ImageRun *runs, int64_t count, int32_t shift) {
+void SortRuns(ImageRun *runs, ptrdiff_t count, int32_t shift) {
     if (count <= 32) return InsertionSort(runs, count);
     if (shift < 0) return HeapSort(runs, count, Before); // one address, by line
     auto digit = [shift](const ImageRun &run) { return run.address >> shift & 255; };
-    int64_t ends[256] = {}, next[256];
-    for (int64_t i = 0; i < count; ++i)
+    ptrdiff_t ends[256] = {}, next[256];
+    for (ptrdiff_t i = 0; i < count; ++i)
         ++ends[digit(runs[i])];
-    for (int64_t b = 0, sum = 0; b < 256; ++b) {
+    for (ptrdiff_t b = 0, sum = 0; b < 256; ++b) {
         next[b] = sum;
         sum += ends[b];
         ends[b] = sum;
@@ -61,7 +65,7 @@ void SortRuns(ImageRun *runs, int64_t count, int32_t shift) {
             else
                 heap_sort::Swap(run, runs[next[d]++]);
         }
-    for (int64_t b = 0, start = 0; b < 256; start = ends[b++])
+    for (ptrdiff_t b = 0, start = 0; b < 256; start = ends[b++])
         if (ends[b] - start > 1) SortRuns(runs + start, ends[b] - start, shift - 8);
 }
 
@@ -90,10 +94,10 @@ uint8_t &ByteAt(const HexImage &image, const ImageRun &run, uint32_t address) {
 }
 
 // The index of the last sorted run that starts at address or below it, or -1.
-int64_t LastFrom(const HexImage &image, uint32_t address) {
-    int64_t low = 0, high = image.runCount; // the answer lies in [low - 1, high)
+ptrdiff_t LastFrom(const HexImage &image, uint32_t address) {
+    ptrdiff_t low = 0, high = image.runCount; // the answer lies in [low - 1, high)
     while (low < high) {
-        int64_t middle = low + (high - low) / 2;
+        ptrdiff_t middle = low + (high - low) / 2;
         if (image.runs[middle].address <= address)
             low = middle + 1;
         else
@@ -106,7 +110,7 @@ int64_t LastFrom(const HexImage &image, uint32_t address) {
 // there are looked at only while some of them reach it.
 template <typename Visit> void EachHolder(const HexImage &image, uint32_t address, Visit visit) {
     assert(Sorted(image));
-    for (int64_t i = LastFrom(image, address); i >= 0 && image.reach[i] >= address; --i)
+    for (ptrdiff_t i = LastFrom(image, address); i >= 0 && image.reach[i] >= address; --i)
         if (Holds(image.runs[i], address)) visit(image.runs[i]);
 }
 
@@ -257,14 +261,14 @@ void HexImageSink(void *context, const Finding &finding) {
 
 void EndHexImage(HexImage &image) {
     ImageRun *runs = image.runs;
-    int64_t count = image.runCount, ordered = 1;
+    ptrdiff_t count = image.runCount, ordered = 1;
     while (ordered < count && !Before(runs[ordered], runs[ordered - 1]))
         ++ordered;
     if (ordered < count) SortRuns(runs, count, 24); // (in order, as most are: as they are)
     if (count)
         image.reach =
             static_cast<uint32_t *>(MainHeapAlloc(static_cast<size_t>(count) * sizeof(uint32_t)));
-    for (int64_t i = 0; i < count; ++i) {
+    for (ptrdiff_t i = 0; i < count; ++i) {
         assert(i == 0 || !Before(runs[i], runs[i - 1])); // sorted
         uint32_t last = LastOf(runs[i]);
         image.reach[i] = i > 0 && image.reach[i - 1] > last ? image.reach[i - 1] : last;
@@ -277,7 +281,7 @@ ImageConflict ReadConflict(const HexImage &image) {
     assert(Sorted(image));
     const ImageRun *runs = image.runs;
     ImageConflict conflict{0, 0, 0};
-    for (int64_t i = 1, reach = 0; i < image.runCount; ++i) {
+    for (ptrdiff_t i = 1, reach = 0; i < image.runCount; ++i) {
         const ImageRun &held = runs[reach], &run = runs[i];
         uint32_t last = LastOf(held) < LastOf(run) ? LastOf(held) : LastOf(run);
         for (uint32_t at = run.address, n = Holds(held, at) ? last - at + 1 : 0; n > 0; ++at, --n) {
@@ -307,9 +311,9 @@ bool HeldAlike(const HexImage &image, const RecordPlace &place, const char *reco
 }
 
 // A range goes on while the next run starts at most one address above the runs so far.
-bool NextImageRange(const HexImage &image, int64_t *next, ImageRange *range) {
+bool NextImageRange(const HexImage &image, ptrdiff_t *next, ImageRange *range) {
     assert(Sorted(image));
-    int64_t i = *next;
+    ptrdiff_t i = *next;
     if (i >= image.runCount) return false;
     range->first = image.runs[i].address;
     while (i + 1 < image.runCount && image.reach[i] < 0xFFFFFFFF &&
@@ -335,7 +339,7 @@ WriteRefusal WriteHolders(const HexImage &image, uint32_t address, int32_t count
         });
         if (first && !second) continue;
         int64_t late = 0;
-        for (int64_t i = 0; !first && !late && i < image.lateCount; ++i)
+        for (ptrdiff_t i = 0; !first && !late && i < image.lateCount; ++i)
             if (Holds(image.late[i], at)) late = image.late[i].line;
         return {true, at, first, second, late};
     }
@@ -369,7 +373,7 @@ void AddImageRange(ImageChecksum &sum, const HexImage &image, uint32_t first, ui
                    uint8_t fill) {
     assert(Sorted(image) && first <= last);
     uint64_t next = first; // the first address not yet taken
-    int64_t i = LastFrom(image, first);
+    ptrdiff_t i = LastFrom(image, first);
     while (i > 0 && image.reach[i - 1] >= first) // (runs that start below and reach into it)
         --i;
     for (i = i < 0 ? 0 : i; i < image.runCount && image.runs[i].address <= last; ++i) {
@@ -382,7 +386,7 @@ void AddImageRange(ImageChecksum &sum, const HexImage &image, uint32_t first, ui
         if (from > to) continue;
         AddImageFill(sum, fill, from - next);
         AddImageBytes(sum, &ByteAt(image, run, static_cast<uint32_t>(from)),
-                      static_cast<int64_t>(to - from + 1));
+                      static_cast<ptrdiff_t>(to - from + 1));
         next = to + 1;
     }
     AddImageFill(sum, fill, uint64_t{last} + 1 - next);
@@ -394,7 +398,7 @@ void ReleaseImageBytes(HexImage &image) {
                         static_cast<void *>(image.bytes), static_cast<void *>(image.late)})
         if (block) MainHeapFree(block);
     ImageRecord *records = image.records;
-    int64_t count = image.recordCount, capacity = image.recordCapacity;
+    ptrdiff_t count = image.recordCount, capacity = image.recordCapacity;
     image = HexImage{};
     image.records = records;
     image.recordCount = count;

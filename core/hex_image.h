@@ -36,6 +36,7 @@
 #include "core/image_checksum.h"
 #include "core/patcher.h"
 
+#include <cstddef>
 #include <cstdint>
 
 // A range of addresses, both ends included, up to 0xFFFFFFFF.
@@ -71,14 +72,14 @@ struct HexImage {
     int32_t writtenCount;
     int32_t rangeHint, writtenHint; // the ranges found last
     ImageRun *runs;                 // owned, main heap
-    int64_t runCount, runCapacity;
+    ptrdiff_t runCount, runCapacity;
     uint32_t *reach; // owned, main heap, once sorted: the highest address of runs[0] to runs[i]
     uint8_t *bytes;  // owned, main heap
-    int64_t byteCount, byteCapacity;
+    ptrdiff_t byteCount, byteCapacity;
     ImageRecord *records; // owned, main heap: those that hold written bytes, in line order
-    int64_t recordCount, recordCapacity;
+    ptrdiff_t recordCount, recordCapacity;
     ImageRun *late; // owned, main heap: records after the end-of-file record in written ranges
-    int64_t lateCount, lateCapacity;
+    ptrdiff_t lateCount, lateCapacity;
     AddressWalk addresses;
     int64_t lastLine;     // the line of the record that the last run ends with
     const char *lastCase; // the case of the record before, with written ranges
@@ -103,7 +104,7 @@ void EndHexImage(HexImage &image);
 
 ImageConflict ReadConflict(const HexImage &image);
 bool HeldAlike(const HexImage &image, const RecordPlace &place, const char *record);
-bool NextImageRange(const HexImage &image, int64_t *next, ImageRange *range);
+bool NextImageRange(const HexImage &image, ptrdiff_t *next, ImageRange *range);
 WriteRefusal WriteHolders(const HexImage &image, uint32_t address, int32_t count);
 bool ReadImageBytes(const HexImage &image, uint32_t address, int32_t count, uint8_t *out,
                     int64_t *line);

@@ -156,7 +156,7 @@ using Tables = const uint64_t (*)[256];
 
 // A reflected CRC keeps its register reflected in its lower bits, a forward one in its upper
 // bits, so that one loop of each serves every width.
-uint64_t AddReflected(Tables t, uint64_t crc, const uint8_t *at, int64_t count) {
+uint64_t AddReflected(Tables t, uint64_t crc, const uint8_t *at, ptrdiff_t count) {
     for (; CRC_SLICES == 8 && count >= 8; count -= 8, at += 8) {
         crc ^= Little64(at);
         crc = t[7][crc & 255] ^ t[6][crc >> 8 & 255] ^ t[5][crc >> 16 & 255] ^
@@ -168,7 +168,7 @@ uint64_t AddReflected(Tables t, uint64_t crc, const uint8_t *at, int64_t count) 
     return crc;
 }
 
-uint64_t AddForward(Tables t, uint64_t crc, const uint8_t *at, int64_t count) {
+uint64_t AddForward(Tables t, uint64_t crc, const uint8_t *at, ptrdiff_t count) {
     for (; CRC_SLICES == 8 && count >= 8; count -= 8, at += 8) {
         crc ^= Big64(at);
         crc = t[7][crc >> 56] ^ t[6][crc >> 48 & 255] ^ t[5][crc >> 40 & 255] ^
@@ -181,13 +181,13 @@ uint64_t AddForward(Tables t, uint64_t crc, const uint8_t *at, int64_t count) {
 }
 
 // Whole words, each's bytes most significant first: a CRC takes the bytes, a sum adds the words.
-void TakeWords(ImageChecksum &sum, const uint8_t *at, int64_t count) {
+void TakeWords(ImageChecksum &sum, const uint8_t *at, ptrdiff_t count) {
     const ChecksumAlgorithm &algorithm = sum.algorithm;
     if (algorithm.kind == CHECKSUM_CRC) {
         sum.state = algorithm.refIn ? AddReflected(sum.tables, sum.state, at, count)
                                     : AddForward(sum.tables, sum.state, at, count);
     } else if (algorithm.wordSize <= 1) {
-        for (int64_t i = 0; i < count; ++i)
+        for (ptrdiff_t i = 0; i < count; ++i)
             sum.state += at[i];
     } else {
         for (; count > 0; count -= algorithm.wordSize) {
@@ -302,13 +302,13 @@ void BeginImageChecksum(ImageChecksum &sum, const ChecksumAlgorithm &algorithm) 
 
 // Bytes straight on; words gathered a byte at a time, each taken, its bytes most significant
 // first, once it is whole.
-void AddImageBytes(ImageChecksum &sum, const uint8_t *bytes, int64_t count) {
+void AddImageBytes(ImageChecksum &sum, const uint8_t *bytes, ptrdiff_t count) {
     int32_t size = sum.algorithm.wordSize;
     if (size <= 1) {
         TakeWords(sum, bytes, count);
         return;
     }
-    for (int64_t i = 0; i < count; ++i) {
+    for (ptrdiff_t i = 0; i < count; ++i) {
         sum.pending[sum.pendingCount++] = bytes[i];
         if (sum.pendingCount < size) continue;
         for (int32_t k = 0; !sum.algorithm.wordsBigEndian && k < size / 2; ++k) {
@@ -334,7 +334,7 @@ void AddImageFill(ImageChecksum &sum, uint8_t fill, uint64_t count) {
     std::memset(run, fill, sizeof run);
     for (; count > sizeof run; count -= sizeof run)
         AddImageBytes(sum, run, sizeof run);
-    AddImageBytes(sum, run, static_cast<int64_t>(count));
+    AddImageBytes(sum, run, static_cast<ptrdiff_t>(count));
 }
 
 uint64_t EndImageChecksum(const ImageChecksum &sum) {

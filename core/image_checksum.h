@@ -31,6 +31,7 @@
  */
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 enum ChecksumKind : uint8_t { CHECKSUM_NONE, CHECKSUM_CRC, CHECKSUM_SUM };
@@ -71,7 +72,7 @@ struct ImageChecksum {
 };
 
 void BeginImageChecksum(ImageChecksum &sum, const ChecksumAlgorithm &algorithm);
-void AddImageBytes(ImageChecksum &sum, const uint8_t *bytes, int64_t count);
+void AddImageBytes(ImageChecksum &sum, const uint8_t *bytes, ptrdiff_t count);
 void AddImageFill(ImageChecksum &sum, uint8_t fill, uint64_t count); // count copies of fill
 uint64_t EndImageChecksum(const ImageChecksum &sum);
 
