@@ -149,8 +149,8 @@ void ReportStructure(void *context, const StructureFinding &finding) {
     const FileInfo *info = report.info;
     const char *more = "";
     if (info && finding.kind == STRUCTURE_OVERLAP)
-        more = HeldAlike(info->image, info->check.place, info->check.record) ? texts::SAME_VALUES
-                                                                             : texts::OTHER_VALUES;
+        more = HeldAlike(info->image, *info->check.place, info->check.record) ? texts::SAME_VALUES
+                                                                              : texts::OTHER_VALUES;
     WriteTemplate(TEXTS[finding.kind],
                   {PathOf(report), Decimal(finding.line), TypeField(finding.type, type),
                    Decimal(finding.count), Decimal(finding.other), Address(finding.address), more});

@@ -20,9 +20,9 @@ int32_t CheckRecordStructure(void *context, int64_t line, int64_t, char *record,
         return 0;
     }
     bool ended = check.addresses.endLine != 0;
+    RecordPlace place = PlaceRecord(check.addresses, line, record);
     check.record = record;
-    check.place = PlaceRecord(check.addresses, line, record);
-    const RecordPlace &place = check.place;
+    check.place = &place;
     if (const char *digits = RecordCase(record, length))
         check.counts[digits == HEX_DIGITS ? 6 : 7] += 1;
     if (ended)

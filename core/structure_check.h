@@ -63,9 +63,9 @@ struct StructureCheck {
     StructureSink sink;
     void *context;
     AddressWalk addresses;
-    bool data;          // a data record was found
-    const char *record; // borrowed from the walk: the record looked at last, while it looks
-    RecordPlace place;  // that record's place
+    bool data;                // a data record was found
+    const char *record;       // borrowed from the walk: the record looked at last, while it looks
+    const RecordPlace *place; // that record's place, while it is looked at
     int64_t counts[8];  // the records of types 00 to 05, then those in upper and in lower case
                         // (RecordCase, core/record.h)
     int32_t startType;  // of the last start address record (03, 05) before the end; 0: none
