@@ -39,6 +39,7 @@ uint32_t CopyBytes(PlatformFile from, PlatformFile to, bool *writing) {
     auto *buffer = static_cast<char *>(MainHeapAlloc(FILE_BUFFER_SIZE));
     uint32_t failure = 0;
     int64_t copied = 0;
+    *writing = false;
     int32_t got = 0;
     while (!failure && (got = ReadPlatformFile(from, buffer, FILE_BUFFER_SIZE, &failure)) > 0) {
         for (int32_t done = 0; done < got && !failure;) {
