@@ -17,22 +17,30 @@ int32_t Print(const char *text, StreamKind kind, int32_t exitCode) {
 
 } // namespace
 
+int32_t FinishCall(const CallOutcome &outcome) {
+    bool reported = EndReport(outcome.files);
+    if (outcome.failed || !reported) return EXIT_FAILED;
+    return outcome.found ? EXIT_FOUND_WRONG : EXIT_DONE;
+}
+
 int32_t PatchNamedFiles(const CommandLine &command) {
-    return command.toOutput ? WriteOutputFile(command) : WalkEachFile(command, PatchFile);
+    return FinishCall(command.toOutput ? WriteOutputFile(command)
+                                       : WalkEachFile(command, PatchFile));
 }
 
 int32_t RunCommand(const CommandLine &command) {
     switch (command.mode) {
     case COMMAND_PATCH: return PatchNamedFiles(command);
     case COMMAND_CHECK:
-        return WalkEachFile(command,
-                            command.checksumCount || command.settings.count || command.getCount
-                                ? CheckValuesFile
-                                : CheckFile);
-    case COMMAND_STRICT: return WalkEachFile(command, StrictFile);
-    case COMMAND_SET: return command.toOutput ? WriteOutputFile(command) : SetNamedBytes(command);
-    case COMMAND_PRINT: return WalkEachFile(command, PrintValuesFile);
-    case COMMAND_INFO: return WalkEachFile(command, InfoFile);
+        return FinishCall(WalkEachFile(command, command.checksumCount || command.settings.count ||
+                                                        command.getCount
+                                                    ? CheckValuesFile
+                                                    : CheckFile));
+    case COMMAND_STRICT: return FinishCall(WalkEachFile(command, StrictFile));
+    case COMMAND_SET:
+        return FinishCall(command.toOutput ? WriteOutputFile(command) : SetNamedBytes(command));
+    case COMMAND_PRINT: return FinishCall(WalkEachFile(command, PrintValuesFile));
+    case COMMAND_INFO: return FinishCall(WalkEachFile(command, InfoFile));
     case COMMAND_USAGE: return Print(texts::USAGE, STREAM_OUTPUT, EXIT_DONE);
     case COMMAND_VERSION: return Print(texts::VERSION, STREAM_OUTPUT, EXIT_DONE);
     default:

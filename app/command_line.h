@@ -17,15 +17,28 @@
 #pragma once
 
 #include "app/options.h"
+#include "app/report.h"
 
 #include <cstdint>
 
-constexpr int32_t EXIT_DONE = 0;
-constexpr int32_t EXIT_FAILED = 1;      // a file not opened, read or written, a misuse, or a
-                                        // report not written; wins over EXIT_FOUND_WRONG
-constexpr int32_t EXIT_FOUND_WRONG = 2; // a check: a wrong checksum, a malformed record or a
-                                        // file without records; strict: a structure finding;
-                                        // a --checksum value stored that differs
+// The one rule of the exit code, over every file of the call: the highest of each file's.
+constexpr int32_t EXIT_DONE = 0;        // everything asked was done or found in place, and
+                                        // nothing was found
+constexpr int32_t EXIT_FAILED = 1;      // what was asked could not be done: a file not opened,
+                                        // read or written, a refusal, a misuse, or a report not
+                                        // written
+constexpr int32_t EXIT_FOUND_WRONG = 2; // a file was read and a finding stands: a wrong checksum
+                                        // in a check, a line that is no well-formed record (or
+                                        // that patching left as it was), a file without records,
+                                        // a structure finding, a value that differs
+
+// What a call came to over its files: some failed, something was found, the files written.
+struct CallOutcome {
+    bool failed, found;
+    FilesWritten files;
+};
 
 int32_t RunCommand(const CommandLine &command);
 int32_t PatchNamedFiles(const CommandLine &command);
+// The exit code of a call that came to outcome, once its report is ended (EndReport).
+int32_t FinishCall(const CallOutcome &outcome);

@@ -14,16 +14,23 @@
 
 namespace {
 
-// A walk of one file in a mode, and its summary: the outcome of the walk (its failure reported),
-// with found set when it found a wrong checksum, a malformed line or no record at all.
-FileOutcome Summed(const Report &report, int32_t walked, const WalkTally &tally, bool reporting,
-                   const char *summary, int64_t extra) {
+// A walk of one file in a mode, and its summary (or, quiet, its findings in one line): the outcome
+// of the walk (its failure reported), with found set when it found a wrong checksum (but for a
+// patch, which corrects it), a malformed line or no record at all.
+FileOutcome Summed(const CommandLine &command, const Report &report, int32_t walked,
+                   const WalkTally &tally, bool reporting, const char *summary, int64_t extra,
+                   int64_t sets = -1) {
     if (walked != 1) {
         ReportFailure(report, walked, tally);
-        return {true, false};
+        return {true, false, false};
     }
-    if (reporting) ReportSummary(report, tally, summary, extra);
-    return {false, tally.checksums > 0 || tally.malformed > 0 || tally.records == 0};
+    bool strict = summary == texts::SUMMARY_STRICT, values = summary == texts::SUMMARY_CHECKSUMS;
+    if (reporting)
+        ReportSummary(report, tally, summary, extra, sets);
+    else if (command.quiet)
+        ReportQuietFindings(report, tally, strict ? extra : 0, values ? extra : -1, sets);
+    bool wrong = !report.patching && tally.checksums > 0;
+    return {false, wrong || tally.malformed > 0 || tally.records == 0, report.patching};
 }
 
 // A walk's findings for the report, when there is one, and for the image.
@@ -38,78 +45,73 @@ void ReportToImage(void *context, const Finding &finding) {
     if (both.report) ReportFinding(both.report, finding);
 }
 
-// Each value computed over the file's image and compared with the one stored, and reported. -1
-// when the image is refused or a value's place is in no record (reported), else the number of
-// values that differ.
-int32_t CheckValues(const CommandLine &command, const HexImage &image, const Report &report,
-                    bool reporting) {
-    if (RefuseImage(command, image, report, false)) return -1;
-    int32_t differ = 0;
-    for (int32_t k = 0; k < command.checksumCount; ++k) {
-        const ChecksumJob &job = command.checksums[k];
-        uint64_t value = ChecksumOfJob(image, job, command.fill);
-        if (job.printed) {
-            ReportChecksumPrinted(report, job, value, command.quiet);
-            continue;
-        }
-        uint64_t stored = 0;
-        int64_t line = 0;
-        if (!StoredValue(image, job, &stored, &line)) {
-            ReportChecksumNotStored(report, job.address);
-            return -1;
-        }
-        if (reporting) ReportChecksumChecked(report, line, job, value, stored);
-        differ += value != stored ? 1 : 0;
-    }
-    return differ;
-}
+// What the values of a call came to on a file's image: refused (reported), or the number of
+// --checksum values and of --set values that differ from what is stored.
+struct ValueCounts {
+    bool refused;
+    int32_t checksums, sets;
+};
 
-// Each --get value read from the file's image and printed: -1 when a byte is in no record
-// (reported), else 0.
-int32_t GetValues(const CommandLine &command, const HexImage &image, const Report &report) {
-    for (int32_t i = 0; i < command.getCount; ++i) {
-        const GetJob &get = command.gets[i];
+// Each value of the call read from the file's image, in the order given, and reported: the
+// checksum values computed and compared with the one stored (or printed), the --set values
+// compared, the --get values printed; up to the first refusal. A value is refused when a byte
+// it reads is in no record, the first such byte named.
+ValueCounts ReportValues(const CommandLine &command, const HexImage &image, const Report &report,
+                         bool reporting) {
+    ValueCounts counts{};
+    if (RefuseImage(command, image, report, false)) {
+        counts.refused = true;
+        return counts;
+    }
+    counts.refused = !EachValueInOrder(command, [&](ValueKind kind, int32_t index) {
         uint8_t held[255];
         int64_t line = 0;
-        if (!ReadImageBytes(image, get.address, get.count, held, &line)) {
-            ReportGetNotHeld(report, get.address);
-            return -1;
+        if (kind == VALUE_CHECKSUM) {
+            const ChecksumJob &job = command.checksums[index];
+            uint64_t value = ChecksumOfJob(image, job, command.fill), stored = 0;
+            if (job.printed) {
+                ReportChecksumPrinted(report, job, value, command.quiet);
+                return true;
+            }
+            int32_t read = StoredValue(image, job, &stored, &line);
+            if (read != ChecksumWidth(job.algorithm)) {
+                ReportChecksumNotStored(report, job.address + static_cast<uint32_t>(read));
+                return false;
+            }
+            if (reporting) ReportChecksumChecked(report, line, job, value, stored);
+            counts.checksums += value != stored ? 1 : 0;
+            return true;
+        }
+        if (kind == VALUE_SET) {
+            const ByteSetting &setting = command.settings.items[index];
+            auto address = static_cast<uint32_t>(setting.address);
+            int32_t read = ReadImageBytes(image, address, setting.count, held, &line);
+            if (read != setting.count) {
+                ReportSetNotHeld(report, address + static_cast<uint32_t>(read));
+                return false;
+            }
+            if (reporting) ReportSetChecked(report, line, setting, held);
+            counts.sets += std::memcmp(held, setting.bytes, static_cast<size_t>(read)) ? 1 : 0;
+            return true;
+        }
+        const GetJob &get = command.gets[index];
+        int32_t read = ReadImageBytes(image, get.address, get.count, held, &line);
+        if (read != get.count) {
+            ReportGetNotHeld(report, get.address + static_cast<uint32_t>(read));
+            return false;
         }
         ReportGot(report, line, get, held, command.quiet);
-    }
-    return 0;
-}
-
-// Each --set value's bytes read from the file's image and compared: -1 when a byte is in no
-// record (reported), else whether one differs; each value reported.
-int32_t CheckSetValues(const CommandLine &command, const HexImage &image, const Report &report,
-                       bool reporting) {
-    bool differs = false;
-    for (int32_t i = 0; i < command.settings.count; ++i) {
-        const ByteSetting &setting = command.settings.items[i];
-        uint8_t held[255];
-        int64_t line = 0;
-        if (!ReadImageBytes(image, static_cast<uint32_t>(setting.address), setting.count, held,
-                            &line)) {
-            ReportSetNotHeld(report, setting);
-            return -1;
-        }
-        bool same = std::memcmp(held, setting.bytes, static_cast<size_t>(setting.count)) == 0;
-        if (reporting) ReportSetChecked(report, line, setting, held);
-        differs = differs || !same;
-    }
-    return differs ? 1 : 0;
+        return true;
+    });
+    return counts;
 }
 
 // A file walked into its image over the call's ranges (its findings reported when reporting),
-// and its values read from the image: the checksum values (compared or printed), the --set
-// values compared, the --get values printed, up to the first refusal.
+// and its values read from the image (ReportValues).
 struct ImageValues {
     int32_t walked;
     WalkTally tally;
-    bool refused;      // the image, or a value in no record (reported)
-    int32_t checksums; // values that differ
-    bool sets;         // a --set value differs
+    ValueCounts values;
 };
 
 ImageValues ReadImageValues(const CommandLine &command, const char *path, Report &report,
@@ -123,10 +125,7 @@ ImageValues ReadImageValues(const CommandLine &command, const char *path, Report
         WalkHexFile(path, WALK_CHECK, ReportToImage, &both, &read.tally, HexImageVisitor, &image);
     if (read.walked == 1) {
         EndHexImage(image);
-        read.checksums = CheckValues(command, image, report, reporting);
-        int32_t sets = read.checksums < 0 ? -1 : CheckSetValues(command, image, report, reporting);
-        read.refused = sets < 0 || GetValues(command, image, report) < 0;
-        read.sets = sets > 0;
+        read.values = ReportValues(command, image, report, reporting);
     }
     ReleaseHexImage(image);
     ReleaseRanges(ranges);
@@ -134,9 +133,9 @@ ImageValues ReadImageValues(const CommandLine &command, const char *path, Report
 }
 
 // One walk of a file in a mode, reported as shown, with its summary; strict (SUMMARY_STRICT)
-// with the check of its structure. A patch finds nothing.
-FileOutcome WalkFile(const char *path, const char *shown, WalkMode mode, bool reporting,
-                     const char *summary) {
+// with the check of its structure.
+FileOutcome WalkFile(const CommandLine &command, const char *path, const char *shown, WalkMode mode,
+                     bool reporting, const char *summary) {
     Report report{};
     BeginReport(report, shown, mode == WALK_PATCH);
     WalkTally tally{};
@@ -147,26 +146,29 @@ FileOutcome WalkFile(const char *path, const char *shown, WalkMode mode, bool re
     int32_t walked = WalkHexFile(path, mode, reporting ? ReportFinding : nullptr, &report, &tally,
                                  strict ? CheckRecordStructure : nullptr, &check);
     if (strict) EndStructureCheck(check, walked == 1 ? tally.linesDone : -1);
-    FileOutcome outcome = Summed(report, walked, tally, reporting, summary, check.findings);
-    return {outcome.failed, mode != WALK_PATCH && (outcome.found || check.findings > 0)};
+    FileOutcome outcome =
+        Summed(command, report, walked, tally, reporting, summary, check.findings);
+    outcome.found = outcome.found || check.findings > 0;
+    return outcome;
 }
 
 } // namespace
 
-FileOutcome PatchFile(const CommandLine &, const char *path, bool reporting) {
-    return PatchFileAs(path, path, reporting);
+FileOutcome PatchFile(const CommandLine &command, const char *path, bool reporting) {
+    return PatchFileAs(command, path, path, reporting);
 }
 
-FileOutcome PatchFileAs(const char *path, const char *shown, bool reporting) {
-    return WalkFile(path, shown, WALK_PATCH, reporting, texts::SUMMARY_PATCHED);
+FileOutcome PatchFileAs(const CommandLine &command, const char *path, const char *shown,
+                        bool reporting) {
+    return WalkFile(command, path, shown, WALK_PATCH, reporting, texts::SUMMARY_PATCHED);
 }
 
-FileOutcome CheckFile(const CommandLine &, const char *path, bool reporting) {
-    return WalkFile(path, path, WALK_CHECK, reporting, texts::SUMMARY_CHECKED);
+FileOutcome CheckFile(const CommandLine &command, const char *path, bool reporting) {
+    return WalkFile(command, path, path, WALK_CHECK, reporting, texts::SUMMARY_CHECKED);
 }
 
-FileOutcome StrictFile(const CommandLine &, const char *path, bool reporting) {
-    return WalkFile(path, path, WALK_CHECK, reporting, texts::SUMMARY_STRICT);
+FileOutcome StrictFile(const CommandLine &command, const char *path, bool reporting) {
+    return WalkFile(command, path, path, WALK_CHECK, reporting, texts::SUMMARY_STRICT);
 }
 
 namespace {
@@ -203,35 +205,46 @@ FileOutcome InfoFile(const CommandLine &, const char *path, bool) {
     else
         ReportFailure(report, walked, tally);
     ReleaseHexImage(info.image);
-    return {walked != 1, false};
+    return {walked != 1, false, false};
 }
 
+// A file whose values are refused gets no summary, as for --set.
 FileOutcome CheckValuesFile(const CommandLine &command, const char *path, bool reporting) {
     Report report{};
     BeginReport(report, path, false);
+    report.named = command.fileCount > 1;
     ImageValues read = ReadImageValues(command, path, report, reporting);
-    if (read.walked == 1 && read.refused) return {true, false}; // no summary, as for --set
-    FileOutcome outcome = Summed(
-        report, read.walked, read.tally, reporting,
-        command.checksumCount ? texts::SUMMARY_CHECKSUMS : texts::SUMMARY_CHECKED, read.checksums);
-    return {outcome.failed, outcome.found || read.checksums > 0 || read.sets};
+    if (read.walked == 1 && read.values.refused) return {true, false, false};
+    bool values = command.checksumCount || command.settings.count;
+    FileOutcome outcome = Summed(command, report, read.walked, read.tally, reporting,
+                                 values ? texts::SUMMARY_CHECKSUMS : texts::SUMMARY_CHECKED,
+                                 command.checksumCount ? read.values.checksums : -1,
+                                 command.settings.count ? read.values.sets : -1);
+    outcome.found = outcome.found || read.values.checksums > 0 || read.values.sets > 0;
+    return outcome;
 }
 
 // The check's walk without its findings and summary: what it prints are the values.
 FileOutcome PrintValuesFile(const CommandLine &command, const char *path, bool) {
-    return {CheckValuesFile(command, path, false).failed, false};
+    Report report{};
+    BeginReport(report, path, false);
+    report.named = command.fileCount > 1;
+    ImageValues read = ReadImageValues(command, path, report, false);
+    if (read.walked != 1) ReportFailure(report, read.walked, read.tally);
+    return {read.walked != 1 || read.values.refused, false, false};
 }
 
-int32_t WalkEachFile(const CommandLine &command, FileWalk walk) {
+CallOutcome WalkEachFile(const CommandLine &command, FileWalk walk) {
     bool reporting = !command.quiet && OpenStandardOutput() != 0;
-    bool failed = false, found = false;
+    CallOutcome call{};
     for (int32_t i = 0; i < command.fileCount; ++i) {
         OwnedString path;
         TakeArgument(command.files[i], path);
         FileOutcome outcome = walk(command, path.Text(), reporting);
-        failed = failed || outcome.failed;
-        found = found || outcome.found;
+        call.failed = call.failed || outcome.failed;
+        call.found = call.found || outcome.found;
+        call.files.written += outcome.written ? 1 : 0;
     }
-    if (!EndReport() || failed) return EXIT_FAILED;
-    return found ? EXIT_FOUND_WRONG : EXIT_DONE;
+    call.files.toWrite = walk == PatchFile ? command.fileCount : 0;
+    return call;
 }

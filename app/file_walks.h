@@ -7,27 +7,32 @@
  * with -q: then the value alone), and the file's map (InfoFile: its image, then the walk of the
  * structure check). A file that cannot be opened does not stop the others.
  *
- * WalkEachFile runs one of them over every named file and returns the exit code: EXIT_FAILED
- * when a file could not be opened, read or written, an image was refused or the report not
- * written, else EXIT_FOUND_WRONG when a check found something, else EXIT_DONE.
+ * WalkEachFile runs one of them over every named file and returns what the call came to
+ * (app/command_line.h): failed when a file could not be opened, read or written or an image was
+ * refused, found when a walk found something that stands (a wrong checksum but when patching, a
+ * line left as it was or not a record, no record at all, a structure finding, a value that
+ * differs), and the files written. Quiet, a file in which something was found gets one line of
+ * it on the failures' stream (app/report.h).
  */
 #pragma once
 
+#include "app/command_line.h"
 #include "app/options.h"
 #include "app/report.h"
 
 #include <cstdint>
 
-// What walking one file came to: it failed, or a check found something in it.
+// What walking one file came to: it failed, something was found in it, it was written whole.
 struct FileOutcome {
-    bool failed, found;
+    bool failed, found, written;
 };
 
 using FileWalk = FileOutcome (*)(const CommandLine &command, const char *path, bool reporting);
 
 FileOutcome PatchFile(const CommandLine &command, const char *path, bool reporting);
 // The same, the report naming the file shown (with -o, the file at path is the output's copy).
-FileOutcome PatchFileAs(const char *path, const char *shown, bool reporting);
+FileOutcome PatchFileAs(const CommandLine &command, const char *path, const char *shown,
+                        bool reporting);
 FileOutcome CheckFile(const CommandLine &command, const char *path, bool reporting);
 FileOutcome StrictFile(const CommandLine &command, const char *path, bool reporting);
 FileOutcome CheckValuesFile(const CommandLine &command, const char *path, bool reporting);
@@ -36,4 +41,4 @@ FileOutcome CheckValuesFile(const CommandLine &command, const char *path, bool r
 FileOutcome PrintValuesFile(const CommandLine &command, const char *path, bool reporting);
 // The map of the file (--info), also when quiet; nothing written to it.
 FileOutcome InfoFile(const CommandLine &command, const char *path, bool reporting);
-int32_t WalkEachFile(const CommandLine &command, FileWalk walk);
+CallOutcome WalkEachFile(const CommandLine &command, FileWalk walk);

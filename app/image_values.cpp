@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/image_values.h"
 
+#include "app/texts.h"
 #include "runtime/registry.h"
 
 CallRanges RangesOf(const CommandLine &command, bool writing) {
@@ -43,14 +44,15 @@ uint64_t ChecksumOfJob(const HexImage &image, const ChecksumJob &job, uint8_t fi
     return EndImageChecksum(sum);
 }
 
-bool StoredValue(const HexImage &image, const ChecksumJob &job, uint64_t *value, int64_t *line) {
+int32_t StoredValue(const HexImage &image, const ChecksumJob &job, uint64_t *value, int64_t *line) {
     uint8_t bytes[8] = {};
     int32_t width = ChecksumWidth(job.algorithm);
-    if (!ReadImageBytes(image, job.address, width, bytes, line)) return false;
+    if (int32_t held = ReadImageBytes(image, job.address, width, bytes, line); held != width)
+        return held;
     *value = 0; // most significant byte first
     for (int32_t k = 0; k < width; ++k)
         *value = *value << 8 | bytes[job.bigEndian ? k : width - 1 - k];
-    return true;
+    return width;
 }
 
 void ReleaseRanges(CallRanges &ranges) {
@@ -58,12 +60,26 @@ void ReleaseRanges(CallRanges &ranges) {
     ranges = CallRanges{};
 }
 
-// The first of: an unknown image; when writing, a byte set or a value's place that not exactly
-// one data record holds; bytes read that records hold with different values.
+// What a call refused on a file did not do: set, compare (a check) or read.
+const char *NothingDone(const CommandLine &command, bool writing) {
+    return writing                         ? texts::NOTHING_SET
+           : command.mode == COMMAND_CHECK ? texts::NOTHING_COMPARED
+                                           : texts::NOTHING_READ;
+}
+
+// The first of: an unknown image; a record with a wrong checksum, but for a check (whose
+// finding it is); when writing, a byte set or a value's place that not exactly one data record
+// holds; a --checksum range that no record holds a byte of (a mistyped address); bytes read
+// that records hold with different values.
 bool RefuseImage(const CommandLine &command, const HexImage &image, const Report &report,
                  bool writing) {
+    const char *nothing = NothingDone(command, writing);
     if (image.addresses.unknownLine) {
-        ReportImageUnknown(report, image.addresses, writing);
+        ReportImageUnknown(report, image.addresses, nothing);
+        return true;
+    }
+    if (image.wrongLine && command.mode != COMMAND_CHECK) {
+        ReportWrongChecksum(report, image.wrongLine, nothing);
         return true;
     }
     auto refused = [&report](const WriteRefusal &refusal) {
@@ -80,8 +96,16 @@ bool RefuseImage(const CommandLine &command, const HexImage &image, const Report
         if (!job.printed && refused(WriteHolders(image, job.address, ChecksumWidth(job.algorithm))))
             return true;
     }
+    for (int32_t k = 0; k < command.checksumCount; ++k) {
+        const ChecksumJob &job = command.checksums[k];
+        for (int32_t i = 0; i < job.rangeCount; ++i) {
+            if (ImageHoldsAny(image, job.ranges[i].first, job.ranges[i].last)) continue;
+            ReportRangeNotHeld(report, job.ranges[i], nothing);
+            return true;
+        }
+    }
     if (ImageConflict conflict = ReadConflict(image); conflict.first) {
-        ReportChecksumConflict(report, conflict, writing);
+        ReportChecksumConflict(report, conflict, nothing);
         return true;
     }
     return false;

@@ -17,6 +17,32 @@
 
 #include <cstdint>
 
+// The kinds of values a call names.
+enum ValueKind : int32_t { VALUE_CHECKSUM, VALUE_SET, VALUE_GET };
+
+// Calls visit(kind, index) for each --checksum, --set and --get value of the call in the order
+// the options were given, until it returns false; false then.
+template <typename Visit> bool EachValueInOrder(const CommandLine &command, Visit visit) {
+    int64_t after = -1; // the key of the value visited last: its argument, kind and index
+    for (;;) {
+        int64_t least = INT64_MAX;
+        auto consider = [&](ValueKind kind, int32_t index, int32_t argument) {
+            int64_t key = (int64_t{argument} * 3 + kind) << 32 | index;
+            if (key > after && key < least) least = key;
+        };
+        for (int32_t k = 0; k < command.checksumCount; ++k)
+            consider(VALUE_CHECKSUM, k, command.checksums[k].argument);
+        for (int32_t i = 0; i < command.settings.count; ++i)
+            consider(VALUE_SET, i, command.settings.items[i].argument);
+        for (int32_t i = 0; i < command.getCount; ++i)
+            consider(VALUE_GET, i, command.gets[i].argument);
+        if (least == INT64_MAX) return true;
+        if (!visit(static_cast<ValueKind>((least >> 32) % 3), static_cast<int32_t>(least)))
+            return false;
+        after = least;
+    }
+}
+
 struct CallRanges {
     ImageRange *ranges; // owned, main heap; null when there are none
     int32_t count;
@@ -28,7 +54,10 @@ void ReleaseRanges(CallRanges &ranges);
 // that no record holds as fill.
 uint64_t ChecksumOfJob(const HexImage &image, const ChecksumJob &job, uint8_t fill);
 // The value stored at a job's place, as its bytes are ordered, and the line of the record that
-// holds its first byte; false when no record holds them all.
-bool StoredValue(const HexImage &image, const ChecksumJob &job, uint64_t *value, int64_t *line);
+// holds its first byte: the number of its bytes held before the first that no record holds (the
+// value's width: all of them, and the value is read).
+int32_t StoredValue(const HexImage &image, const ChecksumJob &job, uint64_t *value, int64_t *line);
+// What a refused call did not do on the file: NOTHING_SET, NOTHING_COMPARED or NOTHING_READ.
+const char *NothingDone(const CommandLine &command, bool writing);
 bool RefuseImage(const CommandLine &command, const HexImage &image, const Report &report,
                  bool writing);

@@ -90,17 +90,20 @@ bool CopyBeside(const CommandLine &command, PlatformFile from, const Report &in,
     return !failure;
 }
 
-// The in-place edit of the copy at path, reported as FILE: the exit code.
-int32_t EditCopy(const CommandLine &command, const char *path, const char *shown) {
-    if (command.mode == COMMAND_SET) return SetCopiedBytes(command, path, shown);
+// The in-place edit of the copy at path, reported as FILE (what is wrong with the input as the
+// input): what it came to.
+CallOutcome EditCopy(const CommandLine &command, const char *path, const char *shown,
+                     const char *input) {
+    if (command.mode == COMMAND_SET) return SetCopiedBytes(command, path, shown, input);
     bool reporting = !command.quiet && OpenStandardOutput() != 0;
-    bool failed = PatchFileAs(path, shown, reporting).failed;
-    return EndReport() && !failed ? EXIT_DONE : EXIT_FAILED;
+    FileOutcome patched = PatchFileAs(command, path, shown, reporting);
+    return {patched.failed, patched.found, {}};
 }
 
 } // namespace
 
-int32_t WriteOutputFile(const CommandLine &command) {
+// The copy takes FILE's place when its edit was done, whatever became of the report.
+CallOutcome WriteOutputFile(const CommandLine &command) {
     OwnedString input, argument;
     TakeArgument(command.files[0], input);
     TakeArgument(command.output, argument);
@@ -111,22 +114,21 @@ int32_t WriteOutputFile(const CommandLine &command) {
     WalkTally opening{};
     PlatformFile from = OpenPlatformFile(input.Text(), OPENING_READ, &opening.failure);
     char *copy = nullptr;
-    int32_t exitCode = EXIT_FAILED;
-    bool ended = false; // the edit ends the report
+    CallOutcome outcome{true, false, {0, 1}};
     if (!from) {
         ReportFailure(in, 0, opening);
     } else if (CopyBeside(command, from, in, out, output, &copy)) {
-        exitCode = EditCopy(command, copy, output);
-        ended = true;
+        CallOutcome edited = EditCopy(command, copy, output, input.Text());
+        outcome.found = edited.found;
         uint32_t failure = 0;
-        if (exitCode == EXIT_DONE && !ReplacePlatformFile(copy, output, from, &failure)) {
+        if (!edited.failed && !ReplacePlatformFile(copy, output, from, &failure))
             ReportNotCopied(out, failure, true);
-            exitCode = EXIT_FAILED;
-            ended = false;
-        }
-        if (exitCode != EXIT_DONE) DeletePlatformFile(copy, &failure);
+        else if (!edited.failed)
+            outcome.failed = false;
+        if (outcome.failed) DeletePlatformFile(copy, &failure);
+        outcome.files.written = outcome.failed ? 0 : 1;
     }
     if (copy) MainHeapFree(copy);
     if (from) ClosePlatformFile(from);
-    return ended || EndReport() ? exitCode : EXIT_FAILED;
+    return outcome;
 }

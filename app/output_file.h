@@ -13,8 +13,9 @@
  */
 #pragma once
 
+#include "app/command_line.h"
 #include "app/options.h"
 
 #include <cstdint>
 
-int32_t WriteOutputFile(const CommandLine &command);
+CallOutcome WriteOutputFile(const CommandLine &command);

@@ -86,6 +86,14 @@ Field RangesOf(const ChecksumJob &job) {
     return {WorkspaceAt(start), WorkspacePosition() - start};
 }
 
+// A value printed alone, quiet: led by the file's name when the call names several files.
+void WriteQuietValue(const Report &report, Field value) {
+    if (report.named)
+        WriteTemplate(texts::QUIET_VALUE_OF, {PathOf(report), value});
+    else
+        WriteTemplate(texts::CHECKSUM_VALUE, {value});
+}
+
 // A --checksum value's line.
 void WriteImageChecksumLine(const char *text, const Report &report, int64_t line,
                             const ChecksumJob &job, uint64_t value, uint64_t stored) {
@@ -199,9 +207,30 @@ void ReportFailure(const Report &report, int32_t walked, const WalkTally &tally)
                      {PathOf(report), Decimal(tally.linesDone), reason});
 }
 
-void ReportSummary(const Report &report, const WalkTally &tally, const char *text, int64_t extra) {
+namespace {
+
+// A count with its noun at the workspace's end, after COUNTS_BETWEEN when it is not the first
+// (*any); nothing for a count below `least`.
+void AppendCount(int64_t count, int64_t least, const char *one, const char *more, bool *any) {
+    if (count < least) return;
+    if (*any)
+        LeftPart(texts::COUNTS_BETWEEN, StringLength(texts::COUNTS_BETWEEN), WorkspacePosition());
+    FormatCount(count, one, more, WorkspacePosition());
+    *any = true;
+}
+
+// The values that differ, checksum values and --set values, of those asked (-1: none asked).
+void AppendDiffering(int64_t checksums, int64_t sets, int64_t least, bool *any) {
+    AppendCount(checksums, least, texts::ONE_VALUE_DIFFERS, texts::VALUES_DIFFER, any);
+    AppendCount(sets, least, texts::ONE_SET_DIFFERS, texts::SETS_DIFFER, any);
+}
+
+} // namespace
+
+void ReportSummary(const Report &report, const WalkTally &tally, const char *text, int64_t extra,
+                   int64_t sets) {
     if (tally.records == 0) WriteTemplate(texts::NO_RECORDS, {PathOf(report), Decimal(1)});
-    // The three counts with their nouns, one after another in the workspace.
+    // The counts with their nouns, one after another in the workspace.
     WorkspaceScope scope;
     int32_t at[4];
     at[0] = WorkspacePosition();
@@ -212,27 +241,51 @@ void ReportSummary(const Report &report, const WalkTally &tally, const char *tex
     else
         FormatCount(tally.malformed, texts::ONE_LINE_MALFORMED, texts::LINES_MALFORMED, at[1]);
     at[2] = WorkspacePosition();
-    bool strict = text == texts::SUMMARY_STRICT, values = text == texts::SUMMARY_CHECKSUMS;
-    FormatCount(extra,
-                strict   ? texts::ONE_STRUCTURE_FINDING
-                : values ? texts::ONE_VALUE_DIFFERS
-                         : nullptr,
-                strict   ? texts::STRUCTURE_FINDINGS
-                : values ? texts::VALUES_DIFFER
-                         : "%1",
-                at[2]);
+    if (bool any = false; text == texts::SUMMARY_CHECKSUMS)
+        AppendDiffering(extra, sets, 0, &any);
+    else
+        FormatCount(extra, text == texts::SUMMARY_STRICT ? texts::ONE_STRUCTURE_FINDING : nullptr,
+                    text == texts::SUMMARY_STRICT ? texts::STRUCTURE_FINDINGS : "%1", at[2]);
     at[3] = WorkspacePosition();
     auto count = [&at](int32_t i) { return Field{WorkspaceAt(at[i]), at[i + 1] - at[i]}; };
     WriteTemplate(text, {PathOf(report), count(0), Decimal(tally.checksums), count(1), count(2)});
 }
 
-void ReportImageUnknown(const Report &report, const AddressWalk &addresses, bool setting) {
+void ReportQuietFindings(const Report &report, const WalkTally &tally, int64_t structure,
+                         int64_t checksums, int64_t sets) {
+    WorkspaceScope scope;
+    int32_t start = WorkspacePosition();
+    bool any = false;
+    if (tally.records == 0)
+        AppendCount(1, 1, texts::NO_RECORDS_FOUND, texts::NO_RECORDS_FOUND, &any);
+    if (!report.patching)
+        AppendCount(tally.checksums, 1, texts::ONE_CHECKSUM_WRONG, texts::CHECKSUMS_WRONG, &any);
+    AppendCount(tally.malformed, 1,
+                report.patching ? texts::ONE_LINE_LEFT : texts::ONE_LINE_MALFORMED,
+                report.patching ? texts::LINES_LEFT : texts::LINES_MALFORMED, &any);
+    AppendCount(structure, 1, texts::ONE_STRUCTURE_FINDING, texts::STRUCTURE_FINDINGS, &any);
+    AppendDiffering(checksums, sets, 1, &any);
+    if (!any) return;
+    WriteFailure(texts::QUIET_FINDINGS,
+                 {PathOf(report), {WorkspaceAt(start), WorkspacePosition() - start}});
+}
+
+void ReportImageUnknown(const Report &report, const AddressWalk &addresses, const char *nothing) {
     char type[3];
     WriteFailure(addresses.unknown == IMAGE_ADDRESS_RECORD ? texts::IMAGE_ADDRESS_RECORD
                                                            : texts::IMAGE_MALFORMED,
                  {PathOf(report), Decimal(addresses.unknownLine),
                   TypeField(addresses.unknownType, type), Decimal(addresses.unknownCount),
-                  setting ? texts::NOTHING_SET : texts::NOTHING_COMPARED});
+                  nothing});
+}
+
+void ReportWrongChecksum(const Report &report, int64_t line, const char *nothing) {
+    WriteFailure(texts::WRONG_CHECKSUM_REFUSED, {PathOf(report), Decimal(line), nothing});
+}
+
+void ReportRangeNotHeld(const Report &report, const ChecksumRange &range, const char *nothing) {
+    WriteFailure(texts::RANGE_NOT_HELD,
+                 {PathOf(report), Address(range.first), Address(range.last), nothing});
 }
 
 void ReportSetRefusal(const Report &report, const WriteRefusal &refusal) {
@@ -302,7 +355,7 @@ void ReportGot(const Report &report, int64_t line, const GetJob &get, const uint
         value = {text, FormatUnsigned(number, text)};
     }
     if (quiet)
-        WriteTemplate(texts::CHECKSUM_VALUE, {value});
+        WriteQuietValue(report, value);
     else
         WriteTemplate(texts::GOT, {PathOf(report), Decimal(line), Address(get.address), value});
 }
@@ -311,8 +364,8 @@ void ReportGetNotHeld(const Report &report, uint32_t address) {
     WriteFailure(texts::GET_NOT_HELD, {PathOf(report), Address(address)});
 }
 
-void ReportSetNotHeld(const Report &report, const ByteSetting &setting) {
-    WriteFailure(texts::SET_NOT_HELD, {PathOf(report), Address(setting.address)});
+void ReportSetNotHeld(const Report &report, uint32_t address) {
+    WriteFailure(texts::SET_NOT_HELD, {PathOf(report), Address(address)});
 }
 
 void ReportChecksumPrinted(const Report &report, const ChecksumJob &job, uint64_t value,
@@ -320,16 +373,17 @@ void ReportChecksumPrinted(const Report &report, const ChecksumJob &job, uint64_
     int32_t width = ChecksumWidth(job.algorithm);
     if (!OpenStandardOutput()) return;
     if (quiet) {
-        WriteTemplate(texts::CHECKSUM_VALUE, {Address(value, 2 * width)});
+        WriteQuietValue(report, Address(value, 2 * width));
         return;
     }
     WriteImageChecksumLine(texts::CHECKSUM_PRINTED, report, 0, job, value, value);
 }
 
-void ReportChecksumConflict(const Report &report, const ImageConflict &conflict, bool setting) {
+void ReportChecksumConflict(const Report &report, const ImageConflict &conflict,
+                            const char *nothing) {
     WriteFailure(texts::CHECKSUM_CONFLICT,
                  {PathOf(report), Address(conflict.address), Decimal(conflict.first),
-                  Decimal(conflict.second), setting ? texts::NOTHING_SET : ""});
+                  Decimal(conflict.second), nothing});
 }
 
 void ReportChecksumNotStored(const Report &report, uint64_t address) {
@@ -388,7 +442,7 @@ void ReportCommandFault(const CommandLine &command) {
     WriteFailure(texts::TRY_HELP, {});
 }
 
-bool EndReport() {
+bool EndReport(FilesWritten files) {
     FlushStandardOutput();
     FlushStandardOutput(STREAM_ERROR);
     uint32_t failure = StandardOutputFailure();
@@ -400,8 +454,15 @@ bool EndReport() {
     // The line goes where it still can: the error stream, or on Windows, where failures are
     // part of the report, a working output.
     StreamKind kind = !NATIVE && StandardOutputFailure(STREAM_ERROR) ? STREAM_OUTPUT : STREAM_ERROR;
+    const char *written = !files.written                  ? texts::FILES_NONE_WRITTEN
+                          : files.written < files.toWrite ? texts::FILES_SOME_WRITTEN
+                          : files.toWrite == 1            ? texts::FILE_WRITTEN
+                                                          : texts::FILES_ALL_WRITTEN;
     if (OpenStandardOutput(kind)) {
-        WriteTemplate(texts::REPORT_NOT_WRITTEN, {reason}, kind);
+        int32_t start = WorkspacePosition();
+        FormatTemplate(written, {Decimal(files.written), Decimal(files.toWrite)}, start);
+        WriteTemplate(texts::REPORT_NOT_WRITTEN,
+                      {reason, {WorkspaceAt(start), WorkspacePosition() - start}}, kind);
         FlushStandardOutput(kind);
     }
     return false;

@@ -11,8 +11,8 @@
  *
  * EndReport writes out what is left. It returns true when every byte of the report went out;
  * else false, after a line on the error stream, where that still works, that says why the
- * report could not be written; a reader that went away (a closed pipe, as behind "| head")
- * needs no such line.
+ * report could not be written and whether the files were written all the same; a reader that went
+ * away (a closed pipe, as behind "| head") needs no such line.
  */
 #pragma once
 
@@ -39,6 +39,12 @@ struct Report {
     bool patching;
     FindingLine checksumLine; // CHECKSUM_CORRECTED or CHECKSUM_WRONG
     const FileInfo *info;     // borrowed: --info's, for ReportStructure; else null
+    bool named;               // quiet values are led by the path (the call names several files)
+};
+
+// Of the files a call was to write, those written whole; for a report that could not be written.
+struct FilesWritten {
+    int32_t written, toWrite;
 };
 
 void BeginReport(Report &report, const char *path, bool patching);
@@ -50,11 +56,20 @@ void ReportFileInfo(Report &report, const FileInfo &info, const WalkTally &tally
 // A file that could not be opened (walked 0), or whose walk a failure ended.
 void ReportFailure(const Report &report, int32_t walked, const WalkTally &tally);
 // The file's summary: SUMMARY_PATCHED, SUMMARY_CHECKED, SUMMARY_STRICT with the structure
-// findings as extra, SUMMARY_CHECKSUMS with the checksum values that differ, SUMMARY_SET with
-// the records set as extra.
-void ReportSummary(const Report &report, const WalkTally &tally, const char *text, int64_t extra);
-// A file whose image cannot be known (core/addresses.h): nothing set, or nothing compared.
-void ReportImageUnknown(const Report &report, const AddressWalk &addresses, bool setting);
+// findings as extra, SUMMARY_CHECKSUMS with the checksum values and the --set values that
+// differ (-1: none of them asked), SUMMARY_SET with the records set as extra.
+void ReportSummary(const Report &report, const WalkTally &tally, const char *text, int64_t extra,
+                   int64_t sets = -1);
+// Quiet, the findings of a file in one line on the failures' stream, as counts; nothing for a
+// file in which nothing was found.
+void ReportQuietFindings(const Report &report, const WalkTally &tally, int64_t structure,
+                         int64_t checksums, int64_t sets);
+// A file whose image cannot be known (core/addresses.h), whose data cannot be trusted (a wrong
+// checksum at line), or a --checksum range that no record holds a byte of: nothing (NOTHING_SET,
+// NOTHING_COMPARED, NOTHING_READ) done.
+void ReportImageUnknown(const Report &report, const AddressWalk &addresses, const char *nothing);
+void ReportWrongChecksum(const Report &report, int64_t line, const char *nothing);
+void ReportRangeNotHeld(const Report &report, const ChecksumRange &range, const char *nothing);
 // A file that --set refuses, nothing written.
 void ReportSetRefusal(const Report &report, const WriteRefusal &refusal);
 // A file of --set changed by another program: before anything was written (nothing set), or
@@ -74,11 +89,11 @@ void ReportChecksumWritten(const Report &report, int64_t line, const ChecksumJob
                            uint64_t value, bool inPlace);
 void ReportChecksumChecked(const Report &report, int64_t line, const ChecksumJob &job,
                            uint64_t value, uint64_t stored);
-// A --set value checked: the bytes held where it would set them (differing or not); or a byte of
-// it in no data record.
+// A --set value checked: the bytes held where it would set them (differing or not); or the first
+// byte of it in no data record.
 void ReportSetChecked(const Report &report, int64_t line, const ByteSetting &setting,
                       const uint8_t *held);
-void ReportSetNotHeld(const Report &report, const ByteSetting &setting);
+void ReportSetNotHeld(const Report &report, uint32_t address);
 // A --get value read: its line, or, quiet, the bytes or the number alone; a byte of it in no
 // data record.
 void ReportGot(const Report &report, int64_t line, const GetJob &get, const uint8_t *held,
@@ -90,8 +105,9 @@ void ReportChecksumPrinted(const Report &report, const ChecksumJob &job, uint64_
                            bool quiet);
 // Two records that hold a byte of a range with different values (setting: nothing set); a
 // value's place in no record.
-void ReportChecksumConflict(const Report &report, const ImageConflict &conflict, bool setting);
+void ReportChecksumConflict(const Report &report, const ImageConflict &conflict,
+                            const char *nothing);
 void ReportChecksumNotStored(const Report &report, uint64_t address);
 // A fault of the command line, on the error stream (on Windows the output), with its argument.
 void ReportCommandFault(const CommandLine &command);
-bool EndReport();
+bool EndReport(FilesWritten files = {});

@@ -12,10 +12,15 @@ SetFile *MakeSetFiles(const CommandLine &command) {
     auto *files = static_cast<SetFile *>(
         MainHeapAlloc(static_cast<size_t>(command.fileCount) * sizeof(SetFile)));
     auto values = static_cast<size_t>(command.checksumCount);
+    auto settings = static_cast<size_t>(command.settings.count);
     for (int32_t i = 0; i < command.fileCount; ++i) {
         OwnedString path;
         TakeArgument(command.files[i], path);
         CopyStringInto(files[i].path, path.Text());
+        if (settings) {
+            files[i].setLines = static_cast<int64_t *>(MainHeapAlloc(settings * sizeof(int64_t)));
+            files[i].setInPlace = static_cast<bool *>(MainHeapAlloc(settings * sizeof(bool)));
+        }
         if (!values) continue;
         files[i].values = static_cast<uint64_t *>(MainHeapAlloc(values * sizeof(uint64_t)));
         files[i].lines = static_cast<int64_t *>(MainHeapAlloc(values * sizeof(int64_t)));
@@ -42,7 +47,8 @@ void ReleaseSetFiles(const CommandLine &command, SetFile *files) {
         ReleaseHexImage(file.image);
         ReleaseByteSettings(file.own);
         for (void *block : {static_cast<void *>(file.values), static_cast<void *>(file.lines),
-                            static_cast<void *>(file.inPlace)})
+                            static_cast<void *>(file.inPlace), static_cast<void *>(file.setLines),
+                            static_cast<void *>(file.setInPlace)})
             if (block) MainHeapFree(block);
     }
     MainHeapFree(files);
@@ -51,26 +57,26 @@ void ReleaseSetFiles(const CommandLine &command, SetFile *files) {
 namespace {
 
 // Every file open, then read, then checked for changes, and only then written.
-int32_t SetFiles(const CommandLine &command, SetFile *files) {
-    int32_t exitCode = EXIT_FAILED;
+CallOutcome SetFiles(const CommandLine &command, SetFile *files) {
+    CallOutcome outcome{true, false, {0, command.fileCount}};
     if (OpenSetFiles(command, files) && ReadSetFiles(command, files) &&
         SetFilesUnchanged(command, files))
-        exitCode = WriteSetFiles(command, files);
-    else
-        EndReport();
+        outcome = WriteSetFiles(command, files);
     ReleaseSetFiles(command, files);
-    return exitCode;
+    return outcome;
 }
 
 } // namespace
 
-int32_t SetNamedBytes(const CommandLine &command) {
+CallOutcome SetNamedBytes(const CommandLine &command) {
     return SetFiles(command, MakeSetFiles(command));
 }
 
-int32_t SetCopiedBytes(const CommandLine &command, const char *path, const char *shown) {
+CallOutcome SetCopiedBytes(const CommandLine &command, const char *path, const char *shown,
+                           const char *input) {
     SetFile *files = MakeSetFiles(command);
     CopyStringInto(files[0].path, path);
     files[0].shown = shown;
+    files[0].input = input;
     return SetFiles(command, files);
 }

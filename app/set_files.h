@@ -17,6 +17,7 @@
  */
 #pragma once
 
+#include "app/command_line.h"
 #include "app/image_values.h"
 #include "app/options.h"
 #include "core/byte_settings.h"
@@ -31,15 +32,18 @@
 struct SetFile {
     StringVar path;      // owned: the file's name as given (with -o, the copy's it edits)
     const char *shown;   // borrowed: with -o, the name the report gives the file
+    const char *input;   // borrowed: with -o, the input's name, for what is wrong with the input
     int32_t channel;     // owned, auto-numbered; 0 when not open; closed by CloseSetFile
     FileStamp stamp;     // as opened
     HexImage image;      // owned: the records the first walk found that hold written bytes
     WalkTally first;     // of the first walk
-    ByteSettingList own; // owned, with --checksum: the --set values and this file's checksum
-                         // values that are not in place yet, in address order
+    ByteSettingList own; // owned: the --set values and this file's checksum values that are not
+                         // in place yet, in address order
     uint64_t *values;    // owned, main heap: each --checksum value's
     int64_t *lines;      // owned, main heap: the line of the record that holds each value's place
     bool *inPlace;       // owned, main heap: each value is stored already
+    int64_t *setLines;   // owned, main heap: the line of the record that holds each --set value
+    bool *setInPlace;    // owned, main heap: each --set value is in place already
 };
 
 // A file's path ("" for an empty one), and its name in the report.
@@ -49,17 +53,22 @@ inline const char *PathOf(const SetFile &file) {
 inline const char *NameOf(const SetFile &file) {
     return file.shown ? file.shown : PathOf(file);
 }
+inline const char *InputOf(const SetFile &file) {
+    return file.input ? file.input : NameOf(file);
+}
 
 // The files named, each with its name, none open yet.
 SetFile *MakeSetFiles(const CommandLine &command);
 bool OpenSetFiles(const CommandLine &command, SetFile *files);
 bool ReadSetFiles(const CommandLine &command, SetFile *files);
 bool SetFilesUnchanged(const CommandLine &command, SetFile *files);
-int32_t WriteSetFiles(const CommandLine &command, SetFile *files);
+CallOutcome WriteSetFiles(const CommandLine &command, SetFile *files);
 // Closes the file's channel if it is open: true unless the close failed (after a write, tally
 // then tells the failure).
 bool CloseSetFile(SetFile &file, WalkTally *tally);
 void ReleaseSetFiles(const CommandLine &command, SetFile *files);
-int32_t SetNamedBytes(const CommandLine &command);
-// The same for the one file of a call with -o: the copy at path, reported as shown.
-int32_t SetCopiedBytes(const CommandLine &command, const char *path, const char *shown);
+CallOutcome SetNamedBytes(const CommandLine &command);
+// The same for the one file of a call with -o: the copy at path, reported as shown, what is wrong
+// with the input reported as input.
+CallOutcome SetCopiedBytes(const CommandLine &command, const char *path, const char *shown,
+                           const char *input);

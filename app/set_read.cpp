@@ -4,18 +4,26 @@
 #include "app/report.h"
 
 #include <cassert>
+#include <cstring>
 
 namespace {
 
-// Each --checksum value over a file's image, in the order of the values (a value whose place lies
-// in another's range comes before it): the --set values put in first, then each value put in its
-// place before the next is taken. A value stored already is not written again.
-void ComputeChecksums(const CommandLine &command, SetFile &file) {
+// The values to write in a file's image, those in place already left out: the --set values
+// first, then each --checksum value over the image in the order of the values (a value whose
+// place lies in another's range comes before it), each put in its place before the next is taken.
+void ComputeValues(const CommandLine &command, SetFile &file) {
     HexImage &image = file.image;
     for (int32_t i = 0; i < command.settings.count; ++i) {
         const ByteSetting &setting = command.settings.items[i];
-        OverlayImageBytes(image, static_cast<uint32_t>(setting.address), setting.bytes,
-                          setting.count);
+        auto address = static_cast<uint32_t>(setting.address);
+        uint8_t held[255];
+        [[maybe_unused]] int32_t read =
+            ReadImageBytes(image, address, setting.count, held, &file.setLines[i]);
+        assert(read == setting.count); // every byte set lies in one record (RefuseImage)
+        file.setInPlace[i] =
+            std::memcmp(held, setting.bytes, static_cast<size_t>(setting.count)) == 0;
+        if (file.setInPlace[i]) continue;
+        OverlayImageBytes(image, address, setting.bytes, setting.count);
         AddByteSettingValue(file.own, setting);
     }
     for (int32_t k = 0; k < command.checksumCount; ++k) {
@@ -25,8 +33,8 @@ void ComputeChecksums(const CommandLine &command, SetFile &file) {
         file.values[k] = value;
         if (job.printed) continue; // (nothing to store)
         uint64_t stored = 0;
-        [[maybe_unused]] bool held = StoredValue(image, job, &stored, &file.lines[k]);
-        assert(held); // every place lies in one record (RefuseImage)
+        [[maybe_unused]] int32_t held = StoredValue(image, job, &stored, &file.lines[k]);
+        assert(held == width); // every place lies in one record (RefuseImage)
         ByteSetting place{job.address, width, job.argument, {}};
         ChecksumBytes(value, width, job.bigEndian, place.bytes);
         OverlayImageBytes(image, job.address, place.bytes, width);
@@ -39,15 +47,15 @@ void ComputeChecksums(const CommandLine &command, SetFile &file) {
 } // namespace
 
 // The first walk over every file, which only reads: true when every file could be read and its
-// image lets every byte be set (RefuseImage); else the failures and refusals are reported. The
-// checksum values are computed then.
+// image lets every byte be set (RefuseImage); else the failures and refusals are reported, naming
+// the input. The values to write are found then.
 bool ReadSetFiles(const CommandLine &command, SetFile *files) {
     CallRanges ranges = RangesOf(command, true);
     bool ready = true;
     for (int32_t i = 0; i < command.fileCount; ++i) {
         SetFile &file = files[i];
         Report report{};
-        BeginReport(report, NameOf(file), false);
+        BeginReport(report, InputOf(file), false);
         BeginHexImage(file.image, ranges.ranges, ranges.count);
         int32_t walked = WalkHexChannel(file.channel, WALK_CHECK, HexImageSink, &file.image,
                                         &file.first, HexImageVisitor, &file.image);
@@ -57,7 +65,7 @@ bool ReadSetFiles(const CommandLine &command, SetFile *files) {
             ReportFailure(report, walked, file.first);
         else
             refused = RefuseImage(command, file.image, report, true);
-        if (walked == 1 && !refused && command.checksumCount) ComputeChecksums(command, file);
+        if (walked == 1 && !refused) ComputeValues(command, file);
         ReleaseImageBytes(file.image); // the records found stay for the write
         ready = ready && walked == 1 && !refused;
     }

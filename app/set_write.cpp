@@ -17,13 +17,13 @@ constexpr int32_t SET_CHANGED = -3;
 // The second walk over one file, through its channel, which it closes. A file that patching
 // would leave as it is but for the set bytes needs only the records found (their checksums
 // change with them); any other is walked whole.
-int32_t WriteSetFile(const CommandLine &command, SetFile &file, Report &report, bool reporting,
-                     WalkTally *tally, int64_t *records) {
+int32_t WriteSetFile(SetFile &file, Report &report, bool reporting, WalkTally *tally,
+                     int64_t *records) {
     // Another program may have changed it while the files before it were written.
     if (FileStamp now{}; !ChannelStamp(file.channel, &now) || !(now == file.stamp))
         return SET_CHANGED;
-    const ByteSettingList &list = command.checksumCount ? file.own : command.settings;
-    SetWrite write = BeginSetWrite(list, file.image, reporting ? ReportStretch : nullptr, &report);
+    SetWrite write =
+        BeginSetWrite(file.own, file.image, reporting ? ReportStretch : nullptr, &report);
     bool shortcut = !file.first.unsettled && !file.first.malformed && !file.first.lastRecordOpen;
     int32_t walked;
     if (shortcut) {
@@ -40,35 +40,57 @@ int32_t WriteSetFile(const CommandLine &command, SetFile &file, Report &report, 
     return walked;
 }
 
+// The values of a file written, in the order given: each --set value in place already, each
+// --checksum value stored, in place already or printed; quiet, the printed values alone.
+void ReportValuesWritten(const CommandLine &command, const SetFile &file, const Report &report,
+                         bool reporting) {
+    EachValueInOrder(command, [&](ValueKind kind, int32_t i) {
+        if (kind == VALUE_SET && reporting && file.setInPlace[i]) {
+            const ByteSetting &setting = command.settings.items[i];
+            ReportSetChecked(report, file.setLines[i], setting, setting.bytes);
+        } else if (kind == VALUE_CHECKSUM && command.checksums[i].printed) {
+            ReportChecksumPrinted(report, command.checksums[i], file.values[i], command.quiet);
+        } else if (kind == VALUE_CHECKSUM && reporting) {
+            ReportChecksumWritten(report, file.lines[i], command.checksums[i], file.values[i],
+                                  file.inPlace[i]);
+        }
+        return true;
+    });
+}
+
 } // namespace
 
 // Writes every file in order, each reported; after a failure not one more file is written.
-int32_t WriteSetFiles(const CommandLine &command, SetFile *files) {
+CallOutcome WriteSetFiles(const CommandLine &command, SetFile *files) {
     bool reporting = !command.quiet && OpenStandardOutput() != 0;
-    bool failed = false;
+    CallOutcome outcome{false, false, {0, command.fileCount}};
     for (int32_t i = 0; i < command.fileCount; ++i) {
         Report report{};
         BeginReport(report, NameOf(files[i]), true);
-        if (failed) {
+        report.named = command.fileCount > 1;
+        if (outcome.failed) {
             ReportSetSkipped(report);
             continue;
         }
         WalkTally tally{};
         int64_t records = 0;
-        int32_t walked = WriteSetFile(command, files[i], report, reporting, &tally, &records);
+        int32_t walked = WriteSetFile(files[i], report, reporting, &tally, &records);
         if (walked == SET_INCOMPLETE)
             ReportSetIncomplete(report);
         else if (walked == SET_CHANGED)
             ReportSetChanged(report);
         else if (walked != 1)
             ReportFailure(report, walked, tally);
-        failed = walked != 1;
-        if (failed || !reporting) continue;
-        for (int32_t k = 0; k < command.checksumCount; ++k)
-            ReportChecksumWritten(report, files[i].lines[k], command.checksums[k],
-                                  files[i].values[k], files[i].inPlace[k]);
-        ReportSummary(report, tally, texts::SUMMARY_SET, records);
+        outcome.failed = walked != 1;
+        if (outcome.failed) continue;
+        outcome.files.written += 1;
+        // A line that is no record stays as it was, in the file that was written.
+        outcome.found = outcome.found || tally.malformed > 0;
+        ReportValuesWritten(command, files[i], report, reporting);
+        if (reporting)
+            ReportSummary(report, tally, texts::SUMMARY_SET, records);
+        else if (command.quiet)
+            ReportQuietFindings(report, tally, 0, -1, -1);
     }
-    if (!EndReport() || failed) return EXIT_FAILED;
-    return EXIT_DONE;
+    return outcome;
 }

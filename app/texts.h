@@ -169,6 +169,8 @@ inline constexpr char SUMMARY_CHECKED[] = "%1: %2, %3 wrong, %4" CHECKSUMME_END;
 inline constexpr char SUMMARY_CHECKSUMS[] = "%1: %2, %3 wrong, %4, %5" CHECKSUMME_END;
 inline constexpr char ONE_VALUE_DIFFERS[] = "1 checksum value differs";
 inline constexpr char VALUES_DIFFER[] = "%1 checksum values differ";
+inline constexpr char ONE_SET_DIFFERS[] = "1 set value differs";
+inline constexpr char SETS_DIFFER[] = "%1 set values differ";
 // Each for 1 and for any other number %1.
 inline constexpr char ONE_RECORD[] = "1 record";
 inline constexpr char RECORDS[] = "%1 records";
@@ -248,7 +250,25 @@ inline constexpr char IMAGE_MALFORMED[] = CHECKSUMME_FAILED
 inline constexpr char IMAGE_ADDRESS_RECORD[] =
     CHECKSUMME_FAILED "line %2 is a type %3 record with %4 data bytes, not 2, so no address after "
                       "it is known%5" CHECKSUMME_END;
-inline constexpr char NOTHING_COMPARED[] = ", no checksum compared";
+inline constexpr char NOTHING_COMPARED[] = ", nothing compared";
+inline constexpr char NOTHING_READ[] = ", nothing read";
+// A file whose data cannot be trusted for a call by address, but for a check: %1 file, %2 the
+// first line whose record has a wrong checksum, %3 NOTHING_SET or NOTHING_READ
+inline constexpr char WRONG_CHECKSUM_REFUSED[] =
+    CHECKSUMME_FAILED "line %2 has a wrong checksum, so its data cannot be trusted%3; repair the "
+                      "file first with: checksumme %1" CHECKSUMME_END;
+// %1 file, %2 and %3 a --checksum range that no data record holds a byte of, %4 NOTHING_SET,
+// NOTHING_COMPARED or NOTHING_READ
+inline constexpr char RANGE_NOT_HELD[] =
+    CHECKSUMME_FAILED "no data record holds a byte of %2-%3%4" CHECKSUMME_END;
+// With -q, a file whose check found something, in one line: %1 file, %2 the counts found
+inline constexpr char QUIET_FINDINGS[] = CHECKSUMME_FAILED "%2" CHECKSUMME_END;
+inline constexpr char ONE_CHECKSUM_WRONG[] = "1 checksum wrong";
+inline constexpr char CHECKSUMS_WRONG[] = "%1 checksums wrong";
+inline constexpr char NO_RECORDS_FOUND[] = "no records";
+inline constexpr char COUNTS_BETWEEN[] = ", ";
+// With -q and several files, a value printed: %1 file, %2 the value
+inline constexpr char QUIET_VALUE_OF[] = "%1: %2" CHECKSUMME_END;
 // %1 file: changed since the first walk read it, found before anything was written, or while
 // its bytes were set
 inline constexpr char SET_CHANGED[] =
@@ -392,10 +412,15 @@ inline constexpr char STANDARD_INPUT[] =
     "checksumme: '-': the standard input is not read; name a file" CHECKSUMME_END;
 // The second line of every fault of the command line, from SET_PAST_END to STANDARD_INPUT.
 inline constexpr char TRY_HELP[] = "Try 'checksumme --help' for more information." CHECKSUMME_END;
-// %1 why
+// %1 why, %2 what became of the files (FILES_...)
 inline constexpr char REPORT_NOT_WRITTEN[] =
-    "checksumme: the report could not be written completely" CHECKSUMME_BECAUSE("%1")
-        CHECKSUMME_END;
+    "checksumme: the report could not be written completely" CHECKSUMME_BECAUSE(
+        "%1") "; %2" CHECKSUMME_END;
+inline constexpr char FILES_NONE_WRITTEN[] = "no file was written";
+inline constexpr char FILE_WRITTEN[] = "the file was written";
+inline constexpr char FILES_ALL_WRITTEN[] = "every file was written";
+// %1 the files written, %2 those the call was to write
+inline constexpr char FILES_SOME_WRITTEN[] = "%1 of %2 files were written";
 #undef CHECKSUMME_AT_LINE
 #undef CHECKSUMME_FAILED
 #undef CHECKSUMME_BECAUSE

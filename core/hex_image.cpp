@@ -257,6 +257,7 @@ int32_t HexImageVisitor(void *context, int64_t line, int64_t position, char *rec
 void HexImageSink(void *context, const Finding &finding) {
     HexImage &image = *static_cast<HexImage *>(context);
     if (finding.kind == FINDING_MALFORMED) NoteMalformedLine(image.addresses, finding.line);
+    if (finding.kind == FINDING_CHECKSUM && !image.wrongLine) image.wrongLine = finding.line;
 }
 
 void EndHexImage(HexImage &image) {
@@ -303,7 +304,8 @@ bool HeldAlike(const HexImage &image, const RecordPlace &place, const char *reco
                                        : place.wrapped + static_cast<uint32_t>(k - place.before);
         uint8_t held = 0;
         int64_t line = 0;
-        if (at <= 0xFFFFFFFF && ReadImageBytes(image, static_cast<uint32_t>(at), 1, &held, &line) &&
+        if (at <= 0xFFFFFFFF &&
+            ReadImageBytes(image, static_cast<uint32_t>(at), 1, &held, &line) == 1 &&
             held != RecordPair(record, 4 + k))
             return false;
     }
@@ -346,9 +348,9 @@ WriteRefusal WriteHolders(const HexImage &image, uint32_t address, int32_t count
     return {false, 0, 0, 0, 0};
 }
 
-bool ReadImageBytes(const HexImage &image, uint32_t address, int32_t count, uint8_t *out,
-                    int64_t *line) {
-    for (int32_t k = count; k-- > 0;) {
+int32_t ReadImageBytes(const HexImage &image, uint32_t address, int32_t count, uint8_t *out,
+                       int64_t *line) {
+    for (int32_t k = 0; k < count; ++k) {
         uint32_t at = address + static_cast<uint32_t>(k);
         int64_t first = 0;
         EachHolder(image, at, [&](const ImageRun &run) {
@@ -356,10 +358,17 @@ bool ReadImageBytes(const HexImage &image, uint32_t address, int32_t count, uint
             first = LineAt(run, at);
             out[k] = ByteAt(image, run, at);
         });
-        if (!first) return false;
-        *line = first; // the first byte's, last
+        if (!first) return k;
+        if (k == 0) *line = first;
     }
-    return true;
+    return count;
+}
+
+// Some run that starts at last or below reaches first.
+bool ImageHoldsAny(const HexImage &image, uint32_t first, uint32_t last) {
+    assert(Sorted(image) && first <= last);
+    ptrdiff_t i = LastFrom(image, last);
+    return i >= 0 && image.reach[i] >= first;
 }
 
 void OverlayImageBytes(HexImage &image, uint32_t address, const uint8_t *bytes, int32_t count) {

@@ -22,7 +22,9 @@
  * - NextImageRange gives the ranges of addresses that records hold, those that meet merged, in
  *   rising order: the one from run *next on (0 for the first), *next moved past it; false when
  *   there is none;
- * - ReadImageBytes reads bytes every one of which a record holds, with the line of the first;
+ * - ReadImageBytes reads bytes in rising order up to the first that no record holds, and gives
+ *   how many it read (count: all), with the line of the first; ImageHoldsAny tells whether a
+ *   record holds any byte from first to last;
  *   OverlayImageBytes puts values in place of the bytes held at their addresses; AddImageRange
  *   gives a checksum the bytes from first to last in address order, those that no record holds
  *   as the fill.
@@ -83,6 +85,7 @@ struct HexImage {
     AddressWalk addresses;
     int64_t lastLine;     // the line of the record that the last run ends with
     const char *lastCase; // the case of the record before, with written ranges
+    int64_t wrongLine;    // the first line whose record has a wrong checksum (the sink's); 0: none
 };
 
 struct ImageConflict {
@@ -106,8 +109,9 @@ ImageConflict ReadConflict(const HexImage &image);
 bool HeldAlike(const HexImage &image, const RecordPlace &place, const char *record);
 bool NextImageRange(const HexImage &image, ptrdiff_t *next, ImageRange *range);
 WriteRefusal WriteHolders(const HexImage &image, uint32_t address, int32_t count);
-bool ReadImageBytes(const HexImage &image, uint32_t address, int32_t count, uint8_t *out,
-                    int64_t *line);
+int32_t ReadImageBytes(const HexImage &image, uint32_t address, int32_t count, uint8_t *out,
+                       int64_t *line);
+bool ImageHoldsAny(const HexImage &image, uint32_t first, uint32_t last);
 void OverlayImageBytes(HexImage &image, uint32_t address, const uint8_t *bytes, int32_t count);
 void AddImageRange(ImageChecksum &sum, const HexImage &image, uint32_t first, uint32_t last,
                    uint8_t fill);

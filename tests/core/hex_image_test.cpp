@@ -134,8 +134,11 @@ TEST(HexImage, RandomizedAgainstTheModel) {
             int64_t line = 0;
             uint64_t at = range.first;
             int32_t count = range.last > at ? 2 : 1;
-            bool held = image.count(at) && (count == 1 || image.count(at + 1));
-            ASSERT_EQ(ReadImageBytes(runs, at, count, read, &line), held);
+            int32_t leading = !image.count(at) ? 0 : count == 1 || !image.count(at + 1) ? 1 : 2;
+            bool held = leading == count;
+            ASSERT_EQ(ReadImageBytes(runs, at, count, read, &line), leading);
+            ASSERT_EQ(ImageHoldsAny(runs, at, at + count - 1),
+                      image.count(at) || (count == 2 && image.count(at + 1)));
             if (held) {
                 ASSERT_EQ(read[count - 1], image[at + count - 1][0].second);
                 ASSERT_EQ(line, image[at][0].first);

@@ -122,9 +122,10 @@ TEST(NativeCommandLine, PatchesOrChecksEveryNamedFileAndReports) {
     const char *UNKNOWN = "checksumme: unknown option '%1'\nTry 'checksumme --help' for more "
                           "information.\n";
     const Row rows[] = {
-        {"one file", {}, {MIXED_CRLF}, 0},
+        {"one file: a line left as it was", {}, {MIXED_CRLF}, 2},
         {"several, one missing", {}, {MIXED_LF_MARK, MISSING, RIGHT}, 1},
-        {"names in three scripts", {}, {MIXED_CRLF, MIXED_CRLF, MIXED_LF_MARK, RIGHT}, 0},
+        {"names in three scripts", {}, {MIXED_CRLF, MIXED_CRLF, MIXED_LF_MARK, RIGHT}, 2},
+        {"patched, all right", {}, {RIGHT, RIGHT}, 0},
         {"read-only and a folder", {}, {READ_ONLY, FOLDER, MIXED_CRLF}, 1},
         {"check", {"--check"}, {MIXED_CRLF, RIGHT}, 2},
         {"check, all right", {"--check"}, {RIGHT, RIGHT}, 0},
@@ -191,6 +192,11 @@ TEST(NativeCommandLine, PatchesOrChecksEveryNamedFileAndReports) {
             auto [lines, errors] = Report(kind, row.relative ? name : path, checking);
             out += lines;
             err += errors;
+            // Quiet, what was found in a file still says why the call did not end in 0.
+            if (quiet && errors.empty() && kind != RIGHT)
+                err += "checksumme: " + (row.relative ? name : path) +
+                       (checking ? ": 1 checksum wrong, 1 line not a well-formed record\n"
+                                 : ": 1 line left unchanged\n");
         }
         arguments.insert(arguments.end(), row.after.begin(), row.after.end());
         if (given("")) err = "checksumme: : No such file or directory\n" + err;
@@ -411,15 +417,22 @@ TEST(NativeCommandLine, AReportNotWrittenFailsTheCall) {
         Outcome run = RunTool({path}, "", output);
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_EQ(run.err, output == OUTPUT_FULL ? "checksumme: the report could not be written "
-                                                   "completely: No space left on device\n"
+                                                   "completely: No space left on device; the file "
+                                                   "was written\n"
                                                  : "");
         EXPECT_EQ(testfiles::Read(path), mixed::File("\n", false, "40"));
+        // With -o as in place: the result is kept, and the line says so.
+        testfiles::Remove(path + ".out");
+        run = RunTool({"-o", path + ".out", path}, "", output);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(testfiles::Read(path + ".out"), mixed::File("\n", false, "40"));
+        testfiles::Remove(path + ".out");
     }
     ASSERT_TRUE(testfiles::Write(path, mixed::File("\n", false)));
     Outcome run = RunTool({"--check", path, path + ".missing"}, "", ERROR_FULL);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, mixed::Report(path, true));
-    const std::string before = ":10010000214601360121470136007EFE09D2190100\n:00000001FF\n";
+    const std::string before = ":10010000214601360121470136007EFE09D2190140\n:00000001FF\n";
     for (bool refused : {true, false}) {
         ASSERT_TRUE(testfiles::Write(path, before));
         std::vector<std::string> arguments{"--set", "0x100=AA", path};

@@ -49,6 +49,8 @@ std::string Report(const std::string &path, bool checking) {
 std::vector<EditRow> EditRows() {
     const std::string serial = ":020000040800F2\r\n:04FFF000DEADBEEFD5 // serial\r\n"
                                ":02fff400010208\r\n:0000000100\r\n";
+    const std::string serialRight = ":020000040800F2\r\n:04FFF000DEADBEEFD5 // serial\r\n"
+                                    ":02fff400010208\r\n:00000001FF\r\n";
     const std::string set = ":020000040800F2\r\n:04FFF00011ADAABBEA // serial\r\n"
                             ":02fff4000c02fd\r\n:00000001FF\r\n";
     // The end-of-file record, without letters, mended in the case of the record before it.
@@ -110,14 +112,13 @@ std::vector<EditRow> EditRows() {
     // A row, or two, for each case.
     // clang-format off
     return {
-        {"set, across two records", {SET, "0x0800FFF2=AABB0c", SET, "0x0800FFF0=11"}, serial, setLower, 0,
+        {"set, across two records", {SET, "0x0800FFF2=AABB0c", SET, "0x0800FFF0=11"}, serialRight, set, 0,
          at(2) + "set 0x0800FFF0" + END + at(2) + "set 0x0800FFF2 to 0x0800FFF3" + END + at(3) +
-         "set 0x0800FFF4" + END + at(4) + "checksum 00 corrected to ff" + END +
-         "%F: 4 records, 2 set, 1 corrected, 0 lines left unchanged" + END, ""},
+         "set 0x0800FFF4" + END + "%F: 4 records, 2 set" + setSummary + END, ""},
         {"set, the file right otherwise", {SET, "0x0800FFF4=AB"}, mixedCase,
          ":020000040800F2\r\n:04FFF00011ADAABBEA // serial\r\n:02fff400AB025E\r\n:00000001FF\r\n", 0,
          at(3) + "set 0x0800FFF4" + END + "%F: 4 records, 1 set, 0 corrected, 0 lines left unchanged" + END, ""},
-        {"set, a byte in no record", {SET, "0x0800FFF0=11", SET, "134283254=01"}, serial, serial, 1, "",
+        {"set, a byte in no record", {SET, "0x0800FFF0=11", SET, "134283254=01"}, serialRight, serialRight, 1, "",
          refused + "0x0800FFF6 is in no data record, nothing set" + END},
         {"set, a byte in two records that agree", {SET, "8=FF"}, twice, twice, 1, "",
          refused + "0x00000008 is in the data records of lines 1 and 2, nothing set" + END},
@@ -125,14 +126,21 @@ std::vector<EditRow> EditRows() {
          refused + "line 4 is a type 04 record with 3 data bytes, not 2, so no address after it is known, nothing set" + END},
         {"set, where a segment's data wraps", {SET, "0x20000=AA"}, wraps, wraps, 1, "",
          refused + "0x00020000 is in no data record, nothing set" + END},
+        // A file with a wrong checksum is no image to stamp: each call by address refuses it.
+        {"set, a wrong checksum elsewhere", {SET, "0x0800FFF0=11"}, serial, serial, 1, "",
+         refused + "line 4 has a wrong checksum, so its data cannot be trusted, nothing set; repair the file first with: checksumme %F" + END},
+        {"get, a wrong checksum elsewhere", {GET, "0x0800FFF0:1"}, serial, serial, 1, "",
+         refused + "line 4 has a wrong checksum, so its data cannot be trusted, nothing read; repair the file first with: checksumme %F" + END},
+        {"set, a value in place already: not set again", {SET, "0x0800FFF4=0C"}, set, set, 0,
+         at(3) + "0x0800FFF4 holds 0C, as set" + END + "%F: 4 records, 0 set" + setSummary + END, ""},
         {"strict, data that wraps", {STRICT}, wraps, wraps, 2,
          at(2) + "data wraps within its 64 KiB segment to 0x00010000" + END + "%F: 3 records" + checked + "1 structure finding" + END, ""},
         {"set, no ADDRESS=BYTES", {SET, "0x10=ABC"}, serial, serial, 1, "",
          bad + "0x10=ABC: not ADDRESS=BYTES, ADDRESS=TYPE:NUMBER or ADDRESS=str:TEXT (ADDRESS up to 0xFFFFFFFF, 1 to 255 bytes)" + FAULT_END},
-        {"set, typed values", {SET, "0x0800FFF0=u32le:0x11223344", SET, "0x0800FFF4=str:A"}, serial,
-         ":020000040800F2\r\n:04FFF0004433221163 // serial\r\n:02fff4004102c8\r\n:00000001ff\r\n", 0,
-         at(2) + "set 0x0800FFF0 to 0x0800FFF3" + END + at(3) + "set 0x0800FFF4" + END + at(4) +
-         "checksum 00 corrected to ff" + END + "%F: 4 records, 2 set, 1 corrected, 0 lines left unchanged" + END, ""},
+        {"set, typed values", {SET, "0x0800FFF0=u32le:0x11223344", SET, "0x0800FFF4=str:A"}, serialRight,
+         ":020000040800F2\r\n:04FFF0004433221163 // serial\r\n:02fff4004102c8\r\n:00000001FF\r\n", 0,
+         at(2) + "set 0x0800FFF0 to 0x0800FFF3" + END + at(3) + "set 0x0800FFF4" + END +
+         "%F: 4 records, 2 set" + setSummary + END, ""},
         {"set, a number that does not fit its type", {SET, "0=u16be:65536"}, serial, serial, 1, "",
          bad + "0=u16be:65536: the number does not fit its type" + FAULT_END},
         {"set, values that overlap", {SET, "0x11=CC", SET, "0x10=AABB"}, serial, serial, 1, "",
@@ -140,9 +148,9 @@ std::vector<EditRow> EditRows() {
         {"set, an ambiguous address", {SET, "08001000=AA"}, serial, serial, 1, "",
          bad + "08001000=AA: 08001000 is ambiguous; write 0x08001000 for a hexadecimal address" + FAULT_END},
         {"set checked: the bytes as set", {CHECK, SET, "0x0800FFF0=11ADAABB"}, set, set, 0,
-         at(2) + "0x0800FFF0 holds 11 AD AA BB, as set" + END + "%F: 4 records, 0 wrong, 0 lines not well-formed records" + END, ""},
+         at(2) + "0x0800FFF0 holds 11 AD AA BB, as set" + END + "%F: 4 records" + checked + "0 set values differ" + END, ""},
         {"set checked: another byte held", {SET, "0x0800FFF4=u8:1", CHECK}, set, set, 2,
-         at(3) + "0x0800FFF4 holds 0C, not 01" + END + "%F: 4 records, 0 wrong, 0 lines not well-formed records" + END, ""},
+         at(3) + "0x0800FFF4 holds 0C, not 01" + END + "%F: 4 records" + checked + "1 set value differs" + END, ""},
         {"set checked: a byte in no record", {CHECK, SET, "1=01"}, set, set, 1, "",
          refused + "0x00000001 is in no data record, no bytes compared" + END},
         {"set with a strict check", {SET, "1=01", STRICT}, serial, serial, 1, "", texts::USAGE},
@@ -150,6 +158,14 @@ std::vector<EditRow> EditRows() {
          at(2) + "0x0800FFF0 = 11 AD AA BB" + END + at(2) + "0x0800FFF0 = 296594107" + END + at(3) + "0x0800FFF4 = 12" + END, ""},
         {"get, quiet: the value alone", {QUIET, GET, "0x0800FFF0:u16le"}, set, set, 0, "44305" + END, ""},
         {"get, a byte in no record", {GET, "1:2"}, set, set, 1, "", refused + "0x00000001 is in no data record, nothing read" + END},
+        {"get, the first byte in no record named", {GET, "0x0800FFF4:4"}, set, set, 1, "",
+         refused + "0x0800FFF6 is in no data record, nothing read" + END},
+        {"get, quiet, in the order given", {QUIET, CHECKSUM, "crc32:0x0800FFF0-0x0800FFF3", GET, "0x0800FFF0:u16le"}, set, set, 0,
+         "0x101A1FB2" + END + "44305" + END, ""},
+        {"get, quiet, of two files: each led by its name", {QUIET, GET, "0x0800FFF4:1", "%F"}, set, set, 0,
+         "%F: 0C" + END + "%F: 0C" + END, ""},
+        {"get, in a malformed record", {GET, "1:1"}, malformed, malformed, 1, "",
+         refused + "line 1 is not a well-formed record, so no address after it is known, nothing read" + END},
         {"get, no ADDRESS:COUNT", {GET, "1:256"}, set, set, 1, "",
          FAULT + GET_NAME + "1:256: not ADDRESS:COUNT (1 to 255 bytes) or ADDRESS:TYPE (u8, u16le, u16be, u32le, u32be, u64le, u64be)" + FAULT_END},
         {"get in a call that writes", {GET, "1:2", SET, "1=01"}, set, set, 1, "",
@@ -166,7 +182,7 @@ std::vector<EditRow> EditRows() {
          ":0100000012ed\n:00000001ff\n", 0,
          at(1) + "set 0x00000000" + END + "%F: 2 records, 1 set, 0 corrected, 0 lines left unchanged" + END, ""},
         {"set, the value after =", {SET + "=0x0800FFF4=0c"}, set, set, 0,
-         at(3) + "set 0x0800FFF4" + END + "%F: 4 records, 1 set, 0 corrected, 0 lines left unchanged" + END, ""},
+         at(3) + "0x0800FFF4 holds 0C, as set" + END + "%F: 4 records, 0 set, 0 corrected, 0 lines left unchanged" + END, ""},
         {"set, the last record without a line end", {SET, "1=AA"}, ":0100000011EE\r\n:0100010000FE",
          ":0100000011EE\r\n:01000100AA54\r\n", 0,
          at(2) + "set 0x00000001" + END + at(2) + "line end added" + END +
@@ -180,7 +196,7 @@ std::vector<EditRow> EditRows() {
          END + "%F: 0 records, 0 wrong, 1 line not a well-formed record" + END, ""},
         {"check, no records", {CHECK}, "text\n", "text\n", 2,
          at(1) + "no records" + END + "%F: 0 records, 0 wrong, 0 lines not well-formed records" + END, ""},
-        {"patch, no records", {}, "", "", 0,
+        {"patch, no records", {}, "", "", 2,
          at(1) + "no records" + END + "%F: 0 records, 0 corrected, 0 lines left unchanged" + END, ""},
         {"strict, all right", {STRICT}, set, set, 0, "%F: 4 records" + checked + "0 structure findings" + END, ""},
         {"strict, every finding", {STRICT}, layout, layout, 2,
@@ -203,8 +219,12 @@ std::vector<EditRow> EditRows() {
          ":02fff400010208\r\n:00000001ff\r\n"},
         {"output, set and stored, quiet", {CHECKSUM, "crc32:0-15@16", "--output=%O", QUIET}, image, image, 0, "", "", imageStored},
         {"output, nothing to change", {OUTPUT, "%O", QUIET}, set, set, 0, "", "", set},
-        {"output, the edit refused", {SET, "0x20000=AA", OUTPUT, "%O"}, wraps, wraps, 1, "",
-         FAILED + "%O: 0x00020000 is in no data record, nothing set" + END},
+        {"output, the edit refused: the input named", {SET, "0x20000=AA", OUTPUT, "%O"}, wraps, wraps, 1, "",
+         FAILED + "%F: 0x00020000 is in no data record, nothing set" + END},
+        {"output, a file without records, quiet", {QUIET, OUTPUT, "%O"}, "\x7F" "ELF\x01\n", "\x7F" "ELF\x01\n", 2, "",
+         FAILED + "%O: no records" + END, "\x7F" "ELF\x01\n"},
+        {"output, a line left as it was, quiet", {OUTPUT, "%O", QUIET}, lateData + ":0200\n", lateData + ":0200\n", 2, "",
+         FAILED + "%O: 1 line left unchanged" + END, lateData + ":0200\n"},
         {"output, the input itself", {OUTPUT, "%F"}, set, set, 1, "",
          FAULT + OUTPUT_NAME + "%F: is the input file itself; leave out " + OUTPUT_NAME + "to edit it in place" + FAULT_END},
         {"output, with a check", {CHECK, OUTPUT, "%O"}, set, set, 1, "",
@@ -240,14 +260,14 @@ std::vector<EditRow> EditRows() {
          "%F: 4 records, 2 set" + setSummary + END, ""},
         {"checksum, a range that holds a later value's place: that value first", {CHECKSUM, "sum8:0-0x11@0x20", CHECKSUM, "crc16-xmodem:0-15@16"},
          twoPlaces, twoStored, 0,
-         at(2) + "set 0x00000010 to 0x00000011" + END + at(3) + "set 0x00000020" + END + at(2) +
-         "crc16-xmodem of 0x00000000-0x0000000F = 0x513D, stored at 0x00000010 (little-endian)" + END + at(3) +
-         "sum8 of 0x00000000-0x00000011 = 0x06, stored at 0x00000020" + END +
+         at(2) + "set 0x00000010 to 0x00000011" + END + at(3) + "set 0x00000020" + END + at(3) +
+         "sum8 of 0x00000000-0x00000011 = 0x06, stored at 0x00000020" + END + at(2) +
+         "crc16-xmodem of 0x00000000-0x0000000F = 0x513D, stored at 0x00000010 (little-endian)" + END +
          "%F: 4 records, 2 set" + setSummary + END, ""},
         {"checksum, checked with the same values", {CHECK, CHECKSUM, "sum8:0-0x11@0x20", CHECKSUM, "crc16-xmodem:0-15@16"},
          twoStored, twoStored, 0,
-         at(2) + "crc16-xmodem of 0x00000000-0x0000000F = 0x513D, as stored at 0x00000010 (little-endian)" + END + at(3) +
-         "sum8 of 0x00000000-0x00000011 = 0x06, as stored at 0x00000020" + END +
+         at(3) + "sum8 of 0x00000000-0x00000011 = 0x06, as stored at 0x00000020" + END + at(2) +
+         "crc16-xmodem of 0x00000000-0x0000000F = 0x513D, as stored at 0x00000010 (little-endian)" + END +
          "%F: 4 records, 0 wrong, 0 lines not well-formed records, 0 checksum values differ" + END, ""},
         {"checksum, stored already: nothing written", {CHECKSUM, "crc32:0-15@16"}, imageStored, imageStored, 0,
          at(2) + crc + ", as stored at 0x00000010 (little-endian)" + END + "%F: 3 records, 0 set" + setSummary + END, ""},
@@ -279,11 +299,18 @@ std::vector<EditRow> EditRows() {
          "%F: " + crc + END, ""},
         {"checksum printed, quiet: the value alone", {QUIET, CHECKSUM, "crc32:0-15", CHECKSUM, "sum8:0-1"},
          image, image, 0, "0xCECEE288" + END + "0x01" + END, ""},
+        {"checksum printed, quiet, with one stored", {QUIET, CHECKSUM, "crc32:0-15@16", CHECKSUM, "crc32:0-15"},
+         image, imageStored, 0, "0xCECEE288" + END, ""},
+        {"checksum, a range that holds no data byte", {CHECKSUM, "crc32:0x100-0x1FF"}, image, image, 1, "",
+         refused + "no data record holds a byte of 0x00000100-0x000001FF, nothing read" + END},
+        {"checksum checked, a range that holds no data byte", {CHECK, CHECKSUM, "crc32:0-3+0x100-0x1FF@16"}, image, image, 1, "",
+         refused + "no data record holds a byte of 0x00000100-0x000001FF, nothing compared" + END},
         {"checksum printed after one stored in its range", {CHECKSUM, "sum8:0-0x13", CHECKSUM, "crc16-xmodem:0-15@16"},
          twoPlaces, twoStoredXmodem, 0,
-         at(2) + "set 0x00000010 to 0x00000011" + END + at(2) +
+         at(2) + "set 0x00000010 to 0x00000011" + END +
+         "%F: sum8 of 0x00000000-0x00000013 = 0x04" + END + at(2) +
          "crc16-xmodem of 0x00000000-0x0000000F = 0x513D, stored at 0x00000010 (little-endian)" + END +
-         "%F: sum8 of 0x00000000-0x00000013 = 0x04" + END + "%F: 4 records, 1 set" + setSummary + END, ""},
+         "%F: 4 records, 1 set" + setSummary + END, ""},
         {"checksum, a header CRC with a hole for its place", {CHECKSUM, "crc32:0-3+8-15@4"}, image,
          ":1000000000010203B2A5275B08090A0B0C0D0E0FB5\n:04001000FFFFFFFFF0\n:00000001FF\n", 0,
          at(1) + "set 0x00000004 to 0x00000007" + END + at(1) +
@@ -331,6 +358,8 @@ std::vector<EditRow> EditRows() {
         {"info with a check", {INFO, CHECK}, clean, clean, 1, "", FAULT + INFO + " takes no option but " + QUIET + FAULT_END},
         {"patch, line numbers of one to three digits", {}, numbered, numberedOut, 0,
          numberedReport + "%F: 13 records, 13 corrected, 0 lines left unchanged" + END, ""},
+        {"check, quiet: the findings in one line", {QUIET, CHECK, CHECKSUM, "crc32:0-15@16"}, image, image, 2, "",
+         refused + "1 checksum value differs" + END},
     };
     // clang-format on
 }
