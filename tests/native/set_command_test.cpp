@@ -195,8 +195,8 @@ TEST(SetCommand, EveryValueStoredIsFoundByTheCheck) {
         values.insert(values.begin(), "--check");
         values.push_back(path);
         std::string error;
-        EXPECT_NE(RunInProcess(values, &out, &error), EXIT_FAILED)
-            << round << "\n" << written << out << error;
+        EXPECT_NE(RunInProcess(values, &out, &error), EXIT_FAILED) << round << "\n"
+                                                                   << written << out << error;
         EXPECT_NE(out.find(", 0 checksum values differ"), std::string::npos) << round << "\n"
                                                                              << file << out;
         EXPECT_EQ(testfiles::Read(path), written);
