@@ -24,11 +24,13 @@ int32_t FinishCall(const CallOutcome &outcome) {
 }
 
 int32_t PatchNamedFiles(const CommandLine &command) {
+    if (command.quiet) SendFailuresTo(STREAM_ERROR);
     return FinishCall(command.toOutput ? WriteOutputFile(command)
                                        : WalkEachFile(command, PatchFile));
 }
 
 int32_t RunCommand(const CommandLine &command) {
+    if (command.quiet) SendFailuresTo(STREAM_ERROR);
     switch (command.mode) {
     case COMMAND_PATCH: return PatchNamedFiles(command);
     case COMMAND_CHECK:

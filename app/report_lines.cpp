@@ -121,12 +121,23 @@ void FormatCount(int64_t count, const char *one, const char *more, int32_t resul
     FormatTemplate(count == 1 && one ? one : more, {Decimal(count)}, resultStart);
 }
 
+namespace {
+
+StreamKind failureStream = FAILURES; // set once, before the report begins
+
+} // namespace
+
+void SendFailuresTo(StreamKind kind) {
+    failureStream = kind;
+}
+
 // A line on the failures' stream, in its place among the findings on a terminal.
 void WriteFailure(const char *text, Fields fields) {
-    if (!OpenStandardOutput(FAILURES)) return;
-    if (NATIVE) FlushStandardOutput();
-    WriteTemplate(text, fields, FAILURES);
-    if (NATIVE) FlushStandardOutput(FAILURES);
+    StreamKind kind = failureStream;
+    if (!OpenStandardOutput(kind)) return;
+    if (kind != STREAM_OUTPUT) FlushStandardOutput();
+    WriteTemplate(text, fields, kind);
+    if (kind != STREAM_OUTPUT) FlushStandardOutput(kind);
 }
 
 void PrepareFindingLine(FindingLine &line, const char *text, Field path) {

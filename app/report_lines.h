@@ -80,6 +80,9 @@ void FormatTemplate(const char *text, Fields fields, int32_t resultStart);
 // number, at the result start.
 void FormatCount(int64_t count, const char *one, const char *more, int32_t resultStart);
 void WriteFailure(const char *text, Fields fields);
+// Failures go to FAILURES, unless a quiet call sends them to the error stream on Windows too, so
+// that its output holds the values asked for alone.
+void SendFailuresTo(StreamKind kind);
 // The template of a checksum finding ("%1" the path, "%2" the line, %3 and %4 two characters).
 void PrepareFindingLine(FindingLine &line, const char *text, Field path);
 void WriteFindingLine(FindingLine &line, const char *text, Field path, int64_t number,

@@ -68,9 +68,12 @@ inline constexpr char USAGE[] =
     "/q reports failures alone, /version prints the version; --check, --strict, --set, -q, -V\r\n"
     "and --help are the same. A checksum right in either case stays; digits written take the\r\n"
     "record's case. Findings read FILE(LINE): message, then a summary per file, in UTF-8. Exit\r\n"
-    "codes: 0 done; 1 a file not opened, read or written, no file, a refusal, or no report\r\n"
-    "written; 2 (/check, /strict) a wrong checksum, a malformed record, no records, or a\r\n"
-    "structure finding.\r\n";
+    "codes, over all files: 0 all done, nothing found; 1 not done: a file not opened, read or\r\n"
+    "written, a refusal (a wrong checksum in a call by address), a usage error, or no report\r\n"
+    "written; 2 a finding: a wrong checksum (/check), a malformed line (also left by a patch),\r\n"
+    "no records, a structure finding, a value that differs. /q: the values alone on the output,\r\n"
+    "in the order given (FILE: before each with several files), failures and findings on the\r\n"
+    "error stream.\r\n";
 inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\r\n";
 #define CHECKSUMME_AT_LINE "%1(%2): "
 #define CHECKSUMME_FAILED "%1: "
@@ -117,11 +120,14 @@ inline constexpr char USAGE[] =
     "Options and files come in any order; -- ends the options. A checksum that is right in\n"
     "either case stays; digits written take the record's case. Each finding is reported as\n"
     "FILE:LINE: message on the standard output, then one summary line per file; errors go to\n"
-    "the standard error. -q (--quiet) prints the errors alone.\n"
-    "Exit codes: 0 done; 1 a file could not be opened, read or written, no file was given,\n"
-    "--set or --checksum was refused, or the report could not be written; 2 (--check,\n"
-    "--strict) a wrong checksum, a malformed record, a file without records, (--strict) a\n"
-    "finding on the structure or (--checksum) another value stored.\n";
+    "the standard error. -q (--quiet): the output holds the values asked for alone, in the\n"
+    "order given (led by FILE: with several files); failures and findings go to the standard\n"
+    "error, one line a file.\n"
+    "Exit codes, the highest over all files: 0 everything asked was done, nothing found;\n"
+    "1 not done: a file not opened, read or written, a refusal (--set, --checksum, --get and a\n"
+    "printed checksum refuse a file with a wrong checksum), a usage error, or a report not\n"
+    "written; 2 a finding stands: a wrong checksum (--check), a malformed line (also one that\n"
+    "patching left), no records, a structure finding, a value stored that differs.\n";
 inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\n";
 #define CHECKSUMME_AT_LINE "%1:%2: "
 #define CHECKSUMME_FAILED "checksumme: %1: "
