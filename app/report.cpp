@@ -179,7 +179,8 @@ void ReportFileInfo(Report &report, const FileInfo &info, const WalkTally &tally
     const char type[2] = {'0', static_cast<char>('0' + check.startType)};
     if (check.startType)
         WriteTemplate(texts::INFO_START, {PathOf(report), {check.start, 8}, {type, 2}});
-    WriteCounts(report, texts::INFO_RECORDS, check.counts, 8);
+    WriteCounts(report, texts::INFO_RECORDS, check.counts, 6);
+    WriteCounts(report, texts::INFO_CASE, check.counts + 6, 2);
     WriteCounts(report, texts::INFO_LINE_ENDS, tally.lineEnds, 4);
 }
 

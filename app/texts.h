@@ -216,9 +216,11 @@ inline constexpr char SAME_VALUES[] = ", with the same values";
 inline constexpr char OTHER_VALUES[] = ", with other values";
 // The map, a fact a line: %1 file, %2 the first address of a range, %3 its last, %4 its bytes
 inline constexpr char INFO_RANGE[] = "%1: range %2-%3, size %4" CHECKSUMME_END;
-// %1 file, %2 to %7 the records of types 00 to 05, %8 those in upper case, %9 in lower case
-inline constexpr char INFO_RECORDS[] = "%1: records 00: %2, 01: %3, 02: %4, 03: %5, 04: %6, 05: "
-                                       "%7; upper case: %8, lower case: %9" CHECKSUMME_END;
+// %1 file, %2 to %7 the records of types 00 to 05
+inline constexpr char INFO_RECORDS[] =
+    "%1: records 00: %2, 01: %3, 02: %4, 03: %5, 04: %6, 05: %7" CHECKSUMME_END;
+// %1 file, %2 the records in upper case, %3 in lower case
+inline constexpr char INFO_CASE[] = "%1: upper case: %2 records, lower case: %3" CHECKSUMME_END;
 // %1 file, %2 the data of the last start address record before the end (eight hexadecimal
 // digits: an address, or a segment and offset), %3 its type (03 or 05)
 inline constexpr char INFO_START[] = "%1: start address 0x%2 (type %3)" CHECKSUMME_END;

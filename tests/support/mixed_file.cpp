@@ -92,9 +92,9 @@ std::vector<EditRow> EditRows() {
                                  ":00000001FF\n:0100100011DE\n";
     std::string cleanMap = "%F: range 0x08000000-0x0800000B, size 12" + END +
                            "%F: start address 0x08000189 (type 05)" + END +
-                           "%F: records 00: 2, 01: 1, 02: 0, 03: 0, 04: 1, 05: 1; upper case: 4, "
-                           "lower case: 0" +
-                           END + "%F: line ends CR LF: 5, LF: 0, CR: 0, NUL: 0" + END;
+                           "%F: records 00: 2, 01: 1, 02: 0, 03: 0, 04: 1, 05: 1" + END +
+                           "%F: upper case: 4 records, lower case: 0" + END +
+                           "%F: line ends CR LF: 5, LF: 0, CR: 0, NUL: 0" + END;
     std::string badChecksum = FAULT + CHECKSUM_NAME,
                 setSummary = ", 0 corrected, 0 lines left unchanged";
     // Wrong checksums on lines of one to three digits, one after another and far apart.
@@ -322,7 +322,7 @@ std::vector<EditRow> EditRows() {
          "not a well-formed record (5 characters, the byte count asks for 17)" + END + at(8) +
          "record after the end-of-file record of line 7" + END +
          "%F: range 0x00010000-0x00010009, size 10" + END + "%F: range 0x0001FFF8-0x0001FFFF, size 8" + END +
-         "%F: records 00: 5, 01: 1, 02: 1, 03: 0, 04: 0, 05: 0; upper case: 4, lower case: 3" + END +
+         "%F: records 00: 5, 01: 1, 02: 1, 03: 0, 04: 0, 05: 0" + END + "%F: upper case: 4 records, lower case: 3" + END +
          "%F: line ends CR LF: 1, LF: 7, CR: 0, NUL: 0" + END, ""},
         {"info, quiet: the same", {QUIET, INFO}, clean, clean, 0, cleanMap, ""},
         // (At an even place, counted from 0, which a row added above moves: the missing file named
