@@ -90,6 +90,10 @@ std::vector<EditRow> EditRows() {
     const std::string problems = ":020000021000EC\n:10FFF800000102030405060708090A0B0C0D0E0F81\n"
                                  ":020008001122c3\n:0100080011e6\r\n:0100090012e4\n:0300\n"
                                  ":00000001FF\n:0100100011DE\n";
+    // Data up to 0xFFFFFFFF in three runs, the last two inside the first.
+    const std::string top =
+        ":02000004FFFFFC\n:10FFF000000102030405060708090A0B0C0D0E0F89\n"
+        ":04FFF80008090A0BDF\n:02000004FFFFFC\n:04FFFC000C0D0E0FCB\n:00000001FF\n";
     std::string cleanMap = "%F: range 0x08000000-0x0800000B, size 12" + END +
                            "%F: start address 0x08000189 (type 05)" + END +
                            "%F: records 00: 2, 01: 1, 02: 0, 03: 0, 04: 1, 05: 1" + END +
@@ -329,6 +333,11 @@ std::vector<EditRow> EditRows() {
         // first, its failure comes first on Windows too.)
         {"info, a file that cannot be read first", {INFO, "absent.hex"}, clean, clean, 1, cleanMap, FAILED + NOT_FOUND + END},
         {"info with a check", {INFO, CHECK}, clean, clean, 1, "", FAULT + INFO + " takes no option but " + QUIET + FAULT_END},
+        {"info, data up to 0xFFFFFFFF: one range", {INFO}, top, top, 0,
+         at(3) + "data at 0xFFFFFFF8 that line 2 holds already, with the same values" + END + at(5) +
+         "data at 0xFFFFFFFC that line 2 holds already, with the same values" + END + "%F: range 0xFFFFFFF0-0xFFFFFFFF, size 16" + END +
+         "%F: records 00: 3, 01: 1, 02: 0, 03: 0, 04: 2, 05: 0" + END + "%F: upper case: 6 records, lower case: 0" + END +
+         "%F: line ends CR LF: 0, LF: 6, CR: 0, NUL: 0" + END, ""},
         {"patch, line numbers of one to three digits", {}, numbered, numberedOut, 0,
          numberedReport + "%F: 13 records, 13 corrected, 0 lines left unchanged" + END, ""},
     };
