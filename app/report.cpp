@@ -176,9 +176,19 @@ void ReportFileInfo(Report &report, const FileInfo &info, const WalkTally &tally
         WriteTemplate(texts::INFO_RANGE, {PathOf(report), Address(range.first), Address(range.last),
                                           Decimal(int64_t{range.last} - range.first + 1)});
     const StructureCheck &check = info.check;
-    const char type[2] = {'0', static_cast<char>('0' + check.startType)};
-    if (check.startType)
-        WriteTemplate(texts::INFO_START, {PathOf(report), {check.start, 8}, {type, 2}});
+    if (check.startType == TYPE_SEGMENT_START) { // a segment and offset, and where they point
+        uint32_t segment = 0, offset = 0;
+        for (int32_t k = 0; k < 4; ++k) {
+            segment = segment << 4 | static_cast<uint32_t>(HexDigitValue(check.start[k]));
+            offset = offset << 4 | static_cast<uint32_t>(HexDigitValue(check.start[4 + k]));
+        }
+        WriteTemplate(texts::INFO_START_SEGMENT, {PathOf(report),
+                                                  {check.start, 4},
+                                                  {check.start + 4, 4},
+                                                  Address(segment * 16 + offset)});
+    } else if (check.startType == TYPE_LINEAR_START) {
+        WriteTemplate(texts::INFO_START_LINEAR, {PathOf(report), {check.start, 8}});
+    }
     WriteCounts(report, texts::INFO_RECORDS, check.counts, 6);
     WriteCounts(report, texts::INFO_CASE, check.counts + 6, 2);
     WriteCounts(report, texts::INFO_LINE_ENDS, tally.lineEnds, 4);

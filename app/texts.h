@@ -221,9 +221,12 @@ inline constexpr char INFO_RECORDS[] =
     "%1: records 00: %2, 01: %3, 02: %4, 03: %5, 04: %6, 05: %7" CHECKSUMME_END;
 // %1 file, %2 the records in upper case, %3 in lower case
 inline constexpr char INFO_CASE[] = "%1: upper case: %2 records, lower case: %3" CHECKSUMME_END;
-// %1 file, %2 the data of the last start address record before the end (eight hexadecimal
-// digits: an address, or a segment and offset), %3 its type (03 or 05)
-inline constexpr char INFO_START[] = "%1: start address 0x%2 (type %3)" CHECKSUMME_END;
+// %1 file, the last start address record before the end: of type 03 %2 its segment and %3 its
+// offset (four hexadecimal digits each), %4 the address they make (segment x 16 + offset); of
+// type 05 %2 the address (eight hexadecimal digits)
+inline constexpr char INFO_START_SEGMENT[] =
+    "%1: start address 0x%2:0x%3 = %4 (type 03)" CHECKSUMME_END;
+inline constexpr char INFO_START_LINEAR[] = "%1: start address 0x%2 (type 05)" CHECKSUMME_END;
 // %1 file, the lines ended by %2 a zero byte, %3 CR, %4 LF, %5 CR LF
 inline constexpr char INFO_LINE_ENDS[] =
     "%1: line ends CR LF: %5, LF: %4, CR: %3, NUL: %2" CHECKSUMME_END;

@@ -94,6 +94,8 @@ std::vector<EditRow> EditRows() {
     const std::string top =
         ":02000004FFFFFC\n:10FFF000000102030405060708090A0B0C0D0E0F89\n"
         ":04FFF80008090A0BDF\n:02000004FFFFFC\n:04FFFC000C0D0E0FCB\n:00000001FF\n";
+    // A start address as segment and offset (type 03), in lower case.
+    const std::string segmentStart = ":0100000000FF\n:04000003f000fff01a\n:00000001FF\n";
     std::string cleanMap = "%F: range 0x08000000-0x0800000B, size 12" + END +
                            "%F: start address 0x08000189 (type 05)" + END +
                            "%F: records 00: 2, 01: 1, 02: 0, 03: 0, 04: 1, 05: 1" + END +
@@ -338,6 +340,10 @@ std::vector<EditRow> EditRows() {
          "data at 0xFFFFFFFC that line 2 holds already, with the same values" + END + "%F: range 0xFFFFFFF0-0xFFFFFFFF, size 16" + END +
          "%F: records 00: 3, 01: 1, 02: 0, 03: 0, 04: 2, 05: 0" + END + "%F: upper case: 6 records, lower case: 0" + END +
          "%F: line ends CR LF: 0, LF: 6, CR: 0, NUL: 0" + END, ""},
+        {"info, a start address of type 03", {INFO}, segmentStart, segmentStart, 0,
+         "%F: range 0x00000000-0x00000000, size 1" + END + "%F: start address 0xF000:0xFFF0 = 0x000FFFF0 (type 03)" + END +
+         "%F: records 00: 1, 01: 1, 02: 0, 03: 1, 04: 0, 05: 0" + END + "%F: upper case: 2 records, lower case: 1" + END +
+         "%F: line ends CR LF: 0, LF: 3, CR: 0, NUL: 0" + END, ""},
         {"patch, line numbers of one to three digits", {}, numbered, numberedOut, 0,
          numberedReport + "%F: 13 records, 13 corrected, 0 lines left unchanged" + END, ""},
     };
