@@ -138,7 +138,8 @@ void ReportFinding(void *context, const Finding &finding) {
 }
 
 // A finding on the structure; with --info, data held twice with whether the record holds there
-// what the record that holds it first holds.
+// what the record that holds it first holds, and a record of a type none of 00 to 05 counted
+// for the map (a file may hold thousands).
 void ReportStructure(void *context, const StructureFinding &finding) {
     static constexpr const char *TEXTS[] = {
         texts::AFTER_END, texts::UNKNOWN_TYPE, texts::WRONG_BYTE_COUNT, texts::HELD_BEFORE,
@@ -146,7 +147,12 @@ void ReportStructure(void *context, const StructureFinding &finding) {
         texts::NO_DATA,   texts::WRAPS};
     const Report &report = *static_cast<const Report *>(context);
     char type[3];
-    const FileInfo *info = report.info;
+    FileInfo *info = report.info;
+    if (info && finding.kind == STRUCTURE_TYPE) {
+        OtherType &other = info->otherTypes[finding.type & 255];
+        if (other.count++ == 0) other.first = finding.line;
+        return;
+    }
     const char *more = "";
     if (info && finding.kind == STRUCTURE_OVERLAP)
         more = HeldAlike(info->image, *info->check.place, info->check.record) ? texts::SAME_VALUES
@@ -190,6 +196,14 @@ void ReportFileInfo(Report &report, const FileInfo &info, const WalkTally &tally
         WriteTemplate(texts::INFO_START_LINEAR, {PathOf(report), {check.start, 8}});
     }
     WriteCounts(report, texts::INFO_RECORDS, check.counts, 6);
+    for (int32_t number = TYPE_LINEAR_START + 1; number < 256; ++number) {
+        const OtherType &other = info.otherTypes[number];
+        char type[3];
+        if (other.count)
+            WriteTemplate(other.count == 1 ? texts::INFO_OTHER_TYPE : texts::INFO_OTHER_TYPES,
+                          {PathOf(report), Decimal(other.count), TypeField(number, type),
+                           Decimal(other.first)});
+    }
     WriteCounts(report, texts::INFO_CASE, check.counts + 6, 2);
     WriteCounts(report, texts::INFO_LINE_ENDS, tally.lineEnds, 4);
 }

@@ -26,11 +26,18 @@
 
 #include <cstdint>
 
+// The records of one type none of 00 to 05: how many, and the line of the first.
+struct OtherType {
+    int64_t count, first;
+};
+
 // What --info knows of a file: its image (one range over all addresses below 4 GiB), and the
-// check of its structure, which the second walk makes.
+// check of its structure, which the second walk makes, with the records of each type none of 00
+// to 05, which ReportStructure counts (by the type's number) rather than report one by one.
 struct FileInfo {
     HexImage image;
     StructureCheck check;
+    OtherType otherTypes[256];
 };
 
 struct Report {
@@ -38,7 +45,7 @@ struct Report {
     int32_t pathLength;
     bool patching;
     FindingLine checksumLine; // CHECKSUM_CORRECTED or CHECKSUM_WRONG
-    const FileInfo *info;     // borrowed: --info's, for ReportStructure; else null
+    FileInfo *info;           // borrowed: --info's, for ReportStructure; else null
 };
 
 void BeginReport(Report &report, const char *path, bool patching);

@@ -219,6 +219,12 @@ inline constexpr char INFO_RANGE[] = "%1: range %2-%3, size %4" CHECKSUMME_END;
 // %1 file, %2 to %7 the records of types 00 to 05
 inline constexpr char INFO_RECORDS[] =
     "%1: records 00: %2, 01: %3, 02: %4, 03: %5, 04: %6, 05: %7" CHECKSUMME_END;
+// %1 file, %2 the records of a type none of 00 to 05, %3 that type (two digits), %4 the line of
+// the first of them: a line for each such type, in the order of their numbers
+inline constexpr char INFO_OTHER_TYPE[] =
+    "%1: 1 record of type %3, at line %4, a type none of 00 to 05" CHECKSUMME_END;
+inline constexpr char INFO_OTHER_TYPES[] =
+    "%1: %2 records of type %3, the first at line %4, a type none of 00 to 05" CHECKSUMME_END;
 // %1 file, %2 the records in upper case, %3 in lower case
 inline constexpr char INFO_CASE[] = "%1: upper case: %2 records, lower case: %3" CHECKSUMME_END;
 // %1 file, the last start address record before the end: of type 03 %2 its segment and %3 its

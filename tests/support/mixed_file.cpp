@@ -96,6 +96,9 @@ std::vector<EditRow> EditRows() {
         ":04FFF80008090A0BDF\n:02000004FFFFFC\n:04FFFC000C0D0E0FCB\n:00000001FF\n";
     // A start address as segment and offset (type 03), in lower case.
     const std::string segmentStart = ":0100000000FF\n:04000003f000fff01a\n:00000001FF\n";
+    // Records of types none of 00 to 05: three of type 06, one of type 0A between them.
+    const std::string otherTypes = ":0100000011EE\n:0100000601F8\n:0200000A99005B\n:0100010602F6\n"
+                                   ":0100020603F4\n:00000001FF\n";
     std::string cleanMap = "%F: range 0x08000000-0x0800000B, size 12" + END +
                            "%F: start address 0x08000189 (type 05)" + END +
                            "%F: records 00: 2, 01: 1, 02: 0, 03: 0, 04: 1, 05: 1" + END +
@@ -340,6 +343,15 @@ std::vector<EditRow> EditRows() {
          "data at 0xFFFFFFFC that line 2 holds already, with the same values" + END + "%F: range 0xFFFFFFF0-0xFFFFFFFF, size 16" + END +
          "%F: records 00: 3, 01: 1, 02: 0, 03: 0, 04: 2, 05: 0" + END + "%F: upper case: 6 records, lower case: 0" + END +
          "%F: line ends CR LF: 0, LF: 6, CR: 0, NUL: 0" + END, ""},
+        {"info, other record types: a line for each type", {INFO}, otherTypes, otherTypes, 0,
+         "%F: range 0x00000000-0x00000000, size 1" + END + "%F: records 00: 1, 01: 1, 02: 0, 03: 0, 04: 0, 05: 0" + END +
+         "%F: 3 records of type 06, the first at line 2, a type none of 00 to 05" + END +
+         "%F: 1 record of type 0A, at line 3, a type none of 00 to 05" + END + "%F: upper case: 6 records, lower case: 0" + END +
+         "%F: line ends CR LF: 0, LF: 6, CR: 0, NUL: 0" + END, ""},
+        {"strict, other record types: a line for each record", {STRICT}, otherTypes, otherTypes, 2,
+         at(2) + "record type 06 is none of 00 to 05" + END + at(3) + "record type 0A is none of 00 to 05" + END + at(4) +
+         "record type 06 is none of 00 to 05" + END + at(5) + "record type 06 is none of 00 to 05" + END +
+         "%F: 6 records" + checked + "4 structure findings" + END, ""},
         {"info, a start address of type 03", {INFO}, segmentStart, segmentStart, 0,
          "%F: range 0x00000000-0x00000000, size 1" + END + "%F: start address 0xF000:0xFFF0 = 0x000FFFF0 (type 03)" + END +
          "%F: records 00: 1, 01: 1, 02: 0, 03: 1, 04: 0, 05: 0" + END + "%F: upper case: 2 records, lower case: 1" + END +
