@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/image_values.h"
 
+#include "app/texts.h"
 #include "runtime/registry.h"
 
 CallRanges RangesOf(const CommandLine &command, bool writing) {
@@ -63,7 +64,8 @@ void ReleaseRanges(CallRanges &ranges) {
 bool RefuseImage(const CommandLine &command, const HexImage &image, const Report &report,
                  bool writing) {
     if (image.addresses.unknownLine) {
-        ReportImageUnknown(report, image.addresses, writing);
+        ReportImageUnknown(report, image.addresses,
+                           writing ? texts::NOTHING_SET : texts::NOTHING_COMPARED);
         return true;
     }
     auto refused = [&report](const WriteRefusal &refusal) {

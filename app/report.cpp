@@ -154,7 +154,10 @@ void ReportStructure(void *context, const StructureFinding &finding) {
         return;
     }
     const char *more = "";
-    if (info && finding.kind == STRUCTURE_OVERLAP)
+    // (From the line that makes the image unknown on, a record's data lies where the last base
+    // before it puts it, which need not be where it belongs: nothing to compare.)
+    int64_t unknownFrom = info ? info->image.addresses.unknownLine : 0;
+    if (info && finding.kind == STRUCTURE_OVERLAP && (!unknownFrom || finding.line < unknownFrom))
         more = HeldAlike(info->image, *info->check.place, info->check.record) ? texts::SAME_VALUES
                                                                               : texts::OTHER_VALUES;
     WriteTemplate(TEXTS[finding.kind],
@@ -178,7 +181,8 @@ void WriteCounts(const Report &report, const char *text, const int64_t *counts, 
 
 void ReportFileInfo(Report &report, const FileInfo &info, const WalkTally &tally) {
     ImageRange range{};
-    for (ptrdiff_t next = 0; NextImageRange(info.image, &next, &range);)
+    ptrdiff_t next = 0;
+    while (!info.image.addresses.unknownLine && NextImageRange(info.image, &next, &range))
         WriteTemplate(texts::INFO_RANGE, {PathOf(report), Address(range.first), Address(range.last),
                                           Decimal(int64_t{range.last} - range.first + 1)});
     const StructureCheck &check = info.check;
@@ -251,13 +255,13 @@ void ReportSummary(const Report &report, const WalkTally &tally, const char *tex
     WriteTemplate(text, {PathOf(report), count(0), Decimal(tally.checksums), count(1), count(2)});
 }
 
-void ReportImageUnknown(const Report &report, const AddressWalk &addresses, bool setting) {
+void ReportImageUnknown(const Report &report, const AddressWalk &addresses, const char *notDone) {
     char type[3];
     WriteFailure(addresses.unknown == IMAGE_ADDRESS_RECORD ? texts::IMAGE_ADDRESS_RECORD
                                                            : texts::IMAGE_MALFORMED,
                  {PathOf(report), Decimal(addresses.unknownLine),
                   TypeField(addresses.unknownType, type), Decimal(addresses.unknownCount),
-                  setting ? texts::NOTHING_SET : texts::NOTHING_COMPARED});
+                  notDone});
 }
 
 void ReportSetRefusal(const Report &report, const WriteRefusal &refusal) {

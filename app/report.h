@@ -52,7 +52,7 @@ void BeginReport(Report &report, const char *path, bool patching);
 void ReportFinding(void *report, const Finding &finding);
 void ReportStructure(void *report, const StructureFinding &finding);
 void ReportStretch(void *report, int64_t line, uint64_t from, uint64_t to);
-// --info: the map of a file read completely.
+// --info: the map of a file read completely; without its ranges when its image cannot be known.
 void ReportFileInfo(Report &report, const FileInfo &info, const WalkTally &tally);
 // A file that could not be opened (walked 0), or whose walk a failure ended.
 void ReportFailure(const Report &report, int32_t walked, const WalkTally &tally);
@@ -60,8 +60,9 @@ void ReportFailure(const Report &report, int32_t walked, const WalkTally &tally)
 // findings as extra, SUMMARY_CHECKSUMS with the checksum values that differ, SUMMARY_SET with
 // the records set as extra.
 void ReportSummary(const Report &report, const WalkTally &tally, const char *text, int64_t extra);
-// A file whose image cannot be known (core/addresses.h): nothing set, or nothing compared.
-void ReportImageUnknown(const Report &report, const AddressWalk &addresses, bool setting);
+// A file whose image cannot be known (core/addresses.h), and what was not done: NOTHING_SET,
+// NOTHING_COMPARED, or NO_MAP (--info).
+void ReportImageUnknown(const Report &report, const AddressWalk &addresses, const char *notDone);
 // A file that --set refuses, nothing written.
 void ReportSetRefusal(const Report &report, const WriteRefusal &refusal);
 // A file of --set changed by another program: before anything was written (nothing set), or

@@ -68,9 +68,9 @@ inline constexpr char USAGE[] =
     "/q reports failures alone, /version prints the version; --check, --strict, --set, -q, -V\r\n"
     "and --help are the same. A checksum right in either case stays; digits written take the\r\n"
     "record's case. Findings read FILE(LINE): message, then a summary per file, in UTF-8. Exit\r\n"
-    "codes: 0 done; 1 a file not opened, read or written, no file, a refusal, or no report\r\n"
-    "written; 2 (/check, /strict) a wrong checksum, a malformed record, no records, or a\r\n"
-    "structure finding.\r\n";
+    "codes: 0 done; 1 a file not opened, read or written, no file, a refusal, no /info map, or\r\n"
+    "no report written; 2 (/check, /strict) a wrong checksum, a malformed record, no records,\r\n"
+    "or a structure finding.\r\n";
 inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\r\n";
 #define CHECKSUMME_AT_LINE "%1(%2): "
 #define CHECKSUMME_FAILED "%1: "
@@ -119,9 +119,9 @@ inline constexpr char USAGE[] =
     "FILE:LINE: message on the standard output, then one summary line per file; errors go to\n"
     "the standard error. -q (--quiet) prints the errors alone.\n"
     "Exit codes: 0 done; 1 a file could not be opened, read or written, no file was given,\n"
-    "--set or --checksum was refused, or the report could not be written; 2 (--check,\n"
-    "--strict) a wrong checksum, a malformed record, a file without records, (--strict) a\n"
-    "finding on the structure or (--checksum) another value stored.\n";
+    "--set or --checksum was refused, --info made no map, or the report could not be written;\n"
+    "2 (--check, --strict) a wrong checksum, a malformed record, a file without records,\n"
+    "(--strict) a finding on the structure or (--checksum) another value stored.\n";
 inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\n";
 #define CHECKSUMME_AT_LINE "%1:%2: "
 #define CHECKSUMME_FAILED "checksumme: %1: "
@@ -253,13 +253,14 @@ inline constexpr char SET_IN_TWO_RECORDS[] =
 inline constexpr char SET_AFTER_END[] = CHECKSUMME_FAILED
     "%2 is in no data record (line %3 is after the end-of-file record), nothing set" CHECKSUMME_END;
 // An image that cannot be known: %1 file, %2 the first line that makes it so, %3 the record's
-// type (two digits), %4 its data bytes, %5 NOTHING_SET or NOTHING_COMPARED
+// type (two digits), %4 its data bytes, %5 NOTHING_SET, NOTHING_COMPARED or NO_MAP
 inline constexpr char IMAGE_MALFORMED[] = CHECKSUMME_FAILED
     "line %2 is not a well-formed record, so no address after it is known%5" CHECKSUMME_END;
 inline constexpr char IMAGE_ADDRESS_RECORD[] =
     CHECKSUMME_FAILED "line %2 is a type %3 record with %4 data bytes, not 2, so no address after "
                       "it is known%5" CHECKSUMME_END;
 inline constexpr char NOTHING_COMPARED[] = ", no checksum compared";
+inline constexpr char NO_MAP[] = ", no map"; // --info: no range printed
 // %1 file: changed since the first walk read it, found before anything was written, or while
 // its bytes were set
 inline constexpr char SET_CHANGED[] =
