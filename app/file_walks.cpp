@@ -181,7 +181,8 @@ void ReportMalformed(void *report, const Finding &finding) {
 } // namespace
 
 // The image first, then the findings as the strict check's walk finds them, then the map; the
-// same when quiet, the map being what was asked for.
+// same when quiet, the map being what was asked for. An image that cannot be known fails at once,
+// the line that makes it so named before the findings, and the map has no ranges.
 FileOutcome InfoFile(const CommandLine &, const char *path, bool) {
     OpenStandardOutput();
     Report report{};
@@ -193,9 +194,11 @@ FileOutcome InfoFile(const CommandLine &, const char *path, bool) {
     info.check.context = &report;
     report.info = &info;
     WalkTally tally{};
-    int32_t walked =
-        WalkHexFile(path, WALK_CHECK, nullptr, nullptr, &tally, HexImageVisitor, &info.image);
+    int32_t walked = WalkHexFile(path, WALK_CHECK, HexImageSink, &info.image, &tally,
+                                 HexImageVisitor, &info.image);
     EndHexImage(info.image);
+    bool unknown = walked == 1 && info.image.addresses.unknownLine != 0;
+    if (unknown) ReportImageUnknown(report, info.image.addresses, texts::NO_MAP);
     if (walked == 1)
         walked = WalkHexFile(path, WALK_CHECK, ReportMalformed, &report, &tally,
                              CheckRecordStructure, &info.check);
@@ -205,7 +208,7 @@ FileOutcome InfoFile(const CommandLine &, const char *path, bool) {
     else
         ReportFailure(report, walked, tally);
     ReleaseHexImage(info.image);
-    return {walked != 1, false, false};
+    return {walked != 1 || unknown, false, false};
 }
 
 // A file whose values are refused gets no summary, as for --set.

@@ -39,6 +39,7 @@ FileOutcome CheckValuesFile(const CommandLine &command, const char *path, bool r
 // The --checksum values without a place and the --get values, each printed; the file's records
 // are not looked at.
 FileOutcome PrintValuesFile(const CommandLine &command, const char *path, bool reporting);
-// The map of the file (--info), also when quiet; nothing written to it.
+// The map of the file (--info), also when quiet; nothing written to it. A file whose image
+// cannot be known (core/addresses.h) fails: its map has no ranges.
 FileOutcome InfoFile(const CommandLine &command, const char *path, bool reporting);
 CallOutcome WalkEachFile(const CommandLine &command, FileWalk walk);

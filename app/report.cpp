@@ -146,7 +146,8 @@ void ReportFinding(void *context, const Finding &finding) {
 }
 
 // A finding on the structure; with --info, data held twice with whether the record holds there
-// what the record that holds it first holds.
+// what the record that holds it first holds, and a record of a type none of 00 to 05 counted
+// for the map (a file may hold thousands).
 void ReportStructure(void *context, const StructureFinding &finding) {
     static constexpr const char *TEXTS[] = {
         texts::AFTER_END, texts::UNKNOWN_TYPE, texts::WRONG_BYTE_COUNT, texts::HELD_BEFORE,
@@ -154,9 +155,17 @@ void ReportStructure(void *context, const StructureFinding &finding) {
         texts::NO_DATA,   texts::WRAPS};
     const Report &report = *static_cast<const Report *>(context);
     char type[3];
-    const FileInfo *info = report.info;
+    FileInfo *info = report.info;
+    if (info && finding.kind == STRUCTURE_TYPE) {
+        OtherType &other = info->otherTypes[finding.type & 255];
+        if (other.count++ == 0) other.first = finding.line;
+        return;
+    }
     const char *more = "";
-    if (info && finding.kind == STRUCTURE_OVERLAP)
+    // (From the line that makes the image unknown on, a record's data lies where the last base
+    // before it puts it, which need not be where it belongs: nothing to compare.)
+    int64_t unknownFrom = info ? info->image.addresses.unknownLine : 0;
+    if (info && finding.kind == STRUCTURE_OVERLAP && (!unknownFrom || finding.line < unknownFrom))
         more = HeldAlike(info->image, *info->check.place, info->check.record) ? texts::SAME_VALUES
                                                                               : texts::OTHER_VALUES;
     WriteTemplate(TEXTS[finding.kind],
@@ -180,14 +189,34 @@ void WriteCounts(const Report &report, const char *text, const int64_t *counts, 
 
 void ReportFileInfo(Report &report, const FileInfo &info, const WalkTally &tally) {
     ImageRange range{};
-    for (ptrdiff_t next = 0; NextImageRange(info.image, &next, &range);)
+    ptrdiff_t next = 0;
+    while (!info.image.addresses.unknownLine && NextImageRange(info.image, &next, &range))
         WriteTemplate(texts::INFO_RANGE, {PathOf(report), Address(range.first), Address(range.last),
                                           Decimal(int64_t{range.last} - range.first + 1)});
     const StructureCheck &check = info.check;
-    const char type[2] = {'0', static_cast<char>('0' + check.startType)};
-    if (check.startType)
-        WriteTemplate(texts::INFO_START, {PathOf(report), {check.start, 8}, {type, 2}});
-    WriteCounts(report, texts::INFO_RECORDS, check.counts, 8);
+    if (check.startType == TYPE_SEGMENT_START) { // a segment and offset, and where they point
+        uint32_t segment = 0, offset = 0;
+        for (int32_t k = 0; k < 4; ++k) {
+            segment = segment << 4 | static_cast<uint32_t>(HexDigitValue(check.start[k]));
+            offset = offset << 4 | static_cast<uint32_t>(HexDigitValue(check.start[4 + k]));
+        }
+        WriteTemplate(texts::INFO_START_SEGMENT, {PathOf(report),
+                                                  {check.start, 4},
+                                                  {check.start + 4, 4},
+                                                  Address(segment * 16 + offset)});
+    } else if (check.startType == TYPE_LINEAR_START) {
+        WriteTemplate(texts::INFO_START_LINEAR, {PathOf(report), {check.start, 8}});
+    }
+    WriteCounts(report, texts::INFO_RECORDS, check.counts, 6);
+    for (int32_t number = TYPE_LINEAR_START + 1; number < 256; ++number) {
+        const OtherType &other = info.otherTypes[number];
+        char type[3];
+        if (other.count)
+            WriteTemplate(other.count == 1 ? texts::INFO_OTHER_TYPE : texts::INFO_OTHER_TYPES,
+                          {PathOf(report), Decimal(other.count), TypeField(number, type),
+                           Decimal(other.first)});
+    }
+    WriteCounts(report, texts::INFO_CASE, check.counts + 6, 2);
     WriteCounts(report, texts::INFO_LINE_ENDS, tally.lineEnds, 4);
 }
 

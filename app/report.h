@@ -26,11 +26,18 @@
 
 #include <cstdint>
 
+// The records of one type none of 00 to 05: how many, and the line of the first.
+struct OtherType {
+    int64_t count, first;
+};
+
 // What --info knows of a file: its image (one range over all addresses below 4 GiB), and the
-// check of its structure, which the second walk makes.
+// check of its structure, which the second walk makes, with the records of each type none of 00
+// to 05, which ReportStructure counts (by the type's number) rather than report one by one.
 struct FileInfo {
     HexImage image;
     StructureCheck check;
+    OtherType otherTypes[256];
 };
 
 struct Report {
@@ -38,7 +45,7 @@ struct Report {
     int32_t pathLength;
     bool patching;
     FindingLine checksumLine; // CHECKSUM_CORRECTED or CHECKSUM_WRONG
-    const FileInfo *info;     // borrowed: --info's, for ReportStructure; else null
+    FileInfo *info;           // borrowed: --info's, for ReportStructure; else null
     bool named;               // quiet values are led by the path (the call names several files)
 };
 
@@ -51,7 +58,7 @@ void BeginReport(Report &report, const char *path, bool patching);
 void ReportFinding(void *report, const Finding &finding);
 void ReportStructure(void *report, const StructureFinding &finding);
 void ReportStretch(void *report, int64_t line, uint64_t from, uint64_t to);
-// --info: the map of a file read completely.
+// --info: the map of a file read completely; without its ranges when its image cannot be known.
 void ReportFileInfo(Report &report, const FileInfo &info, const WalkTally &tally);
 // A file that could not be opened (walked 0), or whose walk a failure ended.
 void ReportFailure(const Report &report, int32_t walked, const WalkTally &tally);
@@ -66,7 +73,7 @@ void ReportQuietFindings(const Report &report, const WalkTally &tally, int64_t s
                          int64_t checksums, int64_t sets);
 // A file whose image cannot be known (core/addresses.h), whose data cannot be trusted (a wrong
 // checksum at line), or a --checksum range that no record holds a byte of: nothing (NOTHING_SET,
-// NOTHING_COMPARED, NOTHING_READ) done.
+// NOTHING_COMPARED, NOTHING_READ, or NO_MAP for --info) done.
 void ReportImageUnknown(const Report &report, const AddressWalk &addresses, const char *nothing);
 void ReportWrongChecksum(const Report &report, int64_t line, const char *nothing);
 void ReportRangeNotHeld(const Report &report, const ChecksumRange &range, const char *nothing);

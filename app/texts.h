@@ -69,11 +69,11 @@ inline constexpr char USAGE[] =
     "and --help are the same. A checksum right in either case stays; digits written take the\r\n"
     "record's case. Findings read FILE(LINE): message, then a summary per file, in UTF-8. Exit\r\n"
     "codes, over all files: 0 all done, nothing found; 1 not done: a file not opened, read or\r\n"
-    "written, a refusal (a wrong checksum in a call by address), a usage error, or no report\r\n"
-    "written; 2 a finding: a wrong checksum (/check), a malformed line (also left by a patch),\r\n"
-    "no records, a structure finding, a value that differs. /q: the values alone on the output,\r\n"
-    "in the order given (FILE: before each with several files), failures and findings on the\r\n"
-    "error stream.\r\n";
+    "written, a refusal (a wrong checksum in a call by address), no /info map, a usage\r\n"
+    "error, or no report written; 2 a finding: a wrong checksum (/check), a malformed line\r\n"
+    "(also one a patch left), no records, a structure finding, a value that differs. /q: the\r\n"
+    "values alone on the output, in the order given (FILE: before each with several files),\r\n"
+    "failures and findings on the error stream.\r\n";
 inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\r\n";
 #define CHECKSUMME_AT_LINE "%1(%2): "
 #define CHECKSUMME_FAILED "%1: "
@@ -125,9 +125,10 @@ inline constexpr char USAGE[] =
     "error, one line a file.\n"
     "Exit codes, the highest over all files: 0 everything asked was done, nothing found;\n"
     "1 not done: a file not opened, read or written, a refusal (--set, --checksum, --get and a\n"
-    "printed checksum refuse a file with a wrong checksum), a usage error, or a report not\n"
-    "written; 2 a finding stands: a wrong checksum (--check), a malformed line (also one that\n"
-    "patching left), no records, a structure finding, a value stored that differs.\n";
+    "printed checksum refuse a file with a wrong checksum), --info made no map, a usage\n"
+    "error, or a report not written; 2 a finding stands: a wrong checksum (--check), a\n"
+    "malformed line (also one that patching left), no records, a structure finding, a value\n"
+    "stored that differs.\n";
 inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\n";
 #define CHECKSUMME_AT_LINE "%1:%2: "
 #define CHECKSUMME_FAILED "checksumme: %1: "
@@ -224,12 +225,23 @@ inline constexpr char SAME_VALUES[] = ", with the same values";
 inline constexpr char OTHER_VALUES[] = ", with other values";
 // The map, a fact a line: %1 file, %2 the first address of a range, %3 its last, %4 its bytes
 inline constexpr char INFO_RANGE[] = "%1: range %2-%3, size %4" CHECKSUMME_END;
-// %1 file, %2 to %7 the records of types 00 to 05, %8 those in upper case, %9 in lower case
-inline constexpr char INFO_RECORDS[] = "%1: records 00: %2, 01: %3, 02: %4, 03: %5, 04: %6, 05: "
-                                       "%7; upper case: %8, lower case: %9" CHECKSUMME_END;
-// %1 file, %2 the data of the last start address record before the end (eight hexadecimal
-// digits: an address, or a segment and offset), %3 its type (03 or 05)
-inline constexpr char INFO_START[] = "%1: start address 0x%2 (type %3)" CHECKSUMME_END;
+// %1 file, %2 to %7 the records of types 00 to 05
+inline constexpr char INFO_RECORDS[] =
+    "%1: records 00: %2, 01: %3, 02: %4, 03: %5, 04: %6, 05: %7" CHECKSUMME_END;
+// %1 file, %2 the records of a type none of 00 to 05, %3 that type (two digits), %4 the line of
+// the first of them: a line for each such type, in the order of their numbers
+inline constexpr char INFO_OTHER_TYPE[] =
+    "%1: 1 record of type %3, at line %4, a type none of 00 to 05" CHECKSUMME_END;
+inline constexpr char INFO_OTHER_TYPES[] =
+    "%1: %2 records of type %3, the first at line %4, a type none of 00 to 05" CHECKSUMME_END;
+// %1 file, %2 the records in upper case, %3 in lower case
+inline constexpr char INFO_CASE[] = "%1: upper case: %2 records, lower case: %3" CHECKSUMME_END;
+// %1 file, the last start address record before the end: of type 03 %2 its segment and %3 its
+// offset (four hexadecimal digits each), %4 the address they make (segment x 16 + offset); of
+// type 05 %2 the address (eight hexadecimal digits)
+inline constexpr char INFO_START_SEGMENT[] =
+    "%1: start address 0x%2:0x%3 = %4 (type 03)" CHECKSUMME_END;
+inline constexpr char INFO_START_LINEAR[] = "%1: start address 0x%2 (type 05)" CHECKSUMME_END;
 // %1 file, the lines ended by %2 a zero byte, %3 CR, %4 LF, %5 CR LF
 inline constexpr char INFO_LINE_ENDS[] =
     "%1: line ends CR LF: %5, LF: %4, CR: %3, NUL: %2" CHECKSUMME_END;
@@ -250,7 +262,7 @@ inline constexpr char SET_IN_TWO_RECORDS[] =
 inline constexpr char SET_AFTER_END[] = CHECKSUMME_FAILED
     "%2 is in no data record (line %3 is after the end-of-file record), nothing set" CHECKSUMME_END;
 // An image that cannot be known: %1 file, %2 the first line that makes it so, %3 the record's
-// type (two digits), %4 its data bytes, %5 NOTHING_SET or NOTHING_COMPARED
+// type (two digits), %4 its data bytes, %5 NOTHING_SET, NOTHING_COMPARED or NO_MAP
 inline constexpr char IMAGE_MALFORMED[] = CHECKSUMME_FAILED
     "line %2 is not a well-formed record, so no address after it is known%5" CHECKSUMME_END;
 inline constexpr char IMAGE_ADDRESS_RECORD[] =
@@ -275,6 +287,7 @@ inline constexpr char NO_RECORDS_FOUND[] = "no records";
 inline constexpr char COUNTS_BETWEEN[] = ", ";
 // With -q and several files, a value printed: %1 file, %2 the value
 inline constexpr char QUIET_VALUE_OF[] = "%1: %2" CHECKSUMME_END;
+inline constexpr char NO_MAP[] = ", no map"; // --info: no range printed
 // %1 file: changed since the first walk read it, found before anything was written, or while
 // its bytes were set
 inline constexpr char SET_CHANGED[] =

@@ -312,14 +312,15 @@ bool HeldAlike(const HexImage &image, const RecordPlace &place, const char *reco
     return true;
 }
 
-// A range goes on while the next run starts at most one address above the runs so far.
+// A range goes on while the next run starts at most one address above the runs so far (64-bit:
+// runs that reach 0xFFFFFFFF take every run after them).
 bool NextImageRange(const HexImage &image, ptrdiff_t *next, ImageRange *range) {
     assert(Sorted(image));
     ptrdiff_t i = *next;
     if (i >= image.runCount) return false;
     range->first = image.runs[i].address;
-    while (i + 1 < image.runCount && image.reach[i] < 0xFFFFFFFF &&
-           image.runs[i + 1].address <= image.reach[i] + 1)
+    while (i + 1 < image.runCount &&
+           uint64_t{image.runs[i + 1].address} <= uint64_t{image.reach[i]} + 1)
         ++i;
     range->last = image.reach[i];
     *next = i + 1;

@@ -92,11 +92,26 @@ std::vector<EditRow> EditRows() {
     const std::string problems = ":020000021000EC\n:10FFF800000102030405060708090A0B0C0D0E0F81\n"
                                  ":020008001122c3\n:0100080011e6\r\n:0100090012e4\n:0300\n"
                                  ":00000001FF\n:0100100011DE\n";
+    // Data up to 0xFFFFFFFF in three runs, the last two inside the first.
+    const std::string top =
+        ":02000004FFFFFC\n:10FFF000000102030405060708090A0B0C0D0E0F89\n"
+        ":04FFF80008090A0BDF\n:02000004FFFFFC\n:04FFFC000C0D0E0FCB\n:00000001FF\n";
+    // A start address as segment and offset (type 03), in lower case.
+    const std::string segmentStart = ":0100000000FF\n:04000003f000fff01a\n:00000001FF\n";
+    // Records of types none of 00 to 05: three of type 06, one of type 0A between them.
+    const std::string otherTypes = ":0100000011EE\n:0100000601F8\n:0200000A99005B\n:0100010602F6\n"
+                                   ":0100020603F4\n:00000001FF\n";
+    // Addresses unknown after line 2 (a record one character short; an address record of 3
+    // bytes): line 3's data, placed as if line 2 were not there, lies on line 1's.
+    const std::string shortRecord =
+        ":0400000001020304F2\n:030000000102031\n:0400000005060708DA\n:00000001FF\n";
+    const std::string longAddress =
+        ":0400000001020304F2\n:03000004000000F9\n:0400000005060708DA\n:00000001FF\n";
     std::string cleanMap = "%F: range 0x08000000-0x0800000B, size 12" + END +
                            "%F: start address 0x08000189 (type 05)" + END +
-                           "%F: records 00: 2, 01: 1, 02: 0, 03: 0, 04: 1, 05: 1; upper case: 4, "
-                           "lower case: 0" +
-                           END + "%F: line ends CR LF: 5, LF: 0, CR: 0, NUL: 0" + END;
+                           "%F: records 00: 2, 01: 1, 02: 0, 03: 0, 04: 1, 05: 1" + END +
+                           "%F: upper case: 4 records, lower case: 0" + END +
+                           "%F: line ends CR LF: 5, LF: 0, CR: 0, NUL: 0" + END;
     std::string badChecksum = FAULT + CHECKSUM_NAME,
                 setSummary = ", 0 corrected, 0 lines left unchanged";
     // Wrong checksums on lines of one to three digits, one after another and far apart.
@@ -342,20 +357,48 @@ std::vector<EditRow> EditRows() {
         {"fill without a checksum", {FILL, "FF"}, image, image, 1, "",
          FAULT + FILL + " FF: fills the gaps of a " + CHECKSUM_NAME + "range, and none is given" + FAULT_END},
         {"checksum with a strict check", {STRICT, CHECKSUM, "crc32:0-15@16"}, image, image, 1, "", texts::USAGE},
-        {"info, every finding", {INFO}, problems, problems, 0,
+        {"info, every finding", {INFO}, problems, problems, 1,
          at(2) + "data wraps within its 64 KiB segment to 0x00010000" + END + at(4) +
          "data at 0x00010008 that line 3 holds already, with the same values" + END + at(5) +
          "data at 0x00010009 that line 3 holds already, with other values" + END + at(6) +
          "not a well-formed record (5 characters, the byte count asks for 17)" + END + at(8) +
          "record after the end-of-file record of line 7" + END +
-         "%F: range 0x00010000-0x00010009, size 10" + END + "%F: range 0x0001FFF8-0x0001FFFF, size 8" + END +
-         "%F: records 00: 5, 01: 1, 02: 1, 03: 0, 04: 0, 05: 0; upper case: 4, lower case: 3" + END +
-         "%F: line ends CR LF: 1, LF: 7, CR: 0, NUL: 0" + END, ""},
+         "%F: records 00: 5, 01: 1, 02: 1, 03: 0, 04: 0, 05: 0" + END + "%F: upper case: 4 records, lower case: 3" + END +
+         "%F: line ends CR LF: 1, LF: 7, CR: 0, NUL: 0" + END,
+         refused + "line 6 is not a well-formed record, so no address after it is known, no map" + END},
         {"info, quiet: the same", {QUIET, INFO}, clean, clean, 0, cleanMap, ""},
         // (At an even place, counted from 0, which a row added above moves: the missing file named
         // first, its failure comes first on Windows too.)
         {"info, a file that cannot be read first", {INFO, "absent.hex"}, clean, clean, 1, cleanMap, FAILED + NOT_FOUND + END},
         {"info with a check", {INFO, CHECK}, clean, clean, 1, "", FAULT + INFO + " takes no option but " + QUIET + FAULT_END},
+        {"info, data up to 0xFFFFFFFF: one range", {INFO}, top, top, 0,
+         at(3) + "data at 0xFFFFFFF8 that line 2 holds already, with the same values" + END + at(5) +
+         "data at 0xFFFFFFFC that line 2 holds already, with the same values" + END + "%F: range 0xFFFFFFF0-0xFFFFFFFF, size 16" + END +
+         "%F: records 00: 3, 01: 1, 02: 0, 03: 0, 04: 2, 05: 0" + END + "%F: upper case: 6 records, lower case: 0" + END +
+         "%F: line ends CR LF: 0, LF: 6, CR: 0, NUL: 0" + END, ""},
+        {"info, other record types: a line for each type", {INFO}, otherTypes, otherTypes, 0,
+         "%F: range 0x00000000-0x00000000, size 1" + END + "%F: records 00: 1, 01: 1, 02: 0, 03: 0, 04: 0, 05: 0" + END +
+         "%F: 3 records of type 06, the first at line 2, a type none of 00 to 05" + END +
+         "%F: 1 record of type 0A, at line 3, a type none of 00 to 05" + END + "%F: upper case: 6 records, lower case: 0" + END +
+         "%F: line ends CR LF: 0, LF: 6, CR: 0, NUL: 0" + END, ""},
+        {"strict, other record types: a line for each record", {STRICT}, otherTypes, otherTypes, 2,
+         at(2) + "record type 06 is none of 00 to 05" + END + at(3) + "record type 0A is none of 00 to 05" + END + at(4) +
+         "record type 06 is none of 00 to 05" + END + at(5) + "record type 06 is none of 00 to 05" + END +
+         "%F: 6 records" + checked + "4 structure findings" + END, ""},
+        {"info, a record one character short: no map", {INFO}, shortRecord, shortRecord, 1,
+         at(2) + "not a well-formed record (16 characters, the byte count asks for 17)" + END + at(3) +
+         "data at 0x00000000 that line 1 holds already" + END + "%F: records 00: 2, 01: 1, 02: 0, 03: 0, 04: 0, 05: 0" + END +
+         "%F: upper case: 3 records, lower case: 0" + END + "%F: line ends CR LF: 0, LF: 4, CR: 0, NUL: 0" + END,
+         refused + "line 2 is not a well-formed record, so no address after it is known, no map" + END},
+        {"info, an address record of 3 bytes: no map", {INFO}, longAddress, longAddress, 1,
+         at(2) + "record type 04 with 3 data bytes, should have 2" + END + at(3) + "data at 0x00000000 that line 1 holds already" + END +
+         "%F: records 00: 2, 01: 1, 02: 0, 03: 0, 04: 1, 05: 0" + END + "%F: upper case: 4 records, lower case: 0" + END +
+         "%F: line ends CR LF: 0, LF: 4, CR: 0, NUL: 0" + END,
+         refused + "line 2 is a type 04 record with 3 data bytes, not 2, so no address after it is known, no map" + END},
+        {"info, a start address of type 03", {INFO}, segmentStart, segmentStart, 0,
+         "%F: range 0x00000000-0x00000000, size 1" + END + "%F: start address 0xF000:0xFFF0 = 0x000FFFF0 (type 03)" + END +
+         "%F: records 00: 1, 01: 1, 02: 0, 03: 1, 04: 0, 05: 0" + END + "%F: upper case: 2 records, lower case: 1" + END +
+         "%F: line ends CR LF: 0, LF: 3, CR: 0, NUL: 0" + END, ""},
         {"patch, line numbers of one to three digits", {}, numbered, numberedOut, 0,
          numberedReport + "%F: 13 records, 13 corrected, 0 lines left unchanged" + END, ""},
         {"check, quiet: the findings in one line", {QUIET, CHECK, CHECKSUM, "crc32:0-15@16"}, image, image, 2, "",
