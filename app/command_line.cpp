@@ -18,19 +18,17 @@ int32_t Print(const char *text, StreamKind kind, int32_t exitCode) {
 } // namespace
 
 int32_t FinishCall(const CallOutcome &outcome) {
-    bool reported = EndReport(outcome.files);
-    if (outcome.failed || !reported) return EXIT_FAILED;
-    return outcome.found ? EXIT_FOUND_WRONG : EXIT_DONE;
+    return EndReport(outcome.files) ? outcome.exitCode : EXIT_FAILED;
 }
 
 int32_t PatchNamedFiles(const CommandLine &command) {
-    if (command.quiet) SendFailuresTo(STREAM_ERROR);
+    if (command.quiet || command.json) SendFailuresTo(STREAM_ERROR);
     return FinishCall(command.toOutput ? WriteOutputFile(command)
                                        : WalkEachFile(command, PatchFile));
 }
 
 int32_t RunCommand(const CommandLine &command) {
-    if (command.quiet) SendFailuresTo(STREAM_ERROR);
+    if (command.quiet || command.json) SendFailuresTo(STREAM_ERROR);
     switch (command.mode) {
     case COMMAND_PATCH: return PatchNamedFiles(command);
     case COMMAND_CHECK:

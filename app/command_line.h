@@ -32,9 +32,9 @@ constexpr int32_t EXIT_FOUND_WRONG = 2; // a file was read and a finding stands:
                                         // that patching left as it was), a file without records,
                                         // a structure finding, a value that differs
 
-// What a call came to over its files: some failed, something was found, the files written.
+// What a call came to over its files: the highest exit code of any file, the files written.
 struct CallOutcome {
-    bool failed, found;
+    int32_t exitCode;
     FilesWritten files;
 };
 

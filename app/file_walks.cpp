@@ -14,23 +14,12 @@
 
 namespace {
 
-// A walk of one file in a mode, and its summary (or, quiet, its findings in one line): the outcome
-// of the walk (its failure reported), with found set when it found a wrong checksum (but for a
-// patch, which corrects it), a malformed line or no record at all.
-FileOutcome Summed(const CommandLine &command, const Report &report, int32_t walked,
-                   const WalkTally &tally, bool reporting, const char *summary, int64_t extra,
-                   int64_t sets = -1) {
-    if (walked != 1) {
-        ReportFailure(report, walked, tally);
-        return {true, false, false};
-    }
-    bool strict = summary == texts::SUMMARY_STRICT, values = summary == texts::SUMMARY_CHECKSUMS;
-    if (reporting)
-        ReportSummary(report, tally, summary, extra, sets);
-    else if (command.quiet)
-        ReportQuietFindings(report, tally, strict ? extra : 0, values ? extra : -1, sets);
-    bool wrong = !report.patching && tally.checksums > 0;
-    return {false, wrong || tally.malformed > 0 || tally.records == 0, report.patching};
+// A walk that read the file whole, or its failure, in the file's record.
+void NoteWalk(Report &report, int32_t walked, const WalkTally &tally, const char *summary) {
+    report.tally = tally;
+    report.read = walked == 1;
+    report.summary = summary;
+    if (walked != 1) ReportFailure(report, walked, tally);
 }
 
 // A walk's findings for the report, when there is one, and for the image.
@@ -56,7 +45,7 @@ struct ValueCounts {
 // checksum values computed and compared with the one stored (or printed), the --set values
 // compared, the --get values printed; up to the first refusal. A value is refused when a byte
 // it reads is in no record, the first such byte named.
-ValueCounts ReportValues(const CommandLine &command, const HexImage &image, const Report &report,
+ValueCounts ReportValues(const CommandLine &command, const HexImage &image, Report &report,
                          bool reporting) {
     ValueCounts counts{};
     if (RefuseImage(command, image, report, false)) {
@@ -70,7 +59,7 @@ ValueCounts ReportValues(const CommandLine &command, const HexImage &image, cons
             const ChecksumJob &job = command.checksums[index];
             uint64_t value = ChecksumOfJob(image, job, command.fill), stored = 0;
             if (job.printed) {
-                ReportChecksumPrinted(report, job, value, command.quiet);
+                ReportChecksumPrinted(report, job, value);
                 return true;
             }
             int32_t read = StoredValue(image, job, &stored, &line);
@@ -100,7 +89,7 @@ ValueCounts ReportValues(const CommandLine &command, const HexImage &image, cons
             ReportGetNotHeld(report, get.address + static_cast<uint32_t>(read));
             return false;
         }
-        ReportGot(report, line, get, held, command.quiet);
+        ReportGot(report, line, get, held);
         return true;
     });
     return counts;
@@ -132,43 +121,34 @@ ImageValues ReadImageValues(const CommandLine &command, const char *path, Report
     return read;
 }
 
-// One walk of a file in a mode, reported as shown, with its summary; strict (SUMMARY_STRICT)
-// with the check of its structure.
-FileOutcome WalkFile(const CommandLine &command, const char *path, const char *shown, WalkMode mode,
-                     bool reporting, const char *summary) {
-    Report report{};
-    BeginReport(report, shown, mode == WALK_PATCH);
+// One walk of a file in a mode, with its summary; strict (SUMMARY_STRICT) with the check of its
+// structure.
+void WalkFile(const char *path, Report &report, WalkMode mode, const char *summary) {
     WalkTally tally{};
     StructureCheck check{};
-    bool strict = summary == texts::SUMMARY_STRICT;
+    bool strict = summary == texts::SUMMARY_STRICT, reporting = Reporting(report);
     check.sink = reporting ? ReportStructure : nullptr;
     check.context = &report;
     int32_t walked = WalkHexFile(path, mode, reporting ? ReportFinding : nullptr, &report, &tally,
                                  strict ? CheckRecordStructure : nullptr, &check);
     if (strict) EndStructureCheck(check, walked == 1 ? tally.linesDone : -1);
-    FileOutcome outcome =
-        Summed(command, report, walked, tally, reporting, summary, check.findings);
-    outcome.found = outcome.found || check.findings > 0;
-    return outcome;
+    NoteWalk(report, walked, tally, summary);
+    report.structure = check.findings;
+    report.written = mode == WALK_PATCH && walked == 1;
 }
 
 } // namespace
 
-FileOutcome PatchFile(const CommandLine &command, const char *path, bool reporting) {
-    return PatchFileAs(command, path, path, reporting);
+void PatchFile(const CommandLine &, const char *path, Report &report) {
+    WalkFile(path, report, WALK_PATCH, texts::SUMMARY_PATCHED);
 }
 
-FileOutcome PatchFileAs(const CommandLine &command, const char *path, const char *shown,
-                        bool reporting) {
-    return WalkFile(command, path, shown, WALK_PATCH, reporting, texts::SUMMARY_PATCHED);
+void CheckFile(const CommandLine &, const char *path, Report &report) {
+    WalkFile(path, report, WALK_CHECK, texts::SUMMARY_CHECKED);
 }
 
-FileOutcome CheckFile(const CommandLine &command, const char *path, bool reporting) {
-    return WalkFile(command, path, path, WALK_CHECK, reporting, texts::SUMMARY_CHECKED);
-}
-
-FileOutcome StrictFile(const CommandLine &command, const char *path, bool reporting) {
-    return WalkFile(command, path, path, WALK_CHECK, reporting, texts::SUMMARY_STRICT);
+void StrictFile(const CommandLine &, const char *path, Report &report) {
+    WalkFile(path, report, WALK_CHECK, texts::SUMMARY_STRICT);
 }
 
 namespace {
@@ -183,10 +163,8 @@ void ReportMalformed(void *report, const Finding &finding) {
 // The image first, then the findings as the strict check's walk finds them, then the map; the
 // same when quiet, the map being what was asked for. An image that cannot be known fails at once,
 // the line that makes it so named before the findings, and the map has no ranges.
-FileOutcome InfoFile(const CommandLine &, const char *path, bool) {
+void InfoFile(const CommandLine &, const char *path, Report &report) {
     OpenStandardOutput();
-    Report report{};
-    BeginReport(report, path, false);
     FileInfo info{};
     const ImageRange all{0, 0xFFFFFFFF, false};
     BeginHexImage(info.image, &all, 1);
@@ -197,56 +175,47 @@ FileOutcome InfoFile(const CommandLine &, const char *path, bool) {
     int32_t walked = WalkHexFile(path, WALK_CHECK, HexImageSink, &info.image, &tally,
                                  HexImageVisitor, &info.image);
     EndHexImage(info.image);
-    bool unknown = walked == 1 && info.image.addresses.unknownLine != 0;
-    if (unknown) ReportImageUnknown(report, info.image.addresses, texts::NO_MAP);
+    if (walked == 1 && info.image.addresses.unknownLine)
+        ReportImageUnknown(report, info.image.addresses, texts::NO_MAP);
     if (walked == 1)
         walked = WalkHexFile(path, WALK_CHECK, ReportMalformed, &report, &tally,
                              CheckRecordStructure, &info.check);
     EndStructureCheck(info.check, walked == 1 ? tally.linesDone : -1);
-    if (walked == 1)
-        ReportFileInfo(report, info, tally);
-    else
-        ReportFailure(report, walked, tally);
+    NoteWalk(report, walked, tally, nullptr);
+    if (walked == 1) ReportFileInfo(report, info, tally);
+    report.info = nullptr;
     ReleaseHexImage(info.image);
-    return {walked != 1 || unknown, false, false};
 }
 
-// A file whose values are refused gets no summary, as for --set.
-FileOutcome CheckValuesFile(const CommandLine &command, const char *path, bool reporting) {
-    Report report{};
-    BeginReport(report, path, false);
-    report.named = command.fileCount > 1;
-    ImageValues read = ReadImageValues(command, path, report, reporting);
-    if (read.walked == 1 && read.values.refused) return {true, false, false};
+// The values compared (or printed) and the file's summary; a file whose values are refused gets
+// no summary, as for --set.
+void CheckValuesFile(const CommandLine &command, const char *path, Report &report) {
+    ImageValues read = ReadImageValues(command, path, report, Reporting(report));
     bool values = command.checksumCount || command.settings.count;
-    FileOutcome outcome = Summed(command, report, read.walked, read.tally, reporting,
-                                 values ? texts::SUMMARY_CHECKSUMS : texts::SUMMARY_CHECKED,
-                                 command.checksumCount ? read.values.checksums : -1,
-                                 command.settings.count ? read.values.sets : -1);
-    outcome.found = outcome.found || read.values.checksums > 0 || read.values.sets > 0;
-    return outcome;
+    NoteWalk(report, read.walked, read.tally,
+             values ? texts::SUMMARY_CHECKSUMS : texts::SUMMARY_CHECKED);
+    report.checksumsDiffer = command.checksumCount ? read.values.checksums : -1;
+    report.setsDiffer = command.settings.count ? read.values.sets : -1;
 }
 
 // The check's walk without its findings and summary: what it prints are the values.
-FileOutcome PrintValuesFile(const CommandLine &command, const char *path, bool) {
-    Report report{};
-    BeginReport(report, path, false);
-    report.named = command.fileCount > 1;
+void PrintValuesFile(const CommandLine &command, const char *path, Report &report) {
     ImageValues read = ReadImageValues(command, path, report, false);
-    if (read.walked != 1) ReportFailure(report, read.walked, read.tally);
-    return {read.walked != 1 || read.values.refused, false, false};
+    NoteWalk(report, read.walked, read.tally, nullptr);
 }
 
 CallOutcome WalkEachFile(const CommandLine &command, FileWalk walk) {
-    bool reporting = !command.quiet && OpenStandardOutput() != 0;
+    OpenStandardOutput();
     CallOutcome call{};
     for (int32_t i = 0; i < command.fileCount; ++i) {
         OwnedString path;
         TakeArgument(command.files[i], path);
-        FileOutcome outcome = walk(command, path.Text(), reporting);
-        call.failed = call.failed || outcome.failed;
-        call.found = call.found || outcome.found;
-        call.files.written += outcome.written ? 1 : 0;
+        Report report{};
+        BeginFileReport(report, command, path.Text(), walk == PatchFile);
+        walk(command, path.Text(), report);
+        int32_t exitCode = EndFileReport(report);
+        call.exitCode = exitCode > call.exitCode ? exitCode : call.exitCode;
+        call.files.written += report.written ? 1 : 0;
     }
     call.files.toWrite = walk == PatchFile ? command.fileCount : 0;
     return call;

@@ -7,12 +7,9 @@
  * with -q: then the value alone), and the file's map (InfoFile: its image, then the walk of the
  * structure check). A file that cannot be opened does not stop the others.
  *
- * WalkEachFile runs one of them over every named file and returns what the call came to
- * (app/command_line.h): failed when a file could not be opened, read or written or an image was
- * refused, found when a walk found something that stands (a wrong checksum but when patching, a
- * line left as it was or not a record, no record at all, a structure finding, a value that
- * differs), and the files written. Quiet, a file in which something was found gets one line of
- * it on the failures' stream (app/report.h).
+ * WalkEachFile runs one of them over every named file, each with its report begun and ended
+ * (app/report.h), and returns what the call came to (app/command_line.h): the highest exit code
+ * of any file, and the files written.
  */
 #pragma once
 
@@ -22,24 +19,16 @@
 
 #include <cstdint>
 
-// What walking one file came to: it failed, something was found in it, it was written whole.
-struct FileOutcome {
-    bool failed, found, written;
-};
+// A mode's work on one file, noted in its report (app/report.h), which the caller begins and ends.
+using FileWalk = void (*)(const CommandLine &command, const char *path, Report &report);
 
-using FileWalk = FileOutcome (*)(const CommandLine &command, const char *path, bool reporting);
-
-FileOutcome PatchFile(const CommandLine &command, const char *path, bool reporting);
-// The same, the report naming the file shown (with -o, the file at path is the output's copy).
-FileOutcome PatchFileAs(const CommandLine &command, const char *path, const char *shown,
-                        bool reporting);
-FileOutcome CheckFile(const CommandLine &command, const char *path, bool reporting);
-FileOutcome StrictFile(const CommandLine &command, const char *path, bool reporting);
-FileOutcome CheckValuesFile(const CommandLine &command, const char *path, bool reporting);
-// The --checksum values without a place and the --get values, each printed; the file's records
-// are not looked at.
-FileOutcome PrintValuesFile(const CommandLine &command, const char *path, bool reporting);
-// The map of the file (--info), also when quiet; nothing written to it. A file whose image
-// cannot be known (core/addresses.h) fails: its map has no ranges.
-FileOutcome InfoFile(const CommandLine &command, const char *path, bool reporting);
+void PatchFile(const CommandLine &command, const char *path, Report &report);
+void CheckFile(const CommandLine &command, const char *path, Report &report);
+void StrictFile(const CommandLine &command, const char *path, Report &report);
+void CheckValuesFile(const CommandLine &command, const char *path, Report &report);
+// The --checksum values without a place and the --get values, each printed; the file's findings
+// are not reported.
+void PrintValuesFile(const CommandLine &command, const char *path, Report &report);
+// The map of the file (--info), also when quiet; nothing written to it.
+void InfoFile(const CommandLine &command, const char *path, Report &report);
 CallOutcome WalkEachFile(const CommandLine &command, FileWalk walk);

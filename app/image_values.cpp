@@ -71,8 +71,7 @@ const char *NothingDone(const CommandLine &command, bool writing) {
 // finding it is); when writing, a byte set or a value's place that not exactly one data record
 // holds; a --checksum range that no record holds a byte of (a mistyped address); bytes read
 // that records hold with different values.
-bool RefuseImage(const CommandLine &command, const HexImage &image, const Report &report,
-                 bool writing) {
+bool RefuseImage(const CommandLine &command, const HexImage &image, Report &report, bool writing) {
     const char *nothing = NothingDone(command, writing);
     if (image.addresses.unknownLine) {
         ReportImageUnknown(report, image.addresses, nothing);

@@ -59,5 +59,4 @@ uint64_t ChecksumOfJob(const HexImage &image, const ChecksumJob &job, uint8_t fi
 int32_t StoredValue(const HexImage &image, const ChecksumJob &job, uint64_t *value, int64_t *line);
 // What a refused call did not do on the file: NOTHING_SET, NOTHING_COMPARED or NOTHING_READ.
 const char *NothingDone(const CommandLine &command, bool writing);
-bool RefuseImage(const CommandLine &command, const HexImage &image, const Report &report,
-                 bool writing);
+bool RefuseImage(const CommandLine &command, const HexImage &image, Report &report, bool writing);

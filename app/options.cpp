@@ -23,6 +23,7 @@ enum Option : uint8_t {
     OPTION_OUTPUT,
     OPTION_INFO,
     OPTION_QUIET,
+    OPTION_JSON,
     OPTION_VERSION,
     OPTION_HELP,
 };
@@ -46,6 +47,7 @@ constexpr Spelling SPELLINGS[] = {
     {"--info", OPTION_INFO},
     {"-q", OPTION_QUIET},
     {"--quiet", OPTION_QUIET},
+    {"--json", OPTION_JSON},
     {"-V", OPTION_VERSION},
     {"--version", OPTION_VERSION},
     {"-h", OPTION_HELP},
@@ -61,11 +63,12 @@ constexpr Spelling SPELLINGS[] = {
     {"/output", OPTION_OUTPUT},
     {"/info", OPTION_INFO},
     {"/q", OPTION_QUIET},
+    {"/json", OPTION_JSON},
     {"-v", OPTION_VERSION},
     {"/version", OPTION_VERSION},
     {"/?", OPTION_HELP},
 };
-constexpr int32_t NATIVE_SPELLINGS = 16;
+constexpr int32_t NATIVE_SPELLINGS = 17;
 constexpr int32_t SPELLING_COUNT =
     NATIVE ? NATIVE_SPELLINGS : sizeof SPELLINGS / sizeof SPELLINGS[0];
 static_assert(SPELLINGS[NATIVE_SPELLINGS - 1].option == OPTION_HELP &&
@@ -377,6 +380,7 @@ void ReadInto(CommandLine &command) {
         case OPTION_CHECK: check = true; break;
         case OPTION_STRICT: strict = true; break;
         case OPTION_QUIET: command.quiet = true; break;
+        case OPTION_JSON: command.json = true; break;
         case OPTION_VERSION: command.mode = COMMAND_VERSION; return;
         case OPTION_HELP: command.mode = COMMAND_USAGE; return;
         case OPTION_SET:

@@ -135,6 +135,7 @@ struct GetJob {
 struct CommandLine {
     CommandMode mode;
     bool quiet;
+    bool json;      // --json: each file's report as a JSON object on a line of its own
     int32_t *files; // owned, main heap: the argument index of every file, in order
     int32_t fileCount;
     ByteSettingList settings; // owned: the --set values, in address order

@@ -57,8 +57,8 @@ uint32_t CopyBytes(PlatformFile from, PlatformFile to, bool *writing) {
 // The input's copy beside FILE, whole and closed, its name in *copy: false when FILE is the
 // input itself or no regular file, or when the copy could not be made (each reported; a copy
 // begun is removed).
-bool CopyBeside(const CommandLine &command, PlatformFile from, const Report &in, const Report &out,
-                const char *output, char **copy) {
+bool CopyBeside(const CommandLine &command, PlatformFile from, Report &out, const char *output,
+                char **copy) {
     WalkTally opening{};
     PlatformFile existing = OpenPlatformFile(output, OPENING_READ_SHARED, &opening.failure);
     FileStamp one{}, other{};
@@ -70,6 +70,7 @@ bool CopyBeside(const CommandLine &command, PlatformFile from, const Report &in,
         fault.fault = FAULT_OUTPUT_IS_INPUT;
         fault.faultArgument = fault.otherArgument = command.output;
         ReportCommandFault(fault);
+        out.failed = true;
         return false;
     }
     if (!existing && ClassifyFailure(opening.failure) != FAILURE_NOT_FOUND) {
@@ -86,18 +87,8 @@ bool CopyBeside(const CommandLine &command, PlatformFile from, const Report &in,
         }
         if (failure) DeletePlatformFile(*copy, &ignored);
     }
-    if (failure) ReportNotCopied(writing ? out : in, failure, writing);
+    if (failure) ReportNotCopied(out, failure, writing);
     return !failure;
-}
-
-// The in-place edit of the copy at path, reported as FILE (what is wrong with the input as the
-// input): what it came to.
-CallOutcome EditCopy(const CommandLine &command, const char *path, const char *shown,
-                     const char *input) {
-    if (command.mode == COMMAND_SET) return SetCopiedBytes(command, path, shown, input);
-    bool reporting = !command.quiet && OpenStandardOutput() != 0;
-    FileOutcome patched = PatchFileAs(command, path, shown, reporting);
-    return {patched.failed, patched.found, {}};
 }
 
 } // namespace
@@ -108,27 +99,30 @@ CallOutcome WriteOutputFile(const CommandLine &command) {
     TakeArgument(command.files[0], input);
     TakeArgument(command.output, argument);
     const char *output = SettingText(argument.Text());
-    Report in{}, out{};
-    BeginReport(in, input.Text(), false);
-    BeginReport(out, output, false);
+    OpenStandardOutput();
+    Report out{};
+    BeginFileReport(out, command, output, true);
+    out.input = input.Text();
     WalkTally opening{};
     PlatformFile from = OpenPlatformFile(input.Text(), OPENING_READ, &opening.failure);
     char *copy = nullptr;
-    CallOutcome outcome{true, false, {0, 1}};
     if (!from) {
-        ReportFailure(in, 0, opening);
-    } else if (CopyBeside(command, from, in, out, output, &copy)) {
-        CallOutcome edited = EditCopy(command, copy, output, input.Text());
-        outcome.found = edited.found;
+        ReportFailure(out, 0, opening, true);
+    } else if (CopyBeside(command, from, out, output, &copy)) {
+        // The in-place edit of the copy, reported as FILE.
+        if (command.mode == COMMAND_SET)
+            SetCopiedBytes(command, copy, out);
+        else
+            PatchFile(command, copy, out);
         uint32_t failure = 0;
-        if (!edited.failed && !ReplacePlatformFile(copy, output, from, &failure))
+        out.written = false;
+        if (!out.failed && !ReplacePlatformFile(copy, output, from, &failure))
             ReportNotCopied(out, failure, true);
-        else if (!edited.failed)
-            outcome.failed = false;
-        if (outcome.failed) DeletePlatformFile(copy, &failure);
-        outcome.files.written = outcome.failed ? 0 : 1;
+        out.written = !out.failed;
+        if (out.failed) DeletePlatformFile(copy, &failure);
     }
     if (copy) MainHeapFree(copy);
     if (from) ClosePlatformFile(from);
+    CallOutcome outcome{EndFileReport(out), {out.written ? 1 : 0, 1}};
     return outcome;
 }

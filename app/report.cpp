@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/report.h"
 
+#include "app/report_json.h"
 #include "app/report_lines.h"
 #include "app/texts.h"
 #include "runtime/arguments.h"
@@ -14,6 +15,11 @@ namespace {
 
 Field PathOf(const Report &report) {
     return {report.path, report.pathLength};
+}
+
+// With -o, what is wrong with the input's content names the input.
+Field InputOf(const Report &report) {
+    return report.input ? Field(report.input) : PathOf(report);
 }
 
 // Bytes as two hexadecimal digits each, a blank between them, in text (room for 3 x count).
@@ -86,8 +92,43 @@ Field RangesOf(const ChecksumJob &job) {
     return {WorkspaceAt(start), WorkspacePosition() - start};
 }
 
+// A number as a quoted JSON string, in text (room for 20).
+Field Quoted(const Address &number, char *text) {
+    text[0] = '"';
+    std::memcpy(text + 1, number.text, static_cast<size_t>(number.length));
+    text[number.length + 1] = '"';
+    return {text, number.length + 2};
+}
+
+// A --checksum value as an item of the JSON object's values; stored, line and place only for a
+// value with a place.
+void JsonChecksum(Report &report, const ChecksumJob &job, uint64_t value, const char *state,
+                  int64_t line, uint64_t stored) {
+    int32_t width = ChecksumWidth(job.algorithm);
+    WorkspaceScope scope;
+    int32_t ranges = WorkspacePosition();
+    RangesOf(job);
+    int32_t name = WorkspacePosition();
+    JsonString(job.name, job.nameLength);
+    int32_t end = WorkspacePosition();
+    char place[20], held[20];
+    Decimal lineNumber(line);
+    bool placed = !job.printed;
+    JsonItem(report, JSON_IN_VALUES, texts::JSON_CHECKSUM_VALUE,
+             {{WorkspaceAt(name), end - name},
+              {WorkspaceAt(ranges), name - ranges},
+              Address(value, 2 * width),
+              state,
+              placed ? Field(lineNumber) : Field(texts::JSON_NULL),
+              placed ? Quoted(Address(job.address), place) : Field(texts::JSON_NULL),
+              !placed || width == 1 ? texts::JSON_NULL
+              : job.bigEndian       ? texts::JSON_BIG_ENDIAN
+                                    : texts::JSON_LITTLE_ENDIAN,
+              placed ? Quoted(Address(stored, 2 * width), held) : Field(texts::JSON_NULL)});
+}
+
 // A value printed alone, quiet: led by the file's name when the call names several files.
-void WriteQuietValue(const Report &report, Field value) {
+void WriteQuietValue(Report &report, Field value) {
     if (report.named)
         WriteTemplate(texts::QUIET_VALUE_OF, {PathOf(report), value});
     else
@@ -95,8 +136,8 @@ void WriteQuietValue(const Report &report, Field value) {
 }
 
 // A --checksum value's line.
-void WriteImageChecksumLine(const char *text, const Report &report, int64_t line,
-                            const ChecksumJob &job, uint64_t value, uint64_t stored) {
+void WriteImageChecksumLine(const char *text, Report &report, int64_t line, const ChecksumJob &job,
+                            uint64_t value, uint64_t stored) {
     int32_t width = ChecksumWidth(job.algorithm);
     WorkspaceScope scope;
     WriteTemplate(text, {PathOf(report), Decimal(line), Field{job.name, job.nameLength},
@@ -119,10 +160,59 @@ void BeginReport(Report &report, const char *path, bool patching) {
                        PathOf(report));
 }
 
+namespace {
+
+// A line of the text report made in the workspace, without its "FILE:LINE: " and line end: the
+// words of a JSON finding (the caller's WorkspaceScope ends them).
+Field WordsOf(const Report &report, const char *text, Fields fields) {
+    int32_t start = WorkspacePosition();
+    FormatTemplate(text, fields, start);
+    const char *line = WorkspaceAt(start);
+    int32_t length = WorkspacePosition() - start, from = report.pathLength;
+    while (from < length && line[from] != ' ') // past the line number and ": " or "): "
+        ++from;
+    ++from;
+    while (length > from && (line[length - 1] == '\n' || line[length - 1] == '\r'))
+        --length;
+    return {line + from, length - from};
+}
+
+void JsonFinding(Report &report, const Finding &finding) {
+    Decimal line(finding.line);
+    if (finding.kind == FINDING_CHECKSUM) {
+        JsonItem(report, JSON_IN_FINDINGS, texts::JSON_WRONG_CHECKSUM,
+                 {line, {finding.written, 2}, {finding.right, 2}});
+        return;
+    }
+    WorkspaceScope scope;
+    const char *left = report.patching ? texts::LEFT_UNCHANGED : "";
+    Field words =
+        finding.kind == FINDING_LINE_END
+            ? WordsOf(report, texts::LINE_END_ADDED, {PathOf(report), line})
+        : finding.notDigit > 0 ? WordsOf(report, texts::NOT_A_DIGIT,
+                                         {PathOf(report), line, Decimal(finding.notDigit), left})
+        : finding.expected < 0 ? WordsOf(report, texts::NO_BYTE_COUNT, {PathOf(report), line, left})
+                               : WordsOf(report, texts::WRONG_LENGTH,
+                                         {PathOf(report), line, Decimal(finding.length),
+                                          Decimal(finding.expected), left});
+    Field escaped = JsonString(words.text, words.length);
+    JsonItem(
+        report, JSON_IN_FINDINGS, texts::JSON_FINDING,
+        {line,
+         finding.kind == FINDING_LINE_END ? texts::JSON_KIND_LINE_END : texts::JSON_KIND_MALFORMED,
+         escaped});
+}
+
+} // namespace
+
 // One finding: CHECKSUM_CORRECTED or CHECKSUM_WRONG for a checksum, LINE_END_ADDED, or
 // NOT_A_DIGIT, NO_BYTE_COUNT or WRONG_LENGTH for a line that is not a well-formed record.
 void ReportFinding(void *context, const Finding &finding) {
     Report &report = *static_cast<Report *>(context);
+    if (report.form == FORM_JSON) {
+        JsonFinding(report, finding);
+        return;
+    }
     if (finding.kind == FINDING_CHECKSUM) {
         WriteFindingLine(report.checksumLine,
                          report.patching ? texts::CHECKSUM_CORRECTED : texts::CHECKSUM_WRONG,
@@ -153,7 +243,7 @@ void ReportStructure(void *context, const StructureFinding &finding) {
         texts::AFTER_END, texts::UNKNOWN_TYPE, texts::WRONG_BYTE_COUNT, texts::HELD_BEFORE,
         texts::NO_END,    texts::NOT_RECORD,   texts::ADDRESS_FIELD,    texts::PAST_4G,
         texts::NO_DATA,   texts::WRAPS};
-    const Report &report = *static_cast<const Report *>(context);
+    Report &report = *static_cast<Report *>(context);
     char type[3];
     FileInfo *info = report.info;
     if (info && finding.kind == STRUCTURE_TYPE) {
@@ -168,15 +258,25 @@ void ReportStructure(void *context, const StructureFinding &finding) {
     if (info && finding.kind == STRUCTURE_OVERLAP && (!unknownFrom || finding.line < unknownFrom))
         more = HeldAlike(info->image, *info->check.place, info->check.record) ? texts::SAME_VALUES
                                                                               : texts::OTHER_VALUES;
-    WriteTemplate(TEXTS[finding.kind],
-                  {PathOf(report), Decimal(finding.line), TypeField(finding.type, type),
-                   Decimal(finding.count), Decimal(finding.other), Address(finding.address), more});
+    Decimal line(finding.line), count(finding.count), other(finding.other);
+    Address address(finding.address);
+    Field fields[] = {PathOf(report), line, TypeField(finding.type, type), count, other,
+                      address,        more};
+    if (report.form != FORM_JSON) {
+        WriteFields(TEXTS[finding.kind], fields, 7);
+        return;
+    }
+    WorkspaceScope scope;
+    Field words = WordsOf(report, TEXTS[finding.kind],
+                          {fields[0], fields[1], fields[2], fields[3], fields[4], fields[5], more});
+    JsonItem(report, JSON_IN_FINDINGS, texts::JSON_FINDING,
+             {line, texts::JSON_KIND_STRUCTURE, JsonString(words.text, words.length)});
 }
 
 namespace {
 
 // A line of the map with counts: %2 the first of them, %3 the next, and so on.
-void WriteCounts(const Report &report, const char *text, const int64_t *counts, int32_t count) {
+void WriteCounts(Report &report, const char *text, const int64_t *counts, int32_t count) {
     char digits[8][DECIMAL_TEXT_SIZE];
     Field fields[9];
     fields[0] = PathOf(report);
@@ -187,7 +287,45 @@ void WriteCounts(const Report &report, const char *text, const int64_t *counts, 
 
 } // namespace
 
+namespace {
+
+// The map as the JSON object's "map": its ranges, start address, records by type and case, and
+// lines by their ends.
+void JsonFileInfo(Report &report, const FileInfo &info, const WalkTally &tally) {
+    JsonAt(report, JSON_IN_MAP);
+    WriteTemplate(texts::JSON_MAP_RANGES, {});
+    ImageRange range{};
+    ptrdiff_t next = 0;
+    for (bool first = true;
+         !info.image.addresses.unknownLine && NextImageRange(info.image, &next, &range);
+         first = false) {
+        if (!first) WriteTemplate(texts::JSON_BETWEEN, {});
+        WriteTemplate(texts::JSON_MAP_RANGE, {Address(range.first), Address(range.last),
+                                              Decimal(int64_t{range.last} - range.first + 1)});
+    }
+    const StructureCheck &check = info.check;
+    char start[12] = {'"', '0', 'x'};
+    std::memcpy(start + 3, check.start, 8);
+    start[11] = '"';
+    Field fields[9] = {check.startType ? Field(start, 12) : Field(texts::JSON_NULL)};
+    Decimal counts[8] = {Decimal(check.counts[0]), Decimal(check.counts[1]),
+                         Decimal(check.counts[2]), Decimal(check.counts[3]),
+                         Decimal(check.counts[4]), Decimal(check.counts[5]),
+                         Decimal(check.counts[6]), Decimal(check.counts[7])};
+    for (int32_t i = 0; i < 8; ++i)
+        fields[i + 1] = counts[i];
+    WriteFields(texts::JSON_MAP_COUNTS, fields, 9);
+    WriteTemplate(texts::JSON_MAP_ENDS, {Decimal(tally.lineEnds[0]), Decimal(tally.lineEnds[1]),
+                                         Decimal(tally.lineEnds[2]), Decimal(tally.lineEnds[3])});
+}
+
+} // namespace
+
 void ReportFileInfo(Report &report, const FileInfo &info, const WalkTally &tally) {
+    if (report.form == FORM_JSON) {
+        JsonFileInfo(report, info, tally);
+        return;
+    }
     ImageRange range{};
     ptrdiff_t next = 0;
     while (!info.image.addresses.unknownLine && NextImageRange(info.image, &next, &range))
@@ -221,159 +359,124 @@ void ReportFileInfo(Report &report, const FileInfo &info, const WalkTally &tally
 }
 
 void ReportStretch(void *context, int64_t line, uint64_t from, uint64_t to) {
-    const Report &report = *static_cast<const Report *>(context);
+    Report &report = *static_cast<Report *>(context);
+    if (report.form == FORM_JSON) {
+        JsonItem(report, JSON_IN_FINDINGS, texts::JSON_BYTES_SET,
+                 {Decimal(line), Address(from), Address(to - 1)});
+        return;
+    }
     WriteTemplate(to - from == 1 ? texts::BYTE_SET : texts::BYTES_SET,
                   {PathOf(report), Decimal(line), Address(from), Address(to - 1)});
 }
 
-void ReportFailure(const Report &report, int32_t walked, const WalkTally &tally) {
+void ReportFailure(Report &report, int32_t walked, const WalkTally &tally, bool input) {
     WorkspaceScope scope;
     Field reason = ReasonOf(tally.failure);
     if (walked == 0)
-        WriteFailure(texts::CANNOT_BE_OPENED, {PathOf(report), reason});
+        ReportFileFailure(report, texts::CANNOT_BE_OPENED,
+                          {input ? InputOf(report) : PathOf(report), reason});
     else
-        WriteFailure(tally.failedWriting ? texts::NOT_WRITTEN : texts::NOT_READ,
-                     {PathOf(report), Decimal(tally.linesDone), reason});
+        ReportFileFailure(report, tally.failedWriting ? texts::NOT_WRITTEN : texts::NOT_READ,
+                          {PathOf(report), Decimal(tally.linesDone), reason});
 }
 
-namespace {
-
-// A count with its noun at the workspace's end, after COUNTS_BETWEEN when it is not the first
-// (*any); nothing for a count below `least`.
-void AppendCount(int64_t count, int64_t least, const char *one, const char *more, bool *any) {
-    if (count < least) return;
-    if (*any)
-        LeftPart(texts::COUNTS_BETWEEN, StringLength(texts::COUNTS_BETWEEN), WorkspacePosition());
-    FormatCount(count, one, more, WorkspacePosition());
-    *any = true;
-}
-
-// The values that differ, checksum values and --set values, of those asked (-1: none asked).
-void AppendDiffering(int64_t checksums, int64_t sets, int64_t least, bool *any) {
-    AppendCount(checksums, least, texts::ONE_VALUE_DIFFERS, texts::VALUES_DIFFER, any);
-    AppendCount(sets, least, texts::ONE_SET_DIFFERS, texts::SETS_DIFFER, any);
-}
-
-} // namespace
-
-void ReportSummary(const Report &report, const WalkTally &tally, const char *text, int64_t extra,
-                   int64_t sets) {
-    if (tally.records == 0) WriteTemplate(texts::NO_RECORDS, {PathOf(report), Decimal(1)});
-    // The counts with their nouns, one after another in the workspace.
-    WorkspaceScope scope;
-    int32_t at[4];
-    at[0] = WorkspacePosition();
-    FormatCount(tally.records, texts::ONE_RECORD, texts::RECORDS, at[0]);
-    at[1] = WorkspacePosition();
-    if (report.patching)
-        FormatCount(tally.malformed, texts::ONE_LINE_LEFT, texts::LINES_LEFT, at[1]);
-    else
-        FormatCount(tally.malformed, texts::ONE_LINE_MALFORMED, texts::LINES_MALFORMED, at[1]);
-    at[2] = WorkspacePosition();
-    if (bool any = false; text == texts::SUMMARY_CHECKSUMS)
-        AppendDiffering(extra, sets, 0, &any);
-    else
-        FormatCount(extra, text == texts::SUMMARY_STRICT ? texts::ONE_STRUCTURE_FINDING : nullptr,
-                    text == texts::SUMMARY_STRICT ? texts::STRUCTURE_FINDINGS : "%1", at[2]);
-    at[3] = WorkspacePosition();
-    auto count = [&at](int32_t i) { return Field{WorkspaceAt(at[i]), at[i + 1] - at[i]}; };
-    WriteTemplate(text, {PathOf(report), count(0), Decimal(tally.checksums), count(1), count(2)});
-}
-
-void ReportQuietFindings(const Report &report, const WalkTally &tally, int64_t structure,
-                         int64_t checksums, int64_t sets) {
-    WorkspaceScope scope;
-    int32_t start = WorkspacePosition();
-    bool any = false;
-    if (tally.records == 0)
-        AppendCount(1, 1, texts::NO_RECORDS_FOUND, texts::NO_RECORDS_FOUND, &any);
-    if (!report.patching)
-        AppendCount(tally.checksums, 1, texts::ONE_CHECKSUM_WRONG, texts::CHECKSUMS_WRONG, &any);
-    AppendCount(tally.malformed, 1,
-                report.patching ? texts::ONE_LINE_LEFT : texts::ONE_LINE_MALFORMED,
-                report.patching ? texts::LINES_LEFT : texts::LINES_MALFORMED, &any);
-    AppendCount(structure, 1, texts::ONE_STRUCTURE_FINDING, texts::STRUCTURE_FINDINGS, &any);
-    AppendDiffering(checksums, sets, 1, &any);
-    if (!any) return;
-    WriteFailure(texts::QUIET_FINDINGS,
-                 {PathOf(report), {WorkspaceAt(start), WorkspacePosition() - start}});
-}
-
-void ReportImageUnknown(const Report &report, const AddressWalk &addresses, const char *nothing) {
+void ReportImageUnknown(Report &report, const AddressWalk &addresses, const char *nothing) {
     char type[3];
-    WriteFailure(addresses.unknown == IMAGE_ADDRESS_RECORD ? texts::IMAGE_ADDRESS_RECORD
-                                                           : texts::IMAGE_MALFORMED,
-                 {PathOf(report), Decimal(addresses.unknownLine),
-                  TypeField(addresses.unknownType, type), Decimal(addresses.unknownCount),
-                  nothing});
+    ReportFileFailure(report,
+                      addresses.unknown == IMAGE_ADDRESS_RECORD ? texts::IMAGE_ADDRESS_RECORD
+                                                                : texts::IMAGE_MALFORMED,
+                      {InputOf(report), Decimal(addresses.unknownLine),
+                       TypeField(addresses.unknownType, type), Decimal(addresses.unknownCount),
+                       nothing});
 }
 
-void ReportWrongChecksum(const Report &report, int64_t line, const char *nothing) {
-    WriteFailure(texts::WRONG_CHECKSUM_REFUSED, {PathOf(report), Decimal(line), nothing});
+void ReportWrongChecksum(Report &report, int64_t line, const char *nothing) {
+    ReportFileFailure(report, texts::WRONG_CHECKSUM_REFUSED,
+                      {InputOf(report), Decimal(line), nothing});
 }
 
-void ReportRangeNotHeld(const Report &report, const ChecksumRange &range, const char *nothing) {
-    WriteFailure(texts::RANGE_NOT_HELD,
-                 {PathOf(report), Address(range.first), Address(range.last), nothing});
+void ReportRangeNotHeld(Report &report, const ChecksumRange &range, const char *nothing) {
+    ReportFileFailure(report, texts::RANGE_NOT_HELD,
+                      {InputOf(report), Address(range.first), Address(range.last), nothing});
 }
 
-void ReportSetRefusal(const Report &report, const WriteRefusal &refusal) {
+void ReportSetRefusal(Report &report, const WriteRefusal &refusal) {
     const char *text = refusal.first  ? texts::SET_IN_TWO_RECORDS
                        : refusal.late ? texts::SET_AFTER_END
                                       : texts::SET_IN_NO_RECORD;
-    WriteFailure(text,
-                 {PathOf(report), Address(refusal.address),
-                  Decimal(refusal.first ? refusal.first : refusal.late), Decimal(refusal.second)});
+    ReportFileFailure(report, text,
+                      {InputOf(report), Address(refusal.address),
+                       Decimal(refusal.first ? refusal.first : refusal.late),
+                       Decimal(refusal.second)});
 }
 
-void ReportSetChanged(const Report &report) {
-    WriteFailure(texts::SET_CHANGED, {PathOf(report)});
+void ReportSetChanged(Report &report) {
+    ReportFileFailure(report, texts::SET_CHANGED, {PathOf(report)});
 }
 
-void ReportSetIncomplete(const Report &report) {
-    WriteFailure(texts::SET_INCOMPLETE, {PathOf(report)});
+void ReportSetIncomplete(Report &report) {
+    ReportFileFailure(report, texts::SET_INCOMPLETE, {PathOf(report)});
 }
 
-void ReportSetNamedTwice(const Report &report, const char *earlier) {
-    WriteFailure(texts::SET_NAMED_TWICE, {PathOf(report), earlier});
+void ReportSetNamedTwice(Report &report, const char *earlier) {
+    ReportFileFailure(report, texts::SET_NAMED_TWICE, {PathOf(report), earlier});
 }
 
-void ReportNotCopied(const Report &report, uint32_t failure, bool writing) {
+void ReportNotCopied(Report &report, uint32_t failure, bool writing) {
     WorkspaceScope scope;
-    WriteFailure(writing ? texts::OUTPUT_NOT_WRITTEN : texts::NOT_COPIED,
-                 {PathOf(report), ReasonOf(failure)});
+    ReportFileFailure(report, writing ? texts::OUTPUT_NOT_WRITTEN : texts::NOT_COPIED,
+                      {writing ? PathOf(report) : InputOf(report), ReasonOf(failure)});
 }
 
-void ReportSetSkipped(const Report &report) {
-    WriteFailure(texts::SET_SKIPPED, {PathOf(report)});
+void ReportSetSkipped(Report &report) {
+    ReportFileFailure(report, texts::SET_SKIPPED, {PathOf(report)});
 }
 
-void ReportChecksumWritten(const Report &report, int64_t line, const ChecksumJob &job,
-                           uint64_t value, bool inPlace) {
+void ReportChecksumWritten(Report &report, int64_t line, const ChecksumJob &job, uint64_t value,
+                           bool inPlace) {
+    if (report.form == FORM_JSON) {
+        JsonChecksum(report, job, value,
+                     job.printed ? texts::JSON_STATE_PRINTED
+                     : inPlace   ? texts::JSON_STATE_IN_PLACE
+                                 : texts::JSON_STATE_STORED,
+                     line, value);
+        return;
+    }
     const char *text = job.printed ? texts::CHECKSUM_PRINTED
                        : inPlace   ? texts::CHECKSUM_MATCHES
                                    : texts::CHECKSUM_STORED;
     WriteImageChecksumLine(text, report, line, job, value, value);
 }
 
-void ReportChecksumChecked(const Report &report, int64_t line, const ChecksumJob &job,
-                           uint64_t value, uint64_t stored) {
+void ReportChecksumChecked(Report &report, int64_t line, const ChecksumJob &job, uint64_t value,
+                           uint64_t stored) {
+    if (report.form == FORM_JSON) {
+        JsonChecksum(report, job, value,
+                     value == stored ? texts::JSON_STATE_IN_PLACE : texts::JSON_STATE_DIFFERS, line,
+                     stored);
+        return;
+    }
     WriteImageChecksumLine(value == stored ? texts::CHECKSUM_MATCHES : texts::CHECKSUM_DIFFERS,
                            report, line, job, value, stored);
 }
 
-void ReportSetChecked(const Report &report, int64_t line, const ByteSetting &setting,
+void ReportSetChecked(Report &report, int64_t line, const ByteSetting &setting,
                       const uint8_t *held) {
     char heldText[3 * 255], setText[3 * 255];
     bool same = std::memcmp(held, setting.bytes, static_cast<size_t>(setting.count)) == 0;
+    Field heldBytes = BytesField(held, setting.count, heldText),
+          setBytes = BytesField(setting.bytes, setting.count, setText);
+    if (report.form == FORM_JSON) {
+        JsonItem(report, JSON_IN_VALUES, texts::JSON_SET_VALUE,
+                 {Address(setting.address), setBytes, heldBytes,
+                  same ? texts::JSON_STATE_IN_PLACE : texts::JSON_STATE_DIFFERS, Decimal(line)});
+        return;
+    }
     WriteTemplate(same ? texts::SET_AS_SET : texts::SET_DIFFERS,
-                  {PathOf(report), Decimal(line), Address(setting.address),
-                   BytesField(held, setting.count, heldText),
-                   BytesField(setting.bytes, setting.count, setText)});
+                  {PathOf(report), Decimal(line), Address(setting.address), heldBytes, setBytes});
 }
 
-void ReportGot(const Report &report, int64_t line, const GetJob &get, const uint8_t *held,
-               bool quiet) {
+void ReportGot(Report &report, int64_t line, const GetJob &get, const uint8_t *held) {
     if (!OpenStandardOutput()) return;
     char text[3 * 255];
     Field value = BytesField(held, get.count, text);
@@ -383,40 +486,45 @@ void ReportGot(const Report &report, int64_t line, const GetJob &get, const uint
             number |= uint64_t{held[get.bigEndian ? get.count - 1 - k : k]} << 8 * k;
         value = {text, FormatUnsigned(number, text)};
     }
-    if (quiet)
+    if (report.form == FORM_JSON)
+        JsonItem(report, JSON_IN_VALUES, texts::JSON_GET_VALUE,
+                 {Address(get.address), value, Decimal(line)});
+    else if (report.form == FORM_QUIET)
         WriteQuietValue(report, value);
     else
         WriteTemplate(texts::GOT, {PathOf(report), Decimal(line), Address(get.address), value});
 }
 
-void ReportGetNotHeld(const Report &report, uint32_t address) {
-    WriteFailure(texts::GET_NOT_HELD, {PathOf(report), Address(address)});
+void ReportGetNotHeld(Report &report, uint32_t address) {
+    ReportFileFailure(report, texts::GET_NOT_HELD, {PathOf(report), Address(address)});
 }
 
-void ReportSetNotHeld(const Report &report, uint32_t address) {
-    WriteFailure(texts::SET_NOT_HELD, {PathOf(report), Address(address)});
+void ReportSetNotHeld(Report &report, uint32_t address) {
+    ReportFileFailure(report, texts::SET_NOT_HELD, {PathOf(report), Address(address)});
 }
 
-void ReportChecksumPrinted(const Report &report, const ChecksumJob &job, uint64_t value,
-                           bool quiet) {
+void ReportChecksumPrinted(Report &report, const ChecksumJob &job, uint64_t value) {
     int32_t width = ChecksumWidth(job.algorithm);
     if (!OpenStandardOutput()) return;
-    if (quiet) {
+    if (report.form == FORM_JSON) {
+        JsonChecksum(report, job, value, texts::JSON_STATE_PRINTED, 0, 0);
+        return;
+    }
+    if (report.form == FORM_QUIET) {
         WriteQuietValue(report, Address(value, 2 * width));
         return;
     }
     WriteImageChecksumLine(texts::CHECKSUM_PRINTED, report, 0, job, value, value);
 }
 
-void ReportChecksumConflict(const Report &report, const ImageConflict &conflict,
-                            const char *nothing) {
-    WriteFailure(texts::CHECKSUM_CONFLICT,
-                 {PathOf(report), Address(conflict.address), Decimal(conflict.first),
-                  Decimal(conflict.second), nothing});
+void ReportChecksumConflict(Report &report, const ImageConflict &conflict, const char *nothing) {
+    ReportFileFailure(report, texts::CHECKSUM_CONFLICT,
+                      {InputOf(report), Address(conflict.address), Decimal(conflict.first),
+                       Decimal(conflict.second), nothing});
 }
 
-void ReportChecksumNotStored(const Report &report, uint64_t address) {
-    WriteFailure(texts::CHECKSUM_NOT_STORED, {PathOf(report), Address(address)});
+void ReportChecksumNotStored(Report &report, uint64_t address) {
+    ReportFileFailure(report, texts::CHECKSUM_NOT_STORED, {PathOf(report), Address(address)});
 }
 
 // The fault's line: %1 its value (or argument), %2 the other one, %3 the stretch of the value

@@ -56,12 +56,21 @@ void ReleaseSetFiles(const CommandLine &command, SetFile *files) {
 
 namespace {
 
-// Every file open, then read, then checked for changes, and only then written.
+// Every file open, then read, then checked for changes, and only then written. A file that the
+// call did not write fails with it, its own report telling why when it was at fault.
 CallOutcome SetFiles(const CommandLine &command, SetFile *files) {
-    CallOutcome outcome{true, false, {0, command.fileCount}};
+    CallOutcome outcome{EXIT_FAILED, {0, command.fileCount}};
     if (OpenSetFiles(command, files) && ReadSetFiles(command, files) &&
         SetFilesUnchanged(command, files))
         outcome = WriteSetFiles(command, files);
+    for (int32_t i = 0; i < command.fileCount; ++i) {
+        SetFile &file = files[i];
+        if (!file.report->written) file.report->failed = true;
+        if (file.ended || file.report != &file.ownReport) continue;
+        file.ended = true;
+        int32_t exitCode = EndFileReport(*file.report);
+        outcome.exitCode = exitCode > outcome.exitCode ? exitCode : outcome.exitCode;
+    }
     ReleaseSetFiles(command, files);
     return outcome;
 }
@@ -69,14 +78,17 @@ CallOutcome SetFiles(const CommandLine &command, SetFile *files) {
 } // namespace
 
 CallOutcome SetNamedBytes(const CommandLine &command) {
-    return SetFiles(command, MakeSetFiles(command));
+    SetFile *files = MakeSetFiles(command);
+    for (int32_t i = 0; i < command.fileCount; ++i) {
+        files[i].report = &files[i].ownReport;
+        BeginFileReport(files[i].ownReport, command, PathOf(files[i]), true);
+    }
+    return SetFiles(command, files);
 }
 
-CallOutcome SetCopiedBytes(const CommandLine &command, const char *path, const char *shown,
-                           const char *input) {
+void SetCopiedBytes(const CommandLine &command, const char *path, Report &report) {
     SetFile *files = MakeSetFiles(command);
     CopyStringInto(files[0].path, path);
-    files[0].shown = shown;
-    files[0].input = input;
-    return SetFiles(command, files);
+    files[0].report = &report;
+    SetFiles(command, files);
 }

@@ -30,9 +30,10 @@
 
 // One file of the call, from its open to its close.
 struct SetFile {
+    Report ownReport;    // the file's report, unless the caller keeps it (-o)
+    Report *report;      // borrowed: ownReport, or the caller's; ended once done with
+    bool ended;          // its report is ended
     StringVar path;      // owned: the file's name as given (with -o, the copy's it edits)
-    const char *shown;   // borrowed: with -o, the name the report gives the file
-    const char *input;   // borrowed: with -o, the input's name, for what is wrong with the input
     int32_t channel;     // owned, auto-numbered; 0 when not open; closed by CloseSetFile
     FileStamp stamp;     // as opened
     HexImage image;      // owned: the records the first walk found that hold written bytes
@@ -51,10 +52,7 @@ inline const char *PathOf(const SetFile &file) {
     return file.path.block ? file.path.block : "";
 }
 inline const char *NameOf(const SetFile &file) {
-    return file.shown ? file.shown : PathOf(file);
-}
-inline const char *InputOf(const SetFile &file) {
-    return file.input ? file.input : NameOf(file);
+    return file.report->path;
 }
 
 // The files named, each with its name, none open yet.
@@ -62,13 +60,13 @@ SetFile *MakeSetFiles(const CommandLine &command);
 bool OpenSetFiles(const CommandLine &command, SetFile *files);
 bool ReadSetFiles(const CommandLine &command, SetFile *files);
 bool SetFilesUnchanged(const CommandLine &command, SetFile *files);
+// Writes the files and, unless the caller keeps the reports (-o), ends each file's report.
 CallOutcome WriteSetFiles(const CommandLine &command, SetFile *files);
 // Closes the file's channel if it is open: true unless the close failed (after a write, tally
 // then tells the failure).
 bool CloseSetFile(SetFile &file, WalkTally *tally);
 void ReleaseSetFiles(const CommandLine &command, SetFile *files);
 CallOutcome SetNamedBytes(const CommandLine &command);
-// The same for the one file of a call with -o: the copy at path, reported as shown, what is wrong
-// with the input reported as input.
-CallOutcome SetCopiedBytes(const CommandLine &command, const char *path, const char *shown,
-                           const char *input);
+// The same for the one file of a call with -o: the copy at path, noted in the caller's report
+// (which names FILE, and the input where the input is at fault), which it does not end.
+void SetCopiedBytes(const CommandLine &command, const char *path, Report &report);

@@ -18,15 +18,13 @@ bool OpenSetFiles(const CommandLine &command, SetFile *files) {
                 twice = k;
         if (stamped && twice < 0) continue;
         opened = false;
-        Report report{};
-        BeginReport(report, NameOf(files[i]), false);
         if (twice >= 0) {
-            ReportSetNamedTwice(report, NameOf(files[twice]));
+            ReportSetNamedTwice(*files[i].report, NameOf(files[twice]));
             continue;
         }
         WalkTally tally{};
         tally.failure = files[i].channel ? FAILURE_CODE_CHANGED : ChannelOpenFailure();
-        ReportFailure(report, 0, tally);
+        ReportFailure(*files[i].report, 0, tally);
     }
     return opened;
 }
@@ -37,9 +35,7 @@ bool SetFilesUnchanged(const CommandLine &command, SetFile *files) {
     for (int32_t i = 0; i < command.fileCount; ++i) {
         FileStamp now{};
         if (ChannelStamp(files[i].channel, &now) && now == files[i].stamp) continue;
-        Report report{};
-        BeginReport(report, NameOf(files[i]), false);
-        ReportSetChanged(report);
+        ReportSetChanged(*files[i].report);
         unchanged = false;
     }
     return unchanged;

@@ -54,8 +54,7 @@ bool ReadSetFiles(const CommandLine &command, SetFile *files) {
     bool ready = true;
     for (int32_t i = 0; i < command.fileCount; ++i) {
         SetFile &file = files[i];
-        Report report{};
-        BeginReport(report, InputOf(file), false);
+        Report &report = *file.report;
         BeginHexImage(file.image, ranges.ranges, ranges.count);
         int32_t walked = WalkHexChannel(file.channel, WALK_CHECK, HexImageSink, &file.image,
                                         &file.first, HexImageVisitor, &file.image);

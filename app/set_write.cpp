@@ -42,14 +42,14 @@ int32_t WriteSetFile(SetFile &file, Report &report, bool reporting, WalkTally *t
 
 // The values of a file written, in the order given: each --set value in place already, each
 // --checksum value stored, in place already or printed; quiet, the printed values alone.
-void ReportValuesWritten(const CommandLine &command, const SetFile &file, const Report &report,
-                         bool reporting) {
+void ReportValuesWritten(const CommandLine &command, const SetFile &file, Report &report) {
+    bool reporting = Reporting(report);
     EachValueInOrder(command, [&](ValueKind kind, int32_t i) {
         if (kind == VALUE_SET && reporting && file.setInPlace[i]) {
             const ByteSetting &setting = command.settings.items[i];
             ReportSetChecked(report, file.setLines[i], setting, setting.bytes);
         } else if (kind == VALUE_CHECKSUM && command.checksums[i].printed) {
-            ReportChecksumPrinted(report, command.checksums[i], file.values[i], command.quiet);
+            ReportChecksumPrinted(report, command.checksums[i], file.values[i]);
         } else if (kind == VALUE_CHECKSUM && reporting) {
             ReportChecksumWritten(report, file.lines[i], command.checksums[i], file.values[i],
                                   file.inPlace[i]);
@@ -62,35 +62,37 @@ void ReportValuesWritten(const CommandLine &command, const SetFile &file, const 
 
 // Writes every file in order, each reported; after a failure not one more file is written.
 CallOutcome WriteSetFiles(const CommandLine &command, SetFile *files) {
-    bool reporting = !command.quiet && OpenStandardOutput() != 0;
-    CallOutcome outcome{false, false, {0, command.fileCount}};
+    OpenStandardOutput();
+    CallOutcome outcome{EXIT_DONE, {0, command.fileCount}};
+    bool failed = false;
     for (int32_t i = 0; i < command.fileCount; ++i) {
-        Report report{};
-        BeginReport(report, NameOf(files[i]), true);
-        report.named = command.fileCount > 1;
-        if (outcome.failed) {
+        SetFile &file = files[i];
+        Report &report = *file.report;
+        if (failed) {
             ReportSetSkipped(report);
-            continue;
+        } else {
+            WalkTally tally{};
+            int64_t records = 0;
+            int32_t walked = WriteSetFile(file, report, Reporting(report), &tally, &records);
+            if (walked == SET_INCOMPLETE)
+                ReportSetIncomplete(report);
+            else if (walked == SET_CHANGED)
+                ReportSetChanged(report);
+            else if (walked != 1)
+                ReportFailure(report, walked, tally);
+            report.tally = tally;
+            report.read = report.written = walked == 1;
+            report.summary = texts::SUMMARY_SET;
+            report.recordsSet = records;
+            if (walked == 1) ReportValuesWritten(command, file, report);
+            outcome.files.written += walked == 1 ? 1 : 0;
         }
-        WalkTally tally{};
-        int64_t records = 0;
-        int32_t walked = WriteSetFile(files[i], report, reporting, &tally, &records);
-        if (walked == SET_INCOMPLETE)
-            ReportSetIncomplete(report);
-        else if (walked == SET_CHANGED)
-            ReportSetChanged(report);
-        else if (walked != 1)
-            ReportFailure(report, walked, tally);
-        outcome.failed = walked != 1;
-        if (outcome.failed) continue;
-        outcome.files.written += 1;
-        // A line that is no record stays as it was, in the file that was written.
-        outcome.found = outcome.found || tally.malformed > 0;
-        ReportValuesWritten(command, files[i], report, reporting);
-        if (reporting)
-            ReportSummary(report, tally, texts::SUMMARY_SET, records);
-        else if (command.quiet)
-            ReportQuietFindings(report, tally, 0, -1, -1);
+        failed = failed || report.failed;
+        if (report.failed && outcome.exitCode < EXIT_FAILED) outcome.exitCode = EXIT_FAILED;
+        if (&report != &file.ownReport) continue; // (the caller ends it)
+        file.ended = true;
+        int32_t exitCode = EndFileReport(report);
+        outcome.exitCode = exitCode > outcome.exitCode ? exitCode : outcome.exitCode;
     }
     return outcome;
 }

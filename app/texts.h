@@ -457,6 +457,78 @@ inline constexpr char FILES_SOME_WRITTEN[] = "%1 of %2 files were written";
 #undef CHECKSUMME_END
 #undef CHECKSUMME_END
 
+// --json: one object a file on a line of its own (JSON Lines), in the order of its keys; the
+// same in both programs. %1 the file, %2 its mode (JSON_MODE_...)
+inline constexpr char JSON_HEAD[] = "{\"file\":\"%1\",\"mode\":\"%2\"";
+inline constexpr char JSON_INPUT[] = ",\"input\":\"%1\""; // with -o: %1 the input
+inline constexpr char JSON_MODE_PATCH[] = "patch";
+inline constexpr char JSON_MODE_CHECK[] = "check";
+inline constexpr char JSON_MODE_STRICT[] = "strict";
+inline constexpr char JSON_MODE_SET[] = "set";
+inline constexpr char JSON_MODE_PRINT[] = "print";
+inline constexpr char JSON_MODE_INFO[] = "info";
+// Each part opened, or given empty; between the items of a list; a list closed.
+inline constexpr char JSON_FINDINGS[] = ",\"findings\":[";
+inline constexpr char JSON_NO_FINDINGS[] = ",\"findings\":[]";
+inline constexpr char JSON_VALUES[] = ",\"values\":[";
+inline constexpr char JSON_NO_VALUES[] = ",\"values\":[]";
+inline constexpr char JSON_MAP[] = ",\"map\":";
+inline constexpr char JSON_NO_MAP[] = ",\"map\":null";
+inline constexpr char JSON_BETWEEN[] = ",";
+inline constexpr char JSON_LIST_END[] = "]";
+inline constexpr char JSON_NULL[] = "null";
+inline constexpr char JSON_TRUE[] = "true";
+inline constexpr char JSON_FALSE[] = "false";
+inline constexpr char JSON_QUOTED[] = "\"%1\""; // a string value: %1 it, escaped
+// A finding: %1 its line, %2 the checksum as written, %3 the right one
+inline constexpr char JSON_WRONG_CHECKSUM[] =
+    "{\"line\":%1,\"kind\":\"checksum\",\"found\":\"%2\",\"expected\":\"%3\"}";
+// %1 its line, %2 the first address set in the record, %3 the last
+inline constexpr char JSON_BYTES_SET[] =
+    "{\"line\":%1,\"kind\":\"set\",\"first\":\"%2\",\"last\":\"%3\"}";
+// %1 its line, %2 its kind (JSON_KIND_...), %3 its words as the text report has them
+inline constexpr char JSON_FINDING[] = "{\"line\":%1,\"kind\":\"%2\",\"message\":\"%3\"}";
+inline constexpr char JSON_KIND_MALFORMED[] = "malformed";
+inline constexpr char JSON_KIND_LINE_END[] = "line end";
+inline constexpr char JSON_KIND_STRUCTURE[] = "structure";
+// A value: %1 the algorithm, %2 its ranges, %3 the value computed, %4 its state (JSON_STATE_...),
+// %5 the line that holds its place, %6 the place, %7 the byte order, %8 the value stored (each
+// JSON_NULL without a place)
+inline constexpr char JSON_CHECKSUM_VALUE[] =
+    "{\"option\":\"checksum\",\"algorithm\":\"%1\",\"ranges\":\"%2\",\"value\":\"%3\","
+    "\"state\":\"%4\",\"line\":%5,\"address\":%6,\"order\":%7,\"stored\":%8}";
+// %1 the address, %2 the bytes of the value, %3 those held before, %4 its state, %5 the line
+inline constexpr char JSON_SET_VALUE[] = "{\"option\":\"set\",\"address\":\"%1\",\"bytes\":\"%2\","
+                                         "\"held\":\"%3\",\"state\":\"%4\",\"line\":%5}";
+// %1 the address, %2 the bytes or the number, %3 the line
+inline constexpr char JSON_GET_VALUE[] =
+    "{\"option\":\"get\",\"address\":\"%1\",\"value\":\"%2\",\"line\":%3}";
+inline constexpr char JSON_STATE_PRINTED[] = "printed";
+inline constexpr char JSON_STATE_STORED[] = "stored";
+inline constexpr char JSON_STATE_SET[] = "set";
+inline constexpr char JSON_STATE_IN_PLACE[] = "in place";
+inline constexpr char JSON_STATE_DIFFERS[] = "differs";
+inline constexpr char JSON_LITTLE_ENDIAN[] = "\"little-endian\"";
+inline constexpr char JSON_BIG_ENDIAN[] = "\"big-endian\"";
+// --info's map: its ranges (%1 first, %2 last, %3 size), then %1 the start address or null,
+// %2 to %7 the records of types 00 to 05, %8 in upper case, %9 in lower case; then the lines by
+// their ends
+inline constexpr char JSON_MAP_RANGES[] = "{\"ranges\":[";
+inline constexpr char JSON_MAP_RANGE[] = "{\"first\":\"%1\",\"last\":\"%2\",\"size\":%3}";
+inline constexpr char JSON_MAP_COUNTS[] =
+    "],\"start\":%1,\"records\":{\"00\":%2,\"01\":%3,\"02\":%4,\"03\":%5,\"04\":%6,\"05\":%7},"
+    "\"upper_case\":%8,\"lower_case\":%9";
+inline constexpr char JSON_MAP_ENDS[] =
+    ",\"line_ends\":{\"crlf\":%4,\"lf\":%3,\"cr\":%2,\"nul\":%1}}";
+// The tail: %1 the file was read whole, %2 its records, %3 checksums wrong or corrected, %4 lines
+// not well-formed records, %5 structure findings, %6 --checksum values that differ, %7 --set
+// values that differ (null: none asked), %8 records set
+inline constexpr char JSON_COUNTS[] =
+    ",\"read\":%1,\"records\":%2,\"checksums\":%3,\"malformed\":%4,\"structure\":%5,"
+    "\"checksums_differ\":%6,\"sets_differ\":%7,\"records_set\":%8";
+// %1 written, %2 the failure's words (a JSON_QUOTED string) or null, %3 the exit code
+inline constexpr char JSON_END[] = ",\"written\":%1,\"failure\":%2,\"exit\":%3}\n";
+
 // Why a file could not be opened, read or written; the system's own words where none fits.
 inline constexpr char REASON_NOT_FOUND[] = "not found";
 inline constexpr char REASON_FOLDER[] = "is a folder";

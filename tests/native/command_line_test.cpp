@@ -123,13 +123,14 @@ TEST(NativeCommandLine, PatchesOrChecksEveryNamedFileAndReports) {
                           "information.\n";
     const Row rows[] = {
         {"one file: a line left as it was", {}, {MIXED_CRLF}, 2},
-        {"several, one missing", {}, {MIXED_LF_MARK, MISSING, RIGHT}, 1},
+        {"several, one missing: the highest code", {}, {MIXED_LF_MARK, MISSING, RIGHT}, 2},
         {"names in three scripts", {}, {MIXED_CRLF, MIXED_CRLF, MIXED_LF_MARK, RIGHT}, 2},
         {"patched, all right", {}, {RIGHT, RIGHT}, 0},
-        {"read-only and a folder", {}, {READ_ONLY, FOLDER, MIXED_CRLF}, 1},
+        {"read-only and a folder", {}, {READ_ONLY, FOLDER, MIXED_CRLF}, 2},
+        {"read-only and a folder alone", {}, {READ_ONLY, FOLDER}, 1},
         {"check", {"--check"}, {MIXED_CRLF, RIGHT}, 2},
         {"check, all right", {"--check"}, {RIGHT, RIGHT}, 0},
-        {"check, read-only, missing and a folder", {"--check"}, {READ_ONLY, MISSING, FOLDER}, 1},
+        {"check, read-only, missing and a folder", {"--check"}, {READ_ONLY, MISSING, FOLDER}, 2},
         {"-- ends the options", {"--check", "--"}, {MIXED_LF_MARK, RIGHT}, 2, true},
         {"check alone", {"--check"}, {}, 1},
         {"nothing", {}, {}, 1},
@@ -156,8 +157,9 @@ TEST(NativeCommandLine, PatchesOrChecksEveryNamedFileAndReports) {
         {"an empty name", {"--check", ""}, {RIGHT}, 1},
         {"help", {"--help"}, {}, 0},
         {"help, short", {"-h", "--check"}, {}, 0},
-        {"quiet: errors alone", {"-q"}, {MIXED_CRLF, MISSING}, 1},
-        {"check, quiet", {"--quiet", "--check"}, {MIXED_LF_MARK, FOLDER}, 1},
+        {"quiet: errors alone", {"-q"}, {MIXED_CRLF, MISSING}, 2},
+        {"check, quiet", {"--quiet", "--check"}, {MIXED_LF_MARK, FOLDER}, 2},
+        {"check, quiet, a folder alone", {"--quiet", "--check"}, {RIGHT, FOLDER}, 1},
         {"version", {"--version", "--check"}, {MIXED_CRLF}, 0},
         {"version, short", {"-V"}, {}, 0},
     };
@@ -462,7 +464,7 @@ TEST(NativeCommandLine, OnlyRegularFilesAreOpened) {
         std::vector<std::string> arguments{"/dev/null", fifo, "/dev/zero", link};
         if (checking) arguments.insert(arguments.begin(), "--check");
         Outcome run = RunTool(arguments);
-        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.exitCode, 2); // (the highest code: the target holds a malformed line)
         EXPECT_EQ(run.err, "checksumme: /dev/null: not a regular file\n"
                            "checksumme: " +
                                fifo +
