@@ -22,13 +22,13 @@ int32_t FinishCall(const CallOutcome &outcome) {
 }
 
 int32_t PatchNamedFiles(const CommandLine &command) {
-    if (command.quiet || command.json) SendFailuresTo(STREAM_ERROR);
+    SendFailuresTo(command.quiet || command.json ? STREAM_ERROR : FAILURES);
     return FinishCall(command.toOutput ? WriteOutputFile(command)
                                        : WalkEachFile(command, PatchFile));
 }
 
 int32_t RunCommand(const CommandLine &command) {
-    if (command.quiet || command.json) SendFailuresTo(STREAM_ERROR);
+    SendFailuresTo(command.quiet || command.json ? STREAM_ERROR : FAILURES);
     switch (command.mode) {
     case COMMAND_PATCH: return PatchNamedFiles(command);
     case COMMAND_CHECK:

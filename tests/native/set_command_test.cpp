@@ -11,12 +11,14 @@
 #include "tests/support/crc_reference.h"
 #include "tests/support/faulty_platform.h"
 #include "tests/support/hex_model.h"
+#include "tests/support/json.h"
 #include "tests/support/temp_files.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -276,6 +278,104 @@ TEST(SetCommand, OutputIsTheEditInPlace) {
     }
     for (const std::string &path : {input, inPlace, output})
         testfiles::Remove(path);
+}
+
+// The text report, -q and --json tell the same, and what the tests' model tells: random layouts
+// of the model patched, checked, checked strictly, and read by address (a --get and a printed
+// checksum where the model holds a byte). Every form exits alike and leaves the same bytes; the
+// JSON object parses back, its exit code is the call's, its counts are the text summary's and
+// the model's; quiet, the output holds the values alone and the error stream says something
+// exactly when the exit code is not 0.
+TEST(SetCommand, EveryFormTellsTheSameOutcome) {
+    InitFileChannels();
+    InitArguments();
+    std::string path = testfiles::Folder("set command") + "forms.hex";
+    std::mt19937 rng(42);
+    const char *MODES[] = {"", "--check", "--strict", "--get", "--checksum"};
+    for (int round = 0; round < 400; ++round) {
+        SCOPED_TRACE(round);
+        std::string file = model::RandomLayout(rng);
+        auto image = model::Image(file);
+        std::string mode = MODES[rng() % 5];
+        std::vector<std::string> call;
+        if (!mode.empty()) call.push_back(mode);
+        bool values = mode == "--get" || mode == "--checksum";
+        if (values) {
+            uint64_t at =
+                image.empty()
+                    ? rng() % 256
+                    : std::next(image.begin(), static_cast<long>(rng() % image.size()))->first;
+            at = std::min<uint64_t>(at, 0xFFFFFFF0);
+            call.push_back(mode == "--get" ? std::to_string(at) + ":u16le"
+                                           : "crc16-xmodem:" + std::to_string(at) + "-" +
+                                                 std::to_string(at + rng() % 16));
+        }
+        call.push_back(path);
+        struct Run {
+            int32_t exitCode;
+            std::string out, err, after;
+        } runs[3];
+        for (int form = 0; form < 3; ++form) {
+            std::vector<std::string> arguments = call;
+            if (form) arguments.insert(arguments.begin(), form == 1 ? "-q" : "--json");
+            ASSERT_TRUE(testfiles::Write(path, file));
+            Run &run = runs[form];
+            run.exitCode = RunInProcess(arguments, &run.out, &run.err);
+            run.after = testfiles::Read(path);
+        }
+        const Run &text = runs[0], &quiet = runs[1], &json = runs[2];
+        EXPECT_EQ(quiet.exitCode, text.exitCode);
+        EXPECT_EQ(json.exitCode, text.exitCode);
+        EXPECT_EQ(quiet.after, text.after);
+        EXPECT_EQ(json.after, text.after);
+        EXPECT_EQ(quiet.err.empty(), text.exitCode == 0) << quiet.err;
+        json::Value object;
+        ASSERT_TRUE(json::Parse(json.out, &object)) << json.out;
+        EXPECT_EQ(object["exit"].number, text.exitCode);
+        EXPECT_EQ(object["file"].text, path);
+        // The model: what a check finds, and so the exit code of each mode.
+        model::Patched patched = model::Patch(file);
+        int64_t wrong = 0, malformed = 0, records = 0;
+        for (const std::string &finding : patched.checking) {
+            wrong += finding.find(" checksum ") != std::string::npos;
+            malformed += finding.find(" malformed ") != std::string::npos;
+        }
+        bool refused = text.exitCode == 1;
+        if (!values) {
+            ASSERT_FALSE(refused) << text.err;
+            size_t last = text.out.rfind(path + ": ");
+            ASSERT_NE(last, std::string::npos) << text.out;
+            std::istringstream(text.out.substr(last + path.size() + 2)) >> records;
+            EXPECT_EQ(object["records"].number, records);
+            EXPECT_EQ(object["checksums"].number, wrong);
+            EXPECT_EQ(object["malformed"].number, malformed);
+            EXPECT_EQ(quiet.out, "");
+            bool found = malformed > 0 || records == 0 || (mode != "" && wrong > 0) ||
+                         (mode == "--strict" && !model::Structure(file).empty());
+            EXPECT_EQ(text.exitCode, found ? 2 : 0) << text.out;
+            EXPECT_EQ(object["findings"].items.size(),
+                      static_cast<size_t>(
+                          (mode == "" ? patched.patching.size() : patched.checking.size()) +
+                          (mode == "--strict" ? model::Structure(file).size() : 0)));
+            continue;
+        }
+        // A value is read, or the file refused: one with a wrong checksum, an unknown image, a
+        // byte in no record.
+        if (wrong > 0 || model::UnknownLine(file)) {
+            EXPECT_TRUE(refused) << text.out;
+        }
+        if (refused) {
+            EXPECT_EQ(quiet.out, "");
+            EXPECT_FALSE(object["failure"].text.empty());
+            EXPECT_TRUE(object["values"].items.empty());
+            continue;
+        }
+        ASSERT_EQ(object["values"].items.size(), 1u) << json.out;
+        EXPECT_EQ(quiet.out, object["values"].items[0]["value"].text + "\n");
+        EXPECT_NE(text.out.find(" = " + object["values"].items[0]["value"].text),
+                  std::string::npos);
+    }
+    testfiles::Remove(path);
 }
 
 } // namespace

@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: MIT
+/*
+ * A JSON reader for the tests, written apart from the product: a text parsed into a tree of
+ * values, strict as the format is (strings of valid UTF-8 with their escapes, no trailing
+ * comma, nothing after the value). Parse returns false for anything else.
+ */
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace json {
+
+struct Value {
+    enum Kind { NUL, BOOLEAN, NUMBER, STRING, ARRAY, OBJECT } kind = NUL;
+    bool boolean = false;
+    int64_t number = 0;
+    std::string text; // a string, as UTF-8
+    std::vector<Value> items;
+    std::vector<std::pair<std::string, Value>> members; // in their order
+    // The member named key (a null value when there is none).
+    const Value &operator[](const std::string &key) const;
+    bool Has(const std::string &key) const;
+};
+
+bool Parse(const std::string &text, Value *value);
+
+} // namespace json
