@@ -141,7 +141,7 @@ struct Reader {
             if (array)
                 value.items.push_back(item);
             else
-                value.members.emplace_back(key, item);
+                value.keys.push_back(key), value.members.push_back(item);
             Blanks();
             if (Take(",")) continue;
             return Take(array ? "]" : "}");
@@ -153,14 +153,14 @@ struct Reader {
 
 const Value &Value::operator[](const std::string &key) const {
     static const Value none;
-    for (const auto &[name, member] : members)
-        if (name == key) return member;
+    for (size_t i = 0; i < keys.size(); ++i)
+        if (keys[i] == key) return members[i];
     return none;
 }
 
 bool Value::Has(const std::string &key) const {
-    for (const auto &member : members)
-        if (member.first == key) return true;
+    for (const std::string &name : keys)
+        if (name == key) return true;
     return false;
 }
 

@@ -8,7 +8,6 @@
 
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace json {
@@ -19,7 +18,8 @@ struct Value {
     int64_t number = 0;
     std::string text; // a string, as UTF-8
     std::vector<Value> items;
-    std::vector<std::pair<std::string, Value>> members; // in their order
+    std::vector<std::string> keys; // of an object's members, in their order
+    std::vector<Value> members;
     // The member named key (a null value when there is none).
     const Value &operator[](const std::string &key) const;
     bool Has(const std::string &key) const;
