@@ -3,6 +3,7 @@
 #include "app/report.h"
 #include "app/report_json.h"
 #include "app/texts.h"
+#include "runtime/standard_output.h"
 #include "runtime/strings.h"
 
 #include <cstring>
@@ -104,6 +105,7 @@ const char *ModeOf(CommandMode mode) {
 } // namespace
 
 void BeginFileReport(Report &report, const CommandLine &command, const char *path, bool patching) {
+    OpenStandardOutput();
     BeginReport(report, path, patching);
     report.form = command.json ? FORM_JSON : command.quiet ? FORM_QUIET : FORM_TEXT;
     report.mode = ModeOf(command.mode);

@@ -3,6 +3,7 @@
 // bytes and times on disk.
 #include "app/texts.h"
 #include "tests/support/hex_model.h"
+#include "tests/support/json.h"
 #include "tests/support/mixed_file.h"
 #include "tests/support/reference.h"
 #include "tests/support/temp_files.h"
@@ -266,6 +267,32 @@ TEST(NativeCommandLine, SetsBytesAndChecksTheStructure) {
                                            : fileFirst         ? "old"
                                                                : "<missing>");
         EXPECT_FALSE(testfiles::Exists(output + ".1.tmp") || testfiles::Exists(path + ".1.tmp"));
+        // The same call with --json: the same bytes, failures and exit code, and each file's
+        // object parsed back with the call's exit code (none for a fault of the command line).
+        ASSERT_TRUE(testfiles::Write(path, row.before));
+        testfiles::Remove(output);
+        arguments.insert(arguments.begin(), "--json");
+        Outcome json = RunTool(arguments);
+        EXPECT_EQ(json.exitCode, row.exitCode);
+        EXPECT_EQ(testfiles::Read(path), row.after);
+        bool quiet = std::find(row.options.begin(), row.options.end(), "-q") != row.options.end();
+        if (!quiet) {
+            EXPECT_EQ(json.err, run.err);
+        }
+        int64_t highest = -1;
+        for (size_t at = 0, end; at < json.out.size(); at = end + 1) {
+            end = json.out.find('\n', at);
+            json::Value object;
+            ASSERT_TRUE(json::Parse(json.out.substr(at, end - at), &object)) << json.out;
+            highest = std::max(highest, object["exit"].number);
+        }
+        bool fault = json.err.find("Try 'checksumme --help'") != std::string::npos ||
+                     json.err == texts::USAGE;
+        if (highest < 0) {
+            EXPECT_TRUE(fault) << json.err;
+        } else {
+            EXPECT_EQ(highest, row.exitCode);
+        }
     }
     testfiles::Remove(path);
     testfiles::Remove(output);
