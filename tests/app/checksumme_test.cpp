@@ -2,6 +2,7 @@
 // End-to-end: the real checksumme.exe, driven with real mouse clicks and keystrokes.
 #include "app/texts.h"
 #include "tests/support/gui.h"
+#include "tests/support/json.h"
 #include "tests/support/mixed_file.h"
 #include "tests/support/temp_files.h"
 
@@ -685,6 +686,30 @@ TEST(CommandLine, SetsBytesAndChecksTheStructure) {
                                               : fileFirst         ? "old"
                                                                   : "<missing>");
         EXPECT_FALSE(testfiles::Exists(hexOutput + ".1.tmp") || testfiles::Exists(path + ".1.tmp"));
+        // The same call with /json: the same bytes and exit code, and each file's object parsed
+        // back with the call's exit code (none for a fault of the command line).
+        ASSERT_TRUE(testfiles::Write(path, row.before));
+        testfiles::Remove(hexOutput);
+        Tool json;
+        ASSERT_TRUE(json.Start("/json " + arguments, outputPath));
+        EXPECT_EQ(json.WaitForExit(), row.exitCode);
+        EXPECT_EQ(testfiles::Read(path), row.after);
+        std::string report = testfiles::Read(outputPath);
+        int64_t highest = -1;
+        for (size_t at = 0, end; at < report.size(); at = end + 1) {
+            end = std::min(report.find('\n', at), report.size());
+            if (report[at] != '{') continue; // (a failure's line: both streams go to the file)
+            json::Value object;
+            ASSERT_TRUE(json::Parse(report.substr(at, end - at), &object)) << report;
+            highest = std::max(highest, object["exit"].number);
+        }
+        if (highest < 0) {
+            EXPECT_TRUE(report.find("Try 'checksumme --help'") != std::string::npos ||
+                        report == texts::USAGE)
+                << report;
+        } else {
+            EXPECT_EQ(highest, row.exitCode);
+        }
     }
     testfiles::Remove(path);
 }

@@ -281,7 +281,7 @@ TEST(NativeCommandLine, SetsBytesAndChecksTheStructure) {
         }
         int64_t highest = -1;
         for (size_t at = 0, end; at < json.out.size(); at = end + 1) {
-            end = json.out.find('\n', at);
+            end = std::min(json.out.find('\n', at), json.out.size());
             json::Value object;
             ASSERT_TRUE(json::Parse(json.out.substr(at, end - at), &object)) << json.out;
             highest = std::max(highest, object["exit"].number);
