@@ -3,15 +3,16 @@
  * The calls that write by address (--set, --checksum) as one transaction across the named files:
  * nothing is written to any file unless every file could be opened and read, its image lets
  * every byte be written (app/image_values.h), and no file changed since it was opened; then
- * each file is written, and after a failure none after it. A value stored already is not
- * written again. The steps, each in a file of its own: OpenSetFiles (set_open.cpp) opens every file
- * for writing and notes its stamp; ReadSetFiles (set_read.cpp) reads each file's image
- * (core/hex_image.h), verifies that its image lets every byte be written, and computes its
- * --checksum values; SetFilesUnchanged (set_open.cpp) makes sure no file changed since;
- * WriteSetFiles (set_write.cpp) writes each file and reports it. Each step reports its own failures
- * and says whether the call goes on. A file owns its channel from OpenSetFiles on; CloseSetFile
- * closes it, once, and a failed close after a write fails that write. SetNamedBytes (set_files.cpp)
- * runs the steps and returns the exit code.
+ * each file is written, and after a failure none after it. A value in place already is not
+ * written again. The steps: OpenSetFiles opens every file for writing and notes its stamp;
+ * ReadSetFiles reads each file's image (core/hex_image.h), verifies that its image lets every
+ * byte be written, and finds the values to write; SetFilesUnchanged makes sure no file changed
+ * since; WriteSetFiles writes each file and reports it. Each step notes its own failures in the
+ * file's report (app/report.h) and says whether the call goes on; a file that the call did not
+ * write fails with it. A file owns its channel from OpenSetFiles on; CloseSetFile closes it,
+ * once, and a failed close after a write fails that write. SetNamedBytes runs the steps, ends
+ * each file's report and returns what the call came to; SetCopiedBytes does the same for the
+ * copy of -o, in the caller's report.
  *
  * Memory comes from the main heap (a shortage ends the process); ReleaseSetFiles frees the files.
  */
