@@ -87,7 +87,7 @@ Field RangesOf(const ChecksumJob &job) {
         const char *before = i % 2 ? texts::RANGE_TO : i ? texts::MORE_RANGES : "";
         Address address(i % 2 ? range.last : range.first);
         LeftPart(before, StringLength(before), WorkspacePosition());
-        LeftPart(address.text, address.length, WorkspacePosition());
+        AppendToWorkspace(address.text, address.length);
     }
     return {WorkspaceAt(start), WorkspacePosition() - start};
 }

@@ -30,7 +30,7 @@ int32_t SequenceLength(const uint8_t *text, int32_t left) {
 }
 
 void Append(const char *bytes, int32_t length) {
-    LeftPart(bytes, length, WorkspacePosition());
+    AppendToWorkspace(bytes, length);
 }
 
 } // namespace

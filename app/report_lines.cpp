@@ -111,9 +111,7 @@ void FormatTemplate(const char *text, Fields fields, int32_t resultStart) {
     LeftPart("", 0, resultStart);
     PutPieces(
         line, fields.begin(), static_cast<int32_t>(fields.size()),
-        [](const char *bytes, int32_t length, StreamKind) {
-            LeftPart(bytes, length, WorkspacePosition());
-        },
+        [](const char *bytes, int32_t length, StreamKind) { AppendToWorkspace(bytes, length); },
         STREAM_OUTPUT);
 }
 

@@ -118,6 +118,16 @@ char *LeftPart(const char *s, int32_t count, int32_t resultStart) {
     return Substring(s, 1, count, resultStart);
 }
 
+char *AppendToWorkspace(const char *bytes, int32_t count) {
+    if (count < 0) count = 0;
+    int32_t offset = WorkspaceOffsetOf(bytes);
+    char *result = ReserveResult(count, position);
+    bytes = Relocated(bytes, offset);
+    if (count > 0) std::memmove(result, bytes, static_cast<size_t>(count));
+    result[count] = 0;
+    return result;
+}
+
 char *HexText(uint32_t value, int32_t resultStart) {
     char *result = ReserveResult(8, resultStart);
     int32_t length = 0;

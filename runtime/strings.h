@@ -29,6 +29,9 @@ void InitStrings();
 int32_t StringLength(const char *s);
 char *Substring(const char *s, int32_t start, int32_t count, int32_t resultStart);
 char *LeftPart(const char *s, int32_t count, int32_t resultStart);
+// count bytes, of any value and not ended by a zero byte, put at the workspace's end (found again
+// when they lie in the workspace itself), and ended there; the result start is where they begin.
+char *AppendToWorkspace(const char *bytes, int32_t count);
 char *HexText(uint32_t value, int32_t resultStart);
 inline constexpr char HEX_DIGITS[] = "0123456789ABCDEF"; // the digits of every hexadecimal text
 char *DecimalText(int32_t value, int32_t resultStart);
