@@ -175,7 +175,8 @@ CommandFault ReadJobRanges(const char *at, ChecksumJob &job, const char **stretc
             fault != FAULT_NONE)
             return fault;
         job.bigEndian = at[0] == ':';
-        if (job.bigEndian ? std::strcmp(at, ":be") != 0 : *at != 0) return FAULT_CHECKSUM_SUFFIX;
+        if (job.bigEndian ? StringLength(at) != 3 || !SameLetters(at, ":be", 3) : *at != 0)
+            return FAULT_CHECKSUM_SUFFIX;
     }
     job.address = static_cast<uint32_t>(numbers[2]);
     uint64_t end = numbers[2] + static_cast<uint64_t>(ChecksumWidth(job.algorithm)) - 1;

@@ -10,7 +10,8 @@
  * :be after it for big-endian, ALGORITHM as core/image_checksum.h reads it, more ranges as
  * +START-END before @; may come several times), --fill so (BYTE: two hexadecimal digits,
  * or 0x and one or two), --info (a map of each file), -q or --quiet (report failures alone), -V
- * or --version, -h or --help.
+ * or --version, -h or --help. Names inside values (algorithms and their parts, types, str:, :be)
+ * are taken in any letter case, as hexadecimal digits are.
  * An address is decimal or 0x hexadecimal; one that starts with 0 and more digits (08001000) is
  * ambiguous and refused. On Windows also, in any letter case: /check, /strict, /set, /checksum,
  * /fill, /info, /q, /version, /? and -v, and /set=VALUE, /checksum=VALUE and /fill=VALUE whatever

@@ -6,6 +6,7 @@
 #include "core/record.h"
 #include "runtime/file_channels.h"
 #include "runtime/registry.h"
+#include "runtime/strings.h"
 
 #include <cassert>
 #include <cstring>
@@ -65,7 +66,7 @@ namespace {
 SettingRead ReadTypedBytes(const char *value, ByteSetting &setting) {
     for (bool zero : {false, true})
         if (const char *prefix = zero ? "strz:" : "str:";
-            std::strncmp(value, prefix, std::strlen(prefix)) == 0) {
+            SameLetters(value, prefix, StringLength(prefix))) {
             for (const char *at = value + std::strlen(prefix); *at; ++at) {
                 if (setting.count == 255) return SETTING_INVALID;
                 setting.bytes[setting.count++] = static_cast<uint8_t>(*at);
@@ -94,14 +95,15 @@ SettingRead ReadTypedBytes(const char *value, ByteSetting &setting) {
 
 NumberType NumberTypeNamed(const char *name, size_t length) {
     static constexpr struct {
-        const char *name;
-        NumberType type;
-    } TYPES[] = {{"u8", {1, false}},    {"u16le", {2, false}}, {"u16be", {2, true}},
-                 {"u32le", {4, false}}, {"u32be", {4, true}},  {"u64le", {8, false}},
-                 {"u64be", {8, true}}};
+        char name[6]; // in place: no pointer to each
+        uint8_t width;
+        bool bigEndian;
+    } TYPES[] = {{"u8", 1, false},   {"u16le", 2, false}, {"u16be", 2, true}, {"u32le", 4, false},
+                 {"u32be", 4, true}, {"u64le", 8, false}, {"u64be", 8, true}};
     for (const auto &named : TYPES)
-        if (std::strlen(named.name) == length && std::strncmp(name, named.name, length) == 0)
-            return named.type;
+        if (std::strlen(named.name) == length &&
+            SameLetters(name, named.name, static_cast<int32_t>(length)))
+            return {named.width, named.bigEndian};
     return {0, false};
 }
 

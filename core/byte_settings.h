@@ -7,10 +7,10 @@
  * or a typed value: TYPE:NUMBER with TYPE one of u8, u16le, u16be, u32le, u32be, u64le, u64be
  * and NUMBER decimal (no leading 0) or 0x hexadecimal, refused where it does not fit
  * (SETTING_NO_FIT); str:TEXT for the bytes of TEXT as given (UTF-8), strz:TEXT for the same and a
- * zero byte. 1 to 255 bytes, the first at ADDRESS and each next one at the next address, the
- * last at 0xFFFFFFFF at most. It keeps the setting with its argument number, or says why not.
- * SortByteSettings orders the settings by address (n log n) and returns the index of the first
- * that overlaps the next, or -1.
+ * zero byte; type names and str, strz in any letter case. 1 to 255 bytes, the first at ADDRESS and
+ * each next one at the next address, the last at 0xFFFFFFFF at most. It keeps the setting with its
+ * argument number, or says why not. SortByteSettings orders the settings by address (n log n) and
+ * returns the index of the first that overlaps the next, or -1.
  *
  * Each file is walked twice (core/patcher.h), through one channel that stays open for writing
  * from before the first walk to after the second. The first walk only reads, into the file's
@@ -70,8 +70,9 @@ struct SetWrite {
 };
 
 SettingRead AddByteSetting(ByteSettingList &list, const char *text, int32_t argument);
-// The number types of typed values (u8, u16le, u16be, u32le, u32be, u64le, u64be): the width in
-// bytes and byte order of the one the first length characters of name spell; width 0 for none.
+// The number types of typed values (u8, u16le, u16be, u32le, u32be, u64le, u64be, in any letter
+// case): the width in bytes and byte order of the one the first length characters of name spell;
+// width 0 for none.
 struct NumberType {
     int32_t width;
     bool bigEndian;

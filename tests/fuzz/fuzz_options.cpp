@@ -70,6 +70,12 @@ bool ReadNumber(const std::string &text, uint64_t most, uint64_t &number) {
     return true;
 }
 
+std::string Lower(std::string text) {
+    for (char &c : text)
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    return text;
+}
+
 // Starts with 0 and goes on in decimal digits: decimal to some, hexadecimal to others.
 bool Ambiguous(const std::string &number) {
     return number.size() > 1 && number[0] == '0' &&
@@ -87,7 +93,7 @@ CommandFault ReadValue(const std::string &value, int32_t argument, Setting &sett
     uint64_t at = 0;
     if (!ReadNumber(value.substr(0, equals), 0xFFFFFFFFu, at)) return FAULT_SET_VALUE;
     if (size_t colon = bytes.find(':'); colon != std::string::npos) { // a typed value
-        std::string type = bytes.substr(0, colon), text = bytes.substr(colon + 1), hex;
+        std::string type = Lower(bytes.substr(0, colon)), text = bytes.substr(colon + 1), hex;
         if (type == "str" || type == "strz") {
             for (unsigned char c : text + (type == "strz" ? std::string(1, '\0') : ""))
                 hex += {UPPER_DIGITS[c >> 4], UPPER_DIGITS[c & 15]};
@@ -117,13 +123,14 @@ CommandFault ReadValue(const std::string &value, int32_t argument, Setting &sett
     return FAULT_NONE;
 }
 
-// An algorithm: a name (the short one exactly, the catalogue's in any case) or crc-W, then parts
-// split at "/", each once (the word forms once in all): poly=0x, init=0x, xorout=0x with
+// An algorithm, in any letter case: a name (short or the catalogue's) or crc-W, then parts split
+// at "/", each once (the word forms once in all): poly=0x, init=0x, xorout=0x with
 // hexadecimal digits (not wider than W at any digit), refin and refout after crc-W only (which
 // needs poly), a word form, neg on a sum. FAULT_NONE with the width of its value and its word
 // size, or the first fault from the left; a value too wide as the stretch.
-CommandFault ReadAlgorithm(const std::string &name, int &width, int &wordSize, size_t &faultStart,
+CommandFault ReadAlgorithm(const std::string &given, int &width, int &wordSize, size_t &faultStart,
                            size_t &faultLength) {
+    const std::string name = Lower(given);
     static const struct {
         const char *name, *catalogue;
         int width;
@@ -249,7 +256,7 @@ CommandFault ReadChecksum(const std::string &text, Job &job, size_t &faultStart,
                                                       : FAULT_CHECKSUM_VALUE;
         numbers.push_back(number);
     }
-    if (!job.printed && text.substr(suffix) != "" && text.substr(suffix) != ":be")
+    if (!job.printed && text.substr(suffix) != "" && Lower(text.substr(suffix)) != ":be")
         return FAULT_CHECKSUM_SUFFIX;
     for (size_t k = 0; k + 1 < fields.size(); k += 2)
         job.ranges.push_back({numbers[k], numbers[k + 1]});
@@ -273,7 +280,7 @@ bool ReadGet(const std::string &text) {
     if (colon == std::string::npos || Ambiguous(text.substr(0, colon)) ||
         !ReadNumber(text.substr(0, colon), 0xFFFFFFFFu, address))
         return false;
-    std::string what = text.substr(colon + 1);
+    std::string what = Lower(text.substr(colon + 1));
     const std::vector<std::pair<std::string, uint64_t>> TYPES = {
         {"u8", 1},    {"u16le", 2}, {"u16be", 2}, {"u32le", 4},
         {"u32be", 4}, {"u64le", 8}, {"u64be", 8}};

@@ -271,8 +271,9 @@ std::vector<EditRow> EditRows() {
          refused + "0x00000040 is in no data record, no checksum to compare" + END},
         {"checksum, bytes that records hold with different values", {CHECKSUM, "sum32:0-3@16"}, conflicting, conflicting, 1, "",
          refused + "0x00000000 is in the data records of lines 1 and 2 with different values, nothing set" + END},
-        {"checksum, an algorithm in upper case", {CHECKSUM, "CRC32:0-15@16"}, image, image, 1, "",
-         badChecksum + "CRC32:0-15@16: unknown ALGORITHM (see the help)" + FAULT_END},
+        {"checksum, an algorithm in upper case", {CHECKSUM, "CRC32:0-15@16"}, image, imageStored, 0,
+         at(2) + "set 0x00000010 to 0x00000013" + END + at(2) + "CRC32" + crc.substr(5) +
+         ", stored at 0x00000010 (little-endian)" + END + "%F: 3 records, 1 set" + setSummary + END, ""},
         {"checksum, an @ without a place", {CHECKSUM, "crc32:0-15@"}, image, image, 1, "",
          badChecksum + "crc32:0-15@: not ALGORITHM:START-END[@ADDRESS]" + FAULT_END},
         {"checksum printed, nothing written", {CHECKSUM, "crc32:0-15"}, image, image, 0,
@@ -329,6 +330,16 @@ std::vector<EditRow> EditRows() {
         // first, its failure comes first on Windows too.)
         {"info, a file that cannot be read first", {INFO, "absent.hex"}, clean, clean, 1, cleanMap, FAILED + NOT_FOUND + END},
         {"info with a check", {INFO, CHECK}, clean, clean, 1, "", FAULT + INFO + " takes no option but " + QUIET + FAULT_END},
+        // Names inside values in any case.
+        {"checksum, its parts and suffix in upper case", {CHECKSUM, "SUM16/W16LE/NEG:0-0xF@0x10:BE"}, image,
+         ":10000000000102030405060708090A0B0C0D0E0F78\n:04001000BFC8FFFF67\n:00000001FF\n", 0,
+         at(2) + "set 0x00000010 to 0x00000011" + END + at(2) + "SUM16/W16LE/NEG of 0x00000000-0x0000000F = 0xBFC8, "
+         "stored at 0x00000010 (big-endian)" + END + "%F: 3 records, 1 set" + setSummary + END, ""},
+        {"set, types in upper case", {SET, "0x0800FFF0=U32LE:0x11223344", SET, "0x0800FFF4=STR:A"}, serial,
+         ":020000040800F2\r\n:04FFF0004433221163 // serial\r\n:02fff4004102c8\r\n:00000001ff\r\n", 0,
+         at(2) + "set 0x0800FFF0 to 0x0800FFF3" + END + at(3) + "set 0x0800FFF4" + END + at(4) +
+         "checksum 00 corrected to ff" + END + "%F: 4 records, 2 set, 1 corrected, 0 lines left unchanged" + END, ""},
+        {"get, quiet, a type in upper case", {QUIET, GET, "0x0800FFF0:U16LE"}, set, set, 0, "44305" + END, ""},
         {"patch, line numbers of one to three digits", {}, numbered, numberedOut, 0,
          numberedReport + "%F: 13 records, 13 corrected, 0 lines left unchanged" + END, ""},
     };
