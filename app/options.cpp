@@ -105,18 +105,9 @@ Option OptionOf(const char *text, const char **value) {
     return slash && std::strpbrk(text + 1, "/\\.:") ? OPTION_NONE : OPTION_UNKNOWN;
 }
 
-// A number that starts with 0 and goes on in decimal digits (08001000) up to one of ends is
-// decimal to some readers and hexadecimal to others: its length, to refuse it; else 0.
-int32_t AmbiguousLength(const char *text, const char *ends) {
-    size_t length = std::strcspn(text, ends);
-    if (length < 2 || text[0] != '0') return 0;
-    for (size_t i = 1; i < length; ++i)
-        if (text[i] < '0' || text[i] > '9') return 0;
-    return static_cast<int32_t>(length);
-}
-
 // An address of a --checksum value up to one of ends, as ReadSettingNumber reads it: FAULT_NONE,
-// or why not; an ambiguous one is the stretch.
+// or why not (one too large, of any number of digits, is past the end); an ambiguous one is the
+// stretch.
 CommandFault ReadAddress(const char **at, const char *ends, uint64_t *address, const char **stretch,
                          int32_t *faultLength) {
     const char *text = *at;
@@ -125,11 +116,9 @@ CommandFault ReadAddress(const char **at, const char *ends, uint64_t *address, c
         *faultLength = length;
         return FAULT_CHECKSUM_AMBIGUOUS;
     }
-    if (ReadSettingNumber(at, ends, 0xFFFFFFFF, address)) return FAULT_NONE;
-    // A number too large reads without the limit (its value, wrapped, is not used).
-    uint64_t any = 0;
-    return ReadSettingNumber(&text, ends, UINT64_MAX, &any) ? FAULT_CHECKSUM_PAST_END
-                                                            : FAULT_CHECKSUM_VALUE;
+    bool large = false;
+    if (ReadSettingNumber(at, ends, 0xFFFFFFFF, address, &large)) return FAULT_NONE;
+    return large ? FAULT_CHECKSUM_PAST_END : FAULT_CHECKSUM_VALUE;
 }
 
 // The algorithm before the colon, as core/image_checksum.h reads it; a value wider than its CRC
@@ -220,25 +209,36 @@ CommandFault ReadChecksumJob(const char *text, ChecksumJob &job, const char **st
     return fault;
 }
 
-// ADDRESS:COUNT (1 to 255) or ADDRESS:TYPE (u8, u16le ... u64be); false when it is neither, its
-// address is ambiguous or its bytes run past 0xFFFFFFFF.
-bool ReadGetJob(const char *text, GetJob &get) {
+// ADDRESS:COUNT (1 to 255) or ADDRESS:TYPE (u8, u16le ... u64be): FAULT_NONE, or the first
+// fault: no colon, then from the left an ambiguous address (the stretch), one past 0xFFFFFFFF,
+// an ambiguous COUNT (the stretch), no COUNT or TYPE; then bytes past 0xFFFFFFFF.
+CommandFault ReadGetJob(const char *text, GetJob &get, const char **stretch, int32_t *faultLength) {
     const char *at = text;
     uint64_t address = 0, count = 0;
-    if (AmbiguousLength(at, ":") || !ReadSettingNumber(&at, ":", 0xFFFFFFFF, &address) ||
-        *at++ != ':')
-        return false;
+    bool large = false;
+    if (!std::strchr(text, ':')) return FAULT_GET_VALUE;
+    if (int32_t length = AmbiguousLength(at, ":")) {
+        *stretch = at;
+        *faultLength = length;
+        return FAULT_GET_AMBIGUOUS;
+    }
+    if (!ReadSettingNumber(&at, ":", 0xFFFFFFFF, &address, &large))
+        return large ? FAULT_GET_PAST_END : FAULT_GET_VALUE;
+    ++at; // past the colon
     if (NumberType type = NumberTypeNamed(at, std::strlen(at)); type.width) {
         count = static_cast<uint64_t>(type.width);
         get.typed = true;
         get.bigEndian = type.bigEndian;
+    } else if (int32_t length = AmbiguousLength(at, "")) {
+        *stretch = at;
+        *faultLength = length;
+        return FAULT_GET_COUNT_AMBIGUOUS;
+    } else if (!ReadSettingNumber(&at, "", 255, &count) || count == 0) {
+        return FAULT_GET_VALUE;
     }
-    if (!get.typed &&
-        (AmbiguousLength(at, "") || !ReadSettingNumber(&at, "", 255, &count) || *at || count == 0))
-        return false;
     get.address = static_cast<uint32_t>(address);
     get.count = static_cast<int32_t>(count);
-    return address + count - 1 <= 0xFFFFFFFF;
+    return address + count - 1 <= 0xFFFFFFFF ? FAULT_NONE : FAULT_GET_PAST_END;
 }
 
 // BYTE of --fill as --set writes a byte: two hexadecimal digits, or 0x (0X) and one or two.
@@ -400,7 +400,12 @@ void ReadInto(CommandLine &command) {
             if (option == OPTION_GET) {
                 GetJob get{};
                 get.argument = index;
-                if (!ReadGetJob(value, get)) return Faulty(command, FAULT_GET_VALUE, index, index);
+                const char *stretch = value;
+                int32_t length = 0;
+                if (CommandFault fault = ReadGetJob(value, get, &stretch, &length);
+                    fault != FAULT_NONE)
+                    return Faulty(command, fault, index, index,
+                                  static_cast<int32_t>(stretch - value), length);
                 command.gets[command.getCount++] = get;
                 if (getArgument < 0) getArgument = index;
                 break;
@@ -427,6 +432,11 @@ void ReadInto(CommandLine &command) {
             if (int32_t length = std::strchr(value, '=') ? AmbiguousLength(value, "=") : 0)
                 return Faulty(command, FAULT_SET_AMBIGUOUS, index, index, 0, length);
             SettingRead read = AddByteSetting(command.settings, value, index);
+            if (read == SETTING_AMBIGUOUS) { // the typed number, all after the last colon
+                const char *number = std::strrchr(value, ':') + 1;
+                return Faulty(command, FAULT_SET_NUMBER_AMBIGUOUS, index, index,
+                              static_cast<int32_t>(number - value), StringLength(number));
+            }
             if (read != SETTING_ADDED)
                 return Faulty(command,
                               read == SETTING_PAST_END ? FAULT_SET_PAST_END

@@ -5,37 +5,41 @@
  * ReadCommandLine reads every argument (runtime/arguments.h) into one description of the call.
  * Options and file names come in any order; "--" ends the options, and every argument after it
  * names a file. The options, natively as spelled: --check (check the files and change nothing),
- * --strict (check them and their structure), --set with the next argument or as --set=VALUE
- * (ADDRESS=BYTES; may come several times), --checksum so (ALGORITHM:START-END@ADDRESS with
- * :be after it for big-endian, ALGORITHM as core/image_checksum.h reads it, more ranges as
- * +START-END before @; may come several times), --fill so (BYTE: two hexadecimal digits,
- * or 0x and one or two), --info (a map of each file), -q or --quiet (report failures alone), -V
- * or --version, -h or --help. Names inside values (algorithms and their parts, types, str:, :be)
- * are taken in any letter case, as hexadecimal digits are.
- * An address is decimal or 0x hexadecimal; one that starts with 0 and more digits (08001000) is
- * ambiguous and refused. On Windows also, in any letter case: /check, /strict, /set, /checksum,
- * /fill, /info, /q, /version, /? and -v, and /set=VALUE, /checksum=VALUE and /fill=VALUE whatever
- * VALUE holds; any other argument that starts with "/" is a switch when it holds no further
- * "/", "\", "." or ":" (so that "/chek" is refused), else a file. Any other argument that starts
- * with "-" is an unknown option; "-" alone (the standard input) is refused.
+ * --strict (check them and their structure), --set with the next argument, whatever it holds, or
+ * as --set=VALUE (ADDRESS=BYTES; may come several times), --checksum so
+ * (ALGORITHM:START-END@ADDRESS with :be after it for big-endian, ALGORITHM as
+ * core/image_checksum.h reads it, more ranges as +START-END before @; may come several times),
+ * --fill so (BYTE: two hexadecimal digits, or 0x and one or two), --get so (ADDRESS:COUNT or
+ * ADDRESS:TYPE), -o or --output so (FILE), --info (a map of each file), -q or --quiet (report
+ * failures alone), -V or --version, -h or --help. Names inside values (algorithms and their
+ * parts, types, str:, :be) are taken in any letter case, as hexadecimal digits are.
+ * A number (an address, a typed NUMBER of --set, a COUNT of --get) is decimal or 0x hexadecimal;
+ * one that starts with 0 and more digits (08001000) is ambiguous and refused. On Windows also, in
+ * any letter case: /check, /strict, /set, /checksum, /fill, /info, /q, /version, /? and -v, and
+ * /set=VALUE, /checksum=VALUE and /fill=VALUE whatever VALUE holds; any other argument that
+ * starts with "/" is a switch when it holds no further "/", "\", "." or ":" (so that "/chek" is
+ * refused), else a file. Any other argument that starts with "-" is an unknown option; "-" alone
+ * (the standard input) is refused.
  *
  * The first of these that comes decides, and nothing after it is looked at: the usage or the
- * version, or a fault (an unknown option, a --set, --checksum or --fill without its value, "-",
- * a value that is no ADDRESS=BYTES, whose address is ambiguous or whose bytes run past
+ * version, or a fault (an unknown option, a --set, --checksum, --fill, --get or -o without its
+ * value, "-", a value that is no ADDRESS=BYTES, whose address or typed number is ambiguous, whose
+ * typed number does not fit (however many digits it has) or whose bytes, or address, run past
  * 0xFFFFFFFF, a --checksum value's first fault from the left (its form, its algorithm, a CRC
  * parameter wider than the CRC, /neg on a CRC, an address that is ambiguous or past 0xFFFFFFFF,
  * what follows ADDRESS), then a START after its END, a range not of whole words, the value's
- * bytes past 0xFFFFFFFF or in a range, no BYTE), which names its argument. Values
- * whose bytes overlap (--set values, a --set value and a --checksum value's place, two places)
- * are a fault too, as are --checksum values whose ranges hold each other's places (also through
- * others: no order could store them all), --fill without --checksum, and --info with --check,
- * --strict, --set, --checksum, --get or -o. A --checksum value
- * whose place lies in another's range is put before it. --set with a check is a misuse, as is
- * --checksum with --strict and a check or --set of no file, and natively a call without a file;
- * --checksum with --check checks the values stored, else it sets them (COMMAND_SET); without one
- * the window opens on Windows. Every other argument names a file, in order, even an empty one
- * (which then cannot be opened); on Windows a call of nothing but empty arguments opens the window,
- * as one without arguments does.
+ * bytes past 0xFFFFFFFF or in a range, no BYTE, a --get value that is no ADDRESS:COUNT or
+ * ADDRESS:TYPE, whose address or COUNT is ambiguous or whose bytes run past 0xFFFFFFFF), which
+ * names its argument. Values whose bytes overlap (--set values, a --set value and a --checksum
+ * value's place, two places) are a fault too, as are --checksum values whose ranges hold each
+ * other's places (also through others: no order could store them all), --fill without --checksum,
+ * and --info with --check, --strict, --set, --checksum, --get or -o. A --checksum value whose
+ * place lies in another's range is put before it. --strict with --set or --checksum is a misuse,
+ * as are a check, --set, --checksum, --get or --info of no file, and natively a call without a
+ * file; --checksum with --check checks the values stored, else it sets them (COMMAND_SET);
+ * without one the window opens on Windows. Every other argument names a file, in order, even an
+ * empty one (which then cannot be opened); on Windows a call of nothing but empty arguments opens
+ * the window, as one without arguments does.
  *
  * ReleaseCommandLine frees what the description holds (main heap; a shortage ends the process).
  */
@@ -103,6 +107,10 @@ enum CommandFault : int32_t {
     FAULT_CHECKSUM_NEGATED,  // the value: /neg on a CRC
     FAULT_CHECKSUM_WORDS,    // the value: a range not of whole words
     FAULT_INFO_WITH,         // an --info: with an option other than -q
+    FAULT_SET_NUMBER_AMBIGUOUS, // the value, and its typed number as the stretch
+    FAULT_GET_PAST_END,         // the value
+    FAULT_GET_AMBIGUOUS,        // the value, and its address as the stretch
+    FAULT_GET_COUNT_AMBIGUOUS,  // the value, and its COUNT as the stretch
 };
 
 // A range of a --checksum value, both ends included.

@@ -373,8 +373,12 @@ void ReportCommandFault(const CommandLine &command) {
                                             texts::CHECKSUM_TOO_WIDE,
                                             texts::CHECKSUM_NEGATED,
                                             texts::CHECKSUM_WORDS,
-                                            texts::INFO_WITH};
-    static_assert(sizeof TEXTS / sizeof TEXTS[0] == FAULT_INFO_WITH + 1);
+                                            texts::INFO_WITH,
+                                            texts::SET_NUMBER_AMBIGUOUS,
+                                            texts::GET_PAST_END,
+                                            texts::GET_AMBIGUOUS,
+                                            texts::GET_COUNT_AMBIGUOUS};
+    static_assert(sizeof TEXTS / sizeof TEXTS[0] == FAULT_GET_COUNT_AMBIGUOUS + 1);
     OwnedString one, other;
     TakeArgument(command.faultArgument, one);
     TakeArgument(command.otherArgument, other);

@@ -140,7 +140,10 @@ inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\n";
 #define CHECKSUMME_SET "checksumme: " CHECKSUMME_SET_NAME " "
 #define CHECKSUMME_CHECKSUM "checksumme: " CHECKSUMME_CHECKSUM_NAME " "
 #define CHECKSUMME_FILL "checksumme: " CHECKSUMME_FILL_NAME " "
+#define CHECKSUMME_GET "checksumme: " CHECKSUMME_GET_NAME " "
 #define CHECKSUMME_OUTPUT "checksumme: " CHECKSUMME_OUTPUT_NAME " "
+// A value's number that starts with 0 and goes on in decimal digits: %3, what it is (ADDRESS).
+#define CHECKSUMME_AMBIGUOUS(what) "%3 is ambiguous; write 0x%3 for a hexadecimal " what
 
 // %1 file, %2 line, %3 the checksum as written, %4 the right one
 inline constexpr char CHECKSUM_CORRECTED[] =
@@ -270,11 +273,14 @@ inline constexpr char SET_INVALID[] = CHECKSUMME_SET
     "to 255 bytes)" CHECKSUMME_END;
 inline constexpr char SET_NO_FIT[] =
     CHECKSUMME_SET "%1: the number does not fit its type" CHECKSUMME_END;
+// %1 the value given, %3 its typed number (0100)
+inline constexpr char SET_NUMBER_AMBIGUOUS[] =
+    CHECKSUMME_SET "%1: " CHECKSUMME_AMBIGUOUS("number") CHECKSUMME_END;
 // %1 and %2 the values given
 inline constexpr char SET_OVERLAP[] = CHECKSUMME_SET "%1 and %2 overlap" CHECKSUMME_END;
 // %1 the value given, %3 its address (08001000)
 inline constexpr char SET_AMBIGUOUS[] =
-    CHECKSUMME_SET "%1: %3 is ambiguous; write 0x%3 for a hexadecimal address" CHECKSUMME_END;
+    CHECKSUMME_SET "%1: " CHECKSUMME_AMBIGUOUS("address") CHECKSUMME_END;
 // %1 the --set value, %2 the --checksum value
 inline constexpr char SET_CHECKSUM_OVERLAP[] =
     CHECKSUMME_SET "%1 overlaps the place of the checksum %2" CHECKSUMME_END;
@@ -311,12 +317,17 @@ inline constexpr char GET_NOT_HELD[] =
     CHECKSUMME_FAILED "%2 is in no data record, nothing read" CHECKSUMME_END;
 // %1 the value given
 inline constexpr char GET_INVALID[] =
-    "checksumme: " CHECKSUMME_GET_NAME
-    " %1: not ADDRESS:COUNT (1 to 255 bytes) or ADDRESS:TYPE (u8, u16le, u16be, u32le, u32be, "
-    "u64le, u64be)" CHECKSUMME_END;
-inline constexpr char GET_WITH_WRITE[] =
-    "checksumme: " CHECKSUMME_GET_NAME
-    " %1: reads, and not in a call that writes (with a check it reads)" CHECKSUMME_END;
+    CHECKSUMME_GET "%1: not ADDRESS:COUNT (1 to 255 bytes) or ADDRESS:TYPE (u8, u16le, u16be, "
+                   "u32le, u32be, u64le, u64be)" CHECKSUMME_END;
+inline constexpr char GET_WITH_WRITE[] = CHECKSUMME_GET
+    "%1: reads, and not in a call that writes (with a check it reads)" CHECKSUMME_END;
+inline constexpr char GET_PAST_END[] =
+    CHECKSUMME_GET "%1: the bytes run past 0xFFFFFFFF" CHECKSUMME_END;
+// %1 the value given, %3 its address (010), or its COUNT
+inline constexpr char GET_AMBIGUOUS[] =
+    CHECKSUMME_GET "%1: " CHECKSUMME_AMBIGUOUS("address") CHECKSUMME_END;
+inline constexpr char GET_COUNT_AMBIGUOUS[] =
+    CHECKSUMME_GET "%1: " CHECKSUMME_AMBIGUOUS("number") CHECKSUMME_END;
 // -o: %1 FILE, %2 the other FILE
 inline constexpr char NO_OUTPUT_VALUE[] = "checksumme: %1 needs a value FILE" CHECKSUMME_END;
 inline constexpr char OUTPUT_TWICE[] =
@@ -370,7 +381,7 @@ inline constexpr char CHECKSUM_PAST_END[] =
     CHECKSUMME_CHECKSUM "%1: an address or the value's bytes past 0xFFFFFFFF" CHECKSUMME_END;
 // %1 the value given, %3 the address (0100)
 inline constexpr char CHECKSUM_AMBIGUOUS[] =
-    CHECKSUMME_CHECKSUM "%1: %3 is ambiguous; write 0x%3 for a hexadecimal address" CHECKSUMME_END;
+    CHECKSUMME_CHECKSUM "%1: " CHECKSUMME_AMBIGUOUS("address") CHECKSUMME_END;
 // %1 the value given
 inline constexpr char FILL_INVALID[] =
     CHECKSUMME_FILL "%1: not a byte; write two hexadecimal digits (FF), or 0x and one or two "
@@ -407,6 +418,8 @@ inline constexpr char REPORT_NOT_WRITTEN[] =
 #undef CHECKSUMME_CHECKSUM_NAME
 #undef CHECKSUMME_FILL_NAME
 #undef CHECKSUMME_GET_NAME
+#undef CHECKSUMME_GET
+#undef CHECKSUMME_AMBIGUOUS
 #undef CHECKSUMME_OUTPUT_NAME
 #undef CHECKSUMME_QUIET_NAME
 #undef CHECKSUMME_OUTPUT

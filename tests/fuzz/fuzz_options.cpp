@@ -70,6 +70,16 @@ bool ReadNumber(const std::string &text, uint64_t most, uint64_t &number) {
     return true;
 }
 
+// Digits all through, decimal or after 0x / 0X hexadecimal, however many: a number, if not one
+// that fits.
+bool IsNumber(const std::string &text) {
+    bool hex = text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    std::string digits = hex ? text.substr(2) : text;
+    return !digits.empty() && std::all_of(digits.begin(), digits.end(), [&](char c) {
+        return hex ? IsHex(c) : c >= '0' && c <= '9';
+    });
+}
+
 std::string Lower(std::string text) {
     for (char &c : text)
         c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -84,14 +94,20 @@ bool Ambiguous(const std::string &number) {
 }
 
 // ADDRESS=BYTES: ADDRESS not ambiguous, decimal or 0x / 0X hexadecimal up to 0xFFFFFFFF, BYTES 1 to
-// 255 bytes in pairs of hexadecimal digits, the last at 0xFFFFFFFF at most.
-CommandFault ReadValue(const std::string &value, int32_t argument, Setting &setting) {
+// 255 bytes in pairs of hexadecimal digits, the last at 0xFFFFFFFF at most; a typed NUMBER that
+// fits and is not ambiguous (then the stretch), its type in any case.
+CommandFault ReadValue(const std::string &value, int32_t argument, Setting &setting,
+                       size_t &faultStart, size_t &faultLength) {
     size_t equals = value.find('=');
     if (equals == std::string::npos) return FAULT_SET_VALUE;
-    if (Ambiguous(value.substr(0, equals))) return FAULT_SET_AMBIGUOUS;
+    if (Ambiguous(value.substr(0, equals))) {
+        faultLength = equals;
+        return FAULT_SET_AMBIGUOUS;
+    }
     std::string bytes = value.substr(equals + 1);
     uint64_t at = 0;
-    if (!ReadNumber(value.substr(0, equals), 0xFFFFFFFFu, at)) return FAULT_SET_VALUE;
+    if (!ReadNumber(value.substr(0, equals), 0xFFFFFFFFu, at))
+        return IsNumber(value.substr(0, equals)) ? FAULT_SET_PAST_END : FAULT_SET_VALUE;
     if (size_t colon = bytes.find(':'); colon != std::string::npos) { // a typed value
         std::string type = Lower(bytes.substr(0, colon)), text = bytes.substr(colon + 1), hex;
         if (type == "str" || type == "strz") {
@@ -102,8 +118,14 @@ CommandFault ReadValue(const std::string &value, int32_t argument, Setting &sett
                                                     "u32be", "u64le", "u64be"};
             auto named = std::find(TYPES.begin(), TYPES.end(), type);
             uint64_t number = 0;
-            if (named == TYPES.end() || Ambiguous(text) || !ReadNumber(text, UINT64_MAX, number))
-                return FAULT_SET_VALUE;
+            if (named == TYPES.end()) return FAULT_SET_VALUE;
+            if (Ambiguous(text)) {
+                faultStart = value.size() - text.size();
+                faultLength = text.size();
+                return FAULT_SET_NUMBER_AMBIGUOUS;
+            }
+            if (!ReadNumber(text, UINT64_MAX, number))
+                return IsNumber(text) ? FAULT_SET_NO_FIT : FAULT_SET_VALUE;
             size_t width = type == "u8" ? 1 : std::stoul(type.substr(1, 2)) / 8;
             if (width < 8 && number >> 8 * width) return FAULT_SET_NO_FIT;
             for (size_t k = 0; k < width; ++k) {
@@ -250,10 +272,9 @@ CommandFault ReadChecksum(const std::string &text, Job &job, size_t &faultStart,
             faultLength = field.size();
             return FAULT_CHECKSUM_AMBIGUOUS;
         }
-        uint64_t number = 0, any = 0;
+        uint64_t number = 0;
         if (!ReadNumber(field, 0xFFFFFFFFu, number))
-            return ReadNumber(field, UINT64_MAX, any) ? FAULT_CHECKSUM_PAST_END
-                                                      : FAULT_CHECKSUM_VALUE;
+            return IsNumber(field) ? FAULT_CHECKSUM_PAST_END : FAULT_CHECKSUM_VALUE;
         numbers.push_back(number);
     }
     if (!job.printed && text.substr(suffix) != "" && Lower(text.substr(suffix)) != ":be")
@@ -273,21 +294,31 @@ CommandFault ReadChecksum(const std::string &text, Job &job, size_t &faultStart,
     return FAULT_NONE;
 }
 
-// ADDRESS:COUNT (1 to 255) or ADDRESS:TYPE, the bytes up to 0xFFFFFFFF.
-bool ReadGet(const std::string &text) {
+// ADDRESS:COUNT (1 to 255) or ADDRESS:TYPE (in any case), the bytes up to 0xFFFFFFFF; an
+// ambiguous ADDRESS or COUNT as the stretch.
+CommandFault ReadGet(const std::string &text, size_t &faultStart, size_t &faultLength) {
     size_t colon = text.find(':');
     uint64_t address = 0, count = 0;
-    if (colon == std::string::npos || Ambiguous(text.substr(0, colon)) ||
-        !ReadNumber(text.substr(0, colon), 0xFFFFFFFFu, address))
-        return false;
+    if (colon == std::string::npos) return FAULT_GET_VALUE;
+    if (Ambiguous(text.substr(0, colon))) {
+        faultLength = colon;
+        return FAULT_GET_AMBIGUOUS;
+    }
+    if (!ReadNumber(text.substr(0, colon), 0xFFFFFFFFu, address))
+        return IsNumber(text.substr(0, colon)) ? FAULT_GET_PAST_END : FAULT_GET_VALUE;
     std::string what = Lower(text.substr(colon + 1));
     const std::vector<std::pair<std::string, uint64_t>> TYPES = {
         {"u8", 1},    {"u16le", 2}, {"u16be", 2}, {"u32le", 4},
         {"u32be", 4}, {"u64le", 8}, {"u64be", 8}};
     for (const auto &[name, width] : TYPES)
         if (what == name) count = width;
-    if (!count && (Ambiguous(what) || !ReadNumber(what, 255, count) || count == 0)) return false;
-    return address + count - 1 <= 0xFFFFFFFFu;
+    if (!count && Ambiguous(what)) {
+        faultStart = colon + 1;
+        faultLength = what.size();
+        return FAULT_GET_COUNT_AMBIGUOUS;
+    }
+    if (!count && (!ReadNumber(what, 255, count) || count == 0)) return FAULT_GET_VALUE;
+    return address + count - 1 <= 0xFFFFFFFFu ? FAULT_NONE : FAULT_GET_PAST_END;
 }
 
 // BYTE: two hexadecimal digits, or 0x / 0X and one or two.
@@ -354,7 +385,9 @@ Expected Model(const std::vector<std::string> &arguments) {
             } else {
                 value = text.substr(6);
             }
-            if (!ReadGet(value)) return Fault(expected, FAULT_GET_VALUE, index, index);
+            if (CommandFault fault = ReadGet(value, expected.faultStart, expected.faultLength);
+                fault != FAULT_NONE)
+                return Fault(expected, fault, index, index);
             if (getArgument < 0) getArgument = index;
         } else if (text == "--checksum" || text.starts_with("--checksum=") || text == "--fill" ||
                    text.starts_with("--fill=")) {
@@ -392,10 +425,10 @@ Expected Model(const std::vector<std::string> &arguments) {
                 value = text.substr(6);
             }
             Setting setting;
-            if (CommandFault fault = ReadValue(value, index, setting); fault != FAULT_NONE) {
-                if (fault == FAULT_SET_AMBIGUOUS) expected.faultLength = value.find('=');
+            if (CommandFault fault =
+                    ReadValue(value, index, setting, expected.faultStart, expected.faultLength);
+                fault != FAULT_NONE)
                 return Fault(expected, fault, index, index);
-            }
             expected.settings.push_back(setting);
         } else {
             return Fault(expected, FAULT_UNKNOWN_OPTION, index, index);

@@ -330,7 +330,7 @@ std::vector<EditRow> EditRows() {
         // first, its failure comes first on Windows too.)
         {"info, a file that cannot be read first", {INFO, "absent.hex"}, clean, clean, 1, cleanMap, FAILED + NOT_FOUND + END},
         {"info with a check", {INFO, CHECK}, clean, clean, 1, "", FAULT + INFO + " takes no option but " + QUIET + FAULT_END},
-        // Names inside values in any case.
+        // Names inside values in any case; each refused value its own line, whatever its width.
         {"checksum, its parts and suffix in upper case", {CHECKSUM, "SUM16/W16LE/NEG:0-0xF@0x10:BE"}, image,
          ":10000000000102030405060708090A0B0C0D0E0F78\n:04001000BFC8FFFF67\n:00000001FF\n", 0,
          at(2) + "set 0x00000010 to 0x00000011" + END + at(2) + "SUM16/W16LE/NEG of 0x00000000-0x0000000F = 0xBFC8, "
@@ -340,6 +340,20 @@ std::vector<EditRow> EditRows() {
          at(2) + "set 0x0800FFF0 to 0x0800FFF3" + END + at(3) + "set 0x0800FFF4" + END + at(4) +
          "checksum 00 corrected to ff" + END + "%F: 4 records, 2 set, 1 corrected, 0 lines left unchanged" + END, ""},
         {"get, quiet, a type in upper case", {QUIET, GET, "0x0800FFF0:U16LE"}, set, set, 0, "44305" + END, ""},
+        {"set, a 64-bit number that does not fit", {SET, "0=u64le:18446744073709551616"}, serial, serial, 1, "",
+         bad + "0=u64le:18446744073709551616: the number does not fit its type" + FAULT_END},
+        {"set, a typed number with a leading 0", {SET, "0=u16le:0100"}, serial, serial, 1, "",
+         bad + "0=u16le:0100: 0100 is ambiguous; write 0x0100 for a hexadecimal number" + FAULT_END},
+        {"set, an address past 0xFFFFFFFF", {SET, "0x100000000=00"}, serial, serial, 1, "",
+         bad + "0x100000000=00: the bytes run past 0xFFFFFFFF" + FAULT_END},
+        {"get, an ambiguous address", {GET, "010:2"}, set, set, 1, "",
+         FAULT + GET_NAME + "010:2: 010 is ambiguous; write 0x010 for a hexadecimal address" + FAULT_END},
+        {"get, an ambiguous COUNT", {GET, "0x10:010"}, set, set, 1, "",
+         FAULT + GET_NAME + "0x10:010: 010 is ambiguous; write 0x010 for a hexadecimal number" + FAULT_END},
+        {"get, past 0xFFFFFFFF", {GET, "0xFFFFFFFF:u16le"}, set, set, 1, "",
+         FAULT + GET_NAME + "0xFFFFFFFF:u16le: the bytes run past 0xFFFFFFFF" + FAULT_END},
+        {"checksum, an address of more than 64 bits", {CHECKSUM, "crc32:0-99999999999999999999@16"}, image, image, 1, "",
+         badChecksum + "crc32:0-99999999999999999999@16: an address or the value's bytes past 0xFFFFFFFF" + FAULT_END},
         {"patch, line numbers of one to three digits", {}, numbered, numberedOut, 0,
          numberedReport + "%F: 13 records, 13 corrected, 0 lines left unchanged" + END, ""},
     };
