@@ -357,9 +357,12 @@ void ReadInto(CommandLine &command) {
     }
     int32_t getArgument = -1; // the first --get
     bool check = false, strict = false, set = false, options = true, named = false;
-    int32_t fillArgument = -1; // of the last --fill value
-    int32_t output = -1;       // of the -o value
-    int32_t info = -1;         // of an --info
+    int32_t strictArgument = -1; // the first --strict
+    int32_t written = -1;        // the first --set or --checksum value
+    bool writtenSet = false;     // is a --set value
+    int32_t fillArgument = -1;   // of the last --fill value
+    int32_t output = -1;         // of the -o value
+    int32_t info = -1;           // of an --info
     for (int32_t index = 0; index < count; ++index) {
         OwnedString argument;
         TakeArgument(index, argument);
@@ -376,7 +379,10 @@ void ReadInto(CommandLine &command) {
         case OPTION_END: options = false; break;
         case OPTION_INFO: info = index; break;
         case OPTION_CHECK: check = true; break;
-        case OPTION_STRICT: strict = true; break;
+        case OPTION_STRICT:
+            if (!strict) strictArgument = index;
+            strict = true;
+            break;
         case OPTION_QUIET: command.quiet = true; break;
         case OPTION_VERSION: command.mode = COMMAND_VERSION; return;
         case OPTION_HELP: command.mode = COMMAND_USAGE; return;
@@ -391,6 +397,10 @@ void ReadInto(CommandLine &command) {
                 if (++index == count) return Faulty(command, NO_VALUE[option - OPTION_SET], at, at);
                 TakeArgument(index, next);
                 value = next.Text();
+            }
+            if ((option == OPTION_SET || option == OPTION_CHECKSUM) && written < 0) {
+                written = index;
+                writtenSet = option == OPTION_SET;
             }
             if (option == OPTION_OUTPUT) {
                 if (output >= 0) return Faulty(command, FAULT_OUTPUT_TWICE, output, index);
@@ -463,9 +473,10 @@ void ReadInto(CommandLine &command) {
     int32_t stored = 0;
     for (int32_t k = 0; k < command.checksumCount; ++k)
         stored += command.checksums[k].printed ? 0 : 1;
-    if (strict && (set || command.checksumCount > 0)) {
-        command.mode = COMMAND_MISUSED;
-        return;
+    if (strict && written >= 0) { // with a file named: which two options
+        if (!files) return Faulty(command, FAULT_NONE, 0, 0);
+        return Faulty(command, writtenSet ? FAULT_STRICT_WITH_SET : FAULT_STRICT_WITH_CHECKSUM,
+                      strictArgument, written);
     }
     set = !check && (set || stored > 0);
     if (set && command.getCount > 0)

@@ -34,12 +34,13 @@
  * value's place, two places) are a fault too, as are --checksum values whose ranges hold each
  * other's places (also through others: no order could store them all), --fill without --checksum,
  * and --info with --check, --strict, --set, --checksum, --get or -o. A --checksum value whose
- * place lies in another's range is put before it. --strict with --set or --checksum is a misuse,
- * as are a check, --set, --checksum, --get or --info of no file, and natively a call without a
- * file; --checksum with --check checks the values stored, else it sets them (COMMAND_SET);
- * without one the window opens on Windows. Every other argument names a file, in order, even an
- * empty one (which then cannot be opened); on Windows a call of nothing but empty arguments opens
- * the window, as one without arguments does.
+ * place lies in another's range is put before it. --strict with --set or --checksum is a fault
+ * that names both options (the first of those from the left) in a call with a file; in one
+ * without a file it is a misuse (the usage), as are a check, --set, --checksum, --get or --info
+ * of no file, and natively a call without a file; --checksum with --check checks the values
+ * stored, else it sets them (COMMAND_SET); without one the window opens on Windows. Every other
+ * argument names a file, in order, even an empty one (which then cannot be opened); on Windows a
+ * call of nothing but empty arguments opens the window, as one without arguments does.
  *
  * ReleaseCommandLine frees what the description holds (main heap; a shortage ends the process).
  */
@@ -72,7 +73,7 @@ enum CommandMode : int32_t {
 };
 
 enum CommandFault : int32_t {
-    FAULT_NONE,                 // misused: the usage tells
+    FAULT_NONE,                 // misused (no file): the usage tells
     FAULT_UNKNOWN_OPTION,       // the argument
     FAULT_NO_VALUE,             // the --set at the end
     FAULT_STANDARD_INPUT,       // "-"
@@ -111,6 +112,8 @@ enum CommandFault : int32_t {
     FAULT_GET_PAST_END,         // the value
     FAULT_GET_AMBIGUOUS,        // the value, and its address as the stretch
     FAULT_GET_COUNT_AMBIGUOUS,  // the value, and its COUNT as the stretch
+    FAULT_STRICT_WITH_SET,      // the --strict, and the first --set value
+    FAULT_STRICT_WITH_CHECKSUM, // the --strict, and the first --checksum value
 };
 
 // A range of a --checksum value, both ends included.

@@ -377,8 +377,10 @@ void ReportCommandFault(const CommandLine &command) {
                                             texts::SET_NUMBER_AMBIGUOUS,
                                             texts::GET_PAST_END,
                                             texts::GET_AMBIGUOUS,
-                                            texts::GET_COUNT_AMBIGUOUS};
-    static_assert(sizeof TEXTS / sizeof TEXTS[0] == FAULT_GET_COUNT_AMBIGUOUS + 1);
+                                            texts::GET_COUNT_AMBIGUOUS,
+                                            texts::STRICT_WITH_SET,
+                                            texts::STRICT_WITH_CHECKSUM};
+    static_assert(sizeof TEXTS / sizeof TEXTS[0] == FAULT_STRICT_WITH_CHECKSUM + 1);
     OwnedString one, other;
     TakeArgument(command.faultArgument, one);
     TakeArgument(command.otherArgument, other);

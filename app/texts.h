@@ -78,6 +78,7 @@ inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\r\n";
 #define CHECKSUMME_CHECKSUM_NAME "/checksum"
 #define CHECKSUMME_FILL_NAME "/fill"
 #define CHECKSUMME_GET_NAME "/get"
+#define CHECKSUMME_STRICT_NAME "/strict"
 #define CHECKSUMME_OUTPUT_NAME "/o"
 #define CHECKSUMME_QUIET_NAME "/q"
 #define CHECKSUMME_BECAUSE(field) " (" field ")"
@@ -129,6 +130,7 @@ inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\n";
 #define CHECKSUMME_CHECKSUM_NAME "--checksum"
 #define CHECKSUMME_FILL_NAME "--fill"
 #define CHECKSUMME_GET_NAME "--get"
+#define CHECKSUMME_STRICT_NAME "--strict"
 #define CHECKSUMME_OUTPUT_NAME "-o"
 #define CHECKSUMME_QUIET_NAME "-q"
 #define CHECKSUMME_BECAUSE(field) ": " field
@@ -144,6 +146,9 @@ inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\n";
 #define CHECKSUMME_OUTPUT "checksumme: " CHECKSUMME_OUTPUT_NAME " "
 // A value's number that starts with 0 and goes on in decimal digits: %3, what it is (ADDRESS).
 #define CHECKSUMME_AMBIGUOUS(what) "%3 is ambiguous; write 0x%3 for a hexadecimal " what
+// Two options, each as the platform spells it, in a call with a file.
+#define CHECKSUMME_APART(one, other)                                                               \
+    "checksumme: " one " and " other " do not go together" CHECKSUMME_END
 
 // %1 file, %2 line, %3 the checksum as written, %4 the right one
 inline constexpr char CHECKSUM_CORRECTED[] =
@@ -401,7 +406,12 @@ inline constexpr char INFO_WITH[] =
     "checksumme: %1 takes no option but " CHECKSUMME_QUIET_NAME CHECKSUMME_END;
 inline constexpr char STANDARD_INPUT[] =
     "checksumme: '-': the standard input is not read; name a file" CHECKSUMME_END;
-// The second line of every fault of the command line, from SET_PAST_END to STANDARD_INPUT.
+// Options that do not go together, in a call with a file (without one: the usage)
+inline constexpr char STRICT_WITH_SET[] =
+    CHECKSUMME_APART(CHECKSUMME_STRICT_NAME, CHECKSUMME_SET_NAME);
+inline constexpr char STRICT_WITH_CHECKSUM[] =
+    CHECKSUMME_APART(CHECKSUMME_STRICT_NAME, CHECKSUMME_CHECKSUM_NAME);
+// The second line of every fault of the command line, from SET_PAST_END to STRICT_WITH_CHECKSUM.
 inline constexpr char TRY_HELP[] = "Try 'checksumme --help' for more information." CHECKSUMME_END;
 // %1 why
 inline constexpr char REPORT_NOT_WRITTEN[] =
@@ -418,8 +428,10 @@ inline constexpr char REPORT_NOT_WRITTEN[] =
 #undef CHECKSUMME_CHECKSUM_NAME
 #undef CHECKSUMME_FILL_NAME
 #undef CHECKSUMME_GET_NAME
+#undef CHECKSUMME_STRICT_NAME
 #undef CHECKSUMME_GET
 #undef CHECKSUMME_AMBIGUOUS
+#undef CHECKSUMME_APART
 #undef CHECKSUMME_OUTPUT_NAME
 #undef CHECKSUMME_QUIET_NAME
 #undef CHECKSUMME_OUTPUT

@@ -343,6 +343,8 @@ Expected Fault(Expected expected, CommandFault fault, int32_t argument, int32_t 
 Expected Model(const std::vector<std::string> &arguments) {
     Expected expected;
     bool options = true, check = false, strict = false, set = false;
+    int32_t strictArgument = -1, written = -1; // the first --strict, --set or --checksum value
+    CommandFault apart = FAULT_NONE;           // --strict with the kind of that value
     int32_t fillArgument = -1, getArgument = -1, output = -1, infoArgument = -1;
     int32_t count = static_cast<int32_t>(arguments.size());
     for (int32_t index = 0; index < count; ++index) {
@@ -359,6 +361,7 @@ Expected Model(const std::vector<std::string> &arguments) {
         } else if (text == "--check") {
             check = true;
         } else if (text == "--strict") {
+            if (!strict) strictArgument = index;
             strict = true;
         } else if (text == "-q" || text == "--quiet") {
             expected.quiet = true;
@@ -408,6 +411,7 @@ Expected Model(const std::vector<std::string> &arguments) {
                 fillArgument = index;
                 continue;
             }
+            if (written < 0) written = index, apart = FAULT_STRICT_WITH_CHECKSUM;
             Job job{{}, 0, 0, index, false};
             CommandFault fault =
                 ReadChecksum(value, job, expected.faultStart, expected.faultLength);
@@ -424,6 +428,7 @@ Expected Model(const std::vector<std::string> &arguments) {
             } else {
                 value = text.substr(6);
             }
+            if (written < 0) written = index, apart = FAULT_STRICT_WITH_SET;
             Setting setting;
             if (CommandFault fault =
                     ReadValue(value, index, setting, expected.faultStart, expected.faultLength);
@@ -488,9 +493,9 @@ Expected Model(const std::vector<std::string> &arguments) {
     bool files = !expected.files.empty();
     bool stored =
         std::any_of(jobs.begin(), jobs.end(), [](const Job &job) { return !job.printed; });
-    if (strict && (set || expected.checksums > 0)) {
-        expected.mode = COMMAND_MISUSED;
-        return expected;
+    if (strict && written >= 0) { // the usage without a file
+        if (!files) return expected;
+        return Fault(expected, apart, strictArgument, written);
     }
     set = !check && (set || stored); // (--set values with a check are checked)
     if (set && getArgument >= 0)

@@ -145,7 +145,8 @@ std::vector<EditRow> EditRows() {
          at(3) + "0x0800FFF4 holds 0C, not 01" + END + "%F: 4 records, 0 wrong, 0 lines not well-formed records" + END, ""},
         {"set checked: a byte in no record", {CHECK, SET, "1=01"}, set, set, 1, "",
          refused + "0x00000001 is in no data record, no bytes compared" + END},
-        {"set with a strict check", {SET, "1=01", STRICT}, serial, serial, 1, "", texts::USAGE},
+        {"set with a strict check", {SET, "1=01", STRICT}, serial, serial, 1, "",
+         FAULT + STRICT + " and " + SET_NAME + "do not go together" + FAULT_END},
         {"get bytes and numbers", {GET, "0x0800FFF0:4", GET, "0x0800FFF0:u32be", GET, "0x0800FFF4:u8"}, set, set, 0,
          at(2) + "0x0800FFF0 = 11 AD AA BB" + END + at(2) + "0x0800FFF0 = 296594107" + END + at(3) + "0x0800FFF4 = 12" + END, ""},
         {"get, quiet: the value alone", {QUIET, GET, "0x0800FFF0:u16le"}, set, set, 0, "44305" + END, ""},
@@ -315,7 +316,8 @@ std::vector<EditRow> EditRows() {
          FAULT + FILL + " 255: not a byte; write two hexadecimal digits (FF), or 0x and one or two (0xFF)" + FAULT_END},
         {"fill without a checksum", {FILL, "FF"}, image, image, 1, "",
          FAULT + FILL + " FF: fills the gaps of a " + CHECKSUM_NAME + "range, and none is given" + FAULT_END},
-        {"checksum with a strict check", {STRICT, CHECKSUM, "crc32:0-15@16"}, image, image, 1, "", texts::USAGE},
+        {"checksum with a strict check", {STRICT, CHECKSUM, "crc32:0-15@16", SET, "0=00"}, image, image, 1, "",
+         FAULT + STRICT + " and " + CHECKSUM_NAME + "do not go together" + FAULT_END},
         {"info, every finding", {INFO}, problems, problems, 0,
          at(2) + "data wraps within its 64 KiB segment to 0x00010000" + END + at(4) +
          "data at 0x00010008 that line 3 holds already, with the same values" + END + at(5) +
