@@ -354,6 +354,7 @@ void ReadInto(CommandLine &command) {
             MainHeapAlloc(static_cast<size_t>(count) * sizeof(ChecksumJob)));
         command.gets =
             static_cast<GetJob *>(MainHeapAlloc(static_cast<size_t>(count) * sizeof(GetJob)));
+        command.valueStarts = static_cast<uint8_t *>(MainHeapAlloc(static_cast<size_t>(count)));
     }
     int32_t getArgument = -1; // the first --get
     bool check = false, strict = false, set = false, options = true, named = false;
@@ -397,6 +398,8 @@ void ReadInto(CommandLine &command) {
                 if (++index == count) return Faulty(command, NO_VALUE[option - OPTION_SET], at, at);
                 TakeArgument(index, next);
                 value = next.Text();
+            } else {
+                command.valueStarts[index] = static_cast<uint8_t>(value - text);
             }
             if ((option == OPTION_SET || option == OPTION_CHECKSUM) && written < 0) {
                 written = index;
@@ -519,10 +522,9 @@ void TakeArgument(int32_t index, OwnedString &argument) {
     argument.TakeResult(start);
 }
 
-const char *SettingText(const char *argument) {
-    const char *value = nullptr;
-    OptionOf(argument, &value);
-    return value ? value : argument;
+// (An index that a fault or -o names is of an argument read, and there is one.)
+const char *ValueText(const CommandLine &command, int32_t index, const char *argument) {
+    return argument + command.valueStarts[index];
 }
 
 void ReleaseCommandLine(CommandLine &command) {
@@ -531,6 +533,7 @@ void ReleaseCommandLine(CommandLine &command) {
         MainHeapFree(command.checksums[k].ranges);
     if (command.checksums) MainHeapFree(command.checksums);
     if (command.gets) MainHeapFree(command.gets);
+    if (command.valueStarts) MainHeapFree(command.valueStarts);
     ReleaseByteSettings(command.settings);
     command = CommandLine{};
 }

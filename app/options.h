@@ -161,12 +161,15 @@ struct CommandLine {
     CommandFault fault;
     int32_t faultArgument, otherArgument; // their indices
     int32_t faultStart, faultLength;      // the stretch of the value that a fault names, if any
+    uint8_t *valueStarts; // owned, main heap: for each argument read, where the value it holds
+                          // starts in it (past "--set=" of --set=VALUE), else 0
 };
 
 CommandLine ReadCommandLine();
 // The argument with the given index, kept; "" past the last one.
 void TakeArgument(int32_t index, OwnedString &argument);
-// The value of an argument that names a value: VALUE of --set=VALUE (--checksum=, --fill=), else
-// all of it.
-const char *SettingText(const char *argument);
+// The value that the argument with the given index holds, from its text: VALUE of --set=VALUE
+// (--checksum=, --fill=, --get=, --output=), else all of it, as it was read (a value given as the
+// next argument is all of that argument, whatever it holds).
+const char *ValueText(const CommandLine &command, int32_t index, const char *argument);
 void ReleaseCommandLine(CommandLine &command);

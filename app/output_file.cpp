@@ -104,7 +104,7 @@ int32_t WriteOutputFile(const CommandLine &command) {
     OwnedString input, argument;
     TakeArgument(command.files[0], input);
     TakeArgument(command.output, argument);
-    const char *output = SettingText(argument.Text());
+    const char *output = ValueText(command, command.output, argument.Text());
     Report in{}, out{};
     BeginReport(in, input.Text(), false);
     BeginReport(out, output, false);

@@ -384,13 +384,10 @@ void ReportCommandFault(const CommandLine &command) {
     OwnedString one, other;
     TakeArgument(command.faultArgument, one);
     TakeArgument(command.otherArgument, other);
-    const char *value = SettingText(one.Text());
-    // (SettingText cuts a value given alone that reads like --set=VALUE: the stretch may lie past.)
-    bool inside = command.faultStart + command.faultLength <= StringLength(value);
-    WriteFailure(TEXTS[command.fault],
-                 {value,
-                  SettingText(other.Text()),
-                  {value + (inside ? command.faultStart : 0), inside ? command.faultLength : 0}});
+    const char *value = ValueText(command, command.faultArgument, one.Text());
+    WriteFailure(TEXTS[command.fault], {value,
+                                        ValueText(command, command.otherArgument, other.Text()),
+                                        {value + command.faultStart, command.faultLength}});
     WriteFailure(texts::TRY_HELP, {});
 }
 

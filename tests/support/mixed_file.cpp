@@ -356,6 +356,9 @@ std::vector<EditRow> EditRows() {
          FAULT + GET_NAME + "0xFFFFFFFF:u16le: the bytes run past 0xFFFFFFFF" + FAULT_END},
         {"checksum, an address of more than 64 bits", {CHECKSUM, "crc32:0-99999999999999999999@16"}, image, image, 1, "",
          badChecksum + "crc32:0-99999999999999999999@16: an address or the value's bytes past 0xFFFFFFFF" + FAULT_END},
+        {"output, the next argument whole", {CHECK, OUTPUT, "--fill=01"}, set, set, 1, "",
+         FAULT + OUTPUT_NAME + "--fill=01: only with a call that writes (patching, " + SET_NAME.substr(0, SET_NAME.size() - 1) +
+         ", " + CHECKSUM_NAME.substr(0, CHECKSUM_NAME.size() - 1) + " with @ADDRESS)" + FAULT_END},
         {"patch, line numbers of one to three digits", {}, numbered, numberedOut, 0,
          numberedReport + "%F: 13 records, 13 corrected, 0 lines left unchanged" + END, ""},
     };
