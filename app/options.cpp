@@ -302,27 +302,45 @@ CommandFault FindOverlap(CommandLine &command, int32_t *one, int32_t *other) {
     return FAULT_NONE;
 }
 
+// The first value from done on, other than k, whose place lies in value k's range, or -1.
+int32_t FirstFeeder(const CommandLine &command, int32_t done, int32_t k) {
+    const ChecksumJob *jobs = command.checksums;
+    for (int32_t j = done; j < command.checksumCount; ++j)
+        if (j != k && Feeds(jobs[j], jobs[k])) return j;
+    return -1;
+}
+
+// Every value from done on waits for another: the cycle that following each value's first feeder
+// from the first of them runs into (after as many steps as there are values, the walk is in it)
+// into command.cycle, from its value given first (the values left are in the order given).
+void NameCycle(CommandLine &command, int32_t done) {
+    const ChecksumJob *jobs = command.checksums;
+    int32_t in = done;
+    for (int32_t step = done; step < command.checksumCount; ++step)
+        in = FirstFeeder(command, done, in);
+    int32_t first = in;
+    for (int32_t k = FirstFeeder(command, done, in); k != in; k = FirstFeeder(command, done, k))
+        first = k < first ? k : first;
+    command.cycle = static_cast<int32_t *>(
+        MainHeapAlloc(static_cast<size_t>(command.checksumCount - done) * sizeof(int32_t)));
+    int32_t k = first;
+    do {
+        command.cycle[command.cycleLength++] = jobs[k].argument;
+        k = FirstFeeder(command, done, k);
+    } while (k != first);
+}
+
 // Puts each --checksum value after those whose places lie in its range, else in the order given.
-// False when no such order exists, with two values that wait for each other (directly or through
-// others) in *one and *other.
-bool OrderChecksums(CommandLine &command, int32_t *one, int32_t *other) {
+// False when no such order exists, with the values of a cycle of them in command.cycle.
+bool OrderChecksums(CommandLine &command) {
     ChecksumJob *jobs = command.checksums;
     for (int32_t done = 0; done < command.checksumCount; ++done) {
         // The first value left that no other value left feeds.
-        int32_t next = -1, waiting = -1, fed = -1;
-        for (int32_t k = done; k < command.checksumCount && next < 0; ++k) {
-            int32_t feeder = -1;
-            for (int32_t j = done; j < command.checksumCount && feeder < 0; ++j)
-                if (j != k && Feeds(jobs[j], jobs[k])) feeder = j;
-            if (feeder < 0)
-                next = k;
-            else if (waiting < 0)
-                waiting = k, fed = feeder;
-        }
-        if (next < 0) { // named in the order given
-            *one = jobs[fed].argument < jobs[waiting].argument ? jobs[fed].argument
-                                                               : jobs[waiting].argument;
-            *other = jobs[fed].argument ^ jobs[waiting].argument ^ *one;
+        int32_t next = done;
+        while (next < command.checksumCount && FirstFeeder(command, done, next) >= 0)
+            ++next;
+        if (next == command.checksumCount) {
+            NameCycle(command, done);
             return false;
         }
         ChecksumJob moved = jobs[next];
@@ -466,8 +484,8 @@ void ReadInto(CommandLine &command) {
     int32_t one = 0, other = 0;
     if (CommandFault overlap = FindOverlap(command, &one, &other); overlap != FAULT_NONE)
         return Faulty(command, overlap, one, other);
-    if (!OrderChecksums(command, &one, &other))
-        return Faulty(command, FAULT_CHECKSUM_CYCLE, one, other);
+    if (!OrderChecksums(command))
+        return Faulty(command, FAULT_CHECKSUM_CYCLE, command.cycle[0], command.cycle[1]);
     if (fillArgument >= 0 && command.checksumCount == 0)
         return Faulty(command, FAULT_FILL_ALONE, fillArgument, fillArgument);
     bool files = command.fileCount > 0;
@@ -533,6 +551,7 @@ void ReleaseCommandLine(CommandLine &command) {
         MainHeapFree(command.checksums[k].ranges);
     if (command.checksums) MainHeapFree(command.checksums);
     if (command.gets) MainHeapFree(command.gets);
+    if (command.cycle) MainHeapFree(command.cycle);
     if (command.valueStarts) MainHeapFree(command.valueStarts);
     ReleaseByteSettings(command.settings);
     command = CommandLine{};

@@ -32,15 +32,16 @@
  * ADDRESS:TYPE, whose address or COUNT is ambiguous or whose bytes run past 0xFFFFFFFF), which
  * names its argument. Values whose bytes overlap (--set values, a --set value and a --checksum
  * value's place, two places) are a fault too, as are --checksum values whose ranges hold each
- * other's places (also through others: no order could store them all), --fill without --checksum,
- * and --info with --check, --strict, --set, --checksum, --get or -o. A --checksum value whose
- * place lies in another's range is put before it. --strict with --set or --checksum is a fault
- * that names both options (the first of those from the left) in a call with a file; in one
- * without a file it is a misuse (the usage), as are a check, --set, --checksum, --get or --info
- * of no file, and natively a call without a file; --checksum with --check checks the values
- * stored, else it sets them (COMMAND_SET); without one the window opens on Windows. Every other
- * argument names a file, in order, even an empty one (which then cannot be opened); on Windows a
- * call of nothing but empty arguments opens the window, as one without arguments does.
+ * other's places (also through others: no order could store them all; the values of one such
+ * cycle are named), --fill without --checksum, and --info with --check, --strict, --set,
+ * --checksum, --get or -o. A --checksum value whose place lies in another's range is put before
+ * it. --strict with --set or --checksum is a fault that names both options (the first of those
+ * from the left) in a call with a file; in one without a file it is a misuse (the usage), as are
+ * a check, --set, --checksum, --get or --info of no file, and natively a call without a file;
+ * --checksum with --check checks the values stored, else it sets them (COMMAND_SET); without one
+ * the window opens on Windows. Every other argument names a file, in order, even an empty one
+ * (which then cannot be opened); on Windows a call of nothing but empty arguments opens the window,
+ * as one without arguments does.
  *
  * ReleaseCommandLine frees what the description holds (main heap; a shortage ends the process).
  */
@@ -94,7 +95,7 @@ enum CommandFault : int32_t {
     FAULT_FILL_ALONE,           // the value of the last --fill
     FAULT_SET_CHECKSUM_OVERLAP, // the --set value and the --checksum value
     FAULT_CHECKSUM_OVERLAP,     // the two --checksum values whose places overlap
-    FAULT_CHECKSUM_CYCLE,       // two --checksum values whose ranges hold each other's places
+    FAULT_CHECKSUM_CYCLE,       // the first two values of the cycle (all of it in cycle)
     FAULT_SET_NO_FIT,           // the value: its typed number does not fit its type
     FAULT_NO_GET,               // the --get at the end
     FAULT_GET_VALUE,            // the value
@@ -161,6 +162,10 @@ struct CommandLine {
     CommandFault fault;
     int32_t faultArgument, otherArgument; // their indices
     int32_t faultStart, faultLength;      // the stretch of the value that a fault names, if any
+    int32_t *cycle; // owned, main heap: with FAULT_CHECKSUM_CYCLE the argument indices of the
+                    // cycle's values, from the one given first, each one's range holding the
+                    // next one's place and the last one's the first one's
+    int32_t cycleLength;
     uint8_t *valueStarts; // owned, main heap: for each argument read, where the value it holds
                           // starts in it (past "--set=" of --set=VALUE), else 0
 };

@@ -385,10 +385,24 @@ void ReportCommandFault(const CommandLine &command) {
     TakeArgument(command.faultArgument, one);
     TakeArgument(command.otherArgument, other);
     const char *value = ValueText(command, command.faultArgument, one.Text());
-    WriteFailure(TEXTS[command.fault], {value,
+    int32_t start = WorkspacePosition();
+    Field first{value};
+    // The values of a cycle in its order, in the workspace: each argument, then its value moved
+    // over the option's name before it (--checksum=VALUE).
+    for (int32_t i = 0; i < command.cycleLength; ++i) {
+        AppendString(i == 0                        ? ""
+                     : i + 1 < command.cycleLength ? texts::CYCLE_NEXT
+                                                   : texts::CYCLE_LAST);
+        int32_t at = WorkspacePosition(), index = command.cycle[i];
+        ArgumentAt(index, at);
+        LeftPart(WorkspaceAt(at + command.valueStarts[index]), WorkspacePosition() - at, at);
+        first = {WorkspaceAt(start), WorkspacePosition() - start};
+    }
+    WriteFailure(TEXTS[command.fault], {first,
                                         ValueText(command, command.otherArgument, other.Text()),
                                         {value + command.faultStart, command.faultLength}});
     WriteFailure(texts::TRY_HELP, {});
+    SetWorkspacePosition(start);
 }
 
 bool EndReport() {

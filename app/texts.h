@@ -292,8 +292,13 @@ inline constexpr char SET_CHECKSUM_OVERLAP[] =
 // %1 and %2 the --checksum values
 inline constexpr char CHECKSUM_OVERLAP[] =
     CHECKSUMME_CHECKSUM "%1 and %2: their places overlap" CHECKSUMME_END;
-inline constexpr char CHECKSUM_CYCLE[] = CHECKSUMME_CHECKSUM
-    "%1 and %2: each range holds the other's place, so no order can store both" CHECKSUMME_END;
+// %1 the --checksum values of a cycle, in its order, CYCLE_NEXT between them and CYCLE_LAST before
+// the last
+inline constexpr char CHECKSUM_CYCLE[] =
+    CHECKSUMME_CHECKSUM "%1: the range of each holds the place of the next, the last one's that "
+                        "of the first, so no order can store them" CHECKSUMME_END;
+inline constexpr char CYCLE_NEXT[] = ", ";
+inline constexpr char CYCLE_LAST[] = " and ";
 // --checksum: %1 file, %2 the line of the record that holds the value's first byte, %3 the
 // algorithm, %4 the ranges (START-END, MORE_RANGES between them), %5 the value computed, %6 the
 // address of the value, %7 its byte order (LITTLE_ENDIAN or BIG_ENDIAN; "" for one byte), %8 the

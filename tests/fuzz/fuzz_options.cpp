@@ -465,7 +465,8 @@ Expected Model(const std::vector<std::string> &arguments) {
                 return Fault(expected, FAULT_CHECKSUM_OVERLAP, jobs[j].argument, jobs[k].argument);
     }
     // Each value after those whose places lie in its range, else in the order given; when every
-    // value left waits, the first of them and the first it waits for.
+    // value left waits, the cycle that waiting for the first value (of those left) each waits for
+    // leads into, from its value given first: its first two values.
     auto feeds = [&](const Job &a, const Job &b) {
         for (const auto &[first, last] : b.ranges)
             if (!a.printed && a.place <= last && placeEnd(a) - 1 >= first) return true;
@@ -481,9 +482,17 @@ Expected Model(const std::vector<std::string> &arguments) {
         while (next < jobs.size() && waitsFor(next) < jobs.size())
             ++next;
         if (next == jobs.size()) {
-            int32_t one = jobs[done].argument, other = jobs[waitsFor(done)].argument;
-            return Fault(expected, FAULT_CHECKSUM_CYCLE, std::min(one, other),
-                         std::max(one, other));
+            std::vector<size_t> walked = {done};
+            while (std::count(walked.begin(), walked.end(), walked.back()) < 2)
+                walked.push_back(waitsFor(walked.back()));
+            std::vector<size_t> cycle(std::find(walked.begin(), walked.end(), walked.back()),
+                                      walked.end() - 1);
+            auto first = std::min_element(cycle.begin(), cycle.end(), [&](size_t a, size_t b) {
+                return jobs[a].argument < jobs[b].argument;
+            });
+            std::rotate(cycle.begin(), first, cycle.end());
+            return Fault(expected, FAULT_CHECKSUM_CYCLE, jobs[cycle[0]].argument,
+                         jobs[cycle[1]].argument);
         }
         std::rotate(jobs.begin() + static_cast<long>(done), jobs.begin() + static_cast<long>(next),
                     jobs.begin() + static_cast<long>(next) + 1);

@@ -96,7 +96,10 @@ std::vector<EditRow> EditRows() {
                            "lower case: 0" +
                            END + "%F: line ends CR LF: 5, LF: 0, CR: 0, NUL: 0" + END;
     std::string badChecksum = FAULT + CHECKSUM_NAME,
-                setSummary = ", 0 corrected, 0 lines left unchanged";
+                setSummary = ", 0 corrected, 0 lines left unchanged",
+                cycle =
+                    ": the range of each holds the place of the next, the last one's that of the "
+                    "first, so no order can store them";
     // Wrong checksums on lines of one to three digits, one after another and far apart.
     std::string numbered, numberedOut, numberedReport;
     for (int line = 1; line <= 195; ++line) {
@@ -254,7 +257,7 @@ std::vector<EditRow> EditRows() {
          at(2) + crc + ", as stored at 0x00000010 (little-endian)" + END + "%F: 3 records, 0 set" + setSummary + END, ""},
         {"checksum, ranges that hold each other's places", {CHECKSUM, "sum8:0-0x10@0x20", CHECKSUM, "sum8:0x20-0x20@0x10"},
          twoPlaces, twoPlaces, 1, "",
-         badChecksum + "sum8:0-0x10@0x20 and sum8:0x20-0x20@0x10: each range holds the other's place, so no order can store both" + FAULT_END},
+         badChecksum + "sum8:0-0x10@0x20 and sum8:0x20-0x20@0x10" + cycle + FAULT_END},
         {"checksum, places that overlap", {CHECKSUM, "crc32:0-15@0x10", CHECKSUM, "sum8:0-15@0x12"}, image, image, 1, "",
          badChecksum + "crc32:0-15@0x10 and sum8:0-15@0x12: their places overlap" + FAULT_END},
         {"checksum, a --set value at its place", {CHECKSUM, "crc32:0-15@0x10", SET, "0x13=00"}, image, image, 1, "",
@@ -356,6 +359,12 @@ std::vector<EditRow> EditRows() {
          FAULT + GET_NAME + "0xFFFFFFFF:u16le: the bytes run past 0xFFFFFFFF" + FAULT_END},
         {"checksum, an address of more than 64 bits", {CHECKSUM, "crc32:0-99999999999999999999@16"}, image, image, 1, "",
          badChecksum + "crc32:0-99999999999999999999@16: an address or the value's bytes past 0xFFFFFFFF" + FAULT_END},
+        {"checksum, three values in a cycle", {CHECKSUM, "sum8:0x20-0x20@0x10", CHECKSUM, "sum8:0x10-0x10@0x30", CHECKSUM,
+         "sum8:0x30-0x30@0x20"}, image, image, 1, "",
+         badChecksum + "sum8:0x20-0x20@0x10, sum8:0x30-0x30@0x20 and sum8:0x10-0x10@0x30" + cycle + FAULT_END},
+        {"checksum, a value that waits for a cycle", {CHECKSUM, "sum8:0x10-0x10@0x40", CHECKSUM, "sum8:0x20-0x20@0x10",
+         CHECKSUM, "sum8:0x10-0x10@0x20"}, image, image, 1, "",
+         badChecksum + "sum8:0x20-0x20@0x10 and sum8:0x10-0x10@0x20" + cycle + FAULT_END},
         {"output, the next argument whole", {CHECK, OUTPUT, "--fill=01"}, set, set, 1, "",
          FAULT + OUTPUT_NAME + "--fill=01: only with a call that writes (patching, " + SET_NAME.substr(0, SET_NAME.size() - 1) +
          ", " + CHECKSUM_NAME.substr(0, CHECKSUM_NAME.size() - 1) + " with @ADDRESS)" + FAULT_END},
