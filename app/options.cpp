@@ -540,7 +540,7 @@ void TakeArgument(int32_t index, OwnedString &argument) {
     argument.TakeResult(start);
 }
 
-// (An index that a fault or -o names is of an argument read, and there is one.)
+// (Faults and -o name arguments that were read: each has its place in valueStarts.)
 const char *ValueText(const CommandLine &command, int32_t index, const char *argument) {
     return argument + command.valueStarts[index];
 }
