@@ -108,18 +108,9 @@ Option OptionOf(const char *text, const char **value) {
     return slash && std::strpbrk(text + 1, "/\\.:") ? OPTION_NONE : OPTION_UNKNOWN;
 }
 
-// A number that starts with 0 and goes on in decimal digits (08001000) up to one of ends is
-// decimal to some readers and hexadecimal to others: its length, to refuse it; else 0.
-int32_t AmbiguousLength(const char *text, const char *ends) {
-    size_t length = std::strcspn(text, ends);
-    if (length < 2 || text[0] != '0') return 0;
-    for (size_t i = 1; i < length; ++i)
-        if (text[i] < '0' || text[i] > '9') return 0;
-    return static_cast<int32_t>(length);
-}
-
 // An address of a --checksum value up to one of ends, as ReadSettingNumber reads it: FAULT_NONE,
-// or why not; an ambiguous one is the stretch.
+// or why not (one too large, of any number of digits, is past the end); an ambiguous one is the
+// stretch.
 CommandFault ReadAddress(const char **at, const char *ends, uint64_t *address, const char **stretch,
                          int32_t *faultLength) {
     const char *text = *at;
@@ -128,11 +119,9 @@ CommandFault ReadAddress(const char **at, const char *ends, uint64_t *address, c
         *faultLength = length;
         return FAULT_CHECKSUM_AMBIGUOUS;
     }
-    if (ReadSettingNumber(at, ends, 0xFFFFFFFF, address)) return FAULT_NONE;
-    // A number too large reads without the limit (its value, wrapped, is not used).
-    uint64_t any = 0;
-    return ReadSettingNumber(&text, ends, UINT64_MAX, &any) ? FAULT_CHECKSUM_PAST_END
-                                                            : FAULT_CHECKSUM_VALUE;
+    bool large = false;
+    if (ReadSettingNumber(at, ends, 0xFFFFFFFF, address, &large)) return FAULT_NONE;
+    return large ? FAULT_CHECKSUM_PAST_END : FAULT_CHECKSUM_VALUE;
 }
 
 // The algorithm before the colon, as core/image_checksum.h reads it; a value wider than its CRC
@@ -178,7 +167,8 @@ CommandFault ReadJobRanges(const char *at, ChecksumJob &job, const char **stretc
             fault != FAULT_NONE)
             return fault;
         job.bigEndian = at[0] == ':';
-        if (job.bigEndian ? std::strcmp(at, ":be") != 0 : *at != 0) return FAULT_CHECKSUM_SUFFIX;
+        if (job.bigEndian ? StringLength(at) != 3 || !SameLetters(at, ":be", 3) : *at != 0)
+            return FAULT_CHECKSUM_SUFFIX;
     }
     job.address = static_cast<uint32_t>(numbers[2]);
     uint64_t end = numbers[2] + static_cast<uint64_t>(ChecksumWidth(job.algorithm)) - 1;
@@ -222,25 +212,36 @@ CommandFault ReadChecksumJob(const char *text, ChecksumJob &job, const char **st
     return fault;
 }
 
-// ADDRESS:COUNT (1 to 255) or ADDRESS:TYPE (u8, u16le ... u64be); false when it is neither, its
-// address is ambiguous or its bytes run past 0xFFFFFFFF.
-bool ReadGetJob(const char *text, GetJob &get) {
+// ADDRESS:COUNT (1 to 255) or ADDRESS:TYPE (u8, u16le ... u64be): FAULT_NONE, or the first
+// fault: no colon, then from the left an ambiguous address (the stretch), one past 0xFFFFFFFF,
+// an ambiguous COUNT (the stretch), no COUNT or TYPE; then bytes past 0xFFFFFFFF.
+CommandFault ReadGetJob(const char *text, GetJob &get, const char **stretch, int32_t *faultLength) {
     const char *at = text;
     uint64_t address = 0, count = 0;
-    if (AmbiguousLength(at, ":") || !ReadSettingNumber(&at, ":", 0xFFFFFFFF, &address) ||
-        *at++ != ':')
-        return false;
+    bool large = false;
+    if (!std::strchr(text, ':')) return FAULT_GET_VALUE;
+    if (int32_t length = AmbiguousLength(at, ":")) {
+        *stretch = at;
+        *faultLength = length;
+        return FAULT_GET_AMBIGUOUS;
+    }
+    if (!ReadSettingNumber(&at, ":", 0xFFFFFFFF, &address, &large))
+        return large ? FAULT_GET_PAST_END : FAULT_GET_VALUE;
+    ++at; // past the colon
     if (NumberType type = NumberTypeNamed(at, std::strlen(at)); type.width) {
         count = static_cast<uint64_t>(type.width);
         get.typed = true;
         get.bigEndian = type.bigEndian;
+    } else if (int32_t length = AmbiguousLength(at, "")) {
+        *stretch = at;
+        *faultLength = length;
+        return FAULT_GET_COUNT_AMBIGUOUS;
+    } else if (!ReadSettingNumber(&at, "", 255, &count) || count == 0) {
+        return FAULT_GET_VALUE;
     }
-    if (!get.typed &&
-        (AmbiguousLength(at, "") || !ReadSettingNumber(&at, "", 255, &count) || *at || count == 0))
-        return false;
     get.address = static_cast<uint32_t>(address);
     get.count = static_cast<int32_t>(count);
-    return address + count - 1 <= 0xFFFFFFFF;
+    return address + count - 1 <= 0xFFFFFFFF ? FAULT_NONE : FAULT_GET_PAST_END;
 }
 
 // BYTE of --fill as --set writes a byte: two hexadecimal digits, or 0x (0X) and one or two.
@@ -304,27 +305,45 @@ CommandFault FindOverlap(CommandLine &command, int32_t *one, int32_t *other) {
     return FAULT_NONE;
 }
 
+// The first value from done on, other than k, whose place lies in value k's range, or -1.
+int32_t FirstFeeder(const CommandLine &command, int32_t done, int32_t k) {
+    const ChecksumJob *jobs = command.checksums;
+    for (int32_t j = done; j < command.checksumCount; ++j)
+        if (j != k && Feeds(jobs[j], jobs[k])) return j;
+    return -1;
+}
+
+// Every value from done on waits for another: the cycle that following each value's first feeder
+// from the first of them runs into (after as many steps as there are values, the walk is in it)
+// into command.cycle, from its value given first (the values left are in the order given).
+void NameCycle(CommandLine &command, int32_t done) {
+    const ChecksumJob *jobs = command.checksums;
+    int32_t in = done;
+    for (int32_t step = done; step < command.checksumCount; ++step)
+        in = FirstFeeder(command, done, in);
+    int32_t first = in;
+    for (int32_t k = FirstFeeder(command, done, in); k != in; k = FirstFeeder(command, done, k))
+        first = k < first ? k : first;
+    command.cycle = static_cast<int32_t *>(
+        MainHeapAlloc(static_cast<size_t>(command.checksumCount - done) * sizeof(int32_t)));
+    int32_t k = first;
+    do {
+        command.cycle[command.cycleLength++] = jobs[k].argument;
+        k = FirstFeeder(command, done, k);
+    } while (k != first);
+}
+
 // Puts each --checksum value after those whose places lie in its range, else in the order given.
-// False when no such order exists, with two values that wait for each other (directly or through
-// others) in *one and *other.
-bool OrderChecksums(CommandLine &command, int32_t *one, int32_t *other) {
+// False when no such order exists, with the values of a cycle of them in command.cycle.
+bool OrderChecksums(CommandLine &command) {
     ChecksumJob *jobs = command.checksums;
     for (int32_t done = 0; done < command.checksumCount; ++done) {
         // The first value left that no other value left feeds.
-        int32_t next = -1, waiting = -1, fed = -1;
-        for (int32_t k = done; k < command.checksumCount && next < 0; ++k) {
-            int32_t feeder = -1;
-            for (int32_t j = done; j < command.checksumCount && feeder < 0; ++j)
-                if (j != k && Feeds(jobs[j], jobs[k])) feeder = j;
-            if (feeder < 0)
-                next = k;
-            else if (waiting < 0)
-                waiting = k, fed = feeder;
-        }
-        if (next < 0) { // named in the order given
-            *one = jobs[fed].argument < jobs[waiting].argument ? jobs[fed].argument
-                                                               : jobs[waiting].argument;
-            *other = jobs[fed].argument ^ jobs[waiting].argument ^ *one;
+        int32_t next = done;
+        while (next < command.checksumCount && FirstFeeder(command, done, next) >= 0)
+            ++next;
+        if (next == command.checksumCount) {
+            NameCycle(command, done);
             return false;
         }
         ChecksumJob moved = jobs[next];
@@ -356,12 +375,16 @@ void ReadInto(CommandLine &command) {
             MainHeapAlloc(static_cast<size_t>(count) * sizeof(ChecksumJob)));
         command.gets =
             static_cast<GetJob *>(MainHeapAlloc(static_cast<size_t>(count) * sizeof(GetJob)));
+        command.valueStarts = static_cast<uint8_t *>(MainHeapAlloc(static_cast<size_t>(count)));
     }
     int32_t getArgument = -1; // the first --get
     bool check = false, strict = false, set = false, options = true, named = false;
-    int32_t fillArgument = -1; // of the last --fill value
-    int32_t output = -1;       // of the -o value
-    int32_t info = -1;         // of an --info
+    int32_t strictArgument = -1; // the first --strict
+    int32_t written = -1;        // the first --set or --checksum value
+    bool writtenSet = false;     // is a --set value
+    int32_t fillArgument = -1;   // of the last --fill value
+    int32_t output = -1;         // of the -o value
+    int32_t info = -1;           // of an --info
     for (int32_t index = 0; index < count; ++index) {
         OwnedString argument;
         TakeArgument(index, argument);
@@ -378,7 +401,10 @@ void ReadInto(CommandLine &command) {
         case OPTION_END: options = false; break;
         case OPTION_INFO: info = index; break;
         case OPTION_CHECK: check = true; break;
-        case OPTION_STRICT: strict = true; break;
+        case OPTION_STRICT:
+            if (!strict) strictArgument = index;
+            strict = true;
+            break;
         case OPTION_QUIET: command.quiet = true; break;
         case OPTION_JSON: command.json = true; break;
         case OPTION_VERSION: command.mode = COMMAND_VERSION; return;
@@ -394,6 +420,12 @@ void ReadInto(CommandLine &command) {
                 if (++index == count) return Faulty(command, NO_VALUE[option - OPTION_SET], at, at);
                 TakeArgument(index, next);
                 value = next.Text();
+            } else {
+                command.valueStarts[index] = static_cast<uint8_t>(value - text);
+            }
+            if ((option == OPTION_SET || option == OPTION_CHECKSUM) && written < 0) {
+                written = index;
+                writtenSet = option == OPTION_SET;
             }
             if (option == OPTION_OUTPUT) {
                 if (output >= 0) return Faulty(command, FAULT_OUTPUT_TWICE, output, index);
@@ -403,7 +435,12 @@ void ReadInto(CommandLine &command) {
             if (option == OPTION_GET) {
                 GetJob get{};
                 get.argument = index;
-                if (!ReadGetJob(value, get)) return Faulty(command, FAULT_GET_VALUE, index, index);
+                const char *stretch = value;
+                int32_t length = 0;
+                if (CommandFault fault = ReadGetJob(value, get, &stretch, &length);
+                    fault != FAULT_NONE)
+                    return Faulty(command, fault, index, index,
+                                  static_cast<int32_t>(stretch - value), length);
                 command.gets[command.getCount++] = get;
                 if (getArgument < 0) getArgument = index;
                 break;
@@ -430,6 +467,11 @@ void ReadInto(CommandLine &command) {
             if (int32_t length = std::strchr(value, '=') ? AmbiguousLength(value, "=") : 0)
                 return Faulty(command, FAULT_SET_AMBIGUOUS, index, index, 0, length);
             SettingRead read = AddByteSetting(command.settings, value, index);
+            if (read == SETTING_AMBIGUOUS) { // the typed number, all after the last colon
+                const char *number = std::strrchr(value, ':') + 1;
+                return Faulty(command, FAULT_SET_NUMBER_AMBIGUOUS, index, index,
+                              static_cast<int32_t>(number - value), StringLength(number));
+            }
             if (read != SETTING_ADDED)
                 return Faulty(command,
                               read == SETTING_PAST_END ? FAULT_SET_PAST_END
@@ -446,8 +488,8 @@ void ReadInto(CommandLine &command) {
     int32_t one = 0, other = 0;
     if (CommandFault overlap = FindOverlap(command, &one, &other); overlap != FAULT_NONE)
         return Faulty(command, overlap, one, other);
-    if (!OrderChecksums(command, &one, &other))
-        return Faulty(command, FAULT_CHECKSUM_CYCLE, one, other);
+    if (!OrderChecksums(command))
+        return Faulty(command, FAULT_CHECKSUM_CYCLE, command.cycle[0], command.cycle[1]);
     if (fillArgument >= 0 && command.checksumCount == 0)
         return Faulty(command, FAULT_FILL_ALONE, fillArgument, fillArgument);
     bool files = command.fileCount > 0;
@@ -456,9 +498,10 @@ void ReadInto(CommandLine &command) {
     int32_t stored = 0;
     for (int32_t k = 0; k < command.checksumCount; ++k)
         stored += command.checksums[k].printed ? 0 : 1;
-    if (strict && (set || command.checksumCount > 0)) {
-        command.mode = COMMAND_MISUSED;
-        return;
+    if (strict && written >= 0) { // with a file named: which two options
+        if (!files) return Faulty(command, FAULT_NONE, 0, 0);
+        return Faulty(command, writtenSet ? FAULT_STRICT_WITH_SET : FAULT_STRICT_WITH_CHECKSUM,
+                      strictArgument, written);
     }
     set = !check && (set || stored > 0);
     if (set && command.getCount > 0)
@@ -501,10 +544,9 @@ void TakeArgument(int32_t index, OwnedString &argument) {
     argument.TakeResult(start);
 }
 
-const char *SettingText(const char *argument) {
-    const char *value = nullptr;
-    OptionOf(argument, &value);
-    return value ? value : argument;
+// (Faults and -o name arguments that were read: each has its place in valueStarts.)
+const char *ValueText(const CommandLine &command, int32_t index, const char *argument) {
+    return argument + command.valueStarts[index];
 }
 
 void ReleaseCommandLine(CommandLine &command) {
@@ -513,6 +555,8 @@ void ReleaseCommandLine(CommandLine &command) {
         MainHeapFree(command.checksums[k].ranges);
     if (command.checksums) MainHeapFree(command.checksums);
     if (command.gets) MainHeapFree(command.gets);
+    if (command.cycle) MainHeapFree(command.cycle);
+    if (command.valueStarts) MainHeapFree(command.valueStarts);
     ReleaseByteSettings(command.settings);
     command = CommandLine{};
 }

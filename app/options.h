@@ -5,32 +5,39 @@
  * ReadCommandLine reads every argument (runtime/arguments.h) into one description of the call.
  * Options and file names come in any order; "--" ends the options, and every argument after it
  * names a file. The options, natively as spelled: --check (check the files and change nothing),
- * --strict (check them and their structure), --set with the next argument or as --set=VALUE
- * (ADDRESS=BYTES; may come several times), --checksum so (ALGORITHM:START-END@ADDRESS with
- * :be after it for big-endian, ALGORITHM as core/image_checksum.h reads it, more ranges as
- * +START-END before @; may come several times), --fill so (BYTE: two hexadecimal digits,
- * or 0x and one or two), --info (a map of each file), -q or --quiet (report failures alone), -V
- * or --version, -h or --help.
- * An address is decimal or 0x hexadecimal; one that starts with 0 and more digits (08001000) is
- * ambiguous and refused. On Windows also, in any letter case: /check, /strict, /set, /checksum,
- * /fill, /info, /q, /version, /? and -v, and /set=VALUE, /checksum=VALUE and /fill=VALUE whatever
- * VALUE holds; any other argument that starts with "/" is a switch when it holds no further
- * "/", "\", "." or ":" (so that "/chek" is refused), else a file. Any other argument that starts
- * with "-" is an unknown option; "-" alone (the standard input) is refused.
+ * --strict (check them and their structure), --set with the next argument, whatever it holds, or
+ * as --set=VALUE (ADDRESS=BYTES; may come several times), --checksum so
+ * (ALGORITHM:START-END@ADDRESS with :be after it for big-endian, ALGORITHM as
+ * core/image_checksum.h reads it, more ranges as +START-END before @; may come several times),
+ * --fill so (BYTE: two hexadecimal digits, or 0x and one or two), --get so (ADDRESS:COUNT or
+ * ADDRESS:TYPE), -o or --output so (FILE), --info (a map of each file), -q or --quiet (report
+ * failures alone), -V or --version, -h or --help. Names inside values (algorithms and their
+ * parts, types, str:, :be) are taken in any letter case, as hexadecimal digits are.
+ * A number (an address, a typed NUMBER of --set, a COUNT of --get) is decimal or 0x hexadecimal;
+ * one that starts with 0 and more digits (08001000) is ambiguous and refused. On Windows also, in
+ * any letter case: /check, /strict, /set, /checksum, /fill, /info, /q, /version, /? and -v, and
+ * /set=VALUE, /checksum=VALUE and /fill=VALUE whatever VALUE holds; any other argument that
+ * starts with "/" is a switch when it holds no further "/", "\", "." or ":" (so that "/chek" is
+ * refused), else a file. Any other argument that starts with "-" is an unknown option; "-" alone
+ * (the standard input) is refused.
  *
  * The first of these that comes decides, and nothing after it is looked at: the usage or the
- * version, or a fault (an unknown option, a --set, --checksum or --fill without its value, "-",
- * a value that is no ADDRESS=BYTES, whose address is ambiguous or whose bytes run past
+ * version, or a fault (an unknown option, a --set, --checksum, --fill, --get or -o without its
+ * value, "-", a value that is no ADDRESS=BYTES, whose address or typed number is ambiguous, whose
+ * typed number does not fit (however many digits it has) or whose bytes, or address, run past
  * 0xFFFFFFFF, a --checksum value's first fault from the left (its form, its algorithm, a CRC
  * parameter wider than the CRC, /neg on a CRC, an address that is ambiguous or past 0xFFFFFFFF,
  * what follows ADDRESS), then a START after its END, a range not of whole words, the value's
- * bytes past 0xFFFFFFFF or in a range, no BYTE), which names its argument. Values
- * whose bytes overlap (--set values, a --set value and a --checksum value's place, two places)
- * are a fault too, as are --checksum values whose ranges hold each other's places (also through
- * others: no order could store them all), --fill without --checksum, and --info with --check,
- * --strict, --set, --checksum, --get or -o. A --checksum value
- * whose place lies in another's range is put before it. --set with a check is a misuse, as is
- * --checksum with --strict and a check or --set of no file, and natively a call without a file;
+ * bytes past 0xFFFFFFFF or in a range, no BYTE, a --get value that is no ADDRESS:COUNT or
+ * ADDRESS:TYPE, whose address or COUNT is ambiguous or whose bytes run past 0xFFFFFFFF), which
+ * names its argument. Values whose bytes overlap (--set values, a --set value and a --checksum
+ * value's place, two places) are a fault too, as are --checksum values whose ranges hold each
+ * other's places (also through others: no order could store them all; the values of one such
+ * cycle are named), --fill without --checksum, and --info with --check, --strict, --set,
+ * --checksum, --get or -o. A --checksum value whose place lies in another's range is put before
+ * it. --strict with --set or --checksum is a fault that names both options (the first of those
+ * from the left) in a call with a file; in one without a file it is a misuse (the usage), as are
+ * a check, --set, --checksum, --get or --info of no file, and natively a call without a file;
  * --checksum with --check checks the values stored, else it sets them (COMMAND_SET); without one
  * the window opens on Windows. Every other argument names a file, in order, even an empty one
  * (which then cannot be opened); on Windows a call of nothing but empty arguments opens the window,
@@ -67,7 +74,7 @@ enum CommandMode : int32_t {
 };
 
 enum CommandFault : int32_t {
-    FAULT_NONE,                 // misused: the usage tells
+    FAULT_NONE,                 // misused (no file): the usage tells
     FAULT_UNKNOWN_OPTION,       // the argument
     FAULT_NO_VALUE,             // the --set at the end
     FAULT_STANDARD_INPUT,       // "-"
@@ -88,7 +95,7 @@ enum CommandFault : int32_t {
     FAULT_FILL_ALONE,           // the value of the last --fill
     FAULT_SET_CHECKSUM_OVERLAP, // the --set value and the --checksum value
     FAULT_CHECKSUM_OVERLAP,     // the two --checksum values whose places overlap
-    FAULT_CHECKSUM_CYCLE,       // two --checksum values whose ranges hold each other's places
+    FAULT_CHECKSUM_CYCLE,       // the first two values of the cycle (all of it in cycle)
     FAULT_SET_NO_FIT,           // the value: its typed number does not fit its type
     FAULT_NO_GET,               // the --get at the end
     FAULT_GET_VALUE,            // the value
@@ -102,6 +109,12 @@ enum CommandFault : int32_t {
     FAULT_CHECKSUM_NEGATED,  // the value: /neg on a CRC
     FAULT_CHECKSUM_WORDS,    // the value: a range not of whole words
     FAULT_INFO_WITH,         // an --info: with an option other than -q
+    FAULT_SET_NUMBER_AMBIGUOUS, // the value, and its typed number as the stretch
+    FAULT_GET_PAST_END,         // the value
+    FAULT_GET_AMBIGUOUS,        // the value, and its address as the stretch
+    FAULT_GET_COUNT_AMBIGUOUS,  // the value, and its COUNT as the stretch
+    FAULT_STRICT_WITH_SET,      // the --strict, and the first --set value
+    FAULT_STRICT_WITH_CHECKSUM, // the --strict, and the first --checksum value
 };
 
 // A range of a --checksum value, both ends included.
@@ -150,12 +163,19 @@ struct CommandLine {
     CommandFault fault;
     int32_t faultArgument, otherArgument; // their indices
     int32_t faultStart, faultLength;      // the stretch of the value that a fault names, if any
+    int32_t *cycle; // owned, main heap: with FAULT_CHECKSUM_CYCLE the argument indices of the
+                    // cycle's values, from the one given first, each one's range holding the
+                    // next one's place and the last one's the first one's
+    int32_t cycleLength;
+    uint8_t *valueStarts; // owned, main heap: for each argument read, where the value it holds
+                          // starts in it (past "--set=" of --set=VALUE), else 0
 };
 
 CommandLine ReadCommandLine();
 // The argument with the given index, kept; "" past the last one.
 void TakeArgument(int32_t index, OwnedString &argument);
-// The value of an argument that names a value: VALUE of --set=VALUE (--checksum=, --fill=), else
-// all of it.
-const char *SettingText(const char *argument);
+// The value that the argument with the given index holds, from its text: VALUE of --set=VALUE
+// (--checksum=, --fill=, --get=, --output=), else all of it, as it was read (a value given as the
+// next argument is all of that argument, whatever it holds).
+const char *ValueText(const CommandLine &command, int32_t index, const char *argument);
 void ReleaseCommandLine(CommandLine &command);

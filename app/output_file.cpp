@@ -98,7 +98,7 @@ CallOutcome WriteOutputFile(const CommandLine &command) {
     OwnedString input, argument;
     TakeArgument(command.files[0], input);
     TakeArgument(command.output, argument);
-    const char *output = SettingText(argument.Text());
+    const char *output = ValueText(command, command.output, argument.Text());
     OpenStandardOutput();
     Report out{};
     BeginFileReport(out, command, output, true);

@@ -564,19 +564,36 @@ void ReportCommandFault(const CommandLine &command) {
                                             texts::CHECKSUM_TOO_WIDE,
                                             texts::CHECKSUM_NEGATED,
                                             texts::CHECKSUM_WORDS,
-                                            texts::INFO_WITH};
-    static_assert(sizeof TEXTS / sizeof TEXTS[0] == FAULT_INFO_WITH + 1);
+                                            texts::INFO_WITH,
+                                            texts::SET_NUMBER_AMBIGUOUS,
+                                            texts::GET_PAST_END,
+                                            texts::GET_AMBIGUOUS,
+                                            texts::GET_COUNT_AMBIGUOUS,
+                                            texts::STRICT_WITH_SET,
+                                            texts::STRICT_WITH_CHECKSUM};
+    static_assert(sizeof TEXTS / sizeof TEXTS[0] == FAULT_STRICT_WITH_CHECKSUM + 1);
     OwnedString one, other;
     TakeArgument(command.faultArgument, one);
     TakeArgument(command.otherArgument, other);
-    const char *value = SettingText(one.Text());
-    // (SettingText cuts a value given alone that reads like --set=VALUE: the stretch may lie past.)
-    bool inside = command.faultStart + command.faultLength <= StringLength(value);
-    WriteFailure(TEXTS[command.fault],
-                 {value,
-                  SettingText(other.Text()),
-                  {value + (inside ? command.faultStart : 0), inside ? command.faultLength : 0}});
+    const char *value = ValueText(command, command.faultArgument, one.Text());
+    int32_t start = WorkspacePosition();
+    Field first{value};
+    // The values of a cycle in its order, in the workspace: each argument, then its value moved
+    // over the option's name before it (--checksum=VALUE).
+    for (int32_t i = 0; i < command.cycleLength; ++i) {
+        AppendString(i == 0                        ? ""
+                     : i + 1 < command.cycleLength ? texts::CYCLE_NEXT
+                                                   : texts::CYCLE_LAST);
+        int32_t at = WorkspacePosition(), index = command.cycle[i];
+        ArgumentAt(index, at);
+        LeftPart(WorkspaceAt(at + command.valueStarts[index]), WorkspacePosition() - at, at);
+        first = {WorkspaceAt(start), WorkspacePosition() - start};
+    }
+    WriteFailure(TEXTS[command.fault], {first,
+                                        ValueText(command, command.otherArgument, other.Text()),
+                                        {value + command.faultStart, command.faultLength}});
     WriteFailure(texts::TRY_HELP, {});
+    SetWorkspacePosition(start);
 }
 
 bool EndReport(FilesWritten files) {

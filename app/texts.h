@@ -82,6 +82,7 @@ inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\r\n";
 #define CHECKSUMME_CHECKSUM_NAME "/checksum"
 #define CHECKSUMME_FILL_NAME "/fill"
 #define CHECKSUMME_GET_NAME "/get"
+#define CHECKSUMME_STRICT_NAME "/strict"
 #define CHECKSUMME_OUTPUT_NAME "/o"
 #define CHECKSUMME_QUIET_NAME "/q"
 #define CHECKSUMME_BECAUSE(field) " (" field ")"
@@ -139,6 +140,7 @@ inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\n";
 #define CHECKSUMME_CHECKSUM_NAME "--checksum"
 #define CHECKSUMME_FILL_NAME "--fill"
 #define CHECKSUMME_GET_NAME "--get"
+#define CHECKSUMME_STRICT_NAME "--strict"
 #define CHECKSUMME_OUTPUT_NAME "-o"
 #define CHECKSUMME_QUIET_NAME "-q"
 #define CHECKSUMME_BECAUSE(field) ": " field
@@ -150,7 +152,13 @@ inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\n";
 #define CHECKSUMME_SET "checksumme: " CHECKSUMME_SET_NAME " "
 #define CHECKSUMME_CHECKSUM "checksumme: " CHECKSUMME_CHECKSUM_NAME " "
 #define CHECKSUMME_FILL "checksumme: " CHECKSUMME_FILL_NAME " "
+#define CHECKSUMME_GET "checksumme: " CHECKSUMME_GET_NAME " "
 #define CHECKSUMME_OUTPUT "checksumme: " CHECKSUMME_OUTPUT_NAME " "
+// A value's number that starts with 0 and goes on in decimal digits: %3, what it is (ADDRESS).
+#define CHECKSUMME_AMBIGUOUS(what) "%3 is ambiguous; write 0x%3 for a hexadecimal " what
+// Two options, each as the platform spells it, in a call with a file.
+#define CHECKSUMME_APART(one, other)                                                               \
+    "checksumme: " one " and " other " do not go together" CHECKSUMME_END
 
 // %1 file, %2 line, %3 the checksum as written, %4 the right one
 inline constexpr char CHECKSUM_CORRECTED[] =
@@ -312,19 +320,27 @@ inline constexpr char SET_INVALID[] = CHECKSUMME_SET
     "to 255 bytes)" CHECKSUMME_END;
 inline constexpr char SET_NO_FIT[] =
     CHECKSUMME_SET "%1: the number does not fit its type" CHECKSUMME_END;
+// %1 the value given, %3 its typed number (0100)
+inline constexpr char SET_NUMBER_AMBIGUOUS[] =
+    CHECKSUMME_SET "%1: " CHECKSUMME_AMBIGUOUS("number") CHECKSUMME_END;
 // %1 and %2 the values given
 inline constexpr char SET_OVERLAP[] = CHECKSUMME_SET "%1 and %2 overlap" CHECKSUMME_END;
 // %1 the value given, %3 its address (08001000)
 inline constexpr char SET_AMBIGUOUS[] =
-    CHECKSUMME_SET "%1: %3 is ambiguous; write 0x%3 for a hexadecimal address" CHECKSUMME_END;
+    CHECKSUMME_SET "%1: " CHECKSUMME_AMBIGUOUS("address") CHECKSUMME_END;
 // %1 the --set value, %2 the --checksum value
 inline constexpr char SET_CHECKSUM_OVERLAP[] =
     CHECKSUMME_SET "%1 overlaps the place of the checksum %2" CHECKSUMME_END;
 // %1 and %2 the --checksum values
 inline constexpr char CHECKSUM_OVERLAP[] =
     CHECKSUMME_CHECKSUM "%1 and %2: their places overlap" CHECKSUMME_END;
-inline constexpr char CHECKSUM_CYCLE[] = CHECKSUMME_CHECKSUM
-    "%1 and %2: each range holds the other's place, so no order can store both" CHECKSUMME_END;
+// %1 the --checksum values of a cycle, in its order, CYCLE_NEXT between them and CYCLE_LAST before
+// the last
+inline constexpr char CHECKSUM_CYCLE[] =
+    CHECKSUMME_CHECKSUM "%1: the range of each holds the place of the next, the last one's that "
+                        "of the first, so no order can store them" CHECKSUMME_END;
+inline constexpr char CYCLE_NEXT[] = ", ";
+inline constexpr char CYCLE_LAST[] = " and ";
 // --checksum: %1 file, %2 the line of the record that holds the value's first byte, %3 the
 // algorithm, %4 the ranges (START-END, MORE_RANGES between them), %5 the value computed, %6 the
 // address of the value, %7 its byte order (LITTLE_ENDIAN or BIG_ENDIAN; "" for one byte), %8 the
@@ -353,12 +369,17 @@ inline constexpr char GET_NOT_HELD[] =
     CHECKSUMME_FAILED "%2 is in no data record, nothing read" CHECKSUMME_END;
 // %1 the value given
 inline constexpr char GET_INVALID[] =
-    "checksumme: " CHECKSUMME_GET_NAME
-    " %1: not ADDRESS:COUNT (1 to 255 bytes) or ADDRESS:TYPE (u8, u16le, u16be, u32le, u32be, "
-    "u64le, u64be)" CHECKSUMME_END;
-inline constexpr char GET_WITH_WRITE[] =
-    "checksumme: " CHECKSUMME_GET_NAME
-    " %1: reads, and not in a call that writes (with a check it reads)" CHECKSUMME_END;
+    CHECKSUMME_GET "%1: not ADDRESS:COUNT (1 to 255 bytes) or ADDRESS:TYPE (u8, u16le, u16be, "
+                   "u32le, u32be, u64le, u64be)" CHECKSUMME_END;
+inline constexpr char GET_WITH_WRITE[] = CHECKSUMME_GET
+    "%1: reads, and not in a call that writes (with a check it reads)" CHECKSUMME_END;
+inline constexpr char GET_PAST_END[] =
+    CHECKSUMME_GET "%1: the bytes run past 0xFFFFFFFF" CHECKSUMME_END;
+// %1 the value given, %3 its address (010), or its COUNT
+inline constexpr char GET_AMBIGUOUS[] =
+    CHECKSUMME_GET "%1: " CHECKSUMME_AMBIGUOUS("address") CHECKSUMME_END;
+inline constexpr char GET_COUNT_AMBIGUOUS[] =
+    CHECKSUMME_GET "%1: " CHECKSUMME_AMBIGUOUS("number") CHECKSUMME_END;
 // -o: %1 FILE, %2 the other FILE
 inline constexpr char NO_OUTPUT_VALUE[] = "checksumme: %1 needs a value FILE" CHECKSUMME_END;
 inline constexpr char OUTPUT_TWICE[] =
@@ -412,7 +433,7 @@ inline constexpr char CHECKSUM_PAST_END[] =
     CHECKSUMME_CHECKSUM "%1: an address or the value's bytes past 0xFFFFFFFF" CHECKSUMME_END;
 // %1 the value given, %3 the address (0100)
 inline constexpr char CHECKSUM_AMBIGUOUS[] =
-    CHECKSUMME_CHECKSUM "%1: %3 is ambiguous; write 0x%3 for a hexadecimal address" CHECKSUMME_END;
+    CHECKSUMME_CHECKSUM "%1: " CHECKSUMME_AMBIGUOUS("address") CHECKSUMME_END;
 // %1 the value given
 inline constexpr char FILL_INVALID[] =
     CHECKSUMME_FILL "%1: not a byte; write two hexadecimal digits (FF), or 0x and one or two "
@@ -432,7 +453,12 @@ inline constexpr char INFO_WITH[] =
     "checksumme: %1 takes no option but " CHECKSUMME_QUIET_NAME CHECKSUMME_END;
 inline constexpr char STANDARD_INPUT[] =
     "checksumme: '-': the standard input is not read; name a file" CHECKSUMME_END;
-// The second line of every fault of the command line, from SET_PAST_END to STANDARD_INPUT.
+// Options that do not go together, in a call with a file (without one: the usage)
+inline constexpr char STRICT_WITH_SET[] =
+    CHECKSUMME_APART(CHECKSUMME_STRICT_NAME, CHECKSUMME_SET_NAME);
+inline constexpr char STRICT_WITH_CHECKSUM[] =
+    CHECKSUMME_APART(CHECKSUMME_STRICT_NAME, CHECKSUMME_CHECKSUM_NAME);
+// The second line of every fault of the command line, from SET_PAST_END to STRICT_WITH_CHECKSUM.
 inline constexpr char TRY_HELP[] = "Try 'checksumme --help' for more information." CHECKSUMME_END;
 // %1 why, %2 what became of the files (FILES_...)
 inline constexpr char REPORT_NOT_WRITTEN[] =
@@ -454,6 +480,10 @@ inline constexpr char FILES_SOME_WRITTEN[] = "%1 of %2 files were written";
 #undef CHECKSUMME_CHECKSUM_NAME
 #undef CHECKSUMME_FILL_NAME
 #undef CHECKSUMME_GET_NAME
+#undef CHECKSUMME_STRICT_NAME
+#undef CHECKSUMME_GET
+#undef CHECKSUMME_AMBIGUOUS
+#undef CHECKSUMME_APART
 #undef CHECKSUMME_OUTPUT_NAME
 #undef CHECKSUMME_QUIET_NAME
 #undef CHECKSUMME_OUTPUT

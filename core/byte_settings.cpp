@@ -6,6 +6,7 @@
 #include "core/record.h"
 #include "runtime/file_channels.h"
 #include "runtime/registry.h"
+#include "runtime/strings.h"
 
 #include <cassert>
 #include <cstring>
@@ -41,31 +42,49 @@ void EachSetByte(const ByteSettingList &list, uint64_t start, uint64_t end, Visi
 
 } // namespace
 
-bool ReadSettingNumber(const char **at, const char *ends, uint64_t most, uint64_t *number) {
+bool ReadSettingNumber(const char **at, const char *ends, uint64_t most, uint64_t *number,
+                       bool *tooLarge) {
     const char *text = *at;
     bool hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
     const char *digits = hex ? text + 2 : text, *end = digits;
+    bool large = false;
     *number = 0;
+    if (tooLarge) *tooLarge = false;
     for (; *end && !std::strchr(ends, *end); ++end) {
         int32_t value = HexDigitValue(static_cast<unsigned char>(*end));
         if (value < 0 || (!hex && value > 9)) return false;
-        // More than most, or than 64 bits hold (a sum that wraps is less than its digit).
-        if (*number > (hex ? UINT64_MAX / 16 : UINT64_MAX / 10)) return false;
+        // More than most, or than 64 bits hold (a sum that wraps is less than its digit): the
+        // digits after it are still looked at, to tell a number too large from none.
+        if (large || *number > (hex ? UINT64_MAX / 16 : UINT64_MAX / 10)) {
+            large = true;
+            continue;
+        }
         *number = *number * (hex ? 16 : 10) + static_cast<uint64_t>(value);
-        if (*number < static_cast<uint64_t>(value) || *number > most) return false;
+        large = *number < static_cast<uint64_t>(value) || *number > most;
     }
+    if (tooLarge) *tooLarge = large;
+    if (large) return false;
     *at = end;
     return end > digits;
+}
+
+int32_t AmbiguousLength(const char *text, const char *ends) {
+    size_t length = std::strcspn(text, ends);
+    if (length < 2 || text[0] != '0') return 0;
+    for (size_t i = 1; i < length; ++i)
+        if (text[i] < '0' || text[i] > '9') return 0;
+    return static_cast<int32_t>(length);
 }
 
 namespace {
 
 // A typed value's bytes: TYPE:NUMBER, str:TEXT or strz:TEXT; SETTING_ADDED when value is one,
-// SETTING_INVALID when it is none (or is malformed), SETTING_NO_FIT for a number too large.
+// SETTING_INVALID when it is none (or is malformed), SETTING_NO_FIT for a number too large,
+// SETTING_AMBIGUOUS for one with a leading 0 and more decimal digits.
 SettingRead ReadTypedBytes(const char *value, ByteSetting &setting) {
     for (bool zero : {false, true})
         if (const char *prefix = zero ? "strz:" : "str:";
-            std::strncmp(value, prefix, std::strlen(prefix)) == 0) {
+            SameLetters(value, prefix, StringLength(prefix))) {
             for (const char *at = value + std::strlen(prefix); *at; ++at) {
                 if (setting.count == 255) return SETTING_INVALID;
                 setting.bytes[setting.count++] = static_cast<uint8_t>(*at);
@@ -79,9 +98,10 @@ SettingRead ReadTypedBytes(const char *value, ByteSetting &setting) {
     if (!type.width) return SETTING_INVALID;
     const char *at = colon + 1;
     uint64_t number = 0;
-    bool ambiguous = at[0] == '0' && at[1] >= '0' && at[1] <= '9';
-    if (ambiguous || !ReadSettingNumber(&at, "", UINT64_MAX, &number) || *at)
-        return SETTING_INVALID;
+    bool large = false;
+    if (AmbiguousLength(at, "")) return SETTING_AMBIGUOUS;
+    if (!ReadSettingNumber(&at, "", UINT64_MAX, &number, &large) || *at)
+        return large ? SETTING_NO_FIT : SETTING_INVALID;
     if (type.width < 8 && number >> 8 * type.width) return SETTING_NO_FIT;
     for (int32_t k = 0; k < type.width; ++k)
         setting.bytes[type.bigEndian ? type.width - 1 - k : k] =
@@ -94,14 +114,15 @@ SettingRead ReadTypedBytes(const char *value, ByteSetting &setting) {
 
 NumberType NumberTypeNamed(const char *name, size_t length) {
     static constexpr struct {
-        const char *name;
-        NumberType type;
-    } TYPES[] = {{"u8", {1, false}},    {"u16le", {2, false}}, {"u16be", {2, true}},
-                 {"u32le", {4, false}}, {"u32be", {4, true}},  {"u64le", {8, false}},
-                 {"u64be", {8, true}}};
+        char name[6]; // in place: no pointer to each
+        uint8_t width;
+        bool bigEndian;
+    } TYPES[] = {{"u8", 1, false},   {"u16le", 2, false}, {"u16be", 2, true}, {"u32le", 4, false},
+                 {"u32be", 4, true}, {"u64le", 8, false}, {"u64be", 8, true}};
     for (const auto &named : TYPES)
-        if (std::strlen(named.name) == length && std::strncmp(name, named.name, length) == 0)
-            return named.type;
+        if (std::strlen(named.name) == length &&
+            SameLetters(name, named.name, static_cast<int32_t>(length)))
+            return {named.width, named.bigEndian};
     return {0, false};
 }
 
@@ -109,8 +130,9 @@ SettingRead AddByteSetting(ByteSettingList &list, const char *text, int32_t argu
     ByteSetting setting{};
     setting.argument = argument;
     const char *at = text;
-    if (!ReadSettingNumber(&at, "=", HIGHEST_ADDRESS, &setting.address) || *at != '=')
-        return SETTING_INVALID;
+    bool large = false;
+    if (!ReadSettingNumber(&at, "=", HIGHEST_ADDRESS, &setting.address, &large) || *at != '=')
+        return large && std::strchr(text, '=') ? SETTING_PAST_END : SETTING_INVALID;
     if (std::strchr(at, ':')) { // a typed value
         SettingRead read = ReadTypedBytes(at + 1, setting);
         return read == SETTING_ADDED ? AddByteSettingValue(list, setting) : read;

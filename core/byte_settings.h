@@ -5,10 +5,13 @@
  * A ByteSettingList holds the values as given. AddByteSetting reads ADDRESS=BYTES: ADDRESS
  * decimal or 0x hexadecimal (0X too); BYTES an even number of hexadecimal digits of either case,
  * or a typed value: TYPE:NUMBER with TYPE one of u8, u16le, u16be, u32le, u32be, u64le, u64be
- * and NUMBER decimal (no leading 0) or 0x hexadecimal, refused where it does not fit
- * (SETTING_NO_FIT); str:TEXT for the bytes of TEXT as given (UTF-8), strz:TEXT for the same and a
- * zero byte. 1 to 255 bytes, the first at ADDRESS and each next one at the next address, the
- * last at 0xFFFFFFFF at most. It keeps the setting with its argument number, or says why not.
+ * and NUMBER decimal or 0x hexadecimal, refused where it does not fit, however many digits it
+ * has (SETTING_NO_FIT), and where it starts with 0 and goes on in decimal digits
+ * (SETTING_AMBIGUOUS, as AmbiguousLength finds it); str:TEXT for the bytes of TEXT as given
+ * (UTF-8), strz:TEXT for the same and a zero byte. Type names and str, strz in any letter case.
+ * 1 to 255 bytes, the first at ADDRESS and each next one at the next address, the last at
+ * 0xFFFFFFFF at most (an ADDRESS past it too is SETTING_PAST_END). It keeps the setting with its
+ * argument number, or says why not.
  * SortByteSettings orders the settings by address (n log n) and returns the index of the first
  * that overlaps the next, or -1.
  *
@@ -51,7 +54,13 @@ struct ByteSettingList {
     int64_t bytes; // set in all
 };
 
-enum SettingRead : int32_t { SETTING_ADDED, SETTING_INVALID, SETTING_PAST_END, SETTING_NO_FIT };
+enum SettingRead : int32_t {
+    SETTING_ADDED,
+    SETTING_INVALID,
+    SETTING_PAST_END,
+    SETTING_NO_FIT,
+    SETTING_AMBIGUOUS, // a typed value's NUMBER: all of the value after its last ":"
+};
 
 // One stretch [from, to) of set addresses in the data record on line.
 using SetStretchSink = void (*)(void *context, int64_t line, uint64_t from, uint64_t to);
@@ -70,8 +79,9 @@ struct SetWrite {
 };
 
 SettingRead AddByteSetting(ByteSettingList &list, const char *text, int32_t argument);
-// The number types of typed values (u8, u16le, u16be, u32le, u32be, u64le, u64be): the width in
-// bytes and byte order of the one the first length characters of name spell; width 0 for none.
+// The number types of typed values (u8, u16le, u16be, u32le, u32be, u64le, u64be, in any letter
+// case): the width in bytes and byte order of the one the first length characters of name spell;
+// width 0 for none.
 struct NumberType {
     int32_t width;
     bool bigEndian;
@@ -80,9 +90,14 @@ NumberType NumberTypeNamed(const char *name, size_t length);
 // A value made otherwise (the place of a --checksum value), kept as AddByteSetting keeps one.
 SettingRead AddByteSettingValue(ByteSettingList &list, const ByteSetting &setting);
 // A number, decimal or 0x (0X) hexadecimal, from *at up to one of the characters of ends (or
-// the text's end): false when it is empty, holds another character or is more than most; *at
-// is moved past it. ADDRESS of ADDRESS=BYTES is such a number.
-bool ReadSettingNumber(const char **at, const char *ends, uint64_t most, uint64_t *number);
+// the text's end): false when it is empty, holds another character or is more than most (then,
+// digits all through, *tooLarge, whatever their count); *at is moved past it. ADDRESS of
+// ADDRESS=BYTES is such a number.
+bool ReadSettingNumber(const char **at, const char *ends, uint64_t most, uint64_t *number,
+                       bool *tooLarge = nullptr);
+// A number that starts with 0 and goes on in decimal digits (08001000) up to one of ends is
+// decimal to some readers and hexadecimal to others: its length, to refuse it; else 0.
+int32_t AmbiguousLength(const char *text, const char *ends);
 int32_t SortByteSettings(ByteSettingList &list);
 void ReleaseByteSettings(ByteSettingList &list);
 

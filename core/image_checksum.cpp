@@ -76,22 +76,13 @@ enum Part : int32_t {
     PART_NONE,
 };
 
-// Whether the name's length bytes are the known name's, letters in either case when anyCase
-// (known names are upper case then).
-bool SameName(const char *name, int32_t length, const char *known, bool anyCase) {
-    for (int32_t i = 0; i < length; ++i) {
-        char c = name[i];
-        if (anyCase && c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        if (known[i] == 0 || c != known[i]) return false;
-    }
-    return length > 0 && known[length] == 0;
-}
-
-// The named algorithm the name stands for, or -1.
+// The named algorithm the name's length bytes stand for, in any letter case, or -1.
 int32_t Named(const char *name, int32_t length) {
     const char *known = NAMES;
     for (int32_t k = 0; k < 2 * NAMED_COUNT; ++k, known += std::strlen(known) + 1)
-        if (SameName(name, length, known, k % 2)) return k / 2;
+        if (length > 0 && static_cast<int32_t>(std::strlen(known)) == length &&
+            SameLetters(name, known, length))
+            return k / 2;
     return -1;
 }
 
@@ -101,14 +92,14 @@ int32_t SlashFrom(const char *text, int32_t length, int32_t at) {
     return at;
 }
 
-// The part from start up to end, or PART_NONE.
+// The part from start up to end, in any letter case, or PART_NONE.
 int32_t PartOf(const char *text, int32_t start, int32_t end) {
     const char *known = PARTS;
     int32_t part = 0;
     for (; part < PART_NONE; ++part, known += std::strlen(known) + 1) {
         auto size = static_cast<int32_t>(std::strlen(known));
         if ((part <= PART_XOROUT ? size <= end - start : size == end - start) &&
-            std::strncmp(text + start, known, static_cast<size_t>(size)) == 0)
+            SameLetters(text + start, known, size))
             break;
     }
     return part;
@@ -227,8 +218,7 @@ AlgorithmRead ReadChecksumAlgorithm(const char *text, int32_t length, ChecksumAl
         for (int32_t i = 4; i < end && bits < 64 && text[i] >= '0' && text[i] <= '9'; ++i)
             bits = bits * 10 + text[i] - '0';
         bool known = bits == 8 || bits == 16 || bits == 32 || bits == 64;
-        if (!known || std::strncmp(text, "crc-", 4) != 0 || text[4] == '0' ||
-            end != (bits < 10 ? 5 : 6))
+        if (!known || !SameLetters(text, "crc-", 4) || text[4] == '0' || end != (bits < 10 ? 5 : 6))
             return ALGORITHM_UNKNOWN;
         algorithm.bits = static_cast<uint8_t>(bits);
         algorithm.kind = CHECKSUM_CRC;

@@ -6,9 +6,9 @@
  * An algorithm is written NAME, or crc-W/poly=0xP with /init=0xI, /xorout=0xX, /refin and /refout
  * in any order after it (W 8, 16, 32 or 64; init and xorout 0 without them, refin and refout
  * off: the CRC catalogue's parameters), then /w16le, /w16be, /w32le or /w32be (the bytes read as
- * words of that size and order), and /neg on a sum (its two's complement), each part once. The
- * names, the short ones lower case and matched exactly, the catalogue's (and one alias) in
- * either case:
+ * words of that size and order), and /neg on a sum (its two's complement), each part once. Names
+ * and parts in any letter case (hexadecimal digits too); the names, short and the catalogue's
+ * (and one alias):
  *   crc8          CRC-8/SMBUS          crc32         CRC-32/ISO-HDLC
  *   crc16-arc     CRC-16/ARC           crc32c        CRC-32/ISCSI
  *   crc16-ccitt   CRC-16/IBM-3740      crc32-bzip2   CRC-32/BZIP2

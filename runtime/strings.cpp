@@ -240,6 +240,16 @@ int32_t StringsEqual(const char *a, const char *b) {
     return std::strcmp(a ? a : "", b ? b : "") == 0 ? 1 : 0;
 }
 
+bool SameLetters(const char *a, const char *b, int32_t count) {
+    for (int32_t i = 0; i < count; ++i) {
+        char one = a[i], other = b[i];
+        if (one >= 'A' && one <= 'Z') one = static_cast<char>(one - 'A' + 'a');
+        if (other >= 'A' && other <= 'Z') other = static_cast<char>(other - 'A' + 'a');
+        if (one != other) return false;
+    }
+    return true;
+}
+
 void AssignFromWorkspace(StringVar &variable, int32_t resultStart) {
     int32_t length = position - resultStart;
     if (length < 0) length = 0;

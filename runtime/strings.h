@@ -43,6 +43,9 @@ int32_t FormatUnsigned(uint64_t value, char *out); // the same for any unsigned 
 char *RightAlign(const char *s, int32_t width, const char *fill, int32_t resultStart);
 void AppendString(const char *s);
 int32_t StringsEqual(const char *a, const char *b);
+// Whether the count characters at a and at b are alike, ASCII letters in either case; it stops at
+// the first that differ (a zero byte among them differs from any other).
+bool SameLetters(const char *a, const char *b, int32_t count);
 
 void AssignFromWorkspace(StringVar &variable, int32_t resultStart);
 void AssignString(StringVar &variable, const char *s);

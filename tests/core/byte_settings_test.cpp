@@ -24,7 +24,7 @@
 namespace {
 
 // Each text and what is read of it, as "ADDRESS BYTES" (decimal, upper-case hexadecimal), or ""
-// when it is no ADDRESS=BYTES.
+// when it is no ADDRESS=BYTES, or why else it is refused.
 TEST(ByteSettings, ReadsAddressEqualsBytes) {
     std::vector<std::pair<std::string, std::string>> cases = {
         {"0x0800FFF0=DEADbeef", "134283248 DEADBEEF"},
@@ -37,15 +37,27 @@ TEST(ByteSettings, ReadsAddressEqualsBytes) {
         {"0x000000000010=FF", "16 FF"},
         {"0=" + std::string(510, '7'), "0 " + std::string(510, '7')},
         {"0=" + std::string(512, '7'), ""},
+        {"4294967296=00", "past"},
+        {"0x100000000=00", "past"},
+        {"99999999999999999999999=00", "past"},
+        {"1=U16BE:0x0102", "1 0102"},
+        {"1=StrZ:A", "1 4100"},
+        {"1=u8:99999999999999999999999", "no fit"},
+        {"1=u64le:18446744073709551616", "no fit"},
+        {"1=U64BE:0x10000000000000000", "no fit"},
+        {"1=u32le:00", "ambiguous"},
+        {"1=u16be:0100", "ambiguous"},
     };
-    for (const char *refused : {"4294967296=00", "0x100000000=00", "0x=00", "=00", "1=", "1=0",
-                                "1=0g", " 1=00", "-1=00", "1=00=", "0xG=00", "1A=00", "12", ""})
+    for (const char *refused : {"0x=00", "=00", "1=", "1=0", "1=0g", " 1=00", "-1=00",
+                                "1=00=", "0xG=00", "1A=00", "12", ""})
         cases.push_back({refused, ""});
     for (const auto &[text, expected] : cases) {
         ByteSettingList settings{};
         std::string read;
         SettingRead added = AddByteSetting(settings, text.c_str(), 7);
         if (added == SETTING_PAST_END) read = "past";
+        if (added == SETTING_NO_FIT) read = "no fit";
+        if (added == SETTING_AMBIGUOUS) read = "ambiguous";
         if (added == SETTING_ADDED) {
             const ByteSetting &setting = settings.items[0];
             read = std::to_string(setting.address) + " ";

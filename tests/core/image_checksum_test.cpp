@@ -40,15 +40,17 @@ uint64_t Over(const ChecksumAlgorithm &algorithm, const std::string &bytes) {
     return EndImageChecksum(sum);
 }
 
-// Each algorithm by its short name, its catalogue name in either case and its parameters: its
-// width, check value, and the value's bytes in both orders.
+// Each algorithm by its short name in either case, its catalogue name in either case and its
+// parameters: its width, check value, and the value's bytes in both orders.
 TEST(ImageChecksum, NamesWidthsAndCheckValues) {
     for (const Case &c : CASES) {
-        std::string lower = c.catalogueName;
+        std::string lower = c.catalogueName, upper = c.shortName;
         for (char &letter : lower)
             letter = static_cast<char>(std::tolower(letter));
+        for (char &letter : upper)
+            letter = static_cast<char>(std::toupper(letter));
         for (const std::string &name :
-             {std::string(c.shortName), lower, std::string(c.catalogueName),
+             {std::string(c.shortName), upper, lower, std::string(c.catalogueName),
               reference::AlgorithmText(c.model)}) {
             if (name.empty()) continue;
             Read read = ReadText(name);
@@ -78,14 +80,18 @@ TEST(ImageChecksum, NamesWidthsAndCheckValues) {
     EXPECT_TRUE(out[0] == 1 && out[7] == 8);
 }
 
-// What is not an algorithm, and why.
+// What is not an algorithm, and why; a short name in upper case is one.
 TEST(ImageChecksum, TextsThatAreNoAlgorithm) {
     const struct {
         const char *text;
         AlgorithmRead result;
         const char *stretch;
     } CASES_READ[] = {
-        {"CRC32", ALGORITHM_UNKNOWN, ""},
+        {"CRC32", ALGORITHM_READ, ""},
+        {"CRC32/REFIN", ALGORITHM_UNKNOWN, ""},
+        {"SUM8/NEG/Neg", ALGORITHM_UNKNOWN, ""},
+        {"CRC-16/POLY=0X18005", ALGORITHM_TOO_WIDE, "0X18005"},
+        {"Crc32/Neg", ALGORITHM_NEGATED_CRC, ""},
         {"CRC-16/CCITT", ALGORITHM_UNKNOWN, ""},
         {"crc32/", ALGORITHM_UNKNOWN, ""},
         {"crc32/refin", ALGORITHM_UNKNOWN, ""},
@@ -112,9 +118,9 @@ TEST(ImageChecksum, TextsThatAreNoAlgorithm) {
 }
 
 // Random parameters of every width, both reflections, every word form, sums negated or not (the
-// catalogue's first), read from their text: random bytes in random pieces, and fill runs up to
-// 200000 bytes long (for the byte sums also with 2^32 more, which leaves every sum as it was), give
-// the reference's value of the whole.
+// catalogue's first), read from their text (every third in upper case): random bytes in random
+// pieces, and fill runs up to 200000 bytes long (for the byte sums also with 2^32 more, which
+// leaves every sum as it was), give the reference's value of the whole.
 TEST(ImageChecksum, PiecesAndFillRunsAsTheReference) {
     std::mt19937_64 random(20240611);
     std::string bytes(4096, 0);
@@ -139,6 +145,8 @@ TEST(ImageChecksum, PiecesAndFillRunsAsTheReference) {
             m.wordsBigEndian = random() % 2;
         }
         std::string text = reference::AlgorithmText(m);
+        for (char &letter : text)
+            letter = static_cast<char>(model % 3 == 1 ? std::toupper(letter) : letter);
         Read read = ReadText(text);
         ASSERT_EQ(read.result, ALGORITHM_READ) << text;
         ImageChecksum sum;

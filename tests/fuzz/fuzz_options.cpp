@@ -70,6 +70,22 @@ bool ReadNumber(const std::string &text, uint64_t most, uint64_t &number) {
     return true;
 }
 
+// Digits all through, decimal or after 0x / 0X hexadecimal, however many: a number, if not one
+// that fits.
+bool IsNumber(const std::string &text) {
+    bool hex = text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    std::string digits = hex ? text.substr(2) : text;
+    return !digits.empty() && std::all_of(digits.begin(), digits.end(), [&](char c) {
+        return hex ? IsHex(c) : c >= '0' && c <= '9';
+    });
+}
+
+std::string Lower(std::string text) {
+    for (char &c : text)
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    return text;
+}
+
 // Starts with 0 and goes on in decimal digits: decimal to some, hexadecimal to others.
 bool Ambiguous(const std::string &number) {
     return number.size() > 1 && number[0] == '0' &&
@@ -78,16 +94,22 @@ bool Ambiguous(const std::string &number) {
 }
 
 // ADDRESS=BYTES: ADDRESS not ambiguous, decimal or 0x / 0X hexadecimal up to 0xFFFFFFFF, BYTES 1 to
-// 255 bytes in pairs of hexadecimal digits, the last at 0xFFFFFFFF at most.
-CommandFault ReadValue(const std::string &value, int32_t argument, Setting &setting) {
+// 255 bytes in pairs of hexadecimal digits, the last at 0xFFFFFFFF at most; a typed NUMBER that
+// fits and is not ambiguous (then the stretch), its type in any case.
+CommandFault ReadValue(const std::string &value, int32_t argument, Setting &setting,
+                       size_t &faultStart, size_t &faultLength) {
     size_t equals = value.find('=');
     if (equals == std::string::npos) return FAULT_SET_VALUE;
-    if (Ambiguous(value.substr(0, equals))) return FAULT_SET_AMBIGUOUS;
+    if (Ambiguous(value.substr(0, equals))) {
+        faultLength = equals;
+        return FAULT_SET_AMBIGUOUS;
+    }
     std::string bytes = value.substr(equals + 1);
     uint64_t at = 0;
-    if (!ReadNumber(value.substr(0, equals), 0xFFFFFFFFu, at)) return FAULT_SET_VALUE;
+    if (!ReadNumber(value.substr(0, equals), 0xFFFFFFFFu, at))
+        return IsNumber(value.substr(0, equals)) ? FAULT_SET_PAST_END : FAULT_SET_VALUE;
     if (size_t colon = bytes.find(':'); colon != std::string::npos) { // a typed value
-        std::string type = bytes.substr(0, colon), text = bytes.substr(colon + 1), hex;
+        std::string type = Lower(bytes.substr(0, colon)), text = bytes.substr(colon + 1), hex;
         if (type == "str" || type == "strz") {
             for (unsigned char c : text + (type == "strz" ? std::string(1, '\0') : ""))
                 hex += {UPPER_DIGITS[c >> 4], UPPER_DIGITS[c & 15]};
@@ -96,8 +118,14 @@ CommandFault ReadValue(const std::string &value, int32_t argument, Setting &sett
                                                     "u32be", "u64le", "u64be"};
             auto named = std::find(TYPES.begin(), TYPES.end(), type);
             uint64_t number = 0;
-            if (named == TYPES.end() || Ambiguous(text) || !ReadNumber(text, UINT64_MAX, number))
-                return FAULT_SET_VALUE;
+            if (named == TYPES.end()) return FAULT_SET_VALUE;
+            if (Ambiguous(text)) {
+                faultStart = value.size() - text.size();
+                faultLength = text.size();
+                return FAULT_SET_NUMBER_AMBIGUOUS;
+            }
+            if (!ReadNumber(text, UINT64_MAX, number))
+                return IsNumber(text) ? FAULT_SET_NO_FIT : FAULT_SET_VALUE;
             size_t width = type == "u8" ? 1 : std::stoul(type.substr(1, 2)) / 8;
             if (width < 8 && number >> 8 * width) return FAULT_SET_NO_FIT;
             for (size_t k = 0; k < width; ++k) {
@@ -117,13 +145,14 @@ CommandFault ReadValue(const std::string &value, int32_t argument, Setting &sett
     return FAULT_NONE;
 }
 
-// An algorithm: a name (the short one exactly, the catalogue's in any case) or crc-W, then parts
-// split at "/", each once (the word forms once in all): poly=0x, init=0x, xorout=0x with
+// An algorithm, in any letter case: a name (short or the catalogue's) or crc-W, then parts split
+// at "/", each once (the word forms once in all): poly=0x, init=0x, xorout=0x with
 // hexadecimal digits (not wider than W at any digit), refin and refout after crc-W only (which
 // needs poly), a word form, neg on a sum. FAULT_NONE with the width of its value and its word
 // size, or the first fault from the left; a value too wide as the stretch.
-CommandFault ReadAlgorithm(const std::string &name, int &width, int &wordSize, size_t &faultStart,
+CommandFault ReadAlgorithm(const std::string &given, int &width, int &wordSize, size_t &faultStart,
                            size_t &faultLength) {
+    const std::string name = Lower(given);
     static const struct {
         const char *name, *catalogue;
         int width;
@@ -243,13 +272,12 @@ CommandFault ReadChecksum(const std::string &text, Job &job, size_t &faultStart,
             faultLength = field.size();
             return FAULT_CHECKSUM_AMBIGUOUS;
         }
-        uint64_t number = 0, any = 0;
+        uint64_t number = 0;
         if (!ReadNumber(field, 0xFFFFFFFFu, number))
-            return ReadNumber(field, UINT64_MAX, any) ? FAULT_CHECKSUM_PAST_END
-                                                      : FAULT_CHECKSUM_VALUE;
+            return IsNumber(field) ? FAULT_CHECKSUM_PAST_END : FAULT_CHECKSUM_VALUE;
         numbers.push_back(number);
     }
-    if (!job.printed && text.substr(suffix) != "" && text.substr(suffix) != ":be")
+    if (!job.printed && text.substr(suffix) != "" && Lower(text.substr(suffix)) != ":be")
         return FAULT_CHECKSUM_SUFFIX;
     for (size_t k = 0; k + 1 < fields.size(); k += 2)
         job.ranges.push_back({numbers[k], numbers[k + 1]});
@@ -266,21 +294,31 @@ CommandFault ReadChecksum(const std::string &text, Job &job, size_t &faultStart,
     return FAULT_NONE;
 }
 
-// ADDRESS:COUNT (1 to 255) or ADDRESS:TYPE, the bytes up to 0xFFFFFFFF.
-bool ReadGet(const std::string &text) {
+// ADDRESS:COUNT (1 to 255) or ADDRESS:TYPE (in any case), the bytes up to 0xFFFFFFFF; an
+// ambiguous ADDRESS or COUNT as the stretch.
+CommandFault ReadGet(const std::string &text, size_t &faultStart, size_t &faultLength) {
     size_t colon = text.find(':');
     uint64_t address = 0, count = 0;
-    if (colon == std::string::npos || Ambiguous(text.substr(0, colon)) ||
-        !ReadNumber(text.substr(0, colon), 0xFFFFFFFFu, address))
-        return false;
-    std::string what = text.substr(colon + 1);
+    if (colon == std::string::npos) return FAULT_GET_VALUE;
+    if (Ambiguous(text.substr(0, colon))) {
+        faultLength = colon;
+        return FAULT_GET_AMBIGUOUS;
+    }
+    if (!ReadNumber(text.substr(0, colon), 0xFFFFFFFFu, address))
+        return IsNumber(text.substr(0, colon)) ? FAULT_GET_PAST_END : FAULT_GET_VALUE;
+    std::string what = Lower(text.substr(colon + 1));
     const std::vector<std::pair<std::string, uint64_t>> TYPES = {
         {"u8", 1},    {"u16le", 2}, {"u16be", 2}, {"u32le", 4},
         {"u32be", 4}, {"u64le", 8}, {"u64be", 8}};
     for (const auto &[name, width] : TYPES)
         if (what == name) count = width;
-    if (!count && (Ambiguous(what) || !ReadNumber(what, 255, count) || count == 0)) return false;
-    return address + count - 1 <= 0xFFFFFFFFu;
+    if (!count && Ambiguous(what)) {
+        faultStart = colon + 1;
+        faultLength = what.size();
+        return FAULT_GET_COUNT_AMBIGUOUS;
+    }
+    if (!count && (!ReadNumber(what, 255, count) || count == 0)) return FAULT_GET_VALUE;
+    return address + count - 1 <= 0xFFFFFFFFu ? FAULT_NONE : FAULT_GET_PAST_END;
 }
 
 // BYTE: two hexadecimal digits, or 0x / 0X and one or two.
@@ -305,6 +343,8 @@ Expected Fault(Expected expected, CommandFault fault, int32_t argument, int32_t 
 Expected Model(const std::vector<std::string> &arguments) {
     Expected expected;
     bool options = true, check = false, strict = false, set = false;
+    int32_t strictArgument = -1, written = -1; // the first --strict, --set or --checksum value
+    CommandFault apart = FAULT_NONE;           // --strict with the kind of that value
     int32_t fillArgument = -1, getArgument = -1, output = -1, infoArgument = -1;
     int32_t count = static_cast<int32_t>(arguments.size());
     for (int32_t index = 0; index < count; ++index) {
@@ -321,6 +361,7 @@ Expected Model(const std::vector<std::string> &arguments) {
         } else if (text == "--check") {
             check = true;
         } else if (text == "--strict") {
+            if (!strict) strictArgument = index;
             strict = true;
         } else if (text == "-q" || text == "--quiet") {
             expected.quiet = true;
@@ -347,7 +388,9 @@ Expected Model(const std::vector<std::string> &arguments) {
             } else {
                 value = text.substr(6);
             }
-            if (!ReadGet(value)) return Fault(expected, FAULT_GET_VALUE, index, index);
+            if (CommandFault fault = ReadGet(value, expected.faultStart, expected.faultLength);
+                fault != FAULT_NONE)
+                return Fault(expected, fault, index, index);
             if (getArgument < 0) getArgument = index;
         } else if (text == "--checksum" || text.starts_with("--checksum=") || text == "--fill" ||
                    text.starts_with("--fill=")) {
@@ -368,6 +411,7 @@ Expected Model(const std::vector<std::string> &arguments) {
                 fillArgument = index;
                 continue;
             }
+            if (written < 0) written = index, apart = FAULT_STRICT_WITH_CHECKSUM;
             Job job{{}, 0, 0, index, false};
             CommandFault fault =
                 ReadChecksum(value, job, expected.faultStart, expected.faultLength);
@@ -384,11 +428,12 @@ Expected Model(const std::vector<std::string> &arguments) {
             } else {
                 value = text.substr(6);
             }
+            if (written < 0) written = index, apart = FAULT_STRICT_WITH_SET;
             Setting setting;
-            if (CommandFault fault = ReadValue(value, index, setting); fault != FAULT_NONE) {
-                if (fault == FAULT_SET_AMBIGUOUS) expected.faultLength = value.find('=');
+            if (CommandFault fault =
+                    ReadValue(value, index, setting, expected.faultStart, expected.faultLength);
+                fault != FAULT_NONE)
                 return Fault(expected, fault, index, index);
-            }
             expected.settings.push_back(setting);
         } else {
             return Fault(expected, FAULT_UNKNOWN_OPTION, index, index);
@@ -420,7 +465,8 @@ Expected Model(const std::vector<std::string> &arguments) {
                 return Fault(expected, FAULT_CHECKSUM_OVERLAP, jobs[j].argument, jobs[k].argument);
     }
     // Each value after those whose places lie in its range, else in the order given; when every
-    // value left waits, the first of them and the first it waits for.
+    // value left waits, the cycle that waiting for the first value (of those left) each waits for
+    // leads into, from its value given first: its first two values.
     auto feeds = [&](const Job &a, const Job &b) {
         for (const auto &[first, last] : b.ranges)
             if (!a.printed && a.place <= last && placeEnd(a) - 1 >= first) return true;
@@ -436,9 +482,17 @@ Expected Model(const std::vector<std::string> &arguments) {
         while (next < jobs.size() && waitsFor(next) < jobs.size())
             ++next;
         if (next == jobs.size()) {
-            int32_t one = jobs[done].argument, other = jobs[waitsFor(done)].argument;
-            return Fault(expected, FAULT_CHECKSUM_CYCLE, std::min(one, other),
-                         std::max(one, other));
+            std::vector<size_t> walked = {done};
+            while (std::count(walked.begin(), walked.end(), walked.back()) < 2)
+                walked.push_back(waitsFor(walked.back()));
+            std::vector<size_t> cycle(std::find(walked.begin(), walked.end(), walked.back()),
+                                      walked.end() - 1);
+            auto first = std::min_element(cycle.begin(), cycle.end(), [&](size_t a, size_t b) {
+                return jobs[a].argument < jobs[b].argument;
+            });
+            std::rotate(cycle.begin(), first, cycle.end());
+            return Fault(expected, FAULT_CHECKSUM_CYCLE, jobs[cycle[0]].argument,
+                         jobs[cycle[1]].argument);
         }
         std::rotate(jobs.begin() + static_cast<long>(done), jobs.begin() + static_cast<long>(next),
                     jobs.begin() + static_cast<long>(next) + 1);
@@ -448,9 +502,9 @@ Expected Model(const std::vector<std::string> &arguments) {
     bool files = !expected.files.empty();
     bool stored =
         std::any_of(jobs.begin(), jobs.end(), [](const Job &job) { return !job.printed; });
-    if (strict && (set || expected.checksums > 0)) {
-        expected.mode = COMMAND_MISUSED;
-        return expected;
+    if (strict && written >= 0) { // the usage without a file
+        if (!files) return expected;
+        return Fault(expected, apart, strictArgument, written);
     }
     set = !check && (set || stored); // (--set values with a check are checked)
     if (set && getArgument >= 0)

@@ -134,6 +134,7 @@ TEST(NativeCommandLine, PatchesOrChecksEveryNamedFileAndReports) {
         {"check, read-only, missing and a folder", {"--check"}, {READ_ONLY, MISSING, FOLDER}, 2},
         {"-- ends the options", {"--check", "--"}, {MIXED_LF_MARK, RIGHT}, 2, true},
         {"check alone", {"--check"}, {}, 1},
+        {"strict and set alone: the usage", {"--strict", "--set", "0=AA"}, {}, 1},
         {"nothing", {}, {}, 1},
         {"an unknown option", {"-x"}, {MIXED_CRLF}, 1, false, {}, UNKNOWN},
         {"an option after a file", {}, {MIXED_CRLF, RIGHT}, 2, false, {"--check"}},

@@ -123,6 +123,8 @@ TEST(Strings, EqualityAndLength) {
     EXPECT_EQ(StringsEqual("a", "A"), 0);
     EXPECT_EQ(StringsEqual("ab", "abc"), 0);
     EXPECT_EQ(StringsEqual("\xFC\xDF", "\xFC\xDF"), 1);
+    EXPECT_TRUE(SameLetters("U16Be:", "u16bE", 5) && !SameLetters("u8", "u8x", 3));
+    EXPECT_FALSE(SameLetters("\xC4", "\xE4", 1) || SameLetters("[", "{", 1));
     EXPECT_EQ(StringLength(nullptr), 0);
     EXPECT_EQ(StringLength("\xE4\xF6\xFC"), 3);
 }

@@ -113,7 +113,10 @@ std::vector<EditRow> EditRows() {
                            "%F: upper case: 4 records, lower case: 0" + END +
                            "%F: line ends CR LF: 5, LF: 0, CR: 0, NUL: 0" + END;
     std::string badChecksum = FAULT + CHECKSUM_NAME,
-                setSummary = ", 0 corrected, 0 lines left unchanged";
+                setSummary = ", 0 corrected, 0 lines left unchanged",
+                cycle =
+                    ": the range of each holds the place of the next, the last one's that of the "
+                    "first, so no order can store them";
     // Wrong checksums on lines of one to three digits, one after another and far apart.
     std::string numbered, numberedOut, numberedReport;
     for (int line = 1; line <= 195; ++line) {
@@ -168,7 +171,8 @@ std::vector<EditRow> EditRows() {
          at(3) + "0x0800FFF4 holds 0C, not 01" + END + "%F: 4 records" + checked + "1 set value differs" + END, ""},
         {"set checked: a byte in no record", {CHECK, SET, "1=01"}, set, set, 1, "",
          refused + "0x00000001 is in no data record, no bytes compared" + END},
-        {"set with a strict check", {SET, "1=01", STRICT}, serial, serial, 1, "", texts::USAGE},
+        {"set with a strict check", {SET, "1=01", STRICT}, serial, serial, 1, "",
+         FAULT + STRICT + " and " + SET_NAME + "do not go together" + FAULT_END},
         {"get bytes and numbers", {GET, "0x0800FFF0:4", GET, "0x0800FFF0:u32be", GET, "0x0800FFF4:u8"}, set, set, 0,
          at(2) + "0x0800FFF0 = 11 AD AA BB" + END + at(2) + "0x0800FFF0 = 296594107" + END + at(3) + "0x0800FFF4 = 12" + END, ""},
         {"get, quiet: the value alone", {QUIET, GET, "0x0800FFF0:u16le"}, set, set, 0, "44305" + END, ""},
@@ -288,7 +292,7 @@ std::vector<EditRow> EditRows() {
          at(2) + crc + ", as stored at 0x00000010 (little-endian)" + END + "%F: 3 records, 0 set" + setSummary + END, ""},
         {"checksum, ranges that hold each other's places", {CHECKSUM, "sum8:0-0x10@0x20", CHECKSUM, "sum8:0x20-0x20@0x10"},
          twoPlaces, twoPlaces, 1, "",
-         badChecksum + "sum8:0-0x10@0x20 and sum8:0x20-0x20@0x10: each range holds the other's place, so no order can store both" + FAULT_END},
+         badChecksum + "sum8:0-0x10@0x20 and sum8:0x20-0x20@0x10" + cycle + FAULT_END},
         {"checksum, places that overlap", {CHECKSUM, "crc32:0-15@0x10", CHECKSUM, "sum8:0-15@0x12"}, image, image, 1, "",
          badChecksum + "crc32:0-15@0x10 and sum8:0-15@0x12: their places overlap" + FAULT_END},
         {"checksum, a --set value at its place", {CHECKSUM, "crc32:0-15@0x10", SET, "0x13=00"}, image, image, 1, "",
@@ -306,8 +310,9 @@ std::vector<EditRow> EditRows() {
          refused + "0x00000040 is in no data record, no checksum to compare" + END},
         {"checksum, bytes that records hold with different values", {CHECKSUM, "sum32:0-3@16"}, conflicting, conflicting, 1, "",
          refused + "0x00000000 is in the data records of lines 1 and 2 with different values, nothing set" + END},
-        {"checksum, an algorithm in upper case", {CHECKSUM, "CRC32:0-15@16"}, image, image, 1, "",
-         badChecksum + "CRC32:0-15@16: unknown ALGORITHM (see the help)" + FAULT_END},
+        {"checksum, an algorithm in upper case", {CHECKSUM, "CRC32:0-15@16"}, image, imageStored, 0,
+         at(2) + "set 0x00000010 to 0x00000013" + END + at(2) + "CRC32" + crc.substr(5) +
+         ", stored at 0x00000010 (little-endian)" + END + "%F: 3 records, 1 set" + setSummary + END, ""},
         {"checksum, an @ without a place", {CHECKSUM, "crc32:0-15@"}, image, image, 1, "",
          badChecksum + "crc32:0-15@: not ALGORITHM:START-END[@ADDRESS]" + FAULT_END},
         {"checksum printed, nothing written", {CHECKSUM, "crc32:0-15"}, image, image, 0,
@@ -356,7 +361,8 @@ std::vector<EditRow> EditRows() {
          FAULT + FILL + " 255: not a byte; write two hexadecimal digits (FF), or 0x and one or two (0xFF)" + FAULT_END},
         {"fill without a checksum", {FILL, "FF"}, image, image, 1, "",
          FAULT + FILL + " FF: fills the gaps of a " + CHECKSUM_NAME + "range, and none is given" + FAULT_END},
-        {"checksum with a strict check", {STRICT, CHECKSUM, "crc32:0-15@16"}, image, image, 1, "", texts::USAGE},
+        {"checksum with a strict check", {STRICT, CHECKSUM, "crc32:0-15@16", SET, "0=00"}, image, image, 1, "",
+         FAULT + STRICT + " and " + CHECKSUM_NAME + "do not go together" + FAULT_END},
         {"info, every finding", {INFO}, problems, problems, 1,
          at(2) + "data wraps within its 64 KiB segment to 0x00010000" + END + at(4) +
          "data at 0x00010008 that line 3 holds already, with the same values" + END + at(5) +
@@ -399,6 +405,39 @@ std::vector<EditRow> EditRows() {
          "%F: range 0x00000000-0x00000000, size 1" + END + "%F: start address 0xF000:0xFFF0 = 0x000FFFF0 (type 03)" + END +
          "%F: records 00: 1, 01: 1, 02: 0, 03: 1, 04: 0, 05: 0" + END + "%F: upper case: 2 records, lower case: 1" + END +
          "%F: line ends CR LF: 0, LF: 3, CR: 0, NUL: 0" + END, ""},
+        // Names inside values in any case; each refused value its own line, whatever its width.
+        {"checksum, its parts and suffix in upper case", {CHECKSUM, "SUM16/W16LE/NEG:0-0xF@0x10:BE"}, image,
+         ":10000000000102030405060708090A0B0C0D0E0F78\n:04001000BFC8FFFF67\n:00000001FF\n", 0,
+         at(2) + "set 0x00000010 to 0x00000011" + END + at(2) + "SUM16/W16LE/NEG of 0x00000000-0x0000000F = 0xBFC8, "
+         "stored at 0x00000010 (big-endian)" + END + "%F: 3 records, 1 set" + setSummary + END, ""},
+        {"set, types in upper case", {SET, "0x0800FFF0=U32LE:0x11223344", SET, "0x0800FFF4=STR:A"}, serialRight,
+         ":020000040800F2\r\n:04FFF0004433221163 // serial\r\n:02fff4004102c8\r\n:00000001FF\r\n", 0,
+         at(2) + "set 0x0800FFF0 to 0x0800FFF3" + END + at(3) + "set 0x0800FFF4" + END +
+         "%F: 4 records, 2 set" + setSummary + END, ""},
+        {"get, quiet, a type in upper case", {QUIET, GET, "0x0800FFF0:U16LE"}, set, set, 0, "44305" + END, ""},
+        {"set, a 64-bit number that does not fit", {SET, "0=u64le:18446744073709551616"}, serial, serial, 1, "",
+         bad + "0=u64le:18446744073709551616: the number does not fit its type" + FAULT_END},
+        {"set, a typed number with a leading 0", {SET, "0=u16le:0100"}, serial, serial, 1, "",
+         bad + "0=u16le:0100: 0100 is ambiguous; write 0x0100 for a hexadecimal number" + FAULT_END},
+        {"set, an address past 0xFFFFFFFF", {SET, "0x100000000=00"}, serial, serial, 1, "",
+         bad + "0x100000000=00: the bytes run past 0xFFFFFFFF" + FAULT_END},
+        {"get, an ambiguous address", {GET, "010:2"}, set, set, 1, "",
+         FAULT + GET_NAME + "010:2: 010 is ambiguous; write 0x010 for a hexadecimal address" + FAULT_END},
+        {"get, an ambiguous COUNT", {GET, "0x10:010"}, set, set, 1, "",
+         FAULT + GET_NAME + "0x10:010: 010 is ambiguous; write 0x010 for a hexadecimal number" + FAULT_END},
+        {"get, past 0xFFFFFFFF", {GET, "0xFFFFFFFF:u16le"}, set, set, 1, "",
+         FAULT + GET_NAME + "0xFFFFFFFF:u16le: the bytes run past 0xFFFFFFFF" + FAULT_END},
+        {"checksum, an address of more than 64 bits", {CHECKSUM, "crc32:0-99999999999999999999@16"}, image, image, 1, "",
+         badChecksum + "crc32:0-99999999999999999999@16: an address or the value's bytes past 0xFFFFFFFF" + FAULT_END},
+        {"checksum, three values in a cycle", {CHECKSUM, "sum8:0x20-0x20@0x10", CHECKSUM, "sum8:0x10-0x10@0x30", CHECKSUM,
+         "sum8:0x30-0x30@0x20"}, image, image, 1, "",
+         badChecksum + "sum8:0x20-0x20@0x10, sum8:0x30-0x30@0x20 and sum8:0x10-0x10@0x30" + cycle + FAULT_END},
+        {"checksum, a value that waits for a cycle", {CHECKSUM, "sum8:0x10-0x10@0x40", CHECKSUM, "sum8:0x20-0x20@0x10",
+         CHECKSUM, "sum8:0x10-0x10@0x20"}, image, image, 1, "",
+         badChecksum + "sum8:0x20-0x20@0x10 and sum8:0x10-0x10@0x20" + cycle + FAULT_END},
+        {"output, the next argument whole", {CHECK, OUTPUT, "--fill=01"}, set, set, 1, "",
+         FAULT + OUTPUT_NAME + "--fill=01: only with a call that writes (patching, " + SET_NAME.substr(0, SET_NAME.size() - 1) +
+         ", " + CHECKSUM_NAME.substr(0, CHECKSUM_NAME.size() - 1) + " with @ADDRESS)" + FAULT_END},
         {"patch, line numbers of one to three digits", {}, numbered, numberedOut, 0,
          numberedReport + "%F: 13 records, 13 corrected, 0 lines left unchanged" + END, ""},
         {"check, quiet: the findings in one line", {QUIET, CHECK, CHECKSUM, "crc32:0-15@16"}, image, image, 2, "",
