@@ -2,16 +2,9 @@
 /*
  * Bytes set at addresses in the data records of files (--set ADDRESS=BYTES), all or nothing.
  *
- * A ByteSettingList holds the values as given. AddByteSetting reads ADDRESS=BYTES: ADDRESS
- * decimal or 0x hexadecimal (0X too); BYTES an even number of hexadecimal digits of either case,
- * or a typed value: TYPE:NUMBER with TYPE one of u8, u16le, u16be, u32le, u32be, u64le, u64be
- * and NUMBER decimal or 0x hexadecimal, refused where it does not fit, however many digits it
- * has (SETTING_NO_FIT), and where it starts with 0 and goes on in decimal digits
- * (SETTING_AMBIGUOUS, as AmbiguousLength finds it); str:TEXT for the bytes of TEXT as given
- * (UTF-8), strz:TEXT for the same and a zero byte. Type names and str, strz in any letter case.
- * 1 to 255 bytes, the first at ADDRESS and each next one at the next address, the last at
- * 0xFFFFFFFF at most (an ADDRESS past it too is SETTING_PAST_END). It keeps the setting with its
- * argument number, or says why not.
+ * A ByteSettingList holds the values as given, each with the number of the argument that named
+ * it (app/values.h reads them). AddByteSettingValue keeps one of 1 to 255 bytes, the first at its
+ * address and each next one at the next address, or says why not.
  * SortByteSettings orders the settings by address (n log n) and returns the index of the first
  * that overlaps the next, or -1.
  *
@@ -78,26 +71,8 @@ struct SetWrite {
     int64_t records; // records with bytes set
 };
 
-SettingRead AddByteSetting(ByteSettingList &list, const char *text, int32_t argument);
-// The number types of typed values (u8, u16le, u16be, u32le, u32be, u64le, u64be, in any letter
-// case): the width in bytes and byte order of the one the first length characters of name spell;
-// width 0 for none.
-struct NumberType {
-    int32_t width;
-    bool bigEndian;
-};
-NumberType NumberTypeNamed(const char *name, size_t length);
-// A value made otherwise (the place of a --checksum value), kept as AddByteSetting keeps one.
+// A value, kept in the list: SETTING_ADDED, or SETTING_INVALID for one of no bytes.
 SettingRead AddByteSettingValue(ByteSettingList &list, const ByteSetting &setting);
-// A number, decimal or 0x (0X) hexadecimal, from *at up to one of the characters of ends (or
-// the text's end): false when it is empty, holds another character or is more than most (then,
-// digits all through, *tooLarge, whatever their count); *at is moved past it. ADDRESS of
-// ADDRESS=BYTES is such a number.
-bool ReadSettingNumber(const char **at, const char *ends, uint64_t most, uint64_t *number,
-                       bool *tooLarge = nullptr);
-// A number that starts with 0 and goes on in decimal digits (08001000) up to one of ends is
-// decimal to some readers and hexadecimal to others: its length, to refuse it; else 0.
-int32_t AmbiguousLength(const char *text, const char *ends);
 int32_t SortByteSettings(ByteSettingList &list);
 void ReleaseByteSettings(ByteSettingList &list);
 

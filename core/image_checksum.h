@@ -3,21 +3,9 @@
  * Checksums over the bytes of an image: CRCs of any parameters and byte or word sums, computed
  * piece by piece.
  *
- * An algorithm is written NAME, or crc-W/poly=0xP with /init=0xI, /xorout=0xX, /refin and /refout
- * in any order after it (W 8, 16, 32 or 64; init and xorout 0 without them, refin and refout
- * off: the CRC catalogue's parameters), then /w16le, /w16be, /w32le or /w32be (the bytes read as
- * words of that size and order), and /neg on a sum (its two's complement), each part once. Names
- * and parts in any letter case (hexadecimal digits too); the names, short and the catalogue's
- * (and one alias):
- *   crc8          CRC-8/SMBUS          crc32         CRC-32/ISO-HDLC
- *   crc16-arc     CRC-16/ARC           crc32c        CRC-32/ISCSI
- *   crc16-ccitt   CRC-16/IBM-3740      crc32-bzip2   CRC-32/BZIP2
- *                 (CRC-16/CCITT-FALSE) crc32-mpeg2   CRC-32/MPEG-2
- *   crc16-kermit  CRC-16/KERMIT        crc64         CRC-64/XZ
- *   crc16-modbus  CRC-16/MODBUS        sum8, sum16, sum32: the sum modulo 2^8, 2^16, 2^32
- *   crc16-xmodem  CRC-16/XMODEM
- * ReadChecksumAlgorithm reads one: ALGORITHM_READ, or why not (a value wider than W: where its
- * 0x starts in text, and its length, in *stretch and *stretchLength).
+ * An algorithm is a ChecksumAlgorithm: a CRC with the catalogue's parameters (width, poly, init,
+ * xorout, refin, refout), or a sum of 8, 16 or 32 bits; either over bytes, or over words of 2 or
+ * 4 bytes in either order; a sum maybe negated. (app/values.h reads one by its name.)
  *
  * An ImageChecksum is begun for one algorithm, then takes bytes in any number of pieces, and
  * runs of one repeated byte (the fill of gaps) of any length; a piece of 0 bytes, or fewer,
@@ -46,15 +34,6 @@ struct ChecksumAlgorithm {
     uint64_t poly, init, xorOut; // a CRC's, as the catalogue gives them
 };
 
-enum AlgorithmRead : int32_t {
-    ALGORITHM_READ,
-    ALGORITHM_UNKNOWN,     // no name, an unknown part, a part twice, crc-W without poly
-    ALGORITHM_TOO_WIDE,    // a value wider than W bits
-    ALGORITHM_NEGATED_CRC, // /neg on a CRC
-};
-
-AlgorithmRead ReadChecksumAlgorithm(const char *text, int32_t length, ChecksumAlgorithm &algorithm,
-                                    int32_t *stretch, int32_t *stretchLength);
 int32_t ChecksumWidth(const ChecksumAlgorithm &algorithm); // in bytes: 1, 2, 4 or 8
 
 #ifdef _WIN32

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // --set values read, and bytes set in whole files in two walks, against the model
 // (tests/support/hex_model.h), buffered and without a buffer.
+#include "app/values.h"
 #include "core/byte_settings.h"
 
 #include "core/patcher.h"

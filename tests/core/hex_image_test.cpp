@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "app/values.h"
 #include "core/hex_image.h"
 #include "core/patcher.h"
 #include "runtime/file_channels.h"

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Checksums over bytes and fill runs, against the catalogue's check values and an independent
 // bit-at-a-time reference (tests/support/crc_reference.h).
+#include "app/values.h"
 #include "core/image_checksum.h"
 
 #include "tests/support/crc_reference.h"

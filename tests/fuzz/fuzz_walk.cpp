@@ -14,6 +14,7 @@
  * build's
  * channels have buffers of 524 bytes (cmake/fuzz.cmake), so that records straddle spans.
  */
+#include "app/values.h"
 #include "core/byte_settings.h"
 #include "core/hex_image.h"
 #include "core/patcher.h"

@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: MIT
+/*
+ * The grammar of every value the command line takes, in one place: each read from its text into
+ * a typed value (core/byte_settings.h, core/image_checksum.h, app/options.h), or refused with
+ * the reason that names it; names in any letter case, as hexadecimal digits are.
+ *
+ * - A number (ReadSettingNumber): decimal, or 0x (0X) and hexadecimal digits; one that starts
+ *   with 0 and goes on in decimal digits (08001000) is ambiguous (AmbiguousLength), decimal to
+ *   some readers and hexadecimal to others, and refused as such wherever a number is taken.
+ *   An ADDRESS is a number up to 0xFFFFFFFF.
+ * - ADDRESS=BYTES of --set (AddByteSetting): BYTES an even number of hexadecimal digits, or a
+ *   typed value: TYPE:NUMBER with TYPE one of u8, u16le, u16be, u32le, u32be, u64le, u64be
+ *   (NumberTypeNamed), refused where it does not fit, however many digits it has
+ *   (SETTING_NO_FIT); str:TEXT for the bytes of TEXT as given (UTF-8), strz:TEXT for the same
+ *   and a zero byte. 1 to 255 bytes, the last at 0xFFFFFFFF at most (an ADDRESS past it is
+ *   SETTING_PAST_END). The value is kept in the list with its argument number.
+ * - ALGORITHM (ReadChecksumAlgorithm): NAME, or crc-W/poly=0xP with /init=0xI, /xorout=0xX,
+ *   /refin and /refout in any order after it (W 8, 16, 32 or 64; init and xorout 0 without them,
+ *   refin and refout off: the CRC catalogue's parameters), then /w16le, /w16be, /w32le or /w32be
+ *   (the bytes read as words of that size and order), and /neg on a sum (its two's complement),
+ *   each part once. The names, short and the catalogue's (and one alias):
+ *     crc8          CRC-8/SMBUS          crc32         CRC-32/ISO-HDLC
+ *     crc16-arc     CRC-16/ARC           crc32c        CRC-32/ISCSI
+ *     crc16-ccitt   CRC-16/IBM-3740      crc32-bzip2   CRC-32/BZIP2
+ *                   (CRC-16/CCITT-FALSE) crc32-mpeg2   CRC-32/MPEG-2
+ *     crc16-kermit  CRC-16/KERMIT        crc64         CRC-64/XZ
+ *     crc16-modbus  CRC-16/MODBUS        sum8, sum16, sum32: the sum modulo 2^8, 2^16, 2^32
+ *     crc16-xmodem  CRC-16/XMODEM
+ *   ALGORITHM_READ, or why not (a value wider than W: where its 0x starts in text, and its
+ *   length, in *stretch and *stretchLength).
+ * - ALGORITHM:START-END[+START-END...][@ADDRESS[:be]] of --checksum (ReadChecksumJob), ADDRESS:
+ *   COUNT or ADDRESS:TYPE of --get (ReadGetJob), BYTE of --fill (ReadFillByte): FAULT_NONE (true),
+ *   or the first fault from the left, with the stretch of the text that it names, if any.
+ *
+ * Memory: a --checksum value's ranges and name, main heap (a shortage ends the process).
+ */
+#pragma once
+
+#include "app/options.h"
+#include "core/byte_settings.h"
+#include "core/image_checksum.h"
+
+#include <cstddef>
+#include <cstdint>
+
+bool ReadSettingNumber(const char **at, const char *ends, uint64_t most, uint64_t *number,
+                       bool *tooLarge = nullptr);
+// The length of an ambiguous number up to one of ends, to refuse it; else 0.
+int32_t AmbiguousLength(const char *text, const char *ends);
+
+// A number type: its width in bytes (0: none) and byte order.
+struct NumberType {
+    int32_t width;
+    bool bigEndian;
+};
+// The type the first length characters of name spell.
+NumberType NumberTypeNamed(const char *name, size_t length);
+SettingRead AddByteSetting(ByteSettingList &list, const char *text, int32_t argument);
+
+enum AlgorithmRead : int32_t {
+    ALGORITHM_READ,
+    ALGORITHM_UNKNOWN,     // no name, an unknown part, a part twice, crc-W without poly
+    ALGORITHM_TOO_WIDE,    // a value wider than W bits
+    ALGORITHM_NEGATED_CRC, // /neg on a CRC
+};
+AlgorithmRead ReadChecksumAlgorithm(const char *text, int32_t length, ChecksumAlgorithm &algorithm,
+                                    int32_t *stretch, int32_t *stretchLength);
+
+CommandFault ReadChecksumJob(const char *text, ChecksumJob &job, const char **stretch,
+                             int32_t *faultLength);
+CommandFault ReadGetJob(const char *text, GetJob &get, const char **stretch, int32_t *faultLength);
+bool ReadFillByte(const char *text, uint8_t *fill);
