@@ -208,11 +208,10 @@ CallOutcome WalkEachFile(const CommandLine &command, FileWalk walk) {
     OpenStandardOutput();
     CallOutcome call{};
     for (int32_t i = 0; i < command.fileCount; ++i) {
-        OwnedString path;
-        TakeArgument(command.files[i], path);
+        const char *path = command.files[i];
         Report report{};
-        BeginFileReport(report, command, path.Text(), walk == PatchFile);
-        walk(command, path.Text(), report);
+        BeginFileReport(report, command, path, walk == PatchFile);
+        walk(command, path, report);
         int32_t exitCode = EndFileReport(report);
         call.exitCode = exitCode > call.exitCode ? exitCode : call.exitCode;
         call.files.written += report.written ? 1 : 0;

@@ -214,13 +214,21 @@ void Faulty(CommandLine &command, CommandFault fault, int32_t argument, int32_t 
     command.faultLength = faultLength;
 }
 
+// A text kept in the call's description: a copy of its own, main heap.
+char *CopyText(const char *text) {
+    auto length = static_cast<size_t>(StringLength(text));
+    auto *copy = static_cast<char *>(MainHeapAlloc(length + 1)); // (zero-filled: ended)
+    std::memcpy(copy, text, length);
+    return copy;
+}
+
 // The call's description read into command (zero-filled), up to its first fault.
 void ReadInto(CommandLine &command) {
     int32_t count = ArgumentCount();
     command.fill = 0xFF;
     if (count > 0) {
         command.files =
-            static_cast<int32_t *>(MainHeapAlloc(static_cast<size_t>(count) * sizeof(int32_t)));
+            static_cast<char **>(MainHeapAlloc(static_cast<size_t>(count) * sizeof(char *)));
         command.checksums = static_cast<ChecksumJob *>(
             MainHeapAlloc(static_cast<size_t>(count) * sizeof(ChecksumJob)));
         command.gets =
@@ -245,7 +253,7 @@ void ReadInto(CommandLine &command) {
             if (options && text[0] == '-')
                 return Faulty(command, FAULT_STANDARD_INPUT, index, index);
             named = named || text[0] != 0;
-            command.files[command.fileCount++] = index;
+            command.files[command.fileCount++] = CopyText(text);
             break;
         case OPTION_UNKNOWN: return Faulty(command, FAULT_UNKNOWN_OPTION, index, index);
         case OPTION_END: options = false; break;
@@ -280,6 +288,7 @@ void ReadInto(CommandLine &command) {
             if (option == OPTION_OUTPUT) {
                 if (output >= 0) return Faulty(command, FAULT_OUTPUT_TWICE, output, index);
                 output = index;
+                command.outputPath = CopyText(value);
                 break;
             }
             if (option == OPTION_GET) {
@@ -400,7 +409,10 @@ const char *ValueText(const CommandLine &command, int32_t index, const char *arg
 }
 
 void ReleaseCommandLine(CommandLine &command) {
+    for (int32_t i = 0; i < command.fileCount; ++i)
+        MainHeapFree(command.files[i]);
     if (command.files) MainHeapFree(command.files);
+    if (command.outputPath) MainHeapFree(command.outputPath);
     for (int32_t k = 0; k < command.checksumCount; ++k)
         MainHeapFree(command.checksums[k].ranges);
     if (command.checksums) MainHeapFree(command.checksums);

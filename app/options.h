@@ -148,8 +148,8 @@ struct GetJob {
 struct CommandLine {
     CommandMode mode;
     bool quiet;
-    bool json;      // --json: each file's report as a JSON object on a line of its own
-    int32_t *files; // owned, main heap: the argument index of every file, in order
+    bool json;    // --json: each file's report as a JSON object on a line of its own
+    char **files; // owned, main heap, each too: every file's name as given, in order
     int32_t fileCount;
     ByteSettingList settings; // owned: the --set values, in address order
     ChecksumJob *checksums;   // owned, main heap: the --checksum values, each after those whose
@@ -157,9 +157,10 @@ struct CommandLine {
     int32_t checksumCount;
     GetJob *gets; // owned, main heap: the --get values, in order
     int32_t getCount;
-    uint8_t fill;   // the --fill byte, 0xFF without one
-    bool toOutput;  // -o FILE: the one file is only read, and the result written to FILE
-    int32_t output; // the index of the argument that holds FILE
+    uint8_t fill;     // the --fill byte, 0xFF without one
+    bool toOutput;    // -o FILE: the one file is only read, and the result written to FILE
+    int32_t output;   // the index of the argument that holds FILE
+    char *outputPath; // owned, main heap: FILE as given
     CommandFault fault;
     int32_t faultArgument, otherArgument; // their indices
     int32_t faultStart, faultLength;      // the stretch of the value that a fault names, if any

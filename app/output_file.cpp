@@ -95,16 +95,13 @@ bool CopyBeside(const CommandLine &command, PlatformFile from, Report &out, cons
 
 // The copy takes FILE's place when its edit was done, whatever became of the report.
 CallOutcome WriteOutputFile(const CommandLine &command) {
-    OwnedString input, argument;
-    TakeArgument(command.files[0], input);
-    TakeArgument(command.output, argument);
-    const char *output = ValueText(command, command.output, argument.Text());
+    const char *input = command.files[0], *output = command.outputPath;
     OpenStandardOutput();
     Report out{};
     BeginFileReport(out, command, output, true);
-    out.input = input.Text();
+    out.input = input;
     WalkTally opening{};
-    PlatformFile from = OpenPlatformFile(input.Text(), OPENING_READ, &opening.failure);
+    PlatformFile from = OpenPlatformFile(input, OPENING_READ, &opening.failure);
     char *copy = nullptr;
     if (!from) {
         ReportFailure(out, 0, opening, true);

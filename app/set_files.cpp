@@ -18,9 +18,7 @@ SetFile *MakeSetFiles(const CommandLine &command) {
     auto values = static_cast<size_t>(command.checksumCount);
     auto settings = static_cast<size_t>(command.settings.count);
     for (int32_t i = 0; i < command.fileCount; ++i) {
-        OwnedString path;
-        TakeArgument(command.files[i], path);
-        CopyStringInto(files[i].path, path.Text());
+        CopyStringInto(files[i].path, command.files[i]);
         if (settings) {
             files[i].setLines = static_cast<int64_t *>(MainHeapAlloc(settings * sizeof(int64_t)));
             files[i].setInPlace = static_cast<bool *>(MainHeapAlloc(settings * sizeof(bool)));

@@ -539,14 +539,14 @@ std::string Describe(CommandMode mode, CommandFault fault, int32_t faultArgument
 
 // Quiet, the files, the settings and the checksum values of a call that is understood.
 std::string Contents(bool quiet, int fill, int32_t output, const std::vector<std::string> &jobs,
-                     const std::vector<int32_t> &files, const std::vector<Setting> &settings) {
+                     const std::vector<std::string> &files, const std::vector<Setting> &settings) {
     std::string text = (quiet ? "quiet\nfill " : "fill ") + std::to_string(fill) + " output " +
                        std::to_string(output) + " checksums";
     for (const std::string &job : jobs)
         text += " " + job;
     text += "\nfiles";
-    for (int32_t file : files)
-        text += " " + std::to_string(file);
+    for (const std::string &file : files)
+        text += " '" + file + "'";
     for (const Setting &setting : settings)
         text += "\nset " + std::to_string(setting.address) + " " + setting.bytes + " argument " +
                 std::to_string(setting.argument);
@@ -593,7 +593,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     bool understood = expected.fault == FAULT_NONE && expected.mode != COMMAND_VERSION &&
                       expected.mode != COMMAND_USAGE;
     if (understood) {
-        std::vector<int32_t> files(command.files, command.files + command.fileCount);
+        std::vector<std::string> files(command.files, command.files + command.fileCount),
+            expectedFiles;
+        for (int32_t index : expected.files)
+            expectedFiles.push_back(arguments[static_cast<size_t>(index)]);
         std::vector<Setting> settings;
         for (int32_t i = 0; i < command.settings.count; ++i) {
             const ByteSetting &item = command.settings.items[i];
@@ -624,7 +627,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
                 describe(job.argument, job.width, job.ranges, job.printed, job.place));
         fuzz::Expect("the command line",
                      call + Contents(expected.quiet, expected.fill, expected.output, expectedJobs,
-                                     expected.files, expected.settings),
+                                     expectedFiles, expected.settings),
                      call + Contents(command.quiet, command.fill,
                                      command.toOutput ? command.output : -1, jobs, files,
                                      settings));
