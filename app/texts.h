@@ -538,7 +538,6 @@ inline constexpr char JSON_GET_VALUE[] =
     "{\"option\":\"get\",\"address\":\"%1\",\"value\":\"%2\",\"line\":%3}";
 inline constexpr char JSON_STATE_PRINTED[] = "printed";
 inline constexpr char JSON_STATE_STORED[] = "stored";
-inline constexpr char JSON_STATE_SET[] = "set";
 inline constexpr char JSON_STATE_IN_PLACE[] = "in place";
 inline constexpr char JSON_STATE_DIFFERS[] = "differs";
 inline constexpr char JSON_LITTLE_ENDIAN[] = "\"little-endian\"";

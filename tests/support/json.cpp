@@ -23,19 +23,11 @@ struct Reader {
     static void PutUtf8(uint32_t code, std::string &out) {
         if (code < 0x80) {
             out += static_cast<char>(code);
-        } else if (code < 0x800) {
-            out += static_cast<char>(0xC0 | code >> 6);
-            out += static_cast<char>(0x80 | (code & 63));
-        } else if (code < 0x10000) {
-            out += static_cast<char>(0xE0 | code >> 12);
-            out += static_cast<char>(0x80 | (code >> 6 & 63));
-            out += static_cast<char>(0x80 | (code & 63));
-        } else {
-            out += static_cast<char>(0xF0 | code >> 18);
-            out += static_cast<char>(0x80 | (code >> 12 & 63));
-            out += static_cast<char>(0x80 | (code >> 6 & 63));
-            out += static_cast<char>(0x80 | (code & 63));
+            return;
         }
+        if (code >= 0x800) out += static_cast<char>(0xE0 | code >> 12);
+        out += static_cast<char>((code >= 0x800 ? 0x80 | (code >> 6 & 63) : 0xC0 | code >> 6));
+        out += static_cast<char>(0x80 | (code & 63));
     }
     bool Hex4(uint32_t *code) {
         if (at + 4 > text.size()) return false;
@@ -93,13 +85,8 @@ struct Reader {
                 out += meant[found - plain];
                 continue;
             }
-            uint32_t code = 0, low = 0;
-            if (e != 'u' || !Hex4(&code)) return false;
-            if (code >= 0xDC00 && code < 0xE000) return false;
-            if (code >= 0xD800 && code < 0xDC00) {
-                if (!Take("\\u") || !Hex4(&low) || low < 0xDC00 || low >= 0xE000) return false;
-                code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
-            }
+            uint32_t code = 0;
+            if (e != 'u' || !Hex4(&code) || (code >= 0xD800 && code < 0xE000)) return false;
             PutUtf8(code, out);
         }
         return false;
@@ -156,12 +143,6 @@ const Value &Value::operator[](const std::string &key) const {
     for (size_t i = 0; i < keys.size(); ++i)
         if (keys[i] == key) return members[i];
     return none;
-}
-
-bool Value::Has(const std::string &key) const {
-    for (const std::string &name : keys)
-        if (name == key) return true;
-    return false;
 }
 
 bool Parse(const std::string &text, Value *value) {

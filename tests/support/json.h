@@ -2,7 +2,8 @@
 /*
  * A JSON reader for the tests, written apart from the product: a text parsed into a tree of
  * values, strict as the format is (strings of valid UTF-8 with their escapes, no trailing
- * comma, nothing after the value). Parse returns false for anything else.
+ * comma, nothing after the value), but for \u escapes of surrogates, which it refuses (the
+ * program writes none). Parse returns false for anything else.
  */
 #pragma once
 
@@ -22,7 +23,6 @@ struct Value {
     std::vector<Value> members;
     // The member named key (a null value when there is none).
     const Value &operator[](const std::string &key) const;
-    bool Has(const std::string &key) const;
 };
 
 bool Parse(const std::string &text, Value *value);
