@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "tests/support/json.h"
 
+#include <algorithm>
+
 namespace json {
 
 namespace {
@@ -151,6 +153,18 @@ bool Parse(const std::string &text, Value *value) {
     if (!reader.Parse(*value, 0)) return false;
     reader.Blanks();
     return reader.at == text.size();
+}
+
+int64_t HighestExit(const std::string &report) {
+    int64_t highest = -1;
+    for (size_t at = 0, end; at < report.size(); at = end + 1) {
+        end = std::min(report.find('\n', at), report.size());
+        Value object;
+        if (report[at] != '{') continue;
+        if (!Parse(report.substr(at, end - at), &object)) return -2;
+        highest = std::max(highest, object["exit"].number);
+    }
+    return highest;
 }
 
 } // namespace json

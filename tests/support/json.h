@@ -26,5 +26,9 @@ struct Value {
 };
 
 bool Parse(const std::string &text, Value *value);
+// Of the lines of a report that are JSON objects (those that start with "{"; the others, such as
+// failures written to the same file, are passed over), the highest "exit": -1 for none, -2 when
+// one does not parse.
+int64_t HighestExit(const std::string &report);
 
 } // namespace json
