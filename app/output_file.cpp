@@ -14,19 +14,24 @@
 
 namespace {
 
-// A new file beside path, named after it with ".N.tmp", N from 1 to the first name that is free;
-// its name, main heap, in *name. 0 when none could be made (why in *failure).
+// A new file in path's folder under a short name of its own, ".checksumme-N.tmp" with N from 1
+// to the first that is free: within the limit of a name however long path's is, and past any
+// left by a process that was killed. Its name, main heap, in *name (natively it is removed if a
+// stop ends the process before it takes its place). 0 when none could be made (why in *failure).
 PlatformFile CreateBeside(const char *path, char **name, uint32_t *failure) {
-    auto length = static_cast<size_t>(StringLength(path));
-    *name = static_cast<char *>(MainHeapAlloc(length + sizeof ".99.tmp"));
-    std::memcpy(*name, path, length);
+    static constexpr char PREFIX[] = ".checksumme-", SUFFIX[] = ".tmp";
+    auto folder = static_cast<size_t>(StringLength(path));
+    while (folder > 0 && path[folder - 1] != '/' &&
+           (NATIVE || (path[folder - 1] != '\\' && path[folder - 1] != ':')))
+        --folder;
+    *name = static_cast<char *>(MainHeapAlloc(folder + sizeof PREFIX + 10 + sizeof SUFFIX));
+    std::memcpy(*name, path, folder);
+    std::memcpy(*name + folder, PREFIX, sizeof PREFIX - 1);
     PlatformFile file = 0;
-    for (int32_t n = 1; n < 100 && !file; ++n) {
-        char *at = *name + length;
-        *at++ = '.';
-        if (n >= 10) *at++ = static_cast<char>('0' + n / 10);
-        *at++ = static_cast<char>('0' + n % 10);
-        std::memcpy(at, ".tmp", sizeof ".tmp");
+    for (int32_t n = 1; n < 1000000 && !file; ++n) {
+        char *at = *name + folder + sizeof PREFIX - 1;
+        at += FormatDecimal(n, at);
+        std::memcpy(at, SUFFIX, sizeof SUFFIX);
         file = OpenPlatformFile(*name, OPENING_CREATE, failure);
         if (!file && ClassifyFailure(*failure) != FAILURE_EXISTS) break;
     }

@@ -59,7 +59,10 @@ enum Opening : int32_t {
     OPENING_UPDATE,      // as OPENING_READ_WRITE, but the file must exist and be writable
     OPENING_READ_SHARED, // an existing file, reading; others may read and write it too
     OPENING_CREATE,      // a new file, reading and writing, sharing reading; FAILURE_EXISTS
-                         // when the name is taken
+                         // when the name is taken. Natively its owner's alone (read and write,
+                         // whatever the umask), and removed when SIGINT, SIGTERM or SIGHUP stops
+                         // the process, until ReplacePlatformFile puts it in place or
+                         // DeletePlatformFile removes it
 };
 enum MoveFrom : int32_t { MOVE_FROM_START, MOVE_FROM_HERE };
 PlatformFile OpenPlatformFile(const char *path, Opening opening, uint32_t *failure);
@@ -89,8 +92,9 @@ bool PlatformFileStamp(PlatformFile file, FileStamp *stamp);
 uint32_t ClosePlatformFile(PlatformFile file); // 0, or why the close failed
 // Puts the closed file at from in the place of the one at to, in one step: to is its old self or
 // from, never neither. From first gets to the disk, and natively the permission bits of the file
-// at to, or of like (an open file) where there is none. False, with why, when to is a device or
-// the move failed (from then stays). Nothing may hold to open.
+// at to, or of like (an open file) where there is none; the move gets to the disk before it
+// returns (natively the folder is synced). False, with why, when to is a device or the move
+// failed (from then stays). Nothing may hold to open.
 bool ReplacePlatformFile(const char *from, const char *to, PlatformFile like, uint32_t *failure);
 // Removes the closed file at path; false, with why, when it could not.
 bool DeletePlatformFile(const char *path, uint32_t *failure);

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <initializer_list>
 
+#include <csignal>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -151,7 +153,8 @@ int Refusal(const struct stat &status) {
 // the descriptor and, in *opened, its status; else -1 and why in *refusal. A missing name that
 // flags create is made here, exclusively, so that the open can only reach the new file; a
 // symbolic link that leads nowhere has its target made, as open has always done.
-int OpenRegular(int folder, const char *name, int flags, struct stat *opened, int *refusal) {
+int OpenRegular(int folder, const char *name, int flags, mode_t rights, struct stat *opened,
+                int *refusal) {
     struct stat named {};
     bool found = fstatat(folder, name, &named, 0) == 0;
     bool toMake = !found && errno == ENOENT && (flags & O_CREAT);
@@ -163,7 +166,7 @@ int OpenRegular(int folder, const char *name, int flags, struct stat *opened, in
         flags |= O_EXCL;
     int descriptor;
     do {
-        descriptor = openat(folder, name, flags, 0666);
+        descriptor = openat(folder, name, flags, rights);
     } while (descriptor < 0 && errno == EINTR);
     if (descriptor < 0) {
         *refusal = errno;
@@ -178,6 +181,49 @@ int OpenRegular(int folder, const char *name, int flags, struct stat *opened, in
         return descriptor;
     close(descriptor);
     return -1;
+}
+
+} // namespace
+
+namespace {
+
+// The file that a stop by SIGINT, SIGTERM or SIGHUP removes: a new file not yet complete.
+char removedOnStop[PATH_MAX];
+volatile sig_atomic_t removing = 0;
+
+void RemoveAndStop(int signal) {
+    if (removing) unlink(removedOnStop);
+    std::signal(signal, SIG_DFL);
+    raise(signal);
+}
+
+// The signals that stop the process, blocked (or let through again).
+void HoldStops(bool hold) {
+    sigset_t stops;
+    sigemptyset(&stops);
+    for (int stop : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&stops, stop);
+    sigprocmask(hold ? SIG_BLOCK : SIG_UNBLOCK, &stops, nullptr);
+}
+
+// A folder's entries on the disk (a rename in it is only durable then). A file system that
+// cannot sync a folder (EINVAL) has nothing more to do.
+bool SyncFolder(int folder) {
+    int opened = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (opened < 0) return false;
+    bool synced = fsync(opened) == 0 || errno == EINVAL;
+    close(opened);
+    return synced;
+}
+
+// (With the stops held: see OpenPlatformFile.)
+void RemoveOnStop(const char *path) {
+    size_t length = std::strlen(path);
+    removing = length < sizeof removedOnStop;
+    if (!removing) return;
+    std::memcpy(removedOnStop, path, length + 1);
+    for (int stop : {SIGINT, SIGTERM, SIGHUP})
+        if (std::signal(stop, RemoveAndStop) == SIG_IGN) std::signal(stop, SIG_IGN);
 }
 
 } // namespace
@@ -200,8 +246,16 @@ PlatformFile OpenPlatformFile(const char *path, Opening opening, uint32_t *failu
     }
     struct stat status {};
     int refusal = 0;
+    // A new file of the program's own is its owner's alone from the start, and stays writable
+    // by its owner whatever the umask (fchmod is not masked).
+    // It is removed when a stop ends the process before it is complete (no stop comes between
+    // its making and that).
+    bool own = opening == OPENING_CREATE;
+    if (own) HoldStops(true);
     int descriptor = OpenRegular(folder, path + nameAt, FlagsFor(opening) | O_NOCTTY | O_NONBLOCK,
-                                 &status, &refusal);
+                                 own ? S_IRUSR | S_IWUSR : 0666, &status, &refusal);
+    if (own && descriptor >= 0) RemoveOnStop(path);
+    if (own) HoldStops(false);
     if (folder != AT_FDCWD) close(folder);
     if (descriptor < 0) {
         *failure = static_cast<uint32_t>(refusal);
@@ -209,11 +263,16 @@ PlatformFile OpenPlatformFile(const char *path, Opening opening, uint32_t *failu
     }
     if (opening == OPENING_UPDATE && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
         refusal = EACCES;
+    if (own && !refusal && fchmod(descriptor, S_IRUSR | S_IWUSR) != 0) refusal = errno;
     int mode = fcntl(descriptor, F_GETFL);
     if (!refusal && (mode < 0 || fcntl(descriptor, F_SETFL, mode & ~O_NONBLOCK) < 0))
         refusal = errno;
     if (refusal) {
         close(descriptor);
+        if (own) {
+            uint32_t ignored = 0;
+            DeletePlatformFile(path, &ignored);
+        }
         *failure = static_cast<uint32_t>(refusal);
         return 0;
     }
@@ -285,7 +344,8 @@ uint32_t ClosePlatformFile(PlatformFile file) {
 
 // Both names are looked up in their folders as the opens do, for paths of any length. The file
 // moved gets its permission bits whatever the process's umask, and reaches the disk before the
-// rename makes it the file at to.
+// rename makes it the file at to; the rename reaches it before the call returns. A stop comes
+// only after the rename (or before it): the file at from is removed then, never to.
 bool ReplacePlatformFile(const char *from, const char *to, PlatformFile like, uint32_t *failure) {
     size_t fromAt = LastNameAt(from), toAt = LastNameAt(to);
     int fromFolder = AT_FDCWD, toFolder = AT_FDCWD, descriptor = -1;
@@ -294,8 +354,14 @@ bool ReplacePlatformFile(const char *from, const char *to, PlatformFile like, ui
         OpenHoldingFolder(from, fromAt, &fromFolder) && OpenHoldingFolder(to, toAt, &toFolder) &&
         (descriptor = openat(fromFolder, from + fromAt, O_RDONLY | O_NOFOLLOW | O_CLOEXEC)) >= 0 &&
         (fstatat(toFolder, to + toAt, &model, 0) == 0 || fstat(DescriptorOf(like), &model) == 0) &&
-        fchmod(descriptor, model.st_mode & 07777) == 0 && fsync(descriptor) == 0 &&
-        renameat(fromFolder, from + fromAt, toFolder, to + toAt) == 0;
+        fchmod(descriptor, model.st_mode & 07777) == 0 && fsync(descriptor) == 0;
+    if (done) {
+        HoldStops(true);
+        done = renameat(fromFolder, from + fromAt, toFolder, to + toAt) == 0;
+        if (done) removing = 0;
+        HoldStops(false);
+        done = done && SyncFolder(toFolder);
+    }
     *failure = done ? 0 : static_cast<uint32_t>(errno);
     for (int opened : {descriptor, fromFolder, toFolder})
         if (opened >= 0) close(opened);
@@ -306,6 +372,7 @@ bool DeletePlatformFile(const char *path, uint32_t *failure) {
     size_t nameAt = LastNameAt(path);
     int folder = AT_FDCWD;
     bool done = OpenHoldingFolder(path, nameAt, &folder) && unlinkat(folder, path + nameAt, 0) == 0;
+    if (removing && std::strcmp(path, removedOnStop) == 0) removing = 0;
     *failure = done ? 0 : static_cast<uint32_t>(errno);
     if (folder >= 0) close(folder);
     return done;

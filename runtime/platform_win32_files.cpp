@@ -238,8 +238,8 @@ uint32_t ClosePlatformFile(PlatformFile file) {
     return CloseHandle(HandleOf(file)) ? 0 : LastFailure();
 }
 
-// The file moved keeps its own rights (those its folder gave it); MOVEFILE_WRITE_THROUGH returns
-// only when the move and the file's bytes are on the disk.
+// The file moved keeps its own rights (those its folder gave it); its bytes are flushed to the
+// disk first, and MOVEFILE_WRITE_THROUGH returns only when the move is on the disk too.
 bool ReplacePlatformFile(const char *from, const char *to, PlatformFile, uint32_t *failure) {
     PathName source(from), target(to);
     if (!source.Get() || !target.Get()) {
@@ -252,6 +252,13 @@ bool ReplacePlatformFile(const char *from, const char *to, PlatformFile, uint32_
     }
     source.Lengthen();
     target.Lengthen();
+    // The file's bytes first: MOVEFILE_WRITE_THROUGH waits for them only where the move copies.
+    HANDLE file = CreateFileW(source.Get(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    bool flushed = file != INVALID_HANDLE_VALUE && FlushFileBuffers(file);
+    if (!flushed) *failure = LastFailure();
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    if (!flushed) return false;
     if (MoveFileExW(source.Get(), target.Get(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
     *failure = LastFailure();

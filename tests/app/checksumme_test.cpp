@@ -685,7 +685,8 @@ TEST(CommandLine, SetsBytesAndChecksTheStructure) {
         EXPECT_EQ(testfiles::Read(hexOutput), !row.output.empty() ? row.output
                                               : fileFirst         ? "old"
                                                                   : "<missing>");
-        EXPECT_FALSE(testfiles::Exists(hexOutput + ".1.tmp") || testfiles::Exists(path + ".1.tmp"));
+        EXPECT_FALSE(testfiles::Exists(hexOutput.substr(0, hexOutput.rfind('\\') + 1) +
+                                       ".checksumme-1.tmp"));
         // The same call with /json: the same bytes and exit code, and each file's object parsed
         // back with the call's exit code (none for a fault of the command line).
         ASSERT_TRUE(testfiles::Write(path, row.before));

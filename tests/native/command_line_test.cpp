@@ -267,7 +267,7 @@ TEST(NativeCommandLine, SetsBytesAndChecksTheStructure) {
         EXPECT_EQ(testfiles::Read(output), !row.output.empty() ? row.output
                                            : fileFirst         ? "old"
                                                                : "<missing>");
-        EXPECT_FALSE(testfiles::Exists(output + ".1.tmp") || testfiles::Exists(path + ".1.tmp"));
+        EXPECT_FALSE(testfiles::Exists(folder + ".checksumme-1.tmp"));
         // The same call with --json: the same bytes, failures and exit code, and each file's
         // object parsed back with the call's exit code (none for a fault of the command line).
         ASSERT_TRUE(testfiles::Write(path, row.before));
@@ -468,6 +468,81 @@ TEST(NativeCommandLine, AReportNotWrittenFailsTheCall) {
                   refused ? before : ":10010000AA4601360121470136007EFE09D21901B7\n:00000001FF\n");
     }
     testfiles::Remove(path);
+}
+
+// -o writes FILE whatever the umask, under a name of any length, past files left by killed
+// processes, and a stop by SIGINT, SIGTERM or SIGHUP at any moment leaves FILE its old self or
+// the whole result and nothing else in its folder.
+TEST(NativeCommandLine, OutputSurvivesUmasksNamesAndStops) {
+    std::string folder = testfiles::Folder("checksumme output file");
+    std::string input = folder + "in.hex", output = folder + "out.hex";
+    const std::string before = mixed::File("\n", false), patched = mixed::File("\n", false, "40");
+    ASSERT_TRUE(testfiles::Write(input, before));
+    chmod(input.c_str(), 0640);
+    std::vector<std::string> stale;
+    for (int n = 1; n <= 200; ++n)
+        stale.push_back(folder + (n % 2 ? ".checksumme-" + std::to_string(n / 2 + 1) + ".tmp"
+                                        : "out.hex." + std::to_string(n / 2) + ".tmp"));
+    struct Row {
+        const char *name;
+        mode_t umask;
+        std::string output;
+        bool stale;
+    } rows[] = {{"umask 0222", 0222, output, false},
+                {"umask 0277", 0277, output, false},
+                {"umask 0077", 0077, output, false},
+                {"a name of 255 bytes", 0022, folder + std::string(251, 'n') + ".hex", false},
+                {"200 files left by killed processes", 0022, output, true}};
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        testfiles::Remove(row.output);
+        for (const std::string &left : stale)
+            if (!row.stale || !testfiles::Write(left, "left")) testfiles::Remove(left);
+        mode_t old = umask(row.umask);
+        Outcome run = RunTool({"-q", "-o", row.output, input});
+        umask(old);
+        EXPECT_EQ(run.exitCode, 2) << run.err; // (the file's malformed line)
+        EXPECT_EQ(testfiles::Read(row.output), patched);
+        struct stat status {};
+        stat(row.output.c_str(), &status);
+        EXPECT_EQ(status.st_mode & 0777, 0640u);
+        EXPECT_EQ(testfiles::Read(folder + ".checksumme-100.tmp"),
+                  row.stale ? "left" : "<missing>");
+        EXPECT_FALSE(testfiles::Exists(folder + ".checksumme-101.tmp")); // (the one taken)
+        testfiles::Remove(row.output);
+    }
+    for (const std::string &left : stale)
+        testfiles::Remove(left);
+    // Stops at random moments of a call on a file of some megabytes.
+    std::string large;
+    for (int k = 0; k < 60000; ++k)
+        large += before;
+    ASSERT_TRUE(testfiles::Write(input, large));
+    std::string done;
+    for (size_t at = 0; at < large.size(); at += before.size())
+        done += patched;
+    std::mt19937 rng(43);
+    const int STOPS[] = {SIGINT, SIGTERM, SIGHUP};
+    for (int round = 0; round < 50; ++round) {
+        SCOPED_TRACE(round);
+        ASSERT_TRUE(testfiles::Write(output, "old"));
+        pid_t child = fork();
+        if (child == 0) {
+            int null = open("/dev/null", O_WRONLY);
+            dup2(null, 1), dup2(null, 2);
+            execl(CHECKSUMME_EXE, CHECKSUMME_EXE, "-o", output.c_str(), input.c_str(), nullptr);
+            _exit(99);
+        }
+        usleep(static_cast<useconds_t>(rng() % 60000));
+        kill(child, STOPS[round % 3]);
+        int status = 0;
+        waitpid(child, &status, 0);
+        std::string now = testfiles::Read(output);
+        EXPECT_TRUE(now == "old" || now == done) << now.size();
+        EXPECT_FALSE(testfiles::Exists(folder + ".checksumme-1.tmp"));
+    }
+    testfiles::Remove(input);
+    testfiles::Remove(output);
 }
 
 // Only regular files are opened: a character device and a FIFO without a writer are refused at

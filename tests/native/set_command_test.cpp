@@ -250,7 +250,7 @@ TEST(SetCommand, OutputIsTheEditInPlace) {
         int32_t exitThere = RunInProcess(edit, &outThere, &errorThere);
         EXPECT_EQ(testfiles::Read(input), file);
         EXPECT_EQ(testfiles::WrittenAt(input), time);
-        EXPECT_FALSE(testfiles::Exists(output + ".1.tmp"));
+        EXPECT_FALSE(testfiles::Exists(folder + ".checksumme-1.tmp"));
         if (failing) {
             EXPECT_EQ(exitThere, EXIT_FAILED);
             EXPECT_EQ(testfiles::Read(output), existing ? "old" : "<missing>");

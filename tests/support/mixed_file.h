@@ -22,7 +22,7 @@ std::string Report(const std::string &path, bool checking); // its findings and 
 // (%F for the path) on the standard output and, natively, on the standard error (on Windows
 // both go to the standard output). Where the options name %O, an output file beside the file
 // (missing before the run, or holding "old" where the file is named first), it holds output
-// after it ("": as it was), and no ".1.tmp" file is left beside either.
+// after it ("": as it was), and no ".checksumme-1.tmp" file is left beside either.
 struct EditRow {
     const char *name;
     std::vector<std::string> options;
