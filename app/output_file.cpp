@@ -65,7 +65,11 @@ uint32_t CopyBytes(PlatformFile from, PlatformFile to, bool *writing) {
 bool CopyBeside(const CommandLine &command, PlatformFile from, Report &out, const char *output,
                 char **copy) {
     WalkTally opening{};
-    PlatformFile existing = OpenPlatformFile(output, OPENING_READ_SHARED, &opening.failure);
+    // An existing FILE must be one the call could write in place (natively: with a write
+    // permission, as an input to patch must have; on Windows the replacement refuses a read-only
+    // one).
+    PlatformFile existing =
+        OpenPlatformFile(output, NATIVE ? OPENING_UPDATE : OPENING_READ_SHARED, &opening.failure);
     FileStamp one{}, other{};
     bool same = existing && PlatformFileStamp(from, &one) && PlatformFileStamp(existing, &other) &&
                 one.volume == other.volume && one.index == other.index;

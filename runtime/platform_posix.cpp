@@ -216,6 +216,13 @@ bool SyncFolder(int folder) {
     return synced;
 }
 
+// The owner and group of the file replaced, where the system lets the process give them (the
+// group of a process in it, both for root); a file it may not give them keeps the process's own.
+bool KeepOwner(int descriptor, const struct stat &model) {
+    return fchown(descriptor, model.st_uid, model.st_gid) == 0 || errno == EPERM ||
+           fchown(descriptor, static_cast<uid_t>(-1), model.st_gid) == 0 || errno == EPERM;
+}
+
 // (With the stops held: see OpenPlatformFile.)
 void RemoveOnStop(const char *path) {
     size_t length = std::strlen(path);
@@ -354,7 +361,8 @@ bool ReplacePlatformFile(const char *from, const char *to, PlatformFile like, ui
         OpenHoldingFolder(from, fromAt, &fromFolder) && OpenHoldingFolder(to, toAt, &toFolder) &&
         (descriptor = openat(fromFolder, from + fromAt, O_RDONLY | O_NOFOLLOW | O_CLOEXEC)) >= 0 &&
         (fstatat(toFolder, to + toAt, &model, 0) == 0 || fstat(DescriptorOf(like), &model) == 0) &&
-        fchmod(descriptor, model.st_mode & 07777) == 0 && fsync(descriptor) == 0;
+        fchmod(descriptor, model.st_mode & 07777) == 0 && KeepOwner(descriptor, model) &&
+        fsync(descriptor) == 0;
     if (done) {
         HoldStops(true);
         done = renameat(fromFolder, from + fromAt, toFolder, to + toAt) == 0;

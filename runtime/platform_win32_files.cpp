@@ -238,8 +238,8 @@ uint32_t ClosePlatformFile(PlatformFile file) {
     return CloseHandle(HandleOf(file)) ? 0 : LastFailure();
 }
 
-// The file moved keeps its own rights (those its folder gave it); its bytes are flushed to the
-// disk first, and MOVEFILE_WRITE_THROUGH returns only when the move is on the disk too.
+// Its bytes are flushed to the disk first. A new file at to keeps the rights its folder gave the
+// file moved, and MOVEFILE_WRITE_THROUGH returns only when the move is on the disk too.
 bool ReplacePlatformFile(const char *from, const char *to, PlatformFile, uint32_t *failure) {
     PathName source(from), target(to);
     if (!source.Get() || !target.Get()) {
@@ -259,10 +259,20 @@ bool ReplacePlatformFile(const char *from, const char *to, PlatformFile, uint32_
     if (!flushed) *failure = LastFailure();
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     if (!flushed) return false;
-    if (MoveFileExW(source.Get(), target.Get(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    *failure = LastFailure();
-    return false;
+    // An existing file is replaced so that it keeps its rights and attributes; a program that
+    // holds it open for a moment (a virus scanner, an indexer) is waited for, up to 2 s.
+    for (int32_t attempt = 0;; ++attempt) {
+        bool existing = GetFileAttributesW(target.Get()) != INVALID_FILE_ATTRIBUTES;
+        if (existing ? ReplaceFileW(target.Get(), source.Get(), nullptr,
+                                    REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+                     : MoveFileExW(source.Get(), target.Get(), MOVEFILE_WRITE_THROUGH))
+            return true;
+        *failure = LastFailure();
+        bool held = *failure == ERROR_SHARING_VIOLATION || *failure == ERROR_LOCK_VIOLATION ||
+                    *failure == ERROR_UNABLE_TO_REMOVE_REPLACED;
+        if (!held || attempt == 20) return false;
+        Sleep(100);
+    }
 }
 
 bool DeletePlatformFile(const char *path, uint32_t *failure) {

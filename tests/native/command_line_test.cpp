@@ -513,6 +513,14 @@ TEST(NativeCommandLine, OutputSurvivesUmasksNamesAndStops) {
     }
     for (const std::string &left : stale)
         testfiles::Remove(left);
+    // A read-only FILE is refused as a read-only input is, and stays as it was.
+    ASSERT_TRUE(testfiles::Write(output, "old"));
+    chmod(output.c_str(), 0444);
+    Outcome refused = RunTool({"-o", output, input});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err, "checksumme: " + output + ": Permission denied\n");
+    EXPECT_EQ(testfiles::Read(output), "old");
+    chmod(output.c_str(), 0644);
     // Stops at random moments of a call on a file of some megabytes.
     std::string large;
     for (int k = 0; k < 60000; ++k)
