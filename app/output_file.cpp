@@ -104,10 +104,15 @@ bool CopyBeside(const CommandLine &command, PlatformFile from, Report &out, cons
 
 // The copy takes FILE's place when its edit was done, whatever became of the report.
 CallOutcome WriteOutputFile(const CommandLine &command) {
-    const char *input = command.files[0], *output = command.outputPath;
+    // FILE through the symbolic links it may be: the file they lead to is replaced, in its own
+    // folder, as a copy or a redirection would write it (the report names FILE as given).
+    const char *input = command.files[0], *named = command.outputPath;
+    constexpr int32_t FOLLOWED_SIZE = 4096;
+    auto *followed = static_cast<char *>(MainHeapAlloc(FOLLOWED_SIZE));
+    const char *output = FollowPlatformLinks(named, followed, FOLLOWED_SIZE) ? followed : named;
     OpenStandardOutput();
     Report out{};
-    BeginFileReport(out, command, output, true);
+    BeginFileReport(out, command, named, true);
     out.input = input;
     WalkTally opening{};
     PlatformFile from = OpenPlatformFile(input, OPENING_READ, &opening.failure);
@@ -128,6 +133,7 @@ CallOutcome WriteOutputFile(const CommandLine &command) {
         if (out.failed) DeletePlatformFile(copy, &failure);
     }
     if (copy) MainHeapFree(copy);
+    MainHeapFree(followed);
     if (from) ClosePlatformFile(from);
     CallOutcome outcome{EndFileReport(out), {out.written ? 1 : 0, 1}};
     return outcome;

@@ -96,6 +96,11 @@ uint32_t ClosePlatformFile(PlatformFile file); // 0, or why the close failed
 // returns (natively the folder is synced). False, with why, when to is a device or the move
 // failed (from then stays). Nothing may hold to open.
 bool ReplacePlatformFile(const char *from, const char *to, PlatformFile like, uint32_t *failure);
+// The path that the symbolic links at path lead to, link after link (natively; on Windows, and
+// for a path that is no link, path itself), into out (capacity bytes with the zero); a link that
+// leads nowhere gives the path where it leads. False when that is not path itself and does not
+// fit, or a chain of more than 40 links: then path is taken as it is.
+bool FollowPlatformLinks(const char *path, char *out, int32_t capacity);
 // Removes the closed file at path; false, with why, when it could not.
 bool DeletePlatformFile(const char *path, uint32_t *failure);
 

@@ -376,6 +376,24 @@ bool ReplacePlatformFile(const char *from, const char *to, PlatformFile like, ui
     return done;
 }
 
+bool FollowPlatformLinks(const char *path, char *out, int32_t capacity) {
+    size_t length = std::strlen(path);
+    if (length >= static_cast<size_t>(capacity)) return false;
+    std::memcpy(out, path, length + 1);
+    char target[WHOLE_PATH];
+    for (int32_t links = 0; links <= 40; ++links) {
+        ssize_t got = readlink(out, target, sizeof target);
+        if (got < 0) return true; // no link (or none to read): the path it came to
+        if (static_cast<size_t>(got) >= sizeof target) return false;
+        // A relative target is relative to the link's folder.
+        size_t folder = target[0] == '/' ? 0 : LastNameAt(out);
+        if (folder + static_cast<size_t>(got) >= static_cast<size_t>(capacity)) return false;
+        std::memcpy(out + folder, target, static_cast<size_t>(got));
+        out[folder + static_cast<size_t>(got)] = 0;
+    }
+    return false;
+}
+
 bool DeletePlatformFile(const char *path, uint32_t *failure) {
     size_t nameAt = LastNameAt(path);
     int folder = AT_FDCWD;

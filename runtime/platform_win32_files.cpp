@@ -275,6 +275,17 @@ bool ReplacePlatformFile(const char *from, const char *to, PlatformFile, uint32_
     }
 }
 
+// (Links on Windows are left to the system: a move replaces a link itself.)
+bool FollowPlatformLinks(const char *path, char *out, int32_t capacity) {
+    int32_t length = 0;
+    while (path[length])
+        ++length;
+    if (length >= capacity) return false;
+    for (int32_t i = 0; i <= length; ++i)
+        out[i] = path[i];
+    return true;
+}
+
 bool DeletePlatformFile(const char *path, uint32_t *failure) {
     PathName name(path);
     if (!name.Get()) {

@@ -521,6 +521,26 @@ TEST(NativeCommandLine, OutputSurvivesUmasksNamesAndStops) {
     EXPECT_EQ(refused.err, "checksumme: " + output + ": Permission denied\n");
     EXPECT_EQ(testfiles::Read(output), "old");
     chmod(output.c_str(), 0644);
+    // A symbolic link is followed: the file it leads to is replaced (made, where it leads nowhere)
+    // and the link stays; a link to a read-only file is refused.
+    std::string link = folder + "link.hex", target = folder + "target.hex";
+    for (bool dangling : {false, true}) {
+        testfiles::Remove(link);
+        testfiles::Remove(target);
+        if (!dangling) {
+            ASSERT_TRUE(testfiles::Write(target, "old"));
+        }
+        ASSERT_EQ(symlink("target.hex", link.c_str()), 0);
+        EXPECT_EQ(RunTool({"-q", "-o", link, input}).exitCode, 2);
+        EXPECT_EQ(testfiles::Read(target), patched);
+        struct stat status {};
+        EXPECT_TRUE(lstat(link.c_str(), &status) == 0 && S_ISLNK(status.st_mode));
+    }
+    chmod(target.c_str(), 0444);
+    EXPECT_EQ(RunTool({"-o", link, input}).err, "checksumme: " + link + ": Permission denied\n");
+    EXPECT_EQ(testfiles::Read(target), patched);
+    testfiles::Remove(link);
+    testfiles::Remove(target);
     // Stops at random moments of a call on a file of some megabytes.
     std::string large;
     for (int k = 0; k < 60000; ++k)
