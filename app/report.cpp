@@ -162,21 +162,6 @@ void BeginReport(Report &report, const char *path, bool patching) {
 
 namespace {
 
-// A line of the text report made in the workspace, without its "FILE:LINE: " and line end: the
-// words of a JSON finding (the caller's WorkspaceScope ends them).
-Field WordsOf(const Report &report, const char *text, Fields fields) {
-    int32_t start = WorkspacePosition();
-    FormatTemplate(text, fields, start);
-    const char *line = WorkspaceAt(start);
-    int32_t length = WorkspacePosition() - start, from = report.pathLength;
-    while (from < length && line[from] != ' ') // past the line number and ": " or "): "
-        ++from;
-    ++from;
-    while (length > from && (line[length - 1] == '\n' || line[length - 1] == '\r'))
-        --length;
-    return {line + from, length - from};
-}
-
 void JsonFinding(Report &report, const Finding &finding) {
     Decimal line(finding.line);
     if (finding.kind == FINDING_CHECKSUM) {
@@ -188,13 +173,16 @@ void JsonFinding(Report &report, const Finding &finding) {
     const char *left = report.patching ? texts::LEFT_UNCHANGED : "";
     Field words =
         finding.kind == FINDING_LINE_END
-            ? WordsOf(report, texts::LINE_END_ADDED, {PathOf(report), line})
-        : finding.notDigit > 0 ? WordsOf(report, texts::NOT_A_DIGIT,
-                                         {PathOf(report), line, Decimal(finding.notDigit), left})
-        : finding.expected < 0 ? WordsOf(report, texts::NO_BYTE_COUNT, {PathOf(report), line, left})
-                               : WordsOf(report, texts::WRONG_LENGTH,
-                                         {PathOf(report), line, Decimal(finding.length),
-                                          Decimal(finding.expected), left});
+            ? FormatWords(texts::LINE_END_ADDED, {PathOf(report), line}, PathOf(report))
+        : finding.notDigit > 0
+            ? FormatWords(texts::NOT_A_DIGIT,
+                          {PathOf(report), line, Decimal(finding.notDigit), left}, PathOf(report))
+        : finding.expected < 0
+            ? FormatWords(texts::NO_BYTE_COUNT, {PathOf(report), line, left}, PathOf(report))
+            : FormatWords(
+                  texts::WRONG_LENGTH,
+                  {PathOf(report), line, Decimal(finding.length), Decimal(finding.expected), left},
+                  PathOf(report));
     Field escaped = JsonString(words.text, words.length);
     JsonItem(
         report, JSON_IN_FINDINGS, texts::JSON_FINDING,
@@ -267,8 +255,9 @@ void ReportStructure(void *context, const StructureFinding &finding) {
         return;
     }
     WorkspaceScope scope;
-    Field words = WordsOf(report, TEXTS[finding.kind],
-                          {fields[0], fields[1], fields[2], fields[3], fields[4], fields[5], more});
+    Field words = FormatWords(
+        TEXTS[finding.kind],
+        {fields[0], fields[1], fields[2], fields[3], fields[4], fields[5], more}, PathOf(report));
     JsonItem(report, JSON_IN_FINDINGS, texts::JSON_FINDING,
              {line, texts::JSON_KIND_STRUCTURE, JsonString(words.text, words.length)});
 }

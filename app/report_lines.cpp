@@ -115,6 +115,24 @@ void FormatTemplate(const char *text, Fields fields, int32_t resultStart) {
         STREAM_OUTPUT);
 }
 
+Field FormatWords(const char *text, Fields fields, Field named) {
+    int32_t start = WorkspacePosition();
+    FormatTemplate(text, fields, start);
+    const char *line = WorkspaceAt(start);
+    int32_t length = WorkspacePosition() - start, from = 0;
+    for (int32_t at = 0; at + named.length <= length; ++at)
+        if (std::memcmp(line + at, named.text, static_cast<size_t>(named.length)) == 0) {
+            from = at + named.length;
+            break;
+        }
+    while (from < length && line[from] != ' ')
+        ++from;
+    from = from < length ? from + 1 : length;
+    while (length > from && (line[length - 1] == '\n' || line[length - 1] == '\r'))
+        --length;
+    return {line + from, length - from};
+}
+
 void FormatCount(int64_t count, const char *one, const char *more, int32_t resultStart) {
     FormatTemplate(count == 1 && one ? one : more, {Decimal(count)}, resultStart);
 }

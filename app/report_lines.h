@@ -79,6 +79,10 @@ void FormatTemplate(const char *text, Fields fields, int32_t resultStart);
 // A count with its noun, from the template for 1 (when there is one) or the one for any other
 // number, at the result start.
 void FormatCount(int64_t count, const char *one, const char *more, int32_t resultStart);
+// A line made in the workspace without what leads up to its words ("checksumme: FILE: ",
+// "FILE:LINE: ", "FILE(LINE): ": named, the field that names the file, and what follows it up to
+// a blank) and without its line end: the words alone (the caller's WorkspaceScope ends them).
+Field FormatWords(const char *text, Fields fields, Field named);
 void WriteFailure(const char *text, Fields fields);
 // Failures go to FAILURES, unless a quiet call sends them to the error stream on Windows too, so
 // that its output holds the values asked for alone.

@@ -118,26 +118,13 @@ void ReportFileFailure(Report &report, const char *text, Fields fields) {
     bool first = !report.failed;
     report.failed = true;
     if (!first || report.form != FORM_JSON) return;
-    // The words after "FILE: " (or "FILE(LINE): "), for the JSON object.
+    // The words after "FILE: ", for the JSON object (every failure names its file first).
     WorkspaceScope scope;
-    int32_t start = WorkspacePosition();
-    FormatTemplate(text, fields, start);
-    const char *line = WorkspaceAt(start);
-    int32_t length = WorkspacePosition() - start, from = 0;
-    const Field &named = *fields.begin(); // every failure names its file first
-    for (int32_t at = 0; at + named.length + 2 <= length; ++at)
-        if (line[at + named.length] == ':' &&
-            std::memcmp(line + at, named.text, static_cast<size_t>(named.length)) == 0) {
-            from = at + named.length + 2;
-            break;
-        }
-    while (length > from && (line[length - 1] == '\n' || line[length - 1] == '\r'))
-        --length;
-    int32_t kept = length - from < static_cast<int32_t>(sizeof report.failure)
-                       ? length - from
+    Field words = FormatWords(text, fields, *fields.begin());
+    int32_t kept = words.length < static_cast<int32_t>(sizeof report.failure)
+                       ? words.length
                        : static_cast<int32_t>(sizeof report.failure);
-    for (int32_t k = 0; k < kept; ++k)
-        report.failure[k] = line[from + k];
+    std::memcpy(report.failure, words.text, static_cast<size_t>(kept));
     report.failureLength = kept;
 }
 
