@@ -7,6 +7,8 @@
 #include "core/hex_image.h"
 #include "core/patcher.h"
 #include "core/structure_check.h"
+#include "runtime/file_channels.h"
+#include "runtime/registry.h"
 #include "runtime/standard_output.h"
 #include "runtime/strings.h"
 
@@ -123,14 +125,26 @@ ImageValues ReadImageValues(const CommandLine &command, const char *path, Report
 
 // One walk of a file in a mode, with its summary; strict (SUMMARY_STRICT) with the check of its
 // structure.
-void WalkFile(const char *path, Report &report, WalkMode mode, const char *summary) {
+// A file open already (copy) is walked in its place.
+void WalkFile(const char *path, Report &report, WalkMode mode, const char *summary,
+              PlatformFile copy = 0) {
     WalkTally tally{};
     StructureCheck check{};
     bool strict = summary == texts::SUMMARY_STRICT, reporting = Reporting(report);
     check.sink = reporting ? ReportStructure : nullptr;
     check.context = &report;
-    int32_t walked = WalkHexFile(path, mode, reporting ? ReportFinding : nullptr, &report, &tally,
-                                 strict ? CheckRecordStructure : nullptr, &check);
+    FindingSink sink = reporting ? ReportFinding : nullptr;
+    RecordVisitor visitor = strict ? CheckRecordStructure : nullptr;
+    int32_t walked = 0;
+    if (!copy) {
+        walked = WalkHexFile(path, mode, sink, &report, &tally, visitor, &check);
+    } else if (auto channel = static_cast<int32_t>(OpenChannelOnFile(AUTO_NUMBER, copy))) {
+        WalkHexChannel(channel, mode, sink, &report, &tally, visitor, &check);
+        walked = CloseWalkChannel(channel, mode, &tally);
+    } else {
+        tally.failure = ChannelOpenFailure();
+        tally.failedWriting = true;
+    }
     if (strict) EndStructureCheck(check, walked == 1 ? tally.linesDone : -1);
     NoteWalk(report, walked, tally, summary);
     report.structure = check.findings;
@@ -141,6 +155,10 @@ void WalkFile(const char *path, Report &report, WalkMode mode, const char *summa
 
 void PatchFile(const CommandLine &, const char *path, Report &report) {
     WalkFile(path, report, WALK_PATCH, texts::SUMMARY_PATCHED);
+}
+
+void PatchCopy(PlatformFile copy, Report &report) {
+    WalkFile(nullptr, report, WALK_PATCH, texts::SUMMARY_PATCHED, copy);
 }
 
 void CheckFile(const CommandLine &, const char *path, Report &report) {

@@ -16,6 +16,7 @@
 #include "app/command_line.h"
 #include "app/options.h"
 #include "app/report.h"
+#include "runtime/platform.h"
 
 #include <cstdint>
 
@@ -23,6 +24,8 @@
 using FileWalk = void (*)(const CommandLine &command, const char *path, Report &report);
 
 void PatchFile(const CommandLine &command, const char *path, Report &report);
+// The same for -o's copy, open (it stays open).
+void PatchCopy(PlatformFile copy, Report &report);
 void CheckFile(const CommandLine &command, const char *path, Report &report);
 void StrictFile(const CommandLine &command, const char *path, Report &report);
 void CheckValuesFile(const CommandLine &command, const char *path, Report &report);

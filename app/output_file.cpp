@@ -10,33 +10,7 @@
 #include "runtime/standard_output.h"
 #include "runtime/strings.h"
 
-#include <cstring>
-
 namespace {
-
-// A new file in path's folder under a short name of its own, ".checksumme-N.tmp" with N from 1
-// to the first that is free: within the limit of a name however long path's is, and past any
-// left by a process that was killed. Its name, main heap, in *name (natively it is removed if a
-// stop ends the process before it takes its place). 0 when none could be made (why in *failure).
-PlatformFile CreateBeside(const char *path, char **name, uint32_t *failure) {
-    static constexpr char PREFIX[] = ".checksumme-", SUFFIX[] = ".tmp";
-    auto folder = static_cast<size_t>(StringLength(path));
-    while (folder > 0 && path[folder - 1] != '/' &&
-           (NATIVE || (path[folder - 1] != '\\' && path[folder - 1] != ':')))
-        --folder;
-    *name = static_cast<char *>(MainHeapAlloc(folder + sizeof PREFIX + 10 + sizeof SUFFIX));
-    std::memcpy(*name, path, folder);
-    std::memcpy(*name + folder, PREFIX, sizeof PREFIX - 1);
-    PlatformFile file = 0;
-    for (int32_t n = 1; n < 1000000 && !file; ++n) {
-        char *at = *name + folder + sizeof PREFIX - 1;
-        at += FormatDecimal(n, at);
-        std::memcpy(at, SUFFIX, sizeof SUFFIX);
-        file = OpenPlatformFile(*name, OPENING_CREATE, failure);
-        if (!file && ClassifyFailure(*failure) != FAILURE_EXISTS) break;
-    }
-    return file;
-}
 
 // All of the input's bytes into the copy: 0, or why not, with *writing when the copy failed. An
 // input whose size changed while it was read fails as changed.
@@ -59,11 +33,11 @@ uint32_t CopyBytes(PlatformFile from, PlatformFile to, bool *writing) {
     return failure;
 }
 
-// The input's copy beside FILE, whole and closed, its name in *copy: false when FILE is the
-// input itself or no regular file, or when the copy could not be made (each reported; a copy
+// The input's copy, whole and open, the new version of FILE (runtime/platform.h): 0 when FILE is
+// the input itself or no regular file, or when the copy could not be made (each reported; a copy
 // begun is removed).
-bool CopyBeside(const CommandLine &command, PlatformFile from, Report &out, const char *output,
-                char **copy) {
+PlatformFile CopyBeside(const CommandLine &command, PlatformFile from, Report &out,
+                        const char *output) {
     WalkTally opening{};
     // An existing FILE must be one the call could write in place (natively: with a write
     // permission, as an input to patch must have; on Windows the replacement refuses a read-only
@@ -80,24 +54,20 @@ bool CopyBeside(const CommandLine &command, PlatformFile from, Report &out, cons
         fault.faultArgument = fault.otherArgument = command.output;
         ReportCommandFault(fault);
         out.failed = true;
-        return false;
+        return 0;
     }
     if (!existing && ClassifyFailure(opening.failure) != FAILURE_NOT_FOUND) {
         ReportFailure(out, 0, opening);
-        return false;
+        return 0;
     }
-    uint32_t failure = 0, ignored = 0;
+    uint32_t failure = 0;
     bool writing = true;
-    if (PlatformFile to = CreateBeside(output, copy, &failure)) {
-        failure = CopyBytes(from, to, &writing);
-        if (uint32_t closed = ClosePlatformFile(to); closed && !failure) {
-            failure = closed;
-            writing = true;
-        }
-        if (failure) DeletePlatformFile(*copy, &ignored);
-    }
-    if (failure) ReportNotCopied(out, failure, writing);
-    return !failure;
+    PlatformFile copy = BeginPlatformReplacement(output, &failure);
+    if (copy) failure = CopyBytes(from, copy, &writing);
+    if (copy && failure) AbandonPlatformReplacement(copy);
+    if (!failure) return copy;
+    ReportNotCopied(out, failure, writing);
+    return 0;
 }
 
 } // namespace
@@ -116,23 +86,23 @@ CallOutcome WriteOutputFile(const CommandLine &command) {
     out.input = input;
     WalkTally opening{};
     PlatformFile from = OpenPlatformFile(input, OPENING_READ, &opening.failure);
-    char *copy = nullptr;
+    PlatformFile copy = 0;
     if (!from) {
         ReportFailure(out, 0, opening, true);
-    } else if (CopyBeside(command, from, out, output, &copy)) {
+    } else if ((copy = CopyBeside(command, from, out, output))) {
         // The in-place edit of the copy, reported as FILE.
         if (command.mode == COMMAND_SET)
             SetCopiedBytes(command, copy, out);
         else
-            PatchFile(command, copy, out);
+            PatchCopy(copy, out);
         uint32_t failure = 0;
         out.written = false;
-        if (!out.failed && !ReplacePlatformFile(copy, output, from, &failure))
+        if (out.failed)
+            AbandonPlatformReplacement(copy);
+        else if (!EndPlatformReplacement(copy, output, from, &failure))
             ReportNotCopied(out, failure, true);
         out.written = !out.failed;
-        if (out.failed) DeletePlatformFile(copy, &failure);
     }
-    if (copy) MainHeapFree(copy);
     MainHeapFree(followed);
     if (from) ClosePlatformFile(from);
     CallOutcome outcome{EndFileReport(out), {out.written ? 1 : 0, 1}};

@@ -88,9 +88,9 @@ CallOutcome SetNamedBytes(const CommandLine &command) {
     return SetFiles(command, files);
 }
 
-void SetCopiedBytes(const CommandLine &command, const char *path, Report &report) {
+void SetCopiedBytes(const CommandLine &command, PlatformFile copy, Report &report) {
     SetFile *files = MakeSetFiles(command);
-    CopyStringInto(files[0].path, path);
+    files[0].given = copy;
     files[0].report = &report;
     SetFiles(command, files);
 }
@@ -100,7 +100,9 @@ void SetCopiedBytes(const CommandLine &command, const char *path, Report &report
 bool OpenSetFiles(const CommandLine &command, SetFile *files) {
     bool opened = true;
     for (int32_t i = 0; i < command.fileCount; ++i) {
-        files[i].channel = static_cast<int32_t>(OpenChannelUpdate(AUTO_NUMBER, PathOf(files[i])));
+        files[i].channel =
+            static_cast<int32_t>(files[i].given ? OpenChannelOnFile(AUTO_NUMBER, files[i].given)
+                                                : OpenChannelUpdate(AUTO_NUMBER, PathOf(files[i])));
         bool stamped = files[i].channel && ChannelStamp(files[i].channel, &files[i].stamp);
         int32_t twice = -1; // an earlier name of the same file
         for (int32_t k = 0; stamped && k < i && twice < 0; ++k)

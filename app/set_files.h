@@ -34,7 +34,8 @@ struct SetFile {
     Report ownReport;    // the file's report, unless the caller keeps it (-o)
     Report *report;      // borrowed: ownReport, or the caller's; ended once done with
     bool ended;          // its report is ended
-    StringVar path;      // owned: the file's name as given (with -o, the copy's it edits)
+    StringVar path;      // owned: the file's name as given
+    PlatformFile given;  // borrowed: with -o, the open copy it edits in place of path; 0: none
     int32_t channel;     // owned, auto-numbered; 0 when not open; closed by CloseSetFile
     FileStamp stamp;     // as opened
     HexImage image;      // owned: the records the first walk found that hold written bytes
@@ -68,6 +69,7 @@ CallOutcome WriteSetFiles(const CommandLine &command, SetFile *files);
 bool CloseSetFile(SetFile &file, WalkTally *tally);
 void ReleaseSetFiles(const CommandLine &command, SetFile *files);
 CallOutcome SetNamedBytes(const CommandLine &command);
-// The same for the one file of a call with -o: the copy at path, noted in the caller's report
-// (which names FILE, and the input where the input is at fault), which it does not end.
-void SetCopiedBytes(const CommandLine &command, const char *path, Report &report);
+// The same for the one file of a call with -o: the open copy, noted in the caller's report (which
+// names FILE, and the input where the input is at fault), which it does not end. The copy stays
+// open.
+void SetCopiedBytes(const CommandLine &command, PlatformFile copy, Report &report);

@@ -13,7 +13,8 @@ namespace {
 constexpr int32_t BUFFER_SIZE = FILE_BUFFER_SIZE;
 
 struct FileChannel {
-    PlatformFile file; // owned; closed by CloseChannel. Zero marks a free entry.
+    PlatformFile file; // closed by CloseChannel unless borrowed. Zero marks a free entry.
+    bool borrowed;     // the opener's file, which stays open
     char *buffer;      // owned, main heap; null when the channel works unbuffered
     int32_t left;      // read mode: unconsumed bytes; write mode: free bytes
     int32_t filled;    // bytes put into the buffer by the last refill
@@ -246,12 +247,17 @@ int32_t ScanLine(FileChannel *channel, Keep keep, int64_t *length, char ending[2
     return 1;
 }
 
-intptr_t OpenChannel(int32_t number, const char *path, Opening opening) {
+// A channel on path opened so, or (without path) on the file given, borrowed.
+intptr_t OpenChannel(int32_t number, const char *path, Opening opening, PlatformFile file = 0) {
     bool generated = number == AUTO_NUMBER;
     auto *channel = static_cast<FileChannel *>(AllocateObject(channels, number));
     if (!channel) return 0; // a generated number given as a fixed one
     if (generated) number = AutoNumberOf(channel);
-    PlatformFile file = OpenPlatformFile(path, opening, &lastOpenFailure);
+    channel->borrowed = !path;
+    if (path)
+        file = OpenPlatformFile(path, opening, &lastOpenFailure);
+    else if (MovePlatformFile(file, 0, MOVE_FROM_START, &lastOpenFailure) < 0)
+        file = 0;
     if (!file) {
         ReleaseObject(channels, number);
         return 0;
@@ -301,6 +307,10 @@ intptr_t OpenChannelReadShared(int32_t number, const char *path) {
     return OpenChannel(number, path, OPENING_READ_SHARED);
 }
 
+intptr_t OpenChannelOnFile(int32_t number, PlatformFile file) {
+    return OpenChannel(number, nullptr, OPENING_READ_WRITE, file);
+}
+
 uint32_t ChannelOpenFailure() {
     return lastOpenFailure;
 }
@@ -330,7 +340,7 @@ void CloseChannel(int32_t number) {
     }
     // A write that failed, also in the last flush right above, is the close's failure too.
     uint32_t written = channel->failedWriting ? channel->failure : 0;
-    lastCloseFailure = ClosePlatformFile(channel->file);
+    lastCloseFailure = channel->borrowed ? 0 : ClosePlatformFile(channel->file);
     if (!lastCloseFailure) lastCloseFailure = written;
     ReleaseObject(channels, number);
 }

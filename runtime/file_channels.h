@@ -45,6 +45,9 @@ intptr_t OpenChannelExclusive(int32_t number, const char *path);
 intptr_t OpenChannelUpdate(int32_t number, const char *path);
 // Reading an existing file that others may hold open for reading and writing.
 intptr_t OpenChannelReadShared(int32_t number, const char *path);
+// A channel on a file the caller opened (for reading and writing) and keeps: it reads from the
+// file's start, and its close writes out what it holds but leaves the file open.
+intptr_t OpenChannelOnFile(int32_t number, PlatformFile file);
 uint32_t ChannelOpenFailure(); // the code of the last open that failed
 // Why the last close failed: a late write error, or a write of the channel's that failed (also
 // its last flush); 0 when none did.

@@ -58,11 +58,6 @@ enum Opening : int32_t {
     OPENING_EXCLUSIVE,   // reading and writing an existing file, sharing nothing
     OPENING_UPDATE,      // as OPENING_READ_WRITE, but the file must exist and be writable
     OPENING_READ_SHARED, // an existing file, reading; others may read and write it too
-    OPENING_CREATE,      // a new file, reading and writing, sharing reading; FAILURE_EXISTS
-                         // when the name is taken. Natively its owner's alone (read and write,
-                         // whatever the umask), and removed when SIGINT, SIGTERM or SIGHUP stops
-                         // the process, until ReplacePlatformFile puts it in place or
-                         // DeletePlatformFile removes it
 };
 enum MoveFrom : int32_t { MOVE_FROM_START, MOVE_FROM_HERE };
 PlatformFile OpenPlatformFile(const char *path, Opening opening, uint32_t *failure);
@@ -90,12 +85,25 @@ struct FileStamp {
 };
 bool PlatformFileStamp(PlatformFile file, FileStamp *stamp);
 uint32_t ClosePlatformFile(PlatformFile file); // 0, or why the close failed
-// Puts the closed file at from in the place of the one at to, in one step: to is its old self or
-// from, never neither. From first gets to the disk, and natively the permission bits of the file
-// at to, or of like (an open file) where there is none; the move gets to the disk before it
-// returns (natively the folder is synced). False, with why, when to is a device or the move
-// failed (from then stays). Nothing may hold to open.
-bool ReplacePlatformFile(const char *from, const char *to, PlatformFile like, uint32_t *failure);
+// A new version of the file at path, private until it takes path's place in one step (one at a
+// time). BeginPlatformReplacement makes it empty in path's folder and opens it for reading and
+// writing: its owner's alone whatever the umask (natively), unnamed where the system has such
+// files (Linux), else under a short name of the program's own, ".checksumme-N.tmp", with N the
+// first that is free: within the limit of a name however long path's is. Natively that name is
+// removed when SIGINT, SIGTERM or SIGHUP stops the process; on Windows, the file is removed
+// with its handle when the process ends before it took path's place, and a name that a killed
+// process left behind is taken again. 0, with why, when it cannot be made.
+// EndPlatformReplacement gets its bytes to the disk, gives it (natively) the permission bits,
+// owner and group of the file at path, or of like (an open file) where there is none, and puts
+// it in path's place, so that path is its old self or the new file, never neither; on Windows an
+// existing file keeps its rights and attributes, and one that another program holds open for a
+// moment is waited for (up to 2 s). The move gets to the disk before it returns (natively the
+// folder is synced). The file is closed either way, and removed when the call fails (false,
+// with why; also when path is a device). AbandonPlatformReplacement closes and removes it.
+PlatformFile BeginPlatformReplacement(const char *path, uint32_t *failure);
+bool EndPlatformReplacement(PlatformFile file, const char *path, PlatformFile like,
+                            uint32_t *failure);
+void AbandonPlatformReplacement(PlatformFile file);
 // The path that the symbolic links at path lead to, link after link (natively; on Windows, and
 // for a path that is no link, path itself), into out (capacity bytes with the zero); a link that
 // leads nowhere gives the path where it leads. False when that is not path itself and does not

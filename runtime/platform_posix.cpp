@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The platform layer on Linux, macOS and other POSIX systems: POSIX calls only, no extensions.
+// The platform layer on Linux, macOS and other POSIX systems: POSIX calls only, and Linux's
+// unnamed new files where the system has them.
 #include "runtime/platform.h"
 
 #include <cerrno>
@@ -59,7 +60,6 @@ int FlagsFor(Opening opening) {
     case OPENING_READ_SHARED: return O_RDONLY;
     case OPENING_READ_WRITE: return O_RDWR | O_CREAT;
     case OPENING_NEW: return O_WRONLY | O_CREAT | O_TRUNC;
-    case OPENING_CREATE: return O_RDWR | O_CREAT | O_EXCL;
     case OPENING_EXCLUSIVE:
     case OPENING_UPDATE: return O_RDWR;
     }
@@ -185,56 +185,6 @@ int OpenRegular(int folder, const char *name, int flags, mode_t rights, struct s
 
 } // namespace
 
-namespace {
-
-// The file that a stop by SIGINT, SIGTERM or SIGHUP removes: a new file not yet complete.
-char removedOnStop[PATH_MAX];
-volatile sig_atomic_t removing = 0;
-
-void RemoveAndStop(int signal) {
-    if (removing) unlink(removedOnStop);
-    std::signal(signal, SIG_DFL);
-    raise(signal);
-}
-
-// The signals that stop the process, blocked (or let through again).
-void HoldStops(bool hold) {
-    sigset_t stops;
-    sigemptyset(&stops);
-    for (int stop : {SIGINT, SIGTERM, SIGHUP})
-        sigaddset(&stops, stop);
-    sigprocmask(hold ? SIG_BLOCK : SIG_UNBLOCK, &stops, nullptr);
-}
-
-// A folder's entries on the disk (a rename in it is only durable then). A file system that
-// cannot sync a folder (EINVAL) has nothing more to do.
-bool SyncFolder(int folder) {
-    int opened = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (opened < 0) return false;
-    bool synced = fsync(opened) == 0 || errno == EINVAL;
-    close(opened);
-    return synced;
-}
-
-// The owner and group of the file replaced, where the system lets the process give them (the
-// group of a process in it, both for root); a file it may not give them keeps the process's own.
-bool KeepOwner(int descriptor, const struct stat &model) {
-    return fchown(descriptor, model.st_uid, model.st_gid) == 0 || errno == EPERM ||
-           fchown(descriptor, static_cast<uid_t>(-1), model.st_gid) == 0 || errno == EPERM;
-}
-
-// (With the stops held: see OpenPlatformFile.)
-void RemoveOnStop(const char *path) {
-    size_t length = std::strlen(path);
-    removing = length < sizeof removedOnStop;
-    if (!removing) return;
-    std::memcpy(removedOnStop, path, length + 1);
-    for (int stop : {SIGINT, SIGTERM, SIGHUP})
-        if (std::signal(stop, RemoveAndStop) == SIG_IGN) std::signal(stop, SIG_IGN);
-}
-
-} // namespace
-
 // Only a regular file is opened: the name is looked at in its folder first, so that no device is
 // even opened (opening one can have effects of its own), and what the open reached is looked at
 // again, for a name that changed in between. The open does not wait (a FIFO would wait for a
@@ -253,16 +203,8 @@ PlatformFile OpenPlatformFile(const char *path, Opening opening, uint32_t *failu
     }
     struct stat status {};
     int refusal = 0;
-    // A new file of the program's own is its owner's alone from the start, and stays writable
-    // by its owner whatever the umask (fchmod is not masked).
-    // It is removed when a stop ends the process before it is complete (no stop comes between
-    // its making and that).
-    bool own = opening == OPENING_CREATE;
-    if (own) HoldStops(true);
     int descriptor = OpenRegular(folder, path + nameAt, FlagsFor(opening) | O_NOCTTY | O_NONBLOCK,
-                                 own ? S_IRUSR | S_IWUSR : 0666, &status, &refusal);
-    if (own && descriptor >= 0) RemoveOnStop(path);
-    if (own) HoldStops(false);
+                                 0666, &status, &refusal);
     if (folder != AT_FDCWD) close(folder);
     if (descriptor < 0) {
         *failure = static_cast<uint32_t>(refusal);
@@ -270,16 +212,11 @@ PlatformFile OpenPlatformFile(const char *path, Opening opening, uint32_t *failu
     }
     if (opening == OPENING_UPDATE && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
         refusal = EACCES;
-    if (own && !refusal && fchmod(descriptor, S_IRUSR | S_IWUSR) != 0) refusal = errno;
     int mode = fcntl(descriptor, F_GETFL);
     if (!refusal && (mode < 0 || fcntl(descriptor, F_SETFL, mode & ~O_NONBLOCK) < 0))
         refusal = errno;
     if (refusal) {
         close(descriptor);
-        if (own) {
-            uint32_t ignored = 0;
-            DeletePlatformFile(path, &ignored);
-        }
         *failure = static_cast<uint32_t>(refusal);
         return 0;
     }
@@ -349,31 +286,176 @@ uint32_t ClosePlatformFile(PlatformFile file) {
     return close(DescriptorOf(file)) == 0 || errno == EINTR ? 0 : static_cast<uint32_t>(errno);
 }
 
-// Both names are looked up in their folders as the opens do, for paths of any length. The file
-// moved gets its permission bits whatever the process's umask, and reaches the disk before the
-// rename makes it the file at to; the rename reaches it before the call returns. A stop comes
-// only after the rename (or before it): the file at from is removed then, never to.
-bool ReplacePlatformFile(const char *from, const char *to, PlatformFile like, uint32_t *failure) {
-    size_t fromAt = LastNameAt(from), toAt = LastNameAt(to);
-    int fromFolder = AT_FDCWD, toFolder = AT_FDCWD, descriptor = -1;
+// ---- A new version of a file ----
+
+namespace {
+
+// The new version under way: its folder, held open, the offset of the name it replaces in its
+// path, and the name it has in that folder ("" while it has none). A stop by SIGINT, SIGTERM or
+// SIGHUP removes that name (the handler reads the two, set only while the stops are held).
+struct Replacement {
+    int folder = -1;
+    char name[32] = {};
+};
+Replacement replacement;
+volatile sig_atomic_t named = 0;
+
+void RemoveAndStop(int signal) {
+    if (named) unlinkat(replacement.folder, replacement.name, 0);
+    std::signal(signal, SIG_DFL);
+    raise(signal);
+}
+
+// The signals that stop the process, blocked (or let through again).
+void HoldStops(bool hold) {
+    sigset_t stops;
+    sigemptyset(&stops);
+    for (int stop : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&stops, stop);
+    sigprocmask(hold ? SIG_BLOCK : SIG_UNBLOCK, &stops, nullptr);
+}
+
+// A folder's entries on the disk (a rename in it is only durable then). A file system that
+// cannot sync a folder (EINVAL) has nothing more to do.
+bool SyncFolder(int folder) {
+    int opened = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (opened < 0) return false;
+    bool synced = fsync(opened) == 0 || errno == EINVAL;
+    close(opened);
+    return synced;
+}
+
+// The owner and group of the file replaced, where the system lets the process give them (the
+// group of a process in it, both for root); a file it may not give them keeps the process's own.
+bool KeepOwner(int descriptor, const struct stat &model) {
+    return fchown(descriptor, model.st_uid, model.st_gid) == 0 || errno == EPERM ||
+           fchown(descriptor, static_cast<uid_t>(-1), model.st_gid) == 0 || errno == EPERM;
+}
+
+// Gives the file (descriptor, or none for -1) the first free name ".checksumme-N.tmp" in the
+// folder, with the stops held: a link to it, else a new file made there, opened into
+// *descriptor. False, with errno, when none could be had.
+bool TakeName(int *descriptor, const char *linkFrom) {
+    static constexpr char PREFIX[] = ".checksumme-", SUFFIX[] = ".tmp";
+    char *at = replacement.name;
+    std::memcpy(at, PREFIX, sizeof PREFIX - 1);
+    at += sizeof PREFIX - 1;
+    bool taken = false;
+    for (unsigned n = 1; n < 1000000 && !taken; ++n) {
+        char digits[8];
+        int count = 0;
+        for (unsigned left = n; left; left /= 10)
+            digits[count++] = static_cast<char>('0' + left % 10);
+        for (int i = 0; i < count; ++i)
+            at[i] = digits[count - 1 - i];
+        std::memcpy(at + count, SUFFIX, sizeof SUFFIX);
+        if (linkFrom) {
+            taken = linkat(AT_FDCWD, linkFrom, replacement.folder, replacement.name,
+                           AT_SYMLINK_FOLLOW) == 0;
+        } else {
+            *descriptor = openat(replacement.folder, replacement.name,
+                                 O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC,
+                                 S_IRUSR | S_IWUSR);
+            taken = *descriptor >= 0;
+        }
+        if (!taken && errno != EEXIST && errno != EINTR) break;
+    }
+    named = taken;
+    return taken;
+}
+
+// Where a file's name in /proc leads to its descriptor: the way to give an unnamed file a name.
+void ProcessLink(int descriptor, char *link) {
+    static constexpr char PREFIX[] = "/proc/self/fd/";
+    std::memcpy(link, PREFIX, sizeof PREFIX - 1);
+    char *at = link + sizeof PREFIX - 1;
+    char digits[12];
+    int count = 0;
+    for (unsigned left = static_cast<unsigned>(descriptor); left || !count; left /= 10)
+        digits[count++] = static_cast<char>('0' + left % 10);
+    for (int i = 0; i < count; ++i)
+        at[i] = digits[count - 1 - i];
+    at[count] = 0;
+}
+
+// The new file's name, if it has one, removed, and its folder closed.
+void EndReplacement() {
+    if (named) unlinkat(replacement.folder, replacement.name, 0);
+    named = 0;
+    replacement.name[0] = 0;
+    if (replacement.folder >= 0 && replacement.folder != AT_FDCWD) close(replacement.folder);
+    replacement.folder = -1;
+}
+
+} // namespace
+
+PlatformFile BeginPlatformReplacement(const char *path, uint32_t *failure) {
+    EndReplacement();
+    if (!OpenHoldingFolder(path, LastNameAt(path), &replacement.folder)) {
+        *failure = static_cast<uint32_t>(errno);
+        replacement.folder = -1;
+        return 0;
+    }
+    for (int stop : {SIGINT, SIGTERM, SIGHUP})
+        if (std::signal(stop, RemoveAndStop) == SIG_IGN) std::signal(stop, SIG_IGN);
+    int descriptor = -1;
+#if defined(O_TMPFILE)
+    // An unnamed file, where the file system makes one and /proc can name it at the end.
+    if (access("/proc/self/fd", X_OK) == 0)
+        descriptor =
+            openat(replacement.folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, S_IRUSR | S_IWUSR);
+#endif
+    if (descriptor < 0) {
+        HoldStops(true);
+        TakeName(&descriptor, nullptr);
+        HoldStops(false);
+    }
+    // Writable by its owner whatever the umask (fchmod is not masked).
+    if (descriptor < 0 || fchmod(descriptor, S_IRUSR | S_IWUSR) != 0) {
+        *failure = static_cast<uint32_t>(errno);
+        if (descriptor >= 0) close(descriptor);
+        EndReplacement();
+        return 0;
+    }
+    return static_cast<PlatformFile>(descriptor) + 1;
+}
+
+// An unnamed file gets its name only when it is complete, with the stops held until it is in its
+// place: a stop comes before the name or after the rename. Where path names no file yet, the
+// new one is linked in under path itself.
+bool EndPlatformReplacement(PlatformFile file, const char *path, PlatformFile like,
+                            uint32_t *failure) {
+    int descriptor = DescriptorOf(file);
+    const char *target = path + LastNameAt(path);
     struct stat model {};
-    bool done =
-        OpenHoldingFolder(from, fromAt, &fromFolder) && OpenHoldingFolder(to, toAt, &toFolder) &&
-        (descriptor = openat(fromFolder, from + fromAt, O_RDONLY | O_NOFOLLOW | O_CLOEXEC)) >= 0 &&
-        (fstatat(toFolder, to + toAt, &model, 0) == 0 || fstat(DescriptorOf(like), &model) == 0) &&
-        fchmod(descriptor, model.st_mode & 07777) == 0 && KeepOwner(descriptor, model) &&
-        fsync(descriptor) == 0;
+    bool existing = fstatat(replacement.folder, target, &model, 0) == 0;
+    bool done = (existing || fstat(DescriptorOf(like), &model) == 0) &&
+                fchmod(descriptor, model.st_mode & 07777) == 0 && KeepOwner(descriptor, model) &&
+                fsync(descriptor) == 0;
     if (done) {
         HoldStops(true);
-        done = renameat(fromFolder, from + fromAt, toFolder, to + toAt) == 0;
-        if (done) removing = 0;
+        if (!named) {
+            char link[32];
+            ProcessLink(descriptor, link);
+            done = (!existing &&
+                    linkat(AT_FDCWD, link, replacement.folder, target, AT_SYMLINK_FOLLOW) == 0) ||
+                   TakeName(nullptr, link);
+        }
+        if (done && named)
+            done = renameat(replacement.folder, replacement.name, replacement.folder, target) == 0;
+        if (done) named = 0;
         HoldStops(false);
-        done = done && SyncFolder(toFolder);
+        done = done && SyncFolder(replacement.folder);
     }
     *failure = done ? 0 : static_cast<uint32_t>(errno);
-    for (int opened : {descriptor, fromFolder, toFolder})
-        if (opened >= 0) close(opened);
+    close(descriptor);
+    EndReplacement();
     return done;
+}
+
+void AbandonPlatformReplacement(PlatformFile file) {
+    close(DescriptorOf(file));
+    EndReplacement();
 }
 
 bool FollowPlatformLinks(const char *path, char *out, int32_t capacity) {
@@ -398,7 +480,6 @@ bool DeletePlatformFile(const char *path, uint32_t *failure) {
     size_t nameAt = LastNameAt(path);
     int folder = AT_FDCWD;
     bool done = OpenHoldingFolder(path, nameAt, &folder) && unlinkat(folder, path + nameAt, 0) == 0;
-    if (removing && std::strcmp(path, removedOnStop) == 0) removing = 0;
     *failure = done ? 0 : static_cast<uint32_t>(errno);
     if (folder >= 0) close(folder);
     return done;

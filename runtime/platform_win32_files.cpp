@@ -10,27 +10,6 @@
 
 #include <cstring>
 
-namespace {
-
-// A path in UTF-16 for the file calls, in a process-heap block that it frees, as it was given;
-// Lengthen makes it, when its absolute form (GetFullPathNameW) is MAX_PATH characters or longer,
-// that with the prefix \\?\ (or \\?\UNC\ for a share), which lifts the limit. Null when out
-// of memory.
-class PathName {
-  public:
-    explicit PathName(const char *path);
-    PathName(const PathName &) = delete;
-    PathName &operator=(const PathName &) = delete;
-    ~PathName() { ProcessFree(text_); }
-    const wchar_t *Get() const { return text_; }
-    int32_t Length() const { return length_; }
-    void Lengthen();
-
-  private:
-    wchar_t *text_ = nullptr; // owned, process heap
-    int32_t length_ = 0;
-};
-
 PathName::PathName(const char *path) {
     int32_t units = Utf16FromUtf8(path, nullptr);
     text_ = static_cast<wchar_t *>(ProcessAlloc((static_cast<size_t>(units) + 1) * 2));
@@ -40,10 +19,10 @@ PathName::PathName(const char *path) {
     length_ = units;
 }
 
-void PathName::Lengthen() {
+void PathName::Lengthen(bool absolute) {
     if (length_ == 0) return;
     DWORD size = GetFullPathNameW(text_, 0, nullptr, nullptr); // with its zero
-    if (size <= MAX_PATH) return;
+    if (size <= MAX_PATH && !absolute) return;
     constexpr DWORD PREFIX = 8; // \\?\UNC\ is the longer prefix
     auto *full = static_cast<wchar_t *>(ProcessAlloc((size + PREFIX) * sizeof(wchar_t)));
     if (!full) return;
@@ -56,7 +35,10 @@ void PathName::Lengthen() {
     }
     wchar_t *start = full + 4;
     const wchar_t *prefix = L"\\\\?\\";
-    if (name[0] == '\\' && name[1] == '\\') { // \\server\share: its two backslashes go
+    if (size <= MAX_PATH) { // short enough as it is
+        start = full + PREFIX;
+        prefix = L"";
+    } else if (name[0] == '\\' && name[1] == '\\') { // \\server\share: its two backslashes go
         start = full + 2;
         prefix = L"\\\\?\\UNC\\";
     }
@@ -68,6 +50,8 @@ void PathName::Lengthen() {
     ProcessFree(text_);
     text_ = full;
 }
+
+namespace {
 
 // A handle is a regular file when it is one on a disk: not a console, pipe or character device,
 // and not a folder, volume or disk itself (which have no file's standard information, or have
@@ -107,8 +91,6 @@ HANDLE CreateFor(const wchar_t *name, Opening opening) {
     }
     case OPENING_EXCLUSIVE:
         return CreateFileW(name, READ_WRITE, 0, nullptr, OPEN_EXISTING, NORMAL, nullptr);
-    case OPENING_CREATE:
-        return CreateFileW(name, READ_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, NORMAL, nullptr);
     case OPENING_UPDATE:
         // A read-only file is refused here too: Windows refuses it, but a process running with
         // full rights on a system that only emulates the attribute would get write access.
@@ -236,43 +218,6 @@ int64_t MovePlatformFile(PlatformFile file, int64_t distance, MoveFrom from, uin
 
 uint32_t ClosePlatformFile(PlatformFile file) {
     return CloseHandle(HandleOf(file)) ? 0 : LastFailure();
-}
-
-// Its bytes are flushed to the disk first. A new file at to keeps the rights its folder gave the
-// file moved, and MOVEFILE_WRITE_THROUGH returns only when the move is on the disk too.
-bool ReplacePlatformFile(const char *from, const char *to, PlatformFile, uint32_t *failure) {
-    PathName source(from), target(to);
-    if (!source.Get() || !target.Get()) {
-        *failure = ERROR_NOT_ENOUGH_MEMORY;
-        return false;
-    }
-    if (NamesDevice(target.Get(), target.Length())) {
-        *failure = FAILURE_CODE_NOT_REGULAR;
-        return false;
-    }
-    source.Lengthen();
-    target.Lengthen();
-    // The file's bytes first: MOVEFILE_WRITE_THROUGH waits for them only where the move copies.
-    HANDLE file = CreateFileW(source.Get(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    bool flushed = file != INVALID_HANDLE_VALUE && FlushFileBuffers(file);
-    if (!flushed) *failure = LastFailure();
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    if (!flushed) return false;
-    // An existing file is replaced so that it keeps its rights and attributes; a program that
-    // holds it open for a moment (a virus scanner, an indexer) is waited for, up to 2 s.
-    for (int32_t attempt = 0;; ++attempt) {
-        bool existing = GetFileAttributesW(target.Get()) != INVALID_FILE_ATTRIBUTES;
-        if (existing ? ReplaceFileW(target.Get(), source.Get(), nullptr,
-                                    REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
-                     : MoveFileExW(source.Get(), target.Get(), MOVEFILE_WRITE_THROUGH))
-            return true;
-        *failure = LastFailure();
-        bool held = *failure == ERROR_SHARING_VIOLATION || *failure == ERROR_LOCK_VIOLATION ||
-                    *failure == ERROR_UNABLE_TO_REMOVE_REPLACED;
-        if (!held || attempt == 20) return false;
-        Sleep(100);
-    }
 }
 
 // (Links on Windows are left to the system: a move replaces a link itself.)

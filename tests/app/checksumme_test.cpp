@@ -709,6 +709,69 @@ TEST(CommandLine, SetsBytesAndChecksTheStructure) {
     testfiles::Remove(path);
 }
 
+// -o's new file on Windows: an OUT that another program holds open for a moment is waited for,
+// one held longer is a failure that leaves it as it was, a read-only one is refused; a process
+// ended at any moment leaves OUT as it was or whole, and nothing else in its folder.
+TEST(CommandLine, OutputSurvivesHoldsAndEnds) {
+    std::string folder = testfiles::Folder("checksumme ausgabe");
+    std::string input = folder + "in.hex", output = folder + "out.hex",
+                report = testfiles::Folder("checksumme output") + "report.txt",
+                arguments = "-q -o \"" + output + "\" \"" + input + "\"";
+    const std::string before = mixed::File("\r\n", false),
+                      patched = mixed::File("\r\n", false, "40");
+    const std::vector<std::string> both{"in.hex", "out.hex"};
+    ASSERT_TRUE(testfiles::Write(input, before));
+    struct Row {
+        const char *name;
+        DWORD held; // ms
+        bool readOnly;
+        int exitCode; // (2: the file's malformed line)
+        std::string after;
+    } rows[] = {{"held for a moment", 400, false, 2, patched},
+                {"held for longer", 4000, false, 1, "old"},
+                {"read-only", 0, true, 1, "old"}};
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(testfiles::Write(output, "old") &&
+                    testfiles::SetReadOnly(output, row.readOnly));
+        HANDLE held = row.held ? CreateFileW(testfiles::Wide(output).c_str(), GENERIC_READ,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+                               : nullptr;
+        Tool tool;
+        ASSERT_TRUE(tool.Start(arguments, report));
+        Sleep(row.held);
+        if (held) CloseHandle(held);
+        EXPECT_EQ(tool.WaitForExit(), row.exitCode);
+        EXPECT_EQ(testfiles::Read(output), row.after);
+        EXPECT_EQ(testfiles::Names(folder), both);
+        testfiles::SetReadOnly(output, false);
+    }
+    // Ended at random moments of a call on a file of some megabytes, once its new file is there.
+    std::string large, done;
+    for (int k = 0; k < 100000; ++k)
+        large += before, done += patched;
+    ASSERT_TRUE(testfiles::Write(input, large));
+    uint32_t seed = 43;
+    for (int round = 0; round < 12; ++round) {
+        SCOPED_TRACE(round);
+        ASSERT_TRUE(testfiles::Write(output, "old"));
+        {
+            Tool tool; // its end ends the process
+            ASSERT_TRUE(tool.Start(arguments, report));
+            for (int wait = 0; wait < 2000 && testfiles::Names(folder).size() < 3; ++wait)
+                Sleep(1);
+            seed = seed * 1103515245 + 12345;
+            Sleep(seed >> 16 & 63);
+        }
+        std::string now = testfiles::Read(output);
+        EXPECT_TRUE(now == "old" || now == done) << now.size();
+        EXPECT_EQ(testfiles::Names(folder), both);
+    }
+    for (const std::string &path : {input, output, report})
+        testfiles::Remove(path);
+}
+
 // --strict on 400,001 records in the one order that once made the address ranges a chain: done
 // in seconds (as a new process under Wine), not minutes, and without a stack overflow.
 TEST(CommandLine, StrictCheckTakesRecordsInAnyOrder) {

@@ -483,21 +483,32 @@ TEST(NativeCommandLine, OutputSurvivesUmasksNamesAndStops) {
     for (int n = 1; n <= 200; ++n)
         stale.push_back(folder + (n % 2 ? ".checksumme-" + std::to_string(n / 2 + 1) + ".tmp"
                                         : "out.hex." + std::to_string(n / 2) + ".tmp"));
+    // An existing FILE keeps its bits; a hard link to it keeps the old bytes.
+    std::string other = testfiles::Folder("checksumme output file other") + "out.hex",
+                linked = folder + "linked.hex";
     struct Row {
         const char *name;
         mode_t umask;
         std::string output;
-        bool stale;
-    } rows[] = {{"umask 0222", 0222, output, false},
-                {"umask 0277", 0277, output, false},
-                {"umask 0077", 0077, output, false},
-                {"a name of 255 bytes", 0022, folder + std::string(251, 'n') + ".hex", false},
-                {"200 files left by killed processes", 0022, output, true}};
+        bool stale, existing, hardLink;
+    } rows[] = {
+        {"umask 0222", 0222, output, false, false, false},
+        {"umask 0277", 0277, output, false, true, false},
+        {"umask 0077", 0077, output, false, false, false},
+        {"a name of 255 bytes", 0022, folder + std::string(251, 'n') + ".hex", false, false, false},
+        {"200 files left by killed processes", 0022, output, true, true, false},
+        {"a hard link", 0022, output, false, true, true},
+        {"another folder", 0022, other, false, true, false}};
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         testfiles::Remove(row.output);
         for (const std::string &left : stale)
             if (!row.stale || !testfiles::Write(left, "left")) testfiles::Remove(left);
+        if (row.existing) {
+            ASSERT_TRUE(testfiles::Write(row.output, "old"));
+            chmod(row.output.c_str(), 0604);
+        }
+        ASSERT_TRUE(!row.hardLink || link(row.output.c_str(), linked.c_str()) == 0);
         mode_t old = umask(row.umask);
         Outcome run = RunTool({"-q", "-o", row.output, input});
         umask(old);
@@ -505,11 +516,13 @@ TEST(NativeCommandLine, OutputSurvivesUmasksNamesAndStops) {
         EXPECT_EQ(testfiles::Read(row.output), patched);
         struct stat status {};
         stat(row.output.c_str(), &status);
-        EXPECT_EQ(status.st_mode & 0777, 0640u);
+        EXPECT_EQ(status.st_mode & 0777, row.existing ? 0604u : 0640u);
+        EXPECT_EQ(testfiles::Read(linked), row.hardLink ? "old" : "<missing>");
         EXPECT_EQ(testfiles::Read(folder + ".checksumme-100.tmp"),
                   row.stale ? "left" : "<missing>");
         EXPECT_FALSE(testfiles::Exists(folder + ".checksumme-101.tmp")); // (the one taken)
         testfiles::Remove(row.output);
+        testfiles::Remove(linked);
     }
     for (const std::string &left : stale)
         testfiles::Remove(left);
@@ -550,8 +563,8 @@ TEST(NativeCommandLine, OutputSurvivesUmasksNamesAndStops) {
     for (size_t at = 0; at < large.size(); at += before.size())
         done += patched;
     std::mt19937 rng(43);
-    const int STOPS[] = {SIGINT, SIGTERM, SIGHUP};
-    for (int round = 0; round < 50; ++round) {
+    const int STOPS[] = {SIGINT, SIGTERM, SIGHUP, SIGKILL};
+    for (int round = 0; round < 60; ++round) {
         SCOPED_TRACE(round);
         ASSERT_TRUE(testfiles::Write(output, "old"));
         pid_t child = fork();
@@ -562,12 +575,12 @@ TEST(NativeCommandLine, OutputSurvivesUmasksNamesAndStops) {
             _exit(99);
         }
         usleep(static_cast<useconds_t>(rng() % 60000));
-        kill(child, STOPS[round % 3]);
+        kill(child, STOPS[round % 4]);
         int status = 0;
         waitpid(child, &status, 0);
         std::string now = testfiles::Read(output);
         EXPECT_TRUE(now == "old" || now == done) << now.size();
-        EXPECT_FALSE(testfiles::Exists(folder + ".checksumme-1.tmp"));
+        EXPECT_EQ(testfiles::Names(folder), (std::vector<std::string>{"in.hex", "out.hex"}));
     }
     testfiles::Remove(input);
     testfiles::Remove(output);

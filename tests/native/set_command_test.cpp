@@ -216,7 +216,7 @@ TEST(SetCommand, EveryValueStoredIsFoundByTheCheck) {
 TEST(SetCommand, OutputIsTheEditInPlace) {
     InitFileChannels();
     InitArguments();
-    std::string folder = testfiles::Folder("set command");
+    std::string folder = testfiles::Folder("set command output");
     std::string input = folder + "input.hex", inPlace = folder + "in place.hex",
                 output = folder + "output.hex";
     std::mt19937 rng(37);
@@ -246,14 +246,45 @@ TEST(SetCommand, OutputIsTheEditInPlace) {
         edit.back() = input;
         edit.insert(rng() % 2 ? edit.begin() : edit.end() - 1, {"-o", output});
         faults::Scope scope;
-        if (failing) faults::Fail(round % 50 == 24 ? faults::WRITE : faults::REPLACE, 1, EIO);
+        faults::Clear(); // (the log of opens too)
+        bool diskFull = round % 50 == 24;
+        if (failing)
+            faults::Fail(diskFull ? faults::WRITE : faults::REPLACE, 1, diskFull ? ENOSPC : EIO);
+        // While the copy is written: what the folder holds, and who may read the new file.
+        struct Look {
+            std::vector<std::string> names;
+            mode_t mode = 0777;
+        } look;
+        faults::Before(
+            faults::WRITE, 1,
+            [](void *context) {
+                auto &seen = *static_cast<Look *>(context);
+                seen.names = testfiles::Names(testfiles::Folder("set command output"));
+                struct stat status {};
+                if (fstat(static_cast<int>(faults::NewVersion() - 1), &status) == 0)
+                    seen.mode = status.st_mode & 0777;
+            },
+            &look);
         int32_t exitThere = RunInProcess(edit, &outThere, &errorThere);
         EXPECT_EQ(testfiles::Read(input), file);
         EXPECT_EQ(testfiles::WrittenAt(input), time);
-        EXPECT_FALSE(testfiles::Exists(folder + ".checksumme-1.tmp"));
+        // The new file is its owner's alone, has no name until it is complete, and is opened
+        // once: the call opens the input, and FILE to see whether it may replace it, no more.
+        EXPECT_EQ(look.names.empty() ? 0600u : look.mode, 0600u);
+        for (const std::string &opened : faults::OpenedPaths())
+            EXPECT_TRUE(opened == input || opened == output) << opened;
+        for (const auto &names : {look.names, testfiles::Names(folder)})
+            for (const std::string &name : names)
+                EXPECT_TRUE(folder + name == input || folder + name == inPlace ||
+                            folder + name == output)
+                    << name;
         if (failing) {
             EXPECT_EQ(exitThere, EXIT_FAILED);
             EXPECT_EQ(testfiles::Read(output), existing ? "old" : "<missing>");
+            const char *why = exitCode == EXIT_FAILED ? "" // (refused for the file's own fault)
+                              : diskFull              ? "No space left on device"
+                                                      : "Input/output error";
+            EXPECT_NE(errorThere.find(why), std::string::npos) << errorThere;
             continue;
         }
         EXPECT_EQ(exitThere, exitCode);

@@ -11,7 +11,9 @@
 #define ResizePlatformBlock RealResizePlatformBlock
 #define PlatformFileStamp RealPlatformFileStamp
 #define PlatformFileSize RealPlatformFileSize
-#define ReplacePlatformFile RealReplacePlatformFile
+#define EndPlatformReplacement RealEndPlatformReplacement
+#define BeginPlatformReplacement RealBeginPlatformReplacement
+#define OpenPlatformFile RealOpenPlatformFile
 #ifdef _WIN32
 #include <windows.h>
 HANDLE FaultyCreateFileW(LPCWSTR name, DWORD access, DWORD sharing, LPSECURITY_ATTRIBUTES security,
@@ -19,6 +21,7 @@ HANDLE FaultyCreateFileW(LPCWSTR name, DWORD access, DWORD sharing, LPSECURITY_A
 #define CreateFileW FaultyCreateFileW
 #include "runtime/platform_win32_files.cpp"
 #include "runtime/platform_win32_memory.cpp"
+#include "runtime/platform_win32_replace.cpp"
 #include "runtime/platform_win32_streams.cpp"
 #include "runtime/platform_win32_text.cpp"
 #undef CreateFileW
@@ -34,9 +37,14 @@ HANDLE FaultyCreateFileW(LPCWSTR name, DWORD access, DWORD sharing, LPSECURITY_A
 #undef ResizePlatformBlock
 #undef PlatformFileStamp
 #undef PlatformFileSize
-#undef ReplacePlatformFile
+#undef EndPlatformReplacement
+#undef BeginPlatformReplacement
+#undef OpenPlatformFile
 
 #include "tests/support/faulty_platform.h"
+
+#include <string>
+#include <vector>
 
 namespace faults {
 namespace {
@@ -58,6 +66,8 @@ struct Action {
 Armed armed[REPLACE + 1] = {};
 Action actions[REPLACE + 1] = {};
 size_t allocationSize = 0;
+std::vector<std::string> openedPaths;
+PlatformFile replacement = 0;
 
 // Counts the call; true when it is to fail (its code then in *failure).
 bool Failing(Call call, uint32_t *failure) {
@@ -100,6 +110,15 @@ void Clear() {
     for (Action &action : actions)
         action = Action{};
     allocationSize = 0;
+    openedPaths.clear();
+}
+
+const std::vector<std::string> &OpenedPaths() {
+    return openedPaths;
+}
+
+intptr_t NewVersion() {
+    return replacement;
 }
 
 NoChannelBuffers::NoChannelBuffers() {
@@ -150,9 +169,25 @@ int64_t PlatformFileSize(PlatformFile file) {
     return RealPlatformFileSize(file);
 }
 
-bool ReplacePlatformFile(const char *from, const char *to, PlatformFile like, uint32_t *failure) {
-    if (faults::Failing(faults::REPLACE, failure)) return false;
-    return RealReplacePlatformFile(from, to, like, failure);
+PlatformFile OpenPlatformFile(const char *path, Opening opening, uint32_t *failure) {
+    faults::openedPaths.push_back(path ? path : "");
+    return RealOpenPlatformFile(path, opening, failure);
+}
+
+PlatformFile BeginPlatformReplacement(const char *path, uint32_t *failure) {
+    faults::replacement = RealBeginPlatformReplacement(path, failure);
+    return faults::replacement;
+}
+
+// A failed replacement closes and removes the new file, as the real one does.
+bool EndPlatformReplacement(PlatformFile file, const char *path, PlatformFile like,
+                            uint32_t *failure) {
+    faults::replacement = 0;
+    if (faults::Failing(faults::REPLACE, failure)) {
+        AbandonPlatformReplacement(file);
+        return false;
+    }
+    return RealEndPlatformReplacement(file, path, like, failure);
 }
 
 bool PlatformFileStamp(PlatformFile file, FileStamp *stamp) {

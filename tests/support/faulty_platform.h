@@ -14,11 +14,17 @@
  * OnlyAllocationsOf (0: every size). Before(call, nth, action) runs action right before the nth
  * call of that kind from now, as another program would act in between; it counts on its own, so a
  * failure and an action of the same kind combine.
+ *
+ * OpenedPaths lists the paths the platform was asked to open since the last Clear (both
+ * platforms); NewVersion is the file of the new version of a file under way
+ * (BeginPlatformReplacement), 0 when none is.
  */
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace faults {
 
@@ -30,6 +36,8 @@ bool Fired(Call call);
 void OnlyAllocationsOf(size_t size);
 void Before(Call call, int64_t nth, void (*action)(void *context), void *context);
 void Clear();
+const std::vector<std::string> &OpenedPaths();
+intptr_t NewVersion();
 
 // Clears every fault when it ends.
 struct Scope {

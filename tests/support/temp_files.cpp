@@ -4,6 +4,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -11,6 +12,8 @@
 
 #include <cstdlib>
 #endif
+
+#include <algorithm>
 
 namespace testfiles {
 
@@ -95,6 +98,18 @@ bool IsFolder(const std::string &path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::vector<std::string> Names(const std::string &folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW(LongPath(folder + "*").c_str(), &found);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found))
+        if (std::wstring name = found.cFileName; name != L"." && name != L"..")
+            names.push_back(Utf8(name));
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 bool Remove(const std::string &path) {
     std::wstring wide = LongPath(path);
     SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -173,6 +188,18 @@ bool Exists(const std::string &path) {
 bool IsFolder(const std::string &path) {
     struct stat status {};
     return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+std::vector<std::string> Names(const std::string &folder) {
+    std::vector<std::string> names;
+    if (DIR *entries = opendir(folder.c_str())) {
+        while (const dirent *entry = readdir(entries))
+            if (std::string name = entry->d_name; name != "." && name != "..")
+                names.push_back(name);
+        closedir(entries);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 bool Remove(const std::string &path) {

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace testfiles {
 
@@ -22,7 +23,8 @@ bool Write(const std::string &path, const std::string &bytes);
 std::string Read(const std::string &path); // "<missing>" when it cannot be opened
 bool Exists(const std::string &path);
 bool IsFolder(const std::string &path);
-bool Remove(const std::string &path); // a file or an empty folder
+std::vector<std::string> Names(const std::string &folder); // its entries but . and .., sorted
+bool Remove(const std::string &path);                      // a file or an empty folder
 bool MakeFolder(const std::string &path);
 bool SetReadOnly(const std::string &path, bool readOnly);
 // Makes the file size bytes long, sharing it as another program would; false when it cannot.
