@@ -23,8 +23,8 @@ int32_t FinishCall(const CallOutcome &outcome) {
 
 int32_t PatchNamedFiles(const CommandLine &command) {
     SendFailuresTo(command.quiet || command.json ? STREAM_ERROR : FAILURES);
-    return FinishCall(command.toOutput ? WriteOutputFile(command)
-                                       : WalkEachFile(command, PatchFile));
+    return FinishCall(command.toOutput || Grows(command) ? WriteOutputFile(command)
+                                                         : WalkEachFile(command, PatchFile));
 }
 
 int32_t RunCommand(const CommandLine &command) {
@@ -38,7 +38,8 @@ int32_t RunCommand(const CommandLine &command) {
                                                     : CheckFile));
     case COMMAND_STRICT: return FinishCall(WalkEachFile(command, StrictFile));
     case COMMAND_SET:
-        return FinishCall(command.toOutput ? WriteOutputFile(command) : SetNamedBytes(command));
+        return FinishCall(command.toOutput || Grows(command) ? WriteOutputFile(command)
+                                                             : SetNamedBytes(command));
     case COMMAND_PRINT: return FinishCall(WalkEachFile(command, PrintValuesFile));
     case COMMAND_INFO: return FinishCall(WalkEachFile(command, InfoFile));
     case COMMAND_USAGE: return Print(texts::USAGE, STREAM_OUTPUT, EXIT_DONE);

@@ -23,6 +23,10 @@ enum Option : uint8_t {
     OPTION_FILL,
     OPTION_GET,
     OPTION_OUTPUT,
+    OPTION_PAD,
+    OPTION_MERGE,
+    OPTION_OVERLAP,
+    OPTION_BINARY,
     OPTION_INFO,
     OPTION_QUIET,
     OPTION_JSON,
@@ -50,6 +54,10 @@ constexpr Spelling SPELLINGS[] = {
     {"-q", OPTION_QUIET},
     {"--quiet", OPTION_QUIET},
     {"--json", OPTION_JSON},
+    {"--pad", OPTION_PAD},
+    {"--merge", OPTION_MERGE},
+    {"--overlap", OPTION_OVERLAP},
+    {"--binary", OPTION_BINARY},
     {"-V", OPTION_VERSION},
     {"--version", OPTION_VERSION},
     {"-h", OPTION_HELP},
@@ -66,11 +74,15 @@ constexpr Spelling SPELLINGS[] = {
     {"/info", OPTION_INFO},
     {"/q", OPTION_QUIET},
     {"/json", OPTION_JSON},
+    {"/pad", OPTION_PAD},
+    {"/merge", OPTION_MERGE},
+    {"/overlap", OPTION_OVERLAP},
+    {"/binary", OPTION_BINARY},
     {"-v", OPTION_VERSION},
     {"/version", OPTION_VERSION},
     {"/?", OPTION_HELP},
 };
-constexpr int32_t NATIVE_SPELLINGS = 17;
+constexpr int32_t NATIVE_SPELLINGS = 21;
 constexpr int32_t SPELLING_COUNT =
     NATIVE ? NATIVE_SPELLINGS : sizeof SPELLINGS / sizeof SPELLINGS[0];
 static_assert(SPELLINGS[NATIVE_SPELLINGS - 1].option == OPTION_HELP &&
@@ -87,12 +99,14 @@ bool Matches(const char *text, const char *name, bool anyCase, const char **valu
     return *text == 0 || (*text == '=' && value);
 }
 
-// The options that take a value (OPTION_SET to OPTION_OUTPUT), and the fault of each without it.
-constexpr CommandFault NO_VALUE[] = {FAULT_NO_VALUE, FAULT_NO_CHECKSUM, FAULT_NO_FILL, FAULT_NO_GET,
-                                     FAULT_NO_OUTPUT};
+// The options that take a value (OPTION_SET to OPTION_OVERLAP), and the fault of each without it.
+// --binary takes one only as --binary=RANGE.
+constexpr CommandFault NO_VALUE[] = {FAULT_NO_VALUE, FAULT_NO_CHECKSUM,  FAULT_NO_FILL,
+                                     FAULT_NO_GET,   FAULT_NO_OUTPUT,    FAULT_NO_PAD,
+                                     FAULT_NO_MERGE, FAULT_OVERLAP_VALUE};
 
 bool IsValued(Option option) {
-    return option >= OPTION_SET && option <= OPTION_OUTPUT;
+    return (option >= OPTION_SET && option <= OPTION_OVERLAP) || option == OPTION_BINARY;
 }
 
 // What an argument is; *value is set for --set=VALUE. On Windows a switch spelled out is that
@@ -234,6 +248,10 @@ void ReadInto(CommandLine &command) {
         command.gets =
             static_cast<GetJob *>(MainHeapAlloc(static_cast<size_t>(count) * sizeof(GetJob)));
         command.valueStarts = static_cast<uint8_t *>(MainHeapAlloc(static_cast<size_t>(count)));
+        command.pads =
+            static_cast<PadJob *>(MainHeapAlloc(static_cast<size_t>(count) * sizeof(PadJob)));
+        command.merges =
+            static_cast<MergeJob *>(MainHeapAlloc(static_cast<size_t>(count) * sizeof(MergeJob)));
     }
     int32_t getArgument = -1; // the first --get
     bool check = false, strict = false, set = false, options = true, named = false;
@@ -243,6 +261,8 @@ void ReadInto(CommandLine &command) {
     int32_t fillArgument = -1;   // of the last --fill value
     int32_t output = -1;         // of the -o value
     int32_t info = -1;           // of an --info
+    int32_t grows = -1;          // of the first --pad or --merge value
+    int32_t binary = -1;         // of a --binary
     for (int32_t index = 0; index < count; ++index) {
         OwnedString argument;
         TakeArgument(index, argument);
@@ -264,6 +284,14 @@ void ReadInto(CommandLine &command) {
             strict = true;
             break;
         case OPTION_QUIET: command.quiet = true; break;
+        case OPTION_BINARY:
+            if (value) command.valueStarts[index] = static_cast<uint8_t>(value - text);
+            if (value && !ReadBinaryRange(value, &command.binaryRange))
+                return Faulty(command, FAULT_BINARY_VALUE, index, index);
+            command.binary = true;
+            command.binaryRanged = value != nullptr;
+            if (binary < 0) binary = index;
+            break;
         case OPTION_JSON: command.json = true; break;
         case OPTION_VERSION: command.mode = COMMAND_VERSION; return;
         case OPTION_HELP: command.mode = COMMAND_USAGE; return;
@@ -271,6 +299,9 @@ void ReadInto(CommandLine &command) {
         case OPTION_CHECKSUM:
         case OPTION_GET:
         case OPTION_OUTPUT:
+        case OPTION_PAD:
+        case OPTION_MERGE:
+        case OPTION_OVERLAP:
         case OPTION_FILL: {
             OwnedString next;
             int32_t at = index;
@@ -284,6 +315,32 @@ void ReadInto(CommandLine &command) {
             if ((option == OPTION_SET || option == OPTION_CHECKSUM) && written < 0) {
                 written = index;
                 writtenSet = option == OPTION_SET;
+            }
+            if (option == OPTION_PAD || option == OPTION_MERGE) {
+                if (grows < 0) grows = index;
+                bool read = false;
+                if (option == OPTION_PAD) {
+                    PadJob &pad = command.pads[command.padCount];
+                    pad.argument = index;
+                    read = ReadPadJob(value, pad);
+                    command.padCount += read ? 1 : 0;
+                } else {
+                    MergeJob &merge = command.merges[command.mergeCount];
+                    merge.argument = index;
+                    read = ReadMergeJob(value, merge);
+                    command.mergeCount += read ? 1 : 0;
+                }
+                if (!read)
+                    return Faulty(command,
+                                  option == OPTION_PAD ? FAULT_PAD_VALUE : FAULT_MERGE_VALUE, index,
+                                  index);
+                break;
+            }
+            if (option == OPTION_OVERLAP) {
+                bool ours = SameLetters(value, "ours", 5), theirs = SameLetters(value, "theirs", 7);
+                if (!ours && !theirs) return Faulty(command, FAULT_OVERLAP_VALUE, index, index);
+                command.overlap = ours ? OVERLAP_OURS : OVERLAP_THEIRS;
+                break;
             }
             if (option == OPTION_OUTPUT) {
                 if (output >= 0) return Faulty(command, FAULT_OUTPUT_TWICE, output, index);
@@ -365,6 +422,19 @@ void ReadInto(CommandLine &command) {
     set = !check && (set || stored > 0);
     if (set && command.getCount > 0)
         return Faulty(command, FAULT_GET_WITH_WRITE, getArgument, getArgument);
+    // --pad and --merge add to the one file of a call that writes; --binary writes OUT so.
+    if (grows >= 0 &&
+        (check || strict || info >= 0 || (command.checksumCount + command.getCount > 0 && !set)))
+        return Faulty(command, FAULT_GROW_NOT_WRITING, grows, grows);
+    if (grows >= 0 && command.fileCount != 1) {
+        if (!files) return Faulty(command, FAULT_NONE, 0, 0);
+        return Faulty(command, FAULT_GROW_FILES, grows, grows);
+    }
+    if (binary >= 0 && output < 0) return Faulty(command, FAULT_BINARY_NO_OUTPUT, binary, binary);
+    if (grows >= 0 && output < 0) {
+        command.mode = set ? COMMAND_SET : COMMAND_PATCH;
+        return;
+    }
     if (output >= 0) { // one file in, written to FILE, by a call that writes
         if (check || strict || (command.checksumCount + command.getCount > 0 && !set))
             return Faulty(command, FAULT_OUTPUT_NOT_WRITING, output, output);
@@ -419,6 +489,12 @@ void ReleaseCommandLine(CommandLine &command) {
     if (command.gets) MainHeapFree(command.gets);
     if (command.cycle) MainHeapFree(command.cycle);
     if (command.valueStarts) MainHeapFree(command.valueStarts);
+    for (int32_t k = 0; k < command.padCount; ++k)
+        MainHeapFree(command.pads[k].ranges);
+    if (command.pads) MainHeapFree(command.pads);
+    for (int32_t k = 0; k < command.mergeCount; ++k)
+        MainHeapFree(command.merges[k].path);
+    if (command.merges) MainHeapFree(command.merges);
     ReleaseByteSettings(command.settings);
     command = CommandLine{};
 }

@@ -115,7 +115,19 @@ enum CommandFault : int32_t {
     FAULT_GET_COUNT_AMBIGUOUS,  // the value, and its COUNT as the stretch
     FAULT_STRICT_WITH_SET,      // the --strict, and the first --set value
     FAULT_STRICT_WITH_CHECKSUM, // the --strict, and the first --checksum value
+    FAULT_NO_PAD,               // the --pad at the end
+    FAULT_PAD_VALUE,            // the value
+    FAULT_NO_MERGE,             // the --merge at the end
+    FAULT_MERGE_VALUE,          // the value
+    FAULT_OVERLAP_VALUE,        // the --overlap value
+    FAULT_BINARY_VALUE,         // the --binary value
+    FAULT_GROW_NOT_WRITING,     // the first --pad or --merge: with a call that writes nothing
+    FAULT_GROW_FILES,           // the first --pad or --merge: with no file or several
+    FAULT_BINARY_NO_OUTPUT,     // the --binary: without -o
 };
+
+// How bytes that a merged file and the file both hold are taken: equal, or the one's.
+enum OverlapRule : int32_t { OVERLAP_EQUAL, OVERLAP_OURS, OVERLAP_THEIRS };
 
 // A range of a --checksum value, both ends included.
 struct ChecksumRange {
@@ -145,6 +157,22 @@ struct GetJob {
     int32_t argument; // the number of the argument that named it
 };
 
+// A --pad value: byte over every address of its ranges that no record holds.
+struct PadJob {
+    ChecksumRange *ranges; // owned, main heap
+    int32_t rangeCount;
+    uint8_t byte;
+    int32_t argument;
+};
+
+// A --merge value: an Intel HEX file, or a binary file's bytes at address (raw).
+struct MergeJob {
+    char *path; // owned, main heap
+    bool raw;
+    uint32_t address;
+    int32_t argument;
+};
+
 struct CommandLine {
     CommandMode mode;
     bool quiet;
@@ -170,7 +198,20 @@ struct CommandLine {
     int32_t cycleLength;
     uint8_t *valueStarts; // owned, main heap: for each argument read, where the value it holds
                           // starts in it (past "--set=" of --set=VALUE), else 0
+    PadJob *pads;         // owned, main heap: the --pad values, in order
+    int32_t padCount;
+    MergeJob *merges; // owned, main heap: the --merge values, in order
+    int32_t mergeCount;
+    OverlapRule overlap;
+    bool binary;       // --binary: OUT is written as raw bytes
+    bool binaryRanged; // ... over binaryRange (else the image's lowest to highest)
+    ChecksumRange binaryRange;
 };
+
+// Whether the call adds records to the file (--pad, --merge), or writes a binary.
+inline bool Grows(const CommandLine &command) {
+    return command.padCount + command.mergeCount > 0 || command.binary;
+}
 
 CommandLine ReadCommandLine();
 // The argument with the given index, kept; "" past the last one.

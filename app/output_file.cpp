@@ -3,6 +3,7 @@
 
 #include "app/command_line.h"
 #include "app/file_walks.h"
+#include "app/grow_file.h"
 #include "app/report.h"
 #include "app/set_files.h"
 #include "runtime/platform.h"
@@ -48,7 +49,7 @@ PlatformFile CopyBeside(const CommandLine &command, PlatformFile from, Report &o
     bool same = existing && PlatformFileStamp(from, &one) && PlatformFileStamp(existing, &other) &&
                 one.volume == other.volume && one.index == other.index;
     if (existing) ClosePlatformFile(existing); // (Windows replaces no file that is open)
-    if (same) {
+    if (same && command.toOutput) {
         CommandLine fault = command;
         fault.fault = FAULT_OUTPUT_IS_INPUT;
         fault.faultArgument = fault.otherArgument = command.output;
@@ -63,6 +64,11 @@ PlatformFile CopyBeside(const CommandLine &command, PlatformFile from, Report &o
     uint32_t failure = 0;
     bool writing = true;
     PlatformFile copy = BeginPlatformReplacement(output, &failure);
+    if (copy && command.padCount + command.mergeCount > 0) {
+        if (GrowCopy(command, from, copy, out)) return copy;
+        AbandonPlatformReplacement(copy);
+        return 0;
+    }
     if (copy) failure = CopyBytes(from, copy, &writing);
     if (copy && failure) AbandonPlatformReplacement(copy);
     if (!failure) return copy;
@@ -72,18 +78,20 @@ PlatformFile CopyBeside(const CommandLine &command, PlatformFile from, Report &o
 
 } // namespace
 
-// The copy takes FILE's place when its edit was done, whatever became of the report.
+// The copy takes FILE's place when its edit was done, whatever became of the report. A call that
+// adds records to its file without -o writes the file itself so.
 CallOutcome WriteOutputFile(const CommandLine &command) {
     // FILE through the symbolic links it may be: the file they lead to is replaced, in its own
     // folder, as a copy or a redirection would write it (the report names FILE as given).
-    const char *input = command.files[0], *named = command.outputPath;
+    const char *input = command.files[0],
+               *named = command.toOutput ? command.outputPath : command.files[0];
     constexpr int32_t FOLLOWED_SIZE = 4096;
     auto *followed = static_cast<char *>(MainHeapAlloc(FOLLOWED_SIZE));
     const char *output = FollowPlatformLinks(named, followed, FOLLOWED_SIZE) ? followed : named;
     OpenStandardOutput();
     Report out{};
     BeginFileReport(out, command, named, true);
-    out.input = input;
+    out.input = command.toOutput ? input : nullptr;
     WalkTally opening{};
     PlatformFile from = OpenPlatformFile(input, OPENING_READ, &opening.failure);
     PlatformFile copy = 0;

@@ -417,6 +417,25 @@ void ReportNotCopied(Report &report, uint32_t failure, bool writing) {
                       {writing ? PathOf(report) : InputOf(report), ReasonOf(failure)});
 }
 
+void ReportMergeNotRead(Report &report, const char *merged, uint32_t failure, const char *why) {
+    WorkspaceScope scope;
+    ReportFileFailure(report, texts::MERGE_NOT_READ,
+                      {InputOf(report), merged, why ? Field(why) : ReasonOf(failure)});
+}
+
+void ReportMergeDiffers(Report &report, const char *merged, uint32_t address, int64_t line,
+                        int64_t mergedLine) {
+    ReportFileFailure(
+        report, texts::MERGE_DIFFERS,
+        {InputOf(report), merged, Address(address), Decimal(line), Decimal(mergedLine)});
+}
+
+void ReportRecordsAdded(Report &report, int64_t added) {
+    report.recordsAdded = added;
+    if (report.form == FORM_TEXT)
+        WriteTemplate(texts::RECORDS_ADDED, {PathOf(report), Decimal(added)});
+}
+
 void ReportSetSkipped(Report &report) {
     ReportFileFailure(report, texts::SET_SKIPPED, {PathOf(report)});
 }
@@ -559,8 +578,17 @@ void ReportCommandFault(const CommandLine &command) {
                                             texts::GET_AMBIGUOUS,
                                             texts::GET_COUNT_AMBIGUOUS,
                                             texts::STRICT_WITH_SET,
-                                            texts::STRICT_WITH_CHECKSUM};
-    static_assert(sizeof TEXTS / sizeof TEXTS[0] == FAULT_STRICT_WITH_CHECKSUM + 1);
+                                            texts::STRICT_WITH_CHECKSUM,
+                                            texts::NO_PAD_VALUE,
+                                            texts::PAD_INVALID,
+                                            texts::NO_MERGE_VALUE,
+                                            texts::MERGE_INVALID,
+                                            texts::OVERLAP_INVALID,
+                                            texts::BINARY_INVALID,
+                                            texts::GROW_NOT_WRITING,
+                                            texts::GROW_FILES,
+                                            texts::BINARY_NO_OUTPUT};
+    static_assert(sizeof TEXTS / sizeof TEXTS[0] == FAULT_BINARY_NO_OUTPUT + 1);
     OwnedString one, other;
     TakeArgument(command.faultArgument, one);
     TakeArgument(command.otherArgument, other);

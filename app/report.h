@@ -69,6 +69,7 @@ struct Report {
     int64_t structure;   // structure findings
     int64_t checksumsDiffer, setsDiffer; // --checksum and --set values that differ; -1: none asked
     int64_t recordsSet;                  // records whose bytes were set
+    int64_t recordsAdded;                // lines added (--pad, --merge); -1: none asked
     // --json: the part of the object written last (app/report_json.h), whether an item of a
     // list is written yet, and the words of the first failure.
     int32_t jsonPart;
@@ -117,6 +118,13 @@ void ReportSetIncomplete(Report &report);
 void ReportSetNamedTwice(Report &report, const char *earlier);
 // With -o: the input not read whole, or the output not written (and left as it was).
 void ReportNotCopied(Report &report, uint32_t failure, bool writing);
+// --merge: the merged file could not be read (why: the platform's failure, or words), or it
+// holds other bytes than the file at address (the lines of both records; 0 for a binary file).
+void ReportMergeNotRead(Report &report, const char *merged, uint32_t failure, const char *why);
+void ReportMergeDiffers(Report &report, const char *merged, uint32_t address, int64_t line,
+                        int64_t mergedLine);
+// The lines added to the file (--pad, --merge).
+void ReportRecordsAdded(Report &report, int64_t added);
 // A file of --set not written, since one before it failed.
 void ReportSetSkipped(Report &report);
 // --checksum: the value computed over the job's range, at the line of the record that holds

@@ -103,13 +103,14 @@ void JsonEnd(Report &report, int32_t exitCode) {
     JsonAt(report, static_cast<JsonPart>(JSON_IN_MAP + 1));
     const WalkTally &tally = report.tally;
     Decimal checksumsDiffer(report.checksumsDiffer), setsDiffer(report.setsDiffer),
-        recordsSet(report.recordsSet);
+        recordsSet(report.recordsSet), recordsAdded(report.recordsAdded);
     WriteTemplate(texts::JSON_COUNTS,
                   {report.read ? texts::JSON_TRUE : texts::JSON_FALSE, Decimal(tally.records),
                    Decimal(tally.checksums), Decimal(tally.malformed), Decimal(report.structure),
                    report.checksumsDiffer < 0 ? Field(texts::JSON_NULL) : Field(checksumsDiffer),
                    report.setsDiffer < 0 ? Field(texts::JSON_NULL) : Field(setsDiffer),
-                   report.recordsSet < 0 ? Field(texts::JSON_NULL) : Field(recordsSet)});
+                   report.recordsSet < 0 ? Field(texts::JSON_NULL) : Field(recordsSet),
+                   report.recordsAdded < 0 ? Field(texts::JSON_NULL) : Field(recordsAdded)});
     WorkspaceScope scope;
     Field failure = texts::JSON_NULL;
     if (report.failureLength) {

@@ -110,7 +110,7 @@ void BeginFileReport(Report &report, const CommandLine &command, const char *pat
     report.form = command.json ? FORM_JSON : command.quiet ? FORM_QUIET : FORM_TEXT;
     report.mode = ModeOf(command.mode);
     report.named = command.fileCount > 1;
-    report.checksumsDiffer = report.setsDiffer = report.recordsSet = -1;
+    report.checksumsDiffer = report.setsDiffer = report.recordsSet = report.recordsAdded = -1;
 }
 
 void ReportFileFailure(Report &report, const char *text, Fields fields) {

@@ -85,6 +85,9 @@ inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\r\n";
 #define CHECKSUMME_GET_NAME "/get"
 #define CHECKSUMME_STRICT_NAME "/strict"
 #define CHECKSUMME_OUTPUT_NAME "/o"
+#define CHECKSUMME_PAD_NAME "/pad"
+#define CHECKSUMME_MERGE_NAME "/merge"
+#define CHECKSUMME_BINARY_NAME "/binary"
 #define CHECKSUMME_QUIET_NAME "/q"
 #define CHECKSUMME_BECAUSE(field) " (" field ")"
 #define CHECKSUMME_OPENING "cannot be opened (%2)"
@@ -145,6 +148,9 @@ inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\n";
 #define CHECKSUMME_GET_NAME "--get"
 #define CHECKSUMME_STRICT_NAME "--strict"
 #define CHECKSUMME_OUTPUT_NAME "-o"
+#define CHECKSUMME_PAD_NAME "--pad"
+#define CHECKSUMME_MERGE_NAME "--merge"
+#define CHECKSUMME_BINARY_NAME "--binary"
 #define CHECKSUMME_QUIET_NAME "-q"
 #define CHECKSUMME_BECAUSE(field) ": " field
 #define CHECKSUMME_OPENING "%2"
@@ -461,6 +467,50 @@ inline constexpr char STRICT_WITH_SET[] =
     CHECKSUMME_APART(CHECKSUMME_STRICT_NAME, CHECKSUMME_SET_NAME);
 inline constexpr char STRICT_WITH_CHECKSUM[] =
     CHECKSUMME_APART(CHECKSUMME_STRICT_NAME, CHECKSUMME_CHECKSUM_NAME);
+// --pad, --merge, --overlap, --binary: %1 the value given (the option itself where it has none)
+inline constexpr char NO_PAD_VALUE[] =
+    "checksumme: %1 needs a value START-END[+START-END...][=BYTE]" CHECKSUMME_END;
+inline constexpr char PAD_INVALID[] =
+    "checksumme: " CHECKSUMME_PAD_NAME
+    " %1: not START-END[+START-END...][=BYTE] (addresses up to 0xFFFFFFFF, START not after END, "
+    "no leading 0)" CHECKSUMME_END;
+inline constexpr char NO_MERGE_VALUE[] =
+    "checksumme: %1 needs a value FILE or FILE@ADDRESS" CHECKSUMME_END;
+inline constexpr char MERGE_INVALID[] =
+    "checksumme: " CHECKSUMME_MERGE_NAME
+    " %1: not FILE or FILE@ADDRESS (ADDRESS up to 0xFFFFFFFF, no leading 0)" CHECKSUMME_END;
+inline constexpr char OVERLAP_INVALID[] =
+    "checksumme: %1: the overlap of merged files is ours or theirs" CHECKSUMME_END;
+inline constexpr char BINARY_INVALID[] =
+    "checksumme: " CHECKSUMME_BINARY_NAME
+    " %1: not one range START-END (no leading 0)" CHECKSUMME_END;
+inline constexpr char GROW_NOT_WRITING[] =
+    "checksumme: %1: records are added only by a call that writes (patching, " CHECKSUMME_SET_NAME
+    ", " CHECKSUMME_CHECKSUM_NAME " with @ADDRESS)" CHECKSUMME_END;
+inline constexpr char GROW_FILES[] =
+    "checksumme: %1: records are added to exactly one file" CHECKSUMME_END;
+inline constexpr char BINARY_NO_OUTPUT[] =
+    "checksumme: " CHECKSUMME_BINARY_NAME " writes an output file and needs " CHECKSUMME_OUTPUT_NAME
+    " OUT" CHECKSUMME_END;
+// %1 file, %2 the records added
+inline constexpr char RECORDS_ADDED[] = "%1: %2 records added" CHECKSUMME_END;
+// %1 file, %2 the merged file, %3 the first address both hold with different values, %4 and %5
+// the lines of the records that hold it in each
+inline constexpr char MERGE_DIFFERS[] = CHECKSUMME_FAILED
+    "%3 holds different bytes in line %4 and in %2 line %5; choose with --overlap=ours or "
+    "--overlap=theirs, nothing written" CHECKSUMME_END;
+// %1 file, %2 the merged file, %3 why it could not be read
+inline constexpr char MERGE_NOT_READ[] = CHECKSUMME_FAILED
+    "%2 could not be merged" CHECKSUMME_BECAUSE("%3") ", nothing written" CHECKSUMME_END;
+inline constexpr char MERGE_WRONG_CHECKSUM[] = "a record has a wrong checksum";
+inline constexpr char MERGE_UNKNOWN[] = "a line makes its image unknown";
+// %1 file, %2 the merged file: its start address differs and is not taken
+inline constexpr char MERGE_START_DIFFERS[] =
+    "%1: the start address of %2 differs and is not taken" CHECKSUMME_END;
+// %1 file, %2 the ranges with holes larger than 16 MiB between them
+inline constexpr char BINARY_HOLES[] = CHECKSUMME_FAILED
+    "the image has holes larger than 16 MiB (%2); name the range with " CHECKSUMME_BINARY_NAME
+    "=START-END, nothing written" CHECKSUMME_END;
 // The second line of every fault of the command line, from SET_PAST_END to STRICT_WITH_CHECKSUM.
 inline constexpr char TRY_HELP[] = "Try 'checksumme --help' for more information." CHECKSUMME_END;
 // %1 why, %2 what became of the files (FILES_...)
@@ -560,7 +610,7 @@ inline constexpr char JSON_MAP_ENDS[] =
 // values that differ (null: none asked), %8 records set
 inline constexpr char JSON_COUNTS[] =
     ",\"read\":%1,\"records\":%2,\"checksums\":%3,\"malformed\":%4,\"structure\":%5,"
-    "\"checksums_differ\":%6,\"sets_differ\":%7,\"records_set\":%8";
+    "\"checksums_differ\":%6,\"sets_differ\":%7,\"records_set\":%8,\"records_added\":%9";
 // %1 written, %2 the failure's words (a JSON_QUOTED string) or null, %3 the exit code
 inline constexpr char JSON_END[] = ",\"written\":%1,\"failure\":%2,\"exit\":%3}\n";
 

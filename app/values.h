@@ -70,3 +70,9 @@ CommandFault ReadChecksumJob(const char *text, ChecksumJob &job, const char **st
                              int32_t *faultLength);
 CommandFault ReadGetJob(const char *text, GetJob &get, const char **stretch, int32_t *faultLength);
 bool ReadFillByte(const char *text, uint8_t *fill);
+// START-END[+START-END...][=BYTE] of --pad (the pad owns its ranges when it is read);
+// FILE[@ADDRESS] of --merge (the merge owns its path); START-END of --binary. False when the
+// value is none of these (a number with a leading 0 neither).
+bool ReadPadJob(const char *text, PadJob &pad);
+bool ReadMergeJob(const char *text, MergeJob &merge);
+bool ReadBinaryRange(const char *text, ChecksumRange *range);

@@ -424,6 +424,14 @@ int32_t WriteChannelLine(int32_t number, const char *text) {
     return written;
 }
 
+int32_t ReadChannelData(int32_t number, void *destination, int32_t length) {
+    FileChannel *channel = Lookup(number);
+    if (!channel || length <= 0 || channel->failure) return 0;
+    auto *bytes = static_cast<char *>(destination);
+    return channel->buffer ? ReadChannelBytes(channel, bytes, length)
+                           : ReadRaw(channel, bytes, length);
+}
+
 int32_t WriteChannelBytes(int32_t number, const void *bytes, int32_t length) {
     FileChannel *channel = Lookup(number);
     if (!channel || !bytes) return 0;

@@ -69,6 +69,9 @@ int64_t ChannelPosition(int32_t number);
 char *ReadChannelLine(int32_t number, int32_t resultStart);
 int32_t WriteChannelLine(int32_t number, const char *text);
 int32_t WriteChannelBytes(int32_t number, const void *bytes, int32_t length);
+// Up to length bytes as they stand in the file: the bytes read, 0 at its end (and after a failed
+// read, which ChannelFailure tells).
+int32_t ReadChannelData(int32_t number, void *destination, int32_t length);
 
 // Reads the next line into destination: its text followed by its line end bytes, of which at
 // most capacity bytes are stored (the rest is passed over). Sets *lineLength to the length of
