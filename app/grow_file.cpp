@@ -125,7 +125,8 @@ bool ReadMerged(const MergeJob &merge, Merged &merged, Report &out) {
 // Whether the bytes that ours (the file's, or a merged file's added before) and theirs both hold
 // are equal; else the first that differs is reported.
 bool SameWhereBoth(const HexImage &image, const GrowthRun &ours, const Merged &merged,
-                   const GrowthRun &theirs, const char *path, Report &out) {
+                   const GrowthRun &theirs, const char *path, Report &out, ByteSettingList *taken,
+                   int32_t argument) {
     uint32_t first = ours.first > theirs.first ? ours.first : theirs.first;
     uint32_t last = ours.last < theirs.last ? ours.last : theirs.last;
     static constexpr int32_t SPAN = 4096;
@@ -141,6 +142,21 @@ bool SameWhereBoth(const HexImage &image, const GrowthRun &ours, const Merged &m
         const uint8_t *other = theirs.bytes + (at - theirs.first);
         for (int32_t i = 0; i < count; ++i) {
             if (own[i] == other[i]) continue;
+            if (taken && ours.bytes) { // an earlier merge's, not written yet: theirs instead
+                const_cast<uint8_t *>(ours.bytes)[at - ours.first + static_cast<uint64_t>(i)] =
+                    other[i];
+                continue;
+            }
+            if (taken) { // the file's: set to theirs, a stretch of up to 255 bytes at a time
+                ByteSetting setting{};
+                setting.address = at + static_cast<uint64_t>(i);
+                setting.argument = argument;
+                while (i < count && own[i] != other[i] && setting.count < 255)
+                    setting.bytes[setting.count++] = other[i++];
+                AddByteSettingValue(*taken, setting);
+                --i;
+                continue;
+            }
             auto address = static_cast<uint32_t>(at + static_cast<uint64_t>(i));
             uint8_t ignored = 0;
             int64_t theirLine = 0;
@@ -156,7 +172,8 @@ bool SameWhereBoth(const HexImage &image, const GrowthRun &ours, const Merged &m
 
 } // namespace
 
-bool GrowCopy(const CommandLine &command, PlatformFile from, PlatformFile copy, Report &out) {
+bool GrowCopy(const CommandLine &command, PlatformFile from, PlatformFile copy, Report &out,
+              ByteSettingList *theirsSet) {
     Merged *merged = static_cast<Merged *>(
         MainHeapAlloc(static_cast<size_t>(command.mergeCount + 1) * sizeof(Merged)));
     bool done = true;
@@ -207,9 +224,11 @@ bool GrowCopy(const CommandLine &command, PlatformFile from, PlatformFile copy, 
         for (int32_t i = 0; i < merged[k].runs.count && done; ++i) {
             const GrowthRun &theirs = merged[k].runs.items[i];
             // Where both hold bytes, they must be equal (unless ours are taken).
-            for (int32_t j = 0; j < taken.count && done && command.overlap == OVERLAP_EQUAL; ++j)
-                done = SameWhereBoth(image, taken.items[j], merged[k], theirs,
-                                     command.merges[k].path, out);
+            for (int32_t j = 0; j < taken.count && done && command.overlap != OVERLAP_OURS; ++j)
+                done =
+                    SameWhereBoth(image, taken.items[j], merged[k], theirs, command.merges[k].path,
+                                  out, command.overlap == OVERLAP_THEIRS ? theirsSet : nullptr,
+                                  command.merges[k].argument);
             EachGap(taken, theirs.first, theirs.last, [&](uint32_t first, uint32_t last) {
                 auto count = static_cast<size_t>(uint64_t{last} - first + 1);
                 auto *bytes = static_cast<uint8_t *>(MainHeapAlloc(count));
@@ -263,5 +282,84 @@ bool GrowCopy(const CommandLine &command, PlatformFile from, PlatformFile copy, 
         ReleaseHexImage(merged[k].image);
     }
     MainHeapFree(merged);
+    return done;
+}
+
+bool MakeBinaryCopy(const CommandLine &command, PlatformFile copy, Report &out) {
+    ImageRange all{0, 0xFFFFFFFF, false};
+    if (command.binaryRanged) all = {command.binaryRange.first, command.binaryRange.last, false};
+    HexImage image{};
+    BeginHexImage(image, &all, 1);
+    auto channel = static_cast<int32_t>(OpenChannelOnFile(AUTO_NUMBER, copy));
+    WalkTally tally{};
+    int32_t walked = channel ? WalkHexChannel(channel, WALK_CHECK, HexImageSink, &image, &tally,
+                                              HexImageVisitor, &image)
+                             : 0;
+    bool done = walked == 1;
+    if (!done) {
+        if (!channel) tally.failure = ChannelOpenFailure();
+        ReportFailure(out, walked, tally);
+    }
+    if (done) {
+        EndHexImage(image);
+        CommandLine bare = command;
+        bare.settings = ByteSettingList{};
+        bare.checksumCount = bare.getCount = 0;
+        done = !RefuseImage(bare, image, out, false);
+    }
+    // The image's extent, and the holes in it.
+    uint64_t first = all.first, last = all.last;
+    ImageRange range{}, before{};
+    bool any = false, holes = false;
+    for (ptrdiff_t next = 0; done && NextImageRange(image, &next, &range); any = true) {
+        holes = holes || (any && range.first - uint64_t{before.last} > 0x1000000);
+        if (!any) first = command.binaryRanged ? first : range.first;
+        before = range;
+    }
+    if (!command.binaryRanged) last = any ? before.last : 0;
+    if (done && holes && !command.binaryRanged) {
+        ReportBinaryHoles(out, image);
+        done = false;
+    }
+    // The bytes from first to last, the holes filled.
+    auto *buffer = static_cast<uint8_t *>(MainHeapAlloc(65536));
+    int64_t written = 0;
+    if (done && SeekChannel(channel, 0) < 0) done = false;
+    auto fill = [&](uint64_t from, uint64_t to) { // [from, to)
+        std::memset(buffer, command.fill, 65536);
+        for (uint64_t at = from; at < to;) {
+            uint64_t count = to - at < 65536 ? to - at : 65536;
+            WriteChannelBytes(channel, buffer, static_cast<int32_t>(count));
+            at += count;
+        }
+    };
+    uint64_t at = first;
+    for (ptrdiff_t next = 0; done && any && NextImageRange(image, &next, &range);) {
+        uint64_t from = range.first > first ? range.first : first;
+        uint64_t to = uint64_t{range.last < last ? range.last : last} + 1;
+        if (from >= to) continue;
+        fill(at, from);
+        for (uint64_t k = from; k < to;) {
+            uint64_t count = to - k < 65536 ? to - k : 65536;
+            int64_t line = 0;
+            ReadImageBytes(image, static_cast<uint32_t>(k), static_cast<int32_t>(count), buffer,
+                           &line);
+            WriteChannelBytes(channel, buffer, static_cast<int32_t>(count));
+            k += count;
+        }
+        at = to;
+    }
+    if (done && (any || command.binaryRanged)) fill(at, last + 1);
+    written = done && (any || command.binaryRanged) ? static_cast<int64_t>(last + 1 - first) : 0;
+    bool writing = false;
+    uint32_t failure = channel ? ChannelFailure(channel, &writing) : 0;
+    if (done && !failure) TruncatePlatformFile(copy, written, &failure);
+    if (done && failure) {
+        ReportNotCopied(out, failure, true);
+        done = false;
+    }
+    if (channel) CloseChannel(channel);
+    MainHeapFree(buffer);
+    ReleaseHexImage(image);
     return done;
 }

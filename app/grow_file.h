@@ -6,7 +6,8 @@
  * GrowCopy reads the input (open, from its start): its image around what is added must be known
  * and its checksums right, as for every call by address. Each merged file's data (an Intel HEX
  * file's records, or a binary file's bytes at its address) goes where no record holds a byte;
- * where the file holds one too, both must be equal, or --overlap=ours keeps the file's. Each pad
+ * where the file holds one too, both must be equal, or --overlap=ours keeps the file's and
+ * --overlap=theirs takes the merged file's. Each pad
  * then fills the addresses of its ranges that neither holds. The input's bytes, with the new
  * records among them, go to the copy (open, empty). True when done, the records added in the
  * report; else false, reported (nothing is then to be written).
@@ -15,6 +16,15 @@
 
 #include "app/options.h"
 #include "app/report.h"
+#include "core/byte_settings.h"
 #include "runtime/platform.h"
 
-bool GrowCopy(const CommandLine &command, PlatformFile from, PlatformFile copy, Report &out);
+// With --overlap=theirs, the merged bytes that differ from the file's go into *theirs (to be
+// set in the new version as --set values are).
+bool GrowCopy(const CommandLine &command, PlatformFile from, PlatformFile copy, Report &out,
+              ByteSettingList *theirs);
+
+// --binary: the copy (open, edited), made raw bytes of its image over the call's range, or from
+// its lowest to its highest held address (refused where holes larger than 16 MiB lie between),
+// the bytes that no record holds as the --fill byte. True when done; else false, reported.
+bool MakeBinaryCopy(const CommandLine &command, PlatformFile copy, Report &out);

@@ -406,7 +406,7 @@ void ReadInto(CommandLine &command) {
         return Faulty(command, overlap, one, other);
     if (!OrderChecksums(command))
         return Faulty(command, FAULT_CHECKSUM_CYCLE, command.cycle[0], command.cycle[1]);
-    if (fillArgument >= 0 && command.checksumCount == 0)
+    if (fillArgument >= 0 && command.checksumCount == 0 && binary < 0)
         return Faulty(command, FAULT_FILL_ALONE, fillArgument, fillArgument);
     bool files = command.fileCount > 0;
     // --set values and --checksum values with a place are set unless they are checked; one

@@ -38,7 +38,7 @@ uint32_t CopyBytes(PlatformFile from, PlatformFile to, bool *writing) {
 // the input itself or no regular file, or when the copy could not be made (each reported; a copy
 // begun is removed).
 PlatformFile CopyBeside(const CommandLine &command, PlatformFile from, Report &out,
-                        const char *output) {
+                        const char *output, ByteSettingList *theirs) {
     WalkTally opening{};
     // An existing FILE must be one the call could write in place (natively: with a write
     // permission, as an input to patch must have; on Windows the replacement refuses a read-only
@@ -65,7 +65,7 @@ PlatformFile CopyBeside(const CommandLine &command, PlatformFile from, Report &o
     bool writing = true;
     PlatformFile copy = BeginPlatformReplacement(output, &failure);
     if (copy && command.padCount + command.mergeCount > 0) {
-        if (GrowCopy(command, from, copy, out)) return copy;
+        if (GrowCopy(command, from, copy, out, theirs)) return copy;
         AbandonPlatformReplacement(copy);
         return 0;
     }
@@ -95,22 +95,34 @@ CallOutcome WriteOutputFile(const CommandLine &command) {
     WalkTally opening{};
     PlatformFile from = OpenPlatformFile(input, OPENING_READ, &opening.failure);
     PlatformFile copy = 0;
+    ByteSettingList theirs{};
     if (!from) {
         ReportFailure(out, 0, opening, true);
-    } else if ((copy = CopyBeside(command, from, out, output))) {
-        // The in-place edit of the copy, reported as FILE.
-        if (command.mode == COMMAND_SET)
-            SetCopiedBytes(command, copy, out);
+    } else if ((copy = CopyBeside(command, from, out, output, &theirs))) {
+        // The in-place edit of the copy, reported as FILE; merged bytes taken over the file's
+        // are set as --set values are (those of --set stay).
+        CommandLine edit = command;
+        if (theirs.count) {
+            for (int32_t i = 0; i < command.settings.count; ++i)
+                AddByteSettingValue(theirs, command.settings.items[i]);
+            SortByteSettings(theirs);
+            edit.settings = theirs;
+            edit.mode = COMMAND_SET;
+        }
+        if (edit.mode == COMMAND_SET)
+            SetCopiedBytes(edit, copy, out);
         else
             PatchCopy(copy, out);
         uint32_t failure = 0;
         out.written = false;
+        if (!out.failed && command.binary) MakeBinaryCopy(command, copy, out);
         if (out.failed)
             AbandonPlatformReplacement(copy);
         else if (!EndPlatformReplacement(copy, output, from, &failure))
             ReportNotCopied(out, failure, true);
         out.written = !out.failed;
     }
+    ReleaseByteSettings(theirs);
     MainHeapFree(followed);
     if (from) ClosePlatformFile(from);
     CallOutcome outcome{EndFileReport(out), {out.written ? 1 : 0, 1}};

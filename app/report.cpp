@@ -430,10 +430,26 @@ void ReportMergeDiffers(Report &report, const char *merged, uint32_t address, in
         {InputOf(report), merged, Address(address), Decimal(line), Decimal(mergedLine)});
 }
 
+void ReportBinaryHoles(Report &report, const HexImage &image) {
+    WorkspaceScope scope;
+    int32_t start = WorkspacePosition();
+    ImageRange range{};
+    for (ptrdiff_t next = 0; NextImageRange(image, &next, &range);) {
+        if (WorkspacePosition() > start) AppendString(texts::CYCLE_NEXT);
+        Address first(range.first), last(range.last);
+        AppendToWorkspace(first.text, first.length);
+        AppendString(texts::RANGE_TO);
+        AppendToWorkspace(last.text, last.length);
+    }
+    ReportFileFailure(report, texts::BINARY_HOLES,
+                      {PathOf(report), {WorkspaceAt(start), WorkspacePosition() - start}});
+}
+
 void ReportRecordsAdded(Report &report, int64_t added) {
     report.recordsAdded = added;
     if (report.form == FORM_TEXT)
-        WriteTemplate(texts::RECORDS_ADDED, {PathOf(report), Decimal(added)});
+        WriteTemplate(added == 1 ? texts::ONE_RECORD_ADDED : texts::RECORDS_ADDED,
+                      {PathOf(report), Decimal(added)});
 }
 
 void ReportSetSkipped(Report &report) {

@@ -123,6 +123,8 @@ void ReportNotCopied(Report &report, uint32_t failure, bool writing);
 void ReportMergeNotRead(Report &report, const char *merged, uint32_t failure, const char *why);
 void ReportMergeDiffers(Report &report, const char *merged, uint32_t address, int64_t line,
                         int64_t mergedLine);
+// --binary without a range over an image with holes larger than 16 MiB: its ranges.
+void ReportBinaryHoles(Report &report, const HexImage &image);
 // The lines added to the file (--pad, --merge).
 void ReportRecordsAdded(Report &report, int64_t added);
 // A file of --set not written, since one before it failed.

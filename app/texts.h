@@ -494,6 +494,7 @@ inline constexpr char BINARY_NO_OUTPUT[] =
     " OUT" CHECKSUMME_END;
 // %1 file, %2 the records added
 inline constexpr char RECORDS_ADDED[] = "%1: %2 records added" CHECKSUMME_END;
+inline constexpr char ONE_RECORD_ADDED[] = "%1: 1 record added" CHECKSUMME_END;
 // %1 file, %2 the merged file, %3 the first address both hold with different values, %4 and %5
 // the lines of the records that hold it in each
 inline constexpr char MERGE_DIFFERS[] = CHECKSUMME_FAILED

@@ -73,6 +73,8 @@ int32_t WriteBehindPlatformFile(PlatformFile file, const void *source, int32_t l
 // The new position, or -1 when the move failed (*failure then says why).
 int64_t MovePlatformFile(PlatformFile file, int64_t distance, MoveFrom from, uint32_t *failure);
 int64_t PlatformFileSize(PlatformFile file); // -1 when it cannot be had
+// Cuts the file (open for writing) to size bytes; false, with why, when it could not.
+bool TruncatePlatformFile(PlatformFile file, int64_t size, uint32_t *failure);
 // What tells one state of a file from a later one: its size and the times of its last change
 // (natively also of its status), as fine as the system keeps them; and which file it is (two
 // names of one file give the same volume and index). False when they cannot be had.

@@ -231,6 +231,15 @@ int64_t PlatformFileSize(PlatformFile file) {
     return fstat(DescriptorOf(file), &status) == 0 ? static_cast<int64_t>(status.st_size) : -1;
 }
 
+bool TruncatePlatformFile(PlatformFile file, int64_t size, uint32_t *failure) {
+    int done;
+    do {
+        done = ftruncate(DescriptorOf(file), static_cast<off_t>(size));
+    } while (done != 0 && errno == EINTR);
+    if (done != 0) *failure = static_cast<uint32_t>(errno);
+    return done == 0;
+}
+
 int32_t ReadPlatformFile(PlatformFile file, void *destination, int32_t length, uint32_t *failure) {
     ssize_t got;
     do {

@@ -159,6 +159,15 @@ int64_t PlatformFileSize(PlatformFile file) {
     return GetFileSizeEx(HandleOf(file), &size) ? size.QuadPart : -1;
 }
 
+bool TruncatePlatformFile(PlatformFile file, int64_t size, uint32_t *failure) {
+    LARGE_INTEGER at{};
+    at.QuadPart = size;
+    if (SetFilePointerEx(HandleOf(file), at, nullptr, FILE_BEGIN) && SetEndOfFile(HandleOf(file)))
+        return true;
+    *failure = LastFailure();
+    return false;
+}
+
 int32_t ReadPlatformFile(PlatformFile file, void *destination, int32_t length, uint32_t *failure) {
     DWORD got = 0;
     if (!ReadFile(HandleOf(file), destination, static_cast<DWORD>(length), &got, nullptr)) {

@@ -172,4 +172,120 @@ TEST(Grow, AddedRecordsKeepEveryLineAndMatchTheModel) {
         testfiles::Remove(left);
 }
 
+// A bootloader and an application made by srec_cat from random bytes, merged as a release step
+// does it, and written as a binary: the same image and bytes as srec_cat's; overlaps refused,
+// or taken as asked.
+TEST(Grow, MergesAndBinariesAsSrecCatMakesThem) {
+    if (std::system("srec_cat --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no srec_cat";
+    std::string folder = testfiles::Folder("checksumme grow release");
+    std::string boot = folder + "boot.hex", app = folder + "app.hex", bin = folder + "app.bin",
+                out = folder + "out.hex", ref = folder + "ref.hex", raw = folder + "out.bin",
+                rawRef = folder + "ref.bin";
+    std::mt19937 rng(45);
+    std::string random(0x3000, '\0');
+    for (char &byte : random)
+        byte = static_cast<char>(rng());
+    ASSERT_TRUE(testfiles::Write(folder + "boot.bin", random.substr(0, 0x1000)) &&
+                testfiles::Write(bin, random.substr(0x1000)));
+    auto make = [&](const std::string &from, const char *offset, const std::string &to) {
+        return Shell("srec_cat '" + from + "' -binary -offset " + offset + " -o '" + to +
+                     "' -intel -output_block_size=16");
+    };
+    ASSERT_EQ(make(folder + "boot.bin", "0x08000000", boot), 0);
+    ASSERT_EQ(make(bin, "0x08004000", app), 0);
+    auto image = [](const std::string &path) {
+        Image read;
+        ModelImage(testfiles::Read(path), &read);
+        return read;
+    };
+    struct Row {
+        const char *name;
+        std::vector<std::string> options;
+        std::string reference; // srec_cat's arguments for the same image
+        int exitCode;
+    } rows[] = {
+        {"bootloader and application",
+         {"--merge", app},
+         "'" + boot + "' -intel '" + app + "' -intel",
+         0},
+        {"a binary at an address",
+         {"--merge", bin + "@0x08004000"},
+         "'" + boot + "' -intel '" + bin + "' -binary -offset 0x08004000",
+         0},
+        {"padded between, a CRC after",
+         {"--merge", app, "--pad", "0x08000000-0x08005FFF", "--pad", "0x08006000-0x08006003",
+          "--checksum", "crc32:0x08000000-0x08005FFF@0x08006000"},
+         "'(' '" + boot + "' -intel '" + app +
+             "' -intel ')' -fill 0xFF 0x08000000 0x08006000 "
+             "-crc32-l-e 0x08006000",
+         0},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<std::string> arguments{"-q", "-o", out};
+        arguments.insert(arguments.end(), row.options.begin(), row.options.end());
+        arguments.push_back(boot);
+        std::string said;
+        EXPECT_EQ(Shell(Tool(arguments), &said), row.exitCode) << said;
+        ASSERT_EQ(Shell("srec_cat " + row.reference + " -o '" + ref + "' -intel"), 0);
+        EXPECT_EQ(image(out), image(ref));
+        // Every line of the bootloader stays, in its order.
+        std::vector<std::string> before = Lines(testfiles::Read(boot)),
+                                 after = Lines(testfiles::Read(out));
+        size_t k = 0;
+        for (const std::string &line : after)
+            k += k < before.size() && line == before[k] ? 1 : 0;
+        EXPECT_EQ(k, before.size());
+        // The same as a binary, over a range and the fill.
+        EXPECT_EQ(
+            Shell(Tool({"-q", "--binary=0x08000000-0x08006003", "--fill=00", "-o", raw, out})), 0);
+        ASSERT_EQ(Shell("srec_cat '" + out +
+                        "' -intel -fill 0x00 0x08000000 0x08006004 -crop 0x08000000 "
+                        "0x08006004 -offset -0x08000000 -o '" +
+                        rawRef + "' -binary"),
+                  0);
+        EXPECT_EQ(testfiles::Read(raw), testfiles::Read(rawRef));
+    }
+    // Bytes both hold: refused where they differ (naming both files, both lines, the address),
+    // or the file's or the merged file's taken.
+    std::string clash = random.substr(0x1000, 0x10);
+    clash[3] = static_cast<char>(clash[3] ^ 1);
+    ASSERT_TRUE(testfiles::Write(folder + "clash.bin", random.substr(0x1000 - 0x10, 0x10) + clash));
+    ASSERT_EQ(make(folder + "clash.bin", "0x08003FF0", folder + "clash.hex"), 0);
+    testfiles::Write(app, testfiles::Read(boot)); // (a bootloader that holds 0x08000000 on)
+    struct Overlap {
+        const char *option;
+        int exitCode;
+        std::string expected; // the byte at 0x08004003, in clash or in boot
+    };
+    std::string both = folder + "both.hex";
+    ASSERT_EQ(Shell("srec_cat '" + boot + "' -intel '" + bin + "' -binary -offset 0x08004000 -o '" +
+                    both + "' -intel -output_block_size=16"),
+              0);
+    for (const Overlap &overlap :
+         {Overlap{"", 1, ""}, Overlap{"--overlap=ours", 0, random.substr(0x1003, 1)},
+          Overlap{"--overlap=theirs", 0, clash.substr(3, 1)}}) {
+        SCOPED_TRACE(overlap.option);
+        testfiles::Remove(out);
+        std::vector<std::string> arguments{"-q", "-o", out, "--merge", folder + "clash.hex"};
+        if (overlap.option[0]) arguments.push_back(overlap.option);
+        arguments.push_back(both);
+        std::string said;
+        EXPECT_EQ(Shell(Tool(arguments), &said), overlap.exitCode) << said;
+        if (overlap.exitCode) {
+            EXPECT_EQ(said, "checksumme: " + both +
+                                ": 0x08004003 holds different bytes in line 258 and in " + folder +
+                                "clash.hex line 3; choose with --overlap=ours or --overlap=theirs, "
+                                "nothing written\n");
+            EXPECT_FALSE(testfiles::Exists(out));
+            continue;
+        }
+        Image merged = image(out);
+        EXPECT_EQ(merged[0x08004003], static_cast<uint8_t>(overlap.expected[0]));
+        EXPECT_EQ(merged[0x08003FF0], static_cast<uint8_t>(random[0xFF0]));
+    }
+    for (const std::string &left : testfiles::Names(folder))
+        testfiles::Remove(folder + left);
+}
+
 } // namespace

@@ -128,6 +128,15 @@ std::vector<EditRow> EditRows() {
     std::string refused = FAILED + "%F: ", bad = FAULT + SET_NAME,
                 checked = ", 0 wrong, 0 lines not well-formed records, ";
     // A row, or two, for each case.
+    const std::string gap = ":10000000000102030405060708090a0b0c0d0e0f78\n"
+                            ":10002000202122232425262728292a2b2c2d2e2f58\n:00000001ff\n";
+    const std::string pages = ":020000040000FA\r\n:10FFE000000102030405060708090A0B0C0D0E0F99\r\n"
+                              ":10000000000102030405060708090A0B0C0D0E0F78\r\n:00000001FF\r\n";
+    const std::string segments =
+        ":020000021000EC\r\n:10000000000102030405060708090A0B0C0D0E0F78\r\n"
+        ":00000001FF\r\n";
+    const std::string image2 = ":10000000000102030405060708090A0B0C0D0E0F78\r\n"
+                               ":10001000101112131415161718191A1B1C1D1E1F68\r\n:00000001FF\r\n";
     // clang-format off
     return {
         {"set, across two records", {SET, "0x0800FFF2=AABB0c", SET, "0x0800FFF0=11"}, serialRight, set, 0,
@@ -442,6 +451,22 @@ std::vector<EditRow> EditRows() {
          numberedReport + "%F: 13 records, 13 corrected, 0 lines left unchanged" + END, ""},
         {"check, quiet: the findings in one line", {QUIET, CHECK, CHECKSUM, "crc32:0-15@16"}, image, image, 2, "",
          refused + "1 checksum value differs" + END},
+        // Records added where no record holds a byte, in the file's own style; every line stays.
+        {"pad, a gap between records, lower case and LF", {"--pad", "0x10-0x1F", QUIET}, gap, gap.substr(0, 44) +
+         ":10001000fffffffffffffffffffffffffffffffff0\n" + gap.substr(44), 0, "", ""},
+        {"pad, across 64 KiB: a new 04 record, then the base again", {"--pad", "0xFFE0-0x1000F", QUIET}, pages,
+         pages.substr(0, 62) + ":10FFF000FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF11\r\n:020000040001F9\r\n"
+         ":10000000FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF00\r\n:020000040000FA\r\n" + pages.substr(62), 0, "", ""},
+        {"pad, 02 records", {"--pad", "0x10010-0x1001F=00", "--pad", "0x20000-0x20003", QUIET}, segments,
+         segments.substr(0, 62) + ":1000100000000000000000000000000000000000E0\r\n:020000022000DC\r\n"
+         ":04000000FFFFFFFF00\r\n:00000001FF\r\n", 0, "", ""},
+        {"pad and checksum: a CRC appended after the image", {"--pad", "0x20-0x23", CHECKSUM, "crc32:0-0x1F@0x20", QUIET},
+         image2, image2.substr(0, 90) + ":040020008A7E26911D\r\n:00000001FF\r\n", 0, "", ""},
+        {"pad, the report", {"--pad", "0x10-0x1F"}, gap, gap.substr(0, 44) +
+         ":10001000fffffffffffffffffffffffffffffffff0\n" + gap.substr(44), 0,
+         "%F: 1 record added" + END + "%F: 4 records, 0 corrected, 0 lines left unchanged" + END, ""},
+        {"pad, a value in no record and not padded", {"--pad", "0x10-0x1F", SET, "0x40=01", QUIET}, gap, gap, 1, "",
+         FAILED + "%F: 0x00000040 is in no data record, nothing set" + END},
     };
     // clang-format on
 }
