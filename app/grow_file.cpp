@@ -6,6 +6,7 @@
 #include "core/heap_sort.h"
 #include "core/hex_growth.h"
 #include "core/hex_image.h"
+#include "core/record.h"
 #include "runtime/file_channels.h"
 #include "runtime/registry.h"
 #include "runtime/strings.h"
@@ -61,12 +62,38 @@ void EachGap(const Runs &taken, uint32_t first, uint32_t last, Visit visit) {
     if (from <= last) visit(static_cast<uint32_t>(from), last);
 }
 
+// A file's first start-address record (type 03 or 05): its type and data; type 0: none.
+struct Start {
+    int32_t type, count;
+    uint8_t bytes[8];
+    bool operator==(const Start &) const = default;
+};
+
+// A walk into an image that notes the start address on the way.
+struct StartAndImage {
+    HexImage *image;
+    Start start;
+};
+
+int32_t StartVisitor(void *context, int64_t line, int64_t position, char *record, int32_t length) {
+    auto &both = *static_cast<StartAndImage *>(context);
+    int32_t type = length >= 11 ? RecordPair(record, 3) : 0;
+    if (!both.start.type && (type == TYPE_SEGMENT_START || type == TYPE_LINEAR_START)) {
+        both.start.type = type;
+        both.start.count = RecordPair(record, 0);
+        for (int32_t i = 0; i < both.start.count && i < 8; ++i)
+            both.start.bytes[i] = RecordPair(record, 4 + i);
+    }
+    return HexImageVisitor(both.image, line, position, record, length);
+}
+
 // A merged file's data as runs with their bytes, and the lines of its records (an Intel HEX
 // file's image, kept for the lines); false when it could not be read (reported).
 struct Merged {
     Runs runs;
     HexImage image; // of an Intel HEX file
     bool hex;
+    Start start;
 };
 
 bool ReadMerged(const MergeJob &merge, Merged &merged, Report &out) {
@@ -101,8 +128,10 @@ bool ReadMerged(const MergeJob &merge, Merged &merged, Report &out) {
     ImageRange all{0, 0xFFFFFFFF, false};
     BeginHexImage(merged.image, &all, 1);
     WalkTally tally{};
+    StartAndImage both{&merged.image, {}};
     int32_t walked = WalkHexFile(merge.path, WALK_CHECK, HexImageSink, &merged.image, &tally,
-                                 HexImageVisitor, &merged.image);
+                                 StartVisitor, &both);
+    merged.start = both.start;
     if (walked != 1 || merged.image.addresses.unknownLine || merged.image.wrongLine) {
         ReportMergeNotRead(out, merge.path, tally.failure,
                            walked != 1              ? nullptr
@@ -198,8 +227,9 @@ bool GrowCopy(const CommandLine &command, PlatformFile from, PlatformFile copy, 
     BeginHexImage(image, ranges, around.count);
     auto in = static_cast<int32_t>(OpenChannelOnFile(AUTO_NUMBER, from));
     WalkTally tally{};
+    StartAndImage own{&image, {}};
     int32_t walked = done && in ? WalkHexChannel(in, WALK_CHECK, HexImageSink, &image, &tally,
-                                                 HexImageVisitor, &image)
+                                                 StartVisitor, &own)
                                 : 0;
     if (done && walked != 1) {
         if (!in) tally.failure = ChannelOpenFailure();
@@ -269,6 +299,9 @@ bool GrowCopy(const CommandLine &command, PlatformFile from, PlatformFile copy, 
             ReportNotCopied(out, failure ? failure : FAILURE_CODE_CHANGED, writing || !to);
             done = false;
         }
+        for (int32_t k = 0; k < command.mergeCount && done; ++k)
+            ReportMerged(out, command.merges[k].path,
+                         merged[k].start.type && !(merged[k].start == own.start));
         if (done) ReportRecordsAdded(out, lines);
     }
     if (in) CloseChannel(in);

@@ -452,6 +452,12 @@ void ReportRecordsAdded(Report &report, int64_t added) {
                       {PathOf(report), Decimal(added)});
 }
 
+void ReportMerged(Report &report, const char *merged, bool startDiffers) {
+    if (report.form != FORM_TEXT) return;
+    WriteTemplate(texts::MERGED, {PathOf(report), merged});
+    if (startDiffers) WriteTemplate(texts::MERGE_START_DIFFERS, {PathOf(report), merged});
+}
+
 void ReportSetSkipped(Report &report) {
     ReportFileFailure(report, texts::SET_SKIPPED, {PathOf(report)});
 }

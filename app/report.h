@@ -70,6 +70,8 @@ struct Report {
     int64_t checksumsDiffer, setsDiffer; // --checksum and --set values that differ; -1: none asked
     int64_t recordsSet;                  // records whose bytes were set
     int64_t recordsAdded;                // lines added (--pad, --merge); -1: none asked
+    const MergeJob *merges;              // borrowed: the call's --merge values, for --json
+    int32_t mergeCount;
     // --json: the part of the object written last (app/report_json.h), whether an item of a
     // list is written yet, and the words of the first failure.
     int32_t jsonPart;
@@ -125,8 +127,10 @@ void ReportMergeDiffers(Report &report, const char *merged, uint32_t address, in
                         int64_t mergedLine);
 // --binary without a range over an image with holes larger than 16 MiB: its ranges.
 void ReportBinaryHoles(Report &report, const HexImage &image);
-// The lines added to the file (--pad, --merge).
+// The lines added to the file (--pad, --merge), and each file merged (with whether its start
+// address differs from the file's, which is not taken).
 void ReportRecordsAdded(Report &report, int64_t added);
+void ReportMerged(Report &report, const char *merged, bool startDiffers);
 // A file of --set not written, since one before it failed.
 void ReportSetSkipped(Report &report);
 // --checksum: the value computed over the job's range, at the line of the record that holds

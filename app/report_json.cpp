@@ -112,6 +112,19 @@ void JsonEnd(Report &report, int32_t exitCode) {
                    report.recordsSet < 0 ? Field(texts::JSON_NULL) : Field(recordsSet),
                    report.recordsAdded < 0 ? Field(texts::JSON_NULL) : Field(recordsAdded)});
     WorkspaceScope scope;
+    if (report.mergeCount == 0) {
+        WriteTemplate(texts::JSON_NOT_MERGED, {});
+    } else {
+        int32_t start = WorkspacePosition();
+        for (int32_t k = 0; k < report.mergeCount; ++k) {
+            if (k) AppendString(texts::JSON_BETWEEN);
+            Append("\"", 1);
+            JsonString(report.merges[k].path, StringLength(report.merges[k].path));
+            Append("\"", 1);
+        }
+        WriteTemplate(texts::JSON_MERGED, {{WorkspaceAt(start), WorkspacePosition() - start}});
+        SetWorkspacePosition(start);
+    }
     Field failure = texts::JSON_NULL;
     if (report.failureLength) {
         int32_t start = WorkspacePosition();

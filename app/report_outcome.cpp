@@ -111,6 +111,8 @@ void BeginFileReport(Report &report, const CommandLine &command, const char *pat
     report.mode = ModeOf(command.mode);
     report.named = command.fileCount > 1;
     report.checksumsDiffer = report.setsDiffer = report.recordsSet = report.recordsAdded = -1;
+    report.merges = command.merges;
+    report.mergeCount = command.mergeCount;
 }
 
 void ReportFileFailure(Report &report, const char *text, Fields fields) {

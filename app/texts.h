@@ -505,6 +505,8 @@ inline constexpr char MERGE_NOT_READ[] = CHECKSUMME_FAILED
     "%2 could not be merged" CHECKSUMME_BECAUSE("%3") ", nothing written" CHECKSUMME_END;
 inline constexpr char MERGE_WRONG_CHECKSUM[] = "a record has a wrong checksum";
 inline constexpr char MERGE_UNKNOWN[] = "a line makes its image unknown";
+// %1 file, %2 the merged file
+inline constexpr char MERGED[] = "%1: merged %2" CHECKSUMME_END;
 // %1 file, %2 the merged file: its start address differs and is not taken
 inline constexpr char MERGE_START_DIFFERS[] =
     "%1: the start address of %2 differs and is not taken" CHECKSUMME_END;
@@ -612,6 +614,9 @@ inline constexpr char JSON_MAP_ENDS[] =
 inline constexpr char JSON_COUNTS[] =
     ",\"read\":%1,\"records\":%2,\"checksums\":%3,\"malformed\":%4,\"structure\":%5,"
     "\"checksums_differ\":%6,\"sets_differ\":%7,\"records_set\":%8,\"records_added\":%9";
+// The files merged (--merge): %1 their names, JSON strings with JSON_BETWEEN; or null
+inline constexpr char JSON_MERGED[] = ",\"merged\":[%1]";
+inline constexpr char JSON_NOT_MERGED[] = ",\"merged\":null";
 // %1 written, %2 the failure's words (a JSON_QUOTED string) or null, %3 the exit code
 inline constexpr char JSON_END[] = ",\"written\":%1,\"failure\":%2,\"exit\":%3}\n";
 
