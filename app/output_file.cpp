@@ -94,6 +94,8 @@ CallOutcome WriteOutputFile(const CommandLine &command) {
     out.input = command.toOutput ? input : nullptr;
     WalkTally opening{};
     PlatformFile from = OpenPlatformFile(input, OPENING_READ, &opening.failure);
+    FileStamp opened{};
+    if (from && !PlatformFileStamp(from, &opened)) opened.size = -1;
     PlatformFile copy = 0;
     ByteSettingList theirs{};
     if (!from) {
@@ -116,6 +118,16 @@ CallOutcome WriteOutputFile(const CommandLine &command) {
         uint32_t failure = 0;
         out.written = false;
         if (!out.failed && command.binary) MakeBinaryCopy(command, copy, out);
+        // In place, the file itself must be as it was read, and closed (Windows replaces no
+        // file that is open).
+        FileStamp now{};
+        if (!command.toOutput && !out.failed &&
+            (!PlatformFileStamp(from, &now) || !(now == opened)))
+            ReportNotCopied(out, FAILURE_CODE_CHANGED, false);
+        if (!command.toOutput) {
+            ClosePlatformFile(from);
+            from = 0;
+        }
         if (out.failed)
             AbandonPlatformReplacement(copy);
         else if (!EndPlatformReplacement(copy, output, from, &failure))

@@ -91,6 +91,7 @@ inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\r\n";
 #define CHECKSUMME_PAD_NAME "/pad"
 #define CHECKSUMME_MERGE_NAME "/merge"
 #define CHECKSUMME_BINARY_NAME "/binary"
+#define CHECKSUMME_OVERLAP_NAME "/overlap"
 #define CHECKSUMME_QUIET_NAME "/q"
 #define CHECKSUMME_BECAUSE(field) " (" field ")"
 #define CHECKSUMME_OPENING "cannot be opened (%2)"
@@ -162,6 +163,7 @@ inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\n";
 #define CHECKSUMME_PAD_NAME "--pad"
 #define CHECKSUMME_MERGE_NAME "--merge"
 #define CHECKSUMME_BINARY_NAME "--binary"
+#define CHECKSUMME_OVERLAP_NAME "--overlap"
 #define CHECKSUMME_QUIET_NAME "-q"
 #define CHECKSUMME_BECAUSE(field) ": " field
 #define CHECKSUMME_OPENING "%2"
@@ -509,8 +511,8 @@ inline constexpr char ONE_RECORD_ADDED[] = "%1: 1 record added" CHECKSUMME_END;
 // %1 file, %2 the merged file, %3 the first address both hold with different values, %4 and %5
 // the lines of the records that hold it in each
 inline constexpr char MERGE_DIFFERS[] = CHECKSUMME_FAILED
-    "%3 holds different bytes in line %4 and in %2 line %5; choose with --overlap=ours or "
-    "--overlap=theirs, nothing written" CHECKSUMME_END;
+    "%3 holds different bytes in line %4 and in %2 line %5; choose with " CHECKSUMME_OVERLAP_NAME
+    "=ours or " CHECKSUMME_OVERLAP_NAME "=theirs, nothing written" CHECKSUMME_END;
 // %1 file, %2 the merged file, %3 why it could not be read
 inline constexpr char MERGE_NOT_READ[] = CHECKSUMME_FAILED
     "%2 could not be merged" CHECKSUMME_BECAUSE("%3") ", nothing written" CHECKSUMME_END;
@@ -554,6 +556,10 @@ inline constexpr char FILES_SOME_WRITTEN[] = "%1 of %2 files were written";
 #undef CHECKSUMME_OUTPUT_NAME
 #undef CHECKSUMME_QUIET_NAME
 #undef CHECKSUMME_OUTPUT
+#undef CHECKSUMME_PAD_NAME
+#undef CHECKSUMME_MERGE_NAME
+#undef CHECKSUMME_BINARY_NAME
+#undef CHECKSUMME_OVERLAP_NAME
 #undef CHECKSUMME_END
 #undef CHECKSUMME_END
 

@@ -720,6 +720,17 @@ TEST(CommandLine, OutputSurvivesHoldsAndEnds) {
     const std::string before = mixed::File("\r\n", false),
                       patched = mixed::File("\r\n", false, "40");
     const std::vector<std::string> both{"in.hex", "out.hex"};
+    // What the folder holds but the system's own: Wine's replacement moves the old file to an
+    // "rf....tmp" of its own first, which a process ended right then leaves.
+    auto names = [&folder] {
+        std::vector<std::string> held;
+        for (const std::string &name : testfiles::Names(folder))
+            if (name.rfind("rf", 0) != 0 || name.find(".tmp") != name.size() - 4)
+                held.push_back(name);
+        return held;
+    };
+    for (const std::string &left : testfiles::Names(folder))
+        testfiles::Remove(folder + left);
     ASSERT_TRUE(testfiles::Write(input, before));
     struct Row {
         const char *name;
@@ -744,7 +755,7 @@ TEST(CommandLine, OutputSurvivesHoldsAndEnds) {
         if (held) CloseHandle(held);
         EXPECT_EQ(tool.WaitForExit(), row.exitCode);
         EXPECT_EQ(testfiles::Read(output), row.after);
-        EXPECT_EQ(testfiles::Names(folder), both);
+        EXPECT_EQ(names(), both);
         testfiles::SetReadOnly(output, false);
     }
     // Ended at random moments of a call on a file of some megabytes, once its new file is there.
@@ -759,20 +770,84 @@ TEST(CommandLine, OutputSurvivesHoldsAndEnds) {
         {
             Tool tool; // its end ends the process
             ASSERT_TRUE(tool.Start(arguments, report));
-            for (int wait = 0; wait < 2000 && testfiles::Names(folder).size() < 3; ++wait)
+            for (int wait = 0; wait < 2000 && names().size() < 3; ++wait)
                 Sleep(1);
             seed = seed * 1103515245 + 12345;
             Sleep(seed >> 16 & 63);
         }
         // (Wine closes an ended process's files a moment after it ends, under load.)
-        for (int wait = 0; wait < 100 && testfiles::Names(folder) != both; ++wait)
+        for (int wait = 0; wait < 100 && names() != both; ++wait)
             Sleep(100);
         std::string now = testfiles::Read(output);
         EXPECT_TRUE(now == "old" || now == done) << now.size();
-        EXPECT_EQ(testfiles::Names(folder), both);
+        EXPECT_EQ(names(), both);
     }
     for (const std::string &path : {input, output, report})
         testfiles::Remove(path);
+}
+
+// Records added by the exe as the native program adds them: a file merged and the gaps padded,
+// a binary's bytes merged at an address, bytes both hold refused or taken, and the result
+// written as a binary.
+TEST(CommandLine, MergesPadsAndWritesBinaries) {
+    std::string folder = testfiles::Folder("checksumme zusammen");
+    std::string boot = folder + "boot.hex", app = folder + "app.hex", clash = folder + "clash.hex",
+                bin = folder + "app.bin", out = folder + "out.hex", raw = folder + "out.bin",
+                report = testfiles::Folder("checksumme output") + "report.txt";
+    const std::string first = ":10000000000102030405060708090A0B0C0D0E0F78\r\n"
+                              ":10001000101112131415161718191A1B1C1D1E1F68\r\n",
+                      end = ":00000001FF\r\n";
+    ASSERT_TRUE(testfiles::Write(boot, first + end) &&
+                testfiles::Write(app, ":10004000404142434445464748494A4B4C4D4E4F38\r\n" + end) &&
+                testfiles::Write(clash, ":010010009956\r\n" + end) &&
+                testfiles::Write(bin, "\x40\x41\x42\x43"));
+    auto quoted = [](const std::string &path) { return "\"" + path + "\""; };
+    struct Row {
+        const char *name;
+        std::string arguments;
+        int exitCode;
+        std::string output, said;
+    } rows[] = {
+        {"merged, the gaps padded", "/merge " + quoted(app) + " /pad 0x0-0x4F /q", 0,
+         first +
+             ":10002000FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFE0\r\n"
+             ":10003000FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFD0\r\n"
+             ":10004000404142434445464748494A4B4C4D4E4F38\r\n" +
+             end,
+         ""},
+        {"a binary at an address", "/merge " + quoted(bin + "@0x40") + " /q", 0,
+         first + ":0400400040414243B6\r\n" + end, ""},
+        {"bytes both hold, refused", "/merge " + quoted(clash), 1, "<missing>",
+         boot + ": 0x00000010 holds different bytes in line 2 and in " + clash +
+             " line 1; choose with /overlap=ours or /overlap=theirs, nothing written\r\n"},
+        {"bytes both hold, theirs", "/merge " + quoted(clash) + " /overlap=theirs /q", 0,
+         ":10000000000102030405060708090A0B0C0D0E0F78\r\n"
+         ":10001000991112131415161718191A1B1C1D1E1FDF\r\n" +
+             end,
+         ""},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        testfiles::Remove(out);
+        Tool tool;
+        ASSERT_TRUE(tool.Start(row.arguments + " /o " + quoted(out) + " " + quoted(boot), report));
+        EXPECT_EQ(tool.WaitForExit(), row.exitCode);
+        EXPECT_EQ(testfiles::Read(out), row.output);
+        EXPECT_EQ(testfiles::Read(report), row.said);
+        EXPECT_EQ(testfiles::Read(boot), first + end);
+    }
+    // The first row's file as raw bytes, the gaps as /fill.
+    testfiles::Write(out, first + ":10004000404142434445464748494A4B4C4D4E4F38\r\n" + end);
+    Tool binary;
+    ASSERT_TRUE(
+        binary.Start("/binary=0x0-0x4F /fill=00 /q /o " + quoted(raw) + " " + quoted(out), report));
+    EXPECT_EQ(binary.WaitForExit(), 0);
+    std::string expected;
+    for (int k = 0; k < 0x50; ++k)
+        expected += static_cast<char>(k < 0x20 || k >= 0x40 ? k : 0);
+    EXPECT_EQ(testfiles::Read(raw), expected);
+    for (const std::string &left : testfiles::Names(folder))
+        testfiles::Remove(folder + left);
 }
 
 // --strict on 400,001 records in the one order that once made the address ranges a chain: done
