@@ -76,6 +76,39 @@ PlatformFile CopyBeside(const CommandLine &command, PlatformFile from, Report &o
     return 0;
 }
 
+// The values to set in the copy: the --set values, and the merged bytes taken over the file's
+// (--overlap=theirs) where no --set value sets them.
+ByteSettingList TheirsUnderSets(const CommandLine &command, const ByteSettingList &theirs) {
+    ByteSettingList all{};
+    const ByteSettingList &sets = command.settings;
+    auto covered = [&sets](uint64_t address) {
+        for (int32_t i = 0; i < sets.count; ++i)
+            if (address >= sets.items[i].address &&
+                address < sets.items[i].address + static_cast<uint64_t>(sets.items[i].count))
+                return true;
+        return false;
+    };
+    for (int32_t i = 0; i < theirs.count; ++i) {
+        const ByteSetting &setting = theirs.items[i];
+        ByteSetting part{};
+        part.argument = setting.argument;
+        for (int32_t k = 0; k <= setting.count; ++k) {
+            uint64_t address = setting.address + static_cast<uint64_t>(k);
+            if (k < setting.count && !covered(address)) {
+                if (part.count == 0) part.address = address;
+                part.bytes[part.count++] = setting.bytes[k];
+                continue;
+            }
+            if (part.count) AddByteSettingValue(all, part);
+            part.count = 0;
+        }
+    }
+    for (int32_t i = 0; i < sets.count; ++i)
+        AddByteSettingValue(all, sets.items[i]);
+    SortByteSettings(all);
+    return all;
+}
+
 } // namespace
 
 // The copy takes FILE's place when its edit was done, whatever became of the report. A call that
@@ -97,7 +130,7 @@ CallOutcome WriteOutputFile(const CommandLine &command) {
     FileStamp opened{};
     if (from && !PlatformFileStamp(from, &opened)) opened.size = -1;
     PlatformFile copy = 0;
-    ByteSettingList theirs{};
+    ByteSettingList theirs{}, combined{}; // (merged bytes to set; those with the --set values)
     if (!from) {
         ReportFailure(out, 0, opening, true);
     } else if ((copy = CopyBeside(command, from, out, output, &theirs))) {
@@ -105,10 +138,8 @@ CallOutcome WriteOutputFile(const CommandLine &command) {
         // are set as --set values are (those of --set stay).
         CommandLine edit = command;
         if (theirs.count) {
-            for (int32_t i = 0; i < command.settings.count; ++i)
-                AddByteSettingValue(theirs, command.settings.items[i]);
-            SortByteSettings(theirs);
-            edit.settings = theirs;
+            combined = TheirsUnderSets(command, theirs);
+            edit.settings = combined;
             edit.mode = COMMAND_SET;
         }
         if (edit.mode == COMMAND_SET)
@@ -135,6 +166,7 @@ CallOutcome WriteOutputFile(const CommandLine &command) {
         out.written = !out.failed;
     }
     ReleaseByteSettings(theirs);
+    ReleaseByteSettings(combined);
     MainHeapFree(followed);
     if (from) ClosePlatformFile(from);
     CallOutcome outcome{EndFileReport(out), {out.written ? 1 : 0, 1}};

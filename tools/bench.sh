@@ -141,8 +141,18 @@ for ((r = 0; r < (ROUNDS > BIG_ROUNDS ? ROUNDS : BIG_ROUNDS); r++)); do
             add "$f" cat $pass
         done
 
-        # The all-right 470 MB file: the native check alone, its report going to a file.
+        # The all-right 470 MB file: the native check alone, its report going to a file; one
+        # record appended after the image (the new file synced, as -o makes it), against a copy
+        # that is synced too.
         if [ "$f" = big-right ]; then
+            for pass in "${passes[@]}"; do
+                run $pass "$NATIVE_EXE" -q --pad 0x01000000-0x0100000F -o "$DIR/grown.hex" "$src"
+                add "$f" native-pad $pass
+                [ $code -eq 0 ] || fail "native checksumme --pad on $f: exit code $code, not 0"
+                run $pass sh -c 'cp "$1" "$2" && sync "$2"' - "$src" "$DIR/grown.hex"
+                add "$f" copy-sync $pass
+                rm -f "$DIR/grown.hex"
+            done
             for pass in "${passes[@]}"; do
                 before=$(mtime "$src")
                 run $pass sh -c '"$1" --check "$2" >"$3"' - "$NATIVE_EXE" "$src" "$DIR/report.txt"
@@ -228,6 +238,20 @@ for ((r = 0; r < (ROUNDS > BIG_ROUNDS ? ROUNDS : BIG_ROUNDS); r++)); do
             [ $code -eq $want ] || fail "native checksumme --check on $f: exit code $code, not $want"
             [ "$before" != "$(mtime "$work")" ] && fail "native checksumme --check wrote $f"
             rm -f "$work" "$DIR/report.txt"
+
+            # On the all-right file: another image of its size merged into it (after it in the
+            # address space), against the check of both files.
+            if [ "$f" = right ]; then
+                high="$DIR/right-high.hex"
+                [ -s "$high" ] || srec_cat "$src" -intel -offset 0x01000000 -o "$high" -intel \
+                    -output_block_size=16
+                run $pass "$NATIVE_EXE" -q --merge "$high" -o "$DIR/merged.hex" "$src"
+                add "$f" native-merge $pass
+                [ $code -eq 0 ] || fail "native checksumme --merge on $f: exit code $code, not 0"
+                run $pass "$NATIVE_EXE" -q --check "$src" "$high"
+                add "$f" native-check-both $pass
+                rm -f "$DIR/merged.hex"
+            fi
 
             # On the all-right file: 4 bytes set in the middle of it (one record changes, every
             # checksum stays right), and the strict check with its report going to a file (it
@@ -316,7 +340,8 @@ printf '%-9s %-22s %8s %7s %6s %7s %7s %9s %s\n' file runner ms MB/s spread /cp 
 for f in "${FLAVOURS[@]}"; do
     for runner in cat ours check exe exe-check exe-set exe-strict exe-strict-shuffled native \
         native-quiet native-check native-set native-set-many native-crc native-crc-scattered \
-        native-strict native-strict-shuffled native-strict-scattered srec copy; do
+        native-strict native-strict-shuffled native-strict-scattered native-check-both \
+        native-merge native-pad copy-sync srec copy; do
         [ -n "${RUNS[$f,$runner]:-}" ] || continue
         ms=$(med "$f" "$runner")
         srec=""; [ -n "${RUNS[$f,srec]:-}" ] && srec=$(med "$f" srec)
@@ -339,6 +364,10 @@ for f in "${FLAVOURS[@]}"; do
             native-strict) name="native --strict >file"; same="$(ratio "$ms" "$(med "$f" native-check)") x --check (target 2)" ;;
             exe-strict-shuffled) name="exe /strict shuffled"; same="$(ratio "$ms" "$(med "$f" exe-strict)") x in order" ;;
             native-strict-shuffled) name="native --strict shuffled"; same="$(ratio "$ms" "$(med "$f" native-strict)") x in order" ;;
+            native-check-both) name="--check of both"; same="" ;;
+            native-merge) name="native --merge -o"; same="$(ratio "$ms" "$(med "$f" native-check-both)") x --check of both (target 3)" ;;
+            copy-sync) name="cp, then sync"; same="" ;;
+            native-pad) name="--pad one record -o"; same="$(ratio "$ms" "$(med "$f" cat)") x cat, $(ratio "$ms" "$(med "$f" copy-sync)") x cp+sync (target 2)" ;;
             srec) name="srec_cat"; same="" ;;
             copy) name="cp (new file)"; same="" ;;
         esac

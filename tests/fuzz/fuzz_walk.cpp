@@ -10,12 +10,13 @@
  * The input: a flags byte, then, when --set is asked for, a count byte and four bytes for each
  * setting (the record that holds it, a shift, its length), then the file. Flags: 1 the walks run
  * without channel buffers (the test platform refuses them), 2 --set, 4 a settled file is set
- * through the records found alone (SetFoundBytes), as the command line does, 8 the image. This
- * build's
+ * through the records found alone (SetFoundBytes), as the command line does, 8 the image, 16
+ * records added below and above the bytes held (core/hex_growth.h). This build's
  * channels have buffers of 524 bytes (cmake/fuzz.cmake), so that records straddle spans.
  */
 #include "app/values.h"
 #include "core/byte_settings.h"
+#include "core/hex_growth.h"
 #include "core/hex_image.h"
 #include "core/patcher.h"
 #include "core/structure_check.h"
@@ -38,7 +39,7 @@
 
 namespace {
 
-enum Flags : uint8_t { UNBUFFERED = 1, SETTING = 2, SHORTCUT = 4, IMAGE = 8 };
+enum Flags : uint8_t { UNBUFFERED = 1, SETTING = 2, SHORTCUT = 4, IMAGE = 8, GROW = 16 };
 
 void WriteScratch(const std::string &file) {
     if (!testfiles::Write(fuzz::ScratchPath(), file))
@@ -196,6 +197,53 @@ void Image(const std::string &file) {
     ReleaseHexImage(read);
 }
 
+// Records added where no byte is held, below the lowest byte held and above the highest: the
+// image after is the model's union, and every line of the file is still there, in its order.
+void Grow(const std::string &file, uint8_t seed) {
+    if (model::UnknownLine(file)) return;
+    auto image = model::Image(file);
+    std::vector<GrowthRun> runs;
+    uint64_t low = image.empty() ? 0x100 : image.begin()->first;
+    uint64_t high = image.empty() ? 0x200 : image.rbegin()->first + 1 + seed % 3;
+    if (low > 50)
+        runs.push_back({static_cast<uint32_t>(low - 50), static_cast<uint32_t>(low - 1 - seed % 8),
+                        nullptr, 0xA5});
+    if (high + 80 <= 0xFFFFFFFF)
+        runs.push_back({static_cast<uint32_t>(high), static_cast<uint32_t>(high + 20 + seed % 40),
+                        nullptr, seed});
+    std::string grownPath = fuzz::ScratchPath() + ".grown";
+    WriteScratch(file);
+    auto from = static_cast<int32_t>(OpenChannelRead(AUTO_NUMBER, fuzz::ScratchPath().c_str()));
+    auto to = static_cast<int32_t>(OpenChannelNew(AUTO_NUMBER, grownPath.c_str()));
+    int64_t added = 0;
+    int32_t grown = GrowHexFile(from, to, runs.data(), static_cast<int32_t>(runs.size()), &added);
+    CloseChannel(from);
+    CloseChannel(to);
+    fuzz::Expect("the growth", "1", std::to_string(grown));
+    std::string after = testfiles::Read(grownPath);
+    std::map<uint64_t, uint8_t> expected, found;
+    for (const auto &[address, holders] : image)
+        expected[address] = holders.front().second;
+    for (const GrowthRun &run : runs)
+        for (uint64_t address = run.first; address <= run.last; ++address)
+            expected[address] = run.fill;
+    for (const auto &[address, holders] : model::Image(after))
+        found[address] = holders.front().second;
+    if (found != expected) fuzz::Differs("the image after growing", file, after);
+    // Every line of the file, in its order (a last line without a line end gets one).
+    size_t at = 0;
+    for (size_t start = 0; start < file.size();) {
+        size_t end = file.find_first_of(std::string("\r\n\0", 3), start);
+        std::string line =
+            file.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        at = after.find(line, at);
+        if (at == std::string::npos) fuzz::Differs("a line kept", line, after);
+        at += line.size();
+        start = end == std::string::npos ? file.size() : end + 1;
+    }
+    testfiles::Remove(grownPath);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
@@ -223,6 +271,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         fuzz::Differs("the unbuffered walk", "no channel buffer", "a buffer");
     Strict(file);
     if (flags & IMAGE) Image(file);
+    if (flags & GROW) Grow(file, static_cast<uint8_t>(size));
     if (flags & SETTING) {
         ByteSettingList settings{};
         std::map<uint64_t, uint8_t> bytes;

@@ -256,7 +256,8 @@ TEST(Grow, MergesAndBinariesAsSrecCatMakesThem) {
     struct Overlap {
         const char *option;
         int exitCode;
-        std::string expected; // the byte at 0x08004003, in clash or in boot
+        std::string expected; // the byte at 0x08004003, in clash or in boot, or set
+        const char *set = "";
     };
     std::string both = folder + "both.hex";
     ASSERT_EQ(Shell("srec_cat '" + boot + "' -intel '" + bin + "' -binary -offset 0x08004000 -o '" +
@@ -264,11 +265,13 @@ TEST(Grow, MergesAndBinariesAsSrecCatMakesThem) {
               0);
     for (const Overlap &overlap :
          {Overlap{"", 1, ""}, Overlap{"--overlap=ours", 0, random.substr(0x1003, 1)},
-          Overlap{"--overlap=theirs", 0, clash.substr(3, 1)}}) {
+          Overlap{"--overlap=theirs", 0, clash.substr(3, 1)},
+          Overlap{"--overlap=theirs", 0, "\x5A", "0x08004003=5A"}}) {
         SCOPED_TRACE(overlap.option);
         testfiles::Remove(out);
         std::vector<std::string> arguments{"-q", "-o", out, "--merge", folder + "clash.hex"};
         if (overlap.option[0]) arguments.push_back(overlap.option);
+        if (overlap.set[0]) arguments.insert(arguments.end(), {"--set", overlap.set});
         arguments.push_back(both);
         std::string said;
         EXPECT_EQ(Shell(Tool(arguments), &said), overlap.exitCode) << said;
