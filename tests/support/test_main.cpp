@@ -4,6 +4,7 @@
 #include "runtime/platform.h"
 #include "runtime/registry.h"
 #include "runtime/strings.h"
+#include "tests/support/temp_files.h"
 
 #include <gtest/gtest.h>
 
@@ -13,5 +14,7 @@ int main(int argc, char **argv) {
     CreateListHeap();
     InitStrings();
     testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    int failed = RUN_ALL_TESTS();
+    testfiles::RemoveRoot();
+    return failed;
 }
