@@ -23,8 +23,3 @@
 // set in the new version as --set values are).
 bool GrowCopy(const CommandLine &command, PlatformFile from, PlatformFile copy, Report &out,
               ByteSettingList *theirs);
-
-// --binary: the copy (open, edited), made raw bytes of its image over the call's range, or from
-// its lowest to its highest held address (refused where holes larger than 16 MiB lie between),
-// the bytes that no record holds as the --fill byte. True when done; else false, reported.
-bool MakeBinaryCopy(const CommandLine &command, PlatformFile copy, Report &out);

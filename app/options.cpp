@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "app/options.h"
 
+#include "app/option_names.h"
+#include "app/value_order.h"
 #include "app/values.h"
 
 #include "core/record.h"
@@ -11,212 +13,6 @@
 #include <cstring>
 
 namespace {
-
-enum Option : uint8_t {
-    OPTION_NONE, // a file
-    OPTION_UNKNOWN,
-    OPTION_END, // --
-    OPTION_CHECK,
-    OPTION_STRICT,
-    OPTION_SET,
-    OPTION_CHECKSUM,
-    OPTION_FILL,
-    OPTION_GET,
-    OPTION_OUTPUT,
-    OPTION_PAD,
-    OPTION_MERGE,
-    OPTION_OVERLAP,
-    OPTION_BINARY,
-    OPTION_INFO,
-    OPTION_QUIET,
-    OPTION_JSON,
-    OPTION_VERSION,
-    OPTION_HELP,
-};
-
-// The spellings of each option: the native ones, then those of Windows alone; on Windows all
-// of them, in any letter case (ASCII letters only).
-struct Spelling {
-    char name[11]; // in place: no pointer to each
-    Option option;
-};
-constexpr Spelling SPELLINGS[] = {
-    {"--", OPTION_END},
-    {"--check", OPTION_CHECK},
-    {"--strict", OPTION_STRICT},
-    {"--set", OPTION_SET},
-    {"--checksum", OPTION_CHECKSUM},
-    {"--fill", OPTION_FILL},
-    {"--get", OPTION_GET},
-    {"-o", OPTION_OUTPUT},
-    {"--output", OPTION_OUTPUT},
-    {"--info", OPTION_INFO},
-    {"-q", OPTION_QUIET},
-    {"--quiet", OPTION_QUIET},
-    {"--json", OPTION_JSON},
-    {"--pad", OPTION_PAD},
-    {"--merge", OPTION_MERGE},
-    {"--overlap", OPTION_OVERLAP},
-    {"--binary", OPTION_BINARY},
-    {"-V", OPTION_VERSION},
-    {"--version", OPTION_VERSION},
-    {"-h", OPTION_HELP},
-    {"--help", OPTION_HELP},
-    // Windows alone
-    {"/check", OPTION_CHECK},
-    {"/strict", OPTION_STRICT},
-    {"/set", OPTION_SET},
-    {"/checksum", OPTION_CHECKSUM},
-    {"/fill", OPTION_FILL},
-    {"/get", OPTION_GET},
-    {"/o", OPTION_OUTPUT},
-    {"/output", OPTION_OUTPUT},
-    {"/info", OPTION_INFO},
-    {"/q", OPTION_QUIET},
-    {"/json", OPTION_JSON},
-    {"/pad", OPTION_PAD},
-    {"/merge", OPTION_MERGE},
-    {"/overlap", OPTION_OVERLAP},
-    {"/binary", OPTION_BINARY},
-    {"-v", OPTION_VERSION},
-    {"/version", OPTION_VERSION},
-    {"/?", OPTION_HELP},
-};
-constexpr int32_t NATIVE_SPELLINGS = 21;
-constexpr int32_t SPELLING_COUNT =
-    NATIVE ? NATIVE_SPELLINGS : sizeof SPELLINGS / sizeof SPELLINGS[0];
-static_assert(SPELLINGS[NATIVE_SPELLINGS - 1].option == OPTION_HELP &&
-              SPELLINGS[NATIVE_SPELLINGS].name[0] == '/');
-
-// The text matches the name up to its end, or up to a "=" where the name ends.
-bool Matches(const char *text, const char *name, bool anyCase, const char **value) {
-    for (; *name; ++text, ++name) {
-        char c = *text;
-        if (anyCase && c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != *name) return false;
-    }
-    if (*text == '=' && value) *value = text + 1;
-    return *text == 0 || (*text == '=' && value);
-}
-
-// The options that take a value (OPTION_SET to OPTION_OVERLAP), and the fault of each without it.
-// --binary takes one only as --binary=RANGE.
-constexpr CommandFault NO_VALUE[] = {FAULT_NO_VALUE, FAULT_NO_CHECKSUM,  FAULT_NO_FILL,
-                                     FAULT_NO_GET,   FAULT_NO_OUTPUT,    FAULT_NO_PAD,
-                                     FAULT_NO_MERGE, FAULT_OVERLAP_VALUE};
-
-bool IsValued(Option option) {
-    return (option >= OPTION_SET && option <= OPTION_OVERLAP) || option == OPTION_BINARY;
-}
-
-// What an argument is; *value is set for --set=VALUE. On Windows a switch spelled out is that
-// switch, /set=VALUE so whatever VALUE holds; any other argument that starts with "/" is a path
-// when it holds one of "/", "\", "." and ":" after it, else an unknown switch.
-Option OptionOf(const char *text, const char **value) {
-    *value = nullptr;
-    bool slash = !NATIVE && text[0] == '/' && text[1];
-    if ((text[0] != '-' || text[1] == 0) && !slash) return OPTION_NONE;
-    for (int32_t i = 0; i < SPELLING_COUNT; ++i) {
-        const Spelling &spelling = SPELLINGS[i];
-        const char **setValue = IsValued(spelling.option) ? value : nullptr;
-        if (Matches(text, spelling.name, !NATIVE, setValue)) return spelling.option;
-    }
-    return slash && std::strpbrk(text + 1, "/\\.:") ? OPTION_NONE : OPTION_UNKNOWN;
-}
-
-// The last address of a --checksum value's place (of one that has a place, which ends by
-// 0xFFFFFFFF).
-uint32_t PlaceEnd(const ChecksumJob &job) {
-    return job.address + static_cast<uint32_t>(ChecksumWidth(job.algorithm)) - 1;
-}
-
-// Whether job a's place lies in one of job b's ranges: a must be computed first.
-bool Feeds(const ChecksumJob &a, const ChecksumJob &b) {
-    for (int32_t i = 0; i < b.rangeCount && !a.printed; ++i)
-        if (a.address <= b.ranges[i].last && PlaceEnd(a) >= b.ranges[i].first) return true;
-    return false;
-}
-
-// The two values whose bytes overlap, or -1: --set values (sorted), then a --set value and a
-// place, then two places.
-CommandFault FindOverlap(CommandLine &command, int32_t *one, int32_t *other) {
-    const ByteSettingList &settings = command.settings;
-    if (int32_t i = SortByteSettings(command.settings); i >= 0) {
-        *one = settings.items[i].argument;
-        *other = settings.items[i + 1].argument;
-        return FAULT_SET_OVERLAP;
-    }
-    for (int32_t k = 0; k < command.checksumCount; ++k) {
-        const ChecksumJob &job = command.checksums[k];
-        if (job.printed) continue; // no place
-        for (int32_t i = 0; i < settings.count; ++i) {
-            const ByteSetting &setting = settings.items[i];
-            if (setting.address <= PlaceEnd(job) &&
-                setting.address + static_cast<uint64_t>(setting.count) > job.address) {
-                *one = setting.argument;
-                *other = job.argument;
-                return FAULT_SET_CHECKSUM_OVERLAP;
-            }
-        }
-        for (int32_t j = 0; j < k; ++j)
-            if (!command.checksums[j].printed && command.checksums[j].address <= PlaceEnd(job) &&
-                PlaceEnd(command.checksums[j]) >= job.address) {
-                *one = command.checksums[j].argument;
-                *other = job.argument;
-                return FAULT_CHECKSUM_OVERLAP;
-            }
-    }
-    return FAULT_NONE;
-}
-
-// The first value from done on, other than k, whose place lies in value k's range, or -1.
-int32_t FirstFeeder(const CommandLine &command, int32_t done, int32_t k) {
-    const ChecksumJob *jobs = command.checksums;
-    for (int32_t j = done; j < command.checksumCount; ++j)
-        if (j != k && Feeds(jobs[j], jobs[k])) return j;
-    return -1;
-}
-
-// Every value from done on waits for another: the cycle that following each value's first feeder
-// from the first of them runs into (after as many steps as there are values, the walk is in it)
-// into command.cycle, from its value given first (the values left are in the order given).
-void NameCycle(CommandLine &command, int32_t done) {
-    const ChecksumJob *jobs = command.checksums;
-    int32_t in = done;
-    for (int32_t step = done; step < command.checksumCount; ++step)
-        in = FirstFeeder(command, done, in);
-    int32_t first = in;
-    for (int32_t k = FirstFeeder(command, done, in); k != in; k = FirstFeeder(command, done, k))
-        first = k < first ? k : first;
-    command.cycle = static_cast<int32_t *>(
-        MainHeapAlloc(static_cast<size_t>(command.checksumCount - done) * sizeof(int32_t)));
-    int32_t k = first;
-    do {
-        command.cycle[command.cycleLength++] = jobs[k].argument;
-        k = FirstFeeder(command, done, k);
-    } while (k != first);
-}
-
-// Puts each --checksum value after those whose places lie in its range, else in the order given.
-// False when no such order exists, with the values of a cycle of them in command.cycle.
-bool OrderChecksums(CommandLine &command) {
-    ChecksumJob *jobs = command.checksums;
-    for (int32_t done = 0; done < command.checksumCount; ++done) {
-        // The first value left that no other value left feeds.
-        int32_t next = done;
-        while (next < command.checksumCount && FirstFeeder(command, done, next) >= 0)
-            ++next;
-        if (next == command.checksumCount) {
-            NameCycle(command, done);
-            return false;
-        }
-        ChecksumJob moved = jobs[next];
-        for (int32_t k = next; k > done; --k)
-            jobs[k] = jobs[k - 1];
-        jobs[done] = moved;
-    }
-    return true;
-}
 
 void Faulty(CommandLine &command, CommandFault fault, int32_t argument, int32_t other,
             int32_t faultStart = 0, int32_t faultLength = 0) {
@@ -306,7 +102,7 @@ void ReadInto(CommandLine &command) {
             OwnedString next;
             int32_t at = index;
             if (!value) {
-                if (++index == count) return Faulty(command, NO_VALUE[option - OPTION_SET], at, at);
+                if (++index == count) return Faulty(command, NoValueFault(option), at, at);
                 TakeArgument(index, next);
                 value = next.Text();
             } else {

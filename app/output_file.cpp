@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/output_file.h"
 
+#include "app/binary_file.h"
 #include "app/command_line.h"
 #include "app/file_walks.h"
 #include "app/grow_file.h"

@@ -5,10 +5,10 @@
 #include "app/report.h"
 #include "app/texts.h"
 #include "runtime/file_channels.h"
+#include "runtime/invariants.h"
 #include "runtime/registry.h"
 #include "runtime/standard_output.h"
 
-#include <cassert>
 #include <cstring>
 #include <initializer_list>
 
@@ -140,15 +140,16 @@ namespace {
 // The values to write in a file's image, those in place already left out: the --set values
 // first, then each --checksum value over the image in the order of the values (a value whose
 // place lies in another's range comes before it), each put in its place before the next is taken.
-void ComputeValues(const CommandLine &command, SetFile &file) {
+// False when a byte to write lies in no record after all (the image refused none: the call is
+// refused rather than write what was not read).
+bool ComputeValues(const CommandLine &command, SetFile &file) {
     HexImage &image = file.image;
     for (int32_t i = 0; i < command.settings.count; ++i) {
         const ByteSetting &setting = command.settings.items[i];
         auto address = static_cast<uint32_t>(setting.address);
         uint8_t held[255];
-        [[maybe_unused]] int32_t read =
-            ReadImageBytes(image, address, setting.count, held, &file.setLines[i]);
-        assert(read == setting.count); // every byte set lies in one record (RefuseImage)
+        int32_t read = ReadImageBytes(image, address, setting.count, held, &file.setLines[i]);
+        if (!ALWAYS(read == setting.count)) return false; // (RefuseImage: every byte is held)
         file.setInPlace[i] =
             std::memcmp(held, setting.bytes, static_cast<size_t>(setting.count)) == 0;
         if (file.setInPlace[i]) continue;
@@ -162,8 +163,8 @@ void ComputeValues(const CommandLine &command, SetFile &file) {
         file.values[k] = value;
         if (job.printed) continue; // (nothing to store)
         uint64_t stored = 0;
-        [[maybe_unused]] int32_t held = StoredValue(image, job, &stored, &file.lines[k]);
-        assert(held == width); // every place lies in one record (RefuseImage)
+        int32_t held = StoredValue(image, job, &stored, &file.lines[k]);
+        if (!ALWAYS(held == width)) return false; // (RefuseImage: every place is held)
         ByteSetting place{job.address, width, job.argument, {}};
         ChecksumBytes(value, width, job.bigEndian, place.bytes);
         OverlayImageBytes(image, job.address, place.bytes, width);
@@ -171,6 +172,7 @@ void ComputeValues(const CommandLine &command, SetFile &file) {
         if (!file.inPlace[k]) AddByteSettingValue(file.own, place);
     }
     SortByteSettings(file.own);
+    return true;
 }
 
 } // namespace
@@ -193,7 +195,10 @@ bool ReadSetFiles(const CommandLine &command, SetFile *files) {
             ReportFailure(report, walked, file.first);
         else
             refused = RefuseImage(command, file.image, report, true);
-        if (walked == 1 && !refused) ComputeValues(command, file);
+        if (walked == 1 && !refused && !ComputeValues(command, file)) {
+            ReportSetChanged(report);
+            refused = true;
+        }
         ReleaseImageBytes(file.image); // the records found stay for the write
         ready = ready && walked == 1 && !refused;
     }

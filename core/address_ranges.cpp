@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "core/address_ranges.h"
 
+#include "runtime/growable.h"
 #include "runtime/registry.h"
 
 #include <bit>
@@ -97,13 +98,7 @@ void AddRange(HeldAddresses &held, AddressPage &page, uint32_t from, uint32_t co
             return;
         }
     }
-    if (page.count == page.capacity) {
-        int32_t capacity = page.capacity ? 2 * page.capacity : 4;
-        page.ranges = static_cast<AddressRange *>(
-            MainHeapMove(page.ranges, static_cast<size_t>(page.count) * sizeof(AddressRange),
-                         static_cast<size_t>(capacity) * sizeof(AddressRange)));
-        page.capacity = capacity;
-    }
+    ReserveRoom(page.ranges, page.capacity, page.count, page.count + 1);
     page.ranges[page.count++] = {from, count, line, count, false};
     held.count += 1;
 }

@@ -5,6 +5,7 @@
 #include "core/heap_sort.h"
 #include "core/record.h"
 #include "runtime/file_channels.h"
+#include "runtime/growable.h"
 #include "runtime/registry.h"
 #include "runtime/strings.h"
 
@@ -45,13 +46,7 @@ void EachSetByte(const ByteSettingList &list, uint64_t start, uint64_t end, Visi
 SettingRead AddByteSettingValue(ByteSettingList &list, const ByteSetting &setting) {
     if (!setting.count) return SETTING_INVALID;
     if (EndOf(setting) - 1 > HIGHEST_ADDRESS) return SETTING_PAST_END;
-    if (list.count == list.capacity) {
-        int32_t capacity = list.capacity ? 2 * list.capacity : 4;
-        list.items = static_cast<ByteSetting *>(
-            MainHeapMove(list.items, static_cast<size_t>(list.count) * sizeof(ByteSetting),
-                         static_cast<size_t>(capacity) * sizeof(ByteSetting)));
-        list.capacity = capacity;
-    }
+    ReserveRoom(list.items, list.capacity, list.count, list.count + 1);
     list.items[list.count++] = setting;
     list.bytes += setting.count;
     return SETTING_ADDED;

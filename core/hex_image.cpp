@@ -4,6 +4,7 @@
 #include "core/heap_sort.h"
 #include "core/record.h"
 #include "core/record_sum.h"
+#include "runtime/growable.h"
 #include "runtime/registry.h"
 
 #include <cassert>
@@ -12,23 +13,9 @@
 
 namespace {
 
-// A block of elements of size bytes each grown to hold at least `needed`, doubling; the first
-// `used` of them kept. (The counts of what is in memory: ptrdiff_t, 32 bits in the 32-bit
-// program, whose last doubling fails to allocate before it could overflow.)
-void *Grown(void *block, ptrdiff_t &capacity, ptrdiff_t used, ptrdiff_t needed, size_t size) {
-    int64_t grown = capacity ? capacity : 64;
-    while (grown < needed)
-        grown *= 2;
-    void *grownBlock =
-        MainHeapMove(block, static_cast<size_t>(used) * size, static_cast<size_t>(grown) * size);
-    capacity = static_cast<ptrdiff_t>(grown);
-    return grownBlock;
-}
-
 template <typename T>
 void Reserve(T *&block, ptrdiff_t &capacity, ptrdiff_t used, ptrdiff_t needed) {
-    if (needed > capacity)
-        block = static_cast<T *>(Grown(block, capacity, used, needed, sizeof(T)));
+    ReserveRoom(block, capacity, used, needed, ptrdiff_t{64});
 }
 
 bool Before(const ImageRun &a, const ImageRun &b) {

@@ -35,7 +35,7 @@ expect() { grep -q -- "$2" <<<"$1" || { echo "missing: $2"; bad=1; }; }
 expect "$out" "warning: not root and no sudo"
 expect "$out" "warning: not every package list could be fetched"
 expect "$out" "could not install qemu-user"
-expect "$(cat "$log")" "apt-get install -y -qq --no-install-recommends cmake"
+expect "$(cat "$log")" "apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends cmake"
 [ ! -e "$scratch/sources.list.d/checksumme-backports.sources" ] ||
     { echo "the backports source stayed"; bad=1; }
 [ $bad -eq 0 ] || { echo "$out"; exit 1; }

@@ -70,6 +70,8 @@ for a in x86 x64; do
     cp "$work/install-$a/bin/checksumme.exe" "$zip_root/$a/"
 done
 cp "$root/README.md" "$root/LICENSE" "$zip_root/"
+mkdir -p "$zip_root/docs"
+cp "$root"/docs/*.md "$root/docs/window.png" "$zip_root/docs/"
 settle "$zip_root"
 # -X: no extra fields (owners, further times); -D: no folder entries; names in sorted order.
 (cd "$zip_root" && find . -type f | sed 's|^\./||' | sort |
@@ -80,9 +82,11 @@ build native
 tar_root=$work/tar
 cmake --install "$work/native" --prefix "$tar_root" --strip >/dev/null
 cp "$root/README.md" "$root/LICENSE" "$tar_root/"
+mkdir -p "$tar_root/docs"
+cp "$root"/docs/*.md "$root/docs/window.png" "$tar_root/docs/"
 settle "$tar_root" "$tar_root/bin/checksumme"
 tar --sort=name --mtime="@$SOURCE_DATE_EPOCH" --owner=0 --group=0 --numeric-owner \
-    --format=gnu -C "$tar_root" -cf - LICENSE README.md bin share |
+    --format=gnu -C "$tar_root" -cf - LICENSE README.md bin docs share |
     gzip -9n >"$out/checksumme-$version-linux-$arch.tar.gz"
 
 (cd "$work/native" && cpack -G DEB >"$work/cpack.log" 2>&1) || {

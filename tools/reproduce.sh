@@ -51,10 +51,12 @@ zip=$dist/checksumme-$version-windows.zip
 tgz=$dist/checksumme-$version-linux-$(uname -m).tar.gz
 deb=$dist/checksumme_${version}_$(dpkg --print-architecture).deb
 entries() { [ "$(printf '%s\n' "${@:2}")" = "$1" ] || { printf 'holds:\n%s\n' "$1" >&2; return 1; }; }
+docs="docs/checksums.md docs/command-line.md docs/development.md docs/in-a-build.md docs/window.md
+docs/window.png"
 check "the zip's entries" entries "$(unzip -Z1 "$zip")" \
-    LICENSE README.md x64/checksumme.exe x86/checksumme.exe
+    LICENSE README.md $docs x64/checksumme.exe x86/checksumme.exe
 check "the tar.gz's entries" entries "$(tar -tzf "$tgz")" \
-    LICENSE README.md bin/ bin/checksumme share/ share/man/ share/man/man1/ \
+    LICENSE README.md bin/ bin/checksumme docs/ $docs share/ share/man/ share/man/man1/ \
     share/man/man1/checksumme.1
 check "the package's files" entries "$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}')" \
     ./usr/bin/checksumme ./usr/share/doc/checksumme/copyright \

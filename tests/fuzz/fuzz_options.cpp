@@ -322,6 +322,47 @@ CommandFault ReadGet(const std::string &text, size_t &faultStart, size_t &faultL
 }
 
 // BYTE: two hexadecimal digits, or 0x / 0X and one or two.
+// START-END[+START-END...], each START at most its END (several only where more is set).
+bool ReadRangesModel(const std::string &text, bool more) {
+    size_t start = 0;
+    int count = 0;
+    while (true) {
+        size_t plus = text.find('+', start);
+        std::string range = text.substr(start, plus == std::string::npos ? std::string::npos
+                                                                          : plus - start);
+        size_t dash = range.find('-');
+        if (dash == std::string::npos) return false;
+        std::string first = range.substr(0, dash), last = range.substr(dash + 1);
+        uint64_t low = 0, high = 0;
+        if (Ambiguous(first) || Ambiguous(last) || !ReadNumber(first, 0xFFFFFFFF, low) ||
+            !ReadNumber(last, 0xFFFFFFFF, high) || low > high)
+            return false;
+        ++count;
+        if (plus == std::string::npos) return more || count == 1;
+        if (!more) return false;
+        start = plus + 1;
+    }
+}
+
+bool ReadFill(const std::string &text, int &fill);
+
+// --pad START-END[+START-END...][=BYTE]
+bool ReadPadModel(const std::string &text) {
+    size_t equals = text.find('=');
+    int byte = 0;
+    return ReadRangesModel(text.substr(0, equals), true) &&
+           (equals == std::string::npos || ReadFill(text.substr(equals + 1), byte));
+}
+
+// --merge FILE[@ADDRESS] (the last "@" leads the address)
+bool ReadMergeModel(const std::string &text) {
+    size_t at = text.rfind('@');
+    uint64_t address = 0;
+    if (at == std::string::npos) return !text.empty();
+    std::string number = text.substr(at + 1);
+    return at > 0 && !Ambiguous(number) && ReadNumber(number, 0xFFFFFFFF, address);
+}
+
 bool ReadFill(const std::string &text, int &fill) {
     bool prefixed = text.starts_with("0x") || text.starts_with("0X");
     std::string digits = prefixed ? text.substr(2) : text;
@@ -346,6 +387,7 @@ Expected Model(const std::vector<std::string> &arguments) {
     int32_t strictArgument = -1, written = -1; // the first --strict, --set or --checksum value
     CommandFault apart = FAULT_NONE;           // --strict with the kind of that value
     int32_t fillArgument = -1, getArgument = -1, output = -1, infoArgument = -1;
+    int32_t grows = -1, binary = -1; // the first --pad or --merge value, the first --binary
     int32_t count = static_cast<int32_t>(arguments.size());
     for (int32_t index = 0; index < count; ++index) {
         const std::string &text = arguments[index];
@@ -418,6 +460,34 @@ Expected Model(const std::vector<std::string> &arguments) {
             if (fault != FAULT_NONE) return Fault(expected, fault, index, index);
             expected.checksums += 1;
             expected.jobs.push_back(job);
+        } else if (text == "--pad" || text.starts_with("--pad=") || text == "--merge" ||
+                   text.starts_with("--merge=") || text == "--overlap" ||
+                   text.starts_with("--overlap=")) {
+            size_t named = text.starts_with("--pad") ? 5 : text.starts_with("--merge") ? 7 : 9;
+            CommandFault none = named == 5 ? FAULT_NO_PAD
+                                : named == 7 ? FAULT_NO_MERGE
+                                             : FAULT_OVERLAP_VALUE;
+            int32_t at = index;
+            std::string value;
+            if (text.size() == named) {
+                if (++index == count) return Fault(expected, none, at, at);
+                value = arguments[index];
+            } else {
+                value = text.substr(named + 1);
+            }
+            if (named == 9) {
+                if (Lower(value) != "ours" && Lower(value) != "theirs")
+                    return Fault(expected, FAULT_OVERLAP_VALUE, index, index);
+                continue;
+            }
+            if (named == 5 ? !ReadPadModel(value) : !ReadMergeModel(value))
+                return Fault(expected, named == 5 ? FAULT_PAD_VALUE : FAULT_MERGE_VALUE, index,
+                             index);
+            if (grows < 0) grows = index;
+        } else if (text == "--binary" || text.starts_with("--binary=")) {
+            if (text.size() > 8 && !ReadRangesModel(text.substr(9), false))
+                return Fault(expected, FAULT_BINARY_VALUE, index, index);
+            if (binary < 0) binary = index;
         } else if (text == "--set" || text.starts_with("--set=")) {
             set = true;
             int32_t at = index;
@@ -497,7 +567,7 @@ Expected Model(const std::vector<std::string> &arguments) {
         std::rotate(jobs.begin() + static_cast<long>(done), jobs.begin() + static_cast<long>(next),
                     jobs.begin() + static_cast<long>(next) + 1);
     }
-    if (fillArgument >= 0 && expected.checksums == 0)
+    if (fillArgument >= 0 && expected.checksums == 0 && binary < 0)
         return Fault(expected, FAULT_FILL_ALONE, fillArgument, fillArgument);
     bool files = !expected.files.empty();
     bool stored =
@@ -509,6 +579,22 @@ Expected Model(const std::vector<std::string> &arguments) {
     set = !check && (set || stored); // (--set values with a check are checked)
     if (set && getArgument >= 0)
         return Fault(expected, FAULT_GET_WITH_WRITE, getArgument, getArgument);
+    // --pad and --merge: one file, a call that writes; --binary: with -o.
+    if (grows >= 0 && (check || strict || infoArgument >= 0 ||
+                       ((expected.checksums > 0 || getArgument >= 0) && !set)))
+        return Fault(expected, FAULT_GROW_NOT_WRITING, grows, grows);
+    if (grows >= 0 && expected.files.size() != 1) {
+        if (!files) {
+            expected.mode = COMMAND_MISUSED;
+            return expected;
+        }
+        return Fault(expected, FAULT_GROW_FILES, grows, grows);
+    }
+    if (binary >= 0 && output < 0) return Fault(expected, FAULT_BINARY_NO_OUTPUT, binary, binary);
+    if (grows >= 0 && output < 0) {
+        expected.mode = set ? COMMAND_SET : COMMAND_PATCH;
+        return expected;
+    }
     if (output >= 0) { // -o: one file, a call that writes
         if (check || strict || ((expected.checksums > 0 || getArgument >= 0) && !set))
             return Fault(expected, FAULT_OUTPUT_NOT_WRITING, output, output);

@@ -21,6 +21,7 @@
 #include "core/patcher.h"
 #include "core/structure_check.h"
 #include "runtime/file_channels.h"
+#include "runtime/registry.h"
 #include "tests/fuzz/fuzz_start.h"
 #include "tests/support/collect.h"
 #include "tests/support/crc_reference.h"

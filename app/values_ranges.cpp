@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: MIT
+// The values of --pad, --merge and --binary (app/values.h).
+#include "app/values.h"
+
+#include "runtime/registry.h"
+
+#include <cstring>
+
+namespace {
+
+// START-END[+START-END...] up to the end or one of ends, each START at most its END: the ranges
+// read into ranges (room for one more than the "+" in text), or -1.
+int32_t ReadRanges(const char **at, const char *ends, ChecksumRange *ranges) {
+    int32_t count = 0;
+    char stops[8] = "+";
+    for (int32_t i = 0; ends[i] && i < 6; ++i)
+        stops[i + 1] = ends[i];
+    for (bool more = true; more;) {
+        uint64_t numbers[2] = {};
+        for (int32_t k = 0; k < 2; ++k) {
+            const char *stop = k == 0 ? "-" : stops;
+            if (AmbiguousLength(*at, stop) || !ReadSettingNumber(at, stop, 0xFFFFFFFF, &numbers[k]))
+                return -1;
+            if (k == 0 && **at != '-') return -1;
+            more = **at == '+';
+            if (k == 0 || more) ++*at;
+        }
+        if (numbers[0] > numbers[1]) return -1;
+        ranges[count++] = {static_cast<uint32_t>(numbers[0]), static_cast<uint32_t>(numbers[1])};
+    }
+    return count;
+}
+
+} // namespace
+
+bool ReadPadJob(const char *text, PadJob &pad) {
+    size_t most = 1;
+    for (const char *at = text; *at; ++at)
+        most += *at == '+' ? 1 : 0;
+    pad.ranges = static_cast<ChecksumRange *>(MainHeapAlloc(most * sizeof(ChecksumRange)));
+    pad.byte = 0xFF;
+    const char *at = text;
+    pad.rangeCount = ReadRanges(&at, "=", pad.ranges);
+    bool read = pad.rangeCount > 0 && (*at == 0 || (*at == '=' && ReadFillByte(at + 1, &pad.byte)));
+    if (!read) {
+        MainHeapFree(pad.ranges);
+        pad.ranges = nullptr;
+    }
+    return read;
+}
+
+bool ReadMergeJob(const char *text, MergeJob &merge) {
+    const char *place = std::strrchr(text, '@');
+    size_t length = place ? static_cast<size_t>(place - text) : std::strlen(text);
+    if (place) {
+        const char *at = place + 1;
+        uint64_t address = 0;
+        if (AmbiguousLength(at, "") || !ReadSettingNumber(&at, "", 0xFFFFFFFF, &address) || *at)
+            return false;
+        merge.raw = true;
+        merge.address = static_cast<uint32_t>(address);
+    }
+    if (length == 0) return false;
+    merge.path = static_cast<char *>(MainHeapAlloc(length + 1));
+    std::memcpy(merge.path, text, length);
+    return true;
+}
+
+bool ReadBinaryRange(const char *text, ChecksumRange *range) {
+    const char *at = text;
+    return !std::strchr(text, '+') && ReadRanges(&at, "", range) == 1 && *at == 0;
+}
