@@ -46,4 +46,40 @@ while IFS= read -r line; do
 done <<<"$section"
 [ $count -gt 0 ] || { echo "no examples in $readme"; exit 1; }
 [ $bad -eq 0 ] && echo "$readme: its $count examples ($kind) print what it shows"
+
+# The commands that the pages in docs/ show, each run on copies of SAMPLE under the names it
+# gives (a binary file of 16 bytes for a .bin): every one must be a command line the program
+# takes (what it then finds in the copies is not compared). Lines with placeholders (FILE,
+# ADDRESS...), shell syntax or a table's columns are forms, not examples; a line that ends in
+# "\\" goes on.
+docs=$(dirname "$readme")/docs
+# (the exe takes the native spellings too: it runs both)
+if [ "$kind" = wine ]; then name='checksumme(\.exe)?' group=3; else name='checksumme' group=2; fi
+taken=0
+while IFS= read -r command; do
+    [ -n "$command" ] || continue
+    work=$(mktemp -d -p "$dir")
+    for token in $command; do
+        file=${token%%@*}
+        case "$file" in
+        -*) ;;
+        *.hex | *.eep) mkdir -p "$work/$(dirname -- "$file")" && cp "$sample" "$work/$file" ;;
+        *.bin) mkdir -p "$work/$(dirname -- "$file")" && head -c 16 /dev/zero >"$work/$file" ;;
+        esac
+    done
+    if [ "$kind" = wine ]; then
+        (cd "$work" && eval "set -- $command" && wine "$program" "$@" >"$work/out" 2>&1) || true
+    else
+        (cd "$work" && eval "set -- $command" && "$program" "$@" >"$work/out" 2>&1) || true
+    fi
+    if grep -q "Try 'checksumme --help'\|^Usage: " "$work/out"; then
+        echo "docs/ shows a command the program refuses: $command"
+        cat "$work/out"
+        bad=1
+    fi
+    taken=$((taken + 1))
+done < <(cat "$docs"/*.md 2>/dev/null | sed -e ':a' -e '/\\$/N; s/\\\n *//; ta' |
+    sed -nE "s/^[[:space:]]*([$>] )?$name (.*)$/\\$group/p" | grep -vE '[$|<>%`;&()]|  |\b[A-Z]*[G-Z][A-Z]*\b' |
+    grep -vE '^(/\?|--help|-h)$' || true)
+[ -d "$docs" ] && echo "$docs: $taken commands ($kind) taken as they are written"
 exit $bad
