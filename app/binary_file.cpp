@@ -25,10 +25,7 @@ bool MakeBinaryCopy(const CommandLine &command, PlatformFile copy, Report &out) 
     }
     if (done) {
         EndHexImage(image);
-        CommandLine bare = command;
-        bare.settings = ByteSettingList{};
-        bare.checksumCount = bare.getCount = 0;
-        done = !RefuseImage(bare, image, out, false);
+        done = !RefuseImageItself(command, image, out, false);
     }
     // The image's extent, and the holes in it.
     uint64_t first = all.first, last = all.last;

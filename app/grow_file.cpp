@@ -193,7 +193,8 @@ bool SameWhereBoth(const HexImage &image, const GrowthRun &ours, const Merged &m
 } // namespace
 
 bool GrowCopy(const CommandLine &command, PlatformFile from, PlatformFile copy, Report &out,
-              ByteSettingList *theirsSet) {
+              ByteSettingList *settings) {
+    ByteSettingList theirsSet{}; // the merged bytes that differ from the file's (theirs)
     Merged *merged = static_cast<Merged *>(
         MainHeapAlloc(static_cast<size_t>(command.mergeCount + 1) * sizeof(Merged)));
     bool done = true;
@@ -229,10 +230,8 @@ bool GrowCopy(const CommandLine &command, PlatformFile from, PlatformFile copy, 
     }
     if (done) {
         EndHexImage(image);
-        CommandLine bare = command; // the values are set in the new version, once it holds them
-        bare.settings = ByteSettingList{};
-        bare.checksumCount = bare.getCount = 0;
-        done = !RefuseImage(bare, image, out, true);
+        // (the values are set in the new version, once it holds them)
+        done = !RefuseImageItself(command, image, out, true);
     }
     // What the file holds, then each merged file's data where it holds none, then the pads.
     Runs taken{}, added{};
@@ -248,7 +247,7 @@ bool GrowCopy(const CommandLine &command, PlatformFile from, PlatformFile copy, 
             for (int32_t j = 0; j < taken.count && done && command.overlap != OVERLAP_OURS; ++j)
                 done =
                     SameWhereBoth(image, taken.items[j], merged[k], theirs, command.merges[k].path,
-                                  out, command.overlap == OVERLAP_THEIRS ? theirsSet : nullptr,
+                                  out, command.overlap == OVERLAP_THEIRS ? &theirsSet : nullptr,
                                   command.merges[k].argument);
             EachGap(taken, theirs.first, theirs.last, [&](uint32_t first, uint32_t last) {
                 auto count = static_cast<size_t>(uint64_t{last} - first + 1);
@@ -294,7 +293,9 @@ bool GrowCopy(const CommandLine &command, PlatformFile from, PlatformFile copy, 
             ReportMerged(out, command.merges[k].path,
                          merged[k].start.type && !(merged[k].start == own.start));
         if (done) ReportRecordsAdded(out, lines);
+        if (done && theirsSet.count) *settings = LayeredByteSettings(theirsSet, command.settings);
     }
+    ReleaseByteSettings(theirsSet);
     if (in) CloseChannel(in);
     Release(added, true);
     Release(taken, false);

@@ -19,7 +19,8 @@
 #include "core/byte_settings.h"
 #include "runtime/platform.h"
 
-// With --overlap=theirs, the merged bytes that differ from the file's go into *theirs (to be
-// set in the new version as --set values are).
+// With --overlap=theirs and merged bytes that differ from the file's, *settings gets the values
+// to set in the new version as --set values are: those bytes where no --set value sets them,
+// and the --set values (else it stays empty).
 bool GrowCopy(const CommandLine &command, PlatformFile from, PlatformFile copy, Report &out,
-              ByteSettingList *theirs);
+              ByteSettingList *settings);

@@ -109,3 +109,11 @@ bool RefuseImage(const CommandLine &command, const HexImage &image, Report &repo
     }
     return false;
 }
+
+bool RefuseImageItself(const CommandLine &command, const HexImage &image, Report &report,
+                       bool writing) {
+    CommandLine bare = command;
+    bare.settings = ByteSettingList{};
+    bare.checksumCount = bare.getCount = 0;
+    return RefuseImage(bare, image, report, writing);
+}

@@ -60,3 +60,7 @@ int32_t StoredValue(const HexImage &image, const ChecksumJob &job, uint64_t *val
 // What a refused call did not do on the file: NOTHING_SET, NOTHING_COMPARED or NOTHING_READ.
 const char *NothingDone(const CommandLine &command, bool writing);
 bool RefuseImage(const CommandLine &command, const HexImage &image, Report &report, bool writing);
+// The same for what the image itself is (unknown, a wrong checksum, bytes read with different
+// values), leaving out the call's values: for a new version that comes to hold them later.
+bool RefuseImageItself(const CommandLine &command, const HexImage &image, Report &report,
+                       bool writing);

@@ -39,7 +39,7 @@ uint32_t CopyBytes(PlatformFile from, PlatformFile to, bool *writing) {
 // the input itself or no regular file, or when the copy could not be made (each reported; a copy
 // begun is removed).
 PlatformFile CopyBeside(const CommandLine &command, PlatformFile from, Report &out,
-                        const char *output, ByteSettingList *theirs) {
+                        const char *output, ByteSettingList *settings) {
     WalkTally opening{};
     // An existing FILE must be one the call could write in place (natively: with a write
     // permission, as an input to patch must have; on Windows the replacement refuses a read-only
@@ -66,7 +66,7 @@ PlatformFile CopyBeside(const CommandLine &command, PlatformFile from, Report &o
     bool writing = true;
     PlatformFile copy = BeginPlatformReplacement(output, &failure);
     if (copy && command.padCount + command.mergeCount > 0) {
-        if (GrowCopy(command, from, copy, out, theirs)) return copy;
+        if (GrowCopy(command, from, copy, out, settings)) return copy;
         AbandonPlatformReplacement(copy);
         return 0;
     }
@@ -75,39 +75,6 @@ PlatformFile CopyBeside(const CommandLine &command, PlatformFile from, Report &o
     if (!failure) return copy;
     ReportNotCopied(out, failure, writing);
     return 0;
-}
-
-// The values to set in the copy: the --set values, and the merged bytes taken over the file's
-// (--overlap=theirs) where no --set value sets them.
-ByteSettingList TheirsUnderSets(const CommandLine &command, const ByteSettingList &theirs) {
-    ByteSettingList all{};
-    const ByteSettingList &sets = command.settings;
-    auto covered = [&sets](uint64_t address) {
-        for (int32_t i = 0; i < sets.count; ++i)
-            if (address >= sets.items[i].address &&
-                address < sets.items[i].address + static_cast<uint64_t>(sets.items[i].count))
-                return true;
-        return false;
-    };
-    for (int32_t i = 0; i < theirs.count; ++i) {
-        const ByteSetting &setting = theirs.items[i];
-        ByteSetting part{};
-        part.argument = setting.argument;
-        for (int32_t k = 0; k <= setting.count; ++k) {
-            uint64_t address = setting.address + static_cast<uint64_t>(k);
-            if (k < setting.count && !covered(address)) {
-                if (part.count == 0) part.address = address;
-                part.bytes[part.count++] = setting.bytes[k];
-                continue;
-            }
-            if (part.count) AddByteSettingValue(all, part);
-            part.count = 0;
-        }
-    }
-    for (int32_t i = 0; i < sets.count; ++i)
-        AddByteSettingValue(all, sets.items[i]);
-    SortByteSettings(all);
-    return all;
 }
 
 } // namespace
@@ -131,16 +98,15 @@ CallOutcome WriteOutputFile(const CommandLine &command) {
     FileStamp opened{};
     if (from && !PlatformFileStamp(from, &opened)) opened.size = -1;
     PlatformFile copy = 0;
-    ByteSettingList theirs{}, combined{}; // (merged bytes to set; those with the --set values)
+    ByteSettingList settings{}; // with --overlap=theirs, what to set in the copy (GrowCopy)
     if (!from) {
         ReportFailure(out, 0, opening, true);
-    } else if ((copy = CopyBeside(command, from, out, output, &theirs))) {
+    } else if ((copy = CopyBeside(command, from, out, output, &settings))) {
         // The in-place edit of the copy, reported as FILE; merged bytes taken over the file's
         // are set as --set values are (those of --set stay).
         CommandLine edit = command;
-        if (theirs.count) {
-            combined = TheirsUnderSets(command, theirs);
-            edit.settings = combined;
+        if (settings.count) {
+            edit.settings = settings;
             edit.mode = COMMAND_SET;
         }
         if (edit.mode == COMMAND_SET)
@@ -166,8 +132,7 @@ CallOutcome WriteOutputFile(const CommandLine &command) {
             ReportNotCopied(out, failure, true);
         out.written = !out.failed;
     }
-    ReleaseByteSettings(theirs);
-    ReleaseByteSettings(combined);
+    ReleaseByteSettings(settings);
     MainHeapFree(followed);
     if (from) ClosePlatformFile(from);
     CallOutcome outcome{EndFileReport(out), {out.written ? 1 : 0, 1}};

@@ -82,6 +82,35 @@ int32_t SortByteSettings(ByteSettingList &list) {
     return -1;
 }
 
+// (Each byte of under is looked for in over: the lists are short, as the command line's are.)
+ByteSettingList LayeredByteSettings(const ByteSettingList &under, const ByteSettingList &over) {
+    ByteSettingList all{};
+    auto covered = [&over](uint64_t address) {
+        for (int32_t i = 0; i < over.count; ++i)
+            if (address >= over.items[i].address && address < EndOf(over.items[i])) return true;
+        return false;
+    };
+    for (int32_t i = 0; i < under.count; ++i) {
+        const ByteSetting &setting = under.items[i];
+        ByteSetting part{};
+        part.argument = setting.argument;
+        for (int32_t k = 0; k <= setting.count; ++k) {
+            uint64_t address = setting.address + static_cast<uint64_t>(k);
+            if (k < setting.count && !covered(address)) {
+                if (part.count == 0) part.address = address;
+                part.bytes[part.count++] = setting.bytes[k];
+                continue;
+            }
+            if (part.count) AddByteSettingValue(all, part);
+            part.count = 0;
+        }
+    }
+    for (int32_t i = 0; i < over.count; ++i)
+        AddByteSettingValue(all, over.items[i]);
+    SortByteSettings(all);
+    return all;
+}
+
 void ReleaseByteSettings(ByteSettingList &list) {
     if (list.items) MainHeapFree(list.items);
     list = ByteSettingList{};

@@ -6,7 +6,8 @@
  * it (app/values.h reads them). AddByteSettingValue keeps one of 1 to 255 bytes, the first at its
  * address and each next one at the next address, or says why not.
  * SortByteSettings orders the settings by address (n log n) and returns the index of the first
- * that overlaps the next, or -1.
+ * that overlaps the next, or -1. LayeredByteSettings gives a new list, sorted: the bytes of under
+ * where over sets none, and over.
  *
  * Each file is walked twice (core/patcher.h), through one channel that stays open for writing
  * from before the first walk to after the second. The first walk only reads, into the file's
@@ -74,6 +75,7 @@ struct SetWrite {
 // A value, kept in the list: SETTING_ADDED, or SETTING_INVALID for one of no bytes.
 SettingRead AddByteSettingValue(ByteSettingList &list, const ByteSetting &setting);
 int32_t SortByteSettings(ByteSettingList &list);
+ByteSettingList LayeredByteSettings(const ByteSettingList &under, const ByteSettingList &over);
 void ReleaseByteSettings(ByteSettingList &list);
 
 SetWrite BeginSetWrite(const ByteSettingList &list, const HexImage &image, SetStretchSink sink,

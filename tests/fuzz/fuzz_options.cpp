@@ -328,8 +328,8 @@ bool ReadRangesModel(const std::string &text, bool more) {
     int count = 0;
     while (true) {
         size_t plus = text.find('+', start);
-        std::string range = text.substr(start, plus == std::string::npos ? std::string::npos
-                                                                          : plus - start);
+        std::string range =
+            text.substr(start, plus == std::string::npos ? std::string::npos : plus - start);
         size_t dash = range.find('-');
         if (dash == std::string::npos) return false;
         std::string first = range.substr(0, dash), last = range.substr(dash + 1);
@@ -464,7 +464,7 @@ Expected Model(const std::vector<std::string> &arguments) {
                    text.starts_with("--merge=") || text == "--overlap" ||
                    text.starts_with("--overlap=")) {
             size_t named = text.starts_with("--pad") ? 5 : text.starts_with("--merge") ? 7 : 9;
-            CommandFault none = named == 5 ? FAULT_NO_PAD
+            CommandFault none = named == 5   ? FAULT_NO_PAD
                                 : named == 7 ? FAULT_NO_MERGE
                                              : FAULT_OVERLAP_VALUE;
             int32_t at = index;
