@@ -266,7 +266,8 @@ TEST(Grow, MergesAndBinariesAsSrecCatMakesThem) {
     for (const Overlap &overlap :
          {Overlap{"", 1, ""}, Overlap{"--overlap=ours", 0, random.substr(0x1003, 1)},
           Overlap{"--overlap=theirs", 0, clash.substr(3, 1)},
-          Overlap{"--overlap=theirs", 0, "\x5A", "0x08004003=5A"}}) {
+          Overlap{"--overlap=theirs", 0, "\x5A", "0x08004003=5A"},
+          Overlap{"--overlap=theirs", 0, "\x5A", "0x08004002=5A5A"}}) {
         SCOPED_TRACE(overlap.option);
         testfiles::Remove(out);
         std::vector<std::string> arguments{"-q", "-o", out, "--merge", folder + "clash.hex"};
