@@ -341,6 +341,17 @@ bool KeepOwner(int descriptor, const struct stat &model) {
            fchown(descriptor, static_cast<uid_t>(-1), model.st_gid) == 0 || errno == EPERM;
 }
 
+// The digits of number at at (no zero after them); how many.
+int PutDecimal(unsigned number, char *at) {
+    char digits[12];
+    int count = 0;
+    for (unsigned left = number; left || !count; left /= 10)
+        digits[count++] = static_cast<char>('0' + left % 10);
+    for (int i = 0; i < count; ++i)
+        at[i] = digits[count - 1 - i];
+    return count;
+}
+
 // Gives the file (descriptor, or none for -1) the first free name ".checksumme-N.tmp" in the
 // folder, with the stops held: a link to it, else a new file made there, opened into
 // *descriptor. False, with errno, when none could be had.
@@ -351,13 +362,7 @@ bool TakeName(int *descriptor, const char *linkFrom) {
     at += sizeof PREFIX - 1;
     bool taken = false;
     for (unsigned n = 1; n < 1000000 && !taken; ++n) {
-        char digits[8];
-        int count = 0;
-        for (unsigned left = n; left; left /= 10)
-            digits[count++] = static_cast<char>('0' + left % 10);
-        for (int i = 0; i < count; ++i)
-            at[i] = digits[count - 1 - i];
-        std::memcpy(at + count, SUFFIX, sizeof SUFFIX);
+        std::memcpy(at + PutDecimal(n, at), SUFFIX, sizeof SUFFIX);
         if (linkFrom) {
             taken = linkat(AT_FDCWD, linkFrom, replacement.folder, replacement.name,
                            AT_SYMLINK_FOLLOW) == 0;
@@ -378,13 +383,7 @@ void ProcessLink(int descriptor, char *link) {
     static constexpr char PREFIX[] = "/proc/self/fd/";
     std::memcpy(link, PREFIX, sizeof PREFIX - 1);
     char *at = link + sizeof PREFIX - 1;
-    char digits[12];
-    int count = 0;
-    for (unsigned left = static_cast<unsigned>(descriptor); left || !count; left /= 10)
-        digits[count++] = static_cast<char>('0' + left % 10);
-    for (int i = 0; i < count; ++i)
-        at[i] = digits[count - 1 - i];
-    at[count] = 0;
+    at[PutDecimal(static_cast<unsigned>(descriptor), at)] = 0;
 }
 
 // The new file's name, if it has one, removed, and its folder closed.
