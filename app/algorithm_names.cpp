@@ -8,55 +8,140 @@
 
 namespace {
 
-// The names, two to an algorithm: its short name ("" for the alias) and its catalogue name
-// (upper case; "" for the sums), in one text.
-constexpr char NAMES[] = "crc8\0CRC-8/SMBUS\0"
-                         "crc16-arc\0CRC-16/ARC\0"
-                         "crc16-ccitt\0CRC-16/IBM-3740\0"
-                         "\0CRC-16/CCITT-FALSE\0"
-                         "crc16-kermit\0CRC-16/KERMIT\0"
-                         "crc16-modbus\0CRC-16/MODBUS\0"
-                         "crc16-xmodem\0CRC-16/XMODEM\0"
-                         "crc32\0CRC-32/ISO-HDLC\0"
-                         "crc32c\0CRC-32/ISCSI\0"
-                         "crc32-bzip2\0CRC-32/BZIP2\0"
-                         "crc32-mpeg2\0CRC-32/MPEG-2\0"
-                         "crc64\0CRC-64/XZ\0"
-                         "sum8\0\0"
-                         "sum16\0\0"
-                         "sum32\0\0";
+// The algorithms, most common first: the tool's own, the sums (the widest first: a narrower one
+// reads a part of its value), the rest of the CRC catalogue's of 8, 16, 32 and 64 bits by width
+// and name, the digests. Each one's names in one text, "|" between them: the name the tool gives
+// it first, then the catalogue's name and its aliases; "~" at a name's start stands for "CRC-".
+constexpr char NAMES[] =
+    "crc32|~32/ISO-HDLC|~32|~32/ADCCP|~32/V-42|~32/XZ|PKZIP\0"
+    "crc32-mpeg2|~32/MPEG-2\0"
+    "crc16-xmodem|~16/XMODEM|~16/ACORN|~16/LTE|~16/V-41-MSB|XMODEM|ZMODEM\0"
+    "crc16-ccitt|~16/IBM-3740|~16/AUTOSAR|~16/CCITT-FALSE\0"
+    "crc16-modbus|~16/MODBUS|MODBUS\0"
+    "crc16-kermit|~16/KERMIT|~16/BLUETOOTH|~16/CCITT|~16/CCITT-TRUE|~16/V-41-LSB|"
+    "~CCITT|KERMIT\0"
+    "crc16-arc|~16/ARC|ARC|~16|~16/LHA|~IBM\0"
+    "crc8|~8/SMBUS|~8\0"
+    "crc32c|~32/ISCSI|~32/BASE91-C|~32/CASTAGNOLI|~32/INTERLAKEN|~32C|"
+    "~32/NVME\0"
+    "crc32-bzip2|~32/BZIP2|~32/AAL5|~32/DECT-B|B-CRC-32\0"
+    "crc64|~64/XZ|~64/GO-ECMA\0"
+    "sum32\0sum16\0sum8\0"
+    "~8/AUTOSAR\0~8/BLUETOOTH\0~8/CDMA2000\0~8/DARC\0~8/DVB-S2\0~8/GSM-A\0"
+    "~8/GSM-B\0~8/HITAG\0~8/I-432-1|~8/ITU\0~8/I-CODE\0~8/LTE\0"
+    "~8/MAXIM-DOW|~8/MAXIM|DOW-CRC\0~8/MIFARE-MAD\0~8/NRSC-5\0~8/OPENSAFETY\0"
+    "~8/ROHC\0~8/SAE-J1850\0~8/TECH-3250|~8/AES|~8/EBU\0~8/WCDMA\0"
+    "~16/CDMA2000\0~16/CMS\0~16/DDS-110\0~16/DECT-R|R-CRC-16\0"
+    "~16/DECT-X|X-CRC-16\0~16/DNP\0~16/EN-13757\0"
+    "~16/GENIBUS|~16/DARC|~16/EPC|~16/EPC-C1G2|~16/I-CODE\0~16/GSM\0"
+    "~16/IBM-SDLC|~16/ISO-HDLC|~16/ISO-IEC-14443-3-B|~16/X-25|~B|X-25\0"
+    "~16/ISO-IEC-14443-3-A|~A\0~16/LJ1200\0~16/M17\0~16/MAXIM-DOW|~16/MAXIM\0"
+    "~16/MCRF4XX\0~16/NRSC-5\0~16/OPENSAFETY-A\0~16/OPENSAFETY-B\0"
+    "~16/PROFIBUS|~16/IEC-61158-2\0~16/RIELLO\0~16/SPI-FUJITSU|~16/AUG-CCITT\0"
+    "~16/T10-DIF\0~16/TELEDISK\0~16/TMS37157\0~16/UMTS|~16/BUYPASS|~16/VERIFONE\0"
+    "~16/USB\0"
+    "~32/AIXM|~32Q\0~32/AUTOSAR\0~32/BASE91-D|~32D\0~32/CD-ROM-EDC\0"
+    "~32/CKSUM|CKSUM|~32/POSIX\0~32/JAMCRC|JAMCRC\0~32/MEF\0~32/XFER|XFER\0"
+    "~64/ECMA-182|~64\0~64/GO-ISO\0~64/MS\0~64/NVME\0~64/REDIS\0~64/WE\0"
+    "sha256|SHA-256\0sha512|SHA-512";
 
-// Their catalogue parameters, in the same order: the polynomial (0: a sum), and the width with
-// the rest, where init and xorout are 0 or all ones and refin and refout alike. (Two tables: a
-// row of both would take 16 bytes for 10.)
-constexpr uint64_t POLYS[] = {
-    0x07,   0x8005,     0x1021,     0x1021,     0x1021,     0x8005,
-    0x1021, 0x04C11DB7, 0x1EDC6F41, 0x04C11DB7, 0x04C11DB7, 0x42F0E1EBA9EA3693,
-    0,      0,          0,
+// Their parameters, in the same order, each in one number (A): the width in bytes, the
+// polynomial (0: a sum or a digest), refin and refout alike, init and xorout all ones, else init
+// up to 16 bits and xorout up to 8.
+enum : uint8_t { REFLECTED = 1, INIT_ONES = 2, XOR_ONES = 4, DIGEST = 8 };
+constexpr uint32_t R = REFLECTED, I = INIT_ONES, X = XOR_ONES;
+constexpr uint64_t A(int32_t bytes, uint64_t poly, uint32_t flags, uint32_t init = 0,
+                     uint32_t xorOut = 0) {
+    uint64_t log = 0;
+    while (1 << log < bytes)
+        ++log;
+    return poly | uint64_t{init} << 32 | uint64_t{xorOut} << 48 | uint64_t{flags} << 56 | log << 60;
+}
+constexpr uint64_t POLYS_64[] = {0x42F0E1EBA9EA3693, 0x1B, 0x259C84CBA6426349, 0xAD93D23594C93659,
+                                 0xAD93D23594C935A9};
+constexpr uint64_t ALGORITHMS[] = {
+    A(4, 0x4C11DB7, R | I | X),
+    A(4, 0x4C11DB7, I),
+    A(2, 0x1021, 0),
+    A(2, 0x1021, I),
+    A(2, 0x8005, R | I),
+    A(2, 0x1021, R),
+    A(2, 0x8005, R),
+    A(1, 0x7, 0),
+    A(4, 0x1EDC6F41, R | I | X),
+    A(4, 0x4C11DB7, I | X),
+    A(8, 0, R | I | X),
+    A(4, 0, 0),
+    A(2, 0, 0),
+    A(1, 0, 0),
+    // 8 bits
+    A(1, 0x2F, I | X),
+    A(1, 0xA7, R),
+    A(1, 0x9B, I),
+    A(1, 0x39, R),
+    A(1, 0xD5, 0),
+    A(1, 0x1D, 0),
+    A(1, 0x49, X),
+    A(1, 0x1D, I),
+    A(1, 0x7, 0, 0, 0x55),
+    A(1, 0x1D, 0, 0xFD),
+    A(1, 0x9B, 0),
+    A(1, 0x31, R),
+    A(1, 0x1D, 0, 0xC7),
+    A(1, 0x31, I),
+    A(1, 0x2F, 0),
+    A(1, 0x7, R | I),
+    A(1, 0x1D, I | X),
+    A(1, 0x1D, R | I),
+    A(1, 0x9B, R),
+    // 16 bits
+    A(2, 0xC867, I),
+    A(2, 0x8005, I),
+    A(2, 0x8005, 0, 0x800D),
+    A(2, 0x589, 0, 0, 0x01),
+    A(2, 0x589, 0),
+    A(2, 0x3D65, R | X),
+    A(2, 0x3D65, X),
+    A(2, 0x1021, I | X),
+    A(2, 0x1021, X),
+    A(2, 0x1021, R | I | X),
+    A(2, 0x1021, R, 0xC6C6),
+    A(2, 0x6F63, 0),
+    A(2, 0x5935, I),
+    A(2, 0x8005, R | X),
+    A(2, 0x1021, R | I),
+    A(2, 0x80B, R | I),
+    A(2, 0x5935, 0),
+    A(2, 0x755B, 0),
+    A(2, 0x1DCF, I | X),
+    A(2, 0x1021, R, 0xB2AA),
+    A(2, 0x1021, 0, 0x1D0F),
+    A(2, 0x8BB7, 0),
+    A(2, 0xA097, 0),
+    A(2, 0x1021, R, 0x89EC),
+    A(2, 0x8005, 0),
+    A(2, 0x8005, R | I | X),
+    // 32 bits
+    A(4, 0x814141AB, 0),
+    A(4, 0xF4ACFB13, R | I | X),
+    A(4, 0xA833982B, R | I | X),
+    A(4, 0x8001801B, R),
+    A(4, 0x4C11DB7, X),
+    A(4, 0x4C11DB7, R | I),
+    A(4, 0x741B8CD7, R | I),
+    A(4, 0xAF, 0),
+    // 64 bits (the polynomial: its index in POLYS_64)
+    A(8, 0, 0),
+    A(8, 1, R | I | X),
+    A(8, 2, R | I),
+    A(8, 3, R | I | X),
+    A(8, 4, R),
+    A(8, 0, I | X),
+    // the digests
+    A(32, 0, DIGEST),
+    A(64, 0, DIGEST),
 };
-enum : uint8_t { REFLECTED = 1, INIT_ONES = 2, XOR_ONES = 4 };
-struct Shape {
-    uint8_t bits, flags;
-};
-constexpr Shape SHAPES[] = {
-    {8, 0},                                 // crc8
-    {16, REFLECTED},                        // crc16-arc
-    {16, INIT_ONES},                        // crc16-ccitt
-    {16, INIT_ONES},                        // (its alias)
-    {16, REFLECTED},                        // crc16-kermit
-    {16, REFLECTED | INIT_ONES},            // crc16-modbus
-    {16, 0},                                // crc16-xmodem
-    {32, REFLECTED | INIT_ONES | XOR_ONES}, // crc32
-    {32, REFLECTED | INIT_ONES | XOR_ONES}, // crc32c
-    {32, INIT_ONES | XOR_ONES},             // crc32-bzip2
-    {32, INIT_ONES},                        // crc32-mpeg2
-    {64, REFLECTED | INIT_ONES | XOR_ONES}, // crc64
-    {8, 0},                                 // sum8
-    {16, 0},                                // sum16
-    {32, 0},                                // sum32
-};
-static_assert(sizeof POLYS / sizeof POLYS[0] == sizeof SHAPES / sizeof SHAPES[0]);
-constexpr int32_t NAMED_COUNT = sizeof SHAPES / sizeof SHAPES[0];
+constexpr int32_t NAMED_COUNT = sizeof ALGORITHMS / sizeof ALGORITHMS[0];
 
 // The parts that may follow a name, in one text: each once (the word forms once in all), the
 // first five only after crc-W, the first three with a value of hexadecimal digits.
@@ -79,10 +164,19 @@ enum Part : int32_t {
 // The named algorithm the name's length bytes stand for, in any letter case, or -1.
 int32_t Named(const char *name, int32_t length) {
     const char *known = NAMES;
-    for (int32_t k = 0; k < 2 * NAMED_COUNT; ++k, known += std::strlen(known) + 1)
-        if (length > 0 && static_cast<int32_t>(std::strlen(known)) == length &&
-            SameLetters(name, known, length))
-            return k / 2;
+    for (int32_t k = 0; k < NAMED_COUNT; ++k) {
+        for (;;) {
+            bool crc = *known == '~';
+            int32_t size = 0, prefix = crc ? 4 : 0;
+            while (known[size] && known[size] != '|')
+                ++size;
+            if (size - crc + prefix == length && SameLetters(name, "CRC-", prefix) &&
+                SameLetters(name + prefix, known + crc, length - prefix))
+                return k;
+            known += size + 1;
+            if (known[-1] != '|') break;
+        }
+    }
     return -1;
 }
 
@@ -127,32 +221,40 @@ AlgorithmRead ReadChecksumAlgorithm(const char *text, int32_t length, ChecksumAl
                                     int32_t *stretch, int32_t *stretchLength) {
     algorithm = ChecksumAlgorithm{};
     algorithm.wordSize = 1;
-    // The name: up to the first "/", else up to the second (a catalogue name holds one).
-    int32_t end = SlashFrom(text, length, 0);
-    int32_t named = Named(text, end);
-    if (named < 0 && end < length) {
-        int32_t second = SlashFrom(text, length, end + 1);
-        if ((named = Named(text, second)) >= 0) end = second;
-    }
-    if (named >= 0) {
-        const Shape &known = SHAPES[named];
-        algorithm.poly = POLYS[named];
-        algorithm.kind = algorithm.poly ? CHECKSUM_CRC : CHECKSUM_SUM;
-        algorithm.bits = known.bits;
-        algorithm.refIn = algorithm.refOut = known.flags & REFLECTED;
-        uint64_t ones = ~uint64_t{0} >> (64 - known.bits);
-        algorithm.init = known.flags & INIT_ONES ? ones : 0;
-        algorithm.xorOut = known.flags & XOR_ONES ? ones : 0;
-    } else {
-        // crc-W: W 8, 16, 32 or 64, without a leading 0
-        int32_t bits = 0;
-        for (int32_t i = 4; i < end && bits < 64 && text[i] >= '0' && text[i] <= '9'; ++i)
-            bits = bits * 10 + text[i] - '0';
-        bool known = bits == 8 || bits == 16 || bits == 32 || bits == 64;
-        if (!known || !SameLetters(text, "crc-", 4) || text[4] == '0' || end != (bits < 10 ? 5 : 6))
-            return ALGORITHM_UNKNOWN;
-        algorithm.bits = static_cast<uint8_t>(bits);
+    // crc-W with CRC parameters: W 8, 16, 32 or 64, without a leading 0 (crc-16 alone is a
+    // catalogue name)
+    int32_t end = SlashFrom(text, length, 0), named = -1;
+    int32_t bits = 0;
+    for (int32_t i = 4; i < end && bits < 64 && text[i] >= '0' && text[i] <= '9'; ++i)
+        bits = bits * 10 + text[i] - '0';
+    bool parameters = false; // a CRC parameter among the parts
+    for (int32_t at = end; at < length; at = SlashFrom(text, length, at + 1))
+        parameters |= PartOf(text, at + 1, SlashFrom(text, length, at + 1)) <= PART_REFOUT;
+    if ((bits == 8 || bits == 16 || bits == 32 || bits == 64) && SameLetters(text, "crc-", 4) &&
+        text[4] != '0' && end == (bits < 10 ? 5 : 6) && parameters) {
+        algorithm.bits = static_cast<uint16_t>(bits);
         algorithm.kind = CHECKSUM_CRC;
+    } else {
+        // A name: up to the second "/" (a catalogue name holds one), else up to the first.
+        int32_t second = end < length ? SlashFrom(text, length, end + 1) : end;
+        if ((named = Named(text, second)) >= 0)
+            end = second;
+        else if ((named = Named(text, end)) < 0)
+            return ALGORITHM_UNKNOWN;
+        uint64_t known = ALGORITHMS[named];
+        auto flags = static_cast<uint32_t>(known >> 56 & 15);
+        int32_t width = 8 << (known >> 60);
+        algorithm.poly = width == 64 ? POLYS_64[known & 7] : known & 0xFFFFFFFF;
+        algorithm.kind = flags & DIGEST   ? CHECKSUM_DIGEST
+                         : algorithm.poly ? CHECKSUM_CRC
+                                          : CHECKSUM_SUM;
+        algorithm.bits = static_cast<uint16_t>(width);
+        algorithm.refIn = algorithm.refOut = flags & REFLECTED;
+        uint64_t ones = ~uint64_t{0} >> (64 - (width < 64 ? width : 64));
+        algorithm.init = flags & INIT_ONES ? ones : known >> 32 & 0xFFFF;
+        algorithm.xorOut = flags & XOR_ONES ? ones : known >> 48 & 0xFF;
+        // (a digest takes no part)
+        if (algorithm.kind == CHECKSUM_DIGEST && end < length) return ALGORITHM_UNKNOWN;
     }
     uint32_t seen = 0;
     while (end < length) {
@@ -185,4 +287,22 @@ AlgorithmRead ReadChecksumAlgorithm(const char *text, int32_t length, ChecksumAl
     }
     return named >= 0 || seen & 1u << PART_POLY ? ALGORITHM_READ
                                                 : ALGORITHM_UNKNOWN; // (crc-W needs poly)
+}
+
+bool KnownAlgorithm(int32_t index, ChecksumAlgorithm &algorithm, char *name, int32_t *nameLength) {
+    if (index < 0 || index >= NAMED_COUNT) return false;
+    const char *known = NAMES;
+    for (int32_t k = 0; k < index; ++k)
+        known += std::strlen(known) + 1;
+    int32_t length = 0;
+    if (*known == '~') {
+        std::memcpy(name, "CRC-", 4);
+        length = 4;
+        ++known;
+    }
+    while (*known && *known != '|')
+        name[length++] = *known++;
+    *nameLength = length;
+    int32_t none = 0;
+    return ReadChecksumAlgorithm(name, length, algorithm, &none, &none) == ALGORITHM_READ;
 }

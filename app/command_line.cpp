@@ -2,6 +2,7 @@
 #include "app/command_line.h"
 
 #include "app/file_walks.h"
+#include "app/find_checksum.h"
 #include "app/output_file.h"
 #include "app/report.h"
 #include "app/set_files.h"
@@ -42,6 +43,7 @@ int32_t RunCommand(const CommandLine &command) {
                                                              : SetNamedBytes(command));
     case COMMAND_PRINT: return FinishCall(WalkEachFile(command, PrintValuesFile));
     case COMMAND_INFO: return FinishCall(WalkEachFile(command, InfoFile));
+    case COMMAND_FIND: return FinishCall(WalkEachFile(command, FindChecksumsFile));
     case COMMAND_USAGE: return Print(texts::USAGE, STREAM_OUTPUT, EXIT_DONE);
     case COMMAND_VERSION: return Print(texts::VERSION, STREAM_OUTPUT, EXIT_DONE);
     default:

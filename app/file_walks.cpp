@@ -14,8 +14,6 @@
 
 #include <cstring>
 
-namespace {
-
 // A walk that read the file whole, or its failure, in the file's record.
 void NoteWalk(Report &report, int32_t walked, const WalkTally &tally, const char *summary) {
     report.tally = tally;
@@ -23,6 +21,8 @@ void NoteWalk(Report &report, int32_t walked, const WalkTally &tally, const char
     report.summary = summary;
     if (walked != 1) ReportFailure(report, walked, tally);
 }
+
+namespace {
 
 // A walk's findings for the report, when there is one, and for the image.
 struct ImageReport {
@@ -59,7 +59,7 @@ ValueCounts ReportValues(const CommandLine &command, const HexImage &image, Repo
         int64_t line = 0;
         if (kind == VALUE_CHECKSUM) {
             const ChecksumJob &job = command.checksums[index];
-            uint64_t value = ChecksumOfJob(image, job, command.fill), stored = 0;
+            ChecksumValue value = ChecksumOfJob(image, job, command.fill), stored{};
             if (job.printed) {
                 ReportChecksumPrinted(report, job, value);
                 return true;
@@ -70,7 +70,7 @@ ValueCounts ReportValues(const CommandLine &command, const HexImage &image, Repo
                 return false;
             }
             if (reporting) ReportChecksumChecked(report, line, job, value, stored);
-            counts.checksums += value != stored ? 1 : 0;
+            counts.checksums += SameValue(value, stored) ? 0 : 1;
             return true;
         }
         if (kind == VALUE_SET) {

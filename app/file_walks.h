@@ -35,3 +35,6 @@ void PrintValuesFile(const CommandLine &command, const char *path, Report &repor
 // The map of the file (--info), also when quiet; nothing written to it.
 void InfoFile(const CommandLine &command, const char *path, Report &report);
 CallOutcome WalkEachFile(const CommandLine &command, FileWalk walk);
+// A file's walk noted in its report (its tally, whether it was read, the summary it gets), a
+// walk that failed reported.
+void NoteWalk(Report &report, int32_t walked, const WalkTally &tally, const char *summary);

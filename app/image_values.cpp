@@ -36,22 +36,21 @@ CallRanges RangesOf(const CommandLine &command, bool writing) {
     return made;
 }
 
-uint64_t ChecksumOfJob(const HexImage &image, const ChecksumJob &job, uint8_t fill) {
+ChecksumValue ChecksumOfJob(const HexImage &image, const ChecksumJob &job, uint8_t fill) {
     ImageChecksum sum;
     BeginImageChecksum(sum, job.algorithm);
     for (int32_t i = 0; i < job.rangeCount; ++i)
         AddImageRange(sum, image, job.ranges[i].first, job.ranges[i].last, fill);
-    return EndImageChecksum(sum);
+    return EndImageValue(sum);
 }
 
-int32_t StoredValue(const HexImage &image, const ChecksumJob &job, uint64_t *value, int64_t *line) {
-    uint8_t bytes[8] = {};
+int32_t StoredValue(const HexImage &image, const ChecksumJob &job, ChecksumValue *value,
+                    int64_t *line) {
+    uint8_t bytes[MOST_VALUE_BYTES] = {};
     int32_t width = ChecksumWidth(job.algorithm);
     if (int32_t held = ReadImageBytes(image, job.address, width, bytes, line); held != width)
         return held;
-    *value = 0; // most significant byte first
-    for (int32_t k = 0; k < width; ++k)
-        *value = *value << 8 | bytes[job.bigEndian ? k : width - 1 - k];
+    *value = StoredBytesValue(bytes, job.algorithm, job.bigEndian);
     return width;
 }
 

@@ -52,11 +52,13 @@ CallRanges RangesOf(const CommandLine &command, bool writing);
 void ReleaseRanges(CallRanges &ranges);
 // A job's value over the image: its ranges one after another, each in address order, the bytes
 // that no record holds as fill.
-uint64_t ChecksumOfJob(const HexImage &image, const ChecksumJob &job, uint8_t fill);
+ChecksumValue ChecksumOfJob(const HexImage &image, const ChecksumJob &job, uint8_t fill);
+
 // The value stored at a job's place, as its bytes are ordered, and the line of the record that
 // holds its first byte: the number of its bytes held before the first that no record holds (the
 // value's width: all of them, and the value is read).
-int32_t StoredValue(const HexImage &image, const ChecksumJob &job, uint64_t *value, int64_t *line);
+int32_t StoredValue(const HexImage &image, const ChecksumJob &job, ChecksumValue *value,
+                    int64_t *line);
 // What a refused call did not do on the file: NOTHING_SET, NOTHING_COMPARED or NOTHING_READ.
 const char *NothingDone(const CommandLine &command, bool writing);
 bool RefuseImage(const CommandLine &command, const HexImage &image, Report &report, bool writing);

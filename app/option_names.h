@@ -25,6 +25,7 @@ enum Option : uint8_t {
     OPTION_PAD,
     OPTION_MERGE,
     OPTION_OVERLAP,
+    OPTION_FIND,
     OPTION_BINARY,
     OPTION_INFO,
     OPTION_QUIET,

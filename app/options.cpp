@@ -48,6 +48,8 @@ void ReadInto(CommandLine &command) {
             static_cast<PadJob *>(MainHeapAlloc(static_cast<size_t>(count) * sizeof(PadJob)));
         command.merges =
             static_cast<MergeJob *>(MainHeapAlloc(static_cast<size_t>(count) * sizeof(MergeJob)));
+        command.finds =
+            static_cast<FindJob *>(MainHeapAlloc(static_cast<size_t>(count) * sizeof(FindJob)));
     }
     int32_t getArgument = -1; // the first --get
     bool check = false, strict = false, set = false, options = true, named = false;
@@ -59,6 +61,7 @@ void ReadInto(CommandLine &command) {
     int32_t info = -1;           // of an --info
     int32_t grows = -1;          // of the first --pad or --merge value
     int32_t binary = -1;         // of a --binary
+    int32_t find = -1;           // of the first --find-checksum
     for (int32_t index = 0; index < count; ++index) {
         OwnedString argument;
         TakeArgument(index, argument);
@@ -98,6 +101,7 @@ void ReadInto(CommandLine &command) {
         case OPTION_PAD:
         case OPTION_MERGE:
         case OPTION_OVERLAP:
+        case OPTION_FIND:
         case OPTION_FILL: {
             OwnedString next;
             int32_t at = index;
@@ -130,6 +134,15 @@ void ReadInto(CommandLine &command) {
                     return Faulty(command,
                                   option == OPTION_PAD ? FAULT_PAD_VALUE : FAULT_MERGE_VALUE, index,
                                   index);
+                break;
+            }
+            if (option == OPTION_FIND) {
+                FindJob &job = command.finds[command.findCount]; // (zero-filled)
+                job.argument = index;
+                if (!ReadFindJob(value, job))
+                    return Faulty(command, FAULT_FIND_VALUE, index, index);
+                ++command.findCount;
+                if (find < 0) find = index;
                 break;
             }
             if (option == OPTION_OVERLAP) {
@@ -197,6 +210,15 @@ void ReadInto(CommandLine &command) {
     if (info >= 0 &&
         (check || strict || set || command.checksumCount + command.getCount > 0 || output >= 0))
         return Faulty(command, FAULT_INFO_WITH, info, info);
+    // --find-checksum tries every fill itself, and writes nothing.
+    if (find >= 0) {
+        if (check || strict || set || command.checksumCount + command.getCount > 0 || output >= 0 ||
+            info >= 0 || fillArgument >= 0 || grows >= 0 || binary >= 0 ||
+            command.overlap != OVERLAP_EQUAL)
+            return Faulty(command, FAULT_FIND_WITH, find, find);
+        command.mode = command.fileCount > 0 ? COMMAND_FIND : COMMAND_MISUSED;
+        return;
+    }
     int32_t one = 0, other = 0;
     if (CommandFault overlap = FindOverlap(command, &one, &other); overlap != FAULT_NONE)
         return Faulty(command, overlap, one, other);
@@ -291,6 +313,9 @@ void ReleaseCommandLine(CommandLine &command) {
     for (int32_t k = 0; k < command.mergeCount; ++k)
         MainHeapFree(command.merges[k].path);
     if (command.merges) MainHeapFree(command.merges);
+    for (int32_t k = 0; k < command.findCount; ++k)
+        MainHeapFree(command.finds[k].ranges);
+    if (command.finds) MainHeapFree(command.finds);
     ReleaseByteSettings(command.settings);
     command = CommandLine{};
 }

@@ -71,6 +71,7 @@ enum CommandMode : int32_t {
     COMMAND_MISUSED, // the usage on the error stream, or the fault's line, and EXIT_FAILED
     COMMAND_PRINT,   // --checksum values without a place: computed and printed, nothing written
     COMMAND_INFO,    // the map of each file, nothing written
+    COMMAND_FIND,    // the algorithms that give the --find-checksum values, nothing written
 };
 
 enum CommandFault : int32_t {
@@ -124,6 +125,9 @@ enum CommandFault : int32_t {
     FAULT_GROW_NOT_WRITING,     // the first --pad or --merge: with a call that writes nothing
     FAULT_GROW_FILES,           // the first --pad or --merge: with no file or several
     FAULT_BINARY_NO_OUTPUT,     // the --binary: without -o
+    FAULT_NO_FIND,              // the --find-checksum at the end
+    FAULT_FIND_VALUE,           // the value
+    FAULT_FIND_WITH,            // the first --find-checksum: with an option other than -q, --json
 };
 
 // How bytes that a merged file and the file both hold are taken: equal, or the one's.
@@ -173,6 +177,16 @@ struct MergeJob {
     int32_t argument;
 };
 
+// A --find-checksum value: a checksum's value over its ranges, given, or stored at address.
+struct FindJob {
+    ChecksumRange *ranges; // owned, main heap: in the order given
+    int32_t rangeCount;
+    bool placed;
+    uint32_t address;
+    uint8_t value[MOST_VALUE_BYTES]; // given: most significant byte first, the last at the end
+    int32_t argument;
+};
+
 struct CommandLine {
     CommandMode mode;
     bool quiet;
@@ -206,6 +220,8 @@ struct CommandLine {
     bool binary;       // --binary: OUT is written as raw bytes
     bool binaryRanged; // ... over binaryRange (else the image's lowest to highest)
     ChecksumRange binaryRange;
+    FindJob *finds; // owned, main heap: the --find-checksum values, in order
+    int32_t findCount;
 };
 
 // Whether the call adds records to the file (--pad, --merge), or writes a binary.

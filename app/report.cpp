@@ -83,9 +83,13 @@ Field ReasonOf(uint32_t failure) {
 // A --checksum value's ranges, one after another, made in the workspace (the caller's
 // WorkspaceScope ends them).
 Field RangesOf(const ChecksumJob &job) {
+    return RangesOf(job.ranges, job.rangeCount);
+}
+
+Field RangesOf(const ChecksumRange *ranges, int32_t count) {
     int32_t start = WorkspacePosition();
-    for (int32_t i = 0; i < 2 * job.rangeCount; ++i) {
-        const ChecksumRange &range = job.ranges[i / 2];
+    for (int32_t i = 0; i < 2 * count; ++i) {
+        const ChecksumRange &range = ranges[i / 2];
         const char *before = i % 2 ? texts::RANGE_TO : i ? texts::MORE_RANGES : "";
         Address address(i % 2 ? range.last : range.first);
         LeftPart(before, StringLength(before), WorkspacePosition());
@@ -94,8 +98,8 @@ Field RangesOf(const ChecksumJob &job) {
     return {WorkspaceAt(start), WorkspacePosition() - start};
 }
 
-// A number as a quoted JSON string, in text (room for 20).
-Field Quoted(const Address &number, char *text) {
+// A number as a quoted JSON string, in text (room for its length and 2).
+Field Quoted(Field number, char *text) {
     text[0] = '"';
     std::memcpy(text + 1, number.text, static_cast<size_t>(number.length));
     text[number.length + 1] = '"';
@@ -104,8 +108,8 @@ Field Quoted(const Address &number, char *text) {
 
 // A --checksum value as an item of the JSON object's values; stored, line and place only for a
 // value with a place.
-void JsonChecksum(Report &report, const ChecksumJob &job, uint64_t value, const char *state,
-                  int64_t line, uint64_t stored) {
+void JsonChecksum(Report &report, const ChecksumJob &job, const ChecksumValue &value,
+                  const char *state, int64_t line, const ChecksumValue &stored) {
     int32_t width = ChecksumWidth(job.algorithm);
     WorkspaceScope scope;
     int32_t ranges = WorkspacePosition();
@@ -113,20 +117,20 @@ void JsonChecksum(Report &report, const ChecksumJob &job, uint64_t value, const 
     int32_t name = WorkspacePosition();
     JsonString(job.name, job.nameLength);
     int32_t end = WorkspacePosition();
-    char place[20], held[20];
+    char place[20], held[sizeof ValueDigits::text + 2];
     Decimal lineNumber(line);
     bool placed = !job.printed;
     JsonItem(report, JSON_IN_VALUES, texts::JSON_CHECKSUM_VALUE,
              {{WorkspaceAt(name), end - name},
               {WorkspaceAt(ranges), name - ranges},
-              Address(value, 2 * width),
+              ValueDigits(value, job.algorithm),
               state,
               placed ? Field(lineNumber) : Field(texts::JSON_NULL),
               placed ? Quoted(Address(job.address), place) : Field(texts::JSON_NULL),
-              !placed || width == 1 ? texts::JSON_NULL
-              : job.bigEndian       ? texts::JSON_BIG_ENDIAN
-                                    : texts::JSON_LITTLE_ENDIAN,
-              placed ? Quoted(Address(stored, 2 * width), held) : Field(texts::JSON_NULL)});
+              !placed || width == 1 || job.algorithm.kind == CHECKSUM_DIGEST ? texts::JSON_NULL
+              : job.bigEndian ? texts::JSON_BIG_ENDIAN
+                              : texts::JSON_LITTLE_ENDIAN,
+              placed ? Quoted(ValueDigits(stored, job.algorithm), held) : Field(texts::JSON_NULL)});
 }
 
 // A value printed alone, quiet: led by the file's name when the call names several files.
@@ -139,15 +143,15 @@ void WriteQuietValue(Report &report, Field value) {
 
 // A --checksum value's line.
 void WriteImageChecksumLine(const char *text, Report &report, int64_t line, const ChecksumJob &job,
-                            uint64_t value, uint64_t stored) {
+                            const ChecksumValue &value, const ChecksumValue &stored) {
     int32_t width = ChecksumWidth(job.algorithm);
     WorkspaceScope scope;
     WriteTemplate(text, {PathOf(report), Decimal(line), Field{job.name, job.nameLength},
-                         RangesOf(job), Address(value, 2 * width), Address(job.address),
-                         width == 1      ? ""
+                         RangesOf(job), ValueDigits(value, job.algorithm), Address(job.address),
+                         width == 1 || job.algorithm.kind == CHECKSUM_DIGEST ? ""
                          : job.bigEndian ? texts::BIG_ENDIAN_ORDER
                                          : texts::LITTLE_ENDIAN_ORDER,
-                         Address(stored, 2 * width)});
+                         ValueDigits(stored, job.algorithm)});
 }
 
 } // namespace report_fields
@@ -251,9 +255,17 @@ void ReportStructure(void *context, const StructureFinding &finding) {
         more = HeldAlike(info->image, *info->check.place, info->check.record) ? texts::SAME_VALUES
                                                                               : texts::OTHER_VALUES;
     Decimal line(finding.line), count(finding.count), other(finding.other);
-    Address address(finding.address);
+    // nine digits, the first one past 0xFFFFFFFF (where a record's data may end), else eight
+    Address address(static_cast<uint32_t>(finding.address >> 4));
+    address.text[10] = HEX_DIGITS[finding.address & 15];
+    bool wide = finding.address >> 32;
+    if (!wide) {
+        address.text[1] = '0';
+        address.text[2] = 'x';
+    }
+    Field where{address.text + (wide ? 0 : 1), wide ? 11 : 10};
     Field fields[] = {PathOf(report), line, TypeField(finding.type, type), count, other,
-                      address,        more};
+                      where,          more};
     if (report.form != FORM_JSON) {
         WriteFields(TEXTS[finding.kind], fields, 7);
         return;

@@ -70,6 +70,7 @@ struct Report {
     int64_t checksumsDiffer, setsDiffer; // --checksum and --set values that differ; -1: none asked
     int64_t recordsSet;                  // records whose bytes were set
     int64_t recordsAdded;                // lines added (--pad, --merge); -1: none asked
+    int64_t matches;                     // of --find-checksum; -1: none asked
     const MergeJob *merges;              // borrowed: the call's --merge values, for --json
     int32_t mergeCount;
     // --json: the part of the object written last (app/report_json.h), whether an item of a
@@ -136,10 +137,10 @@ void ReportSetSkipped(Report &report);
 // --checksum: the value computed over the job's range, at the line of the record that holds
 // its place. Written: stored there, or found there as stored already (inPlace), or printed (a
 // job without a place). Checked: found there as stored, or another value stored.
-void ReportChecksumWritten(Report &report, int64_t line, const ChecksumJob &job, uint64_t value,
-                           bool inPlace);
-void ReportChecksumChecked(Report &report, int64_t line, const ChecksumJob &job, uint64_t value,
-                           uint64_t stored);
+void ReportChecksumWritten(Report &report, int64_t line, const ChecksumJob &job,
+                           const ChecksumValue &value, bool inPlace);
+void ReportChecksumChecked(Report &report, int64_t line, const ChecksumJob &job,
+                           const ChecksumValue &value, const ChecksumValue &stored);
 // A --set value checked: the bytes held where it would set them (differing or not); or the first
 // byte of it in no data record.
 void ReportSetChecked(Report &report, int64_t line, const ByteSetting &setting,
@@ -151,7 +152,9 @@ void ReportGot(Report &report, int64_t line, const GetJob &get, const uint8_t *h
 void ReportGetNotHeld(Report &report, uint32_t address);
 // A value without a place, printed: its line, or, quiet, the value alone (also when the report
 // is quiet otherwise).
-void ReportChecksumPrinted(Report &report, const ChecksumJob &job, uint64_t value);
+void ReportChecksumPrinted(Report &report, const ChecksumJob &job, const ChecksumValue &value);
+// A match of --find-checksum: the options that give it.
+void ReportFound(Report &report, Field options);
 // Two records that hold a byte of a range with different values (setting: nothing set); a
 // value's place in no record.
 void ReportChecksumConflict(Report &report, const ImageConflict &conflict, const char *nothing);

@@ -120,8 +120,8 @@ void ReportSetSkipped(Report &report) {
     ReportFileFailure(report, texts::SET_SKIPPED, {PathOf(report)});
 }
 
-void ReportChecksumWritten(Report &report, int64_t line, const ChecksumJob &job, uint64_t value,
-                           bool inPlace) {
+void ReportChecksumWritten(Report &report, int64_t line, const ChecksumJob &job,
+                           const ChecksumValue &value, bool inPlace) {
     if (report.form == FORM_JSON) {
         JsonChecksum(report, job, value,
                      job.printed ? texts::JSON_STATE_PRINTED
@@ -136,15 +136,17 @@ void ReportChecksumWritten(Report &report, int64_t line, const ChecksumJob &job,
     WriteImageChecksumLine(text, report, line, job, value, value);
 }
 
-void ReportChecksumChecked(Report &report, int64_t line, const ChecksumJob &job, uint64_t value,
-                           uint64_t stored) {
+void ReportChecksumChecked(Report &report, int64_t line, const ChecksumJob &job,
+                           const ChecksumValue &value, const ChecksumValue &stored) {
     if (report.form == FORM_JSON) {
         JsonChecksum(report, job, value,
-                     value == stored ? texts::JSON_STATE_IN_PLACE : texts::JSON_STATE_DIFFERS, line,
-                     stored);
+                     SameValue(value, stored) ? texts::JSON_STATE_IN_PLACE
+                                              : texts::JSON_STATE_DIFFERS,
+                     line, stored);
         return;
     }
-    WriteImageChecksumLine(value == stored ? texts::CHECKSUM_MATCHES : texts::CHECKSUM_DIFFERS,
+    WriteImageChecksumLine(SameValue(value, stored) ? texts::CHECKSUM_MATCHES
+                                                    : texts::CHECKSUM_DIFFERS,
                            report, line, job, value, stored);
 }
 
@@ -191,18 +193,28 @@ void ReportSetNotHeld(Report &report, uint32_t address) {
     ReportFileFailure(report, texts::SET_NOT_HELD, {PathOf(report), Address(address)});
 }
 
-void ReportChecksumPrinted(Report &report, const ChecksumJob &job, uint64_t value) {
-    int32_t width = ChecksumWidth(job.algorithm);
+void ReportChecksumPrinted(Report &report, const ChecksumJob &job, const ChecksumValue &value) {
     if (!OpenStandardOutput()) return;
     if (report.form == FORM_JSON) {
-        JsonChecksum(report, job, value, texts::JSON_STATE_PRINTED, 0, 0);
+        JsonChecksum(report, job, value, texts::JSON_STATE_PRINTED, 0, value);
         return;
     }
     if (report.form == FORM_QUIET) {
-        WriteQuietValue(report, Address(value, 2 * width));
+        WriteQuietValue(report, ValueDigits(value, job.algorithm));
         return;
     }
     WriteImageChecksumLine(texts::CHECKSUM_PRINTED, report, 0, job, value, value);
+}
+
+void ReportFound(Report &report, Field options) {
+    if (!OpenStandardOutput()) return;
+    if (report.form == FORM_JSON) {
+        WorkspaceScope scope;
+        JsonItem(report, JSON_IN_VALUES, texts::JSON_FOUND,
+                 {JsonString(options.text, options.length)});
+    } else {
+        WriteQuietValue(report, options);
+    }
 }
 
 void ReportChecksumConflict(Report &report, const ImageConflict &conflict, const char *nothing) {
@@ -267,8 +279,11 @@ void ReportCommandFault(const CommandLine &command) {
                                             texts::BINARY_INVALID,
                                             texts::GROW_NOT_WRITING,
                                             texts::GROW_FILES,
-                                            texts::BINARY_NO_OUTPUT};
-    static_assert(sizeof TEXTS / sizeof TEXTS[0] == FAULT_BINARY_NO_OUTPUT + 1);
+                                            texts::BINARY_NO_OUTPUT,
+                                            texts::NO_FIND_VALUE,
+                                            texts::FIND_INVALID,
+                                            texts::FIND_WITH};
+    static_assert(sizeof TEXTS / sizeof TEXTS[0] == FAULT_FIND_WITH + 1);
     OwnedString one, other;
     TakeArgument(command.faultArgument, one);
     TakeArgument(command.otherArgument, other);

@@ -21,12 +21,13 @@ Field BytesField(const uint8_t *bytes, int32_t count, char *text);
 Field TypeField(int32_t type, char *text);
 void FormatReason(uint32_t failure, int32_t resultStart);
 Field ReasonOf(uint32_t failure);
+Field RangesOf(const ChecksumRange *ranges, int32_t count);
 Field RangesOf(const ChecksumJob &job);
-Field Quoted(const Address &number, char *text);
-void JsonChecksum(Report &report, const ChecksumJob &job, uint64_t value, const char *state,
-                  int64_t line, uint64_t stored);
+Field Quoted(Field number, char *text);
+void JsonChecksum(Report &report, const ChecksumJob &job, const ChecksumValue &value,
+                  const char *state, int64_t line, const ChecksumValue &stored);
 void WriteQuietValue(Report &report, Field value);
 void WriteImageChecksumLine(const char *text, Report &report, int64_t line, const ChecksumJob &job,
-                            uint64_t value, uint64_t stored);
+                            const ChecksumValue &value, const ChecksumValue &stored);
 
 } // namespace report_fields

@@ -11,6 +11,7 @@
 #pragma once
 
 #include "app/options.h"
+#include "core/image_checksum.h"
 #include "runtime/standard_output.h"
 #include "runtime/strings.h"
 
@@ -39,21 +40,35 @@ struct Decimal {
     int32_t length;
 };
 
-// A number as a template's field: 0x and at least `fewest` upper-case hexadecimal digits; an
-// address has eight, a checksum's value two a byte.
+// An address as a template's field: 0x and eight upper-case hexadecimal digits.
 struct Address {
-    explicit Address(uint64_t value, int32_t fewest = 8) {
-        int32_t digits = fewest;
-        while (digits < 16 && value >> 4 * digits)
-            ++digits;
+    explicit Address(uint32_t value) {
         text[0] = '0';
         text[1] = 'x';
-        for (int32_t i = 0; i < digits; ++i)
-            text[2 + i] = HEX_DIGITS[value >> 4 * (digits - 1 - i) & 15];
-        length = 2 + digits;
+        for (int32_t i = length - 1; i >= 2; --i, value >>= 4)
+            text[i] = HEX_DIGITS[value & 15];
     }
     operator Field() const { return {text, length}; } // NOLINT: an address is a field
-    char text[18];
+    static constexpr int32_t length = 10;
+    char text[length + 1]; // (room for a ninth digit)
+};
+
+// A checksum's value as a template's field: 0x and two upper-case hexadecimal digits a byte; a
+// digest's bytes as lower-case digits alone, as digests are written.
+struct ValueDigits {
+    ValueDigits(const ChecksumValue &value, const ChecksumAlgorithm &algorithm) {
+        bool digest = algorithm.kind == CHECKSUM_DIGEST;
+        const char *digits = digest ? "0123456789abcdef" : HEX_DIGITS;
+        length = digest ? 0 : 2;
+        text[0] = '0';
+        text[1] = 'x';
+        for (int32_t k = 0; k < value.width; ++k) {
+            text[length++] = digits[value.bytes[k] >> 4];
+            text[length++] = digits[value.bytes[k] & 15];
+        }
+    }
+    operator Field() const { return {text, length}; } // NOLINT: a value is a field
+    char text[2 + 2 * MOST_VALUE_BYTES];
     int32_t length;
 };
 

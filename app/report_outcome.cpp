@@ -48,7 +48,10 @@ void WriteSummary(const Report &report) {
     else
         FormatCount(tally.malformed, texts::ONE_LINE_MALFORMED, texts::LINES_MALFORMED, at[1]);
     at[2] = WorkspacePosition();
-    if (bool any = false; text == texts::SUMMARY_CHECKSUMS)
+    if (text == texts::SUMMARY_FOUND)
+        FormatCount(report.matches, report.matches ? texts::ONE_MATCH : texts::NO_MATCH,
+                    report.matches ? texts::MATCHES : texts::NO_MATCH, at[2]);
+    else if (bool any = false; text == texts::SUMMARY_CHECKSUMS)
         AppendDiffering(report.checksumsDiffer, report.setsDiffer, 0, &any);
     else if (text == texts::SUMMARY_STRICT)
         FormatCount(report.structure, texts::ONE_STRUCTURE_FINDING, texts::STRUCTURE_FINDINGS,
@@ -76,6 +79,7 @@ void WriteQuietFindings(const Report &report) {
                 report.patching ? texts::LINES_LEFT : texts::LINES_MALFORMED, &any);
     AppendCount(report.structure, 1, texts::ONE_STRUCTURE_FINDING, texts::STRUCTURE_FINDINGS, &any);
     AppendDiffering(report.checksumsDiffer, report.setsDiffer, 1, &any);
+    if (report.matches == 0) AppendCount(1, 1, texts::NO_MATCH, texts::NO_MATCH, &any);
     if (!any) return;
     WriteFailure(texts::QUIET_FINDINGS,
                  {PathOf(report), {WorkspaceAt(start), WorkspacePosition() - start}});
@@ -88,7 +92,8 @@ bool FoundIn(const Report &report) {
     if (!report.read || !report.summary) return false;
     const WalkTally &tally = report.tally;
     return (!report.patching && tally.checksums > 0) || tally.malformed > 0 || tally.records == 0 ||
-           report.structure > 0 || report.checksumsDiffer > 0 || report.setsDiffer > 0;
+           report.structure > 0 || report.checksumsDiffer > 0 || report.setsDiffer > 0 ||
+           report.matches == 0;
 }
 
 const char *ModeOf(CommandMode mode) {
@@ -98,6 +103,7 @@ const char *ModeOf(CommandMode mode) {
     case COMMAND_SET: return texts::JSON_MODE_SET;
     case COMMAND_PRINT: return texts::JSON_MODE_PRINT;
     case COMMAND_INFO: return texts::JSON_MODE_INFO;
+    case COMMAND_FIND: return texts::JSON_MODE_FIND;
     default: return texts::JSON_MODE_PATCH;
     }
 }
@@ -111,6 +117,7 @@ void BeginFileReport(Report &report, const CommandLine &command, const char *pat
     report.mode = ModeOf(command.mode);
     report.named = command.fileCount > 1;
     report.checksumsDiffer = report.setsDiffer = report.recordsSet = report.recordsAdded = -1;
+    report.matches = command.mode == COMMAND_FIND ? 0 : -1;
     report.merges = command.merges;
     report.mergeCount = command.mergeCount;
 }

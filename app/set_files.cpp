@@ -24,7 +24,8 @@ SetFile *MakeSetFiles(const CommandLine &command) {
             files[i].setInPlace = static_cast<bool *>(MainHeapAlloc(settings * sizeof(bool)));
         }
         if (!values) continue;
-        files[i].values = static_cast<uint64_t *>(MainHeapAlloc(values * sizeof(uint64_t)));
+        files[i].values =
+            static_cast<ChecksumValue *>(MainHeapAlloc(values * sizeof(ChecksumValue)));
         files[i].lines = static_cast<int64_t *>(MainHeapAlloc(values * sizeof(int64_t)));
         files[i].inPlace = static_cast<bool *>(MainHeapAlloc(values * sizeof(bool)));
     }
@@ -159,16 +160,16 @@ bool ComputeValues(const CommandLine &command, SetFile &file) {
     for (int32_t k = 0; k < command.checksumCount; ++k) {
         const ChecksumJob &job = command.checksums[k];
         int32_t width = ChecksumWidth(job.algorithm);
-        uint64_t value = ChecksumOfJob(image, job, command.fill);
+        ChecksumValue value = ChecksumOfJob(image, job, command.fill);
         file.values[k] = value;
         if (job.printed) continue; // (nothing to store)
-        uint64_t stored = 0;
+        ChecksumValue stored{};
         int32_t held = StoredValue(image, job, &stored, &file.lines[k]);
         if (!ALWAYS(held == width)) return false; // (RefuseImage: every place is held)
         ByteSetting place{job.address, width, job.argument, {}};
-        ChecksumBytes(value, width, job.bigEndian, place.bytes);
+        ValueBytes(value, job.algorithm, job.bigEndian, place.bytes);
         OverlayImageBytes(image, job.address, place.bytes, width);
-        file.inPlace[k] = stored == value;
+        file.inPlace[k] = SameValue(stored, value);
         if (!file.inPlace[k]) AddByteSettingValue(file.own, place);
     }
     SortByteSettings(file.own);

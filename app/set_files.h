@@ -31,22 +31,22 @@
 
 // One file of the call, from its open to its close.
 struct SetFile {
-    Report ownReport;    // the file's report, unless the caller keeps it (-o)
-    Report *report;      // borrowed: ownReport, or the caller's; ended once done with
-    bool ended;          // its report is ended
-    StringVar path;      // owned: the file's name as given
-    PlatformFile given;  // borrowed: with -o, the open copy it edits in place of path; 0: none
-    int32_t channel;     // owned, auto-numbered; 0 when not open; closed by CloseSetFile
-    FileStamp stamp;     // as opened
-    HexImage image;      // owned: the records the first walk found that hold written bytes
-    WalkTally first;     // of the first walk
-    ByteSettingList own; // owned: the --set values and this file's checksum values that are not
-                         // in place yet, in address order
-    uint64_t *values;    // owned, main heap: each --checksum value's
-    int64_t *lines;      // owned, main heap: the line of the record that holds each value's place
-    bool *inPlace;       // owned, main heap: each value is stored already
-    int64_t *setLines;   // owned, main heap: the line of the record that holds each --set value
-    bool *setInPlace;    // owned, main heap: each --set value is in place already
+    Report ownReport;      // the file's report, unless the caller keeps it (-o)
+    Report *report;        // borrowed: ownReport, or the caller's; ended once done with
+    bool ended;            // its report is ended
+    StringVar path;        // owned: the file's name as given
+    PlatformFile given;    // borrowed: with -o, the open copy it edits in place of path; 0: none
+    int32_t channel;       // owned, auto-numbered; 0 when not open; closed by CloseSetFile
+    FileStamp stamp;       // as opened
+    HexImage image;        // owned: the records the first walk found that hold written bytes
+    WalkTally first;       // of the first walk
+    ByteSettingList own;   // owned: the --set values and this file's checksum values that are not
+                           // in place yet, in address order
+    ChecksumValue *values; // owned, main heap: each --checksum value's
+    int64_t *lines;        // owned, main heap: the line of the record that holds each value's place
+    bool *inPlace;         // owned, main heap: each value is stored already
+    int64_t *setLines;     // owned, main heap: the line of the record that holds each --set value
+    bool *setInPlace;      // owned, main heap: each --set value is in place already
 };
 
 // A file's path ("" for an empty one), and its name in the report.

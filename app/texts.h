@@ -61,9 +61,12 @@ inline constexpr char USAGE[] =
     "      stores a CRC or sum of bytes START to END\r\n"
     "      (+START-END...) at ADDRESS (:be big-endian); /check compares it. ALGORITHM: crc8,\r\n"
     "      crc16-arc/ccitt/kermit/modbus/xmodem, crc32, crc32c, crc32-bzip2, crc32-mpeg2,\r\n"
-    "      crc64, sum8/16/32, crc-W/poly=0xP/init=0xI/xorout=0xX/refin/refout; /w16le ...\r\n"
-    "      /w32be: words; /neg: a negated sum. Gaps count as /fill BYTE (FF without it).\r\n"
-    "      Without @ADDRESS the value is printed (/q: alone)\r\n"
+    "      crc64, each 8- to 64-bit CRC catalogue name, sum8/16/32, sha256, sha512,\r\n"
+    "      crc-W/poly=0xP/init=0xI/xorout=0xX/refin/refout; /w16le ... /w32be: words;\r\n"
+    "      /neg: a negated sum. Gaps count as /fill BYTE (FF without it). Without @ADDRESS\r\n"
+    "      the value is printed (/q: alone)\r\n"
+    "  checksumme /find-checksum START-END=VALUE (or @ADDRESS) FILE...\r\n"
+    "      prints each /checksum giving VALUE (or the value there); exit 2: none\r\n"
     "  checksumme /get ADDRESS:COUNT FILE...\r\n"
     "      prints COUNT bytes at ADDRESS (ADDRESS:TYPE, u8 ... u64be: a\r\n"
     "      number); /q: alone\r\n"
@@ -99,8 +102,10 @@ inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\r\n";
 #define CHECKSUMME_PAD_NAME "/pad"
 #define CHECKSUMME_MERGE_NAME "/merge"
 #define CHECKSUMME_BINARY_NAME "/binary"
+#define CHECKSUMME_FIND_NAME "/find-checksum"
 #define CHECKSUMME_OVERLAP_NAME "/overlap"
 #define CHECKSUMME_QUIET_NAME "/q"
+#define CHECKSUMME_JSON_NAME "/json"
 #define CHECKSUMME_BECAUSE(field) " (" field ")"
 #define CHECKSUMME_OPENING "cannot be opened (%2)"
 #define CHECKSUMME_END "\r\n"
@@ -108,7 +113,7 @@ inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\r\n";
 inline constexpr char USAGE[] =
     "Usage: checksumme [--check | --strict] [--set ADDRESS=BYTES...] [--checksum CHECKSUM...]\n"
     "                  [--fill BYTE] [--get ADDRESS:COUNT...] [--merge OTHER...] [--pad RANGE...]\n"
-    "                  [--binary] [-o OUT] [-q] [--] FILE...\n"
+    "                  [--binary] [--find-checksum RANGE=VALUE...] [-o OUT] [-q] [--] FILE...\n"
     "  checksumme FILE...           rewrites the checksum of every record of each file in place\n"
     "  checksumme --check FILE...   checks each file and changes nothing\n"
     "  checksumme --strict FILE...  checks each file and its structure, changes nothing\n"
@@ -121,13 +126,19 @@ inline constexpr char USAGE[] =
     "      big-endian), as --set would set it; with --check, compares it with the value stored.\n"
     "      START-END+START-END... takes the ranges one after another. ALGORITHM: crc8,\n"
     "      crc16-arc, crc16-ccitt, crc16-kermit, crc16-modbus, crc16-xmodem, crc32, crc32c,\n"
-    "      crc32-bzip2, crc32-mpeg2, crc64 (or their names in the CRC catalogue), sum8, sum16,\n"
-    "      sum32, or crc-W/poly=0xP[/init=0xI][/xorout=0xX][/refin][/refout] (W 8, 16, 32,\n"
-    "      64); after it /w16le, /w16be, /w32le or /w32be reads words, /neg negates a sum.\n"
+    "      crc32-bzip2, crc32-mpeg2, crc64, every CRC of 8, 16, 32 and 64 bits of the CRC\n"
+    "      catalogue by its name or alias (CRC-16/GENIBUS), sum8, sum16, sum32, sha256, sha512\n"
+    "      (stored in their own byte order), or crc-W/poly=0xP[/init=0xI][/xorout=0xX][/refin]\n"
+    "      [/refout] (W 8, 16, 32, 64); after it /w16le, /w16be, /w32le or /w32be reads words,\n"
+    "      /neg negates a sum.\n"
     "      Bytes that no record holds count as --fill BYTE (two hexadecimal digits, or 0x and\n"
     "      one or two; FF without it). After --set values; several may come, each after those\n"
     "      whose places lie in its range. Without @ADDRESS the value is printed and nothing\n"
     "      written (with -q the value alone)\n"
+    "  checksumme --find-checksum START-END=VALUE FILE...  (or START-END@ADDRESS: the value\n"
+    "      stored there) prints, one a line and most common first, the --checksum (and --fill)\n"
+    "      of every algorithm, word form, byte order, fill FF or 00, and range up to ADDRESS\n"
+    "      that gives VALUE; several must all match; writes nothing; exit 2 when none does\n"
     "  checksumme --get ADDRESS:COUNT FILE...  prints COUNT bytes (1 to 255) at ADDRESS, or with\n"
     "      ADDRESS:TYPE (u8, u16le, u16be, u32le, u32be, u64le, u64be) a number; -q: alone\n"
     "  checksumme FILE -o OUT ...   (--output OUT) writes what patching, --set or --checksum\n"
@@ -171,8 +182,10 @@ inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\n";
 #define CHECKSUMME_PAD_NAME "--pad"
 #define CHECKSUMME_MERGE_NAME "--merge"
 #define CHECKSUMME_BINARY_NAME "--binary"
+#define CHECKSUMME_FIND_NAME "--find-checksum"
 #define CHECKSUMME_OVERLAP_NAME "--overlap"
 #define CHECKSUMME_QUIET_NAME "-q"
+#define CHECKSUMME_JSON_NAME "--json"
 #define CHECKSUMME_BECAUSE(field) ": " field
 #define CHECKSUMME_OPENING "%2"
 #define CHECKSUMME_END "\n"
@@ -513,6 +526,24 @@ inline constexpr char GROW_FILES[] =
 inline constexpr char BINARY_NO_OUTPUT[] =
     "checksumme: " CHECKSUMME_BINARY_NAME " writes an output file and needs " CHECKSUMME_OUTPUT_NAME
     " OUT" CHECKSUMME_END;
+// --find-checksum: %1 the value given (the option itself where it has none)
+inline constexpr char NO_FIND_VALUE[] =
+    "checksumme: %1 needs a value RANGE=VALUE or RANGE@ADDRESS" CHECKSUMME_END;
+inline constexpr char FIND_INVALID[] =
+    "checksumme: " CHECKSUMME_FIND_NAME
+    " %1: not START-END[+START-END...]=VALUE or ...@ADDRESS" CHECKSUMME_END;
+inline constexpr char FIND_WITH[] =
+    "checksumme: %1: " CHECKSUMME_FIND_NAME " takes no option but " CHECKSUMME_QUIET_NAME
+    " and " CHECKSUMME_JSON_NAME CHECKSUMME_END;
+// A match: its options (FOUND_CHECKSUM ALGORITHM:RANGES@ADDRESS for each value, then FOUND_FILL
+// where the fill is 00), as a value is printed (QUIET_VALUE_OF, CHECKSUM_VALUE); then the file's
+// summary, %5 the matches
+inline constexpr char FOUND_CHECKSUM[] = CHECKSUMME_CHECKSUM_NAME " ";
+inline constexpr char FOUND_FILL[] = " " CHECKSUMME_FILL_NAME " 0x00";
+inline constexpr char SUMMARY_FOUND[] = "%1: %2, %3 wrong, %4, %5" CHECKSUMME_END;
+inline constexpr char NO_MATCH[] = "no algorithm matches";
+inline constexpr char ONE_MATCH[] = "1 algorithm matches";
+inline constexpr char MATCHES[] = "%1 algorithms match";
 // %1 file, %2 the records added
 inline constexpr char RECORDS_ADDED[] = "%1: %2 records added" CHECKSUMME_END;
 inline constexpr char ONE_RECORD_ADDED[] = "%1: 1 record added" CHECKSUMME_END;
@@ -567,6 +598,8 @@ inline constexpr char FILES_SOME_WRITTEN[] = "%1 of %2 files were written";
 #undef CHECKSUMME_PAD_NAME
 #undef CHECKSUMME_MERGE_NAME
 #undef CHECKSUMME_BINARY_NAME
+#undef CHECKSUMME_FIND_NAME
+#undef CHECKSUMME_JSON_NAME
 #undef CHECKSUMME_OVERLAP_NAME
 #undef CHECKSUMME_END
 #undef CHECKSUMME_END
@@ -581,6 +614,7 @@ inline constexpr char JSON_MODE_STRICT[] = "strict";
 inline constexpr char JSON_MODE_SET[] = "set";
 inline constexpr char JSON_MODE_PRINT[] = "print";
 inline constexpr char JSON_MODE_INFO[] = "info";
+inline constexpr char JSON_MODE_FIND[] = "find";
 // Each part opened, or given empty; between the items of a list; a list closed.
 inline constexpr char JSON_FINDINGS[] = ",\"findings\":[";
 inline constexpr char JSON_NO_FINDINGS[] = ",\"findings\":[]";
@@ -617,6 +651,8 @@ inline constexpr char JSON_SET_VALUE[] = "{\"option\":\"set\",\"address\":\"%1\"
 // %1 the address, %2 the bytes or the number, %3 the line
 inline constexpr char JSON_GET_VALUE[] =
     "{\"option\":\"get\",\"address\":\"%1\",\"value\":\"%2\",\"line\":%3}";
+// A match of --find-checksum: %1 its options
+inline constexpr char JSON_FOUND[] = "{\"option\":\"find-checksum\",\"match\":\"%1\"}";
 inline constexpr char JSON_STATE_PRINTED[] = "printed";
 inline constexpr char JSON_STATE_STORED[] = "stored";
 inline constexpr char JSON_STATE_IN_PLACE[] = "in place";

@@ -18,16 +18,13 @@
  *   /refin and /refout in any order after it (W 8, 16, 32 or 64; init and xorout 0 without them,
  *   refin and refout off: the CRC catalogue's parameters), then /w16le, /w16be, /w32le or /w32be
  *   (the bytes read as words of that size and order), and /neg on a sum (its two's complement),
- *   each part once. The names, short and the catalogue's (and one alias):
- *     crc8          CRC-8/SMBUS          crc32         CRC-32/ISO-HDLC
- *     crc16-arc     CRC-16/ARC           crc32c        CRC-32/ISCSI
- *     crc16-ccitt   CRC-16/IBM-3740      crc32-bzip2   CRC-32/BZIP2
- *                   (CRC-16/CCITT-FALSE) crc32-mpeg2   CRC-32/MPEG-2
- *     crc16-kermit  CRC-16/KERMIT        crc64         CRC-64/XZ
- *     crc16-modbus  CRC-16/MODBUS        sum8, sum16, sum32: the sum modulo 2^8, 2^16, 2^32
- *     crc16-xmodem  CRC-16/XMODEM
- *   ALGORITHM_READ, or why not (a value wider than W: where its 0x starts in text, and its
- *   length, in *stretch and *stretchLength).
+ *   each part once; a digest takes no part. The names: every CRC of 8, 16, 32 and 64 bits of the
+ *   public CRC catalogue by its name and its aliases, the most common also by a short name
+ *   (crc8, crc16-arc, crc16-ccitt, crc16-kermit, crc16-modbus, crc16-xmodem, crc32, crc32c,
+ *   crc32-bzip2, crc32-mpeg2, crc64); sum8, sum16, sum32 (the sum modulo 2^8, 2^16, 2^32);
+ *   sha256 (SHA-256) and sha512 (SHA-512). crc-16 and its like are catalogue names alone, and
+ *   crc-W with a CRC parameter after it. ALGORITHM_READ, or why not (a value wider than W: where
+ *   its 0x starts in text, and its length, in *stretch and *stretchLength).
  * - ALGORITHM:START-END[+START-END...][@ADDRESS[:be]] of --checksum (ReadChecksumJob), ADDRESS:
  *   COUNT or ADDRESS:TYPE of --get (ReadGetJob), BYTE of --fill (ReadFillByte): FAULT_NONE (true),
  *   or the first fault from the left, with the stretch of the text that it names, if any.
@@ -66,6 +63,11 @@ enum AlgorithmRead : int32_t {
 AlgorithmRead ReadChecksumAlgorithm(const char *text, int32_t length, ChecksumAlgorithm &algorithm,
                                     int32_t *stretch, int32_t *stretchLength);
 
+// The index-th algorithm known by name, the most common first, and the name the tool gives it
+// (in name: room for MOST_NAME_LENGTH); false past the last.
+constexpr int32_t MOST_NAME_LENGTH = 32;
+bool KnownAlgorithm(int32_t index, ChecksumAlgorithm &algorithm, char *name, int32_t *nameLength);
+
 CommandFault ReadChecksumJob(const char *text, ChecksumJob &job, const char **stretch,
                              int32_t *faultLength);
 CommandFault ReadGetJob(const char *text, GetJob &get, const char **stretch, int32_t *faultLength);
@@ -76,3 +78,6 @@ bool ReadFillByte(const char *text, uint8_t *fill);
 bool ReadPadJob(const char *text, PadJob &pad);
 bool ReadMergeJob(const char *text, MergeJob &merge);
 bool ReadBinaryRange(const char *text, ChecksumRange *range);
+// START-END[+START-END...]=VALUE or START-END[+START-END...]@ADDRESS of --find-checksum (the job
+// owns its ranges when it is read), VALUE a number, or 0x and up to 128 hexadecimal digits.
+bool ReadFindJob(const char *text, FindJob &find);

@@ -2,7 +2,9 @@
 // The values of --pad, --merge and --binary (app/values.h).
 #include "app/values.h"
 
+#include "core/record.h"
 #include "runtime/registry.h"
+#include "runtime/strings.h"
 
 #include <cstring>
 
@@ -69,4 +71,41 @@ bool ReadMergeJob(const char *text, MergeJob &merge) {
 bool ReadBinaryRange(const char *text, ChecksumRange *range) {
     const char *at = text;
     return !std::strchr(text, '+') && ReadRanges(&at, "", range) == 1 && *at == 0;
+}
+
+bool ReadFindJob(const char *text, FindJob &find) {
+    size_t most = 1;
+    for (const char *at = text; *at; ++at)
+        most += *at == '+' ? 1 : 0;
+    find.ranges = static_cast<ChecksumRange *>(MainHeapAlloc(most * sizeof(ChecksumRange)));
+    const char *at = text;
+    find.rangeCount = ReadRanges(&at, "=@", find.ranges);
+    bool read = find.rangeCount > 0 && *at;
+    find.placed = *at == '@';
+    uint64_t number = 0;
+    const char *value = at + 1;
+    if (read && (find.placed || value[0] != '0' || (value[1] | 0x20) != 'x')) {
+        // a number, decimal or 0x and up to 16 digits; an ADDRESS up to 0xFFFFFFFF
+        read = !AmbiguousLength(value, "") &&
+               ReadSettingNumber(&value, "", find.placed ? 0xFFFFFFFF : ~uint64_t{0}, &number) &&
+               !*value;
+        find.address = static_cast<uint32_t>(number);
+        for (int32_t k = MOST_VALUE_BYTES - 1; k >= 0; --k, number >>= 8)
+            find.value[k] = static_cast<uint8_t>(number);
+    } else if (read) { // 0x and digits, as wide as a digest: two to a byte from the last
+        int32_t digits = StringLength(value + 2);
+        read = digits > 0 && digits <= 2 * MOST_VALUE_BYTES;
+        for (int32_t k = 0; read && k < digits; ++k) {
+            int32_t digit = HexDigitValue(static_cast<unsigned char>(value[2 + digits - 1 - k]));
+            read = digit >= 0;
+            if (read)
+                find.value[MOST_VALUE_BYTES - 1 - k / 2] |=
+                    static_cast<uint8_t>(digit << (k % 2 ? 4 : 0));
+        }
+    }
+    if (!read) {
+        MainHeapFree(find.ranges);
+        find.ranges = nullptr;
+    }
+    return read;
 }

@@ -2,6 +2,8 @@
 #include "core/image_checksum.h"
 
 #include "core/record.h"
+#include "runtime/platform.h"
+#include "runtime/registry.h"
 #include "runtime/strings.h"
 
 #include <cstring>
@@ -87,6 +89,10 @@ void BeginImageChecksum(ImageChecksum &sum, const ChecksumAlgorithm &algorithm) 
     sum.algorithm = algorithm;
     sum.state = 0;
     sum.pendingCount = 0;
+    sum.digest = nullptr;
+    if (algorithm.kind == CHECKSUM_DIGEST &&
+        !(sum.digest = BeginPlatformDigest(ChecksumWidth(algorithm))))
+        EndProcess(OUT_OF_MEMORY_EXIT);
     if (algorithm.kind != CHECKSUM_CRC) return;
     // Upper bits first; a reflected CRC's reflected into the lower ones.
     bool reflected = algorithm.refIn;
@@ -117,6 +123,10 @@ void BeginImageChecksum(ImageChecksum &sum, const ChecksumAlgorithm &algorithm) 
 // first, once it is whole.
 void AddImageBytes(ImageChecksum &sum, const uint8_t *bytes, ptrdiff_t count) {
     int32_t size = sum.algorithm.wordSize;
+    if (sum.digest) {
+        if (count > 0) AddPlatformDigest(sum.digest, bytes, static_cast<size_t>(count));
+        return;
+    }
     if (size <= 1) {
         TakeWords(sum, bytes, count);
         return;
@@ -152,7 +162,7 @@ void AddImageFill(ImageChecksum &sum, uint8_t fill, uint64_t count) {
 
 uint64_t EndImageChecksum(const ImageChecksum &sum) {
     const ChecksumAlgorithm &algorithm = sum.algorithm;
-    if (algorithm.kind == CHECKSUM_NONE) return 0;
+    if (algorithm.kind == CHECKSUM_NONE || algorithm.kind == CHECKSUM_DIGEST) return 0;
     int32_t unused = 64 - algorithm.bits;
     uint64_t value = algorithm.negated ? 0 - sum.state : sum.state;
     if (algorithm.kind == CHECKSUM_CRC) { // reflected when refout, else in the upper bits
@@ -162,8 +172,36 @@ uint64_t EndImageChecksum(const ImageChecksum &sum) {
     return value << unused >> unused;
 }
 
-void ChecksumBytes(uint64_t value, int32_t width, bool bigEndian, uint8_t out[8]) {
-    if (width > 8) width = 8;
-    for (int32_t k = 0; k < width; ++k, value >>= 8) // least significant byte first
-        out[bigEndian ? width - 1 - k : k] = static_cast<uint8_t>(value);
+ChecksumValue ValueOfNumber(uint64_t number, int32_t width) {
+    ChecksumValue value{};
+    value.width = width;
+    for (int32_t k = width - 1; k >= 0; --k, number >>= 8) // least significant byte last
+        value.bytes[k] = static_cast<uint8_t>(number);
+    return value;
+}
+
+ChecksumValue EndImageValue(ImageChecksum &sum) {
+    if (!sum.digest) return ValueOfNumber(EndImageChecksum(sum), ChecksumWidth(sum.algorithm));
+    ChecksumValue value{};
+    value.width = ChecksumWidth(sum.algorithm);
+    EndPlatformDigest(sum.digest, value.bytes);
+    sum.digest = nullptr;
+    return value;
+}
+
+void ValueBytes(const ChecksumValue &value, const ChecksumAlgorithm &algorithm, bool bigEndian,
+                uint8_t *out) {
+    bool reversed = !bigEndian && algorithm.kind != CHECKSUM_DIGEST;
+    for (int32_t k = 0; k < value.width; ++k)
+        out[k] = value.bytes[reversed ? value.width - 1 - k : k];
+}
+
+ChecksumValue StoredBytesValue(const uint8_t *bytes, const ChecksumAlgorithm &algorithm,
+                               bool bigEndian) {
+    ChecksumValue stored{}, value{};
+    stored.width = ChecksumWidth(algorithm);
+    std::memcpy(stored.bytes, bytes, static_cast<size_t>(stored.width));
+    value.width = stored.width;
+    ValueBytes(stored, algorithm, bigEndian, value.bytes); // (the same order both ways)
+    return value;
 }

@@ -151,6 +151,15 @@ int32_t Utf16FromUtf8(const char *text, wchar_t *out);
 int64_t Utf8FromUtf16(const wchar_t *text, int32_t units, char *out);
 #endif
 
+// A digest of the system's cryptography (Windows' CNG, bcrypt.dll; natively libcrypto, or
+// CommonCrypto on macOS): SHA-256 for a width of 32 bytes, SHA-512 for 64, over bytes given in
+// any number of pieces. Begin gives null when the system cannot begin one; End writes the digest
+// (width bytes) and frees what Begin took.
+using PlatformDigest = void *;
+PlatformDigest BeginPlatformDigest(int32_t width);
+void AddPlatformDigest(PlatformDigest digest, const uint8_t *bytes, size_t count);
+void EndPlatformDigest(PlatformDigest digest, uint8_t *out);
+
 // The standard output (1) and error (2): a stream to write to, or 0 when the process has none.
 // A write takes UTF-8 and returns the bytes taken (a console may leave the start of a character
 // cut at the end for the next write, unless all is set), or -1 when the reader is gone.

@@ -13,6 +13,11 @@
 #include <csignal>
 
 #include <fcntl.h>
+#ifdef __APPLE__
+#include <CommonCrypto/CommonDigest.h>
+#else
+#include <openssl/evp.h>
+#endif
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -615,3 +620,65 @@ bool PlatformFileStamp(PlatformFile file, FileStamp *stamp) {
               static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)};
     return true;
 }
+
+// Digests: libcrypto's, CommonCrypto's on macOS (whose counts are 32 bits wide).
+#ifdef __APPLE__
+namespace {
+struct Digest {
+    int32_t width;
+    CC_SHA256_CTX sha256;
+    CC_SHA512_CTX sha512;
+};
+constexpr size_t MOST_AT_ONCE = size_t{1} << 30;
+} // namespace
+
+PlatformDigest BeginPlatformDigest(int32_t width) {
+    auto *digest = static_cast<Digest *>(std::calloc(1, sizeof(Digest)));
+    if (!digest) return nullptr;
+    digest->width = width;
+    if (width == 64)
+        CC_SHA512_Init(&digest->sha512);
+    else
+        CC_SHA256_Init(&digest->sha256);
+    return digest;
+}
+
+void AddPlatformDigest(PlatformDigest digest, const uint8_t *bytes, size_t count) {
+    auto *own = static_cast<Digest *>(digest);
+    for (size_t taken = 0; taken < count; taken += MOST_AT_ONCE) {
+        auto piece =
+            static_cast<CC_LONG>(count - taken < MOST_AT_ONCE ? count - taken : MOST_AT_ONCE);
+        if (own->width == 64)
+            CC_SHA512_Update(&own->sha512, bytes + taken, piece);
+        else
+            CC_SHA256_Update(&own->sha256, bytes + taken, piece);
+    }
+}
+
+void EndPlatformDigest(PlatformDigest digest, uint8_t *out) {
+    auto *own = static_cast<Digest *>(digest);
+    if (own->width == 64)
+        CC_SHA512_Final(out, &own->sha512);
+    else
+        CC_SHA256_Final(out, &own->sha256);
+    std::free(own);
+}
+#else
+PlatformDigest BeginPlatformDigest(int32_t width) {
+    EVP_MD_CTX *digest = EVP_MD_CTX_new();
+    if (digest && EVP_DigestInit_ex(digest, width == 64 ? EVP_sha512() : EVP_sha256(), nullptr))
+        return digest;
+    EVP_MD_CTX_free(digest);
+    return nullptr;
+}
+
+void AddPlatformDigest(PlatformDigest digest, const uint8_t *bytes, size_t count) {
+    EVP_DigestUpdate(static_cast<EVP_MD_CTX *>(digest), bytes, count);
+}
+
+void EndPlatformDigest(PlatformDigest digest, uint8_t *out) {
+    unsigned int length = 0;
+    EVP_DigestFinal_ex(static_cast<EVP_MD_CTX *>(digest), out, &length);
+    EVP_MD_CTX_free(static_cast<EVP_MD_CTX *>(digest));
+}
+#endif

@@ -6,7 +6,7 @@
 set -euo pipefail
 objdump=$1
 shift
-allowed='^(kernel32|user32|gdi32|comctl32|comdlg32|ole32|oleaut32|shell32|advapi32|msvcrt|ucrtbase|ws2_32|shlwapi|uxtheme|version|api-ms-win-[a-z0-9-]+)\.dll$'
+allowed='^(kernel32|user32|gdi32|comctl32|comdlg32|ole32|oleaut32|shell32|advapi32|bcrypt|msvcrt|ucrtbase|ws2_32|shlwapi|uxtheme|version|api-ms-win-[a-z0-9-]+)\.dll$'
 exes=()
 for arg in "$@"; do
     if [ -d "$arg" ]; then

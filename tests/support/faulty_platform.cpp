@@ -19,6 +19,7 @@
 HANDLE FaultyCreateFileW(LPCWSTR name, DWORD access, DWORD sharing, LPSECURITY_ATTRIBUTES security,
                          DWORD disposition, DWORD attributes, HANDLE model);
 #define CreateFileW FaultyCreateFileW
+#include "runtime/platform_win32_digest.cpp"
 #include "runtime/platform_win32_files.cpp"
 #include "runtime/platform_win32_memory.cpp"
 #include "runtime/platform_win32_replace.cpp"
