@@ -358,6 +358,59 @@ TEST(NativeCommandLine, ChecksumsAsSrecCatStoresThem) {
     }
 }
 
+// SHA-256 and SHA-512 of random images with gaps, the fill FF or 00, over one range or two: as
+// sha256sum and sha512sum give them for the same bytes; and --find-checksum finds them.
+TEST(NativeCommandLine, DigestsAsShaSumGivesThem) {
+    std::string folder = testfiles::Folder("digests");
+    std::string file = folder + "image.hex", bytes = folder + "image.bin";
+    std::mt19937 rng(2026);
+    auto hex = [](unsigned value, int digits) {
+        std::string text;
+        for (int k = digits - 1; k >= 0; --k)
+            text += "0123456789ABCDEF"[value >> 4 * k & 15];
+        return text;
+    };
+    for (int round = 0; round < 8; ++round) {
+        std::string records;
+        for (unsigned at = 0; at < 0x400; at += 16)
+            if (rng() % 3) {
+                std::string line = ":10" + hex(at, 4) + "00";
+                for (int k = 0; k < 16; ++k)
+                    line += hex(rng() % 256, 2);
+                records += line + reference::RightDigits(line + "00") + "\n";
+            }
+        ASSERT_TRUE(testfiles::Write(file, records + ":00000001FF\n"));
+        const auto image = model::Image(testfiles::Read(file));
+        unsigned first = rng() % 0x200, last = first + rng() % 0x200, split = first + 7;
+        std::vector<std::pair<unsigned, unsigned>> ranges = {{first, last}};
+        if (round % 3 == 2) ranges = {{split, last}, {first, split - 1}};
+        char fill = round % 2 ? '\0' : '\xFF';
+        std::string data, text;
+        for (const auto &range : ranges) {
+            text += (text.empty() ? "" : "+") + std::to_string(range.first) + "-" +
+                    std::to_string(range.second);
+            for (unsigned at = range.first; at <= range.second; ++at) {
+                auto held = image.find(at);
+                data += held == image.end() ? fill : static_cast<char>(held->second[0].second);
+            }
+        }
+        ASSERT_TRUE(testfiles::Write(bytes, data));
+        for (std::string digest : {"sha256", "sha512"}) {
+            Outcome run = RunTool({"-q", "--fill", fill ? "FF" : "00", "--checksum",
+                                   digest + ":" + text, file});
+            std::string command = digest + "sum '" + bytes + "'", sum;
+            if (FILE *pipe = popen(command.c_str(), "r")) {
+                for (int c; (c = std::fgetc(pipe)) != EOF && c != ' ';)
+                    sum += static_cast<char>(c);
+                pclose(pipe);
+            }
+            EXPECT_EQ(run.out, sum + "\n") << digest << " over " << text;
+            Outcome found = RunTool({"-q", "--find-checksum", text + "=0x" + sum, file});
+            EXPECT_EQ(found.out.find(texts::FOUND_CHECKSUM + digest + ":"), 0u) << found.out;
+        }
+    }
+}
+
 // --strict on data records in the one order that made the address ranges a chain when they were
 // balanced by chance (a treap whose priorities were each range's number, scrambled): data record
 // k alone at the address Scrambled(k), behind its own extended address record. It ends without

@@ -11,6 +11,7 @@ const std::string SET = "/Set", STRICT = "/strict", CHECK = "/check", SET_NAME =
 const std::string CHECKSUM = "/Checksum", FILL = "/fill", CHECKSUM_NAME = "/checksum ";
 const std::string QUIET = "/q", GET = "/get", GET_NAME = "/get ", OUTPUT = "/O",
                   OUTPUT_NAME = "/o ", INFO = "/Info";
+const std::string FIND = "/Find-Checksum", FIND_NAME = "/find-checksum", JSON = "/json";
 const std::string NOT_FOUND = "absent.hex: cannot be opened (not found)";
 #else
 const std::string END = "\n", AT_LINE = ":", AT_LINE_END = ": ", FAILED = "checksumme: ";
@@ -18,6 +19,7 @@ const std::string SET = "--set", STRICT = "--strict", CHECK = "--check", SET_NAM
 const std::string CHECKSUM = "--checksum", FILL = "--fill", CHECKSUM_NAME = "--checksum ";
 const std::string QUIET = "-q", GET = "--get", GET_NAME = "--get ", OUTPUT = "-o",
                   OUTPUT_NAME = "-o ", INFO = "--info";
+const std::string FIND = "--find-checksum", FIND_NAME = FIND, JSON = "--json";
 const std::string NOT_FOUND = "absent.hex: No such file or directory";
 #endif
 // A fault of the command line: one line, then where to read more.
@@ -86,6 +88,21 @@ std::vector<EditRow> EditRows() {
     const std::string conflicting =
         ":0100000000FF\n:0100000001FE\n:04001000FFFFFFFFF0\n:00000001FF\n";
     const std::string crc = "crc32 of 0x00000000-0x0000000F = 0xCECEE288";
+    // --find-checksum's files, and the start of a summary.
+    const std::string stm32 = ":020000040800F2\n:10000000A54DCA182530BB1D6D132CDED6237B2EC3\n"
+                              ":10001000D91E3F721FCB1971174494D679A4155E6F\n:00000001FF\n";
+    const std::string xmodem = ":020000040000FA\n:20000000493C9D5C3460BE31201E69FEDAA0EEE8B9997F5C7C"
+                               "2999FDAFE593253CD6C8BD9F\n:00000001FF\n";
+    const std::string lpc = ":10000000F05E915FAA51772350BAA5018653B6805E\n"
+                            ":10001000D744B014C36D076155E29DB9A1AC45CB7F\n"
+                            ":100020005056791A384320C434956872D72C886B9F\n:00000001FF\n";
+    const std::string gapCrc = ":10000000CB8FAE166602D21CC1FB470C79D93901E1\n"
+                               ":100020003E6567A9042A44082BFE65D723CB622FBF\n:040030000B19ED8D2E\n"
+                               ":00000001FF\n";
+    const std::string digits = ":020000040000FA\n:090000003132333435363738391A\n:00000001FF\n";
+    const std::string digitsPlace = ":090000003132333435363738391A\n:10001000FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF0\n"
+                                    ":10002000FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFE0\n:00000001FF\n";
+    const std::string found = "%F: 4 records, 0 wrong, 0 lines not well-formed records, ";
     // --info: a right file, its two data records one range; one with every finding it reports.
     const std::string clean = ":020000040800F2\r\n:080000000102030405060708D4\r\n"
                               ":04000800090A0B0CCA\r\n:040000050800018965\r\n:00000001FF\r\n";
@@ -467,6 +484,41 @@ std::vector<EditRow> EditRows() {
          "%F: 1 record added" + END + "%F: 4 records, 0 corrected, 0 lines left unchanged" + END, ""},
         {"pad, a value in no record and not padded", {"--pad", "0x10-0x1F", SET, "0x40=01", QUIET}, gap, gap, 1, "",
          FAILED + "%F: 0x00000040 is in no data record, nothing set" + END},
+        // Which checksum a file holds: real cases, each found from its value, the one that made
+        // it first. STM32's CRC unit and a big-endian CRC-16/XMODEM as srec_cat stores them, an
+        // LPC vector table's sum, a CRC-32 over a gap filled with 00 (both made by Python).
+        {"find, the STM32 CRC unit", {FIND, "0x08000000-0x0800001F@0x0800001C"}, stm32, stm32, 0,
+         CHECKSUM_NAME + "crc32-mpeg2/w32le:0x08000000-0x0800001B@0x0800001C" + END + found + "1 algorithm matches" + END, ""},
+        {"find, a big-endian CRC-16/XMODEM", {FIND, "0-0x1F@0x1E", QUIET}, xmodem, xmodem, 0,
+         CHECKSUM_NAME + "crc16-xmodem:0x00000000-0x0000001D@0x0000001E:be" + END +
+         CHECKSUM_NAME + "sum8/w16be:0x00000000-0x0000001D@0x0000001E" + END, ""},
+        {"find, an LPC vector table's sum", {QUIET, FIND, "0-0x1F@0x1C"}, lpc, lpc, 0,
+         CHECKSUM_NAME + "sum32/w32le/neg:0x00000000-0x0000001B@0x0000001C" + END +
+         CHECKSUM_NAME + "sum16/w32le/neg:0x00000000-0x0000001B@0x0000001C" + END +
+         CHECKSUM_NAME + "sum8/w32le/neg:0x00000000-0x0000001B@0x0000001C" + END +
+         CHECKSUM_NAME + "CRC-8/WCDMA/w32le:0x00000000-0x0000001B@0x0000001C" + END, ""},
+        {"find, a CRC over a gap filled with 00", {FIND, "0-0x2F@0x30"}, gapCrc, gapCrc, 0,
+         CHECKSUM_NAME + "crc32:0x00000000-0x0000002F@0x00000030 " + FILL + " 0x00" + END + found +
+         "1 algorithm matches" + END, ""},
+        {"find, values given, in either byte order, all of them", {QUIET, FIND, "0-8=0x2639F4CB", FIND + "=0-3=0x9BE3E0A3"},
+         digits, digits, 0, CHECKSUM_NAME + "crc32:0x00000000-0x00000008 " + CHECKSUM_NAME + "crc32:0x00000000-0x00000003" + END, ""},
+        {"find, a digest given", {QUIET, FIND, "0-8=0x15E2B0D3C33891EBB0F1EF609EC419420C20E320CE94C65FBC8C3312448EB225"},
+         digits, digits, 0, CHECKSUM_NAME + "sha256:0x00000000-0x00000008" + END, ""},
+        {"find, none matches", {FIND, "0-8=0x1234"}, digits, digits, 2, "%F: 3 records, 0 wrong, 0 lines not "
+         "well-formed records, no algorithm matches" + END, ""},
+        {"find, quiet: none matches", {QUIET, FIND, "0-8=0x1234"}, digits, digits, 2, "", FAILED + "%F: no algorithm matches" + END},
+        {"find, with another option", {FIND, "0-8=1", SET, "0=01"}, digits, digits, 1, "",
+         FAULT + "0-8=1: " + FIND_NAME + " takes no option but " + QUIET + " and " + JSON + FAULT_END},
+        {"find, a value of no form", {FIND, "0-8"}, digits, digits, 1, "",
+         FAULT + FIND_NAME + " 0-8: not START-END[+START-END...]=VALUE or ...@ADDRESS" + FAULT_END},
+        {"find, a place in no record", {FIND, "0-8@0x100"}, digits, digits, 1, "",
+         FAILED + "%F: 0x00000100 is in no data record, no checksum to compare" + END},
+        // Digests of the system's cryptography, as sha256sum and sha512sum give them.
+        {"checksum, SHA-512 printed", {CHECKSUM, "SHA-512:0-8"}, digits, digits, 0, "%F: SHA-512 of 0x00000000-0x00000008 = "
+         "d9e6762dd1c8eaf6d61b3c6192fc408d4d6d5f1176d0c29169bc24e71c3f274ad27fcd5811b313d681f7e55ec02d73d499c95455b6b5bb503acf574fba8ffe85" + END, ""},
+        {"checksum, SHA-256 stored in its own order", {CHECKSUM, "sha256:0-8@0x10:be", QUIET}, digitsPlace,
+         digitsPlace.substr(0, 30) + ":1000100015E2B0D3C33891EBB0F1EF609EC4194242\n:100020000C20E320CE94C65FBC8C3312448EB225E4\n"
+         ":00000001FF\n", 0, "", ""},
     };
     // clang-format on
 }
