@@ -145,32 +145,46 @@ CommandFault ReadValue(const std::string &value, int32_t argument, Setting &sett
     return FAULT_NONE;
 }
 
-// An algorithm, in any letter case: a name (short or the catalogue's) or crc-W, then parts split
-// at "/", each once (the word forms once in all): poly=0x, init=0x, xorout=0x with
-// hexadecimal digits (not wider than W at any digit), refin and refout after crc-W only (which
-// needs poly), a word form, neg on a sum. FAULT_NONE with the width of its value and its word
-// size, or the first fault from the left; a value too wide as the stretch.
+// An algorithm, in any letter case: a name (short, the catalogue's or an alias; a digest's) or
+// crc-W with a CRC parameter among its parts, then parts split at "/", each once (the word forms
+// once in all): poly=0x, init=0x, xorout=0x with hexadecimal digits (not wider than W at any
+// digit), refin and refout after crc-W only (which needs poly), a word form, neg on a sum; none
+// after a digest. FAULT_NONE with the width of its value and its word size, or the first fault
+// from the left; a value too wide as the stretch.
 CommandFault ReadAlgorithm(const std::string &given, int &width, int &wordSize, size_t &faultStart,
                            size_t &faultLength) {
     const std::string name = Lower(given);
-    static const struct {
-        const char *name, *catalogue;
-        int width;
-    } NAMES[] = {{"crc8", "CRC-8/SMBUS", 1},
-                 {"crc16-arc", "CRC-16/ARC", 2},
-                 {"crc16-ccitt", "CRC-16/IBM-3740", 2},
-                 {"", "CRC-16/CCITT-FALSE", 2},
-                 {"crc16-kermit", "CRC-16/KERMIT", 2},
-                 {"crc16-modbus", "CRC-16/MODBUS", 2},
-                 {"crc16-xmodem", "CRC-16/XMODEM", 2},
-                 {"crc32", "CRC-32/ISO-HDLC", 4},
-                 {"crc32c", "CRC-32/ISCSI", 4},
-                 {"crc32-bzip2", "CRC-32/BZIP2", 4},
-                 {"crc32-mpeg2", "CRC-32/MPEG-2", 4},
-                 {"crc64", "CRC-64/XZ", 8},
-                 {"sum8", "", 1},
-                 {"sum16", "", 2},
-                 {"sum32", "", 4}};
+    // Every name, by the width of the value; "|" between them.
+    static const char *const NAMES[] = {
+        ("crc8|sum8|crc-8/autosar|crc-8/bluetooth|crc-8/cdma2000|crc-8/darc|crc-8/dvb-s2|"
+         "crc-8/gsm-a|crc-8/gsm-b|crc-8/hitag|crc-8/i-432-1|crc-8/itu|crc-8/i-code|crc-8/lte|"
+         "crc-8/maxim-dow|crc-8/maxim|dow-crc|crc-8/mifare-mad|crc-8/nrsc-5|crc-8/opensafety|"
+         "crc-8/rohc|crc-8/sae-j1850|crc-8/smbus|crc-8|crc-8/tech-3250|crc-8/aes|crc-8/ebu|"
+         "crc-8/wcdma"),
+        ("crc16-arc|crc16-ccitt|crc16-kermit|crc16-modbus|crc16-xmodem|sum16|crc-16/arc|arc|"
+         "crc-16|crc-16/lha|crc-ibm|crc-16/cdma2000|crc-16/cms|crc-16/dds-110|crc-16/dect-r|"
+         "r-crc-16|crc-16/dect-x|x-crc-16|crc-16/dnp|crc-16/en-13757|crc-16/genibus|crc-16/darc|"
+         "crc-16/epc|crc-16/epc-c1g2|crc-16/i-code|crc-16/gsm|crc-16/ibm-3740|crc-16/autosar|"
+         "crc-16/ccitt-false|crc-16/ibm-sdlc|crc-16/iso-hdlc|crc-16/iso-iec-14443-3-b|"
+         "crc-16/x-25|crc-b|x-25|crc-16/iso-iec-14443-3-a|crc-a|crc-16/kermit|crc-16/bluetooth|"
+         "crc-16/ccitt|crc-16/ccitt-true|crc-16/v-41-lsb|crc-ccitt|kermit|crc-16/lj1200|"
+         "crc-16/m17|crc-16/maxim-dow|crc-16/maxim|crc-16/mcrf4xx|crc-16/modbus|modbus|"
+         "crc-16/nrsc-5|crc-16/opensafety-a|crc-16/opensafety-b|crc-16/profibus|"
+         "crc-16/iec-61158-2|crc-16/riello|crc-16/spi-fujitsu|crc-16/aug-ccitt|crc-16/t10-dif|"
+         "crc-16/teledisk|crc-16/tms37157|crc-16/umts|crc-16/buypass|crc-16/verifone|crc-16/usb|"
+         "crc-16/xmodem|crc-16/acorn|crc-16/lte|crc-16/v-41-msb|xmodem|zmodem"),
+        ("crc32|crc32c|crc32-bzip2|crc32-mpeg2|sum32|crc-32/aixm|crc-32q|crc-32/autosar|"
+         "crc-32/base91-d|crc-32d|crc-32/bzip2|crc-32/aal5|crc-32/dect-b|b-crc-32|"
+         "crc-32/cd-rom-edc|crc-32/cksum|cksum|crc-32/posix|crc-32/iscsi|crc-32/base91-c|"
+         "crc-32/castagnoli|crc-32/interlaken|crc-32c|crc-32/nvme|crc-32/iso-hdlc|crc-32|"
+         "crc-32/adccp|crc-32/v-42|crc-32/xz|pkzip|crc-32/jamcrc|jamcrc|crc-32/mef|crc-32/mpeg-2|"
+         "crc-32/xfer|xfer"),
+        ("crc64|crc-64/ecma-182|crc-64|crc-64/go-iso|crc-64/ms|crc-64/nvme|crc-64/redis|crc-64/we|"
+         "crc-64/xz|crc-64/go-ecma"),
+        "sha256|sha-256",
+        "sha512|sha-512",
+    };
+    static const int WIDTHS[] = {1, 2, 4, 8, 32, 64};
     std::vector<std::string> parts;
     for (size_t at = 0;;) {
         size_t slash = std::min(name.find('/', at), name.size());
@@ -179,20 +193,27 @@ CommandFault ReadAlgorithm(const std::string &given, int &width, int &wordSize, 
         at = slash + 1;
     }
     auto named = [&](const std::string &text) {
-        std::string upper = text;
-        for (char &c : upper)
-            c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-        for (const auto &one : NAMES)
-            if (!text.empty() && (text == one.name || upper == one.catalogue)) return one.width;
+        for (int k = 0; k < 6; ++k)
+            if (!text.empty() &&
+                ("|" + std::string(NAMES[k]) + "|").find("|" + text + "|") != std::string::npos)
+                return WIDTHS[k];
         return 0;
     };
+    // crc-W with a CRC parameter among its parts, else a name of two parts, else of one.
+    bool parameters = false, sum = name.starts_with("sum");
+    for (size_t k = 1; k < parts.size(); ++k)
+        parameters |= parts[k].starts_with("poly=0x") || parts[k].starts_with("init=0x") ||
+                      parts[k].starts_with("xorout=0x") || parts[k] == "refin" ||
+                      parts[k] == "refout";
     size_t first = 1;
-    width = named(parts[0]);
-    if (!width && parts.size() > 1 && (width = named(parts[0] + "/" + parts[1]))) first = 2;
-    bool sum = name.starts_with("sum"), parameters = !width;
+    width = 0;
     for (int bits : {8, 16, 32, 64})
         if (parameters && parts[0] == "crc-" + std::to_string(bits)) width = bits / 8;
+    parameters = width != 0;
+    if (!width && parts.size() > 1 && (width = named(parts[0] + "/" + parts[1]))) first = 2;
+    if (!width) width = named(parts[0]);
     if (!width) return FAULT_CHECKSUM_ALGORITHM;
+    if (width > 8 && parts.size() > first) return FAULT_CHECKSUM_ALGORITHM; // (a digest's)
     wordSize = 1;
     std::set<std::string> seen;
     size_t at = parts[0].size() + (first == 2 ? parts[1].size() + 1 : 0);
@@ -346,6 +367,19 @@ bool ReadRangesModel(const std::string &text, bool more) {
 
 bool ReadFill(const std::string &text, int &fill);
 
+// --find-checksum START-END[+START-END...]=VALUE or ...@ADDRESS: VALUE a number up to 2^64 - 1,
+// or 0x and 1 to 128 hexadecimal digits; ADDRESS a number up to 0xFFFFFFFF; neither ambiguous.
+bool ReadFindModel(const std::string &text) {
+    size_t stop = text.find_first_of("=@");
+    if (stop == std::string::npos || !ReadRangesModel(text.substr(0, stop), true)) return false;
+    std::string value = text.substr(stop + 1);
+    uint64_t number = 0;
+    if (text[stop] == '=' && value.size() > 2 && value[0] == '0' && (value[1] | 0x20) == 'x')
+        return value.size() <= 130 && std::all_of(value.begin() + 2, value.end(), IsHex);
+    return !Ambiguous(value) &&
+           ReadNumber(value, text[stop] == '@' ? 0xFFFFFFFFu : UINT64_MAX, number);
+}
+
 // --pad START-END[+START-END...][=BYTE]
 bool ReadPadModel(const std::string &text) {
     size_t equals = text.find('=');
@@ -388,6 +422,8 @@ Expected Model(const std::vector<std::string> &arguments) {
     CommandFault apart = FAULT_NONE;           // --strict with the kind of that value
     int32_t fillArgument = -1, getArgument = -1, output = -1, infoArgument = -1;
     int32_t grows = -1, binary = -1; // the first --pad or --merge value, the first --binary
+    int32_t find = -1;               // the first --find-checksum
+    bool overlap = false;
     int32_t count = static_cast<int32_t>(arguments.size());
     for (int32_t index = 0; index < count; ++index) {
         const std::string &text = arguments[index];
@@ -478,12 +514,24 @@ Expected Model(const std::vector<std::string> &arguments) {
             if (named == 9) {
                 if (Lower(value) != "ours" && Lower(value) != "theirs")
                     return Fault(expected, FAULT_OVERLAP_VALUE, index, index);
+                overlap = true;
                 continue;
             }
             if (named == 5 ? !ReadPadModel(value) : !ReadMergeModel(value))
                 return Fault(expected, named == 5 ? FAULT_PAD_VALUE : FAULT_MERGE_VALUE, index,
                              index);
             if (grows < 0) grows = index;
+        } else if (text == "--find-checksum" || text.starts_with("--find-checksum=")) {
+            int32_t at = index;
+            std::string value;
+            if (text.size() == 15) {
+                if (++index == count) return Fault(expected, FAULT_NO_FIND, at, at);
+                value = arguments[index];
+            } else {
+                value = text.substr(16);
+            }
+            if (!ReadFindModel(value)) return Fault(expected, FAULT_FIND_VALUE, index, index);
+            if (find < 0) find = index;
         } else if (text == "--binary" || text.starts_with("--binary=")) {
             if (text.size() > 8 && !ReadRangesModel(text.substr(9), false))
                 return Fault(expected, FAULT_BINARY_VALUE, index, index);
@@ -512,6 +560,14 @@ Expected Model(const std::vector<std::string> &arguments) {
     if (infoArgument >= 0 && (check || strict || !expected.settings.empty() ||
                               expected.checksums > 0 || getArgument >= 0 || output >= 0))
         return Fault(expected, FAULT_INFO_WITH, infoArgument, infoArgument);
+    // --find-checksum: with -q and --json alone
+    if (find >= 0) {
+        if (check || strict || set || expected.checksums > 0 || getArgument >= 0 || output >= 0 ||
+            infoArgument >= 0 || fillArgument >= 0 || grows >= 0 || binary >= 0 || overlap)
+            return Fault(expected, FAULT_FIND_WITH, find, find);
+        expected.mode = expected.files.empty() ? COMMAND_MISUSED : COMMAND_FIND;
+        return expected;
+    }
     std::stable_sort(expected.settings.begin(), expected.settings.end(),
                      [](const Setting &a, const Setting &b) { return a.address < b.address; });
     for (size_t i = 0; i + 1 < expected.settings.size(); ++i) {
