@@ -5,7 +5,8 @@
 # and checking (--check), on the all-right file also setting 4 bytes (--set), storing a crc32
 # over the whole image (--checksum) and checking
 # strictly (--strict; also on the same layout with the data records of each 64 KiB shuffled),
-# 32,768 --set values at once, and --strict and --checksum on the same data with every record in
+# 32,768 --set values at once, --find-checksum over 1 MiB by both programs, and --strict and
+# --checksum on the same data with every record in
 # random order behind its own address record (each against its target),
 # srec_cat and a plain copy on three 16 MiB-data Intel HEX files (about 47 MB each: all checksums
 # right, all wrong, all wrong with LF line ends) and on ten copies of the all-wrong file's records
@@ -251,6 +252,14 @@ for ((r = 0; r < (ROUNDS > BIG_ROUNDS ? ROUNDS : BIG_ROUNDS); r++)); do
                 run $pass "$NATIVE_EXE" -q --check "$src" "$high"
                 add "$f" native-check-both $pass
                 rm -f "$DIR/merged.hex"
+                # Which checksum 1 MiB holds at its end: every algorithm tried (none matches,
+                # the bytes are random), by both programs.
+                run $pass "$NATIVE_EXE" -q --find-checksum 0-0xFFFFF@0x100000 "$src"
+                add "$f" native-find $pass
+                [ $code -eq 2 ] || fail "native checksumme --find-checksum on $f: exit code $code, not 2"
+                run $pass wine "$TOOL_EXE" /q /find-checksum 0-0xFFFFF@0x100000 "$(winpath "$src")"
+                add "$f" exe-find $pass
+                [ $code -eq 2 ] || fail "checksumme.exe /find-checksum on $f: exit code $code, not 2"
             fi
 
             # On the all-right file: 4 bytes set in the middle of it (one record changes, every
@@ -341,7 +350,7 @@ for f in "${FLAVOURS[@]}"; do
     for runner in cat ours check exe exe-check exe-set exe-strict exe-strict-shuffled native \
         native-quiet native-check native-set native-set-many native-crc native-crc-scattered \
         native-strict native-strict-shuffled native-strict-scattered native-check-both \
-        native-merge native-pad copy-sync srec copy; do
+        native-merge native-pad native-find exe-find copy-sync srec copy; do
         [ -n "${RUNS[$f,$runner]:-}" ] || continue
         ms=$(med "$f" "$runner")
         srec=""; [ -n "${RUNS[$f,srec]:-}" ] && srec=$(med "$f" srec)
@@ -367,6 +376,8 @@ for f in "${FLAVOURS[@]}"; do
             native-check-both) name="--check of both"; same="" ;;
             native-merge) name="native --merge -o"; same="$(ratio "$ms" "$(med "$f" native-check-both)") x --check of both (target 3)" ;;
             copy-sync) name="cp, then sync"; same="" ;;
+            native-find) name="--find-checksum 1 MiB"; same="whole search, with the file's walk (target 1000 ms)" ;;
+            exe-find) name="exe /find-checksum 1 MiB"; same="whole search, with the file's walk (target 1000 ms)" ;;
             native-pad) name="--pad one record -o"; same="$(ratio "$ms" "$(med "$f" cat)") x cat, $(ratio "$ms" "$(med "$f" copy-sync)") x cp+sync (target 2)" ;;
             srec) name="srec_cat"; same="" ;;
             copy) name="cp (new file)"; same="" ;;
