@@ -396,8 +396,8 @@ TEST(NativeCommandLine, DigestsAsShaSumGivesThem) {
         }
         ASSERT_TRUE(testfiles::Write(bytes, data));
         for (std::string digest : {"sha256", "sha512"}) {
-            Outcome run = RunTool({"-q", "--fill", fill ? "FF" : "00", "--checksum",
-                                   digest + ":" + text, file});
+            Outcome run = RunTool(
+                {"-q", "--fill", fill ? "FF" : "00", "--checksum", digest + ":" + text, file});
             std::string command = digest + "sum '" + bytes + "'", sum;
             if (FILE *pipe = popen(command.c_str(), "r")) {
                 for (int c; (c = std::fgetc(pipe)) != EOF && c != ' ';)

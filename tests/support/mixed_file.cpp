@@ -91,8 +91,9 @@ std::vector<EditRow> EditRows() {
     // --find-checksum's files, and the start of a summary.
     const std::string stm32 = ":020000040800F2\n:10000000A54DCA182530BB1D6D132CDED6237B2EC3\n"
                               ":10001000D91E3F721FCB1971174494D679A4155E6F\n:00000001FF\n";
-    const std::string xmodem = ":020000040000FA\n:20000000493C9D5C3460BE31201E69FEDAA0EEE8B9997F5C7C"
-                               "2999FDAFE593253CD6C8BD9F\n:00000001FF\n";
+    const std::string xmodem =
+        ":020000040000FA\n:20000000493C9D5C3460BE31201E69FEDAA0EEE8B9997F5C7C"
+        "2999FDAFE593253CD6C8BD9F\n:00000001FF\n";
     const std::string lpc = ":10000000F05E915FAA51772350BAA5018653B6805E\n"
                             ":10001000D744B014C36D076155E29DB9A1AC45CB7F\n"
                             ":100020005056791A384320C434956872D72C886B9F\n:00000001FF\n";
@@ -100,8 +101,9 @@ std::vector<EditRow> EditRows() {
                                ":100020003E6567A9042A44082BFE65D723CB622FBF\n:040030000B19ED8D2E\n"
                                ":00000001FF\n";
     const std::string digits = ":020000040000FA\n:090000003132333435363738391A\n:00000001FF\n";
-    const std::string digitsPlace = ":090000003132333435363738391A\n:10001000FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF0\n"
-                                    ":10002000FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFE0\n:00000001FF\n";
+    const std::string digitsPlace =
+        ":090000003132333435363738391A\n:10001000FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF0\n"
+        ":10002000FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFE0\n:00000001FF\n";
     const std::string found = "%F: 4 records, 0 wrong, 0 lines not well-formed records, ";
     // --info: a right file, its two data records one range; one with every finding it reports.
     const std::string clean = ":020000040800F2\r\n:080000000102030405060708D4\r\n"
