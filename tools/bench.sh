@@ -252,14 +252,16 @@ for ((r = 0; r < (ROUNDS > BIG_ROUNDS ? ROUNDS : BIG_ROUNDS); r++)); do
                 run $pass "$NATIVE_EXE" -q --check "$src" "$high"
                 add "$f" native-check-both $pass
                 rm -f "$DIR/merged.hex"
-                # Which checksum 1 MiB holds at its end: every algorithm tried (none matches,
-                # the bytes are random), by both programs.
-                run $pass "$NATIVE_EXE" -q --find-checksum 0-0xFFFFF@0x100000 "$src"
+                # Which checksum 1 MiB holds at its end: every algorithm tried, by both programs
+                # (the bytes are random: a narrow one may match by chance, exit code 0, else 2).
+                run $pass "$NATIVE_EXE" -q --find-checksum 0-0xFFFFF@0x100000 "$src" >/dev/null
                 add "$f" native-find $pass
-                [ $code -eq 2 ] || fail "native checksumme --find-checksum on $f: exit code $code, not 2"
-                run $pass wine "$TOOL_EXE" /q /find-checksum 0-0xFFFFF@0x100000 "$(winpath "$src")"
+                [ $code -le 2 ] && [ $code -ne 1 ] ||
+                    fail "native checksumme --find-checksum on $f: exit code $code, not 0 or 2"
+                run $pass wine "$TOOL_EXE" /q /find-checksum 0-0xFFFFF@0x100000 "$(winpath "$src")" >/dev/null
                 add "$f" exe-find $pass
-                [ $code -eq 2 ] || fail "checksumme.exe /find-checksum on $f: exit code $code, not 2"
+                [ $code -le 2 ] && [ $code -ne 1 ] ||
+                    fail "checksumme.exe /find-checksum on $f: exit code $code, not 0 or 2"
             fi
 
             # On the all-right file: 4 bytes set in the middle of it (one record changes, every
