@@ -17,23 +17,24 @@ namespace {
 // The word forms, the most common first.
 constexpr int32_t FORMS = 5;
 constexpr char FORM_NAMES[FORMS][7] = {"", "/w32le", "/w16le", "/w32be", "/w16be"};
-constexpr uint32_t WHOLE = 0xFFFFFFFF; // a cut that leaves the ranges whole
+constexpr uint32_t WHOLE = 0xFFFFFFFF; // the last address of ranges taken whole
 
-// A value computed: an algorithm's core over a find's ranges cut before an address, with a
-// fill; a CRC's without its xorout, a sum's not negated.
+// A value computed: an algorithm's core over a find's ranges up to an address (their last), with
+// a fill; a CRC's without its xorout, a sum's not negated.
 struct Computed {
     ChecksumAlgorithm core;
     uint8_t fill;
     int32_t find;
-    uint32_t cut;
+    uint32_t last;
     ChecksumValue value;
 };
 
-// Of each find: the bytes at its place, how many of them records hold, and the cut of a match.
+// Of each find: the bytes at its place, how many of them records hold, and the last address of
+// the ranges a match takes.
 struct Place {
     uint8_t stored[MOST_VALUE_BYTES];
     int32_t held;
-    uint32_t cut;
+    uint32_t last;
 };
 
 struct Search {
@@ -45,30 +46,30 @@ struct Search {
     ChecksumRange *room; // for the ranges of any find
 };
 
-// A find's ranges without the addresses from cut on, into out; how many. Zero when a range, cut,
+// A find's ranges without the addresses past last, into out; how many. Zero when a range, cut,
 // is not whole words of size bytes.
-int32_t CutRanges(const FindJob &find, uint32_t cut, int32_t size, ChecksumRange *out) {
+int32_t CutRanges(const FindJob &find, uint32_t last, int32_t size, ChecksumRange *out) {
     int32_t kept = 0;
     for (int32_t i = 0; i < find.rangeCount; ++i) {
         ChecksumRange range = find.ranges[i];
-        if (range.first >= cut) continue;
-        if (range.last >= cut) range.last = cut - 1;
+        if (range.first > last) continue;
+        if (range.last > last) range.last = last;
         if ((range.last - range.first + 1u) & static_cast<uint32_t>(size - 1)) return 0;
         out[kept++] = range;
     }
     return kept;
 }
 
-// The algorithm's value over a find's ranges cut before `cut`: its core computed once.
+// The algorithm's value over a find's ranges up to last (in room): its core computed once.
 ChecksumValue ValueOf(Search &search, const ChecksumAlgorithm &algorithm, uint8_t fill,
-                      int32_t find, uint32_t cut, int32_t ranges) {
+                      int32_t find, uint32_t last, int32_t ranges) {
     ChecksumAlgorithm core = algorithm;
     core.xorOut = 0;
     core.negated = false;
     int32_t k = 0;
     for (; k < search.count; ++k) {
         const Computed &c = search.computed[k];
-        if (c.fill == fill && c.find == find && c.cut == cut &&
+        if (c.fill == fill && c.find == find && c.last == last &&
             std::memcmp(&c.core, &core, sizeof core) == 0)
             break;
     }
@@ -80,7 +81,7 @@ ChecksumValue ValueOf(Search &search, const ChecksumAlgorithm &algorithm, uint8_
                              static_cast<size_t>(search.capacity) * sizeof(Computed)));
         }
         Computed &c = search.computed[search.count++];
-        c = Computed{core, fill, find, cut, {}};
+        c = Computed{core, fill, find, last, {}};
         ImageChecksum sum;
         BeginImageChecksum(sum, core);
         for (int32_t i = 0; i < ranges; ++i)
@@ -102,35 +103,37 @@ ChecksumValue ValueOf(Search &search, const ChecksumAlgorithm &algorithm, uint8_
     return value;
 }
 
-// The cut before a find's place under which the algorithm gives its value, WHOLE for its ranges
-// as given; 0: none. A value given matches in either order, one stored in the order asked.
-uint32_t MatchingCut(Search &search, int32_t find, const ChecksumAlgorithm &algorithm, uint8_t fill,
-                     bool bigEndian) {
+// Whether the algorithm gives a find's value: over its ranges, or where the value's bytes lie in
+// them, over the ranges up to the byte before them (the last address taken noted); a value given
+// in either order, one stored in the order asked.
+bool Matches(Search &search, int32_t find, const ChecksumAlgorithm &algorithm, uint8_t fill,
+             bool bigEndian) {
     const FindJob &job = search.command->finds[find];
+    Place &place = search.places[find];
     int32_t width = ChecksumWidth(algorithm);
-    const uint8_t *stored = search.places[find].stored;
-    uint32_t cuts[2] = {WHOLE, 0};
-    if (job.placed) { // whole where the value's bytes lie outside every range, else cut
-        if (search.places[find].held < width) return 0;
-        uint32_t last = job.address + static_cast<uint32_t>(width) - 1;
+    const uint8_t *stored = place.stored;
+    place.last = WHOLE;
+    if (job.placed) {
+        if (place.held < width) return false;
+        uint32_t end = job.address + static_cast<uint32_t>(width) - 1;
         for (int32_t i = 0; i < job.rangeCount; ++i)
-            if (job.ranges[i].first <= last && job.ranges[i].last >= job.address)
-                cuts[0] = job.address;
+            if (job.ranges[i].first <= end && job.ranges[i].last >= job.address) {
+                if (job.address == 0) return false; // (nothing before it)
+                place.last = job.address - 1;
+            }
     } else {
         for (int32_t k = 0; k < MOST_VALUE_BYTES - width; ++k)
-            if (job.value[k]) return 0;
+            if (job.value[k]) return false;
         stored = job.value + MOST_VALUE_BYTES - width;
     }
-    for (uint32_t cut : cuts) {
-        int32_t ranges = cut ? CutRanges(job, cut, algorithm.wordSize, search.room) : 0;
-        if (!ranges) continue;
-        ChecksumValue value = ValueOf(search, algorithm, fill, find, cut, ranges);
-        for (int32_t order = 0; order < 2; ++order)
-            if ((!job.placed || order == bigEndian) &&
-                SameValue(StoredBytesValue(stored, algorithm, order), value))
-                return cut;
-    }
-    return 0;
+    int32_t ranges = CutRanges(job, place.last, algorithm.wordSize, search.room);
+    if (!ranges) return false;
+    ChecksumValue value = ValueOf(search, algorithm, fill, find, place.last, ranges);
+    for (int32_t order = 0; order < 2; ++order)
+        if ((!job.placed || order == bigEndian) &&
+            SameValue(StoredBytesValue(stored, algorithm, order), value))
+            return true;
+    return false;
 }
 
 // Whether the bytes from first to last are held by records, every one.
@@ -156,7 +159,7 @@ Field MatchOptions(Search &search, Field name, int32_t form, bool negated, bool 
         AppendString(FORM_NAMES[form]);
         AppendString(negated ? "/neg:" : ":");
         report_fields::RangesOf(search.room,
-                                CutRanges(job, search.places[f].cut, wordSize, search.room));
+                                CutRanges(job, search.places[f].last, wordSize, search.room));
         if (job.placed) {
             AppendString("@");
             Address place(job.address);
@@ -201,7 +204,7 @@ int32_t FindAll(Search &search, Report &report) {
             uint8_t fill = zeros ? 0x00 : 0xFF;
             bool all = true;
             for (int32_t f = 0; f < command.findCount && all; ++f)
-                all = (search.places[f].cut = MatchingCut(search, f, algorithm, fill, big)) != 0;
+                all = Matches(search, f, algorithm, fill, big);
             if (!all) continue;
             ++matches;
             WorkspaceScope scope;

@@ -504,6 +504,8 @@ std::vector<EditRow> EditRows() {
          "1 algorithm matches" + END, ""},
         {"find, values given, in either byte order, all of them", {QUIET, FIND, "0-8=0x2639F4CB", FIND + "=0-3=0x9BE3E0A3"},
          digits, digits, 0, CHECKSUM_NAME + "crc32:0x00000000-0x00000008 " + CHECKSUM_NAME + "crc32:0x00000000-0x00000003" + END, ""},
+        {"find, a range up to 0xFFFFFFFF", {QUIET, FIND, "0xFFFFFFF0-0xFFFFFFFF=0xCECEE288"}, top, top, 0,
+         CHECKSUM_NAME + "crc32:0xFFFFFFF0-0xFFFFFFFF" + END, ""},
         {"find, a digest given", {QUIET, FIND, "0-8=0x15E2B0D3C33891EBB0F1EF609EC419420C20E320CE94C65FBC8C3312448EB225"},
          digits, digits, 0, CHECKSUM_NAME + "sha256:0x00000000-0x00000008" + END, ""},
         {"find, none matches", {FIND, "0-8=0x1234"}, digits, digits, 2, "%F: 3 records, 0 wrong, 0 lines not "
