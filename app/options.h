@@ -37,9 +37,10 @@
  * --checksum, --get or -o. --find-checksum (START-END[+START-END...]=VALUE or ...@ADDRESS; may
  * come several times) takes no option but -q and --json (FAULT_FIND_WITH, after --info's fault,
  * before all that follows) and makes COMMAND_FIND, a misuse without a file. A --checksum value
- * whose place lies in another's range is put before it. --strict with --set or --checksum is a fault that names both options (the first of those
- * from the left) in a call with a file; in one without a file it is a misuse (the usage), as are
- * a check, --set, --checksum, --get or --info of no file, and natively a call without a file;
+ * whose place lies in another's range is put before it. --strict with --set or --checksum is a
+ * fault that names both options (the first of those from the left) in a call with a file; in one
+ * without a file it is a misuse (the usage), as are a check, --set, --checksum, --get or --info of
+ * no file, and natively a call without a file;
  * --checksum with --check checks the values stored, else it sets them (COMMAND_SET); without one
  * the window opens on Windows. Every other argument names a file, in order, even an empty one
  * (which then cannot be opened); on Windows a call of nothing but empty arguments opens the window,
