@@ -411,6 +411,56 @@ TEST(NativeCommandLine, DigestsAsShaSumGivesThem) {
     }
 }
 
+// A checksum stored by --checksum, of a random algorithm, word form, fill, byte order and range
+// over a random image with gaps, is found by --find-checksum from its place: the line that
+// stores it is among the matches (the range whole, or given past the place and cut before it).
+TEST(NativeCommandLine, FindsEveryChecksumItStores) {
+    std::string file = testfiles::Folder("found") + "image.hex";
+    std::mt19937 rng(46);
+    auto hex = [](unsigned value, int digits) {
+        std::string text;
+        for (int k = digits - 1; k >= 0; --k)
+            text += "0123456789ABCDEF"[value >> 4 * k & 15];
+        return text;
+    };
+    const char *const NAMES[] = {
+        "crc32",           "crc32-mpeg2", "crc16-xmodem",   "CRC-16/GENIBUS",
+        "CRC-8/MAXIM-DOW", "CRC-64/WE",   "CRC-32/AUTOSAR", "CRC-16/DECT-R",
+        "sum32",           "sum16",       "sum8",           "sha256"};
+    const char *const FORMS[] = {"", "/w32le", "/w16le", "/w32be", "/w16be"};
+    for (int round = 0; round < 30; ++round) {
+        std::string records;
+        bool gaps = false;
+        unsigned first = 4 * (rng() % 48);
+        for (unsigned at = 0; at < 0x440; at += 16) {
+            bool held = at >= 0x400 || rng() % 4 != 0;
+            gaps |= !held && at + 15 >= first;
+            if (!held) continue;
+            std::string line = ":10" + hex(at, 4) + "00";
+            for (int k = 0; k < 16; ++k)
+                line += at >= 0x400 ? "FF" : hex(rng() % 256, 2);
+            records += line + reference::RightDigits(line + "00") + "\n";
+        }
+        ASSERT_TRUE(testfiles::Write(file, records + ":00000001FF\n"));
+        std::string name = NAMES[rng() % std::size(NAMES)];
+        bool sum = name.starts_with("sum"), crc = !sum && name != "sha256";
+        std::string form = crc ? FORMS[rng() % 3] : sum ? FORMS[rng() % 5] : "";
+        if (sum && rng() % 2) form += "/neg";
+        bool zeros = rng() % 2,
+             big = rng() % 2 && name != "sha256" && name != "sum8" && name != "CRC-8/MAXIM-DOW";
+        std::string range = "0x" + hex(first, 8) + "-0x000003FF";
+        Outcome stored = RunTool({"--fill", zeros ? "00" : "FF", "--checksum",
+                                  name + form + ":" + range + "@0x400" + (big ? ":be" : ""), file});
+        ASSERT_EQ(stored.exitCode, 0) << stored.out << stored.err;
+        std::string given = "0x" + hex(first, 8) + (rng() % 2 ? "-0x3FF" : "-0x43F") + "@0x400";
+        Outcome found = RunTool({"-q", "--find-checksum", given, file});
+        std::string line = texts::FOUND_CHECKSUM + name + form + ":" + range + "@0x00000400" +
+                           (big ? ":be" : "") + (zeros && gaps ? texts::FOUND_FILL : "") + "\n";
+        EXPECT_NE(found.out.find(line), std::string::npos)
+            << "round " << round << ": " << line << found.out << found.err;
+    }
+}
+
 // --strict on data records in the one order that made the address ranges a chain when they were
 // balanced by chance (a treap whose priorities were each range's number, scrambled): data record
 // k alone at the address Scrambled(k), behind its own extended address record. It ends without
