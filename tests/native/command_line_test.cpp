@@ -105,6 +105,22 @@ std::pair<std::string, std::string> Report(Kind kind, const std::string &p, bool
     return {mixed::Report(p, checking), ""};
 }
 
+// A number in that many upper-case hexadecimal digits.
+std::string Hex(unsigned value, int digits) {
+    std::string text;
+    for (int k = digits - 1; k >= 0; --k)
+        text += "0123456789ABCDEF"[value >> 4 * k & 15];
+    return text;
+}
+
+// A data record of 16 bytes at an address below 64 KiB: each byte given, or random.
+std::string DataRecord(unsigned at, std::mt19937 &rng, int byte = -1) {
+    std::string line = ":10" + Hex(at, 4) + "00";
+    for (int k = 0; k < 16; ++k)
+        line += Hex(byte >= 0 ? static_cast<unsigned>(byte) : rng() % 256, 2);
+    return line + reference::RightDigits(line + "00");
+}
+
 // Patching and checking one and several files, names in three scripts, a byte-order mark,
 // missing and read-only files and a folder, the options alone and --, quiet (errors alone) and
 // the version: the exit code, both streams line by line, and the files (those left alone keep
@@ -302,12 +318,6 @@ TEST(NativeCommandLine, ChecksumsAsSrecCatStoresThem) {
     std::string folder = testfiles::Folder("checksum as srec_cat");
     std::string ours = folder + "ours.hex", theirs = folder + "theirs.hex";
     std::mt19937 rng(2027);
-    auto hex = [](unsigned value, int digits) {
-        std::string text;
-        for (int k = digits - 1; k >= 0; --k)
-            text += "0123456789ABCDEF"[value >> 4 * k & 15];
-        return text;
-    };
     const struct {
         const char *ours, *theirs;
         int width;
@@ -323,10 +333,7 @@ TEST(NativeCommandLine, ChecksumsAsSrecCatStoresThem) {
         std::vector<std::string> records;
         for (unsigned offset = 0x1000; offset < 0x1400; offset += 16) {
             if (rng() % 4 == 0) continue; // a gap
-            std::string line = ":10" + hex(offset, 4) + "00";
-            for (int k = 0; k < 16; ++k)
-                line += hex(rng() % 256, 2);
-            records.push_back(line + reference::RightDigits(line + "00"));
+            records.push_back(DataRecord(offset, rng));
         }
         records.push_back(":041400002B2B2B2B" + reference::RightDigits(":041400002B2B2B2B00"));
         std::shuffle(records.begin(), records.end(), rng);
@@ -364,21 +371,10 @@ TEST(NativeCommandLine, DigestsAsShaSumGivesThem) {
     std::string folder = testfiles::Folder("digests");
     std::string file = folder + "image.hex", bytes = folder + "image.bin";
     std::mt19937 rng(2026);
-    auto hex = [](unsigned value, int digits) {
-        std::string text;
-        for (int k = digits - 1; k >= 0; --k)
-            text += "0123456789ABCDEF"[value >> 4 * k & 15];
-        return text;
-    };
     for (int round = 0; round < 8; ++round) {
         std::string records;
         for (unsigned at = 0; at < 0x400; at += 16)
-            if (rng() % 3) {
-                std::string line = ":10" + hex(at, 4) + "00";
-                for (int k = 0; k < 16; ++k)
-                    line += hex(rng() % 256, 2);
-                records += line + reference::RightDigits(line + "00") + "\n";
-            }
+            if (rng() % 3) records += DataRecord(at, rng) + "\n";
         ASSERT_TRUE(testfiles::Write(file, records + ":00000001FF\n"));
         const auto image = model::Image(testfiles::Read(file));
         unsigned first = rng() % 0x200, last = first + rng() % 0x200, split = first + 7;
@@ -417,12 +413,6 @@ TEST(NativeCommandLine, DigestsAsShaSumGivesThem) {
 TEST(NativeCommandLine, FindsEveryChecksumItStores) {
     std::string file = testfiles::Folder("found") + "image.hex";
     std::mt19937 rng(46);
-    auto hex = [](unsigned value, int digits) {
-        std::string text;
-        for (int k = digits - 1; k >= 0; --k)
-            text += "0123456789ABCDEF"[value >> 4 * k & 15];
-        return text;
-    };
     const char *const NAMES[] = {
         "crc32",           "crc32-mpeg2", "crc16-xmodem",   "CRC-16/GENIBUS",
         "CRC-8/MAXIM-DOW", "CRC-64/WE",   "CRC-32/AUTOSAR", "CRC-16/DECT-R",
@@ -436,10 +426,7 @@ TEST(NativeCommandLine, FindsEveryChecksumItStores) {
             bool held = at >= 0x400 || rng() % 4 != 0;
             gaps |= !held && at + 15 >= first;
             if (!held) continue;
-            std::string line = ":10" + hex(at, 4) + "00";
-            for (int k = 0; k < 16; ++k)
-                line += at >= 0x400 ? "FF" : hex(rng() % 256, 2);
-            records += line + reference::RightDigits(line + "00") + "\n";
+            records += DataRecord(at, rng, at >= 0x400 ? 0xFF : -1) + "\n";
         }
         ASSERT_TRUE(testfiles::Write(file, records + ":00000001FF\n"));
         std::string name = NAMES[rng() % std::size(NAMES)];
@@ -448,11 +435,11 @@ TEST(NativeCommandLine, FindsEveryChecksumItStores) {
         if (sum && rng() % 2) form += "/neg";
         bool zeros = rng() % 2,
              big = rng() % 2 && name != "sha256" && name != "sum8" && name != "CRC-8/MAXIM-DOW";
-        std::string range = "0x" + hex(first, 8) + "-0x000003FF";
+        std::string range = "0x" + Hex(first, 8) + "-0x000003FF";
         Outcome stored = RunTool({"--fill", zeros ? "00" : "FF", "--checksum",
                                   name + form + ":" + range + "@0x400" + (big ? ":be" : ""), file});
         ASSERT_EQ(stored.exitCode, 0) << stored.out << stored.err;
-        std::string given = "0x" + hex(first, 8) + (rng() % 2 ? "-0x3FF" : "-0x43F") + "@0x400";
+        std::string given = "0x" + Hex(first, 8) + (rng() % 2 ? "-0x3FF" : "-0x43F") + "@0x400";
         Outcome found = RunTool({"-q", "--find-checksum", given, file});
         std::string line = texts::FOUND_CHECKSUM + name + form + ":" + range + "@0x00000400" +
                            (big ? ":be" : "") + (zeros && gaps ? texts::FOUND_FILL : "") + "\n";
