@@ -169,7 +169,7 @@ inline constexpr char USAGE[] =
     "printed checksum refuse a file with a wrong checksum), --info made no map, a usage\n"
     "error, or a report not written; 2 a finding stands: a wrong checksum (--check), a\n"
     "malformed line (also one that patching left), no records, a structure finding, a value\n"
-    "stored that differs.\n";
+    "stored that differs, no algorithm that --find-checksum finds.\n";
 inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\n";
 #define CHECKSUMME_AT_LINE "%1:%2: "
 #define CHECKSUMME_FAILED "checksumme: %1: "
