@@ -94,6 +94,12 @@ tar --sort=name --mtime="@$SOURCE_DATE_EPOCH" --owner=0 --group=0 --numeric-owne
     exit 1
 }
 cp "$work/native/checksumme_${version}_$debarch.deb" "$out/"
+# The package names the library the digests come from (dpkg-shlibdeps finds it in the program).
+depends=$(dpkg-deb -f "$out/checksumme_${version}_$debarch.deb" Depends)
+case "$depends" in
+*libssl*) ;;
+*) echo "the package does not depend on libcrypto's package: $depends" >&2; exit 1 ;;
+esac
 
 (cd "$out" && sha256sum checksumme* >SHA256SUMS)
 (cd "$out" && ls -l --time-style=+ | sed 1d) >&2
