@@ -33,13 +33,18 @@ int32_t ReadRanges(const char **at, const char *ends, ChecksumRange *ranges) {
     return count;
 }
 
-} // namespace
-
-bool ReadPadJob(const char *text, PadJob &pad) {
+// Room for the ranges of a text: one more than its "+", main heap.
+ChecksumRange *RoomForRanges(const char *text) {
     size_t most = 1;
     for (const char *at = text; *at; ++at)
         most += *at == '+' ? 1 : 0;
-    pad.ranges = static_cast<ChecksumRange *>(MainHeapAlloc(most * sizeof(ChecksumRange)));
+    return static_cast<ChecksumRange *>(MainHeapAlloc(most * sizeof(ChecksumRange)));
+}
+
+} // namespace
+
+bool ReadPadJob(const char *text, PadJob &pad) {
+    pad.ranges = RoomForRanges(text);
     pad.byte = 0xFF;
     const char *at = text;
     pad.rangeCount = ReadRanges(&at, "=", pad.ranges);
@@ -74,10 +79,7 @@ bool ReadBinaryRange(const char *text, ChecksumRange *range) {
 }
 
 bool ReadFindJob(const char *text, FindJob &find) {
-    size_t most = 1;
-    for (const char *at = text; *at; ++at)
-        most += *at == '+' ? 1 : 0;
-    find.ranges = static_cast<ChecksumRange *>(MainHeapAlloc(most * sizeof(ChecksumRange)));
+    find.ranges = RoomForRanges(text);
     const char *at = text;
     find.rangeCount = ReadRanges(&at, "=@", find.ranges);
     bool read = find.rangeCount > 0 && *at;
