@@ -61,8 +61,9 @@ check "the tar.gz's entries" entries "$(tar -tzf "$tgz")" \
 check "the package's files" entries "$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}')" \
     ./usr/bin/checksumme ./usr/share/doc/checksumme/copyright \
     ./usr/share/man/man1/checksumme.1.gz
-check "the package depends on the C library" \
-    grep -q '^libc6 (>= [0-9.]*)$' <(dpkg-deb -f "$deb" Depends)
+# The C library and libcrypto's package (libssl3, or libssl3t64 where time_t grew), nothing else.
+check "the package depends on the C library and libcrypto" \
+    grep -Eq '^libc6 \(>= [0-9.]+\), libssl3(t64)? \(>= [0-9.]+\)$' <(dpkg-deb -f "$deb" Depends)
 
 unpacked=$work/unpacked
 dpkg-deb -x "$deb" "$unpacked"
