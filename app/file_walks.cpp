@@ -44,7 +44,7 @@ struct ValueCounts {
 };
 
 // Each value of the call read from the file's image, in the order given, and reported: the
-// checksum values computed and compared with the one stored (or printed), the --set values
+// checksum values computed and compared with the one stored or given (or printed), the --set values
 // compared, the --get values printed; up to the first refusal. A value is refused when a byte
 // it reads is in no record, the first such byte named.
 ValueCounts ReportValues(const CommandLine &command, const HexImage &image, Report &report,
@@ -59,12 +59,12 @@ ValueCounts ReportValues(const CommandLine &command, const HexImage &image, Repo
         int64_t line = 0;
         if (kind == VALUE_CHECKSUM) {
             const ChecksumJob &job = command.checksums[index];
-            ChecksumValue value = ChecksumOfJob(image, job, command.fill), stored{};
-            if (job.printed) {
+            ChecksumValue value = ChecksumOfJob(image, job, command.fill), stored = job.value;
+            if (job.printed && !job.expected) {
                 ReportChecksumPrinted(report, job, value);
                 return true;
             }
-            int32_t read = StoredValue(image, job, &stored, &line);
+            int32_t read = job.expected ? stored.width : StoredValue(image, job, &stored, &line);
             if (read != ChecksumWidth(job.algorithm)) {
                 ReportChecksumNotStored(report, job.address + static_cast<uint32_t>(read));
                 return false;

@@ -29,12 +29,13 @@ struct Computed {
     ChecksumValue value;
 };
 
-// Of each find: the bytes at its place, how many of them records hold, and the last address of
-// the ranges a match takes.
+// Of each find: the bytes at its place, how many of them records hold, the last address of the
+// ranges a match takes, and the value it gives.
 struct Place {
     uint8_t stored[MOST_VALUE_BYTES];
     int32_t held;
     uint32_t last;
+    ChecksumValue value;
 };
 
 struct Search {
@@ -128,7 +129,8 @@ bool Matches(Search &search, int32_t find, const ChecksumAlgorithm &algorithm, u
     }
     int32_t ranges = CutRanges(job, place.last, algorithm.wordSize, search.room);
     if (!ranges) return false;
-    ChecksumValue value = ValueOf(search, algorithm, fill, find, place.last, ranges);
+    place.value = ValueOf(search, algorithm, fill, find, place.last, ranges);
+    const ChecksumValue &value = place.value;
     for (int32_t order = 0; order < 2; ++order)
         if ((!job.placed || order == bigEndian) &&
             SameValue(StoredBytesValue(stored, algorithm, order), value))
@@ -146,9 +148,10 @@ bool HeldWhole(const HexImage &image, uint32_t first, uint32_t last) {
     return from > last;
 }
 
-// The options of a match, in the workspace: a --checksum for each find, then --fill 0x00.
-Field MatchOptions(Search &search, Field name, int32_t form, bool negated, bool bigEndian,
-                   uint8_t fill, int32_t wordSize) {
+// The options of a match, in the workspace: a --checksum for each find (=VALUE, the value in the
+// order that gives it, for a value given), then --fill 0x00.
+Field MatchOptions(Search &search, Field name, int32_t form, const ChecksumAlgorithm &algorithm,
+                   bool bigEndian, uint8_t fill) {
     const CommandLine &command = *search.command;
     int32_t start = WorkspacePosition();
     for (int32_t f = 0; f < command.findCount; ++f) {
@@ -157,14 +160,19 @@ Field MatchOptions(Search &search, Field name, int32_t form, bool negated, bool 
         AppendString(texts::FOUND_CHECKSUM);
         AppendToWorkspace(name.text, name.length);
         AppendString(FORM_NAMES[form]);
-        AppendString(negated ? "/neg:" : ":");
+        AppendString(algorithm.negated ? "/neg:" : ":");
+        const Place &place = search.places[f];
         report_fields::RangesOf(search.room,
-                                CutRanges(job, search.places[f].last, wordSize, search.room));
+                                CutRanges(job, place.last, algorithm.wordSize, search.room));
         if (job.placed) {
             AppendString("@");
-            Address place(job.address);
-            AppendToWorkspace(place.text, place.length);
+            Address address(job.address);
+            AppendToWorkspace(address.text, address.length);
             AppendString(bigEndian ? ":be" : "");
+        } else { // (a digest's digits as a number)
+            AppendString(algorithm.kind == CHECKSUM_DIGEST ? "=0x" : "=");
+            ValueDigits digits(place.value, algorithm);
+            AppendToWorkspace(digits.text, digits.length);
         }
     }
     AppendString(fill ? "" : texts::FOUND_FILL);
@@ -208,8 +216,7 @@ int32_t FindAll(Search &search, Report &report) {
             if (!all) continue;
             ++matches;
             WorkspaceScope scope;
-            ReportFound(report,
-                        MatchOptions(search, name, form, negated, big, fill, algorithm.wordSize));
+            ReportFound(report, MatchOptions(search, name, form, algorithm, big, fill));
         }
     }
     return matches;

@@ -62,6 +62,7 @@ void ReadInto(CommandLine &command) {
     int32_t grows = -1;          // of the first --pad or --merge value
     int32_t binary = -1;         // of a --binary
     int32_t find = -1;           // of the first --find-checksum
+    int32_t expected = -1;       // of the first --checksum value with =VALUE
     for (int32_t index = 0; index < count; ++index) {
         OwnedString argument;
         TakeArgument(index, argument);
@@ -186,6 +187,7 @@ void ReadInto(CommandLine &command) {
                     return Faulty(command, fault, index, index,
                                   static_cast<int32_t>(stretch - value), length);
                 command.checksums[command.checksumCount++] = job;
+                if (job.expected && expected < 0) expected = index;
                 break;
             }
             set = true;
@@ -237,6 +239,8 @@ void ReadInto(CommandLine &command) {
         return Faulty(command, writtenSet ? FAULT_STRICT_WITH_SET : FAULT_STRICT_WITH_CHECKSUM,
                       strictArgument, written);
     }
+    if (!check && expected >= 0)
+        return Faulty(command, FAULT_CHECKSUM_EXPECTED, expected, expected);
     set = !check && (set || stored > 0);
     if (set && command.getCount > 0)
         return Faulty(command, FAULT_GET_WITH_WRITE, getArgument, getArgument);

@@ -7,8 +7,8 @@
  * names a file. The options, natively as spelled: --check (check the files and change nothing),
  * --strict (check them and their structure), --set with the next argument, whatever it holds, or
  * as --set=VALUE (ADDRESS=BYTES; may come several times), --checksum so
- * (ALGORITHM:START-END@ADDRESS with :be after it for big-endian, ALGORITHM as
- * core/image_checksum.h reads it, more ranges as +START-END before @; may come several times),
+ * (ALGORITHM:START-END@ADDRESS with :be after it for big-endian, or ALGORITHM:START-END=VALUE,
+ * ALGORITHM as app/values.h reads it, more ranges as +START-END before @; may come several times),
  * --fill so (BYTE: two hexadecimal digits, or 0x and one or two), --get so (ADDRESS:COUNT or
  * ADDRESS:TYPE), -o or --output so (FILE), --info (a map of each file), -q or --quiet (report
  * failures alone), -V or --version, -h or --help. Names inside values (algorithms and their
@@ -26,14 +26,15 @@
  * value, "-", a value that is no ADDRESS=BYTES, whose address or typed number is ambiguous, whose
  * typed number does not fit (however many digits it has) or whose bytes, or address, run past
  * 0xFFFFFFFF, a --checksum value's first fault from the left (its form, its algorithm, a CRC
- * parameter wider than the CRC, /neg on a CRC, an address that is ambiguous or past 0xFFFFFFFF,
- * what follows ADDRESS), then a START after its END, a range not of whole words, the value's
- * bytes past 0xFFFFFFFF or in a range, no BYTE, a --get value that is no ADDRESS:COUNT or
- * ADDRESS:TYPE, whose address or COUNT is ambiguous or whose bytes run past 0xFFFFFFFF), which
- * names its argument. Values whose bytes overlap (--set values, a --set value and a --checksum
- * value's place, two places) are a fault too, as are --checksum values whose ranges hold each
- * other's places (also through others: no order could store them all; the values of one such
- * cycle are named), --fill without --checksum, and --info with --check, --strict, --set,
+ * parameter wider than the checksum, /neg on a CRC, an address that is ambiguous or past
+ * 0xFFFFFFFF, what follows ADDRESS, a VALUE that is no number or wider than the algorithm's), then
+ * a START after its END, a range not of whole words, the value's bytes past 0xFFFFFFFF or in a
+ * range, no BYTE, a --get value that is no ADDRESS:COUNT or ADDRESS:TYPE, whose address or COUNT is
+ * ambiguous or whose bytes run past 0xFFFFFFFF), which names its argument. Values whose bytes
+ * overlap (--set values, a --set value and a --checksum value's place, two places) are a fault too,
+ * as are --checksum values whose ranges hold each other's places (also through others: no order
+ * could store them all; the values of one such cycle are named), --fill without --checksum, and
+ * --info with --check, --strict, --set,
  * --checksum, --get or -o. --find-checksum (START-END[+START-END...]=VALUE or ...@ADDRESS; may
  * come several times) takes no option but -q and --json (FAULT_FIND_WITH, after --info's fault,
  * before all that follows) and makes COMMAND_FIND, a misuse without a file. A --checksum value
@@ -41,6 +42,8 @@
  * fault that names both options (the first of those from the left) in a call with a file; in one
  * without a file it is a misuse (the usage), as are a check, --set, --checksum, --get or --info of
  * no file, and natively a call without a file;
+ * A --checksum value with =VALUE in place of @ADDRESS (compared with the value computed) needs
+ * --check (FAULT_CHECKSUM_EXPECTED, after --strict's fault).
  * --checksum with --check checks the values stored, else it sets them (COMMAND_SET); without one
  * the window opens on Windows. Every other argument names a file, in order, even an empty one
  * (which then cannot be opened); on Windows a call of nothing but empty arguments opens the window,
@@ -109,10 +112,10 @@ enum CommandFault : int32_t {
     FAULT_OUTPUT_NOT_WRITING,   // the -o value: with a call that writes nothing
     FAULT_OUTPUT_FILES,         // the -o value: with no input file or several
     FAULT_OUTPUT_IS_INPUT,      // the -o value: the input file itself (found when it is run)
-    FAULT_CHECKSUM_TOO_WIDE, // the value, and the CRC parameter wider than the CRC as the stretch
-    FAULT_CHECKSUM_NEGATED,  // the value: /neg on a CRC
-    FAULT_CHECKSUM_WORDS,    // the value: a range not of whole words
-    FAULT_INFO_WITH,         // an --info: with an option other than -q
+    FAULT_CHECKSUM_TOO_WIDE,    // the value, and the CRC parameter or VALUE too wide as the stretch
+    FAULT_CHECKSUM_NEGATED,     // the value: /neg on a CRC
+    FAULT_CHECKSUM_WORDS,       // the value: a range not of whole words
+    FAULT_INFO_WITH,            // an --info: with an option other than -q
     FAULT_SET_NUMBER_AMBIGUOUS, // the value, and its typed number as the stretch
     FAULT_GET_PAST_END,         // the value
     FAULT_GET_AMBIGUOUS,        // the value, and its address as the stretch
@@ -131,6 +134,7 @@ enum CommandFault : int32_t {
     FAULT_NO_FIND,              // the --find-checksum at the end
     FAULT_FIND_VALUE,           // the value
     FAULT_FIND_WITH,            // the first --find-checksum: with an option other than -q, --json
+    FAULT_CHECKSUM_EXPECTED,    // the first --checksum value with =VALUE: without --check
 };
 
 // How bytes that a merged file and the file both hold are taken: equal, or the one's.
@@ -153,6 +157,8 @@ struct ChecksumJob {
     const char *name; // the algorithm as given, in the block of the ranges
     int32_t nameLength;
     uint32_t address;
+    bool expected;       // ALGORITHM:START-END=VALUE: printed, and compared with value (--check)
+    ChecksumValue value; // the value expected, as wide as the algorithm's
 };
 
 // A --get value: count bytes at address, printed as bytes, or as a number of width bytes in

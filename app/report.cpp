@@ -130,7 +130,8 @@ void JsonChecksum(Report &report, const ChecksumJob &job, const ChecksumValue &v
               !placed || width == 1 || job.algorithm.kind == CHECKSUM_DIGEST ? texts::JSON_NULL
               : job.bigEndian ? texts::JSON_BIG_ENDIAN
                               : texts::JSON_LITTLE_ENDIAN,
-              placed ? Quoted(ValueDigits(stored, job.algorithm), held) : Field(texts::JSON_NULL)});
+              placed || job.expected ? Quoted(ValueDigits(stored, job.algorithm), held)
+                                     : Field(texts::JSON_NULL)});
 }
 
 // A value printed alone, quiet: led by the file's name when the call names several files.

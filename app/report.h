@@ -136,7 +136,8 @@ void ReportMerged(Report &report, const char *merged, bool startDiffers);
 void ReportSetSkipped(Report &report);
 // --checksum: the value computed over the job's range, at the line of the record that holds
 // its place. Written: stored there, or found there as stored already (inPlace), or printed (a
-// job without a place). Checked: found there as stored, or another value stored.
+// job without a place). Checked: found there as stored, or another value stored; or, for a job
+// with =VALUE, as given or not (stored the value given, line 0).
 void ReportChecksumWritten(Report &report, int64_t line, const ChecksumJob &job,
                            const ChecksumValue &value, bool inPlace);
 void ReportChecksumChecked(Report &report, int64_t line, const ChecksumJob &job,

@@ -145,8 +145,11 @@ void ReportChecksumChecked(Report &report, int64_t line, const ChecksumJob &job,
                      line, stored);
         return;
     }
-    WriteImageChecksumLine(SameValue(value, stored) ? texts::CHECKSUM_MATCHES
-                                                    : texts::CHECKSUM_DIFFERS,
+    bool same = SameValue(value, stored);
+    WriteImageChecksumLine(job.expected
+                               ? same ? texts::CHECKSUM_AS_EXPECTED : texts::CHECKSUM_NOT_EXPECTED
+                           : same ? texts::CHECKSUM_MATCHES
+                                  : texts::CHECKSUM_DIFFERS,
                            report, line, job, value, stored);
 }
 
@@ -282,8 +285,9 @@ void ReportCommandFault(const CommandLine &command) {
                                             texts::BINARY_NO_OUTPUT,
                                             texts::NO_FIND_VALUE,
                                             texts::FIND_INVALID,
-                                            texts::FIND_WITH};
-    static_assert(sizeof TEXTS / sizeof TEXTS[0] == FAULT_FIND_WITH + 1);
+                                            texts::FIND_WITH,
+                                            texts::CHECKSUM_EXPECTED_WITH};
+    static_assert(sizeof TEXTS / sizeof TEXTS[0] == FAULT_CHECKSUM_EXPECTED + 1);
     OwnedString one, other;
     TakeArgument(command.faultArgument, one);
     TakeArgument(command.otherArgument, other);

@@ -133,23 +133,44 @@ Field FormatWords(const char *text, Fields fields, Field named) {
     return {line + from, length - from};
 }
 
+Address::Address(uint32_t value) {
+    text[0] = '0';
+    text[1] = 'x';
+    for (int32_t i = length - 1; i >= 2; --i, value >>= 4)
+        text[i] = HEX_DIGITS[value & 15];
+}
+
+ValueDigits::ValueDigits(const ChecksumValue &value, const ChecksumAlgorithm &algorithm) {
+    bool digest = algorithm.kind == CHECKSUM_DIGEST;
+    const char *digits = digest ? "0123456789abcdef" : HEX_DIGITS;
+    length = digest ? 0 : 2;
+    text[0] = '0';
+    text[1] = 'x';
+    for (int32_t k = 0; k < value.width; ++k) {
+        text[length++] = digits[value.bytes[k] >> 4];
+        text[length++] = digits[value.bytes[k] & 15];
+    }
+}
+
 void FormatCount(int64_t count, const char *one, const char *more, int32_t resultStart) {
     FormatTemplate(count == 1 && one ? one : more, {Decimal(count)}, resultStart);
 }
 
 namespace {
 
-StreamKind failureStream = FAILURES; // set once, before the report begins
+// Set once, before the report begins: the stream as its distance from FAILURES. (Zero to start
+// with: the Windows program has no section of initialised data to hold it.)
+int32_t failuresMoved;
 
 } // namespace
 
 void SendFailuresTo(StreamKind kind) {
-    failureStream = kind;
+    failuresMoved = kind - FAILURES;
 }
 
 // A line on the failures' stream, in its place among the findings on a terminal.
 void WriteFailure(const char *text, Fields fields) {
-    StreamKind kind = failureStream;
+    auto kind = static_cast<StreamKind>(FAILURES + failuresMoved);
     if (!OpenStandardOutput(kind)) return;
     if (kind != STREAM_OUTPUT) FlushStandardOutput();
     WriteTemplate(text, fields, kind);

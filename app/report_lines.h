@@ -42,12 +42,7 @@ struct Decimal {
 
 // An address as a template's field: 0x and eight upper-case hexadecimal digits.
 struct Address {
-    explicit Address(uint32_t value) {
-        text[0] = '0';
-        text[1] = 'x';
-        for (int32_t i = length - 1; i >= 2; --i, value >>= 4)
-            text[i] = HEX_DIGITS[value & 15];
-    }
+    explicit Address(uint32_t value); // (one function for the report's many addresses)
     operator Field() const { return {text, length}; } // NOLINT: an address is a field
     static constexpr int32_t length = 10;
     char text[length + 1]; // (room for a ninth digit)
@@ -56,17 +51,7 @@ struct Address {
 // A checksum's value as a template's field: 0x and two upper-case hexadecimal digits a byte; a
 // digest's bytes as lower-case digits alone, as digests are written.
 struct ValueDigits {
-    ValueDigits(const ChecksumValue &value, const ChecksumAlgorithm &algorithm) {
-        bool digest = algorithm.kind == CHECKSUM_DIGEST;
-        const char *digits = digest ? "0123456789abcdef" : HEX_DIGITS;
-        length = digest ? 0 : 2;
-        text[0] = '0';
-        text[1] = 'x';
-        for (int32_t k = 0; k < value.width; ++k) {
-            text[length++] = digits[value.bytes[k] >> 4];
-            text[length++] = digits[value.bytes[k] & 15];
-        }
-    }
+    ValueDigits(const ChecksumValue &value, const ChecksumAlgorithm &algorithm);
     operator Field() const { return {text, length}; } // NOLINT: a value is a field
     char text[2 + 2 * MOST_VALUE_BYTES];
     int32_t length;

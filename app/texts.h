@@ -64,7 +64,7 @@ inline constexpr char USAGE[] =
     "      crc64, each 8- to 64-bit CRC catalogue name, sum8/16/32, sha256, sha512,\r\n"
     "      crc-W/poly=0xP/init=0xI/xorout=0xX/refin/refout; /w16le ... /w32be: words;\r\n"
     "      /neg: a negated sum. Gaps count as /fill BYTE (FF without it). Without @ADDRESS\r\n"
-    "      the value is printed (/q: alone)\r\n"
+    "      the value is printed (/q: alone); /check compares =VALUE in its place\r\n"
     "  checksumme /find-checksum START-END=VALUE (or @ADDRESS) FILE...\r\n"
     "      prints each /checksum giving VALUE (or the value there); exit 2: none\r\n"
     "  checksumme /get ADDRESS:COUNT FILE...\r\n"
@@ -94,6 +94,7 @@ inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\r\n";
 #define CHECKSUMME_AT_LINE "%1(%2): "
 #define CHECKSUMME_FAILED "%1: "
 #define CHECKSUMME_SET_NAME "/set"
+#define CHECKSUMME_CHECK_NAME "/check"
 #define CHECKSUMME_CHECKSUM_NAME "/checksum"
 #define CHECKSUMME_FILL_NAME "/fill"
 #define CHECKSUMME_GET_NAME "/get"
@@ -134,7 +135,7 @@ inline constexpr char USAGE[] =
     "      Bytes that no record holds count as --fill BYTE (two hexadecimal digits, or 0x and\n"
     "      one or two; FF without it). After --set values; several may come, each after those\n"
     "      whose places lie in its range. Without @ADDRESS the value is printed and nothing\n"
-    "      written (with -q the value alone)\n"
+    "      written (with -q the value alone); --check compares it with =VALUE in its place\n"
     "  checksumme --find-checksum START-END=VALUE FILE...  (or START-END@ADDRESS: the value\n"
     "      stored there) prints, one a line and most common first, the --checksum (and --fill)\n"
     "      of every algorithm, word form, byte order, fill FF or 00, and range up to ADDRESS\n"
@@ -169,11 +170,12 @@ inline constexpr char USAGE[] =
     "printed checksum refuse a file with a wrong checksum), --info made no map, a usage\n"
     "error, or a report not written; 2 a finding stands: a wrong checksum (--check), a\n"
     "malformed line (also one that patching left), no records, a structure finding, a value\n"
-    "stored that differs, no algorithm that --find-checksum finds.\n";
+    "stored or given that differs, no algorithm that --find-checksum finds.\n";
 inline constexpr char VERSION[] = "checksumme " CHECKSUMME_VERSION "\n";
 #define CHECKSUMME_AT_LINE "%1:%2: "
 #define CHECKSUMME_FAILED "checksumme: %1: "
 #define CHECKSUMME_SET_NAME "--set"
+#define CHECKSUMME_CHECK_NAME "--check"
 #define CHECKSUMME_CHECKSUM_NAME "--checksum"
 #define CHECKSUMME_FILL_NAME "--fill"
 #define CHECKSUMME_GET_NAME "--get"
@@ -394,6 +396,10 @@ inline constexpr char CHECKSUM_MATCHES[] =
     CHECKSUMME_AT_LINE "%3 of %4 = %5, as stored at %6%7" CHECKSUMME_END;
 inline constexpr char CHECKSUM_DIFFERS[] =
     CHECKSUMME_AT_LINE "%3 of %4 = %5, but %8 is stored at %6%7" CHECKSUMME_END;
+// The same for a value given (=VALUE): %1 file, %3 to %5 as above, %8 the value given
+inline constexpr char CHECKSUM_AS_EXPECTED[] = "%1: %3 of %4 = %5, as expected" CHECKSUMME_END;
+inline constexpr char CHECKSUM_NOT_EXPECTED[] =
+    "%1: %3 of %4 = %5, but %8 is expected" CHECKSUMME_END;
 // Between a range's addresses, and between ranges
 inline constexpr char RANGE_TO[] = "-";
 inline constexpr char MORE_RANGES[] = "+";
@@ -455,12 +461,12 @@ inline constexpr char CHECKSUM_NOT_STORED[] =
     CHECKSUMME_FAILED "%2 is in no data record, no checksum to compare" CHECKSUMME_END;
 // %1 the value given
 inline constexpr char CHECKSUM_INVALID[] =
-    CHECKSUMME_CHECKSUM "%1: not ALGORITHM:START-END[@ADDRESS]" CHECKSUMME_END;
+    CHECKSUMME_CHECKSUM "%1: not ALGORITHM:START-END[@ADDRESS or =VALUE]" CHECKSUMME_END;
 inline constexpr char CHECKSUM_ALGORITHM[] =
     CHECKSUMME_CHECKSUM "%1: unknown ALGORITHM (see the help)" CHECKSUMME_END;
-// %1 the value given, %3 the CRC parameter's value (0x18005)
+// %1 the value given, %3 the CRC parameter's value (0x18005), or VALUE
 inline constexpr char CHECKSUM_TOO_WIDE[] =
-    CHECKSUMME_CHECKSUM "%1: %3 is wider than the CRC" CHECKSUMME_END;
+    CHECKSUMME_CHECKSUM "%1: %3 is wider than the checksum" CHECKSUMME_END;
 // %1 the value given
 inline constexpr char CHECKSUM_NEGATED[] =
     CHECKSUMME_CHECKSUM "%1: /neg is for sums" CHECKSUMME_END;
@@ -535,6 +541,9 @@ inline constexpr char FIND_INVALID[] =
 inline constexpr char FIND_WITH[] =
     "checksumme: %1: " CHECKSUMME_FIND_NAME " takes no option but " CHECKSUMME_QUIET_NAME
     " and " CHECKSUMME_JSON_NAME CHECKSUMME_END;
+// %1 the --checksum value with =VALUE
+inline constexpr char CHECKSUM_EXPECTED_WITH[] =
+    CHECKSUMME_CHECKSUM "%1: =VALUE needs " CHECKSUMME_CHECK_NAME CHECKSUMME_END;
 // A match: its options (FOUND_CHECKSUM ALGORITHM:RANGES@ADDRESS for each value, then FOUND_FILL
 // where the fill is 00), as a value is printed (QUIET_VALUE_OF, CHECKSUM_VALUE); then the file's
 // summary, %5 the matches
@@ -585,6 +594,7 @@ inline constexpr char FILES_SOME_WRITTEN[] = "%1 of %2 files were written";
 #undef CHECKSUMME_CHECKSUM
 #undef CHECKSUMME_FILL
 #undef CHECKSUMME_SET_NAME
+#undef CHECKSUMME_CHECK_NAME
 #undef CHECKSUMME_CHECKSUM_NAME
 #undef CHECKSUMME_FILL_NAME
 #undef CHECKSUMME_GET_NAME
@@ -641,7 +651,7 @@ inline constexpr char JSON_KIND_LINE_END[] = "line end";
 inline constexpr char JSON_KIND_STRUCTURE[] = "structure";
 // A value: %1 the algorithm, %2 its ranges, %3 the value computed, %4 its state (JSON_STATE_...),
 // %5 the line that holds its place, %6 the place, %7 the byte order, %8 the value stored (each
-// JSON_NULL without a place)
+// JSON_NULL without a place; %8 the value given of =VALUE)
 inline constexpr char JSON_CHECKSUM_VALUE[] =
     "{\"option\":\"checksum\",\"algorithm\":\"%1\",\"ranges\":\"%2\",\"value\":\"%3\","
     "\"state\":\"%4\",\"line\":%5,\"address\":%6,\"order\":%7,\"stored\":%8}";

@@ -158,12 +158,13 @@ CommandFault ReadJobRanges(const char *at, ChecksumJob &job, const char **stretc
     uint64_t numbers[3] = {};
     for (bool more = true; more;) {
         for (int32_t k = 0; k < 2; ++k) {
-            const char *ends = k == 0 ? "-" : job.printed ? "+" : "+@";
+            const char *ends = k == 0 ? "-" : job.printed ? "+=" : "+@";
             if (CommandFault fault = ReadAddress(&at, ends, &numbers[k], stretch, faultLength);
                 fault != FAULT_NONE)
                 return fault;
             more = *at == '+';
-            if (*at) ++at; // past the "-", "+" or "@" found
+            job.expected = *at == '=';
+            if (*at) ++at; // past the "-", "+", "=" or "@" found
         }
         job.ranges[job.rangeCount++] = {static_cast<uint32_t>(numbers[0]),
                                         static_cast<uint32_t>(numbers[1])};
@@ -175,6 +176,18 @@ CommandFault ReadJobRanges(const char *at, ChecksumJob &job, const char **stretc
         job.bigEndian = at[0] == ':';
         if (job.bigEndian ? StringLength(at) != 3 || !SameLetters(at, ":be", 3) : *at != 0)
             return FAULT_CHECKSUM_SUFFIX;
+    } else if (job.expected) { // the value, as wide as the algorithm's at most
+        uint8_t given[MOST_VALUE_BYTES];
+        if (!ReadGivenValue(at, given)) return FAULT_CHECKSUM_VALUE;
+        int32_t width = job.value.width = ChecksumWidth(job.algorithm), k = 0;
+        while (k < MOST_VALUE_BYTES - width && !given[k])
+            ++k;
+        if (k < MOST_VALUE_BYTES - width) {
+            *stretch = at;
+            *faultLength = StringLength(at);
+            return FAULT_CHECKSUM_TOO_WIDE;
+        }
+        std::memcpy(job.value.bytes, given + k, static_cast<size_t>(width));
     }
     job.address = static_cast<uint32_t>(numbers[2]);
     uint64_t end = numbers[2] + static_cast<uint64_t>(ChecksumWidth(job.algorithm)) - 1;

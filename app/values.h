@@ -25,9 +25,9 @@
  *   sha256 (SHA-256) and sha512 (SHA-512). crc-16 and its like are catalogue names alone, and
  *   crc-W with a CRC parameter after it. ALGORITHM_READ, or why not (a value wider than W: where
  *   its 0x starts in text, and its length, in *stretch and *stretchLength).
- * - ALGORITHM:START-END[+START-END...][@ADDRESS[:be]] of --checksum (ReadChecksumJob), ADDRESS:
- *   COUNT or ADDRESS:TYPE of --get (ReadGetJob), BYTE of --fill (ReadFillByte): FAULT_NONE (true),
- *   or the first fault from the left, with the stretch of the text that it names, if any.
+ * - ALGORITHM:START-END[+START-END...][@ADDRESS[:be] | =VALUE] of --checksum (ReadChecksumJob),
+ * ADDRESS: COUNT or ADDRESS:TYPE of --get (ReadGetJob), BYTE of --fill (ReadFillByte): FAULT_NONE
+ * (true), or the first fault from the left, with the stretch of the text that it names, if any.
  *
  * Memory: a --checksum value's ranges and name, main heap (a shortage ends the process).
  */
@@ -81,3 +81,7 @@ bool ReadBinaryRange(const char *text, ChecksumRange *range);
 // START-END[+START-END...]=VALUE or START-END[+START-END...]@ADDRESS of --find-checksum (the job
 // owns its ranges when it is read), VALUE a number, or 0x and up to 128 hexadecimal digits.
 bool ReadFindJob(const char *text, FindJob &find);
+// VALUE of =VALUE, to its end: a number (decimal, or 0x and up to 16 digits), or 0x and up to 128
+// hexadecimal digits (a digest), into value's MOST_VALUE_BYTES, most significant first, the last
+// at the end; false when it is neither.
+bool ReadGivenValue(const char *text, uint8_t *value);

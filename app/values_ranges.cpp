@@ -78,32 +78,42 @@ bool ReadBinaryRange(const char *text, ChecksumRange *range) {
     return !std::strchr(text, '+') && ReadRanges(&at, "", range) == 1 && *at == 0;
 }
 
+bool ReadGivenValue(const char *text, uint8_t *value) {
+    std::memset(value, 0, MOST_VALUE_BYTES);
+    if (text[0] != '0' || (text[1] | 0x20) != 'x') { // decimal
+        uint64_t number = 0;
+        bool read = !AmbiguousLength(text, "") &&
+                    ReadSettingNumber(&text, "", ~uint64_t{0}, &number) && !*text;
+        for (int32_t k = MOST_VALUE_BYTES - 1; k >= 0; --k, number >>= 8)
+            value[k] = static_cast<uint8_t>(number);
+        return read;
+    }
+    // 0x and digits, as wide as a digest: two to a byte from the last
+    int32_t digits = StringLength(text + 2);
+    bool read = digits > 0 && digits <= 2 * MOST_VALUE_BYTES;
+    for (int32_t k = 0; read && k < digits; ++k) {
+        int32_t digit = HexDigitValue(static_cast<unsigned char>(text[2 + digits - 1 - k]));
+        read = digit >= 0;
+        if (read)
+            value[MOST_VALUE_BYTES - 1 - k / 2] |= static_cast<uint8_t>(digit << (k % 2 ? 4 : 0));
+    }
+    return read;
+}
+
 bool ReadFindJob(const char *text, FindJob &find) {
     find.ranges = RoomForRanges(text);
     const char *at = text;
     find.rangeCount = ReadRanges(&at, "=@", find.ranges);
     bool read = find.rangeCount > 0 && *at;
     find.placed = *at == '@';
-    uint64_t number = 0;
     const char *value = at + 1;
-    if (read && (find.placed || value[0] != '0' || (value[1] | 0x20) != 'x')) {
-        // a number, decimal or 0x and up to 16 digits; an ADDRESS up to 0xFFFFFFFF
-        read = !AmbiguousLength(value, "") &&
-               ReadSettingNumber(&value, "", find.placed ? 0xFFFFFFFF : ~uint64_t{0}, &number) &&
+    if (read && find.placed) { // an ADDRESS up to 0xFFFFFFFF
+        uint64_t number = 0;
+        read = !AmbiguousLength(value, "") && ReadSettingNumber(&value, "", 0xFFFFFFFF, &number) &&
                !*value;
         find.address = static_cast<uint32_t>(number);
-        for (int32_t k = MOST_VALUE_BYTES - 1; k >= 0; --k, number >>= 8)
-            find.value[k] = static_cast<uint8_t>(number);
-    } else if (read) { // 0x and digits, as wide as a digest: two to a byte from the last
-        int32_t digits = StringLength(value + 2);
-        read = digits > 0 && digits <= 2 * MOST_VALUE_BYTES;
-        for (int32_t k = 0; read && k < digits; ++k) {
-            int32_t digit = HexDigitValue(static_cast<unsigned char>(value[2 + digits - 1 - k]));
-            read = digit >= 0;
-            if (read)
-                find.value[MOST_VALUE_BYTES - 1 - k / 2] |=
-                    static_cast<uint8_t>(digit << (k % 2 ? 4 : 0));
-        }
+    } else if (read) {
+        read = ReadGivenValue(value, find.value);
     }
     if (!read) {
         MainHeapFree(find.ranges);

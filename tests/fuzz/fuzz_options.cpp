@@ -12,7 +12,9 @@
 #include "tests/fuzz/fuzz_start.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
+#include <cstdio>
 #include <set>
 #include <string>
 #include <vector>
@@ -34,7 +36,8 @@ struct Job {
     uint64_t place;
     int width;
     int32_t argument;
-    bool printed; // no place
+    bool printed;      // no place
+    std::string value; // =VALUE: as wide as the value, upper-case hexadecimal; else ""
 };
 
 struct Expected {
@@ -248,10 +251,10 @@ CommandFault ReadAlgorithm(const std::string &given, int &width, int &wordSize, 
     return parameters && !seen.count("poly") ? FAULT_CHECKSUM_ALGORITHM : FAULT_NONE;
 }
 
-// ALGORITHM:START-END[+START-END...][@ADDRESS[:be]]: FAULT_NONE with the width of the
-// algorithm's value and its place, or the first fault from the left, then a START after its END,
-// a range not of whole words, the value past 0xFFFFFFFF and in a range; an ambiguous address or
-// a CRC parameter too wide as the stretch.
+// ALGORITHM:START-END[+START-END...][@ADDRESS[:be] or =VALUE]: FAULT_NONE with the width of the
+// algorithm's value and its place (or the value given), or the first fault from the left, then a
+// START after its END, a range not of whole words, the value past 0xFFFFFFFF and in a range; an
+// ambiguous address, a CRC parameter or a VALUE too wide as the stretch.
 CommandFault ReadChecksum(const std::string &text, Job &job, size_t &faultStart,
                           size_t &faultLength) {
     size_t colon = text.find(':');
@@ -273,11 +276,13 @@ CommandFault ReadChecksum(const std::string &text, Job &job, size_t &faultStart,
         fields.push_back({at, end});
         at = end;
     };
+    bool given = false;
     for (bool more = true; more;) {
         take("-");
         at = std::min(at + 1, text.size());
-        take(job.printed ? "+" : "+@");
+        take(job.printed ? "+=" : "+@");
         more = at < text.size() && text[at] == '+';
+        given = at < text.size() && text[at] == '=';
         at = std::min(at + 1, text.size());
     }
     size_t suffix = at;
@@ -300,6 +305,31 @@ CommandFault ReadChecksum(const std::string &text, Job &job, size_t &faultStart,
     }
     if (!job.printed && text.substr(suffix) != "" && Lower(text.substr(suffix)) != ":be")
         return FAULT_CHECKSUM_SUFFIX;
+    if (given) { // a number, or 0x and up to 128 digits; no wider than the value
+        std::string value = text.substr(suffix), digits;
+        uint64_t number = 0;
+        if (value.size() >= 2 && value[0] == '0' && (value[1] | 0x20) == 'x') {
+            digits = value.substr(2);
+            if (digits.empty() || digits.size() > 128 ||
+                !std::all_of(digits.begin(), digits.end(), IsHex))
+                return FAULT_CHECKSUM_VALUE;
+        } else if (Ambiguous(value) || !ReadNumber(value, UINT64_MAX, number)) {
+            return FAULT_CHECKSUM_VALUE;
+        } else {
+            char hex[17];
+            std::snprintf(hex, sizeof hex, "%llX", static_cast<unsigned long long>(number));
+            digits = hex;
+        }
+        for (char &c : digits)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size()));
+        if (digits.size() > 2 * static_cast<size_t>(job.width)) {
+            faultStart = suffix;
+            faultLength = value.size();
+            return FAULT_CHECKSUM_TOO_WIDE;
+        }
+        job.value = std::string(2 * static_cast<size_t>(job.width) - digits.size(), '0') + digits;
+    }
     for (size_t k = 0; k + 1 < fields.size(); k += 2)
         job.ranges.push_back({numbers[k], numbers[k + 1]});
     for (const auto &[first, last] : job.ranges)
@@ -419,6 +449,7 @@ Expected Model(const std::vector<std::string> &arguments) {
     Expected expected;
     bool options = true, check = false, strict = false, set = false;
     int32_t strictArgument = -1, written = -1; // the first --strict, --set or --checksum value
+    int32_t givenArgument = -1;                // the first --checksum value with =VALUE
     CommandFault apart = FAULT_NONE;           // --strict with the kind of that value
     int32_t fillArgument = -1, getArgument = -1, output = -1, infoArgument = -1;
     int32_t grows = -1, binary = -1; // the first --pad or --merge value, the first --binary
@@ -490,11 +521,12 @@ Expected Model(const std::vector<std::string> &arguments) {
                 continue;
             }
             if (written < 0) written = index, apart = FAULT_STRICT_WITH_CHECKSUM;
-            Job job{{}, 0, 0, index, false};
+            Job job{{}, 0, 0, index, false, ""};
             CommandFault fault =
                 ReadChecksum(value, job, expected.faultStart, expected.faultLength);
             if (fault != FAULT_NONE) return Fault(expected, fault, index, index);
             expected.checksums += 1;
+            if (!job.value.empty() && givenArgument < 0) givenArgument = index;
             expected.jobs.push_back(job);
         } else if (text == "--pad" || text.starts_with("--pad=") || text == "--merge" ||
                    text.starts_with("--merge=") || text == "--overlap" ||
@@ -632,6 +664,8 @@ Expected Model(const std::vector<std::string> &arguments) {
         if (!files) return expected;
         return Fault(expected, apart, strictArgument, written);
     }
+    if (!check && givenArgument >= 0)
+        return Fault(expected, FAULT_CHECKSUM_EXPECTED, givenArgument, givenArgument);
     set = !check && (set || stored); // (--set values with a check are checked)
     if (set && getArgument >= 0)
         return Fault(expected, FAULT_GET_WITH_WRITE, getArgument, getArgument);
@@ -749,11 +783,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         }
         // Each value's argument, width, ranges and place.
         auto describe = [](int32_t argument, int width, const auto &ranges, bool printed,
-                           uint64_t place) {
+                           uint64_t place, const std::string &value) {
             std::string text = std::to_string(argument) + "/" + std::to_string(width) + ":";
             for (const auto &[first, last] : ranges)
                 text += std::to_string(first) + "-" + std::to_string(last) + "+";
-            return text + (printed ? "" : "@" + std::to_string(place));
+            return text + (printed ? "=" + value : "@" + std::to_string(place));
         };
         std::vector<std::string> jobs, expectedJobs;
         for (int32_t k = 0; k < command.checksumCount; ++k) {
@@ -761,12 +795,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             std::vector<std::pair<uint64_t, uint64_t>> ranges;
             for (int32_t i = 0; i < job.rangeCount; ++i)
                 ranges.push_back({job.ranges[i].first, job.ranges[i].last});
+            std::string value;
+            for (int32_t b = 0; job.expected && b < job.value.width; ++b)
+                value +=
+                    {UPPER_DIGITS[job.value.bytes[b] >> 4], UPPER_DIGITS[job.value.bytes[b] & 15]};
             jobs.push_back(describe(job.argument, ChecksumWidth(job.algorithm), ranges, job.printed,
-                                    job.address));
+                                    job.address, value));
         }
         for (const Job &job : expected.jobs)
             expectedJobs.push_back(
-                describe(job.argument, job.width, job.ranges, job.printed, job.place));
+                describe(job.argument, job.width, job.ranges, job.printed, job.place, job.value));
         fuzz::Expect("the command line",
                      call + Contents(expected.quiet, expected.fill, expected.output, expectedJobs,
                                      expectedFiles, expected.settings),

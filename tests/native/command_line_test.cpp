@@ -17,6 +17,7 @@
 #include <cstring>
 #include <map>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -410,6 +411,8 @@ TEST(NativeCommandLine, DigestsAsShaSumGivesThem) {
 // A checksum stored by --checksum, of a random algorithm, word form, fill, byte order and range
 // over a random image with gaps, is found by --find-checksum from its place: the line that
 // stores it is among the matches (the range whole, or given past the place and cut before it).
+// So is the value it prints, given as a value. Every line found, given to --check, checks the
+// file and finds it right.
 TEST(NativeCommandLine, FindsEveryChecksumItStores) {
     std::string file = testfiles::Folder("found") + "image.hex";
     std::mt19937 rng(46);
@@ -445,6 +448,24 @@ TEST(NativeCommandLine, FindsEveryChecksumItStores) {
                            (big ? ":be" : "") + (zeros && gaps ? texts::FOUND_FILL : "") + "\n";
         EXPECT_NE(found.out.find(line), std::string::npos)
             << "round " << round << ": " << line << found.out << found.err;
+        std::string value = RunTool({"-q", "--fill", zeros ? "00" : "FF", "--checksum",
+                                     name + form + ":" + range, file})
+                                .out;
+        value = (name == "sha256" ? "0x" : "") + value.substr(0, value.size() - 1);
+        Outcome byValue = RunTool({"-q", "--find-checksum", range + "=" + value, file});
+        line = texts::FOUND_CHECKSUM + name + form + ":" + range + "=" + value +
+               (zeros && gaps ? texts::FOUND_FILL : "") + "\n";
+        EXPECT_NE(byValue.out.find(line), std::string::npos)
+            << "round " << round << ": " << line << byValue.out << byValue.err;
+        std::istringstream lines(found.out + byValue.out);
+        for (std::string options; std::getline(lines, options);) {
+            std::vector<std::string> arguments = {"--check"};
+            std::istringstream words(options);
+            for (std::string word; words >> word;)
+                arguments.push_back(word);
+            arguments.push_back(file);
+            EXPECT_EQ(RunTool(arguments).exitCode, 0) << "round " << round << ": " << options;
+        }
     }
 }
 

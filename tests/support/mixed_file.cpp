@@ -342,7 +342,7 @@ std::vector<EditRow> EditRows() {
          at(2) + "set 0x00000010 to 0x00000013" + END + at(2) + "CRC32" + crc.substr(5) +
          ", stored at 0x00000010 (little-endian)" + END + "%F: 3 records, 1 set" + setSummary + END, ""},
         {"checksum, an @ without a place", {CHECKSUM, "crc32:0-15@"}, image, image, 1, "",
-         badChecksum + "crc32:0-15@: not ALGORITHM:START-END[@ADDRESS]" + FAULT_END},
+         badChecksum + "crc32:0-15@: not ALGORITHM:START-END[@ADDRESS or =VALUE]" + FAULT_END},
         {"checksum printed, nothing written", {CHECKSUM, "crc32:0-15"}, image, image, 0,
          "%F: " + crc + END, ""},
         {"checksum printed, quiet: the value alone", {QUIET, CHECKSUM, "crc32:0-15", CHECKSUM, "sum8:0-1"},
@@ -370,7 +370,7 @@ std::vector<EditRow> EditRows() {
          "sum32/w32le/neg of 0x00000000-0x0000000B = 0xEAEDF0F4, stored at 0x0000000C (little-endian)" + END +
          "%F: 3 records, 1 set" + setSummary + END, ""},
         {"checksum, a CRC parameter wider than the CRC", {CHECKSUM, "crc-16/poly=0x18005:0-15"}, image, image, 1, "",
-         badChecksum + "crc-16/poly=0x18005:0-15: 0x18005 is wider than the CRC" + FAULT_END},
+         badChecksum + "crc-16/poly=0x18005:0-15: 0x18005 is wider than the checksum" + FAULT_END},
         {"checksum, a negated CRC", {CHECKSUM, "crc32/neg:0-15"}, image, image, 1, "",
          badChecksum + "crc32/neg:0-15: /neg is for sums" + FAULT_END},
         {"checksum, a range not of whole words", {CHECKSUM, "sum16/w16le:0-15+0-2"}, image, image, 1, "",
@@ -503,11 +503,30 @@ std::vector<EditRow> EditRows() {
          CHECKSUM_NAME + "crc32:0x00000000-0x0000002F@0x00000030 " + FILL + " 0x00" + END + found +
          "1 algorithm matches" + END, ""},
         {"find, values given, in either byte order, all of them", {QUIET, FIND, "0-8=0x2639F4CB", FIND + "=0-3=0x9BE3E0A3"},
-         digits, digits, 0, CHECKSUM_NAME + "crc32:0x00000000-0x00000008 " + CHECKSUM_NAME + "crc32:0x00000000-0x00000003" + END, ""},
+         digits, digits, 0, CHECKSUM_NAME + "crc32:0x00000000-0x00000008=0xCBF43926 " + CHECKSUM_NAME +
+         "crc32:0x00000000-0x00000003=0x9BE3E0A3" + END, ""},
         {"find, a range up to 0xFFFFFFFF", {QUIET, FIND, "0xFFFFFFF0-0xFFFFFFFF=0xCECEE288"}, top, top, 0,
-         CHECKSUM_NAME + "crc32:0xFFFFFFF0-0xFFFFFFFF" + END, ""},
+         CHECKSUM_NAME + "crc32:0xFFFFFFF0-0xFFFFFFFF=0xCECEE288" + END, ""},
         {"find, a digest given", {QUIET, FIND, "0-8=0x15E2B0D3C33891EBB0F1EF609EC419420C20E320CE94C65FBC8C3312448EB225"},
-         digits, digits, 0, CHECKSUM_NAME + "sha256:0x00000000-0x00000008" + END, ""},
+         digits, digits, 0, CHECKSUM_NAME + "sha256:0x00000000-0x00000008="
+         "0x15e2b0d3c33891ebb0f1ef609ec419420c20e320ce94c65fbc8c3312448eb225" + END, ""},
+        // What it prints for a value given is checked by --check: the value given compared.
+        {"check, values given: one as expected, one not", {CHECK, CHECKSUM, "crc32:0-8=0xCBF43926", CHECKSUM,
+         "sha256:0-8=0x15e2b0d3c33891ebb0f1ef609ec419420c20e320ce94c65fbc8c3312448eb225", CHECKSUM, "sum8:0-3=202",
+         CHECKSUM, "sum16:0-3=0xCA00"}, digits, digits, 2,
+         "%F: crc32 of 0x00000000-0x00000008 = 0xCBF43926, as expected" + END + "%F: sha256 of 0x00000000-0x00000008 = "
+         "15e2b0d3c33891ebb0f1ef609ec419420c20e320ce94c65fbc8c3312448eb225, as expected" + END +
+         "%F: sum8 of 0x00000000-0x00000003 = 0xCA, as expected" + END +
+         "%F: sum16 of 0x00000000-0x00000003 = 0x00CA, but 0xCA00 is expected" + END +
+         "%F: 3 records, 0 wrong, 0 lines not well-formed records, 1 checksum value differs" + END, ""},
+        {"check, a value given, quiet", {QUIET, CHECK, CHECKSUM, "crc32:0-8=0xCBF43927"}, digits, digits, 2, "",
+         FAILED + "%F: 1 checksum value differs" + END},
+        {"checksum, a value given without a check", {CHECKSUM, "crc32:0-8=0xCBF43926"}, digits, digits, 1, "",
+         badChecksum + "crc32:0-8=0xCBF43926: =VALUE needs " + CHECK + FAULT_END},
+        {"checksum, a value given wider than the algorithm's", {CHECK, CHECKSUM, "crc16-arc:0-8=0x010000"}, digits, digits,
+         1, "", badChecksum + "crc16-arc:0-8=0x010000: 0x010000 is wider than the checksum" + FAULT_END},
+        {"checksum, a value given of no form", {CHECK, CHECKSUM, "crc32:0-8=0x"}, digits, digits, 1, "",
+         badChecksum + "crc32:0-8=0x: not ALGORITHM:START-END[@ADDRESS or =VALUE]" + FAULT_END},
         {"find, none matches", {FIND, "0-8=0x1234"}, digits, digits, 2, "%F: 3 records, 0 wrong, 0 lines not "
          "well-formed records, no algorithm matches" + END, ""},
         {"find, quiet: none matches", {QUIET, FIND, "0-8=0x1234"}, digits, digits, 2, "", FAILED + "%F: no algorithm matches" + END},
