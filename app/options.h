@@ -29,25 +29,23 @@
  * parameter wider than the checksum, /neg on a CRC, an address that is ambiguous or past
  * 0xFFFFFFFF, what follows ADDRESS, a VALUE that is no number or wider than the algorithm's), then
  * a START after its END, a range not of whole words, the value's bytes past 0xFFFFFFFF or in a
- * range, no BYTE, a --get value that is no ADDRESS:COUNT or ADDRESS:TYPE, whose address or COUNT is
- * ambiguous or whose bytes run past 0xFFFFFFFF), which names its argument. Values whose bytes
- * overlap (--set values, a --set value and a --checksum value's place, two places) are a fault too,
- * as are --checksum values whose ranges hold each other's places (also through others: no order
- * could store them all; the values of one such cycle are named), --fill without --checksum, and
- * --info with --check, --strict, --set,
- * --checksum, --get or -o. --find-checksum (START-END[+START-END...]=VALUE or ...@ADDRESS; may
- * come several times) takes no option but -q and --json (FAULT_FIND_WITH, after --info's fault,
- * before all that follows) and makes COMMAND_FIND, a misuse without a file. A --checksum value
- * whose place lies in another's range is put before it. --strict with --set or --checksum is a
- * fault that names both options (the first of those from the left) in a call with a file; in one
- * without a file it is a misuse (the usage), as are a check, --set, --checksum, --get or --info of
- * no file, and natively a call without a file;
- * A --checksum value with =VALUE in place of @ADDRESS (compared with the value computed) needs
- * --check (FAULT_CHECKSUM_EXPECTED, after --strict's fault).
+ * range, no BYTE, a --get value that is no ADDRESS:COUNT or ADDRESS:TYPE, whose address or COUNT
+ * is ambiguous or whose bytes run past 0xFFFFFFFF), which names its argument. Values whose bytes
+ * overlap (--set values, a --set value and a --checksum value's place, two places) are a fault
+ * too, as are --checksum values whose ranges hold each other's places (also through others: no
+ * order could store them all; the values of one such cycle are named), --fill without
+ * --checksum, and --info with --check, --strict, --set, --checksum, --get or -o. --find-checksum
+ * (START-END[+START-END...]=VALUE or ...@ADDRESS; may come several times) takes no option but -q
+ * and --json (FAULT_FIND_WITH, after --info's fault, before all that follows) and makes
+ * COMMAND_FIND, a misuse without a file. A --checksum value whose place lies in another's range is
+ * put before it. --strict with --set or --checksum is a fault that names both options (the first of
+ * those from the left) in a call with a file; in one without a file it is a misuse (the usage), as
+ * are a check, --set, --checksum, --get or --info of no file, and natively a call without a file;
  * --checksum with --check checks the values stored, else it sets them (COMMAND_SET); without one
- * the window opens on Windows. Every other argument names a file, in order, even an empty one
- * (which then cannot be opened); on Windows a call of nothing but empty arguments opens the window,
- * as one without arguments does.
+ * the window opens on Windows. A --checksum value with =VALUE in place of @ADDRESS (the value
+ * computed compared with VALUE) needs --check (FAULT_CHECKSUM_EXPECTED, after --strict's fault).
+ * Every other argument names a file, in order, even an empty one (which then cannot be opened); on
+ * Windows a call of nothing but empty arguments opens the window, as one without arguments does.
  *
  * ReleaseCommandLine frees what the description holds (main heap; a shortage ends the process).
  */

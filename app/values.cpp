@@ -148,9 +148,9 @@ CommandFault ReadAlgorithm(const char *text, const char *colon, ChecksumJob &job
     return FAULT_CHECKSUM_ALGORITHM;
 }
 
-// Its ranges and its place, into the job's ranges (room for one more than its "+"): the first
-// fault from the left, then a START after its END, a range not of whole words, the value's
-// bytes past 0xFFFFFFFF, and in a range.
+// Its ranges and its place or value given, into the job's ranges (room for one more than its
+// "+") and value: the first fault from the left, then a START after its END, a range not of
+// whole words, the value's bytes past 0xFFFFFFFF, and in a range.
 CommandFault ReadJobRanges(const char *at, ChecksumJob &job, const char **stretch,
                            int32_t *faultLength) {
     if (!std::strchr(at, '-')) return FAULT_CHECKSUM_VALUE;
@@ -206,7 +206,7 @@ CommandFault ReadJobRanges(const char *at, ChecksumJob &job, const char **stretc
 
 } // namespace
 
-// ALGORITHM:START-END[+START-END...][@ADDRESS[:be]]: FAULT_NONE, or the first fault of the
+// ALGORITHM:START-END[+START-END...][@ADDRESS[:be] | =VALUE]: FAULT_NONE, or the first fault of the
 // algorithm, then of its ranges and place. The job owns its ranges, and its name behind them,
 // when it is read.
 CommandFault ReadChecksumJob(const char *text, ChecksumJob &job, const char **stretch,
