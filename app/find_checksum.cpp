@@ -238,11 +238,12 @@ void FindChecksumsFile(const CommandLine &command, const char *path, Report &rep
         const FindJob &job = command.finds[f];
         for (int32_t i = 0; i < job.rangeCount; ++i)
             *range++ = {job.ranges[i].first, job.ranges[i].last, false};
+        if (!job.placed) continue; // (a value given reads no place)
         uint32_t last = job.address + (MOST_VALUE_BYTES - 1);
         *range++ = {job.address, last > job.address ? last : WHOLE, false};
     }
     HexImage image{};
-    BeginHexImage(image, ranges, count);
+    BeginHexImage(image, ranges, static_cast<int32_t>(range - ranges));
     WalkTally tally{};
     int32_t walked =
         WalkHexFile(path, WALK_CHECK, HexImageSink, &image, &tally, HexImageVisitor, &image);

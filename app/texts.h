@@ -64,7 +64,7 @@ inline constexpr char USAGE[] =
     "      crc64, each 8- to 64-bit CRC catalogue name, sum8/16/32, sha256, sha512,\r\n"
     "      crc-W/poly=0xP/init=0xI/xorout=0xX/refin/refout; /w16le ... /w32be: words;\r\n"
     "      /neg: a negated sum. Gaps count as /fill BYTE (FF without it). Without @ADDRESS\r\n"
-    "      the value is printed (/q: alone); /check compares =VALUE in its place\r\n"
+    "      the value is printed (/q: alone); /check compares it to =VALUE\r\n"
     "  checksumme /find-checksum START-END=VALUE (or @ADDRESS) FILE...\r\n"
     "      prints each /checksum giving VALUE (or the value there); exit 2: none\r\n"
     "  checksumme /get ADDRESS:COUNT FILE...\r\n"
@@ -493,7 +493,7 @@ inline constexpr char FILL_ALONE[] = CHECKSUMME_FILL
 inline constexpr char UNKNOWN_OPTION[] = "checksumme: unknown option '%1'" CHECKSUMME_END;
 inline constexpr char NO_SET_VALUE[] = "checksumme: %1 needs a value ADDRESS=BYTES" CHECKSUMME_END;
 inline constexpr char NO_CHECKSUM_VALUE[] =
-    "checksumme: %1 needs a value ALGORITHM:START-END[@ADDRESS]" CHECKSUMME_END;
+    "checksumme: %1 needs a value ALGORITHM:START-END[@ADDRESS or =VALUE]" CHECKSUMME_END;
 inline constexpr char NO_FILL_VALUE[] = "checksumme: %1 needs a value BYTE" CHECKSUMME_END;
 inline constexpr char NO_GET_VALUE[] =
     "checksumme: %1 needs a value ADDRESS:COUNT or ADDRESS:TYPE" CHECKSUMME_END;
@@ -544,9 +544,9 @@ inline constexpr char FIND_WITH[] =
 // %1 the --checksum value with =VALUE
 inline constexpr char CHECKSUM_EXPECTED_WITH[] =
     CHECKSUMME_CHECKSUM "%1: =VALUE needs " CHECKSUMME_CHECK_NAME CHECKSUMME_END;
-// A match: its options (FOUND_CHECKSUM ALGORITHM:RANGES@ADDRESS for each value, then FOUND_FILL
-// where the fill is 00), as a value is printed (QUIET_VALUE_OF, CHECKSUM_VALUE); then the file's
-// summary, %5 the matches
+// A match: its options (FOUND_CHECKSUM ALGORITHM:RANGES@ADDRESS, or =VALUE, for each value, then
+// FOUND_FILL where the fill is 00), as a value is printed (QUIET_VALUE_OF, CHECKSUM_VALUE); then
+// the file's summary, %5 the matches
 inline constexpr char FOUND_CHECKSUM[] = CHECKSUMME_CHECKSUM_NAME " ";
 inline constexpr char FOUND_FILL[] = " " CHECKSUMME_FILL_NAME " 0x00";
 inline constexpr char SUMMARY_FOUND[] = "%1: %2, %3 wrong, %4, %5" CHECKSUMME_END;

@@ -25,9 +25,10 @@
  *   sha256 (SHA-256) and sha512 (SHA-512). crc-16 and its like are catalogue names alone, and
  *   crc-W with a CRC parameter after it. ALGORITHM_READ, or why not (a value wider than W: where
  *   its 0x starts in text, and its length, in *stretch and *stretchLength).
- * - ALGORITHM:START-END[+START-END...][@ADDRESS[:be] | =VALUE] of --checksum (ReadChecksumJob),
- * ADDRESS: COUNT or ADDRESS:TYPE of --get (ReadGetJob), BYTE of --fill (ReadFillByte): FAULT_NONE
- * (true), or the first fault from the left, with the stretch of the text that it names, if any.
+ * - ALGORITHM:START-END[+START-END...][@ADDRESS[:be] | =VALUE] of --checksum
+ *   (ReadChecksumJob), ADDRESS:COUNT or ADDRESS:TYPE of --get (ReadGetJob), BYTE of --fill
+ *   (ReadFillByte): FAULT_NONE (true), or the first fault from the left, with the stretch of the
+ *   text that it names, if any.
  *
  * Memory: a --checksum value's ranges and name, main heap (a shortage ends the process).
  */

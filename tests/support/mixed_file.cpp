@@ -534,6 +534,10 @@ std::vector<EditRow> EditRows() {
          FAULT + "0-8=1: " + FIND_NAME + " takes no option but " + QUIET + " and " + JSON + FAULT_END},
         {"find, a value of no form", {FIND, "0-8"}, digits, digits, 1, "",
          FAULT + FIND_NAME + " 0-8: not START-END[+START-END...]=VALUE or ...@ADDRESS" + FAULT_END},
+        {"find, a value given: bytes outside its range are not read", {QUIET, FIND, "0x10-0x18=0xCBF43926"},
+         ":0100000011EE\n:0100000022DD\n:090010003132333435363738390A\n:00000001FF\n",
+         ":0100000011EE\n:0100000022DD\n:090010003132333435363738390A\n:00000001FF\n", 0,
+         CHECKSUM_NAME + "crc32:0x00000010-0x00000018=0xCBF43926" + END, ""},
         {"find, a place in no record", {FIND, "0-8@0x100"}, digits, digits, 1, "",
          FAILED + "%F: 0x00000100 is in no data record, no checksum to compare" + END},
         // Digests of the system's cryptography, as sha256sum and sha512sum give them.
