@@ -251,6 +251,28 @@ CommandFault ReadAlgorithm(const std::string &given, int &width, int &wordSize, 
     return parameters && !seen.count("poly") ? FAULT_CHECKSUM_ALGORITHM : FAULT_NONE;
 }
 
+// VALUE of =VALUE: a number up to 2^64 - 1 (not ambiguous), or 0x and 1 to 128 hexadecimal
+// digits; its digits in upper case without leading zeros.
+bool ReadValueModel(const std::string &value, std::string &digits) {
+    uint64_t number = 0;
+    if (value.size() >= 2 && value[0] == '0' && (value[1] | 0x20) == 'x') {
+        digits = value.substr(2);
+        if (digits.empty() || digits.size() > 128 ||
+            !std::all_of(digits.begin(), digits.end(), IsHex))
+            return false;
+    } else if (Ambiguous(value) || !ReadNumber(value, UINT64_MAX, number)) {
+        return false;
+    } else {
+        char hex[17];
+        std::snprintf(hex, sizeof hex, "%llX", static_cast<unsigned long long>(number));
+        digits = hex;
+    }
+    for (char &c : digits)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size()));
+    return true;
+}
+
 // ALGORITHM:START-END[+START-END...][@ADDRESS[:be] or =VALUE]: FAULT_NONE with the width of the
 // algorithm's value and its place (or the value given), or the first fault from the left, then a
 // START after its END, a range not of whole words, the value past 0xFFFFFFFF and in a range; an
@@ -307,22 +329,7 @@ CommandFault ReadChecksum(const std::string &text, Job &job, size_t &faultStart,
         return FAULT_CHECKSUM_SUFFIX;
     if (given) { // a number, or 0x and up to 128 digits; no wider than the value
         std::string value = text.substr(suffix), digits;
-        uint64_t number = 0;
-        if (value.size() >= 2 && value[0] == '0' && (value[1] | 0x20) == 'x') {
-            digits = value.substr(2);
-            if (digits.empty() || digits.size() > 128 ||
-                !std::all_of(digits.begin(), digits.end(), IsHex))
-                return FAULT_CHECKSUM_VALUE;
-        } else if (Ambiguous(value) || !ReadNumber(value, UINT64_MAX, number)) {
-            return FAULT_CHECKSUM_VALUE;
-        } else {
-            char hex[17];
-            std::snprintf(hex, sizeof hex, "%llX", static_cast<unsigned long long>(number));
-            digits = hex;
-        }
-        for (char &c : digits)
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size()));
+        if (!ReadValueModel(value, digits)) return FAULT_CHECKSUM_VALUE;
         if (digits.size() > 2 * static_cast<size_t>(job.width)) {
             faultStart = suffix;
             faultLength = value.size();
@@ -397,17 +404,15 @@ bool ReadRangesModel(const std::string &text, bool more) {
 
 bool ReadFill(const std::string &text, int &fill);
 
-// --find-checksum START-END[+START-END...]=VALUE or ...@ADDRESS: VALUE a number up to 2^64 - 1,
-// or 0x and 1 to 128 hexadecimal digits; ADDRESS a number up to 0xFFFFFFFF; neither ambiguous.
+// --find-checksum START-END[+START-END...]=VALUE or ...@ADDRESS: VALUE as ReadValueModel takes
+// it; ADDRESS a number up to 0xFFFFFFFF, not ambiguous.
 bool ReadFindModel(const std::string &text) {
     size_t stop = text.find_first_of("=@");
     if (stop == std::string::npos || !ReadRangesModel(text.substr(0, stop), true)) return false;
-    std::string value = text.substr(stop + 1);
+    std::string value = text.substr(stop + 1), digits;
     uint64_t number = 0;
-    if (text[stop] == '=' && value.size() > 2 && value[0] == '0' && (value[1] | 0x20) == 'x')
-        return value.size() <= 130 && std::all_of(value.begin() + 2, value.end(), IsHex);
-    return !Ambiguous(value) &&
-           ReadNumber(value, text[stop] == '@' ? 0xFFFFFFFFu : UINT64_MAX, number);
+    if (text[stop] == '=') return ReadValueModel(value, digits);
+    return !Ambiguous(value) && ReadNumber(value, 0xFFFFFFFFu, number);
 }
 
 // --pad START-END[+START-END...][=BYTE]
